@@ -1,0 +1,89 @@
+#include "app/log/log.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cwchar>
+#include <filesystem>
+#include <string_view>
+#include <thread>
+
+#include "app/text/utf8.h"
+#include "platform/host.h"
+
+namespace {
+
+std::filesystem::path FilePath(const std::wstring& path) {
+    return std::filesystem::path(ToUtf8(path));
+}
+
+}  // namespace
+
+std::wstring DiagnosticLog::PathFor(const std::wstring& executablePath) {
+    if (executablePath.empty()) return std::wstring();
+    // Only a dot in the file name starts an extension; a dot in a folder name does not.
+    const size_t nameStart = executablePath.find_last_of(L"/\\");
+    const size_t dot = executablePath.rfind(L'.');
+    const bool hasExtension =
+        dot != std::wstring::npos && (nameStart == std::wstring::npos || dot > nameStart);
+    return (hasExtension ? executablePath.substr(0, dot) : executablePath) + L".log";
+}
+
+void DiagnosticLog::Start(const std::wstring& executablePath) {
+    StartAt(PathFor(executablePath));
+}
+
+void DiagnosticLog::StartAt(const std::wstring& logPath) {
+    if (!notStarted_) return;
+    notStarted_ = false;
+    path_ = logPath;
+    if (path_.empty()) return;
+    std::error_code ignored;
+    std::filesystem::remove(FilePath(path_), ignored);
+}
+
+void DiagnosticLog::Write(const wchar_t* format, va_list arguments) {
+    wchar_t message[kMaxMessage + 1];
+    message[0] = L'\0';
+    // A message too long for the buffer comes back cut and terminated; the -1 it returns then
+    // is not an error for the log.
+    std::vswprintf(message, kMaxMessage + 1, format, arguments);
+
+    const platform::LocalTime t = platform::CurrentLocalTime();
+    wchar_t stamp[64];
+    std::swprintf(stamp, 64, L"%d-%d-%d %d:%d:%d:   ", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    const std::string line = ToUtf8(std::wstring(stamp) + message + L"\n");
+
+    while (lock_.exchange(1) == 1) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!path_.empty()) {
+        // Opened and closed per line, so a crash loses at most the line being written.
+        if (std::FILE* file = std::fopen(FilePath(path_).c_str(), "ab")) {
+            std::fwrite(line.data(), 1, line.size(), file);
+            std::fclose(file);
+        }
+    }
+    lock_.exchange(0);
+}
+
+void DiagnosticLog::WriteFormatted(const wchar_t* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    Write(format, arguments);
+    va_end(arguments);
+}
+
+DiagnosticLog& ProcessLog() {
+    static DiagnosticLog log;
+    return log;
+}
+
+void WriteLog(const wchar_t* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    ProcessLog().Write(format, arguments);
+    va_end(arguments);
+}
+
+void StartLog() { ProcessLog().Start(platform::ExecutablePath()); }
+
+void StartLogAt(const std::wstring& logPath) { ProcessLog().StartAt(logPath); }
