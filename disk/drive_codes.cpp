@@ -1,0 +1,49 @@
+#include "disk/drive_codes.h"
+
+#include <array>
+
+namespace {
+
+struct RouteCode {
+    const wchar_t* code;
+    bool numbersDevice;  // the tag says which device answered: first or second
+};
+
+constexpr std::array<RouteCode, CMD_TYPE_COUNT> kRoutes{{
+    {L"un", false},  // CMD_TYPE_UNKNOWN
+    {L"pd", true},   // CMD_TYPE_PHYSICAL_DRIVE
+    {L"sm", false},  // CMD_TYPE_SCSI_MINIPORT
+    {L"si", false},  // CMD_TYPE_SILICON_IMAGE
+    {L"sa", true},   // CMD_TYPE_SAT
+    {L"sp", true},   // CMD_TYPE_SUNPLUS
+    {L"io", true},   // CMD_TYPE_IO_DATA
+    {L"l1", true},   // CMD_TYPE_LOGITEC1
+    {L"l2", true},   // CMD_TYPE_LOGITEC2
+    {L"jm", true},   // CMD_TYPE_JMICRON
+    {L"cy", true},   // CMD_TYPE_CYPRESS
+    {L"pr", true},   // 11, assigned by no route
+    {L"cs", false},  // CMD_TYPE_CSMI
+    {L"cp", false},  // CMD_TYPE_CSMI_PHYSICAL_DRIVE
+    {L"wm", false},  // CMD_TYPE_WMI
+    {L"ns", false},  // CMD_TYPE_NVME_SAMSUNG
+    {L"ni", false},  // CMD_TYPE_NVME_INTEL
+    {L"sq", false},  // CMD_TYPE_NVME_STORAGE_QUERY
+}};
+
+const RouteCode& Route(int32_t commandType) {
+    const bool known = commandType >= 0 && commandType < CMD_TYPE_COUNT;
+    return kRoutes[known ? commandType : CMD_TYPE_UNKNOWN];
+}
+
+}  // namespace
+
+std::wstring CommandTypeCode(int32_t commandType) {
+    return Route(commandType).code;
+}
+
+std::wstring FormatCommandTypeTag(int32_t commandType, uint8_t target) {
+    const RouteCode& route = Route(commandType);
+    std::wstring tag = route.code;
+    if (route.numbersDevice) tag += target == TARGET_SECOND_DEVICE ? L'2' : L'1';
+    return tag;
+}

@@ -1,0 +1,442 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "disk/identify.h"
+#include "disk/identify_page.h"
+#include "identify_builder.h"
+#include "log_watch.h"
+
+namespace {
+
+// Major version words: the highest set bit is the standard.
+constexpr uint16_t kAta6 = 0x007E;
+constexpr uint16_t kAtaAtapi7 = 0x00FE;
+constexpr uint16_t kAcs3 = 0x07F0;
+// Word 83 bits: APM, AAM, 48-bit addressing.
+constexpr uint16_t kApm = 1 << 3, kAam = 1 << 9, kLba48 = 1 << 10;
+
+struct Identified {
+    IdentifyOutcome outcome;
+    DriveRecord record;
+};
+
+Identified Identify(const IdentifyBuilder& builder, int32_t commandType = CMD_TYPE_PHYSICAL_DRIVE,
+                    uint8_t target = TARGET_FIRST_DEVICE) {
+    Identified result{IdentifyOutcome::Usable, DriveRecord{}};
+    result.outcome = IdentifyDrive(builder.Page(), commandType, target, result.record);
+    return result;
+}
+
+// A drive with the sizes of the worked examples: a full CHS geometry, 48-bit addressing.
+IdentifyBuilder SizedDrive(uint32_t lba28, uint64_t lba48) {
+    IdentifyBuilder builder = IdentifyBuilder::Minimal();
+    builder.Word(80, kAcs3)
+        .Word(83, kLba48)
+        .DoubleWord(60, lba28)
+        .DoubleWord(100, static_cast<uint32_t>(lba48))
+        .Word(102, static_cast<uint16_t>(lba48 >> 32));
+    return builder;
+}
+
+}  // namespace
+
+TEST(Identify, StringsInAtaOrderAndAsStored) {
+    IdentifyBuilder builder = IdentifyBuilder::Minimal();
+    builder.AtaText(kModelField, "  TEST SSD 240GB").AtaText(kSerialNumberField, "SN123");
+    const Identified ata = Identify(builder);
+    ASSERT_EQ(ata.outcome, IdentifyOutcome::Usable);
+    EXPECT_EQ(ata.record.Model, L"TEST SSD 240GB");
+    EXPECT_EQ(ata.record.ModelReverse, L"ETTSS DS2 04BG");
+    EXPECT_EQ(ata.record.SerialNumber, L"SN123");
+    EXPECT_EQ(ata.record.SerialNumberReverse, L"NS21 3");
+    EXPECT_EQ(ata.record.FirmwareRev, L"1.0");
+    EXPECT_EQ(ata.record.FirmwareRevReverse, L".1 0");
+    EXPECT_EQ(ata.record.ModelSerial, L"TEST SSD 240GBSN123");
+
+    // A bridge that already put the pairs in reading order gives the opposite.
+    builder.StoredText(kModelField, "TEST SSD").StoredText(kFirmwareRevField, "FW01");
+    const Identified stored = Identify(builder);
+    ASSERT_EQ(stored.outcome, IdentifyOutcome::Usable);
+    EXPECT_EQ(stored.record.Model, L"ETTSS DS");
+    EXPECT_EQ(stored.record.ModelReverse, L"TEST SSD");
+    EXPECT_EQ(stored.record.FirmwareRev, L"WF10");
+    EXPECT_EQ(stored.record.FirmwareRevReverse, L"FW01");
+    // The record keeps the answer exactly as it came.
+    EXPECT_EQ(stored.record.IdentifyDevice, builder.Page());
+}
+
+TEST(Identify, ControlBytesBecomeOneBlank) {
+    // 0x0D at byte 60 and 0x0A at byte 61 of the model field: only the first is repaired.
+    IdentifyBuilder builder = IdentifyBuilder::Minimal();
+    builder.AtaText(kModelField, "ABCDEFGHIJKLMNOP").Byte(60, 0x0D).Byte(61, 0x0A);
+    const Identified result = Identify(builder);
+    ASSERT_EQ(result.outcome, IdentifyOutcome::Usable);
+    // Bytes 54-59 hold BA DC FE; 60-61 the pair that reads "\n " once swapped.
+    EXPECT_EQ(result.record.ModelReverse, L"BADCFE \nJILKNMPO");
+    EXPECT_EQ(result.record.Model, L"ABCDEF\n IJKLMNOP");
+    EXPECT_EQ(result.record.IdentifyDevice[60], 0x0D);
+    EXPECT_FALSE(result.record.IsGeometryOutOfRange);
+}
+
+TEST(Identify, DelByteInAnyTextFieldRefusesWithItsLogLine) {
+    for (const size_t offset :
+         {size_t{20}, size_t{39}, size_t{46}, size_t{53}, size_t{54}, size_t{93}}) {
+        IdentifyBuilder builder = IdentifyBuilder::Minimal();
+        builder.Byte(offset, 0x7F);
+        LogWatch log;
+        const Identified result = Identify(builder);
+        EXPECT_EQ(result.outcome, IdentifyOutcome::BadTextByte) << offset;
+        EXPECT_TRUE(result.record.IsGeometryOutOfRange);
+        EXPECT_EQ(log.Messages(), std::vector<std::string>{"CheckAsciiStringError"}) << offset;
+    }
+    // Outside the text fields the byte is just data.
+    IdentifyBuilder builder = IdentifyBuilder::Minimal();
+    builder.Byte(19, 0x7F).Byte(94, 0x7F).Byte(44, 0x7F);
+    EXPECT_EQ(Identify(builder).outcome, IdentifyOutcome::Usable);
+}
+
+TEST(Identify, EmptyModelOrFirmwareRefusesWithItsLogLine) {
+    IdentifyBuilder blankModel = IdentifyBuilder::Minimal();
+    blankModel.AtaText(kModelField, std::string(40, ' '));
+    IdentifyBuilder noFirmware = IdentifyBuilder::Minimal();
+    noFirmware.AtaText(kFirmwareRevField, "").Byte(46, 0).Byte(47, 0);
+    IdentifyBuilder tabsOnly = IdentifyBuilder::Minimal();
+    tabsOnly.AtaText(kFirmwareRevField, "\t\t\t\t\t\t\t\t");
+    for (const IdentifyBuilder* builder : {&blankModel, &noFirmware, &tabsOnly}) {
+        LogWatch log;
+        const Identified result = Identify(*builder);
+        EXPECT_EQ(result.outcome, IdentifyOutcome::EmptyModelOrFirmware);
+        EXPECT_TRUE(result.record.IsGeometryOutOfRange);
+        EXPECT_EQ(log.Messages(),
+                  std::vector<std::string>{"asi.Model.IsEmpty() || asi.FirmwareRev.IsEmpty()"});
+    }
+    // A serial number may be missing.
+    IdentifyBuilder noSerial = IdentifyBuilder::Minimal();
+    noSerial.AtaText(kSerialNumberField, "");
+    const Identified result = Identify(noSerial);
+    EXPECT_EQ(result.outcome, IdentifyOutcome::Usable);
+    EXPECT_EQ(result.record.ModelSerial, L"TEST DRIVE 100");
+}
+
+TEST(Identify, RouteTagTargetAndChecksum) {
+    IdentifyBuilder builder = IdentifyBuilder::Minimal();
+    builder.Checksum();
+    const Identified first = Identify(builder, CMD_TYPE_SAT, TARGET_SECOND_DEVICE);
+    EXPECT_EQ(first.record.CommandType, CMD_TYPE_SAT);
+    EXPECT_EQ(first.record.CommandTypeTag, L"sa2");
+    EXPECT_EQ(first.record.Target, TARGET_SECOND_DEVICE);
+    EXPECT_FALSE(first.record.IsIdentifySumError);
+    builder.Byte(300, 1);
+    const Identified second = Identify(builder, CMD_TYPE_CSMI, TARGET_FIRST_DEVICE);
+    EXPECT_EQ(second.record.CommandTypeTag, L"cs");
+    EXPECT_TRUE(second.record.IsIdentifySumError);
+    EXPECT_EQ(second.outcome, IdentifyOutcome::Usable);
+}
+
+TEST(Identify, StartLeavesAFreshRecordForTheCaller) {
+    DriveRecord record;
+    record.Model = L"previous";
+    record.PhysicalDriveId = 7;
+    record.IsSsd = true;
+    record.Temperature = 40;
+    IdentifyBuilder builder = IdentifyBuilder::Minimal();
+    builder.Word(80, kAcs3).Word(217, 1);
+    ASSERT_EQ(StartIdentification(builder.Page(), CMD_TYPE_PHYSICAL_DRIVE, 0xA0, record),
+              IdentifyOutcome::Usable);
+    EXPECT_EQ(record.Model, L"TEST DRIVE 100");
+    EXPECT_EQ(record.PhysicalDriveId, -1);
+    EXPECT_EQ(record.Temperature, -1000);
+    // Nothing past the strings is parsed yet.
+    EXPECT_FALSE(record.IsSsd);
+    EXPECT_EQ(record.Cylinder, 0u);
+    EXPECT_TRUE(record.ModelSerial.empty());
+    // The caller fills in where the drive was found; finishing keeps that.
+    record.PhysicalDriveId = 2;
+    ASSERT_EQ(FinishIdentification(record), IdentifyOutcome::Usable);
+    EXPECT_EQ(record.PhysicalDriveId, 2);
+    EXPECT_TRUE(record.IsSsd);
+    EXPECT_EQ(record.Cylinder, 16383u);
+}
+
+TEST(Identify, StandardVersionAndTransferMode) {
+    IdentifyBuilder builder = IdentifyBuilder::Minimal();
+    builder.Word(80, 0x01F0).Word(81, 0x0020).Word(76, 0x0106).Word(77, 0x0004);
+    Identified result = Identify(builder);
+    EXPECT_EQ(result.record.AtaMajorVersion, 8);
+    EXPECT_EQ(result.record.MajorVersion, L"ATA8-ACS");
+    EXPECT_EQ(result.record.MinorVersion, L"---- [0020h]");
+    EXPECT_EQ(result.record.TransferMode, TRANSFER_MODE_SATA_300);
+    EXPECT_EQ(result.record.MaxTransferMode, L"SATA/300");
+    EXPECT_EQ(result.record.CurrentTransferMode, L"SATA/300");
+    EXPECT_EQ(result.record.Interface, L"Serial ATA");
+    EXPECT_EQ(result.record.InterfaceType, INTERFACE_TYPE_SATA);
+
+    builder.Word(80, 0).Word(81, 0x011B).Word(76, 0).Word(77, 0).Word(88, 0x203F);
+    result = Identify(builder);
+    EXPECT_EQ(result.record.AtaMajorVersion, 0);
+    EXPECT_EQ(result.record.MajorVersion, L"");
+    EXPECT_EQ(result.record.MinorVersion, L"ACS-3 Revision 4");
+    EXPECT_EQ(result.record.TransferMode, TRANSFER_MODE_UDMA_100);
+    EXPECT_EQ(result.record.Interface, L"Parallel ATA");
+
+    builder.Word(80, 0x0001);
+    EXPECT_EQ(Identify(builder).record.MajorVersion, L"----");
+    builder.Word(80, 0xFFFF);
+    EXPECT_EQ(Identify(builder).record.MajorVersion, L"");
+}
+
+TEST(Identify, FeatureFlagsNeedTheirStandard) {
+    IdentifyBuilder builder = IdentifyBuilder::Minimal();
+    builder.Word(82, 0x0001)
+        .Word(83, kApm | kAam | kLba48)
+        .Word(86, kApm | kAam)
+        .Word(76, 0x0100)
+        .Word(78, 0x0100)
+        .Word(169, 0x0001)
+        .Word(214, 0x0001)
+        .DoubleWord(215, 0x00010000)
+        .Word(217, 1)
+        .Word(168, 0x0003);
+    struct Expectation {
+        uint16_t major;
+        bool smart, apm, aam, lba48, ncq, recent;
+    };
+    for (const Expectation& e : {Expectation{0x0004, false, false, false, false, false, false},
+                                 Expectation{0x0008, true, true, false, false, false, false},
+                                 Expectation{0x0030, true, true, true, true, false, false},
+                                 Expectation{kAta6, true, true, true, true, true, false},
+                                 Expectation{kAtaAtapi7, true, true, true, true, true, true}}) {
+        builder.Word(80, e.major);
+        const DriveRecord r = Identify(builder).record;
+        SCOPED_TRACE(r.AtaMajorVersion);
+        EXPECT_EQ(r.IsSmartFeatureSupported, e.smart);
+        EXPECT_EQ(r.IsApmSupported && r.IsApmEnabled, e.apm);
+        EXPECT_EQ(r.IsAamSupported && r.IsAamEnabled, e.aam);
+        EXPECT_EQ(r.IsLba48Supported, e.lba48);
+        EXPECT_EQ(r.IsNcqSupported, e.ncq);
+        EXPECT_EQ(r.IsNvCacheSupported, e.recent);
+        EXPECT_EQ(r.IsTrimSupported, e.recent);
+        EXPECT_EQ(r.IsDeviceSleepSupported, e.recent);
+        // Word 217 = 1 marks an SSD only from ATA/ATAPI-7 on.
+        EXPECT_EQ(r.IsSsd, e.recent);
+        EXPECT_EQ(r.NominalMediaRotationRate, e.recent ? 1u : 0u);
+        EXPECT_EQ(r.FormFactor, e.recent ? L"2.5 inch" : L"");
+        EXPECT_EQ(r.NvCacheSize, e.recent ? 0x00010000ull * 512 : 0u);
+    }
+
+    // Enabled without supported counts for nothing.
+    builder.Word(80, kAcs3).Word(83, 0).Word(86, kApm | kAam);
+    const DriveRecord r = Identify(builder).record;
+    EXPECT_FALSE(r.IsApmEnabled || r.IsAamEnabled);
+}
+
+TEST(Identify, RotationRateAndFormFactor) {
+    IdentifyBuilder builder = IdentifyBuilder::Minimal();
+    builder.Word(80, kAcs3);
+    const std::pair<uint16_t, uint32_t> rates[] = {{0x0000, 0},      {0x0002, 0},  {0x0400, 0},
+                                                   {0x0401, 0x0401}, {7200, 7200}, {0xFFFE, 0xFFFE},
+                                                   {0xFFFF, 0}};
+    for (const auto& [word, rate] : rates) {
+        builder.Word(217, word);
+        const DriveRecord r = Identify(builder).record;
+        EXPECT_EQ(r.NominalMediaRotationRate, rate) << word;
+        EXPECT_FALSE(r.IsSsd) << word;
+    }
+    const wchar_t* const factors[16] = {
+        L"", L"5.25 inch", L"3.5 inch", L"2.5 inch", L"1.8 inch", L"< 1.8 inch", L"", L"",
+        L"", L"",          L"",         L"",         L"",         L"",           L"", L""};
+    for (uint16_t low = 0; low < 16; ++low) {
+        builder.Word(168, static_cast<uint16_t>(0xFFF0 | low));
+        EXPECT_EQ(Identify(builder).record.FormFactor, factors[low]) << low;
+    }
+}
+
+TEST(Identify, TimeUnitAndModelQuirks) {
+    IdentifyBuilder builder = IdentifyBuilder::Minimal();
+    builder.AtaText(kModelField, "Maxtor 6Y0 TEST").Word(80, kAta6).Word(88, 0x007F);
+    DriveRecord r = Identify(builder).record;
+    EXPECT_EQ(r.TimeUnitType, TIME_UNIT_MINUTES);
+    EXPECT_TRUE(r.IsMaxtorMinute);
+    EXPECT_EQ(r.DetectedTimeUnitType, TIME_UNIT_UNKNOWN);
+
+    builder.Word(76, 0x0004);  // SATA/300 counts hours
+    r = Identify(builder).record;
+    EXPECT_EQ(r.TimeUnitType, TIME_UNIT_HOURS);
+    EXPECT_FALSE(r.IsMaxtorMinute);
+
+    builder.AtaText(kModelField, "DRIVE PX-128M2P").AtaText(kFirmwareRevField, "1.05");
+    r = Identify(builder).record;
+    EXPECT_EQ(r.TimeUnitType, TIME_UNIT_TEN_MINUTES);
+    EXPECT_EQ(r.DetectedTimeUnitType, TIME_UNIT_TEN_MINUTES);
+
+    builder.AtaText(kModelField, "INTEL SSDSC2CW1").AtaText(kFirmwareRevField, "400A3");
+    r = Identify(builder).record;
+    EXPECT_EQ(r.DetectedTimeUnitType, TIME_UNIT_ADJUSTED_HOURS);
+
+    builder.AtaText(kModelField, "SAMSUNG SP TEST").Word(76, 0);
+    r = Identify(builder).record;
+    EXPECT_EQ(r.TimeUnitType, TIME_UNIT_HALF_MINUTES);
+    EXPECT_EQ(r.DetectedTimeUnitType, TIME_UNIT_UNKNOWN);
+}
+
+TEST(Identify, HalfDegreeTemperatureByModelAndFirmware) {
+    IdentifyBuilder builder = IdentifyBuilder::Minimal();
+    builder.AtaText(kModelField, "ADATA SSD S599 64GB");
+    for (const auto& [firmware, multiplier] :
+         {std::pair{"3.4.6", 0.5}, std::pair{"346", 0.5}, std::pair{"3.46ABC", 0.5},
+          std::pair{"3.4.7", 1.0}, std::pair{"0346", 0.5}, std::pair{"A346", 1.0}}) {
+        builder.AtaText(kFirmwareRevField, firmware);
+        EXPECT_EQ(Identify(builder).record.TemperatureMultiplier, multiplier) << firmware;
+    }
+    builder.AtaText(kModelField, "ADATA SS 346").AtaText(kFirmwareRevField, "3.4.6");
+    EXPECT_EQ(Identify(builder).record.TemperatureMultiplier, 1.0);
+}
+
+TEST(Identify, ModelSerialDropsCharactersFileNamesCannotHold) {
+    EXPECT_EQ(MakeModelSerial(L"A\\B/C:D*E?F\"G<H>I|J", L"S/N:1"), L"ABCDEFGHIJSN1");
+    EXPECT_EQ(MakeModelSerial(L"", L""), L"");
+    EXPECT_EQ(MakeModelSerial(L"Disk %s", L" 1"), L"Disk %s 1");
+}
+
+TEST(Identify, GeometryIsClampedAndZeroRefusesSilently) {
+    IdentifyBuilder builder = IdentifyBuilder::Minimal();
+    builder.Word(1, 16384);
+    Identified result = Identify(builder);
+    EXPECT_EQ(result.outcome, IdentifyOutcome::Usable);
+    EXPECT_EQ(result.record.Cylinder, 16383u);
+    EXPECT_TRUE(result.record.IsGeometryOutOfRange);
+
+    builder.Word(1, 16383).Word(3, 17).Word(6, 0xFFFF);
+    result = Identify(builder);
+    EXPECT_EQ(result.record.Head, 16u);
+    EXPECT_EQ(result.record.Sector, 63u);
+    EXPECT_TRUE(result.record.IsGeometryOutOfRange);
+
+    builder.Word(3, 16).Word(6, 63);
+    result = Identify(builder);
+    EXPECT_FALSE(result.record.IsGeometryOutOfRange);
+
+    for (const size_t word : {size_t{1}, size_t{3}, size_t{6}}) {
+        IdentifyBuilder zero = IdentifyBuilder::Minimal();
+        zero.Word(word, 0);
+        LogWatch log;
+        EXPECT_EQ(Identify(zero).outcome, IdentifyOutcome::ZeroGeometry) << word;
+        EXPECT_TRUE(log.Messages().empty());
+    }
+}
+
+TEST(Identify, SectorCountsFromTheirWords) {
+    IdentifyBuilder builder = IdentifyBuilder::Minimal();
+    builder.DoubleWord(60, 0xF1234567)
+        .DoubleWord(100, 0x89ABCDEF)
+        .Word(102, 0x4321)
+        .Word(103, 0xFFFF);
+    DriveRecord r = Identify(builder).record;
+    EXPECT_EQ(r.Sector28, 0x01234567u);
+    EXPECT_EQ(r.Sector48, 0x432189ABCDEFull);
+    EXPECT_FALSE(r.IsSuspectSectorCount);
+    // Words 60-61 beyond 28 bits: the drive's size is unknown.
+    EXPECT_EQ(r.TotalDiskSize, 0.0);
+
+    builder.DoubleWord(60, 0x01100003);
+    r = Identify(builder).record;
+    EXPECT_TRUE(r.IsSuspectSectorCount);
+    builder.DoubleWord(60, 0x11100003);
+    EXPECT_FALSE(Identify(builder).record.IsSuspectSectorCount);
+
+    builder.Word(21, 0x1000);
+    EXPECT_EQ(Identify(builder).record.BufferSize, 0x1000u * 512);
+}
+
+TEST(Identify, SizesOfAFullTwentyEightBitCount) {
+    const DriveRecord r = Identify(SizedDrive(0x0FFFFFFF, 976773168)).record;
+    EXPECT_EQ(r.DiskSizeChs, 8014u);
+    EXPECT_EQ(r.DiskSizeLba28, 131022u);
+    EXPECT_EQ(r.DiskSizeLba48, 476891u);
+    EXPECT_EQ(r.TotalDiskSize, 476891.0);
+    EXPECT_EQ(r.NumberOfSectors, 976773168u);
+}
+
+TEST(Identify, SizesWhenBothCountsAgree) {
+    const DriveRecord r = Identify(SizedDrive(250069680, 250069680)).record;
+    EXPECT_EQ(r.DiskSizeLba28, 122055u);
+    EXPECT_EQ(r.DiskSizeLba48, 122055u);
+    EXPECT_EQ(r.TotalDiskSize, 122055.0);
+    EXPECT_EQ(r.NumberOfSectors, 250069680u);
+}
+
+TEST(Identify, DisagreeingFortyEightBitSizeIsDroppedAfterTheTotal) {
+    const DriveRecord r = Identify(SizedDrive(100000000, 250069680)).record;
+    EXPECT_EQ(r.DiskSizeLba28, 48779u);
+    EXPECT_EQ(r.TotalDiskSize, 122055.0);
+    EXPECT_EQ(r.DiskSizeLba48, 0u);
+    EXPECT_EQ(r.NumberOfSectors, 250069680u);
+}
+
+TEST(Identify, SizesWithoutFortyEightBitSupportOrOfSmallDrives) {
+    // Without 48-bit support its words are not used for the size.
+    IdentifyBuilder builder = SizedDrive(100000000, 250069680);
+    builder.Word(83, 0);
+    DriveRecord r = Identify(builder).record;
+    EXPECT_EQ(r.DiskSizeLba48, 0u);
+    EXPECT_EQ(r.TotalDiskSize, 48779.0);
+    EXPECT_EQ(r.NumberOfSectors, 100000000u);
+
+    // A tiny geometry: at most 1 GiB is shown without deduction; below 1 MiB there is no size.
+    builder = IdentifyBuilder::Minimal();
+    builder.Word(1, 2080).Word(3, 16).Word(6, 63);  // 2,096,640 sectors, 1023 MiB
+    r = Identify(builder).record;
+    EXPECT_EQ(r.DiskSizeChs, 1023u);
+    EXPECT_EQ(r.TotalDiskSize, 1023.0);
+    EXPECT_EQ(r.NumberOfSectors, 2096640u);
+    builder.Word(1, 2081);  // 1024 MiB and a bit: still not above 1 GiB once rounded down
+    EXPECT_EQ(Identify(builder).record.DiskSizeChs, 1024u);
+    builder.Word(1, 2083);  // 1025 MiB
+    EXPECT_EQ(Identify(builder).record.DiskSizeChs, 1025u - 49);
+    builder.Word(1, 2).Word(3, 1).Word(6, 63);
+    r = Identify(builder).record;
+    EXPECT_EQ(r.DiskSizeChs, 0u);
+    EXPECT_EQ(r.TotalDiskSize, 0.0);
+
+    // A 28-bit count of 49 MiB or less gives no size and leaves the CHS sector count.
+    builder = IdentifyBuilder::Minimal();
+    builder.DoubleWord(60, 49 * 2048 + 2047);
+    r = Identify(builder).record;
+    EXPECT_EQ(r.DiskSizeLba28, 0u);
+    EXPECT_EQ(r.NumberOfSectors, 16383u * 16 * 63);
+    EXPECT_EQ(r.TotalDiskSize, 8014.0);
+    builder.DoubleWord(60, 50 * 2048);
+    EXPECT_EQ(Identify(builder).record.DiskSizeLba28, 1u);
+}
+
+TEST(Identify, LargestFortyEightBitCountStaysInRange) {
+    // 2^48 - 1 sectors: the MiB figure keeps its low 32 bits, the sector count all of it.
+    const DriveRecord r = Identify(SizedDrive(0x0FFFFFFF, 0xFFFFFFFFFFFFull)).record;
+    EXPECT_EQ(r.NumberOfSectors, 0xFFFFFFFFFFFFull);
+    EXPECT_EQ(r.DiskSizeLba48, static_cast<uint32_t>((0xFFFFFFFFFFFFull >> 11) - 49));
+    EXPECT_EQ(r.TotalDiskSize, static_cast<double>(r.DiskSizeLba48));
+}
+
+TEST(Identify, CorpusSeedsAreUsableDrives) {
+    const std::filesystem::path seeds =
+        std::filesystem::path(TRAMSIK_SOURCE_DIR) / "fuzz/corpus-seed/identify";
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(seeds)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+        ASSERT_EQ(bytes.size(), kAtaPageSize) << entry.path();
+        AtaPage page;
+        std::copy(bytes.begin(), bytes.end(), page.begin());
+        DriveRecord record;
+        EXPECT_EQ(IdentifyDrive(page, CMD_TYPE_PHYSICAL_DRIVE, 0xA0, record),
+                  IdentifyOutcome::Usable)
+            << entry.path();
+        EXPECT_FALSE(record.IsIdentifySumError) << entry.path();
+        EXPECT_GT(record.TotalDiskSize, 0.0) << entry.path();
+        ++count;
+    }
+    EXPECT_GE(count, 2);
+}

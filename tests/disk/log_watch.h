@@ -1,0 +1,54 @@
+// Reading what the code under test wrote to the diagnostic log. The process-wide log can be
+// started only once, so every test of the program shares one file, started on first use in
+// the temporary folder; a LogWatch sees the lines added after it was made.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/log/log.h"
+#include "app/text/utf8.h"
+
+class LogWatch {
+  public:
+    LogWatch() : start_(Contents().size()) {}
+
+    // The messages of the new lines, without their time stamps.
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> messages;
+        std::istringstream added(Contents().substr(start_));
+        for (std::string line; std::getline(added, line);) {
+            const size_t stamp = line.find(":   ");
+            messages.push_back(stamp == std::string::npos ? line : line.substr(stamp + 4));
+        }
+        return messages;
+    }
+
+  private:
+    struct File {
+        File()
+            : path(std::filesystem::temp_directory_path() /
+                   ("tramsik-disk-test-" + std::to_string(std::random_device{}()) + ".log")) {
+            StartLogAt(FromUtf8(path.string()));
+        }
+        ~File() {
+            std::error_code ignored;
+            std::filesystem::remove(path, ignored);
+        }
+        std::filesystem::path path;
+    };
+
+    static std::string Contents() {
+        static const File file;
+        std::ifstream in(file.path, std::ios::binary);
+        std::ostringstream all;
+        all << in.rdbuf();
+        return all.str();
+    }
+
+    size_t start_;
+};
