@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/text/ui_text.h"
+#include "disk/attribute_names.h"
+
+namespace {
+
+struct LanguageScope {
+    explicit LanguageScope(int flag) : saved(LanguageFlag) { LanguageFlag = flag; }
+    ~LanguageScope() { LanguageFlag = saved; }
+    int saved;
+};
+
+AttributeNameTables Built() {
+    AttributeNameTables tables;
+    tables.BuildAttributeNameTables();
+    return tables;
+}
+
+std::wstring Name(const AttributeNameTables& tables, const wchar_t* key, int id, int language) {
+    LanguageScope scope(language);
+    return tables.GetAttributeName(key, id);
+}
+
+TEST(AttributeNames, FamiliesNameTheirIdsInBothLanguages) {
+    const AttributeNameTables tables = Built();
+    EXPECT_EQ(Name(tables, L"Smart", 0xC2, 0), L"Temperature");
+    EXPECT_EQ(Name(tables, L"SmartSsd", 0xC2, 0), L"Temperature");
+    EXPECT_EQ(Name(tables, L"Smart", 0xC2, 1), L"温度");
+    EXPECT_EQ(Name(tables, L"SmartSsd", 0xFF, 0), L"Remaining Life");
+    EXPECT_EQ(Name(tables, L"SmartSsd", 0xFF, 1), L"剩余寿命");
+    EXPECT_EQ(Name(tables, L"Smart", 0xC7, 1), L"ltraDMA CRC 错误计数(与接口/线材质量有关)");
+    EXPECT_EQ(Name(tables, L"SmartJMicron60x", 0xE5, 0), L"Halt System ID, Flash ID");
+    EXPECT_EQ(Name(tables, L"SmartSanDiskGb", 0xF2, 1), L"读取量总计(GB 数)");
+    EXPECT_EQ(Name(tables, L"SmartMtron", 0xBB, 0), L"Total Erase Count");
+}
+
+TEST(AttributeNames, UnknownFamiliesAndMissingIdsAreVendorSpecific) {
+    const AttributeNameTables tables = Built();
+    for (int language : {0, 1}) {
+        const std::wstring vendorSpecific = language ? L"厂商特定项目" : L"Vendor Specific";
+        for (int id = 0; id < 256; ++id) {
+            EXPECT_EQ(Name(tables, L"SmartKingston", id, language), vendorSpecific);
+            EXPECT_EQ(Name(tables, L"SmartNVMe", id, language), vendorSpecific);
+        }
+        EXPECT_EQ(Name(tables, L"SmartIntel", 0x01, language), vendorSpecific);
+        EXPECT_EQ(Name(tables, L"smartintel", 0x09, language), vendorSpecific);
+        EXPECT_EQ(Name(tables, L"", 0x09, language), vendorSpecific);
+        EXPECT_EQ(Name(tables, L"Smart", 0, language), vendorSpecific);
+        EXPECT_EQ(Name(tables, L"Smart", -1, language), vendorSpecific);
+        EXPECT_EQ(Name(tables, L"Smart", 256, language), vendorSpecific);
+    }
+    const AttributeNameTables unbuilt;
+    EXPECT_EQ(Name(unbuilt, L"Smart", 0xC2, 0), L"Vendor Specific");
+}
+
+TEST(AttributeNames, EveryFamilyHasItsRowsInKeyOrder) {
+    const std::map<std::wstring, size_t> expected = {
+        {L"Smart", 55},        {L"SmartSsd", 21},        {L"SmartMtron", 1},
+        {L"SmartIndlinx", 20}, {L"SmartJMicron60x", 8},  {L"SmartIntel", 27},
+        {L"SmartSamsung", 30}, {L"SmartSandForce", 28},  {L"SmartJMicron61x", 16},
+        {L"SmartMicron", 39},  {L"SmartMicronMU02", 39}, {L"SmartOcz", 28},
+        {L"SmartPlextor", 31}, {L"SmartSanDisk", 12},    {L"SmartOczVector", 34},
+        {L"SmartCorsair", 14}, {L"SmartToshiba", 22},    {L"SmartSanDiskGb", 19}};
+    const AttributeNameTables tables = Built();
+    ASSERT_EQ(kAttributeNameFamilyCount, expected.size());
+    EXPECT_STREQ(kAttributeNameFamilies[0].key, L"Smart");
+    EXPECT_STREQ(kAttributeNameFamilies[17].key, L"SmartSanDiskGb");
+    for (const AttributeNameFamily& family : kAttributeNameFamilies) {
+        EXPECT_EQ(family.rows.size(), expected.at(family.key)) << family.rows.size();
+        size_t namedEnglish = 0, namedChinese = 0;
+        for (int id = 0; id < 256; ++id) {
+            namedEnglish += Name(tables, family.key, id, 0) != L"Vendor Specific";
+            namedChinese += Name(tables, family.key, id, 1) != L"厂商特定项目";
+        }
+        EXPECT_EQ(namedEnglish, family.rows.size());
+        EXPECT_EQ(namedChinese, family.rows.size());
+    }
+}
+
+TEST(AttributeNames, MicronFamiliesShareEnglishButNotChinese) {
+    const AttributeNameTables tables = Built();
+    int chineseDifferences = 0;
+    for (int id = 1; id < 256; ++id) {
+        EXPECT_EQ(Name(tables, L"SmartMicron", id, 0), Name(tables, L"SmartMicronMU02", id, 0));
+        chineseDifferences +=
+            Name(tables, L"SmartMicron", id, 1) != Name(tables, L"SmartMicronMU02", id, 1);
+    }
+    EXPECT_GT(chineseDifferences, 20);
+}
+
+}  // namespace
