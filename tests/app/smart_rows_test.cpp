@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <random>
+#include <string>
+#include <utility>
+
+#include "app/pages/smart_rows.h"
+#include "app/text/ui_text.h"
+#include "disk/smart_data.h"
+#include "disk/smart_reading.h"
+#include "disk/vendor.h"
+#include "tests/disk/smart_page_builder.h"
+
+namespace {
+
+struct LanguageScope {
+    explicit LanguageScope(int flag) : saved(LanguageFlag) { LanguageFlag = flag; }
+    ~LanguageScope() { LanguageFlag = saved; }
+    int saved;
+};
+
+const AttributeNameTables& Names() {
+    static const AttributeNameTables names = [] {
+        AttributeNameTables built;
+        built.BuildAttributeNameTables();
+        return built;
+    }();
+    return names;
+}
+
+// A confirmed reading of the attributes with the thresholds, for a drive of the vendor.
+DriveRecord Drive(int32_t vendor, bool ssd, std::initializer_list<AttributeSpec> attributes,
+                  std::initializer_list<std::pair<uint8_t, uint8_t>> thresholds = {}) {
+    DriveRecord record;
+    record.VendorId = vendor;
+    record.IsSsd = ssd;
+    record.SmartKeyName = ssd ? L"SmartSsd" : L"Smart";
+    record.SmartReadData = DataPage(attributes);
+    FillSmartData(record);
+    record.SmartReadThreshold = ThresholdPage(thresholds);
+    FillSmartThreshold(record);
+    record.SmartDataValid = true;
+    record.SmartThresholdValid = true;
+    return record;
+}
+
+std::wstring Status(const DriveRecord& record, size_t row = 0) {
+    return GetUiText(SmartStatusOf(record, row));
+}
+
+TEST(SmartRows, ColumnsOfAnOrdinaryDrive) {
+    DriveRecord hdd =
+        Drive(VENDOR_NONE, false,
+              {{.id = 0x05, .current = 100, .worst = 99, .raw = 0x0A0B0C0D0E0F, .reserved = 0x77},
+               {.id = 0xC2, .current = 36, .worst = 55, .raw = 0x24}},
+              {{0x05, 36}});
+    const SmartTable table = BuildSmartTable(hdd, Names());
+    ASSERT_EQ(table.Rows.size(), 2u);
+    EXPECT_EQ(table.Rows[0], (SmartRowTexts{L"05", L"Reallocated Sectors Count", L"100", L"99",
+                                            L"36", L"0A0B0C0D0E0F", L"OK"}));
+    EXPECT_EQ(table.Rows[1],
+              (SmartRowTexts{L"C2", L"Temperature", L"36", L"55", L"0", L"000000000024", L"OK"}));
+    {
+        LanguageScope chinese(1);
+        const SmartTable zh = BuildSmartTable(hdd, Names());
+        EXPECT_EQ(zh.Rows[1][1], L"温度");
+        EXPECT_EQ(zh.Rows[1][6], L"良好");
+    }
+
+    // Without thresholds the column is hidden and nothing can be judged.
+    hdd.SmartThresholdValid = false;
+    const SmartTable unread = BuildSmartTable(hdd, Names());
+    EXPECT_EQ(unread.Rows[0][4], L"---");
+    EXPECT_EQ(unread.Rows[0][6], L"Unknow");
+    EXPECT_EQ(unread.Rows[1][6], L"Unknow");
+
+    // Nothing parsed: no rows.
+    EXPECT_TRUE(BuildSmartTable(DriveRecord{}, Names()).Rows.empty());
+}
+
+TEST(SmartRows, ColumnsByKindOfDrive) {
+    const AttributeSpec attribute{
+        .id = 0x01, .current = 0x64, .worst = 0x5A, .raw = 0x112233445566, .reserved = 0xAB};
+
+    DriveRecord sandForce = Drive(VENDOR_SANDFORCE, true, {attribute}, {{0x01, 6}});
+    SmartRowTexts row = BuildSmartTable(sandForce, Names()).Rows[0];
+    EXPECT_EQ(row[2], L"100");
+    EXPECT_EQ(row[3], L"90");
+    EXPECT_EQ(row[4], L"6");
+    EXPECT_EQ(row[5], L"AB112233445566");
+    sandForce.SmartThresholdValid = false;
+    EXPECT_EQ(BuildSmartTable(sandForce, Names()).Rows[0][4], L"---");
+
+    DriveRecord jmicron = Drive(VENDOR_JMICRON, true, {attribute}, {{0x01, 6}});
+    jmicron.IsJMicron60xOrIndilinx = true;
+    row = BuildSmartTable(jmicron, Names()).Rows[0];
+    EXPECT_EQ(row[2], L"100");
+    EXPECT_EQ(row[3], L"---");
+    EXPECT_EQ(row[4], L"---");
+    EXPECT_EQ(row[5], L"AB1122334455665A");
+    // The 61x controllers show their values like any drive.
+    jmicron.IsJMicron60xOrIndilinx = false;
+    EXPECT_EQ(BuildSmartTable(jmicron, Names()).Rows[0][5], L"112233445566");
+
+    DriveRecord indilinx = Drive(VENDOR_INDILINX, true, {attribute}, {{0x01, 6}});
+    indilinx.IsJMicron60xOrIndilinx = true;
+    row = BuildSmartTable(indilinx, Names()).Rows[0];
+    EXPECT_EQ(row[2], L"---");
+    EXPECT_EQ(row[3], L"---");
+    EXPECT_EQ(row[4], L"---");
+    EXPECT_EQ(row[5], L"1122334455665A64");
+
+    DriveRecord nvme = Drive(VENDOR_NVME, true, {attribute});
+    nvme.InterfaceType = INTERFACE_TYPE_NVME;
+    row = BuildSmartTable(nvme, Names()).Rows[0];
+    EXPECT_EQ(row[2], L"---");
+    EXPECT_EQ(row[3], L"---");
+    EXPECT_EQ(row[4], L"---");
+    EXPECT_EQ(row[5], L"AB112233445566");
+
+    // Rows of id 0 and 0xFF are there but empty.
+    DriveRecord gaps = Drive(VENDOR_NONE, false, {{.id = 0xFF}, {.id = 0x09, .raw = 5}});
+    gaps.Attribute[2].Id = 0;
+    gaps.AttributeCount = 3;
+    const SmartTable table = BuildSmartTable(gaps, Names());
+    ASSERT_EQ(table.Rows.size(), 3u);
+    EXPECT_EQ(table.Rows[0], SmartRowTexts{});
+    EXPECT_EQ(table.Rows[1][0], L"09");
+    EXPECT_EQ(table.Rows[2], SmartRowTexts{});
+}
+
+TEST(SmartRows, StatusRules) {
+    // Counters of a hard disk against their caution limits.
+    DriveRecord hdd =
+        Drive(VENDOR_NONE, false, {{.id = 0x05, .current = 100, .raw = 0xFF}}, {{0x05, 36}});
+    EXPECT_EQ(Status(hdd), L"OK");
+    hdd.CautionLimit05 = 1;
+    EXPECT_EQ(Status(hdd), L"CAUTION");
+    hdd.CautionLimit05 = 0x100;
+    EXPECT_EQ(Status(hdd), L"OK");
+    hdd.Attribute[0].CurrentValue = 35;
+    EXPECT_EQ(Status(hdd), L"Bad");
+    DriveRecord pending = Drive(VENDOR_NONE, false, {{.id = 0xC5, .raw = 0x0102}, {.id = 0xC6}});
+    pending.CautionLimitC5 = 0x0102;
+    pending.CautionLimitC6 = 1;
+    EXPECT_EQ(Status(pending, 0), L"CAUTION");
+    EXPECT_EQ(Status(pending, 1), L"OK");
+    // On an SSD the same counter goes by its threshold only.
+    DriveRecord ssd = Drive(VENDOR_NONE, true, {{.id = 0x05, .raw = 0xFF}}, {{0x05, 10}});
+    ssd.CautionLimit05 = 1;
+    EXPECT_EQ(Status(ssd), L"OK");
+
+    // Temperature and 0xB8 are never judged.
+    DriveRecord fixed =
+        Drive(VENDOR_NONE, true, {{.id = 0xC2, .current = 1}, {.id = 0xB8, .current = 1}},
+              {{0xC2, 50}, {0xB8, 50}});
+    EXPECT_EQ(Status(fixed, 0), L"OK");
+    EXPECT_EQ(Status(fixed, 1), L"OK");
+
+    // The family's life attribute.
+    DriveRecord samsung = Drive(VENDOR_SAMSUNG, true, {{.id = 0xB3, .current = 5}}, {{0xB3, 10}});
+    EXPECT_EQ(Status(samsung), L"Bad");
+    samsung = Drive(VENDOR_SAMSUNG, true, {{.id = 0xB3, .current = 5}});
+    samsung.LifeCautionLimit = 10;
+    EXPECT_EQ(Status(samsung), L"CAUTION");
+    samsung.LifeCautionLimit = 4;
+    EXPECT_EQ(Status(samsung), L"OK");
+    samsung.Attribute[0].CurrentValue = 0;
+    EXPECT_EQ(Status(samsung), L"Bad");
+    DriveRecord jmicron = Drive(VENDOR_JMICRON, true, {{.id = 0xAA, .current = 0}});
+    EXPECT_EQ(Status(jmicron), L"Bad");
+    jmicron.IsJMicron60xOrIndilinx = true;  // not its life attribute on the 60x
+    EXPECT_EQ(Status(jmicron), L"OK");
+    const std::pair<int32_t, uint8_t> lives[] = {
+        {VENDOR_INTEL, 0xE8},     {VENDOR_PLEXTOR, 0xE8}, {VENDOR_SANDISK, 0xE8},
+        {VENDOR_MTRON, 0xBB},     {VENDOR_SAMSUNG, 0xB4}, {VENDOR_INDILINX, 0xD1},
+        {VENDOR_SANDFORCE, 0xE7}, {VENDOR_CORSAIR, 0xE7}, {VENDOR_KINGSTON, 0xE7},
+        {VENDOR_MICRON, 0xCA},    {VENDOR_OCZ, 0xE9},     {VENDOR_OCZ_VECTOR, 0xE9}};
+    for (const auto& [vendor, id] : lives) {
+        DriveRecord drive = Drive(vendor, true, {{.id = id, .current = 0}});
+        EXPECT_EQ(Status(drive), L"Bad") << vendor;
+        // Another family reads the same id by its threshold.
+        EXPECT_EQ(Status(Drive(VENDOR_ST, true, {{.id = id, .current = 0}})), L"OK") << vendor;
+    }
+
+    // SandForce's error rate reads all zeros while unused.
+    DriveRecord sandForce =
+        Drive(VENDOR_SANDFORCE, true, {{.id = 0x01, .current = 0, .raw = 0}}, {{0x01, 6}});
+    EXPECT_EQ(Status(sandForce), L"OK");
+    sandForce.Attribute[0].RawValue[1] = 1;
+    EXPECT_EQ(Status(sandForce), L"Bad");
+    sandForce.Attribute[0].CurrentValue = 6;
+    EXPECT_EQ(Status(sandForce), L"OK");
+
+    // Vendor counters of a hard disk or a JMicron 60x are not judged; standard ones are.
+    DriveRecord vendorHdd =
+        Drive(VENDOR_NONE, false, {{.id = 0xB5, .current = 1}, {.id = 0x0A, .current = 1}},
+              {{0xB5, 50}, {0x0A, 50}});
+    EXPECT_EQ(Status(vendorHdd, 0), L"OK");
+    EXPECT_EQ(Status(vendorHdd, 1), L"Bad");
+    DriveRecord jm60x = Drive(VENDOR_JMICRON, true, {{.id = 0xE5, .current = 1}}, {{0xE5, 50}});
+    jm60x.IsJMicron60xOrIndilinx = true;
+    EXPECT_EQ(Status(jm60x), L"OK");
+    for (uint8_t standard : {0x01, 0x0D, 0xBB, 0xC1, 0xC3, 0xD1, 0xD3, 0xD4, 0xDC, 0xE4, 0xE6, 0xE7,
+                             0xF0, 0xFA, 0xFE}) {
+        DriveRecord drive =
+            Drive(VENDOR_NONE, false, {{.id = standard, .current = 1}}, {{standard, 50}});
+        EXPECT_EQ(Status(drive), L"Bad") << int{standard};
+    }
+    for (uint8_t outside : {0x0E, 0xBA, 0xD2, 0xD5, 0xDB, 0xE5, 0xF1, 0xFB}) {
+        DriveRecord drive =
+            Drive(VENDOR_NONE, false, {{.id = outside, .current = 1}}, {{outside, 50}});
+        EXPECT_EQ(Status(drive), L"OK") << int{outside};
+    }
+
+    // An SSD's vendor attribute goes by its threshold.
+    DriveRecord f5 = Drive(VENDOR_NONE, true, {{.id = 0xF5, .current = 100}});
+    EXPECT_EQ(Status(f5), L"OK");
+    f5 = Drive(VENDOR_NONE, true, {{.id = 0xF5, .current = 5}}, {{0xF5, 10}});
+    EXPECT_EQ(Status(f5), L"Bad");
+    f5.Attribute[0].CurrentValue = 10;
+    EXPECT_EQ(Status(f5), L"OK");
+
+    // An unconfirmed reading or a known firmware fault is never judged.
+    f5.Attribute[0].CurrentValue = 5;
+    f5.SmartDataValid = false;
+    EXPECT_EQ(Status(f5), L"Unknow");
+    f5.SmartDataValid = true;
+    f5.IsFirmwareQuirk = true;
+    EXPECT_EQ(Status(f5), L"Unknow");
+}
+
+TEST(SmartRows, PowerOnTextsFromTheRawColumns) {
+    DriveRecord drive = Drive(VENDOR_NONE, false,
+                              {{.id = 0x09, .raw = 0x04D2}, {.id = 0x0C, .raw = 0x0100000000FF}});
+    SmartTable table = BuildSmartTable(drive, Names());
+    EXPECT_EQ(table.PowerOnTimeText, L"1234");
+    EXPECT_EQ(table.PowerOnCountText, L"1099511628031");
+
+    // The raw column as shown is what is read back, vendor bytes included.
+    DriveRecord indilinx =
+        Drive(VENDOR_INDILINX, true,
+              {{.id = 0x09, .current = 0xFF, .worst = 0xFF, .raw = 0xFFFFFFFFFFFF}});
+    table = BuildSmartTable(indilinx, Names());
+    EXPECT_EQ(table.Rows[0][5], L"FFFFFFFFFFFFFFFF");
+    EXPECT_EQ(table.PowerOnTimeText, L"18446744073709551615");
+    EXPECT_EQ(table.PowerOnCountText, L"");
+
+    // A drive without the attributes leaves both empty.
+    table = BuildSmartTable(Drive(VENDOR_NONE, false, {{.id = 0x05}}), Names());
+    EXPECT_EQ(table.PowerOnTimeText, L"");
+    EXPECT_EQ(table.PowerOnCountText, L"");
+}
+
+// Random pages through the whole chain: parse, classify, thresholds, rows. Whatever a drive
+// sends, the values stay in their ranges and every row is well formed.
+TEST(SmartRows, GarbagePagesStayInBounds) {
+    std::mt19937 random(20261206);
+    std::uniform_int_distribution<int> byte(0, 255);
+    const wchar_t* models[] = {L"", L"SAMSUNG SV0802N", L"Intel X", L"OCZ-VERTEX3", L"X"};
+    for (int round = 0; round < 2000; ++round) {
+        DriveRecord record;
+        record.Model = models[round % std::size(models)];
+        record.TimeUnitType = round % 9 - 1;
+        record.TemperatureMultiplier = round % 2 ? 1.0 : 0.5;
+        for (uint8_t& b : record.SmartReadData)
+            b = static_cast<uint8_t>(byte(random));
+        // Sparse ids, so that signatures and empty slots both occur.
+        for (size_t slot = 0; slot < kSmartEntryCount; ++slot)
+            if (byte(random) < 96) record.SmartReadData[2 + slot * 12] = 0;
+        for (uint8_t& b : record.SmartReadThreshold)
+            b = static_cast<uint8_t>(byte(random));
+        if (FillSmartData(record)) {
+            ClassifyVendor(record);
+            record.SmartThresholdValid = FillSmartThreshold(record);
+            record.SmartDataValid = true;
+        }
+        FinishSmartReading(record);
+        record.InterfaceType = round % 5 == 0 ? INTERFACE_TYPE_NVME : INTERFACE_TYPE_SATA;
+
+        ASSERT_LE(record.AttributeCount, kSmartEntryCount);
+        EXPECT_LT(record.Temperature, 100);
+        EXPECT_LE(record.Life, 100);
+        EXPECT_GE(record.Life, -1);
+        const SmartTable table = BuildSmartTable(record, Names());
+        ASSERT_EQ(table.Rows.size(), record.AttributeCount);
+        for (const SmartRowTexts& row : table.Rows) {
+            if (row[0].empty()) continue;
+            EXPECT_EQ(row[0].size(), 2u);
+            EXPECT_TRUE(row[5].size() == 12 || row[5].size() == 14 || row[5].size() == 16)
+                << row[5].size();
+            EXPECT_EQ(row[5].find_first_not_of(L"0123456789ABCDEF"), std::wstring::npos);
+            EXPECT_FALSE(row[6].empty());
+        }
+    }
+}
+
+}  // namespace

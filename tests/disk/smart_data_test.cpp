@@ -1,0 +1,348 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "disk/smart_data.h"
+#include "disk/vendor.h"
+#include "tests/disk/log_watch.h"
+#include "tests/disk/smart_page_builder.h"
+
+namespace {
+
+DriveRecord Parsed(const AtaPage& page, int32_t vendor = VENDOR_NONE, std::wstring model = L"") {
+    DriveRecord record;
+    record.VendorId = vendor;
+    record.Model = std::move(model);
+    record.TimeUnitType = TIME_UNIT_HOURS;
+    record.SmartReadData = page;
+    FillSmartData(record);
+    return record;
+}
+
+TEST(FillSmartData, SqueezesEmptySlotsAndKeepsEveryByte) {
+    AtaPage page = DataPage({{.id = 0x01,
+                              .current = 120,
+                              .worst = 99,
+                              .raw = 0x060504030201,
+                              .reserved = 0x7E,
+                              .statusFlags = 0x1234},
+                             {.id = 0x00},
+                             {.id = 0x05, .current = 7, .worst = 8, .raw = 0xAB}});
+    DriveRecord record;
+    record.SmartReadData = page;
+    // An earlier, longer table must not survive behind the new count.
+    record.Attribute[5].Id = 0xC2;
+    ASSERT_TRUE(FillSmartData(record));
+    ASSERT_EQ(record.AttributeCount, 2u);
+    EXPECT_EQ(std::memcmp(&record.Attribute[0], page.data() + 2, 12), 0);
+    EXPECT_EQ(std::memcmp(&record.Attribute[1], page.data() + 2 + 24, 12), 0);
+    EXPECT_EQ(record.Attribute[1].Id, 0x05);
+    EXPECT_EQ(record.Attribute[1].CurrentValue, 7);
+    EXPECT_EQ(record.Attribute[1].WorstValue, 8);
+    EXPECT_EQ(record.Attribute[0].Reserved, 0x7E);
+    EXPECT_EQ(RawValue32(record.Attribute[0]), 0x04030201u);
+    EXPECT_EQ(RawValue48(record.Attribute[0]), 0x060504030201u);
+    for (size_t i = 2; i < kSmartEntryCount; ++i)
+        EXPECT_EQ(record.Attribute[i].Id, 0) << i;
+
+    // Only the 30 entries count: the last slot is read, the bytes after it are not.
+    AtaPage edges{};
+    PutAttribute(edges, 29, {.id = 0xC2});
+    edges[2 + 30 * 12] = 0x09;
+    record.SmartReadData = edges;
+    ASSERT_TRUE(FillSmartData(record));
+    EXPECT_EQ(record.AttributeCount, 1u);
+    EXPECT_EQ(record.Attribute[0].Id, 0xC2);
+
+    // A page whose ids are all zero holds no attributes, whatever else is in it.
+    AtaPage empty{};
+    std::memset(empty.data() + 2, 0x55, 360);
+    for (size_t slot = 0; slot < kSmartEntryCount; ++slot)
+        empty[2 + slot * 12] = 0;
+    record.SmartReadData = empty;
+    EXPECT_FALSE(FillSmartData(record));
+    EXPECT_EQ(record.AttributeCount, 0u);
+}
+
+TEST(FillSmartData, PowerOnTimeInEveryUnit) {
+    struct Case {
+        int32_t unit;
+        int32_t hours;
+    };
+    // 7200 counts of each unit.
+    const Case cases[] = {{TIME_UNIT_UNKNOWN, 0},
+                          {TIME_UNIT_HOURS, 7200},
+                          {TIME_UNIT_MINUTES, 120},
+                          {TIME_UNIT_HALF_MINUTES, 60},
+                          {TIME_UNIT_SECONDS, 2},
+                          {TIME_UNIT_TEN_MINUTES, 1200},
+                          {TIME_UNIT_ADJUSTED_HOURS, 7200},
+                          {7, 7200},
+                          {-1, 7200}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(ConvertPowerOnTime(7200, c.unit), c.hours) << c.unit;
+        DriveRecord record;
+        record.TimeUnitType = c.unit;
+        record.DetectedTimeUnitType = TIME_UNIT_MINUTES;
+        record.SmartReadData = DataPage({{.id = 0x09, .raw = 7200}});
+        ASSERT_TRUE(FillSmartData(record));
+        if (c.unit == TIME_UNIT_ADJUSTED_HOURS) continue;  // adjusted below
+        EXPECT_EQ(record.PowerOnRawValue, 7200) << c.unit;
+        EXPECT_EQ(record.PowerOnHours, c.hours) << c.unit;
+        EXPECT_EQ(record.DetectedPowerOnHours, 120) << c.unit;
+    }
+    // Seconds divide twice by 60, which truncates like one division by 3600.
+    EXPECT_EQ(ConvertPowerOnTime(3599, TIME_UNIT_SECONDS), 0);
+    EXPECT_EQ(ConvertPowerOnTime(7199, TIME_UNIT_SECONDS), 1);
+}
+
+TEST(FillSmartData, AdjustedHoursCounters) {
+    const auto read = [](int32_t unit, uint64_t raw, const wchar_t* model) {
+        DriveRecord record;
+        record.TimeUnitType = unit;
+        record.Model = model;
+        record.SmartReadData = DataPage({{.id = 0x09, .raw = raw}});
+        FillSmartData(record);
+        return record;
+    };
+    // Counters that start at 0xDA753: only the low three bytes count.
+    DriveRecord r = read(TIME_UNIT_ADJUSTED_HOURS, 0x010DA753 + 100, L"INTEL SSDSC2CW120A3");
+    EXPECT_EQ(r.DetectedTimeUnitType, TIME_UNIT_ADJUSTED_HOURS);
+    EXPECT_EQ(r.PowerOnRawValue, 100);
+    EXPECT_EQ(r.PowerOnHours, 100);
+    EXPECT_EQ(r.DetectedPowerOnHours, 100);
+    // Below the start the drive has not counted yet.
+    r = read(TIME_UNIT_ADJUSTED_HOURS, 0x1000, L"X");
+    EXPECT_EQ(r.PowerOnRawValue, 0);
+    EXPECT_EQ(r.PowerOnHours, 0);
+    // An hours counter at the start is such a counter too; one below it is not.
+    r = read(TIME_UNIT_HOURS, 0xDA000, L"X");
+    EXPECT_EQ(r.DetectedTimeUnitType, TIME_UNIT_ADJUSTED_HOURS);
+    EXPECT_EQ(r.PowerOnRawValue, 0);
+    r = read(TIME_UNIT_HOURS, 0xD9FFF, L"X");
+    EXPECT_EQ(r.DetectedTimeUnitType, TIME_UNIT_UNKNOWN);
+    EXPECT_EQ(r.PowerOnRawValue, 0xD9FFF);
+    EXPECT_EQ(r.DetectedPowerOnHours, 0);
+    // "Intel" models whatever their unit; the test is case-sensitive.
+    r = read(TIME_UNIT_MINUTES, 0xDA753 + 600, L"Intel Raid 0 Volume");
+    EXPECT_EQ(r.DetectedTimeUnitType, TIME_UNIT_ADJUSTED_HOURS);
+    EXPECT_EQ(r.PowerOnRawValue, 600);
+    EXPECT_EQ(r.PowerOnHours, 10);
+    EXPECT_EQ(r.DetectedPowerOnHours, 600);
+    r = read(TIME_UNIT_MINUTES, 0xDA753 + 600, L"INTEL SSDSA2M080G2GC");
+    EXPECT_EQ(r.PowerOnRawValue, 0xDA753 + 600);
+}
+
+TEST(FillSmartData, IndilinxCountsInCurrentAndWorst) {
+    DriveRecord record;
+    record.VendorId = VENDOR_INDILINX;
+    record.TimeUnitType = TIME_UNIT_ADJUSTED_HOURS;  // not applied to this counter
+    record.SmartReadData = DataPage({{.id = 0x09, .current = 0x34, .worst = 0x12, .raw = 99},
+                                     {.id = 0x0C, .current = 0x02, .worst = 0x01, .raw = 77}});
+    ASSERT_TRUE(FillSmartData(record));
+    EXPECT_EQ(record.PowerOnRawValue, 0x1234);
+    EXPECT_EQ(record.PowerOnHours, 0x1234);
+    EXPECT_EQ(record.DetectedTimeUnitType, TIME_UNIT_UNKNOWN);
+    EXPECT_EQ(record.PowerOnCount, 0x0102);
+
+    EXPECT_EQ(Parsed(DataPage({{.id = 0x0C, .raw = 0x0100000123}})).PowerOnCount, 0x123);
+}
+
+TEST(FillSmartData, Temperatures) {
+    const auto temperature = [](std::initializer_list<AttributeSpec> attributes,
+                                const wchar_t* model = L"X", double multiplier = 1.0) {
+        DriveRecord record;
+        record.Model = model;
+        record.TemperatureMultiplier = multiplier;
+        record.SmartReadData = DataPage(attributes);
+        FillSmartData(record);
+        return record.Temperature;
+    };
+    EXPECT_EQ(temperature({{.id = 0xC2, .raw = 0x0000140023}}), 0x23);
+    EXPECT_EQ(temperature({{.id = 0xC2, .raw = 0x0000140000}}), -1000);  // byte 0 is 0: unchanged
+    EXPECT_EQ(temperature({{.id = 0xC2, .raw = 99}}), 99);
+    EXPECT_EQ(temperature({{.id = 0xC2, .raw = 100}}), -1000);
+    EXPECT_EQ(temperature({{.id = 0xC2, .raw = 0xFF}}), -1000);
+    // Airflow temperature counts from 1 to 99 only; a later 0xC2 wins.
+    EXPECT_EQ(temperature({{.id = 0xBE, .raw = 41}}), 41);
+    EXPECT_EQ(temperature({{.id = 0xBE, .raw = 100}}), -1000);
+    EXPECT_EQ(temperature({{.id = 0xBE, .raw = 41}, {.id = 0xC2, .raw = 38}}), 38);
+    EXPECT_EQ(temperature({{.id = 0xBE, .raw = 41}, {.id = 0xC2, .raw = 0}}), 41);
+    EXPECT_EQ(temperature({{.id = 0xC2, .raw = 38}, {.id = 0xBE, .raw = 41}}), 41);
+    // Tenths of a degree, except a plain value of 70 or less.
+    EXPECT_EQ(temperature({{.id = 0xC2, .raw = 0x012C}}, L"SAMSUNG SV0802N"), 30);
+    EXPECT_EQ(temperature({{.id = 0xC2, .raw = 70}}, L"SAMSUNG SV0802N"), 70);
+    EXPECT_EQ(temperature({{.id = 0xC2, .raw = 71}}, L"SAMSUNG SV0802N"), 7);
+    EXPECT_EQ(temperature({{.id = 0xC2, .raw = 0x03E8}}, L"SAMSUNG SV0802N"), -1000);
+    EXPECT_EQ(temperature({{.id = 0xC2, .raw = 0x012C}}, L"SAMSUNG SP0802N"), 0x2C);
+    // A multiplier below one scales and truncates; one or more is ignored.
+    EXPECT_EQ(temperature({{.id = 0xC2, .raw = 61}}, L"X", 0.5), 30);
+    EXPECT_EQ(temperature({{.id = 0xC2, .raw = 61}}, L"X", 2.0), 61);
+}
+
+// One vendor reading: which field a drive of the vendor fills from the attribute.
+struct ReadingCase {
+    const char* name;
+    int32_t vendor;
+    int32_t variant;
+    AttributeSpec attribute;
+    int32_t DriveRecord::*field;
+    int32_t expected;
+    bool jmicron60x = false;
+};
+
+TEST(FillSmartData, VendorReadings) {
+    constexpr uint64_t kGib = uint64_t{1} << 21;  // sectors
+    const ReadingCase cases[] = {
+        {"64 sf", VENDOR_SANDFORCE, 0, {.id = 0x64, .raw = 1234}, &DriveRecord::GBytesErased, 1234},
+        {"A9 m2", VENDOR_MICRON_MU02, 0, {.id = 0xA9, .current = 97}, &DriveRecord::Life, 97},
+        {"AA jm", VENDOR_JMICRON, 0, {.id = 0xAA, .current = 88}, &DriveRecord::Life, 88},
+        {"AA jm60x", VENDOR_JMICRON, 0, {.id = 0xAA, .current = 88}, &DriveRecord::Life, -1, true},
+        {"AD mi", VENDOR_MICRON, 0, {.id = 0xAD, .raw = 55}, &DriveRecord::WearLevelingCount, 55},
+        {"B1 sg", VENDOR_SAMSUNG, 0, {.id = 0xB1, .raw = 66}, &DriveRecord::WearLevelingCount, 66},
+        {"B3 sg", VENDOR_SAMSUNG, 0, {.id = 0xB3, .current = 91}, &DriveRecord::Life, 91},
+        {"B4 sg", VENDOR_SAMSUNG, 0, {.id = 0xB4, .current = 92}, &DriveRecord::Life, 92},
+        {"BB mt", VENDOR_MTRON, 0, {.id = 0xBB, .current = 93}, &DriveRecord::Life, 93},
+        {"C6 oz", VENDOR_OCZ_VECTOR, 0, {.id = 0xC6, .raw = 700}, &DriveRecord::HostReads, 700},
+        {"C7 oz", VENDOR_OCZ_VECTOR, 0, {.id = 0xC7, .raw = 701}, &DriveRecord::HostWrites, 701},
+        {"CA mi", VENDOR_MICRON, 0, {.id = 0xCA, .current = 94}, &DriveRecord::Life, 94},
+        {"D1 ix", VENDOR_INDILINX, 0, {.id = 0xD1, .current = 95}, &DriveRecord::Life, 95},
+        {"E1 il", VENDOR_INTEL, 0, {.id = 0xE1, .raw = 3200}, &DriveRecord::HostWrites, 100},
+        {"E1 il signed",
+         VENDOR_INTEL,
+         0,
+         {.id = 0xE1, .raw = 0xFFFFFFC1},
+         &DriveRecord::HostWrites,
+         -1},
+        {"E7 sf", VENDOR_SANDFORCE, 0, {.id = 0xE7, .current = 81}, &DriveRecord::Life, 81},
+        {"E7 co", VENDOR_CORSAIR, 0, {.id = 0xE7, .current = 82}, &DriveRecord::Life, 82},
+        {"E7 ki", VENDOR_KINGSTON, 3, {.id = 0xE7, .current = 83}, &DriveRecord::Life, 83},
+        {"E8 il", VENDOR_INTEL, 0, {.id = 0xE8, .current = 84}, &DriveRecord::Life, 84},
+        {"E8 px", VENDOR_PLEXTOR, 0, {.id = 0xE8, .current = 85}, &DriveRecord::Life, 85},
+        {"E8 sd", VENDOR_SANDISK, 0, {.id = 0xE8, .current = 86}, &DriveRecord::Life, 86},
+        {"E8 oz", VENDOR_OCZ, 0, {.id = 0xE8, .raw = 5 * kGib + 7}, &DriveRecord::HostWrites, 5},
+        {"E9 oz", VENDOR_OCZ, 0, {.id = 0xE9, .current = 87}, &DriveRecord::Life, 87},
+        {"E9 ozv", VENDOR_OCZ_VECTOR, 0, {.id = 0xE9, .current = 88}, &DriveRecord::Life, 88},
+        {"E9 sd gb", VENDOR_SANDISK, 3, {.id = 0xE9, .raw = 900}, &DriveRecord::NandWrites, 900},
+        {"E9 sd", VENDOR_SANDISK, 0, {.id = 0xE9, .raw = 900}, &DriveRecord::NandWrites, -1},
+        {"E9 px", VENDOR_PLEXTOR, 0, {.id = 0xE9, .raw = 901}, &DriveRecord::NandWrites, 901},
+        {"E9 ki", VENDOR_KINGSTON, 3, {.id = 0xE9, .raw = 902}, &DriveRecord::NandWrites, 902},
+        {"F2 mi", VENDOR_MICRON, 0, {.id = 0xF2, .current = 89}, &DriveRecord::Life, 89},
+        {"F2 mi no reads", VENDOR_MICRON, 0, {.id = 0xF2, .raw = 5}, &DriveRecord::HostReads, -1},
+        {"F5 mi", VENDOR_MICRON, 0, {.id = 0xF5, .raw = 3 << 17}, &DriveRecord::NandWrites, 3},
+        {"F5 m2", VENDOR_MICRON_MU02, 0, {.id = 0xF5, .raw = 1024}, &DriveRecord::NandWrites, 32},
+        {"F6 mi", VENDOR_MICRON, 0, {.id = 0xF6, .raw = 6 * kGib}, &DriveRecord::HostWrites, 6},
+        {"F7 ki", VENDOR_KINGSTON, 3, {.id = 0xF7, .current = 90}, &DriveRecord::Life, 90},
+        {"F9 il", VENDOR_INTEL, 0, {.id = 0xF9, .raw = 903}, &DriveRecord::NandWrites, 903},
+        {"F9 ozv", VENDOR_OCZ_VECTOR, 0, {.id = 0xF9, .raw = 9 << 16}, &DriveRecord::NandWrites, 9},
+        {"F9 ozv wide",
+         VENDOR_OCZ_VECTOR,
+         0,
+         {.id = 0xF9, .raw = 0xFFFFFFFFFFFF},
+         &DriveRecord::NandWrites,
+         INT_MAX},
+        {"life over 100", VENDOR_SAMSUNG, 0, {.id = 0xB3, .current = 101}, &DriveRecord::Life, -1},
+        {"life 100", VENDOR_SAMSUNG, 0, {.id = 0xB3, .current = 100}, &DriveRecord::Life, 100},
+    };
+    for (const ReadingCase& c : cases) {
+        DriveRecord record;
+        record.VendorId = c.vendor;
+        record.VendorVariant = c.variant;
+        record.IsJMicron60xOrIndilinx = c.jmicron60x;
+        record.SmartReadData = DataPage({c.attribute});
+        ASSERT_TRUE(FillSmartData(record)) << c.name;
+        EXPECT_EQ(record.*c.field, c.expected) << c.name;
+        // Another family reads nothing from the same attribute.
+        EXPECT_EQ(Parsed(DataPage({c.attribute}), VENDOR_ST).*c.field, -1) << c.name;
+    }
+}
+
+TEST(FillSmartData, HostTrafficSplitsByVendor) {
+    constexpr uint64_t kRaw = (uint64_t{3} << 40) | 6400;  // 48-bit: 3 x 2^40 + 6400 sectors
+    struct Case {
+        int32_t vendor;
+        int32_t variant;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {VENDOR_INTEL, 0, 200},       {VENDOR_TOSHIBA, 0, 200},  {VENDOR_SANDFORCE, 0, 6400},
+        {VENDOR_OCZ_VECTOR, 0, 6400}, {VENDOR_CORSAIR, 0, 6400}, {VENDOR_KINGSTON, 3, 6400},
+        {VENDOR_SAMSUNG, 0, 3 << 19}, {VENDOR_SAMSUNG, 3, 6400}, {VENDOR_SANDISK, 0, 3 << 19},
+        {VENDOR_SANDISK, 3, 6400},    {VENDOR_WDC, 0, 3 << 19},  {VENDOR_PLEXTOR, 0, 200},
+        {VENDOR_MICRON_MU02, 0, 200}, {VENDOR_NONE, 0, -1},      {VENDOR_MICRON, 0, -1},
+        {VENDOR_ST, 0, -1},
+    };
+    for (const Case& c : cases) {
+        DriveRecord record;
+        record.VendorId = c.vendor;
+        record.VendorVariant = c.variant;
+        record.SmartReadData = DataPage(
+            {{.id = 0xF1, .current = 50, .raw = kRaw}, {.id = 0xF2, .current = 101, .raw = kRaw}});
+        ASSERT_TRUE(FillSmartData(record));
+        EXPECT_EQ(record.HostWrites, c.expected) << c.vendor << "/" << c.variant;
+        EXPECT_EQ(record.HostReads, c.expected) << c.vendor << "/" << c.variant;
+        EXPECT_EQ(record.Life, -1) << c.vendor;
+    }
+}
+
+TEST(FillSmartThreshold, MatchesByIdAndPosition) {
+    DriveRecord record;
+    record.SmartReadData = DataPage({{.id = 0x01}, {.id = 0x05}, {.id = 0xC2}, {.id = 0x05}});
+    ASSERT_TRUE(FillSmartData(record));
+    record.Threshold[3].ThresholdValue = 77;  // left from an earlier reading
+    record.SmartReadThreshold = ThresholdPage({{0x05, 36}, {0x00, 9}, {0x01, 6}, {0xBB, 1}});
+    record.SmartReadThreshold[2 + 5] = 0xEE;  // reserved bytes travel with the entry
+    ASSERT_TRUE(FillSmartThreshold(record));
+    EXPECT_EQ(record.Threshold[0].Id, 0x01);
+    EXPECT_EQ(record.Threshold[0].ThresholdValue, 6);
+    EXPECT_EQ(record.Threshold[1].ThresholdValue, 36);
+    EXPECT_EQ(record.Threshold[1].Reserved[3], 0xEE);
+    EXPECT_EQ(record.Threshold[2].Id, 0);
+    EXPECT_EQ(record.Threshold[2].ThresholdValue, 0);
+    EXPECT_EQ(record.Threshold[3].ThresholdValue, 36);
+
+    // Nothing matches: no thresholds.
+    record.SmartReadThreshold = ThresholdPage({{0xBB, 1}});
+    EXPECT_FALSE(FillSmartThreshold(record));
+    EXPECT_EQ(record.Threshold[1].ThresholdValue, 0);
+}
+
+TEST(FillSmartThreshold, MicronTakesThresholdsFromTheVendorByte) {
+    const AtaPage data = DataPage(
+        {{.id = 0x01, .reserved = 50}, {.id = 0x05, .reserved = 0}, {.id = 0xCA, .reserved = 10}});
+    DriveRecord micron = Parsed(data, VENDOR_MICRON);
+    micron.SmartReadThreshold = ThresholdPage({});
+    ASSERT_TRUE(FillSmartThreshold(micron));
+    EXPECT_EQ(micron.Threshold[0].Id, 0x01);
+    EXPECT_EQ(micron.Threshold[0].ThresholdValue, 50);
+    EXPECT_EQ(micron.Threshold[1].Id, 0);
+    EXPECT_EQ(micron.Threshold[2].Id, 0xCA);
+    EXPECT_EQ(micron.Threshold[2].ThresholdValue, 10);
+
+    // A page that matches wins over the vendor bytes.
+    micron.SmartReadThreshold = ThresholdPage({{0x05, 3}});
+    ASSERT_TRUE(FillSmartThreshold(micron));
+    EXPECT_EQ(micron.Threshold[0].ThresholdValue, 0);
+    EXPECT_EQ(micron.Threshold[1].ThresholdValue, 3);
+
+    // Only Micron does this.
+    for (int32_t vendor : {VENDOR_NONE, VENDOR_MICRON_MU02, VENDOR_SAMSUNG}) {
+        DriveRecord other = Parsed(data, vendor);
+        other.SmartReadThreshold = ThresholdPage({});
+        EXPECT_FALSE(FillSmartThreshold(other)) << vendor;
+    }
+}
+
+TEST(CheckSmartAttributeCorrect, ComparesIdsUpToTheFirstCount) {
+    const DriveRecord first = Parsed(IdPage({0x01, 0x05, 0x09}));
+    EXPECT_TRUE(CheckSmartAttributeCorrect(first, Parsed(IdPage({0x01, 0x05, 0x09}))));
+    EXPECT_TRUE(CheckSmartAttributeCorrect(first, Parsed(IdPage({0x01, 0x05, 0x09, 0xC2}))));
+    LogWatch log;
+    EXPECT_FALSE(CheckSmartAttributeCorrect(first, Parsed(IdPage({0x01, 0x09, 0x05}))));
+    EXPECT_EQ(log.Messages(),
+              std::vector<std::string>{"asi1->Attribute[i].Id != asi2->Attribute[i].Id"});
+}
+
+}  // namespace

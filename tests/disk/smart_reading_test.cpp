@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "disk/smart_data.h"
+#include "disk/smart_reading.h"
+#include "disk/vendor.h"
+#include "tests/disk/log_watch.h"
+#include "tests/disk/smart_page_builder.h"
+
+namespace {
+
+// A route that answers with scripted pages: each data read takes the next entry of its
+// script, and an empty entry (or an exhausted script) is a failed read.
+class ScriptedRoute : public transport::AtaRoute {
+  public:
+    std::deque<std::optional<AtaPage>> dataPages;
+    std::optional<AtaPage> thresholdPage;
+    bool enableAnswers = false;
+
+    int identifyCalls = 0;
+    int dataCalls = 0;
+    int thresholdCalls = 0;
+    int enableCalls = 0;
+
+    bool IdentifyDevice(transport::AtaBuffer) override {
+        ++identifyCalls;
+        return false;
+    }
+    bool ReadSmartData(transport::AtaBuffer page) override {
+        ++dataCalls;
+        if (dataPages.empty()) return false;
+        const std::optional<AtaPage> next = dataPages.front();
+        dataPages.pop_front();
+        if (!next) return false;
+        std::ranges::copy(*next, page.begin());
+        return true;
+    }
+    bool ReadSmartThresholds(transport::AtaBuffer page) override {
+        ++thresholdCalls;
+        if (!thresholdPage) return false;
+        std::ranges::copy(*thresholdPage, page.begin());
+        return true;
+    }
+    bool EnableSmartOperations() override {
+        ++enableCalls;
+        return enableAnswers;
+    }
+};
+
+const AtaPage kSamsungData = DataPage({{.id = 0x09, .raw = 1000},
+                                       {.id = 0x0C, .raw = 42},
+                                       {.id = 0xB2},
+                                       {.id = 0xB3, .current = 99},
+                                       {.id = 0xB4, .current = 98},
+                                       {.id = 0xC2, .raw = 35}});
+const AtaPage kSamsungShuffled = DataPage({{.id = 0x0C, .raw = 42},
+                                           {.id = 0x09, .raw = 1000},
+                                           {.id = 0xB2},
+                                           {.id = 0xB3, .current = 99},
+                                           {.id = 0xB4, .current = 98},
+                                           {.id = 0xC2, .raw = 35}});
+const AtaPage kSamsungThresholds = ThresholdPage({{0xB3, 10}, {0xB4, 10}, {0xC2, 0}});
+
+DriveRecord PhysicalDrive(int32_t number, const wchar_t* model = L"SAMSUNG SSD 840") {
+    DriveRecord record;
+    record.PhysicalDriveId = number;
+    record.CommandType = CMD_TYPE_PHYSICAL_DRIVE;
+    record.Model = model;
+    record.FirmwareRev = L"DXT06B0Q";
+    record.TimeUnitType = TIME_UNIT_HOURS;
+    return record;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(SmartReading, ConfirmedOnTheFirstPass) {
+    ScriptedRoute route;
+    route.dataPages = {kSamsungData, kSamsungData};
+    route.thresholdPage = kSamsungThresholds;
+    DriveRecord record = PhysicalDrive(3);
+    LogWatch log;
+    ReadSmartPhysicalDrive(route, record);
+
+    EXPECT_EQ(log.Messages(), Lines{"GetSmartAttributePd(3) - 1"});
+    EXPECT_EQ(route.dataCalls, 2);
+    EXPECT_EQ(route.thresholdCalls, 1);
+    EXPECT_EQ(route.enableCalls, 0);
+    EXPECT_EQ(route.identifyCalls, 0);
+    EXPECT_TRUE(record.SmartSupported);
+    EXPECT_TRUE(record.SmartDataValid);
+    EXPECT_TRUE(record.SmartThresholdValid);
+    EXPECT_FALSE(record.IsFirmwareQuirk);
+    EXPECT_EQ(record.SmartReadData, kSamsungData);
+    EXPECT_EQ(record.SmartReadThreshold, kSamsungThresholds);
+    EXPECT_EQ(record.AttributeCount, 6u);
+    EXPECT_EQ(record.Threshold[3].ThresholdValue, 10);
+    EXPECT_EQ(record.VendorId, VENDOR_SAMSUNG);
+    EXPECT_EQ(record.SmartKeyName, L"SmartSamsung");
+    EXPECT_EQ(record.Life, 98);
+    EXPECT_EQ(record.PowerOnHours, 1000);
+    EXPECT_EQ(record.PowerOnCount, 42);
+    EXPECT_EQ(record.Temperature, 35);
+}
+
+TEST(SmartReading, DisagreeingReadsEnableAndRetry) {
+    // Another order on the check read: unconfirmed, so SMART is enabled and read again.
+    ScriptedRoute route;
+    route.dataPages = {kSamsungData, kSamsungShuffled, kSamsungData, kSamsungData};
+    route.thresholdPage = kSamsungThresholds;
+    route.enableAnswers = true;
+    DriveRecord record = PhysicalDrive(1);
+    LogWatch log;
+    ReadSmartPhysicalDrive(route, record);
+    EXPECT_EQ(log.Messages(),
+              (Lines{"GetSmartAttributePd(1) - 1", "asi1->Attribute[i].Id != asi2->Attribute[i].Id",
+                     "GetSmartAttributePd(1) - 2"}));
+    EXPECT_EQ(route.dataCalls, 4);
+    EXPECT_EQ(route.thresholdCalls, 2);
+    EXPECT_EQ(route.enableCalls, 1);
+    EXPECT_TRUE(record.SmartDataValid);
+    EXPECT_TRUE(record.SmartThresholdValid);
+    EXPECT_TRUE(record.SmartSupported);
+
+    // The drive refuses the enable: the first table stays, unconfirmed, and the values only a
+    // confirmed reading gives are unknown.
+    route = {};
+    route.dataPages = {kSamsungData, kSamsungShuffled};
+    route.thresholdPage = kSamsungThresholds;
+    record = PhysicalDrive(1);
+    ReadSmartPhysicalDrive(route, record);
+    EXPECT_EQ(route.enableCalls, 1);
+    EXPECT_EQ(route.dataCalls, 2);
+    EXPECT_FALSE(record.SmartDataValid);
+    EXPECT_TRUE(record.SmartThresholdValid);
+    EXPECT_TRUE(record.SmartSupported);
+    EXPECT_EQ(record.AttributeCount, 6u);
+    EXPECT_EQ(record.Attribute[0].Id, 0x09);
+    EXPECT_EQ(record.Life, 98);
+    EXPECT_EQ(record.PowerOnHours, -1);
+    EXPECT_EQ(record.DetectedPowerOnHours, -1);
+    EXPECT_EQ(record.PowerOnRawValue, -1);
+    EXPECT_EQ(record.PowerOnCount, 0);
+    EXPECT_EQ(record.Temperature, -1000);
+
+    // A check read with fewer entries, then a failing one: each retry gets a fresh check,
+    // so nothing is confirmed.
+    route = {};
+    route.dataPages = {kSamsungData, IdPage({0x09}), kSamsungData, std::nullopt};
+    route.thresholdPage = kSamsungThresholds;
+    route.enableAnswers = true;
+    record = PhysicalDrive(2);
+    LogWatch countLog;
+    ReadSmartPhysicalDrive(route, record);
+    EXPECT_EQ(
+        countLog.Messages(),
+        (Lines{"GetSmartAttributePd(2) - 1", "asi1->AttributeCount != asi2->AttributeCount",
+               "GetSmartAttributePd(2) - 2", "asi1->AttributeCount != asi2->AttributeCount"}));
+    EXPECT_FALSE(record.SmartDataValid);
+    EXPECT_TRUE(record.SmartSupported);
+}
+
+TEST(SmartReading, FailedFirstReads) {
+    // No answer at first; enabled, the drive answers.
+    ScriptedRoute route;
+    route.dataPages = {std::nullopt, kSamsungData, kSamsungData};
+    route.thresholdPage = kSamsungThresholds;
+    route.enableAnswers = true;
+    DriveRecord record = PhysicalDrive(0);
+    LogWatch log;
+    ReadSmartPhysicalDrive(route, record);
+    EXPECT_EQ(log.Messages(), (Lines{"GetSmartAttributePd(0) - 1", "GetSmartAttributePd(0) - 2"}));
+    EXPECT_EQ(route.dataCalls, 3);
+    EXPECT_TRUE(record.SmartDataValid);
+    EXPECT_TRUE(record.SmartSupported);
+
+    // A page whose ids are all zero counts as a failed read, and so does the retry.
+    route = {};
+    route.dataPages = {AtaPage{}, AtaPage{}};
+    route.thresholdPage = kSamsungThresholds;
+    route.enableAnswers = true;
+    record = PhysicalDrive(0);
+    ReadSmartPhysicalDrive(route, record);
+    EXPECT_EQ(route.dataCalls, 2);  // no check read after a failed one
+    EXPECT_EQ(route.thresholdCalls, 0);
+    EXPECT_FALSE(record.SmartSupported);
+    EXPECT_FALSE(record.SmartDataValid);
+    EXPECT_FALSE(record.SmartThresholdValid);
+    EXPECT_EQ(record.VendorId, VENDOR_NONE);
+
+    // Nothing answers, not even the enable.
+    route = {};
+    record = PhysicalDrive(0);
+    ReadSmartPhysicalDrive(route, record);
+    EXPECT_EQ(route.dataCalls, 1);
+    EXPECT_EQ(route.enableCalls, 1);
+    EXPECT_FALSE(record.SmartSupported);
+    EXPECT_EQ(record.Temperature, -1000);
+}
+
+TEST(SmartReading, DataEqualToThresholdsIsNoSmart) {
+    // A driver that answers every SMART read with one page.
+    const AtaPage same = DataPage({{.id = 0x01, .current = 100}, {.id = 0x05, .current = 100}});
+    ScriptedRoute route;
+    route.dataPages = {same, same};
+    route.thresholdPage = same;
+    DriveRecord record = PhysicalDrive(4, L"X");
+    LogWatch log;
+    ReadSmartPhysicalDrive(route, record);
+    EXPECT_EQ(log.Messages(),
+              (Lines{"GetSmartAttributePd(4) - 1", "asi.SmartReadData == asi.SmartReadThreshold"}));
+    EXPECT_FALSE(record.SmartSupported);
+    EXPECT_FALSE(record.SmartDataValid);
+    EXPECT_FALSE(record.SmartThresholdValid);
+
+    // Indilinx drives do send such pages.
+    const AtaPage indilinx = IdPage({0x01, 0x09, 0x0C, 0xB8, 0xC3, 0xC4});
+    route = {};
+    route.dataPages = {indilinx, indilinx};
+    route.thresholdPage = indilinx;
+    record = PhysicalDrive(4, L"X");
+    ReadSmartPhysicalDrive(route, record);
+    EXPECT_EQ(record.VendorId, VENDOR_INDILINX);
+    EXPECT_TRUE(record.SmartSupported);
+    EXPECT_TRUE(record.SmartDataValid);
+    EXPECT_TRUE(record.SmartThresholdValid);
+
+    // A route that does not check it keeps the flags, and writes its own lines.
+    const SmartReadProfile bridge = {.lines = {.firstRead = L"GetSmartAttributeSat(%d) - 1 [%ls]",
+                                               .firstCheck = L"GetSmartAttributeSat - 1A",
+                                               .retryRead = L"GetSmartAttributeSat - 2",
+                                               .retryCheck = L"GetSmartAttributeSat - 2A"},
+                                     .rejectDataEqualToThresholds = false};
+    route = {};
+    route.dataPages = {same, IdPage({0x05}), same, same};
+    route.thresholdPage = same;
+    route.enableAnswers = true;
+    record = PhysicalDrive(5, L"X");
+    record.CommandType = CMD_TYPE_SAT;
+    LogWatch bridgeLog;
+    ReadAndConfirmSmart(route, bridge, record);
+    EXPECT_EQ(bridgeLog.Messages(),
+              (Lines{"GetSmartAttributeSat(5) - 1 [sa]", "GetSmartAttributeSat - 1A",
+                     "asi1->AttributeCount != asi2->AttributeCount", "GetSmartAttributeSat - 2",
+                     "GetSmartAttributeSat - 2A"}));
+    EXPECT_TRUE(record.SmartSupported);
+    EXPECT_TRUE(record.SmartDataValid);
+    EXPECT_TRUE(record.SmartThresholdValid);
+}
+
+TEST(SmartReading, FinishFlagsQuirksAndAdjustsIntelHours) {
+    struct Quirk {
+        const wchar_t* model;
+        const wchar_t* firmware;
+        int32_t vendor;
+        bool quirk;
+    };
+    const Quirk quirks[] = {
+        {L"OCZ-VERTEX3", L"2.02", VENDOR_SANDFORCE, true},
+        {L"OCZ-VERTEX3 MI", L"2.02a", VENDOR_SANDFORCE, true},
+        {L"OCZ-VERTEX3", L"2.02", VENDOR_OCZ_VECTOR, false},
+        {L"OCZ-VERTEX3", L"2.15", VENDOR_SANDFORCE, false},
+        {L"OCZ-VERTEX2", L"1.27", VENDOR_SANDFORCE, true},
+        {L"OCZ-VERTEX2", L"2.02", VENDOR_SANDFORCE, false},
+        {L"SSD G2 Series", L"3.6.5", VENDOR_NONE, true},
+        {L"SSD G2 Series 64GB", L"3.6.5b", VENDOR_SAMSUNG, true},
+        {L"SSD G2 Series", L"3.6.4", VENDOR_NONE, false},
+    };
+    for (const Quirk& q : quirks) {
+        DriveRecord record;
+        record.Model = q.model;
+        record.FirmwareRev = q.firmware;
+        record.VendorId = q.vendor;
+        FinishSmartReading(record);
+        EXPECT_EQ(record.IsFirmwareQuirk, q.quirk) << q.model << " " << q.firmware;
+    }
+
+    const auto finished = [](const wchar_t* model, int32_t detected) {
+        DriveRecord record;
+        record.Model = model;
+        record.SmartDataValid = true;
+        record.PowerOnRawValue = detected;
+        record.PowerOnHours = detected / 60;
+        record.DetectedPowerOnHours = detected;
+        FinishSmartReading(record);
+        return record;
+    };
+    DriveRecord intel = finished(L"Intel SSD", kPowerOnHoursOffset + 25);
+    EXPECT_EQ(intel.PowerOnRawValue, 25);
+    EXPECT_EQ(intel.DetectedPowerOnHours, 25);
+    EXPECT_EQ(intel.PowerOnHours, (kPowerOnHoursOffset + 25) / 60 - kPowerOnHoursOffset);
+    EXPECT_EQ(finished(L"Intel SSD", kPowerOnHoursOffset).DetectedPowerOnHours,
+              kPowerOnHoursOffset);
+    EXPECT_EQ(finished(L"INTEL SSD", kPowerOnHoursOffset + 25).DetectedPowerOnHours,
+              kPowerOnHoursOffset + 25);
+    // Confirmed values stay.
+    EXPECT_EQ(finished(L"X", 300).PowerOnRawValue, 300);
+}
+
+}  // namespace

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "disk/smart_data.h"
+#include "disk/vendor.h"
+#include "tests/disk/smart_page_builder.h"
+
+namespace {
+
+using Ids = std::vector<uint8_t>;
+
+// Signatures as drives of each family report them, with a few more ids after them.
+const Ids kJMicron60x = {0x0C, 0x09, 0xC2, 0xE5, 0xE8, 0xE9, 0x01};
+const Ids kJMicron61x = {0x01, 0x02, 0x03, 0x05, 0x07, 0x08, 0x09,
+                         0x0A, 0x0C, 0xA8, 0xAF, 0xC0, 0xC2};
+const Ids kIndilinx = {0x01, 0x09, 0x0C, 0xB8, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xD1};
+const Ids kIntelLife = {0x03, 0x04, 0x05, 0x09, 0x0C, 0xC0, 0xE8, 0xE9, 0xB8};
+const Ids kIntelWrites = {0x03, 0x04, 0x05, 0x09, 0x0C, 0xC0, 0xE1, 0xE2};
+const Ids kIntelAa = {0x03, 0x04, 0x05, 0x09, 0x0C, 0xAA, 0xAB, 0xAC, 0xAE};
+const Ids kSamsungGb = {0x05, 0x09, 0x0C, 0xAA, 0xAB, 0xAC, 0xAD, 0xAE, 0xB2, 0xB4, 0xB7};
+const Ids kSamsungB = {0x09, 0x0C, 0xB2, 0xB3, 0xB4, 0xBB};
+const Ids kSamsungC = {0x09, 0x0C, 0xB1, 0xB2, 0xB3, 0xB4, 0xB7};
+const Ids kSamsungD = {0x09, 0x0C, 0xAF, 0xB0, 0xB1, 0xB2, 0xB3, 0xB4};
+const Ids kSamsungE = {0x05, 0x09, 0x0C, 0xB1, 0xB3, 0xB5, 0xB6, 0xB7};
+const Ids kMu02A = {0x01, 0x05, 0x09, 0x0C, 0xA0, 0xA1, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7};
+const Ids kMu02B = {0x01, 0x05, 0x09, 0x0C, 0xA0, 0xA1, 0xA3, 0x94, 0x95, 0x96, 0x97};
+const Ids kMicron = {0x01, 0x05, 0x09, 0x0C, 0xAA, 0xAB, 0xAC, 0xAD, 0xAE, 0xB5, 0xB7, 0xB8};
+const Ids kSandForceA = {0x01, 0x05, 0x09, 0x0C, 0x0D, 0x64, 0xAA, 0xAB};
+const Ids kSandForceB = {0x01, 0x05, 0x09, 0x0C, 0xAB, 0xAC, 0xAD};
+const Ids kSandForceC = {0x01, 0x02, 0x03, 0x05, 0x07, 0x08, 0x09, 0x0A,
+                         0x0C, 0xA7, 0xA8, 0xA9, 0xAA, 0xAD, 0xAF, 0xB1};
+const Ids kOcz = {0x01, 0x03, 0x04, 0x05, 0x09, 0x0C, 0xE8, 0xE9, 0xC2};
+const Ids kOczVector = {0x05, 0x09, 0x0C, 0xAB, 0xAE, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7};
+const Ids kPlextor = {0x01, 0x05, 0x09, 0x0C, 0xB1, 0xB2, 0xB5, 0xB6, 0xB7};
+const Ids kKingston = {0x01, 0x02, 0x03, 0x05, 0x07, 0x08, 0x09, 0x0A, 0x0C, 0xA8, 0xA9};
+const Ids kHdd = {0x01, 0x03, 0x04, 0x05, 0x07, 0x09, 0x0A, 0x0C, 0xC2, 0xC5};
+
+struct Case {
+    const char* name;
+    std::wstring model;
+    Ids ids;
+    bool ssdFromIdentify;
+    int32_t vendor;
+    std::wstring key;
+    std::wstring code;
+    int32_t variant;
+    bool ssd;
+    bool jmicron60xOrIndilinx = false;
+    bool sandForce = false;
+};
+
+DriveRecord Classified(const Case& c) {
+    DriveRecord record;
+    record.Model = c.model;
+    record.IsSsd = c.ssdFromIdentify;
+    record.SmartReadData = IdPage(std::span<const uint8_t>(c.ids));
+    FillSmartData(record);
+    ClassifyVendor(record);
+    return record;
+}
+
+TEST(ClassifyVendor, EveryStepInOrder) {
+    const Case cases[] = {
+        // Nothing matches: the generic key, with the SSD markers of the model.
+        {"plain hdd", L"Generic HDD 1000", kHdd, false, VENDOR_NONE, L"Smart", L"", 0, false},
+        {"ssd by identify", L"Generic 1000", kHdd, true, VENDOR_NONE, L"SmartSsd", L"", 0, true},
+        {"ssd marker", L"Super Talent X", kHdd, false, VENDOR_NONE, L"SmartSsd", L"", 0, true},
+        {"ssd part", L"Fast Solid Disk", kHdd, false, VENDOR_NONE, L"SmartSsd", L"", 0, true},
+        {"shd part", L"ACME SiliconHardDisk", {}, false, VENDOR_NONE, L"SmartSsd", L"", 0, true},
+        {"empty model", L"", kHdd, false, VENDOR_NONE, L"Smart", L"", 0, false},
+        // 1: Seagate-style models, but not STT.
+        {"st", L"ST3500418AS", kHdd, false, VENDOR_ST, L"Smart", L"st", 0, false},
+        {"st ssd", L"ST480FN0021 SSD", kHdd, false, VENDOR_ST, L"SmartSsd", L"st", 0, true},
+        {"st before intel", L"ST1", kIntelLife, false, VENDOR_ST, L"Smart", L"st", 0, false},
+        {"stt_ftm", L"STT_FTM28GX25H", kHdd, false, VENDOR_NONE, L"SmartSsd", L"", 0, true},
+        // 2: WDC hard disks only.
+        {"wdc", L"WDC WD10EZEX-00BN5A0", kHdd, false, VENDOR_WDC, L"Smart", L"wd", 0, false},
+        {"wdc ssd", L"WDC WDS500G2B0A", kHdd, true, VENDOR_NONE, L"SmartSsd", L"", 0, true},
+        // 3: Mtron by its single attribute or its name.
+        {"mtron id", L"X", {0xBB}, false, VENDOR_MTRON, L"SmartMtron", L"mt", 0, true},
+        {"mtron two ids", L"X", {0xBB, 0x09}, false, VENDOR_NONE, L"Smart", L"", 0, false},
+        {"mtron model", L"MTRON MSD-SATA", kHdd, false, VENDOR_MTRON, L"SmartMtron", L"mt", 0,
+         true},
+        // 4-6: JMicron and Indilinx signatures.
+        {"jm60x", L"X", kJMicron60x, false, VENDOR_JMICRON, L"SmartJMicron60x", L"jm", 0, true,
+         true},
+        {"jm61x", L"X", kJMicron61x, false, VENDOR_JMICRON, L"SmartJMicron61x", L"jm", 0, true},
+        {"indilinx", L"", kIndilinx, false, VENDOR_INDILINX, L"SmartIndlinx", L"ix", 0, true, true},
+        // 7: Intel, also over a SAMSUNG model.
+        {"intel e8", L"X", kIntelLife, false, VENDOR_INTEL, L"SmartIntel", L"il", 0, true},
+        {"intel e1", L"X", kIntelWrites, false, VENDOR_INTEL, L"SmartIntel", L"il", 0, true},
+        {"intel aa", L"X", kIntelAa, false, VENDOR_INTEL, L"SmartIntel", L"il", 0, true},
+        {"intel model", L"INTEL SSDSA2CW120G3", kHdd, false, VENDOR_INTEL, L"SmartIntel", L"il", 0,
+         true},
+        {"intel lower", L"Intel X", kHdd, false, VENDOR_NONE, L"Smart", L"", 0, false},
+        {"intel over samsung", L"SAMSUNG SSD 840", kIntelLife, false, VENDOR_INTEL, L"SmartIntel",
+         L"il", 0, true},
+        // 8: Samsung signatures, or its names on an SSD.
+        {"samsung gb", L"X", kSamsungGb, false, VENDOR_SAMSUNG, L"SmartSamsung", L"sg", 3, true},
+        {"samsung b", L"X", kSamsungB, false, VENDOR_SAMSUNG, L"SmartSamsung", L"sg", 0, true},
+        {"samsung c", L"X", kSamsungC, false, VENDOR_SAMSUNG, L"SmartSamsung", L"sg", 0, true},
+        {"samsung d", L"X", kSamsungD, false, VENDOR_SAMSUNG, L"SmartSamsung", L"sg", 0, true},
+        {"samsung e", L"X", kSamsungE, false, VENDOR_SAMSUNG, L"SmartSamsung", L"sg", 0, true},
+        {"samsung ssd", L"SAMSUNG SSD 850 EVO", kHdd, false, VENDOR_SAMSUNG, L"SmartSamsung", L"sg",
+         0, true},
+        {"samsung hdd", L"SAMSUNG HD204UI", kHdd, false, VENDOR_NONE, L"Smart", L"", 0, false},
+        {"mz ssd", L"MZ-7KE256", kHdd, true, VENDOR_SAMSUNG, L"SmartSamsung", L"sg", 0, true},
+        {"mz not ssd", L"MZ-7KE256", kHdd, false, VENDOR_NONE, L"Smart", L"", 0, false},
+        // 9: Micron MU02.
+        {"mu02 a", L"X", kMu02A, false, VENDOR_MICRON_MU02, L"SmartMicronMU02", L"m2", 0, true},
+        {"mu02 b", L"X", kMu02B, false, VENDOR_MICRON_MU02, L"SmartMicronMU02", L"m2", 0, true},
+        // 10: Micron by signature or by an upper-cased model prefix.
+        {"micron", L"X", kMicron, false, VENDOR_MICRON, L"SmartMicron", L"mi", 0, true},
+        {"crucial mixed", L"Crucial_CT256MX100SSD1", kHdd, false, VENDOR_MICRON, L"SmartMicron",
+         L"mi", 0, true},
+        {"m4", L"M4-CT128M4SSD2", kHdd, false, VENDOR_MICRON, L"SmartMicron", L"mi", 0, true},
+        {"c300 lower", L"c300-CTFDDAC064MAG", kHdd, false, VENDOR_MICRON, L"SmartMicron", L"mi", 0,
+         true},
+        {"micron name", L"Micron_1100_MTFDDAK256TBN", kHdd, false, VENDOR_MICRON, L"SmartMicron",
+         L"mi", 0, true},
+        // 11: SandForce.
+        {"sf a", L"X", kSandForceA, false, VENDOR_SANDFORCE, L"SmartSandForce", L"sf", 0, true,
+         false, true},
+        {"sf b", L"X", kSandForceB, false, VENDOR_SANDFORCE, L"SmartSandForce", L"sf", 0, true,
+         false, true},
+        {"sf c", L"X", kSandForceC, false, VENDOR_SANDFORCE, L"SmartSandForce", L"sf", 0, true,
+         false, true},
+        {"sf model", L"SandForce 200026BB", kHdd, false, VENDOR_SANDFORCE, L"SmartSandForce", L"sf",
+         0, true, false, true},
+        {"ocz with sf", L"OCZ-VERTEX3", kSandForceA, false, VENDOR_SANDFORCE, L"SmartSandForce",
+         L"sf", 0, true, false, true},
+        // 12-13: OCZ, and the Vector family for the other OCZ models.
+        {"ocz trion", L"OCZ-TRION100", kHdd, false, VENDOR_OCZ, L"SmartOcz", L"oz", 0, true},
+        {"ocz sig", L"OCZ-AGILITY3", kOcz, false, VENDOR_OCZ, L"SmartOcz", L"oz", 0, true},
+        {"ocz sig no name", L"X", kOcz, false, VENDOR_NONE, L"Smart", L"", 0, false},
+        {"ocz fallback", L"OCZ-VERTEX4", kHdd, false, VENDOR_OCZ_VECTOR, L"SmartOczVector", L"oz",
+         0, true},
+        {"ocz lower", L"ocz-vector", kHdd, false, VENDOR_OCZ_VECTOR, L"SmartOczVector", L"oz", 0,
+         true},
+        {"panasonic", L"PANASONIC RP-SSB240GAK", kHdd, false, VENDOR_OCZ_VECTOR, L"SmartOczVector",
+         L"oz", 0, true},
+        {"vector sig", L"X", kOczVector, false, VENDOR_OCZ_VECTOR, L"SmartOczVector", L"oz", 0,
+         true},
+        // 14: Plextor.
+        {"plextor", L"PLEXTOR PX-256M5P", kHdd, false, VENDOR_PLEXTOR, L"SmartPlextor", L"px", 0,
+         true},
+        {"cssd", L"CSSD-S6T256NM3PQ", kHdd, false, VENDOR_PLEXTOR, L"SmartPlextor", L"px", 0, true},
+        {"plextor sig", L"X", kPlextor, false, VENDOR_PLEXTOR, L"SmartPlextor", L"px", 0, true},
+        // 15: SanDisk, the GB variant when it reports 0xE9.
+        {"sandisk",
+         L"SanDisk SDSSDP064G",
+         {0x05, 0x09, 0x0C, 0xE8, 0xF1},
+         false,
+         VENDOR_SANDISK,
+         L"SmartSanDisk",
+         L"sd",
+         0,
+         true},
+        {"sandisk gb",
+         L"SanDisk SDSSDHII240G",
+         {0x05, 0x09, 0x0C, 0xE8, 0xE9, 0xF1},
+         false,
+         VENDOR_SANDISK,
+         L"SmartSanDiskGb",
+         L"sd",
+         3,
+         true},
+        {"sandisk upper", L"SANDISK X", kHdd, false, VENDOR_NONE, L"Smart", L"", 0, false},
+        // 16: Kingston, which reads its counters as GB.
+        {"kingston", L"X", kKingston, false, VENDOR_KINGSTON, L"SmartKingston", L"ki", 3, false},
+        // 17: Toshiba SSDs only.
+        {"toshiba ssd", L"TOSHIBA THNSNH128GBST", kHdd, true, VENDOR_TOSHIBA, L"SmartToshiba",
+         L"to", 0, true},
+        {"toshiba hdd", L"TOSHIBA MQ01ABD100", kHdd, false, VENDOR_NONE, L"Smart", L"", 0, false},
+        // 18: Corsair.
+        {"corsair", L"Corsair Force GT", kHdd, false, VENDOR_CORSAIR, L"SmartCorsair", L"co", 0,
+         false},
+        {"corsair upper", L"CORSAIR X", kHdd, false, VENDOR_NONE, L"Smart", L"", 0, false},
+    };
+    for (const Case& c : cases) {
+        const DriveRecord r = Classified(c);
+        EXPECT_EQ(r.VendorId, c.vendor) << c.name;
+        EXPECT_EQ(r.SmartKeyName, c.key) << c.name;
+        EXPECT_EQ(r.VendorCode, c.code) << c.name;
+        EXPECT_EQ(r.VendorVariant, c.variant) << c.name;
+        EXPECT_EQ(r.IsSsd, c.ssd) << c.name;
+        EXPECT_EQ(r.IsJMicron60xOrIndilinx, c.jmicron60xOrIndilinx) << c.name;
+        EXPECT_EQ(r.IsSandForce, c.sandForce) << c.name;
+    }
+}
+
+TEST(ClassifyVendor, ReadsVendorAttributesAgain) {
+    // Parsed before the family is known, a Samsung drive has no life or host writes yet.
+    DriveRecord samsung;
+    samsung.Model = L"X";
+    samsung.SmartReadData = DataPage({{.id = 0x09, .raw = 500},
+                                      {.id = 0x0C, .raw = 7},
+                                      {.id = 0xB2},
+                                      {.id = 0xB3, .current = 97},
+                                      {.id = 0xB4, .current = 96},
+                                      {.id = 0xC2, .raw = 30},
+                                      {.id = 0xF1, .raw = uint64_t{10} << 21}});
+    ASSERT_TRUE(FillSmartData(samsung));
+    EXPECT_EQ(samsung.Life, -1);
+    EXPECT_EQ(samsung.HostWrites, -1);
+    ClassifyVendor(samsung);
+    EXPECT_EQ(samsung.VendorId, VENDOR_SAMSUNG);
+    EXPECT_EQ(samsung.Life, 96);  // 0xB4 comes after 0xB3
+    EXPECT_EQ(samsung.HostWrites, 10);
+    EXPECT_EQ(samsung.PowerOnCount, 7);
+    EXPECT_EQ(samsung.Temperature, 30);
+
+    // Power-on values and 0xF7 keep what the first parse gave them.
+    DriveRecord indilinx;
+    indilinx.TimeUnitType = TIME_UNIT_HOURS;
+    AtaPage page = IdPage(std::span<const uint8_t>(kIndilinx));
+    PutAttribute(page, 1, {.id = 0x09, .current = 0x10, .worst = 0x00, .raw = 1234});
+    PutAttribute(page, 11, {.id = 0xD1, .current = 90});
+    indilinx.SmartReadData = page;
+    ASSERT_TRUE(FillSmartData(indilinx));
+    ClassifyVendor(indilinx);
+    EXPECT_EQ(indilinx.VendorId, VENDOR_INDILINX);
+    EXPECT_EQ(indilinx.PowerOnRawValue, 1234);
+    EXPECT_EQ(indilinx.Life, 90);
+
+    DriveRecord kingston;
+    page = IdPage(std::span<const uint8_t>(kKingston));
+    PutAttribute(page, 11, {.id = 0xE7, .current = 70});
+    PutAttribute(page, 12, {.id = 0xF7, .current = 60});
+    kingston.SmartReadData = page;
+    ASSERT_TRUE(FillSmartData(kingston));
+    ClassifyVendor(kingston);
+    EXPECT_EQ(kingston.VendorId, VENDOR_KINGSTON);
+    EXPECT_EQ(kingston.Life, 70);
+
+    // A drive that matches nothing keeps what the first parse derived.
+    DriveRecord none;
+    none.SmartReadData = DataPage({{.id = 0xC2, .raw = 33}, {.id = 0xE8, .current = 50}});
+    ASSERT_TRUE(FillSmartData(none));
+    ClassifyVendor(none);
+    EXPECT_EQ(none.VendorId, VENDOR_NONE);
+    EXPECT_EQ(none.Temperature, 33);
+    EXPECT_EQ(none.Life, -1);
+}
+
+TEST(VendorCodeOf, TableByVendorId) {
+    EXPECT_EQ(VendorCodeOf(VENDOR_NONE), L"");
+    EXPECT_EQ(VendorCodeOf(1), L"");
+    EXPECT_EQ(VendorCodeOf(VENDOR_MTRON), L"mt");
+    EXPECT_EQ(VendorCodeOf(VENDOR_OCZ), L"oz");
+    EXPECT_EQ(VendorCodeOf(VENDOR_OCZ_VECTOR), L"oz");
+    EXPECT_EQ(VendorCodeOf(VENDOR_MICRON_MU02), L"m2");
+    EXPECT_EQ(VendorCodeOf(VENDOR_NVME), L"nv");
+    EXPECT_EQ(VendorCodeOf(VENDOR_COUNT), L"");
+    EXPECT_EQ(VendorCodeOf(-1), L"");
+}
+
+}  // namespace
