@@ -1,0 +1,211 @@
+#include "transport/physical_drive.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+
+#include "../disk/log_watch.h"
+#include "../support/scripted_platform.h"
+#include "platform/ioctl.h"
+
+namespace {
+
+using platform::BOOL;
+using platform::DWORD;
+using transport::PhysicalDriveRoute;
+using Page = std::array<uint8_t, 512>;
+
+constexpr DWORD kPassThrough = 0x0004D02C;
+constexpr DWORD kReceive = 0x0007C088;
+constexpr DWORD kSend = 0x0007C084;
+
+// The pass-through request as laid out on the wire, written out byte by byte.
+std::vector<uint8_t> PassThroughBytes(uint8_t command, uint8_t feature, uint8_t target,
+                                      bool withData) {
+    std::vector<uint8_t> bytes(withData ? 556 : 44, 0);
+    bytes[0] = 40;
+    bytes[2] = withData ? 2 : 0;
+    bytes[9] = withData ? 2 : 0;  // 512, little-endian
+    bytes[12] = 2;
+    bytes[20] = 44;
+    bytes[32] = feature;
+    if (command == 0xB0) {
+        bytes[33] = 1, bytes[34] = 1, bytes[35] = 0x4F, bytes[36] = 0xC2;
+    }
+    bytes[37] = target;
+    bytes[38] = command;
+    if (withData) bytes[44] = 0xCF;
+    return bytes;
+}
+
+std::vector<uint8_t> SmartIoctlBytes(uint8_t command, uint8_t feature, uint8_t target,
+                                     bool withData) {
+    std::vector<uint8_t> bytes(withData ? 33 : 32, 0);
+    bytes[1] = withData ? 2 : 0;  // cBufferSize 512 or 0
+    bytes[4] = feature;
+    bytes[5] = 1;
+    bytes[6] = 1;
+    if (command == 0xB0) bytes[7] = 0x4F, bytes[8] = 0xC2;
+    bytes[9] = target;
+    bytes[10] = command;
+    return bytes;
+}
+
+Page Pattern(uint8_t seed) {
+    Page page{};
+    for (size_t i = 0; i < page.size(); ++i) page[i] = static_cast<uint8_t>(seed + i * 7);
+    return page;
+}
+
+// A drive answering every request fully with `answer` as its data.
+struct Drive {
+    Page answer = Pattern(1);
+    bool passThroughWorks = true;
+    DWORD receiveLength = 528;
+
+    ScriptedPlatform::Handler Handler() {
+        return [this](const ScriptedRequest& request, uint8_t* out, DWORD* returned) -> BOOL {
+            if (request.code == kPassThrough) {
+                if (!passThroughWorks) return 0;
+                std::memcpy(out, request.in.data(), request.in.size());
+                if (request.outSize == 556) std::memcpy(out + 44, answer.data(), 512);
+                *returned = request.outSize;
+                return 1;
+            }
+            if (request.code == kReceive) {
+                std::memset(out, 0, request.outSize);
+                std::memcpy(out + 16, answer.data(), 512);
+                *returned = receiveLength;
+                return 1;
+            }
+            *returned = request.outSize;
+            return request.code == kSend;
+        };
+    }
+};
+
+class PhysicalDriveTest : public ::testing::Test {
+protected:
+    ScriptedPlatform& Install() {
+        auto backend = std::make_unique<ScriptedPlatform>(drive_.Handler());
+        ScriptedPlatform& scripted = *backend;
+        platform::UsePlatform(std::move(backend));
+        return scripted;
+    }
+    void TearDown() override { platform::UsePlatform(nullptr); }
+    Drive drive_;
+};
+
+TEST_F(PhysicalDriveTest, PassThroughRequestsAreLaidOutByteForByte) {
+    ScriptedPlatform& machine = Install();
+    PhysicalDriveRoute route(3, 0xB0, true);
+    Page identify{}, data{}, thresholds{};
+    ASSERT_TRUE(route.IdentifyDevice(identify));
+    ASSERT_TRUE(route.ReadSmartData(data));
+    ASSERT_TRUE(route.ReadSmartThresholds(thresholds));
+    ASSERT_TRUE(route.EnableSmartOperations());
+    ASSERT_EQ(machine.requests.size(), 4u);
+    const struct {
+        uint8_t command, feature;
+        bool data;
+    } expected[] = {{0xEC, 0, true}, {0xB0, 0xD0, true}, {0xB0, 0xD1, true}, {0xB0, 0xD8, false}};
+    for (size_t i = 0; i < 4; ++i) {
+        const ScriptedRequest& request = machine.requests[i];
+        EXPECT_EQ(request.code, kPassThrough);
+        EXPECT_EQ(request.device, L"\\\\.\\PhysicalDrive3");
+        EXPECT_EQ(request.in, PassThroughBytes(expected[i].command, expected[i].feature, 0xB0,
+                                               expected[i].data))
+            << "request " << i;
+        EXPECT_EQ(request.outSize, request.in.size());
+    }
+    EXPECT_EQ(identify, drive_.answer);
+    EXPECT_EQ(data, drive_.answer);
+    EXPECT_EQ(thresholds, drive_.answer);
+    // Each call opened the drive for itself and closed it again.
+    EXPECT_EQ(machine.opened.size(), 4u);
+    EXPECT_EQ(machine.openHandles, 0);
+}
+
+TEST_F(PhysicalDriveTest, SmartIoctlRequestsAreLaidOutByteForByte) {
+    ScriptedPlatform& machine = Install();
+    PhysicalDriveRoute route(0, 0xA0, false);
+    Page identify{}, data{}, thresholds{};
+    ASSERT_TRUE(route.IdentifyDevice(identify));
+    ASSERT_TRUE(route.ReadSmartData(data));
+    ASSERT_TRUE(route.ReadSmartThresholds(thresholds));
+    ASSERT_TRUE(route.EnableSmartOperations());
+    ASSERT_EQ(machine.requests.size(), 4u);
+    EXPECT_EQ(machine.requests[0].in, SmartIoctlBytes(0xEC, 0, 0xA0, true));
+    EXPECT_EQ(machine.requests[1].in, SmartIoctlBytes(0xB0, 0xD0, 0xA0, true));
+    EXPECT_EQ(machine.requests[2].in, SmartIoctlBytes(0xB0, 0xD1, 0xA0, true));
+    EXPECT_EQ(machine.requests[3].in, SmartIoctlBytes(0xB0, 0xD8, 0xA0, false));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(machine.requests[i].code, kReceive);
+        EXPECT_EQ(machine.requests[i].outSize, 528u);
+    }
+    EXPECT_EQ(machine.requests[3].code, kSend);
+    EXPECT_EQ(machine.requests[3].outSize, 16u);
+    EXPECT_EQ(identify, drive_.answer);
+    EXPECT_EQ(data, drive_.answer);
+    EXPECT_EQ(machine.openHandles, 0);
+}
+
+TEST_F(PhysicalDriveTest, PassThroughFailuresFallBackToTheSmartIoctl) {
+    ScriptedPlatform& machine = Install();
+    PhysicalDriveRoute route(1, 0xA0, true);
+
+    // An IDENTIFY answer without a model counts as no answer.
+    drive_.answer[54] = 0;
+    Page identify{};
+    LogWatch log;
+    EXPECT_TRUE(route.IdentifyDevice(identify));
+    ASSERT_EQ(machine.requests.size(), 2u);
+    EXPECT_EQ(machine.requests[1].code, kReceive);
+    EXPECT_EQ(log.Messages(),
+              (std::vector<std::string>{"SendAtaCommandPd - IDENTIFY_DEVICE (ATA_PASS_THROUGH)",
+                                        "SendAtaCommandPd - IDENTIFY_DEVICE"}));
+
+    drive_.passThroughWorks = false;
+    Page data{};
+    LogWatch smartLog;
+    EXPECT_TRUE(route.ReadSmartData(data));
+    EXPECT_TRUE(route.EnableSmartOperations());
+    EXPECT_EQ(smartLog.Messages(),
+              (std::vector<std::string>{"SendAtaCommandPd - SMART_READ_DATA (ATA_PASS_THROUGH)",
+                                        "SendAtaCommandPd - SMART_READ_DATA",
+                                        "SendAtaCommandPd - SMART_CONTROL_STATUS (ATA_PASS_THROUGH)",
+                                        "SendAtaCommandPd - SMART_CONTROL_STATUS"}));
+    EXPECT_EQ(machine.requests.back().code, kSend);
+    EXPECT_EQ(machine.openHandles, 0);
+}
+
+TEST_F(PhysicalDriveTest, ShortRepliesAndMissingDrivesFailWithoutTouchingThePage) {
+    ScriptedPlatform& machine = Install();
+    PhysicalDriveRoute route(2, 0xA0, false);
+    drive_.receiveLength = 527;
+    Page page = Pattern(99);
+    const Page before = page;
+    EXPECT_FALSE(route.ReadSmartData(page));
+    EXPECT_FALSE(route.ReadSmartThresholds(page));
+    EXPECT_EQ(page, before);
+    // IDENTIFY clears its buffer before the driver is asked, so a failure never looks like data.
+    EXPECT_FALSE(route.IdentifyDevice(page));
+    EXPECT_EQ(page, Page{});
+
+    machine.missing.push_back(L"\\\\.\\PhysicalDrive2");
+    const size_t sent = machine.requests.size();
+    page = before;
+    LogWatch log;
+    EXPECT_FALSE(route.ReadSmartData(page));
+    EXPECT_FALSE(route.EnableSmartOperations());
+    EXPECT_EQ(page, before);
+    EXPECT_EQ(machine.requests.size(), sent);
+    // The driver-path line is written only once the drive is open; enable logs before opening.
+    EXPECT_EQ(log.Messages(), std::vector<std::string>{"SendAtaCommandPd - SMART_CONTROL_STATUS"});
+    EXPECT_EQ(machine.openHandles, 0);
+}
+
+}  // namespace
