@@ -1,0 +1,200 @@
+// Object lifetime across callbacks, posted messages, window placement, the timer clock's
+// wrap-around, colour adjustment and the smaller controls' behaviour.
+#include <gtest/gtest.h>
+
+#include "tests/ui/test_window.h"
+#include "ui/combo.h"
+#include "ui/combo_wnd.h"
+#include "ui/layouts.h"
+#include "ui/message_loop.h"
+#include "ui/option.h"
+#include "ui/resources.h"
+#include "ui/timer_queue.h"
+
+namespace SkinUI::testing {
+namespace {
+
+const wchar_t kSkin[] =
+    LR"(<Window size="200,100">
+  <HorizontalLayout name="row">
+    <Button name="self_remover" width="50"/>
+    <Option name="toggle" width="50"/>
+    <Label name="tinted" width="50" bkcolor="#FFFF0000" colorhsl="true"/>
+    <Label name="plain" width="50" bkcolor="#FFFF0000"/>
+  </HorizontalLayout></Window>)";
+
+class BehaviourTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        backend_ = &headless::HeadlessBackend::Install();
+        ASSERT_TRUE(window_.Open());
+        backend_->Advance(0);
+    }
+    headless::HeadlessBackend* backend_ = nullptr;
+    TestWindow window_{kSkin};
+};
+
+TEST_F(BehaviourTest, AControlRemovedInItsOwnClickHandlerLivesUntilTheTurnEnds) {
+    CControlUI* button = window_.Find(L"self_remover");
+    auto* row = window_.Find<CContainerUI>(L"row");
+    bool stillReadable = false;
+    window_.onNotify = [&](TNotifyUI& msg) {
+        if (msg.type != L"click") return;
+        row->Remove(msg.sender);
+        // The sender is still a whole object for the rest of this callback.
+        stillReadable = msg.sender->GetName() == L"self_remover";
+    };
+    backend_->ClickControl(button);
+    EXPECT_TRUE(stillReadable);
+    EXPECT_EQ(window_.Find(L"self_remover"), nullptr);
+    EXPECT_EQ(window_.GetPaintManager().GetFocus(), nullptr) << "the focus does not point at it";
+    EXPECT_EQ(row->GetCount(), 3);
+    // Detached without destruction: the caller owns it again.
+    CControlUI* toggle = window_.Find(L"toggle");
+    ASSERT_TRUE(row->Remove(toggle, true));
+    EXPECT_EQ(toggle->GetManager(), nullptr);
+    EXPECT_FALSE(row->Remove(toggle));
+    delete toggle;
+    backend_->Advance(0);
+}
+
+TEST_F(BehaviourTest, ALoneOptionToggles) {
+    auto* toggle = window_.Find<COptionUI>(L"toggle");
+    backend_->ClickControl(toggle);
+    EXPECT_TRUE(toggle->IsSelected());
+    backend_->ClickControl(toggle);
+    EXPECT_FALSE(toggle->IsSelected());
+    EXPECT_EQ(window_.Of(L"selectchanged").size(), 2u);
+}
+
+TEST_F(BehaviourTest, HslColouringChangesOnlyControlsThatAskForIt) {
+    auto* frame = backend_->WindowOf(window_);
+    Point tinted = Centre(window_.Find(L"tinted")->GetPos());
+    Point plain = Centre(window_.Find(L"plain")->GetPos());
+    EXPECT_EQ(frame->PixelAt(tinted.x, tinted.y), 0xFFFF0000u) << "no adjustment by default";
+    // A hue turn of 120 degrees makes red green.
+    window_.GetPaintManager().SetHSL(true, 300, 100, 100);
+    backend_->Advance(0);
+    EXPECT_EQ(frame->PixelAt(tinted.x, tinted.y), 0xFF00FF00u);
+    EXPECT_EQ(frame->PixelAt(plain.x, plain.y), 0xFFFF0000u);
+}
+
+TEST_F(BehaviourTest, PostedMessagesToAGoneWindowAreDiscarded) {
+    int discarded = 0;
+    auto* other = new TestWindow(kSkin);
+    ASSERT_TRUE(other->Open());
+    other->PostMessageW(msg::kUser + 5, 0, 0, [&] { ++discarded; });
+    window_.PostMessageW(msg::kUser + 5, 0, 0, [&] { ++discarded; });
+    int received = 0;
+    window_.onMessage = [&](UINT message, WPARAM, LPARAM, bool& handled) -> LRESULT {
+        handled = message == msg::kUser + 5;
+        received += handled;
+        return 0;
+    };
+    delete other;
+    CMessageLoop::DeliverPosted();
+    EXPECT_EQ(discarded, 1);
+    EXPECT_EQ(received, 1);
+}
+
+TEST_F(BehaviourTest, AClosedRequestThatIsRefusedKeepsTheModalLoopRunning) {
+    TestWindow dialog(kSkin);
+    ASSERT_TRUE(dialog.Create(&window_, L"", style::kFrame, 0));
+    int refusals = 0;
+    dialog.onMessage = [&](UINT message, WPARAM, LPARAM, bool& handled) -> LRESULT {
+        // The first close request is refused, as a window that asks "really close?" would.
+        handled = message == msg::kClose && refusals++ == 0;
+        return 0;
+    };
+    backend_->Post([&] { dialog.Close(3); });
+    backend_->Post([&] {
+        EXPECT_TRUE(dialog.IsWindow());
+        dialog.Close(4);
+    });
+    EXPECT_EQ(dialog.ShowModal(), 4u);
+    EXPECT_EQ(refusals, 2);
+}
+
+TEST_F(BehaviourTest, CentringWithoutAnOwnerUsesTheScreen) {
+    TestWindow lone(kSkin);
+    ASSERT_TRUE(lone.Create(nullptr, L"", style::kFrame, 0));
+    lone.CenterWindow();
+    Rect work = GetBackend().WorkArea();
+    EXPECT_EQ(lone.GetWindowRect(),
+              (Rect{(work.Width() - 200) / 2, (work.Height() - 100) / 2,
+                    (work.Width() - 200) / 2 + 200, (work.Height() - 100) / 2 + 100}));
+}
+
+TEST_F(BehaviourTest, TimersSurviveTheClockWrappingAround) {
+    CPaintManagerUI& pm = window_.GetPaintManager();
+    CControlUI* label = window_.Find(L"plain");
+    CTimerQueue::Set(&pm, label, 1, 0x200, 0xFFFFFF00u);
+    EXPECT_EQ(CTimerQueue::NextTimeout(0xFFFFFF00u), 0x200);
+    EXPECT_EQ(CTimerQueue::NextTimeout(0x00000050u), 0xB0);
+    EXPECT_EQ(CTimerQueue::NextTimeout(0x00000150u), 0) << "overdue";
+    int ticks = 0;
+    window_.onNotify = [&](TNotifyUI& msg) { ticks += msg.type == L"timer"; };
+    CTimerQueue::FireDue(0x00000050u);
+    EXPECT_EQ(ticks, 0);
+    CTimerQueue::FireDue(0x00000100u);
+    EXPECT_EQ(ticks, 1);
+    EXPECT_EQ(CTimerQueue::NextTimeout(0x00000100u), 0x200);
+    EXPECT_TRUE(pm.KillTimer(label, 1));
+    EXPECT_EQ(CTimerQueue::NextTimeout(0), -1);
+}
+
+TEST_F(BehaviourTest, DestroyingAWindowKillsItsTimers) {
+    int before = CTimerQueue::Count();
+    {
+        TestWindow other(kSkin);
+        ASSERT_TRUE(other.Open());
+        other.GetPaintManager().SetTimer(other.Find(L"plain"), 1, 10);
+        other.GetPaintManager().SetTimer(other.Find(L"tinted"), 2, 10);
+        EXPECT_EQ(CTimerQueue::Count(), before + 2);
+    }
+    EXPECT_EQ(CTimerQueue::Count(), before);
+    backend_->Advance(100);
+}
+
+TEST_F(BehaviourTest, EscapeClosesAnOpenComboList) {
+    window_.Find(L"plain")->SetVisible(false);  // room for the combo
+    CComboUI* combo = new CComboUI();
+    combo->SetFixedWidth(40);
+    auto* item = new CListLabelElementUI();
+    item->SetText(L"only");
+    combo->Add(item);
+    window_.Find<CContainerUI>(L"row")->Add(combo);
+    backend_->Advance(0);
+    backend_->ClickControl(combo);
+    ASSERT_TRUE(combo->IsDropDownOpen());
+    backend_->Key(*combo->GetDropWindow(), 0x1B);
+    EXPECT_FALSE(combo->IsDropDownOpen());
+    EXPECT_EQ(combo->GetCurSel(), -1);
+    // Removing the combo while its list is open closes the list with it.
+    backend_->ClickControl(combo);
+    ASSERT_TRUE(combo->IsDropDownOpen());
+    window_.Find<CContainerUI>(L"row")->Remove(combo);
+    backend_->Advance(0);
+    for (auto* w : backend_->Windows())
+        EXPECT_NE(w->Kind(), WindowKind::kPopup);
+}
+
+TEST_F(BehaviourTest, FilesComeFromTheResourceFolderWhenNotEmbedded) {
+    std::string folder = ::testing::TempDir();
+    {
+        std::ofstream file(folder + "skinui-file-skin.xml");
+        file << "<Window size=\"10,10\"><Label name=\"from_file\"/></Window>";
+    }
+    CPaintManagerUI::SetResourcePath(FromUtf8(folder));
+    CPaintManagerUI manager;
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(L"skinui-file-skin.xml", L"", nullptr, &manager);
+    ASSERT_NE(root, nullptr);
+    manager.AttachDialog(root);
+    EXPECT_NE(manager.FindControl(L"from_file"), nullptr);
+    EXPECT_EQ(builder.Create(L"skinui-no-such-file.xml", L"", nullptr, &manager), nullptr);
+    CPaintManagerUI::SetResourcePath(L"");
+}
+
+}  // namespace
+}  // namespace SkinUI::testing

@@ -1,0 +1,129 @@
+// A modal dialog on the headless backend: the owner is disabled while the dialog's loop runs,
+// yet its timers keep firing; Close(code) ends the loop with that code.
+#include <gtest/gtest.h>
+
+#include "tests/ui/test_window.h"
+#include "ui/message_loop.h"
+
+namespace SkinUI::testing {
+namespace {
+
+const wchar_t kOwnerSkin[] =
+    LR"(<Window size="400,300"><VerticalLayout>
+  <Button name="poke" height="40"/><Progress name="progress3" height="10"/>
+</VerticalLayout></Window>)";
+
+const wchar_t kDialogSkin[] =
+    LR"(<Window size="466,177" caption="0,0,0,130" roundcorner="3,3" bktrans="false">
+  <HorizontalLayout width="466" height="150" bkcolor="#FF1E2A38">
+    <Button name="okBtn" float="true" pos="105,110,0,0" width="112" height="58"/>
+    <Button name="cancelBtn" float="true" pos="250,110,0,0" width="112" height="58"/>
+  </HorizontalLayout></Window>)";
+
+class Dialog : public TestWindow {
+  public:
+    Dialog() : TestWindow(kDialogSkin) {}
+    void Notify(TNotifyUI& msg) override {
+        TestWindow::Notify(msg);
+        if (msg.type != L"click") return;
+        if (msg.sender->GetName() == L"okBtn") Close(1);
+        if (msg.sender->GetName() == L"cancelBtn") Close(2);
+    }
+};
+
+class ModalTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        backend_ = &headless::HeadlessBackend::Install();
+        ASSERT_TRUE(owner_.Open());
+        backend_->Advance(0);
+    }
+    headless::HeadlessBackend* backend_ = nullptr;
+    TestWindow owner_{kOwnerSkin};
+};
+
+TEST_F(ModalTest, OwnerTimerRunsDuringTheDialogAndCloseCodeComesBack) {
+    CPaintManagerUI& pm = owner_.GetPaintManager();
+    CControlUI* progress = owner_.Find(L"progress3");
+    ASSERT_TRUE(pm.SetTimer(progress, 2016, 1000));
+    Dialog dialog;
+    ASSERT_TRUE(dialog.Create(&owner_, L"", style::kFrame, 0));
+    dialog.CenterWindow();
+    Rect ownerRect = owner_.GetWindowRect(), dialogRect = dialog.GetWindowRect();
+    EXPECT_EQ(dialogRect.left - ownerRect.left, (400 - 466) / 2);
+    EXPECT_EQ(dialogRect.top - ownerRect.top, (300 - 177) / 2);
+
+    int paintsBefore = backend_->WindowOf(owner_)->PaintCount();
+    bool ownerEnabledInside = true;
+    backend_->Post([&] {
+        ownerEnabledInside = owner_.IsWindowEnabled();
+        backend_->Advance(3500);
+        // The owner's content changes and is repainted although it takes no input.
+        owner_.Find(L"poke")->SetText(L"tick");
+        backend_->Advance(0);
+        backend_->ClickControl(owner_.Find(L"poke"));
+    });
+    backend_->Post([&] { backend_->ClickControl(dialog.Find(L"cancelBtn")); });
+    UINT code = dialog.ShowModal();
+
+    EXPECT_EQ(code, 2u);
+    EXPECT_FALSE(ownerEnabledInside);
+    EXPECT_TRUE(owner_.IsWindowEnabled());
+    EXPECT_TRUE(backend_->WindowOf(owner_)->IsFocused());
+    EXPECT_FALSE(dialog.IsWindow());
+    auto ticks = owner_.Of(L"timer");
+    ASSERT_EQ(ticks.size(), 3u);
+    EXPECT_EQ(ticks[0].wParam, 2016u);
+    EXPECT_EQ(ticks[0].sender, L"progress3");
+    EXPECT_TRUE(owner_.Of(L"click").empty()) << "a disabled owner takes no input";
+    EXPECT_GT(backend_->WindowOf(owner_)->PaintCount(), paintsBefore);
+    EXPECT_FALSE(CMessageLoop::IsQuitPending());
+}
+
+TEST_F(ModalTest, SystemCloseGivesZeroAndOkGivesOne) {
+    {
+        Dialog dialog;
+        ASSERT_TRUE(dialog.Create(&owner_, L"", style::kFrame, 0));
+        backend_->Post([&] { backend_->SystemClose(dialog); });
+        EXPECT_EQ(dialog.ShowModal(), 0u);
+    }
+    {
+        Dialog dialog;
+        ASSERT_TRUE(dialog.Create(&owner_, L"", style::kFrame, 0));
+        backend_->Post([&] { backend_->ClickControl(dialog.Find(L"okBtn")); });
+        EXPECT_EQ(dialog.ShowModal(), 1u);
+    }
+    EXPECT_TRUE(owner_.IsWindowEnabled());
+}
+
+TEST_F(ModalTest, QuitEndsTheLoopAndStaysPendingForTheOuterLoop) {
+    Dialog dialog;
+    ASSERT_TRUE(dialog.Create(&owner_, L"", style::kFrame, 0));
+    backend_->Post([&] { CMessageLoop::PostQuit(5); });
+    dialog.ShowModal();
+    EXPECT_TRUE(dialog.IsWindow()) << "the dialog was not closed, only the loop ended";
+    EXPECT_TRUE(owner_.IsWindowEnabled());
+    EXPECT_TRUE(CMessageLoop::IsQuitPending());
+    EXPECT_EQ(CMessageLoop::Run(), 5);
+    EXPECT_FALSE(CMessageLoop::IsQuitPending());
+}
+
+TEST_F(ModalTest, NestedDialogsEachReturnTheirOwnCode) {
+    Dialog outer, inner;
+    ASSERT_TRUE(outer.Create(&owner_, L"", style::kFrame, 0));
+    UINT innerCode = 99;
+    backend_->Post([&] {
+        ASSERT_TRUE(inner.Create(&outer, L"", style::kFrame, 0));
+        backend_->Post([&] { backend_->ClickControl(inner.Find(L"okBtn")); });
+        innerCode = inner.ShowModal();
+        EXPECT_TRUE(outer.IsWindowEnabled());
+        EXPECT_FALSE(owner_.IsWindowEnabled());
+        backend_->Post([&] { backend_->ClickControl(outer.Find(L"cancelBtn")); });
+    });
+    EXPECT_EQ(outer.ShowModal(), 2u);
+    EXPECT_EQ(innerCode, 1u);
+    EXPECT_TRUE(owner_.IsWindowEnabled());
+}
+
+}  // namespace
+}  // namespace SkinUI::testing

@@ -1,0 +1,287 @@
+// What controls report to their window: clicks, focus, option groups with tab binding, combo
+// selections, timers, and how windows answer the caption hit test.
+#include <gtest/gtest.h>
+
+#include "tests/ui/test_window.h"
+#include "ui/combo.h"
+#include "ui/combo_wnd.h"
+#include "ui/layouts.h"
+#include "ui/message_loop.h"
+#include "ui/option.h"
+#include "ui/timer_queue.h"
+
+namespace SkinUI::testing {
+namespace {
+
+const wchar_t kSkin[] =
+    LR"(<Window size="300,200" caption="0,0,0,34">
+  <VerticalLayout name="root">
+    <HorizontalLayout name="title" height="34">
+      <Label name="caption_label" text="Title" width="80"/>
+      <Text name="caption_text" text="T" width="40"/>
+      <Control name="gap"/>
+      <Option name="tab_a" width="40" group="tabs" bindtablayoutname="pages" bindtabindex="0" selected="true"/>
+      <Option name="tab_b" width="40" group="tabs" bindtablayoutname="pages" bindtabindex="1"/>
+      <Button name="minbtn" width="34"/>
+    </HorizontalLayout>
+    <HorizontalLayout height="30">
+      <Button name="go" width="60" text="Go"/>
+      <Button name="off" width="60" text="Off" enabled="false"/>
+      <Combo name="drives" width="120" dropboxsize="120,200">
+        <ListLabelElement text="Disk 0" height="20"/>
+        <ListLabelElement text="Disk 1" height="20"/>
+        <ListLabelElement text="Disk 2" height="20"/>
+      </Combo>
+    </HorizontalLayout>
+    <TabLayout name="pages" selectedid="0">
+      <Control name="page_a"/>
+      <Container name="page_b">
+        <Button name="under" float="true" pos="0,0,100,50"/>
+        <Button name="over" float="true" pos="50,0,150,50"/>
+        <Button name="hidden" float="true" pos="120,0,200,50" visible="false"/>
+      </Container>
+    </TabLayout>
+  </VerticalLayout>
+</Window>)";
+
+class NotifyTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        backend_ = &headless::HeadlessBackend::Install();
+        ASSERT_TRUE(window_.Open());
+        backend_->Advance(0);
+        window_.notified.clear();
+    }
+    void Press(const wchar_t* name) {
+        backend_->MouseDown(window_, Centre(window_.Find(name)->GetPos()));
+    }
+    headless::HeadlessBackend* backend_ = nullptr;
+    TestWindow window_{kSkin};
+};
+
+TEST_F(NotifyTest, ClickOnlyWhenReleasedOverTheControl) {
+    CControlUI* go = window_.Find(L"go");
+    backend_->ClickControl(go);
+    ASSERT_EQ(window_.Of(L"click").size(), 1u);
+    EXPECT_EQ(window_.Of(L"click")[0].sender, L"go");
+    // Pressed, dragged off and released elsewhere: no click; back over it: a click.
+    Press(L"go");
+    backend_->MouseMove(window_, {250, 150});
+    backend_->MouseUp(window_, {250, 150});
+    EXPECT_EQ(window_.Of(L"click").size(), 1u);
+    Press(L"go");
+    backend_->MouseMove(window_, {250, 150});
+    backend_->MouseMove(window_, Centre(go->GetPos()));
+    backend_->MouseUp(window_, Centre(go->GetPos()));
+    EXPECT_EQ(window_.Of(L"click").size(), 2u);
+    // Pressed elsewhere and released over it: nothing either.
+    backend_->MouseDown(window_, {250, 150});
+    backend_->MouseUp(window_, Centre(go->GetPos()));
+    EXPECT_EQ(window_.Of(L"click").size(), 2u);
+}
+
+TEST_F(NotifyTest, DisabledControlsRaiseNothing) {
+    CControlUI* off = window_.Find(L"off");
+    backend_->ClickControl(off);
+    EXPECT_TRUE(window_.notified.empty());
+    EXPECT_FALSE(off->Activate());
+    EXPECT_TRUE(window_.notified.empty());
+    // Disabled while pressed: the release raises no click.
+    CControlUI* go = window_.Find(L"go");
+    Press(L"go");
+    go->SetEnabled(false);
+    backend_->MouseUp(window_, Centre(go->GetPos()));
+    EXPECT_TRUE(window_.Of(L"click").empty());
+    go->SetEnabled(true);
+    backend_->ClickControl(go);
+    EXPECT_EQ(window_.Of(L"click").size(), 1u);
+}
+
+TEST_F(NotifyTest, FocusMovesWithPressesAndIsNotRaisedTwice) {
+    backend_->ClickControl(window_.Find(L"tab_b"));
+    backend_->ClickControl(window_.Find(L"tab_b"));
+    backend_->ClickControl(window_.Find(L"go"));
+    auto focus = window_.Of(L"setfocus");
+    ASSERT_EQ(focus.size(), 2u);
+    EXPECT_EQ(focus[0].sender, L"tab_b");
+    EXPECT_EQ(focus[1].sender, L"go");
+    ASSERT_EQ(window_.Of(L"killfocus").size(), 1u);
+    EXPECT_EQ(window_.Of(L"killfocus")[0].sender, L"tab_b");
+    EXPECT_EQ(window_.GetPaintManager().GetFocus(), window_.Find(L"go"));
+}
+
+TEST_F(NotifyTest, OptionGroupsAreExclusiveAndSelectTheirTab) {
+    auto* a = window_.Find<COptionUI>(L"tab_a");
+    auto* b = window_.Find<COptionUI>(L"tab_b");
+    auto* pages = window_.Find<CTabLayoutUI>(L"pages");
+    ASSERT_TRUE(a && b && pages);
+    EXPECT_TRUE(a->IsSelected());
+    EXPECT_EQ(pages->GetCurSel(), 0);
+    backend_->ClickControl(b);
+    EXPECT_TRUE(b->IsSelected());
+    EXPECT_FALSE(a->IsSelected());
+    EXPECT_EQ(pages->GetCurSel(), 1);
+    EXPECT_FALSE(window_.Find(L"page_a")->IsVisible());
+    EXPECT_TRUE(window_.Find(L"page_b")->IsVisible());
+    // The order: click, then the old option clears, then the new one is selected.
+    std::vector<std::wstring> order;
+    for (const Notified& n : window_.notified)
+        if (n.type == L"click" || n.type == L"selectchanged" || n.type == L"tabselect")
+            order.push_back(n.type + L":" + n.sender + L":" + std::to_wstring(n.wParam));
+    EXPECT_EQ(order, (std::vector<std::wstring>{L"click:tab_b:0", L"selectchanged:tab_a:0",
+                                                L"selectchanged:tab_b:1", L"tabselect:pages:1"}));
+    // Clicking the selected option of a group leaves it selected.
+    backend_->ClickControl(b);
+    EXPECT_TRUE(b->IsSelected());
+    EXPECT_EQ(pages->GetCurSel(), 1);
+}
+
+TEST_F(NotifyTest, ComboSelectionIsInPlaceWhenItemSelectArrives) {
+    auto* combo = window_.Find<CComboUI>(L"drives");
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->GetCurSel(), -1);
+    std::vector<int> seen;
+    window_.onNotify = [&](TNotifyUI& msg) {
+        if (msg.type == L"itemselect")
+            seen.push_back(static_cast<CComboUI*>(msg.sender)->GetCurSel());
+    };
+    EXPECT_TRUE(combo->SelectItem(2));
+    EXPECT_TRUE(combo->SelectItem(2)) << "the current item again: no notification";
+    EXPECT_FALSE(combo->SelectItem(3));
+    EXPECT_EQ(seen, std::vector<int>{2});
+    EXPECT_EQ(combo->GetText(), L"Disk 2");
+
+    // The user's way: open the list, click the second row.
+    backend_->ClickControl(combo);
+    ASSERT_TRUE(combo->IsDropDownOpen());
+    EXPECT_EQ(window_.Of(L"dropdown").size(), 1u);
+    CComboWnd* list = combo->GetDropWindow();
+    EXPECT_EQ(list->GetWindowRect().top, window_.ClientToScreen({0, combo->GetPos().bottom}).y);
+    backend_->Click(*list, Centre(list->GetRowRect(1)));
+    EXPECT_FALSE(combo->IsDropDownOpen());
+    EXPECT_EQ(seen, (std::vector<int>{2, 1}));
+    auto selects = window_.Of(L"itemselect");
+    EXPECT_EQ(selects.back().wParam, 1u);
+    EXPECT_EQ(selects.back().lParam, 2);
+
+    // A press anywhere else closes an open list without choosing.
+    backend_->ClickControl(combo);
+    ASSERT_TRUE(combo->IsDropDownOpen());
+    backend_->Click(window_, {250, 150});
+    EXPECT_FALSE(combo->IsDropDownOpen());
+    EXPECT_EQ(combo->GetCurSel(), 1);
+
+    combo->RemoveAll();
+    EXPECT_EQ(combo->GetCurSel(), -1);
+    EXPECT_EQ(combo->GetCount(), 0);
+    backend_->Advance(0);
+}
+
+TEST_F(NotifyTest, TimersFireByIdAndDieInTheirOwnHandler) {
+    CPaintManagerUI& pm = window_.GetPaintManager();
+    CControlUI* go = window_.Find(L"go");
+    CControlUI* off = window_.Find(L"off");
+    int goTicks = 0, offTicks = 0;
+    window_.onNotify = [&](TNotifyUI& msg) {
+        if (msg.type != L"timer") return;
+        EXPECT_EQ(msg.wParam, 7u);
+        if (msg.sender == go && ++goTicks == 2) pm.KillTimer(go, 7);
+        if (msg.sender == off) ++offTicks;
+    };
+    // The same id on two controls: two timers.
+    ASSERT_TRUE(pm.SetTimer(go, 7, 100));
+    ASSERT_TRUE(pm.SetTimer(off, 7, 250));
+    backend_->Advance(99);
+    EXPECT_EQ(goTicks, 0);
+    backend_->Advance(1);
+    EXPECT_EQ(goTicks, 1);
+    backend_->Advance(900);
+    EXPECT_EQ(goTicks, 2) << "killed in its own handler";
+    EXPECT_EQ(offTicks, 4);
+    EXPECT_TRUE(pm.KillTimer(off, 7));
+    EXPECT_FALSE(pm.KillTimer(off, 7));
+    backend_->Advance(1000);
+    EXPECT_EQ(offTicks, 4);
+    // A removed control takes its timers with it.
+    ASSERT_TRUE(pm.SetTimer(go, 9, 10));
+    int before = CTimerQueue::Count();
+    static_cast<CContainerUI*>(go->GetParent())->Remove(go);
+    EXPECT_EQ(CTimerQueue::Count(), before - 1);
+    backend_->Advance(100);
+}
+
+TEST_F(NotifyTest, FindControlByNameAndByPoint) {
+    CPaintManagerUI& pm = window_.GetPaintManager();
+    EXPECT_EQ(pm.FindControl(L"no_such_control"), nullptr);
+    EXPECT_EQ(pm.FindControl(L""), nullptr);
+    ASSERT_NE(pm.FindControl(L"hidden"), nullptr) << "hidden controls are found by name";
+    // By point: the topmost visible control; hidden pages and controls are skipped.
+    Rect pages = window_.Find(L"pages")->GetPos();
+    EXPECT_EQ(pm.FindControl(Point{pages.left + 10, pages.top + 10}), window_.Find(L"page_a"));
+    window_.Find<CTabLayoutUI>(L"pages")->SelectItem(1);
+    EXPECT_EQ(pm.FindControl(Point{pages.left + 10, pages.top + 10}), window_.Find(L"under"));
+    EXPECT_EQ(pm.FindControl(Point{pages.left + 60, pages.top + 10}), window_.Find(L"over"));
+    EXPECT_EQ(pm.FindControl(Point{pages.left + 160, pages.top + 10}), window_.Find(L"page_b"));
+    EXPECT_EQ(pm.FindControl(Point{-5, 10}), nullptr);
+}
+
+TEST_F(NotifyTest, CaptionHitTestLetsButtonsAndOptionsStayClickable) {
+    // The framework base: buttons, options and texts are client area in the caption band.
+    EXPECT_EQ(window_.HitTest(Centre(window_.Find(L"gap")->GetPos())), hit::kCaption);
+    EXPECT_EQ(window_.HitTest(Centre(window_.Find(L"caption_label")->GetPos())), hit::kCaption);
+    EXPECT_EQ(window_.HitTest(Centre(window_.Find(L"minbtn")->GetPos())), hit::kClient);
+    EXPECT_EQ(window_.HitTest(Centre(window_.Find(L"tab_a")->GetPos())), hit::kClient);
+    EXPECT_EQ(window_.HitTest(Centre(window_.Find(L"caption_text")->GetPos())), hit::kClient);
+    EXPECT_EQ(window_.HitTest({10, 34}), hit::kClient) << "below the band";
+    // The main window's rule: only buttons and options.
+    Point text = window_.ClientToScreen(Centre(window_.Find(L"caption_text")->GetPos()));
+    EXPECT_EQ(window_.CaptionHitTest(text, {L"ButtonUI", L"OptionUI"}), hit::kCaption);
+
+    // Dragging the band moves the window; pressing minbtn there does not, and minimises.
+    Rect before = window_.GetWindowRect();
+    Point gap = Centre(window_.Find(L"gap")->GetPos());
+    backend_->MouseDown(window_, gap);
+    backend_->MouseMove(window_, {gap.x + 30, gap.y + 20});
+    backend_->MouseUp(window_, {gap.x + 30, gap.y + 20});
+    EXPECT_EQ(window_.GetWindowRect(), before.Offset(30, 20));
+    EXPECT_TRUE(window_.notified.empty());
+    backend_->ClickControl(window_.Find(L"minbtn"));
+    EXPECT_EQ(window_.GetWindowRect(), before.Offset(30, 20));
+    EXPECT_TRUE(backend_->WindowOf(window_)->IsMinimized());
+    // A double click on the band neither maximises nor restores.
+    window_.OnNativeMessage(msg::kLButtonDblClk, 0, MakePointParam(gap));
+    EXPECT_EQ(window_.GetWindowRect().Width(), 300);
+}
+
+TEST_F(NotifyTest, TooltipShowsAfterThePointerRests) {
+    CControlUI* go = window_.Find(L"go");
+    go->SetToolTip(L"Start now");
+    backend_->MouseMove(window_, Centre(go->GetPos()));
+    EXPECT_TRUE(window_.GetPaintManager().GetActiveToolTip().empty());
+    backend_->Advance(500);
+    EXPECT_EQ(window_.GetPaintManager().GetActiveToolTip(), L"Start now");
+    backend_->MouseMove(window_, {250, 150});
+    EXPECT_TRUE(window_.GetPaintManager().GetActiveToolTip().empty());
+}
+
+TEST_F(NotifyTest, CloseButtonClosesWithCodeOne) {
+    bool destroyed = false;
+    window_.onMessage = [&](UINT message, WPARAM, LPARAM, bool& handled) -> LRESULT {
+        if (message == msg::kDestroy) destroyed = true;
+        handled = false;
+        return 0;
+    };
+    TNotifyUI click;
+    click.type = L"click";
+    CControlUI closebtn;
+    closebtn.SetName(L"closebtn");
+    click.sender = &closebtn;
+    window_.Notify(click);
+    EXPECT_TRUE(window_.IsWindow()) << "Close posts its request";
+    CMessageLoop::DeliverPosted();
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(window_.IsWindow());
+}
+
+}  // namespace
+}  // namespace SkinUI::testing

@@ -1,0 +1,97 @@
+#include "ui/backend/headless/text_metrics.h"
+
+namespace SkinUI::headless {
+
+namespace {
+
+bool IsWide(wchar_t c) {
+    return c >= 0x2E80;
+}
+
+int Width(std::wstring_view text, const TFontInfo& font) {
+    int width = 0;
+    for (wchar_t c : text)
+        width += CharWidth(c, font);
+    return width;
+}
+
+// Cuts a line with "..." so that it fits.
+TextLine Ellipsize(std::wstring_view text, const TFontInfo& font, int maxWidth) {
+    const std::wstring dots = L"...";
+    int budget = maxWidth - Width(dots, font);
+    std::wstring kept;
+    int width = 0;
+    for (wchar_t c : text) {
+        if (width + CharWidth(c, font) > budget) break;
+        kept += c;
+        width += CharWidth(c, font);
+    }
+    kept += dots;
+    return {kept, Width(kept, font)};
+}
+
+}  // namespace
+
+int CharWidth(wchar_t c, const TFontInfo& font) {
+    int em = font.size > 0 ? font.size : 12;
+    return IsWide(c) ? em : (em + 1) / 2;
+}
+
+int LineHeight(const TFontInfo& font) {
+    int em = font.size > 0 ? font.size : 12;
+    return (em * 4 + 2) / 3;
+}
+
+std::vector<TextLine> LayoutText(std::wstring_view text, const TFontInfo& font, int maxWidth,
+                                 unsigned style) {
+    std::vector<TextLine> lines;
+    bool single = (style & text::kSingleLine) != 0;
+    bool wrap = !single && (style & text::kWordBreak) != 0 && maxWidth > 0;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = single ? text.size() : text.find(L'\n', start);
+        if (end == std::wstring_view::npos) end = text.size();
+        std::wstring_view paragraph = text.substr(start, end - start);
+        if (!wrap) {
+            std::wstring line(paragraph);
+            for (wchar_t& c : line)
+                if (c == L'\n' || c == L'\r') c = L' ';
+            lines.push_back({line, Width(line, font)});
+        } else {
+            // Greedy: break after the last blank that fits, or before a wide character.
+            size_t pos = 0;
+            do {
+                int width = 0;
+                size_t cut = pos, lastBreak = std::wstring_view::npos;
+                while (cut < paragraph.size() &&
+                       width + CharWidth(paragraph[cut], font) <= maxWidth) {
+                    width += CharWidth(paragraph[cut], font);
+                    if (paragraph[cut] == L' ' || IsWide(paragraph[cut])) lastBreak = cut + 1;
+                    ++cut;
+                }
+                // Back to the last break only when the line would end inside a word.
+                bool insideWord =
+                    cut < paragraph.size() && paragraph[cut] != L' ' && !IsWide(paragraph[cut]);
+                if (insideWord && lastBreak != std::wstring_view::npos && lastBreak > pos)
+                    cut = lastBreak;
+                if (cut == pos) ++cut;  // a character wider than the line still moves on
+                std::wstring line(paragraph.substr(pos, cut - pos));
+                while (!line.empty() && line.back() == L' ')
+                    line.pop_back();
+                lines.push_back({line, Width(line, font)});
+                pos = cut;
+                while (pos < paragraph.size() && paragraph[pos] == L' ')
+                    ++pos;
+            } while (pos < paragraph.size());
+        }
+        if (end >= text.size()) break;
+        start = end + 1;
+    }
+    if ((style & text::kEndEllipsis) && maxWidth > 0) {
+        for (TextLine& line : lines)
+            if (line.width > maxWidth) line = Ellipsize(line.text, font, maxWidth);
+    }
+    return lines;
+}
+
+}  // namespace SkinUI::headless
