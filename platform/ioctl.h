@@ -1,0 +1,378 @@
+// Device control codes and the request and reply layouts that travel through DeviceIoControl.
+// The transports build these buffers, every backend reads them, so each layout is fixed here
+// once, byte-packed as the 32-bit Windows headers define it, and checked by static_assert.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/win_types.h"
+
+namespace platform {
+
+// A control code packs the device type, the required access, the function and the method.
+constexpr DWORD CTL_CODE(DWORD deviceType, DWORD function, DWORD method, DWORD access) {
+    return (deviceType << 16) | (access << 14) | (function << 2) | method;
+}
+// The access a handle needs for a control code: bit 0 read, bit 1 write.
+constexpr DWORD RequiredAccess(DWORD code) {
+    return (code >> 14) & 3;
+}
+inline constexpr DWORD FILE_ANY_ACCESS = 0;
+inline constexpr DWORD FILE_READ_ACCESS = 1;
+inline constexpr DWORD FILE_WRITE_ACCESS = 2;
+
+inline constexpr DWORD IOCTL_SCSI_PASS_THROUGH = 0x0004D004;
+inline constexpr DWORD IOCTL_SCSI_MINIPORT = 0x0004D008;
+inline constexpr DWORD IOCTL_ATA_PASS_THROUGH = 0x0004D02C;
+inline constexpr DWORD IOCTL_SCSI_GET_ADDRESS = 0x00041018;
+inline constexpr DWORD SMART_GET_VERSION = 0x00074080;
+inline constexpr DWORD SMART_SEND_DRIVE_COMMAND = 0x0007C084;
+inline constexpr DWORD SMART_RCV_DRIVE_DATA = 0x0007C088;
+inline constexpr DWORD IOCTL_DISK_GET_DRIVE_GEOMETRY = 0x00070000;
+inline constexpr DWORD IOCTL_DISK_GET_DRIVE_GEOMETRY_EX = 0x000700A0;
+inline constexpr DWORD IOCTL_DISK_GET_DRIVE_LAYOUT_EX = 0x00070050;
+inline constexpr DWORD IOCTL_DISK_GET_LENGTH_INFO = 0x0007405C;
+inline constexpr DWORD IOCTL_DISK_UPDATE_PROPERTIES = 0x00070140;
+inline constexpr DWORD IOCTL_DISK_DELETE_DRIVE_LAYOUT = 0x0007C100;
+inline constexpr DWORD IOCTL_STORAGE_QUERY_PROPERTY = 0x002D1400;
+inline constexpr DWORD IOCTL_STORAGE_PREDICT_FAILURE = 0x002D1100;
+inline constexpr DWORD IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS = 0x00560000;
+inline constexpr DWORD FSCTL_LOCK_VOLUME = 0x00090018;
+inline constexpr DWORD FSCTL_UNLOCK_VOLUME = 0x0009001C;
+inline constexpr DWORD FSCTL_DISMOUNT_VOLUME = 0x00090020;
+
+static_assert(IOCTL_ATA_PASS_THROUGH == CTL_CODE(0x04, 0x040B, 0, 3));
+static_assert(SMART_RCV_DRIVE_DATA == CTL_CODE(0x07, 0x0022, 0, 3));
+static_assert(IOCTL_DISK_GET_DRIVE_LAYOUT_EX == CTL_CODE(0x07, 0x0014, 0, 0));
+static_assert(IOCTL_DISK_DELETE_DRIVE_LAYOUT == CTL_CODE(0x07, 0x0040, 0, 3));
+static_assert(IOCTL_STORAGE_QUERY_PROPERTY == CTL_CODE(0x2D, 0x0500, 0, 0));
+static_assert(FSCTL_LOCK_VOLUME == CTL_CODE(0x09, 6, 0, 0));
+
+// Request codes carried inside IOCTL_SCSI_MINIPORT by the SCSI miniport route.
+inline constexpr DWORD IOCTL_SCSI_MINIPORT_IDENTIFY = 0x001B0501;
+inline constexpr DWORD IOCTL_SCSI_MINIPORT_READ_SMART_ATTRIBS = 0x001B0502;
+inline constexpr DWORD IOCTL_SCSI_MINIPORT_READ_SMART_THRESHOLDS = 0x001B0503;
+inline constexpr DWORD IOCTL_SCSI_MINIPORT_ENABLE_SMART = 0x001B0504;
+
+// ATA commands, SMART feature values and the SMART register signature.
+inline constexpr BYTE ATA_IDENTIFY_DEVICE = 0xEC;
+inline constexpr BYTE ATA_SMART = 0xB0;
+inline constexpr BYTE SMART_READ_DATA = 0xD0;
+inline constexpr BYTE SMART_READ_THRESHOLDS = 0xD1;
+inline constexpr BYTE SMART_ENABLE_OPERATIONS = 0xD8;
+inline constexpr BYTE SMART_DISABLE_OPERATIONS = 0xD9;
+inline constexpr BYTE SMART_RETURN_STATUS = 0xDA;
+inline constexpr BYTE SMART_CYL_LOW = 0x4F;
+inline constexpr BYTE SMART_CYL_HIGH = 0xC2;
+// Device/head values of the first and second device; bit 4 selects the device.
+inline constexpr BYTE ATA_DEVICE_MASTER = 0xA0;
+inline constexpr BYTE ATA_DEVICE_SLAVE = 0xB0;
+inline constexpr BYTE ATA_DEVICE_SELECT_BIT = 0x10;
+// Status and error register bits of a finished command.
+inline constexpr BYTE ATA_STATUS_ERR = 0x01;
+inline constexpr BYTE ATA_STATUS_DSC = 0x10;
+inline constexpr BYTE ATA_STATUS_DRDY = 0x40;
+inline constexpr BYTE ATA_ERROR_ABRT = 0x04;
+
+inline constexpr DWORD kSectorSize = 512;
+
+#pragma pack(push, 1)
+
+// IOCTL_ATA_PASS_THROUGH. Task-file registers in order: features (error on return), sector
+// count, sector number, cylinder low, cylinder high, device/head, command (status on return).
+inline constexpr WORD ATA_FLAGS_DRDY_REQUIRED = 0x01;
+inline constexpr WORD ATA_FLAGS_DATA_IN = 0x02;
+inline constexpr WORD ATA_FLAGS_DATA_OUT = 0x04;
+inline constexpr WORD ATA_FLAGS_48BIT_COMMAND = 0x08;
+enum AtaRegister : int {
+    kAtaFeatures = 0,
+    kAtaError = 0,
+    kAtaSectorCount = 1,
+    kAtaSectorNumber = 2,
+    kAtaCylLow = 3,
+    kAtaCylHigh = 4,
+    kAtaDeviceHead = 5,
+    kAtaCommand = 6,
+    kAtaStatus = 6,
+};
+struct ATA_PASS_THROUGH_EX {
+    WORD Length;
+    WORD AtaFlags;
+    BYTE PathId;
+    BYTE TargetId;
+    BYTE Lun;
+    BYTE ReservedAsUchar;
+    DWORD DataTransferLength;
+    DWORD TimeOutValue;
+    DWORD ReservedAsUlong;
+    DWORD DataBufferOffset;
+    BYTE PreviousTaskFile[8];
+    BYTE CurrentTaskFile[8];
+};
+static_assert(sizeof(ATA_PASS_THROUGH_EX) == 40);
+static_assert(offsetof(ATA_PASS_THROUGH_EX, DataTransferLength) == 8);
+static_assert(offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset) == 20);
+static_assert(offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile) == 32);
+
+struct ATA_PASS_THROUGH_EX_WITH_BUFFERS {
+    ATA_PASS_THROUGH_EX apt;
+    DWORD Filler;
+    BYTE ucDataBuf[512];
+};
+static_assert(sizeof(ATA_PASS_THROUGH_EX_WITH_BUFFERS) == 556);
+static_assert(offsetof(ATA_PASS_THROUGH_EX_WITH_BUFFERS, ucDataBuf) == 44);
+
+// SMART_RCV_DRIVE_DATA and SMART_SEND_DRIVE_COMMAND.
+struct IDEREGS {
+    BYTE bFeaturesReg;
+    BYTE bSectorCountReg;
+    BYTE bSectorNumberReg;
+    BYTE bCylLowReg;
+    BYTE bCylHighReg;
+    BYTE bDriveHeadReg;
+    BYTE bCommandReg;
+    BYTE bReserved;
+};
+static_assert(sizeof(IDEREGS) == 8);
+
+struct SENDCMDINPARAMS {
+    DWORD cBufferSize;
+    IDEREGS irDriveRegs;
+    BYTE bDriveNumber;
+    BYTE bReserved[3];
+    DWORD dwReserved[4];
+    BYTE bBuffer[1];
+};
+static_assert(sizeof(SENDCMDINPARAMS) == 33);
+static_assert(offsetof(SENDCMDINPARAMS, irDriveRegs) == 4);
+static_assert(offsetof(SENDCMDINPARAMS, bDriveNumber) == 12);
+static_assert(offsetof(SENDCMDINPARAMS, bBuffer) == 32);
+
+struct DRIVERSTATUS {
+    BYTE bDriverError;
+    BYTE bIDEError;
+    BYTE bReserved[2];
+    DWORD dwReserved[2];
+};
+static_assert(sizeof(DRIVERSTATUS) == 12);
+// bDriverError values.
+inline constexpr BYTE SMART_NO_ERROR = 0;
+inline constexpr BYTE SMART_IDE_ERROR = 1;
+
+// The reply of a SMART request; reads carry 512 data bytes after the 16-byte header.
+struct SENDCMDOUTPARAMS {
+    DWORD cBufferSize;
+    DRIVERSTATUS DriverStatus;
+    BYTE bBuffer[512];
+};
+inline constexpr DWORD kSendCmdOutHeaderSize = 16;
+static_assert(sizeof(SENDCMDOUTPARAMS) == 528);
+static_assert(offsetof(SENDCMDOUTPARAMS, bBuffer) == kSendCmdOutHeaderSize);
+
+// Geometry.
+inline constexpr DWORD RemovableMedia = 11;
+inline constexpr DWORD FixedMedia = 12;
+struct DISK_GEOMETRY {
+    int64_t Cylinders;
+    DWORD MediaType;
+    DWORD TracksPerCylinder;
+    DWORD SectorsPerTrack;
+    DWORD BytesPerSector;
+};
+static_assert(sizeof(DISK_GEOMETRY) == 24);
+static_assert(offsetof(DISK_GEOMETRY, TracksPerCylinder) == 12);
+static_assert(offsetof(DISK_GEOMETRY, SectorsPerTrack) == 16);
+
+struct DISK_GEOMETRY_EX {
+    DISK_GEOMETRY Geometry;
+    int64_t DiskSize;
+    BYTE Data[8];
+};
+// The part a driver always fills: the geometry and the size.
+inline constexpr DWORD kDiskGeometryExMinimum = 32;
+static_assert(sizeof(DISK_GEOMETRY_EX) == 40);
+static_assert(offsetof(DISK_GEOMETRY_EX, DiskSize) == 24);
+
+struct GET_LENGTH_INFORMATION {
+    int64_t Length;
+};
+static_assert(sizeof(GET_LENGTH_INFORMATION) == 8);
+
+// Drive layout.
+inline constexpr DWORD PARTITION_STYLE_MBR = 0;
+inline constexpr DWORD PARTITION_STYLE_GPT = 1;
+inline constexpr DWORD PARTITION_STYLE_RAW = 2;
+
+struct PARTITION_INFORMATION_MBR {
+    BYTE PartitionType;
+    BYTE BootIndicator;
+    BYTE RecognizedPartition;
+    BYTE Reserved;
+    DWORD HiddenSectors;
+    BYTE PartitionId[16];
+    BYTE Padding[88];
+};
+struct PARTITION_INFORMATION_GPT {
+    BYTE PartitionType[16];
+    BYTE PartitionId[16];
+    uint64_t Attributes;
+    char16_t Name[36];
+};
+static_assert(sizeof(PARTITION_INFORMATION_MBR) == 112);
+static_assert(sizeof(PARTITION_INFORMATION_GPT) == 112);
+
+struct PARTITION_INFORMATION_EX {
+    DWORD PartitionStyle;
+    DWORD Reserved0;
+    int64_t StartingOffset;
+    int64_t PartitionLength;
+    DWORD PartitionNumber;
+    BYTE RewritePartition;
+    BYTE IsServicePartition;
+    BYTE Reserved1[2];
+    union {
+        PARTITION_INFORMATION_MBR Mbr;
+        PARTITION_INFORMATION_GPT Gpt;
+    };
+};
+static_assert(sizeof(PARTITION_INFORMATION_EX) == 144);
+static_assert(offsetof(PARTITION_INFORMATION_EX, StartingOffset) == 8);
+static_assert(offsetof(PARTITION_INFORMATION_EX, PartitionNumber) == 24);
+static_assert(offsetof(PARTITION_INFORMATION_EX, Mbr) == 32);
+
+struct DRIVE_LAYOUT_INFORMATION_MBR {
+    DWORD Signature;
+    DWORD CheckSum;
+    BYTE Padding[32];
+};
+struct DRIVE_LAYOUT_INFORMATION_GPT {
+    BYTE DiskId[16];
+    int64_t StartingUsableOffset;
+    int64_t UsableLength;
+    DWORD MaxPartitionCount;
+    DWORD Padding;
+};
+static_assert(sizeof(DRIVE_LAYOUT_INFORMATION_MBR) == 40);
+static_assert(sizeof(DRIVE_LAYOUT_INFORMATION_GPT) == 40);
+
+struct DRIVE_LAYOUT_INFORMATION_EX {
+    DWORD PartitionStyle;
+    DWORD PartitionCount;
+    union {
+        DRIVE_LAYOUT_INFORMATION_MBR Mbr;
+        DRIVE_LAYOUT_INFORMATION_GPT Gpt;
+    };
+    PARTITION_INFORMATION_EX PartitionEntry[1];
+};
+inline constexpr DWORD kDriveLayoutHeaderSize = 48;
+static_assert(offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionEntry) == kDriveLayoutHeaderSize);
+static_assert(sizeof(DRIVE_LAYOUT_INFORMATION_EX) == 192);
+
+// Volume extents.
+struct DISK_EXTENT {
+    DWORD DiskNumber;
+    DWORD Reserved;
+    int64_t StartingOffset;
+    int64_t ExtentLength;
+};
+struct VOLUME_DISK_EXTENTS {
+    DWORD NumberOfDiskExtents;
+    DWORD Reserved;
+    DISK_EXTENT Extents[1];
+};
+inline constexpr DWORD kVolumeExtentsHeaderSize = 8;
+static_assert(sizeof(DISK_EXTENT) == 24);
+static_assert(offsetof(VOLUME_DISK_EXTENTS, Extents) == kVolumeExtentsHeaderSize);
+
+// Storage properties.
+inline constexpr DWORD StorageDeviceProperty = 0;
+inline constexpr DWORD StorageAdapterProtocolSpecificProperty = 49;
+inline constexpr DWORD PropertyStandardQuery = 0;
+inline constexpr DWORD PropertyExistsQuery = 1;
+struct STORAGE_PROPERTY_QUERY {
+    DWORD PropertyId;
+    DWORD QueryType;
+    BYTE AdditionalParameters[4];
+};
+static_assert(sizeof(STORAGE_PROPERTY_QUERY) == 12);
+
+enum STORAGE_BUS_TYPE : DWORD {
+    BusTypeUnknown = 0,
+    BusTypeScsi = 1,
+    BusTypeAtapi = 2,
+    BusTypeAta = 3,
+    BusType1394 = 4,
+    BusTypeUsb = 7,
+    BusTypeRAID = 8,
+    BusTypeSas = 10,
+    BusTypeSata = 11,
+    BusTypeNvme = 17,
+};
+
+struct STORAGE_DEVICE_DESCRIPTOR {
+    DWORD Version;
+    DWORD Size;
+    BYTE DeviceType;
+    BYTE DeviceTypeModifier;
+    BYTE RemovableMedia;
+    BYTE CommandQueueing;
+    DWORD VendorIdOffset;
+    DWORD ProductIdOffset;
+    DWORD ProductRevisionOffset;
+    DWORD SerialNumberOffset;
+    DWORD BusType;
+    DWORD RawPropertiesLength;
+    BYTE RawDeviceProperties[4];
+};
+inline constexpr DWORD kStorageDescriptorHeaderSize = 8;
+static_assert(sizeof(STORAGE_DEVICE_DESCRIPTOR) == 40);
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, VendorIdOffset) == 12);
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) == 28);
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, RawDeviceProperties) == 36);
+
+// SCSI address of a device, and the SCSI request blocks of the other routes.
+struct SCSI_ADDRESS {
+    DWORD Length;
+    BYTE PortNumber;
+    BYTE PathId;
+    BYTE TargetId;
+    BYTE Lun;
+};
+static_assert(sizeof(SCSI_ADDRESS) == 8);
+
+struct SRB_IO_CONTROL {
+    DWORD HeaderLength;
+    BYTE Signature[8];
+    DWORD Timeout;
+    DWORD ControlCode;
+    DWORD ReturnCode;
+    DWORD Length;
+};
+static_assert(sizeof(SRB_IO_CONTROL) == 28);
+
+inline constexpr BYTE SCSI_IOCTL_DATA_OUT = 0;
+inline constexpr BYTE SCSI_IOCTL_DATA_IN = 1;
+struct SCSI_PASS_THROUGH {
+    WORD Length;
+    BYTE ScsiStatus;
+    BYTE PathId;
+    BYTE TargetId;
+    BYTE Lun;
+    BYTE CdbLength;
+    BYTE SenseInfoLength;
+    BYTE DataIn;
+    BYTE Reserved[3];
+    DWORD DataTransferLength;
+    DWORD TimeOutValue;
+    DWORD DataBufferOffset;
+    DWORD SenseInfoOffset;
+    BYTE Cdb[16];
+};
+static_assert(sizeof(SCSI_PASS_THROUGH) == 44);
+static_assert(offsetof(SCSI_PASS_THROUGH, DataTransferLength) == 12);
+static_assert(offsetof(SCSI_PASS_THROUGH, Cdb) == 28);
+
+#pragma pack(pop)
+
+}  // namespace platform

@@ -1,0 +1,64 @@
+// Choosing the backend once at start, and the process-wide slot that holds it.
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/text/utf8.h"
+#include "platform/demo_machine.h"
+#include "platform/platform.h"
+#include "platform/sim/machine_loader.h"
+#include "platform/sim/sim_platform.h"
+
+namespace platform {
+
+namespace {
+
+std::unique_ptr<Platform>& Slot() {
+    static std::unique_ptr<Platform> backend;
+    return backend;
+}
+
+}  // namespace
+
+Platform& CurrentPlatform() {
+    if (!Slot()) {
+        std::wstring error;
+        if (!SelectPlatformFromEnvironment(&error)) {
+            // Nothing can reach a drive without a backend; say why instead of guessing.
+            std::fprintf(stderr, "tramsik: %s\n", ToUtf8(error).c_str());
+            std::exit(2);
+        }
+    }
+    return *Slot();
+}
+
+void UsePlatform(std::unique_ptr<Platform> backend) {
+    Slot() = std::move(backend);
+}
+
+bool SelectPlatform(const std::wstring& machine, std::wstring* error) {
+    if (machine.empty()) {
+        *error =
+            L"this build has no native platform backend; choose a simulated machine with "
+            L"TRAMSIK_MACHINE or --machine (a machine file, or \"demo\")";
+        return false;
+    }
+    std::string problem;
+    std::optional<sim::Machine> loaded =
+        machine == L"demo" ? sim::ParseMachine(DemoMachineJson(), "demo", {}, &problem)
+                           : sim::LoadMachineFile(std::filesystem::path(ToUtf8(machine)), &problem);
+    std::unique_ptr<sim::SimPlatform> backend;
+    if (loaded) backend = sim::SimPlatform::Create(std::move(*loaded), {}, &problem);
+    if (!backend) {
+        *error = FromUtf8(problem);
+        return false;
+    }
+    UsePlatform(std::move(backend));
+    return true;
+}
+
+bool SelectPlatformFromEnvironment(std::wstring* error) {
+    const char* machine = std::getenv("TRAMSIK_MACHINE");
+    return SelectPlatform(machine ? FromUtf8(machine) : std::wstring(), error);
+}
+
+}  // namespace platform

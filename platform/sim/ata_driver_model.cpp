@@ -1,0 +1,136 @@
+// The standard disk driver's ATA paths: IOCTL_ATA_PASS_THROUGH, which hands the task file to the
+// device and reports its registers back, and the SMART control codes, which accept only the
+// commands the driver knows and turn a device error into a failed call.
+#include <cstring>
+
+#include "platform/ioctl.h"
+#include "platform/sim/ata_device.h"
+#include "platform/sim/device_models.h"
+#include "platform/win_constants.h"
+
+namespace platform::sim {
+
+namespace {
+
+std::optional<DWORD> PassThrough(SimDrive& drive, IoRequest& request) {
+    if (!drive.spec->ata.passThrough) return ERROR_INVALID_FUNCTION;
+    if (request.inSize < sizeof(ATA_PASS_THROUGH_EX) ||
+        request.outSize < sizeof(ATA_PASS_THROUGH_EX))
+        return ERROR_INVALID_PARAMETER;
+    ATA_PASS_THROUGH_EX apt;
+    std::memcpy(&apt, request.buffer.data(), sizeof apt);
+    if (apt.Length != sizeof(ATA_PASS_THROUGH_EX)) return ERROR_INVALID_PARAMETER;
+
+    const bool in = apt.AtaFlags & ATA_FLAGS_DATA_IN;
+    const bool out = apt.AtaFlags & ATA_FLAGS_DATA_OUT;
+    if ((in && out) || (apt.DataTransferLength > 0) != (in || out)) return ERROR_INVALID_PARAMETER;
+    if (apt.DataTransferLength > 0) {
+        const uint64_t end = uint64_t{apt.DataBufferOffset} + apt.DataTransferLength;
+        if (apt.DataBufferOffset < sizeof(ATA_PASS_THROUGH_EX) || end > request.buffer.size() ||
+            (in && end > request.outSize) || (out && end > request.inSize))
+            return ERROR_INVALID_PARAMETER;
+    }
+
+    std::span<uint8_t> data;
+    if (in) data = request.buffer.subspan(apt.DataBufferOffset, apt.DataTransferLength);
+    // The command goes in through CurrentTaskFile. Data-out commands are not among those the
+    // device knows; it aborts them.
+    const AtaOutcome outcome = ExecuteAta(drive, apt.CurrentTaskFile, data);
+    std::memcpy(apt.CurrentTaskFile, outcome.registers, sizeof apt.CurrentTaskFile);
+    std::memcpy(request.buffer.data(), &apt, sizeof apt);
+    request.returned = in ? apt.DataBufferOffset + apt.DataTransferLength
+                          : static_cast<DWORD>(sizeof(ATA_PASS_THROUGH_EX));
+    return ERROR_SUCCESS;
+}
+
+bool IsSmartSignature(const IDEREGS& registers) {
+    return registers.bCylLowReg == SMART_CYL_LOW && registers.bCylHighReg == SMART_CYL_HIGH;
+}
+
+void ToTaskFile(const IDEREGS& registers, BYTE taskFile[8]) {
+    std::memcpy(taskFile, &registers, 8);
+}
+
+std::optional<DWORD> ReceiveDriveData(SimDrive& drive, IoRequest& request) {
+    if (!drive.spec->ata.smartIoctl) return ERROR_INVALID_FUNCTION;
+    if (request.inSize < offsetof(SENDCMDINPARAMS, bBuffer)) return ERROR_INVALID_PARAMETER;
+    if (request.outSize < sizeof(SENDCMDOUTPARAMS)) return ERROR_INSUFFICIENT_BUFFER;
+    SENDCMDINPARAMS params;
+    std::memcpy(&params, request.buffer.data(), offsetof(SENDCMDINPARAMS, bBuffer));
+    const IDEREGS& registers = params.irDriveRegs;
+    const bool identify = registers.bCommandReg == ATA_IDENTIFY_DEVICE;
+    const bool smartRead = registers.bCommandReg == ATA_SMART && IsSmartSignature(registers) &&
+                           (registers.bFeaturesReg == SMART_READ_DATA ||
+                            registers.bFeaturesReg == SMART_READ_THRESHOLDS);
+    if (!identify && !smartRead) return ERROR_INVALID_PARAMETER;
+
+    BYTE taskFile[8];
+    ToTaskFile(registers, taskFile);
+    SENDCMDOUTPARAMS reply{};
+    const AtaOutcome outcome = ExecuteAta(drive, taskFile, reply.bBuffer);
+    if (!outcome.completed) return ERROR_IO_DEVICE;
+    reply.cBufferSize = outcome.transferred;
+    std::memcpy(request.buffer.data(), &reply, sizeof reply);
+    request.returned = sizeof reply;
+    return ERROR_SUCCESS;
+}
+
+std::optional<DWORD> SendDriveCommand(SimDrive& drive, IoRequest& request) {
+    if (!drive.spec->ata.smartIoctl) return ERROR_INVALID_FUNCTION;
+    if (request.inSize < offsetof(SENDCMDINPARAMS, bBuffer)) return ERROR_INVALID_PARAMETER;
+    if (request.outSize < kSendCmdOutHeaderSize) return ERROR_INSUFFICIENT_BUFFER;
+    SENDCMDINPARAMS params;
+    std::memcpy(&params, request.buffer.data(), offsetof(SENDCMDINPARAMS, bBuffer));
+    const IDEREGS& registers = params.irDriveRegs;
+    const BYTE feature = registers.bFeaturesReg;
+    const bool returnStatus = feature == SMART_RETURN_STATUS;
+    if (registers.bCommandReg != ATA_SMART || !IsSmartSignature(registers) ||
+        (feature != SMART_ENABLE_OPERATIONS && feature != SMART_DISABLE_OPERATIONS &&
+         !returnStatus))
+        return ERROR_INVALID_PARAMETER;
+    // The status answer comes back as a register block after the header.
+    if (returnStatus && request.outSize < kSendCmdOutHeaderSize + sizeof(IDEREGS))
+        return ERROR_INSUFFICIENT_BUFFER;
+
+    BYTE taskFile[8];
+    ToTaskFile(registers, taskFile);
+    const AtaOutcome outcome = ExecuteAta(drive, taskFile, {});
+    if (!outcome.completed) return ERROR_IO_DEVICE;
+    std::memset(request.buffer.data(), 0, kSendCmdOutHeaderSize);
+    request.returned = kSendCmdOutHeaderSize;
+    if (returnStatus) {
+        std::memcpy(request.buffer.data() + kSendCmdOutHeaderSize, outcome.registers,
+                    sizeof(IDEREGS));
+        request.returned += sizeof(IDEREGS);
+    }
+    return ERROR_SUCCESS;
+}
+
+class AtaDriver : public DeviceModel {
+  public:
+    std::optional<DWORD> Control(SimState& state, OpenFile& file,
+                                 IoRequest& request) const override {
+        if (file.kind != DeviceKind::PhysicalDrive) return std::nullopt;
+        SimDrive& drive = state.drives[file.number];
+        if (drive.spec->route != Route::Ata) return std::nullopt;
+        switch (request.code) {
+            case IOCTL_ATA_PASS_THROUGH:
+                return PassThrough(drive, request);
+            case SMART_RCV_DRIVE_DATA:
+                return ReceiveDriveData(drive, request);
+            case SMART_SEND_DRIVE_COMMAND:
+                return SendDriveCommand(drive, request);
+            default:
+                return std::nullopt;
+        }
+    }
+};
+
+}  // namespace
+
+const DeviceModel& AtaDriverModel() {
+    static const AtaDriver model;
+    return model;
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,14 @@
+#include "platform/sim/device_models.h"
+
+namespace platform::sim {
+
+std::span<const DeviceModel* const> DeviceModels() {
+    static const DeviceModel* const models[] = {
+        &AtaDriverModel(),
+        &DiskClassModel(),
+        &VolumeModel(),
+    };
+    return models;
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,85 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/sim/disk_image.h"
+
+namespace platform::sim {
+
+namespace {
+
+constexpr size_t kHoleBlock = 4096;
+
+bool AllZero(const uint8_t* bytes, size_t length) {
+    return std::all_of(bytes, bytes + length, [](uint8_t b) { return b == 0; });
+}
+
+}  // namespace
+
+DiskImage::~DiskImage() {
+    ::close(fd_);
+}
+
+std::unique_ptr<DiskImage> DiskImage::Open(const std::filesystem::path& path, std::string* error) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        *error = "cannot open image file \"" + path.string() + "\": " + std::strerror(errno);
+        return nullptr;
+    }
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    if (size < 0) {
+        *error = "cannot size image file \"" + path.string() + "\": " + std::strerror(errno);
+        ::close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<DiskImage>(new DiskImage(fd, static_cast<uint64_t>(size), path));
+}
+
+std::unique_ptr<DiskImage> DiskImage::Create(const std::filesystem::path& path, uint64_t size,
+                                             std::string* error) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || ::ftruncate(fd, static_cast<off_t>(size)) != 0) {
+        *error = "cannot make image file \"" + path.string() + "\": " + std::strerror(errno);
+        if (fd >= 0) ::close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<DiskImage>(new DiskImage(fd, size, path));
+}
+
+bool DiskImage::Read(uint64_t offset, void* buffer, size_t length) const {
+    if (offset > size_ || length > size_ - offset) return false;
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    while (length > 0) {
+        const ssize_t done = ::pread(fd_, bytes, length, static_cast<off_t>(offset));
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) return false;
+        bytes += done;
+        offset += static_cast<uint64_t>(done);
+        length -= static_cast<size_t>(done);
+    }
+    return true;
+}
+
+bool DiskImage::Write(uint64_t offset, const void* buffer, size_t length) {
+    if (offset > size_ || length > size_ - offset) return false;
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    // Whole blocks of zeros become holes, which read back as zeros.
+    if (offset % kHoleBlock == 0 && length % kHoleBlock == 0 && AllZero(bytes, length) &&
+        ::fallocate(fd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, static_cast<off_t>(offset),
+                    static_cast<off_t>(length)) == 0)
+        return true;
+    while (length > 0) {
+        const ssize_t done = ::pwrite(fd_, bytes, length, static_cast<off_t>(offset));
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) return false;
+        bytes += done;
+        offset += static_cast<uint64_t>(done);
+        length -= static_cast<size_t>(done);
+    }
+    return true;
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,678 @@
+#include "platform/sim/sim_platform.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <cwctype>
+#include <thread>
+
+#include "app/text/utf8.h"
+#include "platform/ioctl.h"
+#include "platform/sim/layout_io.h"
+#include "platform/sim/wmi_sim.h"
+#include "platform/win_constants.h"
+
+namespace platform::sim {
+
+namespace {
+
+thread_local DWORD tLastError = 0;
+
+constexpr double kMiB = 1024.0 * 1024.0;
+constexpr double kRealWaitPieceMs = 5;
+
+std::wstring Upper(std::wstring text) {
+    for (wchar_t& c : text)
+        c = static_cast<wchar_t>(std::towupper(c));
+    return text;
+}
+
+// Images made on demand are named after the machine, the drive and everything that shapes
+// a new image, so a changed description gets a fresh image and an unchanged one reuses it.
+std::string ImageName(const Machine& machine, const DriveSpec& drive) {
+    uint64_t hash = 0xCBF29CE484222325ull;
+    const auto mix = [&](const void* data, size_t size) {
+        for (size_t i = 0; i < size; ++i)
+            hash = (hash ^ static_cast<const uint8_t*>(data)[i]) * 0x100000001B3ull;
+    };
+    mix(&drive.size, sizeof drive.size);
+    if (drive.layout) {
+        const LayoutSpec& layout = *drive.layout;
+        mix(&layout.style, sizeof layout.style);
+        mix(layout.diskGuid.data(), layout.diskGuid.size());
+        mix(&layout.signature, sizeof layout.signature);
+        for (const PartitionSpec& partition : layout.partitions) {
+            mix(partition.typeGuid.data(), partition.typeGuid.size());
+            mix(partition.uniqueGuid.data(), partition.uniqueGuid.size());
+            mix(&partition.mbrType, sizeof partition.mbrType);
+            mix(&partition.startLba, sizeof partition.startLba);
+            mix(&partition.sectorCount, sizeof partition.sectorCount);
+            mix(&partition.bootable, sizeof partition.bootable);
+            mix(&partition.attributes, sizeof partition.attributes);
+            mix(partition.name.data(), partition.name.size() * sizeof(char16_t));
+        }
+    }
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, "-%016llx.img", static_cast<unsigned long long>(hash));
+    return machine.name + "-drive" + std::to_string(drive.index) + suffix;
+}
+
+// "\\.\NAME" -> "NAME"; empty for anything that is not a device path.
+std::wstring DeviceName(const wchar_t* path) {
+    const std::wstring text = path ? path : L"";
+    return text.rfind(L"\\\\.\\", 0) == 0 ? text.substr(4) : std::wstring();
+}
+
+bool ParseNumberAfter(const std::wstring& text, const std::wstring& prefix,
+                      const std::wstring& suffix, uint32_t* number) {
+    const std::wstring upper = Upper(text);
+    if (upper.size() <= prefix.size() + suffix.size() || upper.rfind(prefix, 0) != 0 ||
+        upper.compare(upper.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return false;
+    const std::wstring digits =
+        upper.substr(prefix.size(), upper.size() - prefix.size() - suffix.size());
+    if (digits.empty() || digits.size() > 3 ||
+        !std::all_of(digits.begin(), digits.end(), ::iswdigit))
+        return false;
+    *number = static_cast<uint32_t>(std::stoul(digits));
+    return true;
+}
+
+bool Overlaps(uint64_t firstSector, uint64_t sectors, const std::optional<uint64_t>& faultSector,
+              uint64_t faultCount) {
+    return faultSector && firstSector < *faultSector + faultCount &&
+           *faultSector < firstSector + sectors;
+}
+
+// Copies `text` with its terminator into a caller's buffer of `size` characters.
+bool CopyText(const std::wstring& text, wchar_t* buffer, DWORD size) {
+    if (!buffer) return true;
+    if (text.size() + 1 > size) return false;
+    std::copy(text.begin(), text.end(), buffer);
+    buffer[text.size()] = L'\0';
+    return true;
+}
+
+}  // namespace
+
+std::filesystem::path DefaultCacheFolder() {
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache)
+        return std::filesystem::path(cache) / "tramsik";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::filesystem::path(home) / ".cache" / "tramsik";
+    return std::filesystem::temp_directory_path() / "tramsik";
+}
+
+SimPlatform::SimPlatform(std::unique_ptr<Machine> machine)
+    : machine_(std::move(machine)), state_(*machine_) {
+    const OsSpec& os = machine_->os;
+    serviceState_ =
+        os.winmgmt == WinmgmtState::Running ? ServiceState::Running : ServiceState::Stopped;
+    serviceDisabled_ = os.winmgmt == WinmgmtState::Disabled;
+    // Mutexes the machine names are held by another program for the whole run.
+    for (const std::wstring& name : os.heldMutexes)
+        ++mutexes_[name];
+}
+
+std::unique_ptr<SimPlatform> SimPlatform::Create(Machine machine, const SimOptions& options,
+                                                 std::string* error) {
+    auto owned = std::make_unique<Machine>(std::move(machine));
+    std::unique_ptr<SimPlatform> platform(new SimPlatform(std::move(owned)));
+    const std::filesystem::path folder =
+        options.cacheFolder.empty() ? DefaultCacheFolder() : options.cacheFolder;
+    for (const DriveSpec& spec : platform->machine_->drives) {
+        SimDrive drive;
+        drive.spec = &spec;
+        drive.smartEnabled = !spec.smart || spec.smart->enabled;
+        if (!spec.image.empty()) {
+            drive.image = DiskImage::Open(spec.image, error);
+        } else {
+            std::error_code ignored;
+            std::filesystem::create_directories(folder, ignored);
+            const std::filesystem::path path = folder / ImageName(*platform->machine_, spec);
+            std::error_code sizeError;
+            if (std::filesystem::file_size(path, sizeError) == spec.size && !sizeError) {
+                drive.image = DiskImage::Open(path, error);
+            } else {
+                drive.image = DiskImage::Create(path, spec.size, error);
+                if (drive.image && spec.layout && !WriteLayout(*drive.image, *spec.layout)) {
+                    *error = "cannot write the partition table into \"" + path.string() + "\"";
+                    return nullptr;
+                }
+            }
+        }
+        if (!drive.image) return nullptr;
+        platform->state_.drives.push_back(std::move(drive));
+    }
+    return platform;
+}
+
+std::filesystem::path SimPlatform::ImagePath(size_t index) const {
+    std::lock_guard lock(mutex_);
+    return state_.drives.at(index).image->Path();
+}
+
+double SimPlatform::VirtualMilliseconds() const {
+    std::lock_guard lock(mutex_);
+    return state_.clockMs;
+}
+
+std::vector<SimPlatform::Launch> SimPlatform::Launches() const {
+    std::lock_guard lock(mutex_);
+    return launches_;
+}
+
+unsigned SimPlatform::StartRequests() const {
+    std::lock_guard lock(mutex_);
+    return startRequests_;
+}
+
+BOOL SimPlatform::Fail(DWORD error) {
+    tLastError = error;
+    return 0;
+}
+
+HANDLE SimPlatform::NewHandle(Handle handle) {
+    const uintptr_t value = nextHandle_;
+    nextHandle_ += 4;
+    handles_.emplace(value, std::move(handle));
+    return reinterpret_cast<HANDLE>(value);
+}
+
+OpenFile* SimPlatform::File(HANDLE handle) {
+    const auto found = handles_.find(reinterpret_cast<uintptr_t>(handle));
+    return found == handles_.end() ? nullptr : std::get_if<OpenFile>(&found->second);
+}
+
+SimDrive* SimPlatform::DriveOf(const OpenFile& file) {
+    return file.kind == DeviceKind::PhysicalDrive ? &state_.drives[file.number] : nullptr;
+}
+
+const VolumeSpec* SimPlatform::VolumeOfPath(const wchar_t* path) const {
+    if (!path || !path[0] || path[1] != L':') return nullptr;
+    return state_.Volume(static_cast<wchar_t>(std::towupper(path[0])));
+}
+
+// ---- files and devices ----
+
+HANDLE SimPlatform::CreateFileW(const wchar_t* name, DWORD access, DWORD, DWORD disposition,
+                                DWORD) {
+    std::lock_guard lock(mutex_);
+    const std::wstring device = DeviceName(name);
+    if (disposition != OPEN_EXISTING) {
+        Fail(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    OpenFile file;
+    file.access = access & GENERIC_ALL ? GENERIC_READ | GENERIC_WRITE : access;
+    uint32_t number = 0;
+    if (ParseNumberAfter(device, L"PHYSICALDRIVE", L"", &number)) {
+        const auto found =
+            std::find_if(state_.drives.begin(), state_.drives.end(), [&](const SimDrive& drive) {
+                return drive.spec->physicalDrive == number && !drive.Gone();
+            });
+        if (found == state_.drives.end()) {
+            Fail(ERROR_FILE_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        file.kind = DeviceKind::PhysicalDrive;
+        file.number = static_cast<uint32_t>(found - state_.drives.begin());
+        return NewHandle(file);
+    }
+    if (device.size() == 2 && device[1] == L':' && VolumeOfPath(device.c_str())) {
+        file.kind = DeviceKind::Volume;
+        file.number =
+            static_cast<uint32_t>(VolumeOfPath(device.c_str()) - machine_->volumes.data());
+        return NewHandle(file);
+    }
+    if (ParseNumberAfter(device, L"SCSI", L":", &number)) {
+        const bool present = std::any_of(machine_->drives.begin(), machine_->drives.end(),
+                                         [&](const DriveSpec& drive) {
+                                             return (drive.scsi && drive.scsi->port == number) ||
+                                                    (drive.csmi && drive.csmi->port == number);
+                                         });
+        if (!present) {
+            Fail(ERROR_FILE_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        file.kind = DeviceKind::ScsiPort;
+        file.number = number;
+        return NewHandle(file);
+    }
+    if (const auto dos = dosDevices_.find(Upper(device));
+        !device.empty() && dos != dosDevices_.end()) {
+        file.kind = DeviceKind::DosDevice;
+        file.target = dos->second;
+        return NewHandle(file);
+    }
+    Fail(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+}
+
+BOOL SimPlatform::DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
+                                  DWORD outSize, DWORD* returned) {
+    std::lock_guard lock(mutex_);
+    if (returned) *returned = 0;
+    OpenFile* file = File(device);
+    if (!file) return Fail(ERROR_INVALID_HANDLE);
+    if ((!in && inSize) || (!out && outSize)) return Fail(ERROR_INVALID_PARAMETER);
+    if (SimDrive* drive = DriveOf(*file)) {
+        if (drive->Gone()) return Fail(ERROR_DEVICE_NOT_CONNECTED);
+        ++drive->requests;
+    }
+    const DWORD needs = RequiredAccess(code);
+    if (((needs & FILE_READ_ACCESS) && !(file->access & GENERIC_READ)) ||
+        ((needs & FILE_WRITE_ACCESS) && !(file->access & GENERIC_WRITE)))
+        return Fail(ERROR_ACCESS_DENIED);
+
+    // One system buffer for input and output, as the I/O manager gives a buffered request.
+    std::vector<uint8_t> system(std::max(inSize, outSize), 0);
+    if (inSize) std::memcpy(system.data(), in, inSize);
+    IoRequest request{device, code, system, inSize, outSize, 0};
+    std::optional<DWORD> result;
+    for (const DeviceModel* model : DeviceModels())
+        if ((result = model->Control(state_, *file, request))) break;
+    const DWORD error = result.value_or(ERROR_INVALID_FUNCTION);
+    if (error == ERROR_SUCCESS || error == ERROR_MORE_DATA) {
+        const DWORD copied = std::min(request.returned, outSize);
+        if (copied) std::memcpy(out, system.data(), copied);
+        if (returned) *returned = copied;
+    }
+    return error == ERROR_SUCCESS ? 1 : Fail(error);
+}
+
+BOOL SimPlatform::SetFilePointerEx(HANDLE handle, int64_t distance, int64_t* newPosition,
+                                   DWORD method) {
+    std::lock_guard lock(mutex_);
+    OpenFile* file = File(handle);
+    if (!file) return Fail(ERROR_INVALID_HANDLE);
+    int64_t base = 0;
+    if (method == FILE_CURRENT) {
+        base = file->position;
+    } else if (method == FILE_END) {
+        const SimDrive* drive = DriveOf(*file);
+        base = drive ? static_cast<int64_t>(drive->image->Size()) : 0;
+    } else if (method != FILE_BEGIN) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    if (distance < 0 && base + distance < 0) return Fail(ERROR_NEGATIVE_SEEK);
+    file->position = base + distance;
+    if (newPosition) *newPosition = file->position;
+    return 1;
+}
+
+double SimPlatform::SlowTransfer(const SimDrive& drive, uint64_t bytes) {
+    const double ms = drive.spec->faults.slowMsPerMiB * static_cast<double>(bytes) / kMiB;
+    state_.clockMs += ms;
+    // Real waits are paid in pieces of a few milliseconds: many tiny sleeps would each cost
+    // more than they ask for.
+    realWaitOwedMs_ += ms;
+    if (realWaitOwedMs_ < kRealWaitPieceMs) return 0;
+    const double wait = realWaitOwedMs_;
+    realWaitOwedMs_ = 0;
+    return wait;
+}
+
+BOOL SimPlatform::Transfer(HANDLE handle, void* readBuffer, const void* writeBuffer, DWORD size,
+                           DWORD* done) {
+    double sleepMs = 0;
+    BOOL result = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (done) *done = 0;
+        OpenFile* file = File(handle);
+        if (!file) return Fail(ERROR_INVALID_HANDLE);
+        SimDrive* drive = DriveOf(*file);
+        if (!drive) return Fail(ERROR_INVALID_FUNCTION);
+        const bool writing = writeBuffer != nullptr;
+        if (!(file->access & (writing ? GENERIC_WRITE : GENERIC_READ)))
+            return Fail(ERROR_ACCESS_DENIED);
+        if (drive->Gone()) return Fail(ERROR_DEVICE_NOT_CONNECTED);
+        ++drive->requests;
+        const uint64_t position = static_cast<uint64_t>(file->position);
+        // Raw disk transfers are whole sectors at sector boundaries.
+        if (position % kSectorSize || size % kSectorSize) return Fail(ERROR_INVALID_PARAMETER);
+        const uint64_t diskSize = drive->image->Size();
+        if (!writing && position == diskSize) return 1;
+        if (position >= diskSize || size > diskSize - position) return Fail(ERROR_SECTOR_NOT_FOUND);
+        const FaultSpec& faults = drive->spec->faults;
+        const uint64_t first = position / kSectorSize, sectors = size / kSectorSize;
+        if (writing && faults.writeProtected) return Fail(ERROR_WRITE_PROTECT);
+        if (writing ? Overlaps(first, sectors, faults.writeErrorSector, faults.writeErrorCount)
+                    : Overlaps(first, sectors, faults.readErrorSector, faults.readErrorCount))
+            return Fail(faults.errorCode);
+        const bool ok = writing ? drive->image->Write(position, writeBuffer, size)
+                                : drive->image->Read(position, readBuffer, size);
+        if (!ok) return Fail(ERROR_IO_DEVICE);
+        file->position += size;
+        if (done) *done = size;
+        sleepMs = SlowTransfer(*drive, size);
+        result = 1;
+    }
+    // The clock already moved; the real wait makes a slow disk feel slow to a person too.
+    if (sleepMs > 0)
+        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(sleepMs));
+    return result;
+}
+
+BOOL SimPlatform::ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) {
+    if (!buffer && size) return Fail(ERROR_INVALID_PARAMETER);
+    return Transfer(file, buffer, nullptr, size, read);
+}
+
+BOOL SimPlatform::WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) {
+    static const uint8_t nothing = 0;
+    if (!buffer && size) return Fail(ERROR_INVALID_PARAMETER);
+    return Transfer(file, nullptr, buffer ? buffer : &nothing, size, written);
+}
+
+BOOL SimPlatform::CloseHandle(HANDLE handle) {
+    std::lock_guard lock(mutex_);
+    const auto found = handles_.find(reinterpret_cast<uintptr_t>(handle));
+    if (found == handles_.end()) return Fail(ERROR_INVALID_HANDLE);
+    if (const OpenFile* file = std::get_if<OpenFile>(&found->second)) {
+        if (SimDrive* drive = DriveOf(*file); drive && drive->lockedBy == handle)
+            drive->lockedBy = nullptr;
+    } else if (const MutexHandle* mutex = std::get_if<MutexHandle>(&found->second)) {
+        if (--mutexes_[mutex->name] == 0) mutexes_.erase(mutex->name);
+    }
+    handles_.erase(found);
+    return 1;
+}
+
+DWORD SimPlatform::GetLastError() {
+    return tLastError;
+}
+
+void SimPlatform::SetLastError(DWORD error) {
+    tLastError = error;
+}
+
+BOOL SimPlatform::DefineDosDeviceW(DWORD flags, const wchar_t* name, const wchar_t* target) {
+    constexpr DWORD kRemoveDefinition = 0x00000002;
+    std::lock_guard lock(mutex_);
+    if (!name || !*name) return Fail(ERROR_INVALID_PARAMETER);
+    if (flags & kRemoveDefinition) {
+        if (dosDevices_.erase(Upper(name)) == 0) return Fail(ERROR_FILE_NOT_FOUND);
+        return 1;
+    }
+    if (!target || !*target) return Fail(ERROR_INVALID_PARAMETER);
+    dosDevices_[Upper(name)] = target;
+    return 1;
+}
+
+// ---- volumes and paths ----
+
+UINT SimPlatform::GetDriveTypeW(const wchar_t* root) {
+    std::lock_guard lock(mutex_);
+    const std::wstring path = root ? root : machine_->os.systemDirectory.substr(0, 3);
+    const VolumeSpec* volume =
+        path.size() == 3 && path[2] == L'\\' ? VolumeOfPath(path.c_str()) : nullptr;
+    return volume ? volume->driveType : DRIVE_NO_ROOT_DIR;
+}
+
+BOOL SimPlatform::GetDiskFreeSpaceExW(const wchar_t* root, ULONGLONG* availableToCaller,
+                                      ULONGLONG* total, ULONGLONG* totalFree) {
+    std::lock_guard lock(mutex_);
+    const VolumeSpec* volume = VolumeOfPath(root);
+    if (!volume) return Fail(ERROR_PATH_NOT_FOUND);
+    uint64_t bytes = volume->totalBytes.value_or(0);
+    if (!volume->totalBytes)
+        for (const auto& extent : state_.VolumeExtents(*volume))
+            bytes += extent.length;
+    if (availableToCaller) *availableToCaller = volume->freeBytes;
+    if (total) *total = bytes;
+    if (totalFree) *totalFree = volume->freeBytes;
+    return 1;
+}
+
+BOOL SimPlatform::GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName,
+                                        DWORD volumeNameSize, DWORD* serialNumber,
+                                        DWORD* maxComponentLength, DWORD* fileSystemFlags,
+                                        wchar_t* fileSystemName, DWORD fileSystemNameSize) {
+    constexpr DWORD kCasePreservedUnicode = 0x00000006;
+    std::lock_guard lock(mutex_);
+    const std::wstring path = root ? root : L"";
+    const VolumeSpec* volume = path.size() == 3 && path[2] == L'\\' ? VolumeOfPath(root) : nullptr;
+    if (!volume) return Fail(ERROR_PATH_NOT_FOUND);
+    if (!CopyText(volume->label, volumeName, volumeNameSize) ||
+        !CopyText(volume->fileSystem, fileSystemName, fileSystemNameSize))
+        return Fail(ERROR_BAD_LENGTH);
+    if (serialNumber) *serialNumber = volume->serialNumber;
+    if (maxComponentLength) *maxComponentLength = 255;
+    if (fileSystemFlags) *fileSystemFlags = kCasePreservedUnicode;
+    return 1;
+}
+
+UINT SimPlatform::GetSystemDirectoryW(wchar_t* buffer, UINT size) {
+    const std::wstring& directory = machine_->os.systemDirectory;
+    if (!buffer || size < directory.size() + 1) return static_cast<UINT>(directory.size() + 1);
+    CopyText(directory, buffer, size);
+    return static_cast<UINT>(directory.size());
+}
+
+// ---- management instrumentation and services ----
+
+HRESULT SimPlatform::CoInitializeSecurity() {
+    return S_OK;
+}
+
+HRESULT SimPlatform::CreateWbemLocator(std::unique_ptr<WmiLocator>* locator) {
+    locator->reset();
+    if (machine_->os.wmi == WmiState::LocatorFails) return REGDB_E_CLASSNOTREG;
+    *locator = MakeSimWmiLocator(*machine_, [this] {
+        std::lock_guard lock(mutex_);
+        return ServiceAvailable();
+    });
+    return S_OK;
+}
+
+void SimPlatform::UpdateService() {
+    if (serviceState_ == ServiceState::StartPending && state_.clockMs >= serviceReadyAt_)
+        serviceState_ = ServiceState::Running;
+}
+
+// A connection starts the service on demand, as the system does, unless it is disabled.
+bool SimPlatform::ServiceAvailable() {
+    UpdateService();
+    if (serviceState_ == ServiceState::Stopped && !serviceDisabled_) {
+        serviceState_ = ServiceState::StartPending;
+        serviceReadyAt_ = state_.clockMs + machine_->os.winmgmtStartMs;
+        UpdateService();
+    }
+    return serviceState_ == ServiceState::Running;
+}
+
+SC_HANDLE SimPlatform::OpenSCManagerW(const wchar_t* machine, const wchar_t*, DWORD access) {
+    std::lock_guard lock(mutex_);
+    if (machine && *machine) {
+        Fail(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    const uintptr_t value = nextHandle_;
+    nextHandle_ += 4;
+    services_[value] = {true, access};
+    return reinterpret_cast<SC_HANDLE>(value);
+}
+
+SC_HANDLE SimPlatform::OpenServiceW(SC_HANDLE manager, const wchar_t* name, DWORD access) {
+    std::lock_guard lock(mutex_);
+    const auto found = services_.find(reinterpret_cast<uintptr_t>(manager));
+    if (found == services_.end() || !found->second.manager) {
+        Fail(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    if (!name || Upper(name) != L"WINMGMT") {
+        Fail(ERROR_SERVICE_DOES_NOT_EXIST);
+        return nullptr;
+    }
+    const uintptr_t value = nextHandle_;
+    nextHandle_ += 4;
+    services_[value] = {false, access};
+    return reinterpret_cast<SC_HANDLE>(value);
+}
+
+BOOL SimPlatform::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) {
+    std::lock_guard lock(mutex_);
+    const auto found = services_.find(reinterpret_cast<uintptr_t>(service));
+    if (found == services_.end() || found->second.manager) return Fail(ERROR_INVALID_HANDLE);
+    if (!(found->second.access & SERVICE_QUERY_STATUS)) return Fail(ERROR_ACCESS_DENIED);
+    if (!status) return Fail(ERROR_INVALID_PARAMETER);
+    UpdateService();
+    *status = SERVICE_STATUS{};
+    status->dwServiceType = SERVICE_WIN32_SHARE_PROCESS;
+    status->dwCurrentState = serviceState_ == ServiceState::Running        ? SERVICE_RUNNING
+                             : serviceState_ == ServiceState::StartPending ? SERVICE_START_PENDING
+                                                                           : SERVICE_STOPPED;
+    return 1;
+}
+
+BOOL SimPlatform::StartServiceW(SC_HANDLE service, DWORD, const wchar_t**) {
+    std::lock_guard lock(mutex_);
+    const auto found = services_.find(reinterpret_cast<uintptr_t>(service));
+    if (found == services_.end() || found->second.manager) return Fail(ERROR_INVALID_HANDLE);
+    ++startRequests_;
+    if (!(found->second.access & SERVICE_START)) return Fail(ERROR_ACCESS_DENIED);
+    UpdateService();
+    if (serviceState_ != ServiceState::Stopped) return Fail(ERROR_SERVICE_ALREADY_RUNNING);
+    if (serviceDisabled_) return Fail(ERROR_SERVICE_DISABLED);
+    serviceState_ = ServiceState::StartPending;
+    serviceReadyAt_ = state_.clockMs + machine_->os.winmgmtStartMs;
+    UpdateService();
+    return 1;
+}
+
+BOOL SimPlatform::CloseServiceHandle(SC_HANDLE handle) {
+    std::lock_guard lock(mutex_);
+    return services_.erase(reinterpret_cast<uintptr_t>(handle)) ? 1 : Fail(ERROR_INVALID_HANDLE);
+}
+
+intptr_t SimPlatform::ShellExecuteW(const wchar_t*, const wchar_t* file, const wchar_t* parameters,
+                                    const wchar_t*, int show) {
+    std::lock_guard lock(mutex_);
+    const std::wstring program = Upper(file ? file : L"");
+    if (program != L"SC" && program != L"SC.EXE") return SE_ERR_FNF;
+    const std::wstring arguments = parameters ? parameters : L"";
+    launches_.push_back({file, arguments, show});
+    // The service control tool: only the start type of the management service matters here.
+    if (machine_->os.scConfigWorks && Upper(arguments) == L"CONFIG WINMGMT START= AUTO")
+        serviceDisabled_ = false;
+    return 42;
+}
+
+// ---- version ----
+
+BOOL SimPlatform::GetVersionExW(OSVERSIONINFOEXW* info) {
+    if (!info) return Fail(ERROR_INVALID_PARAMETER);
+    const OsSpec& os = machine_->os;
+    const DWORD size = info->dwOSVersionInfoSize;
+    if (size != kOsVersionInfoSize && !(size == kOsVersionInfoExSize && os.versionInfoEx))
+        return Fail(ERROR_INVALID_PARAMETER);
+    info->dwMajorVersion = os.major;
+    info->dwMinorVersion = os.minor;
+    info->dwBuildNumber = os.build;
+    info->dwPlatformId = os.platformId;
+    std::fill(std::begin(info->szCSDVersion), std::end(info->szCSDVersion), u'\0');
+    std::copy(os.csdVersion.begin(), os.csdVersion.end(), info->szCSDVersion);
+    if (size == kOsVersionInfoExSize) {
+        info->wServicePackMajor = os.servicePackMajor;
+        info->wServicePackMinor = os.servicePackMinor;
+        info->wSuiteMask = 0x0100;  // single user
+        info->wProductType = 1;     // workstation
+        info->wReserved = 0;
+    }
+    return 1;
+}
+
+void SimPlatform::GetNativeSystemInfo(SYSTEM_INFO* info) {
+    if (!info) return;
+    info->wProcessorArchitecture = machine_->os.architecture;
+    info->dwPageSize = 4096;
+    info->dwNumberOfProcessors = 4;
+}
+
+UINT SimPlatform::GetACP() {
+    return machine_->os.codePage;
+}
+
+BOOL SimPlatform::GetPcieLinkProperties(const std::wstring& controllerDeviceId, PcieLink* link) {
+    for (const ControllerSpec& controller : machine_->controllers) {
+        if (Upper(controller.deviceId) != Upper(controllerDeviceId)) continue;
+        if (link) *link = controller.pcieLink.value_or(PcieLink{});
+        return 1;
+    }
+    return Fail(ERROR_FILE_NOT_FOUND);
+}
+
+// ---- time and mutexes ----
+
+DWORD SimPlatform::GetTickCount() {
+    std::lock_guard lock(mutex_);
+    return machine_->os.tickStart + static_cast<DWORD>(static_cast<uint64_t>(state_.clockMs));
+}
+
+LocalTime SimPlatform::GetLocalTime() {
+    using namespace std::chrono;
+    double elapsed;
+    {
+        std::lock_guard lock(mutex_);
+        elapsed = state_.clockMs;
+    }
+    const LocalTime& start = machine_->os.localTime;
+    const sys_days startDay =
+        year_month_day{year{start.year}, month{static_cast<unsigned>(start.month)},
+                       day{static_cast<unsigned>(start.day)}};
+    const auto now = startDay + hours{start.hour} + minutes{start.minute} + seconds{start.second} +
+                     milliseconds{start.milliseconds} + milliseconds{static_cast<int64_t>(elapsed)};
+    const auto today = floor<days>(now);
+    const year_month_day date{today};
+    const hh_mm_ss clock{now - today};
+    return {static_cast<int>(date.year()),
+            static_cast<int>(static_cast<unsigned>(date.month())),
+            static_cast<int>(static_cast<unsigned>(date.day())),
+            static_cast<int>(clock.hours().count()),
+            static_cast<int>(clock.minutes().count()),
+            static_cast<int>(clock.seconds().count()),
+            static_cast<int>(duration_cast<milliseconds>(clock.subseconds()).count())};
+}
+
+void SimPlatform::Sleep(DWORD milliseconds) {
+    std::lock_guard lock(mutex_);
+    state_.clockMs += milliseconds;
+}
+
+BOOL SimPlatform::QueryPerformanceCounter(int64_t* count) {
+    std::lock_guard lock(mutex_);
+    if (!count) return Fail(ERROR_INVALID_PARAMETER);
+    *count = static_cast<int64_t>(state_.clockMs * 1000.0);
+    return 1;
+}
+
+BOOL SimPlatform::QueryPerformanceFrequency(int64_t* frequency) {
+    if (!frequency) return Fail(ERROR_INVALID_PARAMETER);
+    *frequency = 1000000;
+    return 1;
+}
+
+HANDLE SimPlatform::CreateMutexW(BOOL, const wchar_t* name) {
+    std::lock_guard lock(mutex_);
+    const std::wstring key = name ? name : L"";
+    const bool existed = !key.empty() && mutexes_.count(key);
+    ++mutexes_[key];
+    tLastError = existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+    return NewHandle(MutexHandle{key});
+}
+
+HANDLE SimPlatform::OpenMutexW(DWORD, BOOL, const wchar_t* name) {
+    std::lock_guard lock(mutex_);
+    const std::wstring key = name ? name : L"";
+    if (key.empty() || !mutexes_.count(key)) {
+        Fail(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    ++mutexes_[key];
+    return NewHandle(MutexHandle{key});
+}
+
+}  // namespace platform::sim

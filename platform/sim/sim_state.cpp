@@ -1,0 +1,43 @@
+#include "platform/sim/sim_state.h"
+
+#include <algorithm>
+
+#include "platform/ioctl.h"
+
+namespace platform::sim {
+
+bool SimDrive::Gone() const {
+    const FaultSpec& faults = spec->faults;
+    return faults.gone || (faults.goneAfterRequests && requests >= *faults.goneAfterRequests);
+}
+
+SimDrive* SimState::DriveByNumber(uint32_t physicalDrive) {
+    const auto found = std::find_if(drives.begin(), drives.end(), [&](const SimDrive& drive) {
+        return drive.spec->physicalDrive == physicalDrive;
+    });
+    return found == drives.end() ? nullptr : &*found;
+}
+
+const VolumeSpec* SimState::Volume(wchar_t letter) const {
+    const auto found =
+        std::find_if(machine.volumes.begin(), machine.volumes.end(),
+                     [&](const VolumeSpec& volume) { return volume.letter == letter; });
+    return found == machine.volumes.end() ? nullptr : &*found;
+}
+
+std::vector<SimState::Extent> SimState::VolumeExtents(const VolumeSpec& volume) const {
+    std::vector<Extent> extents;
+    for (const ExtentSpec& spec : volume.extents) {
+        const auto drive = std::find_if(
+            drives.begin(), drives.end(),
+            [&](const SimDrive& candidate) { return candidate.spec->physicalDrive == spec.drive; });
+        if (drive == drives.end()) continue;
+        const PartitionTable table = ReadPartitionTable(*drive->image);
+        if (const TableEntry* entry = table.Find(spec.partition))
+            extents.push_back(
+                {spec.drive, entry->startLba * kSectorSize, entry->sectorCount * kSectorSize});
+    }
+    return extents;
+}
+
+}  // namespace platform::sim

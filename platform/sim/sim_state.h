@@ -1,0 +1,86 @@
+// The running state of a simulated machine that its device models work on: each drive's
+// image and live flags, the volumes, and the virtual clock.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "platform/sim/disk_image.h"
+#include "platform/sim/layout_io.h"
+#include "platform/sim/machine.h"
+#include "platform/win_types.h"
+
+namespace platform::sim {
+
+struct SimDrive {
+    const DriveSpec* spec = nullptr;
+    std::unique_ptr<DiskImage> image;
+    // SMART operations enabled on the device (ENABLE / DISABLE OPERATIONS change it).
+    bool smartEnabled = true;
+    // The handle that holds the lock, or null.
+    HANDLE lockedBy = nullptr;
+    uint64_t requests = 0;
+
+    // Unplugged, or past the request count after which it goes away.
+    bool Gone() const;
+};
+
+enum class DeviceKind { PhysicalDrive, Volume, ScsiPort, DosDevice };
+
+struct OpenFile {
+    DeviceKind kind = DeviceKind::PhysicalDrive;
+    // Drive index in SimState::drives, volume index, or SCSI port number.
+    uint32_t number = 0;
+    std::wstring target;  // the raw target path of a DOS device
+    DWORD access = 0;
+    int64_t position = 0;
+};
+
+// One DeviceIoControl as the I/O manager hands it to a driver: a single system buffer of
+// max(in, out) bytes that holds the input first; the driver leaves its reply there and says
+// how many bytes of it go back.
+struct IoRequest {
+    HANDLE handle = nullptr;
+    DWORD code = 0;
+    std::span<uint8_t> buffer;
+    DWORD inSize = 0, outSize = 0;
+    DWORD returned = 0;
+};
+
+class SimState {
+  public:
+    explicit SimState(const Machine& machine) : machine(machine) {}
+
+    const Machine& machine;
+    std::vector<SimDrive> drives;
+
+    SimDrive* DriveByNumber(uint32_t physicalDrive);
+    const VolumeSpec* Volume(wchar_t letter) const;
+
+    // Where a volume lies: one extent per (drive, partition) whose entry is in the image now.
+    struct Extent {
+        uint32_t diskNumber;
+        uint64_t offset, length;
+    };
+    std::vector<Extent> VolumeExtents(const VolumeSpec& volume) const;
+
+    // Virtual milliseconds since the machine started; only sleeps and slow I/O move it.
+    double clockMs = 0;
+};
+
+// A device model answers the control requests of one kind of device or route. Models are
+// asked in turn; nullopt means "not mine", otherwise the system error (0 for success).
+class DeviceModel {
+  public:
+    virtual ~DeviceModel() = default;
+    virtual std::optional<DWORD> Control(SimState& state, OpenFile& file,
+                                         IoRequest& request) const = 0;
+};
+
+// Every model of the simulator, route-specific ones before the generic disk and volume ones.
+std::span<const DeviceModel* const> DeviceModels();
+
+}  // namespace platform::sim

@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "requests.h"
+#include "sim_fixture.h"
+
+namespace {
+
+using namespace platform;
+
+constexpr DWORD kAptSize = 44 + 512;
+
+class AtaRequests : public SimTest {};
+
+TEST_F(AtaRequests, DemoIdentifyThroughPassThroughAndSmartIoctlIsTheDrivesPage) {
+    sim::SimPlatform& sim = LoadDemo();
+    const sim::Page& expected = *sim.machine().drives[0].identify;
+
+    auto apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
+    Answer answer = ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize);
+    ASSERT_TRUE(answer.ok) << answer.error;
+    EXPECT_EQ(answer.returned, kAptSize);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), apt.begin() + 44));
+    EXPECT_EQ(apt[32 + kAtaStatus], 0x50) << "status: ready, no error";
+    EXPECT_EQ(apt[32 + kAtaError], 0);
+    EXPECT_EQ(AtaText(&apt[44], 27, 20), "Orvel SSD S3 1GB");
+    EXPECT_EQ(AtaText(&apt[44], 10, 10), "ORV2026S3000142");
+    EXPECT_EQ(AtaText(&apt[44], 23, 4), "S3FM02.1");
+    EXPECT_EQ(apt[44 + 510], 0xA5);
+    EXPECT_EQ(ByteSum(&apt[44], 512), 0) << "IDENTIFY checksum";
+    // 1 GiB in 512-byte sectors, in the 28-bit and the 48-bit count.
+    EXPECT_EQ(apt[44 + 120] | apt[44 + 121] << 8 | apt[44 + 122] << 16 | apt[44 + 123] << 24,
+              2097152);
+    EXPECT_EQ(apt[44 + 200] | apt[44 + 201] << 8 | apt[44 + 202] << 16, 2097152);
+
+    auto in = SmartRequest(0xEC, 0, 0xA0, 512, 0, 0);
+    std::vector<uint8_t> out(528, 0xEE);
+    answer = ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528);
+    ASSERT_TRUE(answer.ok) << answer.error;
+    EXPECT_EQ(answer.returned, 528u);
+    EXPECT_EQ(out[0] | out[1] << 8, 512) << "cBufferSize";
+    EXPECT_EQ(out[4], 0) << "bDriverError";
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), out.begin() + 16));
+}
+
+TEST_F(AtaRequests, SmartPagesComeBackWithValidChecksumsOnBothPaths) {
+    sim::SimPlatform& sim = LoadDemo();
+    const sim::SmartSpec& smart = *sim.machine().drives[0].smart;
+    for (const auto& [feature, page] :
+         {std::pair{uint8_t{0xD0}, smart.data}, std::pair{uint8_t{0xD1}, smart.thresholds}}) {
+        auto apt = AtaPassThrough(0xB0, feature, 0xA0, 512);
+        ASSERT_TRUE(ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
+        EXPECT_TRUE(std::equal(page.begin(), page.end(), apt.begin() + 44));
+        EXPECT_EQ(ByteSum(&apt[44], 512), 0) << "page checksum in byte 511";
+
+        auto in = SmartRequest(0xB0, feature, 0xA0, 512, 0x4F, 0xC2);
+        std::vector<uint8_t> out(528);
+        ASSERT_TRUE(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).ok);
+        EXPECT_TRUE(std::equal(page.begin(), page.end(), out.begin() + 16));
+    }
+    // The attribute list lands in twelve-byte slots from offset 2: id 9 is the third.
+    EXPECT_EQ(smart.data[2 + 24], 9);
+    EXPECT_EQ(smart.data[2 + 24 + 5] | smart.data[2 + 24 + 6] << 8, 1532);
+    EXPECT_EQ(smart.thresholds[2], 1);
+    EXPECT_EQ(smart.thresholds[3], 50);
+}
+
+TEST_F(AtaRequests, MalformedRequestsAreRefusedLikeTheDriverDoes) {
+    LoadDemo();
+    const auto refused = [](std::vector<uint8_t> in, DWORD inSize, DWORD outSize, DWORD code) {
+        std::vector<uint8_t> out(std::max<DWORD>(outSize, 1), 0xEE);
+        const Answer answer = ControlOnDrive(0, code, in, inSize, out, outSize);
+        EXPECT_FALSE(answer.ok);
+        // A refused request leaves the caller's buffer alone.
+        EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t b) { return b == 0xEE; }));
+        return answer.error;
+    };
+
+    auto wrongLength = AtaPassThrough(0xEC, 0, 0xA0, 512);
+    wrongLength[0] = 48;
+    EXPECT_EQ(refused(wrongLength, kAptSize, kAptSize, IOCTL_ATA_PASS_THROUGH),
+              ERROR_INVALID_PARAMETER);
+    auto overlapping = AtaPassThrough(0xEC, 0, 0xA0, 512);
+    overlapping[20] = 20;
+    EXPECT_EQ(refused(overlapping, kAptSize, kAptSize, IOCTL_ATA_PASS_THROUGH),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(
+        refused(AtaPassThrough(0xEC, 0, 0xA0, 512), kAptSize, kAptSize - 1, IOCTL_ATA_PASS_THROUGH),
+        ERROR_INVALID_PARAMETER)
+        << "data does not fit the output";
+    auto noDirection = AtaPassThrough(0xEC, 0, 0xA0, 512);
+    noDirection[2] = 0;
+    EXPECT_EQ(refused(noDirection, kAptSize, kAptSize, IOCTL_ATA_PASS_THROUGH),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(refused(AtaPassThrough(0xEC, 0, 0xA0, 512), 39, kAptSize, IOCTL_ATA_PASS_THROUGH),
+              ERROR_INVALID_PARAMETER);
+
+    EXPECT_EQ(
+        refused(SmartRequest(0xB0, 0xD0, 0xA0, 512, 0x00, 0xC2), 33, 528, SMART_RCV_DRIVE_DATA),
+        ERROR_INVALID_PARAMETER)
+        << "SMART without the 0x4F/0xC2 signature";
+    EXPECT_EQ(
+        refused(SmartRequest(0xB0, 0xD0, 0xA0, 512, 0x4F, 0xC2), 33, 527, SMART_RCV_DRIVE_DATA),
+        ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(refused(SmartRequest(0xEC, 0, 0xA0, 512, 0, 0), 31, 528, SMART_RCV_DRIVE_DATA),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(refused(SmartRequest(0x25, 0, 0xA0, 512, 0, 0), 33, 528, SMART_RCV_DRIVE_DATA),
+              ERROR_INVALID_PARAMETER)
+        << "the driver passes only IDENTIFY and the SMART reads";
+    EXPECT_EQ(
+        refused(SmartRequest(0xB0, 0xD0, 0xA0, 512, 0x4F, 0xC2), 33, 528, SMART_SEND_DRIVE_COMMAND),
+        ERROR_INVALID_PARAMETER)
+        << "READ DATA is not a send command";
+    EXPECT_EQ(
+        refused(SmartRequest(0xB0, 0xD8, 0xA0, 0, 0x4F, 0xC2), 32, 15, SMART_SEND_DRIVE_COMMAND),
+        ERROR_INSUFFICIENT_BUFFER);
+
+    // The device itself aborts a pass-through SMART command without the signature: the call
+    // goes through, the registers say error/abort and no data arrives.
+    auto unsigned_ = AtaPassThrough(0xB0, 0xD0, 0xA0, 512, false);
+    ASSERT_TRUE(
+        ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, unsigned_, kAptSize, unsigned_, kAptSize).ok);
+    EXPECT_EQ(unsigned_[32 + kAtaStatus] & ATA_STATUS_ERR, ATA_STATUS_ERR);
+    EXPECT_EQ(unsigned_[32 + kAtaError], ATA_ERROR_ABRT);
+    EXPECT_TRUE(
+        std::all_of(unsigned_.begin() + 44, unsigned_.end(), [](uint8_t b) { return b == 0; }));
+}
+
+TEST_F(AtaRequests, SmartAnswersOnlyAfterEnableOperationsWhereTheDriveSaysSo) {
+    LoadFile("ata_variants.json");
+    // Drive 0 answers at 0xB0 and starts with SMART disabled.
+    auto read = AtaPassThrough(0xB0, 0xD0, 0xB0, 512);
+    ASSERT_TRUE(ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, read, kAptSize, read, kAptSize).ok);
+    EXPECT_EQ(read[32 + kAtaStatus] & ATA_STATUS_ERR, ATA_STATUS_ERR);
+    auto in = SmartRequest(0xB0, 0xD0, 0xB0, 512, 0x4F, 0xC2);
+    std::vector<uint8_t> out(528);
+    EXPECT_EQ(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).error, ERROR_IO_DEVICE);
+
+    auto enable = SmartRequest(0xB0, 0xD8, 0xB0, 0, 0x4F, 0xC2);
+    std::vector<uint8_t> reply(16, 0xEE);
+    const Answer enabled = ControlOnDrive(0, SMART_SEND_DRIVE_COMMAND, enable, 32, reply, 16);
+    ASSERT_TRUE(enabled.ok) << enabled.error;
+    EXPECT_EQ(enabled.returned, 16u);
+    EXPECT_EQ(reply[4], 0);
+
+    read = AtaPassThrough(0xB0, 0xD0, 0xB0, 512);
+    ASSERT_TRUE(ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, read, kAptSize, read, kAptSize).ok);
+    EXPECT_EQ(read[32 + kAtaStatus], 0x50);
+    EXPECT_EQ(read[44 + 2], 5) << "first attribute id";
+    EXPECT_TRUE(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).ok);
+
+    // The enable command through pass-through moves no data: flags 0, length 0.
+    auto disable = AtaPassThrough(0xB0, 0xD9, 0xB0, 0);
+    const Answer disabled = ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, disable, 44, disable, 44);
+    ASSERT_TRUE(disabled.ok);
+    EXPECT_EQ(disabled.returned, 40u);
+    EXPECT_EQ(disable[32 + kAtaStatus], 0x50);
+    EXPECT_EQ(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).error, ERROR_IO_DEVICE);
+}
+
+TEST_F(AtaRequests, DeviceSelectRoutesAndCapabilitiesDecideWhoAnswers) {
+    LoadFile("ata_variants.json");
+    // Drive 0 is the second device: at 0xA0 nobody answers.
+    auto apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
+    ASSERT_TRUE(ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
+    EXPECT_EQ(apt[32 + kAtaStatus], 0);
+    EXPECT_EQ(apt[44 + 54], 0) << "no model: the transport falls back";
+    auto in = SmartRequest(0xEC, 0, 0xA0, 512, 0, 0);
+    std::vector<uint8_t> out(528);
+    EXPECT_EQ(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).error, ERROR_IO_DEVICE);
+    apt = AtaPassThrough(0xEC, 0, 0xB0, 512);
+    ASSERT_TRUE(ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
+    EXPECT_EQ(AtaText(&apt[44], 27, 20), "Second Device SSD");
+
+    // Drive 1 has no pass-through, drive 2 no SMART control codes.
+    apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
+    EXPECT_EQ(ControlOnDrive(1, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).error,
+              ERROR_INVALID_FUNCTION);
+    EXPECT_TRUE(ControlOnDrive(1, SMART_RCV_DRIVE_DATA, in, 33, out, 528).ok);
+    EXPECT_EQ(AtaText(&out[16], 27, 20), "Smart Ioctl Only");
+    EXPECT_EQ(ControlOnDrive(2, SMART_RCV_DRIVE_DATA, in, 33, out, 528).error,
+              ERROR_INVALID_FUNCTION);
+    apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
+    ASSERT_TRUE(ControlOnDrive(2, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
+    EXPECT_EQ(apt[44 + 2 * 217] | apt[44 + 2 * 217 + 1] << 8, 7200) << "word override";
+    EXPECT_EQ(ByteSum(&apt[44], 512), 0) << "checksum made valid after the override";
+    // Drive 2 has no SMART at all: the device aborts SMART commands.
+    apt = AtaPassThrough(0xB0, 0xD0, 0xA0, 512);
+    ASSERT_TRUE(ControlOnDrive(2, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
+    EXPECT_EQ(apt[32 + kAtaError], ATA_ERROR_ABRT);
+
+    // A handle without write access may not send ATA commands.
+    const HANDLE readOnly = OpenDrive(2, GENERIC_READ);
+    apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
+    EXPECT_EQ(Control(readOnly, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).error,
+              ERROR_ACCESS_DENIED);
+    CloseHandle(readOnly);
+}
+
+TEST_F(AtaRequests, ReturnStatusReportsAThresholdReached) {
+    LoadFile("ata_variants.json");
+    auto status = SmartRequest(0xB0, 0xDA, 0xA0, 0, 0x4F, 0xC2);
+    std::vector<uint8_t> reply(24);
+    ASSERT_TRUE(ControlOnDrive(1, SMART_SEND_DRIVE_COMMAND, status, 32, reply, 24).ok);
+    // Drive 1's attribute 5 stands at 5 with threshold 10.
+    EXPECT_EQ(reply[16 + 3], 0xF4);
+    EXPECT_EQ(reply[16 + 4], 0x2C);
+    EXPECT_EQ(ControlOnDrive(1, SMART_SEND_DRIVE_COMMAND, status, 32, reply, 16).error,
+              ERROR_INSUFFICIENT_BUFFER);
+}
+
+TEST_F(AtaRequests, RawHexPagesAreAnsweredAsGiven) {
+    std::string identify(1024, '0'), data(1024, '0');
+    identify.replace(54 * 2, 4, "5A41");  // "AZ" in ATA order at the model
+    identify.replace(1020, 4, "BEEF");    // a checksum that does not add up stays as given
+    data.replace(4, 2, "C2");
+    Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0},
+             "drives": [{"physicalDrive": 0, "route": "ata", "size": 1048576,
+                         "identify": {"hex": ")" +
+         identify + R"("},
+                         "smart": {"dataHex": ")" +
+         data + R"(", "thresholdHex": ")" + std::string(1024, '1') + R"("}}]})");
+    auto apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
+    ASSERT_TRUE(ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
+    EXPECT_EQ(AtaText(&apt[44], 27, 1), "AZ");
+    EXPECT_EQ(apt[44 + 510], 0xBE);
+    EXPECT_EQ(apt[44 + 511], 0xEF);
+    auto in = SmartRequest(0xB0, 0xD1, 0xA0, 512, 0x4F, 0xC2);
+    std::vector<uint8_t> out(528);
+    ASSERT_TRUE(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).ok);
+    EXPECT_EQ(out[16], 0x11);
+    in = SmartRequest(0xB0, 0xD0, 0xA0, 512, 0x4F, 0xC2);
+    ASSERT_TRUE(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).ok);
+    EXPECT_EQ(out[16 + 2], 0xC2);
+}
+
+TEST_F(AtaRequests, OtherRoutesDoNotAnswerTheStandardDriversAtaCodes) {
+    LoadDemo();
+    // Drive 3 sits behind a USB bridge; its disk driver knows no ATA pass-through.
+    auto apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
+    EXPECT_EQ(ControlOnDrive(3, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).error,
+              ERROR_INVALID_FUNCTION);
+    auto in = SmartRequest(0xEC, 0, 0xA0, 512, 0, 0);
+    std::vector<uint8_t> out(528);
+    EXPECT_EQ(ControlOnDrive(2, SMART_RCV_DRIVE_DATA, in, 33, out, 528).error,
+              ERROR_INVALID_FUNCTION);
+}
+
+}  // namespace

@@ -1,0 +1,332 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <thread>
+
+#include "platform/partition_table.h"
+#include "requests.h"
+#include "sim_fixture.h"
+
+namespace {
+
+using namespace platform;
+
+constexpr uint64_t kMiB = 1024 * 1024;
+
+class DiskRequests : public SimTest {};
+
+template <typename T>
+T As(const std::vector<uint8_t>& bytes, size_t offset = 0) {
+    T value;
+    std::memcpy(&value, bytes.data() + offset, sizeof value);
+    return value;
+}
+
+std::vector<uint8_t> NoInput;
+
+TEST_F(DiskRequests, GeometryAndLengthDescribeTheImage) {
+    LoadDemo();
+    std::vector<uint8_t> out(40, 0xEE);
+    Answer answer = ControlOnDrive(0, IOCTL_DISK_GET_DRIVE_GEOMETRY, NoInput, 0, out, 24);
+    ASSERT_TRUE(answer.ok);
+    EXPECT_EQ(answer.returned, 24u);
+    const auto geometry = As<DISK_GEOMETRY>(out);
+    EXPECT_EQ(geometry.MediaType, FixedMedia);
+    EXPECT_EQ(geometry.BytesPerSector, 512u);
+    EXPECT_EQ(geometry.TracksPerCylinder, 255u);
+    EXPECT_EQ(geometry.SectorsPerTrack, 63u);
+    EXPECT_EQ(geometry.Cylinders, static_cast<int64_t>(1024 * kMiB / (255 * 63 * 512)));
+    EXPECT_EQ(ControlOnDrive(0, IOCTL_DISK_GET_DRIVE_GEOMETRY, NoInput, 0, out, 23).error,
+              ERROR_INSUFFICIENT_BUFFER);
+
+    answer = ControlOnDrive(1, IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, NoInput, 0, out, 40);
+    ASSERT_TRUE(answer.ok);
+    EXPECT_EQ(As<int64_t>(out, 24), static_cast<int64_t>(2048 * kMiB));
+    answer = ControlOnDrive(2, IOCTL_DISK_GET_LENGTH_INFO, NoInput, 0, out, 8);
+    ASSERT_TRUE(answer.ok);
+    EXPECT_EQ(As<int64_t>(out), static_cast<int64_t>(1536 * kMiB));
+}
+
+TEST_F(DiskRequests, LayoutIsReadFromTheImageAndDeletedInIt) {
+    LoadDemo();
+    std::vector<uint8_t> layout(3840);
+    ASSERT_TRUE(ControlOnDrive(0, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, NoInput, 0, layout, 3840).ok);
+    const auto header = As<DRIVE_LAYOUT_INFORMATION_EX>(layout);
+    EXPECT_EQ(header.PartitionStyle, PARTITION_STYLE_GPT);
+    ASSERT_EQ(header.PartitionCount, 4u);
+    EXPECT_EQ(header.Gpt.StartingUsableOffset, 34 * 512);
+    const auto entry = [&](int i) { return As<PARTITION_INFORMATION_EX>(layout, 48 + 144 * i); };
+    EXPECT_EQ(entry(0).StartingOffset, static_cast<int64_t>(kMiB));
+    EXPECT_EQ(entry(0).PartitionLength, static_cast<int64_t>(100 * kMiB));
+    EXPECT_EQ(entry(2).StartingOffset, static_cast<int64_t>(117 * kMiB));
+    EXPECT_EQ(entry(2).PartitionLength, static_cast<int64_t>(512 * kMiB));
+    EXPECT_EQ(entry(2).PartitionNumber, 3u);
+    EXPECT_EQ(std::u16string(entry(2).Gpt.Name), u"Basic data partition");
+    EXPECT_EQ(FormatGuid(As<GuidBytes>(layout, 48 + 144 * 2 + 32)),
+              "EBD0A0A2-B9E5-4433-87C0-68B6B72699C7");
+    EXPECT_EQ(FormatGuid(As<GuidBytes>(layout, 48 + 144 * 3 + 32)),
+              "DE94BBA4-06D1-4D40-A16A-BFD50179D6AC");
+    // The recovery partition runs to the last whole MiB before the backup table.
+    EXPECT_EQ(entry(3).StartingOffset + entry(3).PartitionLength,
+              static_cast<int64_t>(1023 * kMiB));
+
+    ASSERT_TRUE(ControlOnDrive(3, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, NoInput, 0, layout, 3840).ok);
+    EXPECT_EQ(As<DRIVE_LAYOUT_INFORMATION_EX>(layout).PartitionStyle, PARTITION_STYLE_MBR);
+    EXPECT_EQ(As<DRIVE_LAYOUT_INFORMATION_EX>(layout).PartitionCount, 4u) << "all four slots";
+    EXPECT_EQ(entry(0).Mbr.PartitionType, 0x0C);
+    EXPECT_EQ(entry(1).PartitionLength, 0);
+    EXPECT_EQ(
+        ControlOnDrive(3, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, NoInput, 0, layout, 48 + 144 * 3).error,
+        ERROR_INSUFFICIENT_BUFFER);
+    ASSERT_TRUE(ControlOnDrive(1, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, NoInput, 0, layout, 3840).ok);
+    EXPECT_EQ(As<DRIVE_LAYOUT_INFORMATION_EX>(layout).PartitionStyle, PARTITION_STYLE_RAW);
+
+    // Deleting the layout clears it in the image; the volume on it loses its extent.
+    EXPECT_TRUE(ControlOnDrive(3, IOCTL_DISK_DELETE_DRIVE_LAYOUT, NoInput, 0, NoInput, 0).ok);
+    EXPECT_TRUE(ControlOnDrive(3, IOCTL_DISK_UPDATE_PROPERTIES, NoInput, 0, NoInput, 0).ok);
+    ASSERT_TRUE(ControlOnDrive(3, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, NoInput, 0, layout, 3840).ok);
+    EXPECT_EQ(As<DRIVE_LAYOUT_INFORMATION_EX>(layout).PartitionStyle, PARTITION_STYLE_RAW);
+    const HANDLE volume =
+        CreateFileW(L"\\\\.\\E:", GENERIC_READ | GENERIC_WRITE, 3, OPEN_EXISTING, 0);
+    std::vector<uint8_t> extents(104);
+    ASSERT_TRUE(Control(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, NoInput, 0, extents, 104).ok);
+    EXPECT_EQ(As<DWORD>(extents), 0u);
+    CloseHandle(volume);
+
+    ASSERT_TRUE(ControlOnDrive(0, IOCTL_DISK_DELETE_DRIVE_LAYOUT, NoInput, 0, NoInput, 0).ok);
+    ASSERT_TRUE(ControlOnDrive(0, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, NoInput, 0, layout, 3840).ok);
+    EXPECT_EQ(As<DRIVE_LAYOUT_INFORMATION_EX>(layout).PartitionStyle, PARTITION_STYLE_RAW)
+        << "both GPT headers are gone, so the backup does not bring the table back";
+}
+
+TEST_F(DiskRequests, PositionedTransfersAreWholeSectorsInsideTheDisk) {
+    LoadDemo();
+    const HANDLE drive = OpenDrive(1);
+    std::vector<uint8_t> sector(1024, 0x5C), back(1024);
+    int64_t position = 0;
+    DWORD done = 0;
+    ASSERT_TRUE(SetFilePointerEx(drive, 100 * 512, &position, FILE_BEGIN));
+    EXPECT_EQ(position, 100 * 512);
+    ASSERT_TRUE(WriteFile(drive, sector.data(), 1024, &done));
+    EXPECT_EQ(done, 1024u);
+    ASSERT_TRUE(SetFilePointerEx(drive, -1024, &position, FILE_CURRENT));
+    ASSERT_TRUE(ReadFile(drive, back.data(), 1024, &done));
+    EXPECT_EQ(back, sector);
+
+    EXPECT_FALSE(ReadFile(drive, back.data(), 100, &done));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(SetFilePointerEx(drive, -1, &position, FILE_BEGIN));
+    EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+    ASSERT_TRUE(SetFilePointerEx(drive, -512, &position, FILE_END));
+    EXPECT_FALSE(ReadFile(drive, back.data(), 1024, &done));
+    EXPECT_EQ(GetLastError(), ERROR_SECTOR_NOT_FOUND);
+    EXPECT_TRUE(ReadFile(drive, back.data(), 512, &done));
+    EXPECT_TRUE(ReadFile(drive, back.data(), 512, &done)) << "at the end: nothing more to read";
+    EXPECT_EQ(done, 0u);
+    CloseHandle(drive);
+
+    const HANDLE readOnly = OpenDrive(1, GENERIC_READ);
+    EXPECT_FALSE(WriteFile(readOnly, sector.data(), 512, &done));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    CloseHandle(readOnly);
+    EXPECT_FALSE(CloseHandle(readOnly));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(OpenDrive(9), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(DiskRequests, FaultsFailTheRequestsTheMachineNames) {
+    sim::SimPlatform& sim = Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0},
+      "drives": [
+        {"physicalDrive": 0, "route": "ata", "size": "4MiB", "identify": {"model": "A"},
+         "layout": {"style": "mbr", "partitions": [{"type": "ntfs", "size": "1MiB"}]},
+         "faults": {"readErrorSector": 300, "writeErrorSector": 2000, "writeErrorCount": 8, "errorCode": 23,
+                    "slowMsPerMiB": 4}},
+        {"physicalDrive": 1, "route": "ata", "size": "4MiB", "identify": {"model": "B"},
+         "faults": {"writeProtected": true, "lockFails": true}},
+        {"physicalDrive": 2, "route": "ata", "size": "4MiB", "identify": {"model": "C"},
+         "faults": {"deleteLayoutError": 5, "goneAfterRequests": 2}},
+        {"physicalDrive": 3, "route": "ata", "size": "4MiB", "identify": {"model": "D"},
+         "faults": {"gone": true}}]})");
+    std::vector<uint8_t> chunk(65536);
+    DWORD done = 0;
+    const HANDLE first = OpenDrive(0);
+    ASSERT_TRUE(ReadFile(first, chunk.data(), 65536, &done)) << "sectors 0-127";
+    EXPECT_NEAR(sim.VirtualMilliseconds(), 0.25, 1e-9) << "64 KiB at 4 ms per MiB";
+    ASSERT_TRUE(ReadFile(first, chunk.data(), 65536, &done));
+    EXPECT_FALSE(ReadFile(first, chunk.data(), 65536, &done)) << "sectors 256-383 hold sector 300";
+    EXPECT_EQ(GetLastError(), 23u);
+    EXPECT_EQ(done, 0u);
+    int64_t position = 0;
+    SetFilePointerEx(first, 0, &position, FILE_CURRENT);
+    EXPECT_EQ(position, 2 * 65536) << "a failed transfer does not move the position";
+    SetFilePointerEx(first, 2007 * 512, nullptr, FILE_BEGIN);
+    EXPECT_FALSE(WriteFile(first, chunk.data(), 512, &done));
+    EXPECT_EQ(GetLastError(), 23u);
+    SetFilePointerEx(first, 2008 * 512, nullptr, FILE_BEGIN);
+    EXPECT_TRUE(WriteFile(first, chunk.data(), 512, &done)) << "sector 2008 is past the bad run";
+    CloseHandle(first);
+
+    const HANDLE second = OpenDrive(1);
+    EXPECT_FALSE(WriteFile(second, chunk.data(), 512, &done));
+    EXPECT_EQ(GetLastError(), ERROR_WRITE_PROTECT);
+    EXPECT_EQ(Control(second, IOCTL_DISK_DELETE_DRIVE_LAYOUT, NoInput, 0, NoInput, 0).error,
+              ERROR_WRITE_PROTECT);
+    EXPECT_EQ(Control(second, FSCTL_LOCK_VOLUME, NoInput, 0, NoInput, 0).error,
+              ERROR_ACCESS_DENIED);
+    CloseHandle(second);
+
+    const HANDLE third = OpenDrive(2);
+    EXPECT_EQ(Control(third, IOCTL_DISK_DELETE_DRIVE_LAYOUT, NoInput, 0, NoInput, 0).error, 5u);
+    EXPECT_TRUE(Control(third, IOCTL_DISK_UPDATE_PROPERTIES, NoInput, 0, NoInput, 0).ok);
+    EXPECT_EQ(Control(third, IOCTL_DISK_UPDATE_PROPERTIES, NoInput, 0, NoInput, 0).error,
+              ERROR_DEVICE_NOT_CONNECTED)
+        << "after two answers the device is gone";
+    CloseHandle(third);
+    EXPECT_EQ(OpenDrive(2), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(OpenDrive(3), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(DiskRequests, LockBelongsToOneHandleUntilUnlockedOrClosed) {
+    LoadDemo();
+    const HANDLE a = OpenDrive(1), b = OpenDrive(1);
+    EXPECT_TRUE(Control(a, FSCTL_LOCK_VOLUME, NoInput, 0, NoInput, 0).ok);
+    EXPECT_EQ(Control(b, FSCTL_LOCK_VOLUME, NoInput, 0, NoInput, 0).error, ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(Control(b, FSCTL_UNLOCK_VOLUME, NoInput, 0, NoInput, 0).ok);
+    EXPECT_TRUE(Control(a, FSCTL_DISMOUNT_VOLUME, NoInput, 0, NoInput, 0).ok);
+    CloseHandle(a);
+    EXPECT_TRUE(Control(b, FSCTL_LOCK_VOLUME, NoInput, 0, NoInput, 0).ok);
+    EXPECT_TRUE(Control(b, FSCTL_UNLOCK_VOLUME, NoInput, 0, NoInput, 0).ok);
+    CloseHandle(b);
+}
+
+TEST_F(DiskRequests, StorageDescriptorAndScsiAddressNameTheDevice) {
+    LoadDemo();
+    std::vector<uint8_t> query(12, 0), out(4096, 0);
+    Answer answer = ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 4096);
+    ASSERT_TRUE(answer.ok);
+    auto descriptor = As<STORAGE_DEVICE_DESCRIPTOR>(out);
+    EXPECT_EQ(descriptor.BusType, BusTypeSata);
+    EXPECT_EQ(descriptor.VendorIdOffset, 0u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&out[descriptor.ProductIdOffset])),
+              "Orvel SSD S3 1GB");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&out[descriptor.ProductRevisionOffset])),
+              "S3FM02.1");
+    EXPECT_EQ(descriptor.Size, answer.returned);
+
+    ASSERT_TRUE(ControlOnDrive(3, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 4096).ok);
+    descriptor = As<STORAGE_DEVICE_DESCRIPTOR>(out);
+    EXPECT_EQ(descriptor.BusType, BusTypeUsb);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&out[descriptor.VendorIdOffset])),
+              "JMicron");
+
+    answer = ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 8);
+    ASSERT_TRUE(answer.ok) << "a short buffer gets the header with the full size";
+    EXPECT_EQ(answer.returned, 8u);
+    EXPECT_GT(As<DWORD>(out, 4), 8u);
+    query[0] = 49;
+    EXPECT_EQ(ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 4096).error,
+              ERROR_NOT_SUPPORTED);
+
+    std::vector<uint8_t> address(8);
+    ASSERT_TRUE(ControlOnDrive(2, IOCTL_SCSI_GET_ADDRESS, NoInput, 0, address, 8).ok);
+    EXPECT_EQ(address[0], 8);
+    EXPECT_EQ(address[4], 1) << "port";
+    EXPECT_EQ(ControlOnDrive(2, 0x00071234, NoInput, 0, address, 8).error, ERROR_INVALID_FUNCTION)
+        << "a code nobody knows";
+}
+
+TEST_F(DiskRequests, VolumesAnswerTypeSpaceFileSystemAndExtents) {
+    LoadDemo();
+    EXPECT_EQ(GetDriveTypeW(L"C:\\"), DRIVE_FIXED);
+    EXPECT_EQ(GetDriveTypeW(L"Z:\\"), DRIVE_NO_ROOT_DIR);
+    ULONGLONG available = 0, total = 0, free = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceExW(L"C:\\", &available, &total, &free));
+    EXPECT_EQ(total, 512 * kMiB) << "the partition's length";
+    EXPECT_EQ(free, 212 * kMiB);
+    EXPECT_FALSE(GetDiskFreeSpaceExW(L"Q:\\", &available, &total, &free));
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    wchar_t fileSystem[260] = {};
+    ASSERT_TRUE(
+        GetVolumeInformationW(L"C:\\", nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 260));
+    EXPECT_EQ(std::wstring(fileSystem), L"NTFS");
+    EXPECT_FALSE(
+        GetVolumeInformationW(L"C:\\", nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 4));
+    EXPECT_EQ(GetLastError(), ERROR_BAD_LENGTH);
+
+    const HANDLE volume =
+        CreateFileW(L"\\\\.\\C:", GENERIC_READ | GENERIC_WRITE, 3, OPEN_EXISTING, 0);
+    ASSERT_NE(volume, INVALID_HANDLE_VALUE);
+    std::vector<uint8_t> extents(104);
+    ASSERT_TRUE(Control(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, NoInput, 0, extents, 104).ok);
+    EXPECT_EQ(As<DWORD>(extents), 1u);
+    const auto extent = As<DISK_EXTENT>(extents, 8);
+    EXPECT_EQ(extent.DiskNumber, 0u);
+    EXPECT_EQ(extent.StartingOffset, static_cast<int64_t>(117 * kMiB));
+    EXPECT_EQ(extent.ExtentLength, static_cast<int64_t>(512 * kMiB));
+    std::vector<uint8_t> length(8);
+    ASSERT_TRUE(Control(volume, IOCTL_DISK_GET_LENGTH_INFO, NoInput, 0, length, 8).ok);
+    EXPECT_EQ(As<int64_t>(length), static_cast<int64_t>(512 * kMiB));
+    CloseHandle(volume);
+
+    wchar_t directory[64];
+    EXPECT_EQ(GetSystemDirectoryW(nullptr, 0), 20u);
+    EXPECT_EQ(GetSystemDirectoryW(directory, 64), 19u);
+    EXPECT_EQ(std::wstring(directory), L"C:\\Windows\\system32");
+}
+
+TEST_F(DiskRequests, ASpannedVolumeListsAnExtentPerDisk) {
+    LoadFile("spanned.json");
+    const HANDLE volume = CreateFileW(L"\\\\.\\D:", GENERIC_READ, 3, OPEN_EXISTING, 0);
+    std::vector<uint8_t> extents(104);
+    ASSERT_TRUE(Control(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, NoInput, 0, extents, 104).ok);
+    ASSERT_EQ(As<DWORD>(extents), 2u);
+    EXPECT_EQ(As<DISK_EXTENT>(extents, 8 + 24).DiskNumber, 1u);
+    EXPECT_EQ(As<DISK_EXTENT>(extents, 8 + 24).StartingOffset, 4096 * 512);
+    std::vector<uint8_t> small(32, 0);
+    const Answer answer =
+        Control(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, NoInput, 0, small, 32);
+    EXPECT_EQ(answer.error, ERROR_MORE_DATA);
+    EXPECT_EQ(As<DWORD>(small), 2u) << "the count comes back so the caller can grow its buffer";
+    CloseHandle(volume);
+    ULONGLONG total = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceExW(L"D:\\", nullptr, &total, nullptr));
+    EXPECT_EQ(total, 6 * kMiB);
+    EXPECT_EQ(GetDriveTypeW(L"F:\\"), DRIVE_REMOVABLE);
+    EXPECT_EQ(GetDriveTypeW(nullptr), DRIVE_FIXED) << "the system volume D:";
+}
+
+TEST_F(DiskRequests, TwoThreadsShareTheMachine) {
+    LoadDemo();
+    // The migration worker copies while the window's thread keeps asking the drives.
+    std::thread copier([] {
+        const HANDLE source = OpenDrive(0), target = OpenDrive(1);
+        std::vector<uint8_t> chunk(65536);
+        DWORD done = 0;
+        for (int i = 0; i < 64; ++i) {
+            ReadFile(source, chunk.data(), 65536, &done);
+            chunk[0] = static_cast<uint8_t>(i);
+            WriteFile(target, chunk.data(), 65536, &done);
+        }
+        CloseHandle(source);
+        CloseHandle(target);
+    });
+    int answered = 0;
+    for (int i = 0; i < 200; ++i) {
+        std::vector<uint8_t> geometry(24);
+        answered += ControlOnDrive(1, IOCTL_DISK_GET_DRIVE_GEOMETRY, NoInput, 0, geometry, 24).ok;
+    }
+    copier.join();
+    EXPECT_EQ(answered, 200);
+    const HANDLE target = OpenDrive(1);
+    std::vector<uint8_t> last(512);
+    DWORD done = 0;
+    SetFilePointerEx(target, 63 * 65536, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(ReadFile(target, last.data(), 512, &done));
+    EXPECT_EQ(last[0], 63);
+    CloseHandle(target);
+}
+
+}  // namespace

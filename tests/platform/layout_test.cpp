@@ -1,0 +1,243 @@
+// The partition tables the simulator writes into new images, judged by independent tools:
+// sgdisk's verifier, sfdisk's dump and fdisk's listing.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "platform/sim/layout_io.h"
+#include "requests.h"
+#include "sim_fixture.h"
+
+namespace {
+
+using namespace platform;
+
+// The first of the usual places that holds the tool; empty when it is not installed.
+std::string FindTool(const std::string& name) {
+    for (const char* folder : {"/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/"})
+        if (std::filesystem::exists(std::string(folder) + name)) return std::string(folder) + name;
+    return {};
+}
+
+struct ToolRun {
+    int status = -1;
+    std::string output;
+};
+
+// Runs a tool on an image with stdout and stderr together.
+ToolRun RunTool(const std::string& tool, const std::string& arguments,
+                const std::filesystem::path& image) {
+    ToolRun run;
+    const std::string command = tool + " " + arguments + " '" + image.string() + "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        run.output.append(buffer, n);
+    run.status = pclose(pipe);
+    return run;
+}
+
+struct DumpedPartition {
+    uint64_t start = 0, size = 0;
+    std::string type, name;
+    bool bootable = false;
+};
+
+// The partition lines of "sfdisk -d".
+std::vector<DumpedPartition> SfdiskPartitions(const std::string& dump) {
+    std::vector<DumpedPartition> partitions;
+    static const std::regex line(
+        R"(: start=\s*(\d+), size=\s*(\d+), type=([0-9A-Fa-f-]+)([^\n]*))");
+    static const std::regex name(R"re(name="([^"]*)")re");
+    for (std::sregex_iterator it(dump.begin(), dump.end(), line), end; it != end; ++it) {
+        DumpedPartition partition;
+        partition.start = std::stoull((*it)[1]);
+        partition.size = std::stoull((*it)[2]);
+        partition.type = (*it)[3];
+        const std::string rest = (*it)[4];
+        std::smatch match;
+        if (std::regex_search(rest, match, name)) partition.name = match[1];
+        partition.bootable = rest.find("bootable") != std::string::npos;
+        partitions.push_back(partition);
+    }
+    return partitions;
+}
+
+void ExpectSgdiskContent(const std::filesystem::path& image) {
+    const std::string sgdisk = FindTool("sgdisk");
+    if (sgdisk.empty()) GTEST_SKIP() << "sgdisk is not installed";
+    // sgdisk -v exits 0 whatever it finds, so its words are judged.
+    const ToolRun run = RunTool(sgdisk, "-v", image);
+    EXPECT_NE(run.output.find("No problems found"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("ERROR"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("Identified"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("Creating new GPT"), std::string::npos) << run.output;
+    // It also repairs damage in memory and then finds no problem; its cautions tell.
+    EXPECT_EQ(run.output.find("Caution"), std::string::npos) << run.output;
+}
+
+constexpr const char* kLayouts =
+    R"({"format": "tramsik-machine/1", "name": "layouts", "os": {"major": 10, "minor": 0},
+  "drives": [
+    {"physicalDrive": 0, "route": "ata", "size": "300MiB", "identify": {"model": "GPT Disk"},
+     "layout": {"style": "gpt", "diskGuid": "6E3C4F2A-1B2C-4D5E-8F90-A1B2C3D4E5F6", "partitions": [
+       {"type": "efi", "size": "100MiB"},
+       {"type": "msr", "size": "16MiB"},
+       {"type": "basic", "size": "150MiB", "guid": "11111111-2222-4333-8444-555555555555"},
+       {"type": "recovery", "name": "Recovery tools", "size": "rest"}]}},
+    {"physicalDrive": 1, "route": "ata", "size": "64MiB", "identify": {"model": "MBR Disk"},
+     "layout": {"style": "mbr", "signature": "0x1234ABCD", "partitions": [
+       {"type": "ntfs", "size": "40MiB", "bootable": true},
+       {"type": "0x83", "startLba": 90000, "size": "10MiB"},
+       {"type": "recovery", "size": "rest"}]}}]})";
+
+class Layouts : public SimTest {};
+
+TEST_F(Layouts, GptImagePassesTheIndependentToolsWithTheSizesAskedFor) {
+    sim::SimPlatform& sim = Load(kLayouts);
+    const std::filesystem::path image = sim.ImagePath(0);
+    ExpectSgdiskContent(image);
+
+    const std::string sfdisk = FindTool("sfdisk");
+    if (sfdisk.empty()) GTEST_SKIP() << "sfdisk is not installed";
+    const ToolRun dump = RunTool(sfdisk, "-d", image);
+    ASSERT_EQ(dump.status, 0) << dump.output;
+    EXPECT_NE(dump.output.find("label: gpt"), std::string::npos) << dump.output;
+    EXPECT_NE(dump.output.find("label-id: 6E3C4F2A-1B2C-4D5E-8F90-A1B2C3D4E5F6"), std::string::npos)
+        << dump.output;
+    const auto partitions = SfdiskPartitions(dump.output);
+    ASSERT_EQ(partitions.size(), 4u) << dump.output;
+    EXPECT_EQ(partitions[0].start, 2048u);
+    EXPECT_EQ(partitions[0].size, 100u * 2048);
+    EXPECT_EQ(partitions[0].type, "C12A7328-F81F-11D2-BA4B-00A0C93EC93B");
+    EXPECT_EQ(partitions[0].name, "EFI system partition");
+    EXPECT_EQ(partitions[1].type, "E3C9E316-0B5C-4DB8-817D-F92DF00215AE");
+    EXPECT_EQ(partitions[1].name, "Microsoft reserved partition");
+    EXPECT_EQ(partitions[2].start, 117u * 2048);
+    EXPECT_EQ(partitions[2].size, 150u * 2048);
+    EXPECT_EQ(partitions[2].type, "EBD0A0A2-B9E5-4433-87C0-68B6B72699C7");
+    EXPECT_EQ(partitions[2].name, "Basic data partition");
+    EXPECT_NE(dump.output.find("uuid=11111111-2222-4333-8444-555555555555"), std::string::npos);
+    EXPECT_EQ(partitions[3].type, "DE94BBA4-06D1-4D40-A16A-BFD50179D6AC");
+    EXPECT_EQ(partitions[3].name, "Recovery tools");
+    EXPECT_EQ(partitions[3].start + partitions[3].size, 299u * 2048)
+        << "to the last whole MiB before the backup";
+
+    const std::string fdisk = FindTool("fdisk");
+    if (fdisk.empty()) GTEST_SKIP() << "fdisk is not installed";
+    const ToolRun listing = RunTool(fdisk, "-l", image);
+    EXPECT_EQ(listing.status, 0) << listing.output;
+    EXPECT_NE(listing.output.find("Disklabel type: gpt"), std::string::npos) << listing.output;
+    EXPECT_EQ(listing.output.find("corrupt"), std::string::npos) << listing.output;
+}
+
+TEST_F(Layouts, MbrImagePassesTheIndependentToolsWithStatusAndTypes) {
+    sim::SimPlatform& sim = Load(kLayouts);
+    const std::filesystem::path image = sim.ImagePath(1);
+    const std::string sfdisk = FindTool("sfdisk");
+    if (sfdisk.empty()) GTEST_SKIP() << "sfdisk is not installed";
+    const ToolRun dump = RunTool(sfdisk, "-d", image);
+    ASSERT_EQ(dump.status, 0) << dump.output;
+    EXPECT_NE(dump.output.find("label: dos"), std::string::npos) << dump.output;
+    EXPECT_NE(dump.output.find("label-id: 0x1234abcd"), std::string::npos) << dump.output;
+    const auto partitions = SfdiskPartitions(dump.output);
+    ASSERT_EQ(partitions.size(), 3u) << dump.output;
+    EXPECT_EQ(partitions[0].start, 2048u);
+    EXPECT_EQ(partitions[0].size, 40u * 2048);
+    EXPECT_EQ(partitions[0].type, "7");
+    EXPECT_TRUE(partitions[0].bootable);
+    EXPECT_EQ(partitions[1].start, 90000u);
+    EXPECT_EQ(partitions[1].size, 10u * 2048);
+    EXPECT_EQ(partitions[1].type, "83");
+    EXPECT_FALSE(partitions[1].bootable);
+    EXPECT_EQ(partitions[2].type, "27");
+    EXPECT_EQ(partitions[2].start, 54u * 2048) << "aligned up to the next MiB";
+    EXPECT_EQ(partitions[2].start + partitions[2].size, 64u * 2048) << "to the end of the disk";
+
+    const std::string fdisk = FindTool("fdisk");
+    if (fdisk.empty()) GTEST_SKIP() << "fdisk is not installed";
+    const ToolRun listing = RunTool(fdisk, "-l", image);
+    EXPECT_EQ(listing.status, 0) << listing.output;
+    EXPECT_NE(listing.output.find("Disklabel type: dos"), std::string::npos) << listing.output;
+    EXPECT_NE(listing.output.find("Disk identifier: 0x1234abcd"), std::string::npos)
+        << listing.output;
+    EXPECT_EQ(listing.output.find("overlap"), std::string::npos) << listing.output;
+}
+
+TEST_F(Layouts, ADamagedPrimaryGptIsSeenByThePeerAndTheBackupStillServes) {
+    sim::SimPlatform& sim = Load(kLayouts);
+    const std::filesystem::path image = sim.ImagePath(0);
+    {
+        std::fstream file(image, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(512 + 16);  // the primary header's CRC
+        file.put('\x5A');
+    }
+    std::vector<uint8_t> layout(3840), none;
+    ASSERT_TRUE(ControlOnDrive(0, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, none, 0, layout, 3840).ok);
+    DWORD style = 0, count = 0;
+    std::memcpy(&style, layout.data(), 4);
+    std::memcpy(&count, layout.data() + 4, 4);
+    EXPECT_EQ(style, PARTITION_STYLE_GPT);
+    EXPECT_EQ(count, 4u);
+
+    const std::string sgdisk = FindTool("sgdisk");
+    if (sgdisk.empty()) GTEST_SKIP() << "sgdisk is not installed";
+    const ToolRun run = RunTool(sgdisk, "-v", image);
+    EXPECT_NE(run.output.find("invalid main GPT header"), std::string::npos)
+        << "the peer must notice: " << run.output;
+}
+
+TEST_F(Layouts, ImagesAreMadeOnceAndGivenImagesAreUsedAsTheyAre) {
+    const std::string machine =
+        R"({"format": "tramsik-machine/1", "name": "reuse", "os": {"major": 10, "minor": 0},
+      "drives": [{"physicalDrive": 0, "route": "ata", "size": "4MiB", "identify": {"model": "R"},
+                  "layout": {"style": "mbr", "partitions": [{"type": "ntfs", "size": "1MiB"}]}}]})";
+    std::filesystem::path made;
+    {
+        sim::SimPlatform& sim = Load(machine);
+        made = sim.ImagePath(0);
+        EXPECT_EQ(made.parent_path(), folder_);
+        const HANDLE drive = OpenDrive(0);
+        std::vector<uint8_t> marker(512, 0x77);
+        DWORD done = 0;
+        SetFilePointerEx(drive, 4096 * 512, nullptr, FILE_BEGIN);
+        ASSERT_TRUE(WriteFile(drive, marker.data(), 512, &done));
+        CloseHandle(drive);
+    }
+    sim::SimPlatform& again = Load(machine);
+    EXPECT_EQ(again.ImagePath(0), made) << "the same description reuses its image";
+    const HANDLE drive = OpenDrive(0);
+    std::vector<uint8_t> back(512);
+    DWORD done = 0;
+    SetFilePointerEx(drive, 4096 * 512, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(ReadFile(drive, back.data(), 512, &done));
+    EXPECT_EQ(back[0], 0x77) << "what was written stays";
+    CloseHandle(drive);
+    EXPECT_NE(Load(std::regex_replace(machine, std::regex("1MiB"), "2MiB")).ImagePath(0), made)
+        << "another layout gets another image";
+
+    const std::filesystem::path given = folder_ / "given.img";
+    {
+        std::ofstream file(given, std::ios::binary);
+        std::vector<char> bytes(1 << 20, 0);
+        bytes[0] = 'T';
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    sim::SimPlatform& withImage =
+        Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0},
+      "drives": [{"physicalDrive": 0, "route": "ata", "image": "given.img", "identify": {"model": "G"}}]})");
+    EXPECT_EQ(withImage.ImagePath(0), given)
+        << "a relative image is taken from the machine's folder";
+    EXPECT_EQ(withImage.machine().drives[0].size, 1u << 20);
+    const HANDLE file = OpenDrive(0);
+    std::vector<uint8_t> first(512);
+    ASSERT_TRUE(ReadFile(file, first.data(), 512, &done));
+    EXPECT_EQ(first[0], 'T');
+    CloseHandle(file);
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include "platform/win_constants.h"
+#include "sim_fixture.h"
+
+namespace {
+
+using namespace platform;
+
+class OsServices : public SimTest {};
+
+TEST_F(OsServices, VersionRecordTakesBothSizesWhereTheSystemDoes) {
+    LoadFile("ata_variants.json");  // 6.1, Service Pack 1, x86
+    OSVERSIONINFOEXW record{};
+    record.dwOSVersionInfoSize = kOsVersionInfoExSize;
+    ASSERT_TRUE(GetVersionExW(&record));
+    EXPECT_EQ(record.dwMajorVersion, 6u);
+    EXPECT_EQ(record.dwMinorVersion, 1u);
+    EXPECT_EQ(record.dwPlatformId, VER_PLATFORM_WIN32_NT);
+    EXPECT_EQ(std::u16string(record.szCSDVersion), u"Service Pack 1");
+    record = {};
+    record.dwOSVersionInfoSize = 100;
+    EXPECT_FALSE(GetVersionExW(&record));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+
+    Load(R"({"format": "tramsik-machine/1", "os": {"major": 5, "minor": 1, "versionInfoEx": false,
+             "csdVersion": "Service Pack 3", "servicePackMajor": 3}, "drives": []})");
+    record = {};
+    record.dwOSVersionInfoSize = kOsVersionInfoExSize;
+    EXPECT_FALSE(GetVersionExW(&record)) << "an old system knows only the short record";
+    record.dwOSVersionInfoSize = kOsVersionInfoSize;
+    record.wServicePackMajor = 0xAAAA;
+    ASSERT_TRUE(GetVersionExW(&record));
+    EXPECT_EQ(record.dwMajorVersion, 5u);
+    EXPECT_EQ(record.wServicePackMajor, 0xAAAA) << "nothing is written past the short record";
+}
+
+TEST_F(OsServices, ArchitectureCodePageAndClockComeFromTheMachine) {
+    sim::SimPlatform& sim = Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0,
+        "architecture": "x86", "codePage": 936, "tickStart": 4294967000, "localTime": "2026-12-31T23:59:59"},
+        "drives": []})");
+    SYSTEM_INFO info;
+    GetNativeSystemInfo(&info);
+    EXPECT_EQ(info.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_INTEL);
+    EXPECT_EQ(GetACP(), 936u);
+    EXPECT_EQ(GetTickCount(), 4294967000u);
+    Sleep(600);
+    EXPECT_EQ(GetTickCount(), 304u) << "the tick count wraps as the real one does";
+    EXPECT_DOUBLE_EQ(sim.VirtualMilliseconds(), 600);
+    Sleep(400);
+    const LocalTime now = GetLocalTime();
+    EXPECT_EQ(now.year, 2027);
+    EXPECT_EQ(now.month, 1);
+    EXPECT_EQ(now.day, 1);
+    EXPECT_EQ(now.hour, 0);
+    EXPECT_EQ(now.second, 0);
+    int64_t count = 0, frequency = 0;
+    ASSERT_TRUE(QueryPerformanceFrequency(&frequency));
+    ASSERT_TRUE(QueryPerformanceCounter(&count));
+    EXPECT_EQ(count / (frequency / 1000), 1000);
+}
+
+TEST_F(OsServices, NamedMutexTellsASecondCopyAndGoesAwayWithTheLastHandle) {
+    Load(
+        R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0, "heldMutexes": ["Held"]}, "drives": []})");
+    EXPECT_EQ(OpenMutexW(MUTEX_ALL_ACCESS, 0, L"OrvelTramsik"), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    const HANDLE first = CreateMutexW(0, L"OrvelTramsik");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    const HANDLE opened = OpenMutexW(MUTEX_ALL_ACCESS, 0, L"OrvelTramsik");
+    ASSERT_NE(opened, nullptr);
+    const HANDLE second = CreateMutexW(0, L"OrvelTramsik");
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    CloseHandle(opened);
+    CloseHandle(second);
+    CloseHandle(first);
+    EXPECT_EQ(OpenMutexW(MUTEX_ALL_ACCESS, 0, L"OrvelTramsik"), nullptr)
+        << "gone with its last handle";
+    const HANDLE held = CreateMutexW(0, L"Held");
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS) << "held by another copy for the whole run";
+    CloseHandle(held);
+    EXPECT_NE(OpenMutexW(MUTEX_ALL_ACCESS, 0, L"Held"), nullptr);
+}
+
+TEST_F(OsServices, ServiceControlChecksHandlesAccessAndStartType) {
+    sim::SimPlatform& sim = Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0,
+        "winmgmt": "disabled", "winmgmtStartMs": 300}, "drives": []})");
+    const SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, GENERIC_EXECUTE);
+    ASSERT_NE(manager, nullptr);
+    EXPECT_EQ(OpenServiceW(manager, L"Spooler", SERVICE_QUERY_STATUS), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_SERVICE_DOES_NOT_EXIST);
+    const SC_HANDLE queryOnly = OpenServiceW(manager, L"winmgmt", SERVICE_QUERY_STATUS);
+    EXPECT_FALSE(StartServiceW(queryOnly, 0, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    const SC_HANDLE service =
+        OpenServiceW(manager, L"Winmgmt", SERVICE_QUERY_STATUS | SERVICE_START);
+    EXPECT_FALSE(StartServiceW(service, 0, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_SERVICE_DISABLED);
+
+    EXPECT_EQ(ShellExecuteW(nullptr, L"regedit", L"", nullptr, SW_HIDE), SE_ERR_FNF);
+    EXPECT_GT(ShellExecuteW(nullptr, L"sc", L"config Winmgmt start= auto", nullptr, SW_HIDE), 32);
+    ASSERT_EQ(sim.Launches().size(), 1u);
+    EXPECT_EQ(sim.Launches()[0].parameters, L"config Winmgmt start= auto");
+    EXPECT_EQ(sim.Launches()[0].show, SW_HIDE);
+
+    ASSERT_TRUE(StartServiceW(service, 0, nullptr));
+    SERVICE_STATUS status{};
+    ASSERT_TRUE(QueryServiceStatus(service, &status));
+    EXPECT_EQ(status.dwCurrentState, SERVICE_START_PENDING);
+    EXPECT_FALSE(StartServiceW(service, 0, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_SERVICE_ALREADY_RUNNING);
+    Sleep(300);
+    ASSERT_TRUE(QueryServiceStatus(service, &status));
+    EXPECT_EQ(status.dwCurrentState, SERVICE_RUNNING);
+    EXPECT_EQ(sim.StartRequests(), 4u);
+    EXPECT_TRUE(CloseServiceHandle(service));
+    EXPECT_TRUE(CloseServiceHandle(queryOnly));
+    EXPECT_TRUE(CloseServiceHandle(manager));
+    EXPECT_FALSE(CloseServiceHandle(manager));
+}
+
+TEST_F(OsServices, DosDevicesNameDevicePathsUntilRemoved) {
+    Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0}, "drives": [
+        {"physicalDrive": null, "route": "scsi-miniport", "scsi": {"port": 2, "target": 1}, "size": 1048576,
+         "identify": {"model": "Behind Port"}}]})");
+    const HANDLE port =
+        CreateFileW(L"\\\\.\\Scsi2:", GENERIC_READ | GENERIC_WRITE, 3, OPEN_EXISTING, 0);
+    EXPECT_NE(port, INVALID_HANDLE_VALUE);
+    CloseHandle(port);
+    EXPECT_EQ(CreateFileW(L"\\\\.\\Scsi3:", GENERIC_READ, 3, OPEN_EXISTING, 0),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CreateFileW(L"\\\\.\\tempBusSil3112", GENERIC_READ, 3, OPEN_EXISTING, 0),
+              INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(
+        DefineDosDeviceW(DDD_RAW_TARGET_PATH, L"tempBusSil3112", L"\\Device\\Scsi\\SI31121"));
+    const HANDLE dos = CreateFileW(L"\\\\.\\tempBusSil3112", GENERIC_READ, 3, OPEN_EXISTING, 0);
+    EXPECT_NE(dos, INVALID_HANDLE_VALUE);
+    CloseHandle(dos);
+    ASSERT_TRUE(DefineDosDeviceW(2, L"tempBusSil3112", nullptr));
+    EXPECT_EQ(CreateFileW(L"\\\\.\\tempBusSil3112", GENERIC_READ, 3, OPEN_EXISTING, 0),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CreateFileW(L"C:\\Windows\\notepad.exe", GENERIC_READ, 3, OPEN_EXISTING, 0),
+              INVALID_HANDLE_VALUE);
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/text/utf8.h"
+#include "platform/platform.h"
+#include "platform/win_constants.h"
+#include "sim_fixture.h"
+
+namespace {
+
+using namespace platform;
+
+// Backends chosen by name; images made on demand go below XDG_CACHE_HOME, pointed at the
+// test's folder.
+class Select : public SimTest {
+  protected:
+    void SetUp() override {
+        SimTest::SetUp();
+        const char* old = std::getenv("XDG_CACHE_HOME");
+        oldCache_ = old ? old : "";
+        hadCache_ = old != nullptr;
+        setenv("XDG_CACHE_HOME", folder_.c_str(), 1);
+    }
+    void TearDown() override {
+        if (hadCache_)
+            setenv("XDG_CACHE_HOME", oldCache_.c_str(), 1);
+        else
+            unsetenv("XDG_CACHE_HOME");
+        unsetenv("TRAMSIK_MACHINE");
+        SimTest::TearDown();
+    }
+    std::string oldCache_;
+    bool hadCache_ = false;
+};
+
+TEST_F(Select, DemoAndMachineFilesBecomeTheCurrentPlatform) {
+    std::wstring error;
+    ASSERT_TRUE(SelectPlatform(L"demo", &error)) << ToUtf8(error);
+    EXPECT_EQ(GetACP(), 1252u);
+    EXPECT_TRUE(std::filesystem::exists(folder_ / "tramsik")) << "images made in the cache folder";
+    const HANDLE drive = CreateFileW(L"\\\\.\\PhysicalDrive3", GENERIC_READ, 3, OPEN_EXISTING, 0);
+    EXPECT_NE(drive, INVALID_HANDLE_VALUE);
+    CloseHandle(drive);
+
+    setenv("TRAMSIK_MACHINE", MachinePath("ata_variants.json").c_str(), 1);
+    ASSERT_TRUE(SelectPlatformFromEnvironment(&error)) << ToUtf8(error);
+    SYSTEM_INFO info;
+    GetNativeSystemInfo(&info);
+    EXPECT_EQ(info.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_INTEL);
+}
+
+TEST_F(Select, RefusalsSayWhy) {
+    std::wstring error;
+    EXPECT_FALSE(SelectPlatform(L"", &error));
+    EXPECT_NE(error.find(L"TRAMSIK_MACHINE"), std::wstring::npos);
+    unsetenv("TRAMSIK_MACHINE");
+    EXPECT_FALSE(SelectPlatformFromEnvironment(&error));
+
+    const std::filesystem::path broken = folder_ / "broken.json";
+    std::ofstream(broken)
+        << R"({"format": "tramsik-machine/1", "os": {"major": 10}, "drives": []})";
+    EXPECT_FALSE(SelectPlatform(FromUtf8(broken.string()), &error));
+    EXPECT_EQ(error, FromUtf8(broken.string()) + L": $.os: missing key \"minor\"");
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+// A simulated machine for one test: loaded from JSON text or a file under machines/, its
+// images in a fresh temporary folder, installed as the platform every call goes to.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "platform/demo_machine.h"
+#include "platform/platform.h"
+#include "platform/sim/machine_loader.h"
+#include "platform/sim/sim_platform.h"
+
+class SimTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("tramsik-sim-" + std::string(info->test_suite_name()) + "-" + info->name() +
+                   "-" + std::to_string(std::random_device{}()));
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override {
+        platform::UsePlatform(nullptr);
+        std::filesystem::remove_all(folder_);
+    }
+
+    // Loads `json` (or fails the test) and makes it the current platform.
+    platform::sim::SimPlatform& Load(std::string_view json, const std::string& name = "test") {
+        std::string error;
+        auto machine = platform::sim::ParseMachine(json, name, folder_, &error);
+        EXPECT_TRUE(machine) << error;
+        if (!machine) throw std::runtime_error(error);
+        return Install(std::move(*machine));
+    }
+    platform::sim::SimPlatform& LoadDemo() { return Load(platform::DemoMachineJson(), "demo"); }
+    platform::sim::SimPlatform& LoadFile(const std::string& name) {
+        std::string error;
+        auto machine = platform::sim::LoadMachineFile(MachinePath(name), &error);
+        EXPECT_TRUE(machine) << error;
+        if (!machine) throw std::runtime_error(error);
+        return Install(std::move(*machine));
+    }
+    static std::filesystem::path MachinePath(const std::string& name) {
+        return std::filesystem::path(TRAMSIK_TEST_DATA) / "machines" / name;
+    }
+
+    platform::sim::SimPlatform& Install(platform::sim::Machine machine) {
+        std::string error;
+        auto backend = platform::sim::SimPlatform::Create(std::move(machine), {folder_}, &error);
+        EXPECT_TRUE(backend) << error;
+        if (!backend) throw std::runtime_error(error);
+        platform::sim::SimPlatform& sim = *backend;
+        platform::UsePlatform(std::move(backend));
+        return sim;
+    }
+
+    std::filesystem::path folder_;
+};

@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "app/text/utf8.h"
+#include "sim_fixture.h"
+
+namespace {
+
+using namespace platform;
+
+class Wmi : public SimTest {
+  protected:
+    // Every object a query returns, through the COM-shaped interfaces.
+    std::vector<WmiObject> Query(const std::wstring& nameSpace, const std::wstring& wql,
+                                 HRESULT* result = nullptr) {
+        std::unique_ptr<WmiLocator> locator;
+        EXPECT_EQ(CreateWbemLocator(&locator), S_OK);
+        std::unique_ptr<WmiServices> services;
+        EXPECT_EQ(locator->ConnectServer(nameSpace, WBEM_FLAG_CONNECT_USE_MAX_WAIT, &services),
+                  S_OK);
+        std::unique_ptr<WmiEnumerator> enumerator;
+        const HRESULT executed = services->ExecQuery(
+            L"WQL", wql, WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, &enumerator);
+        if (result) *result = executed;
+        std::vector<WmiObject> objects;
+        if (!Succeeded(executed)) return objects;
+        WmiObject object;
+        DWORD returned = 0;
+        while (enumerator->Next(10000, &object, &returned) == S_OK && returned == 1)
+            objects.push_back(object);
+        EXPECT_EQ(returned, 0u);
+        return objects;
+    }
+
+    static std::wstring Text(const WmiObject& object, const std::wstring& name) {
+        WmiValue value;
+        EXPECT_EQ(object.Get(name, &value), S_OK) << ToUtf8(name);
+        return std::holds_alternative<std::wstring>(value) ? std::get<std::wstring>(value)
+                                                           : L"<not text>";
+    }
+};
+
+TEST_F(Wmi, DiskDrivesCarryTypedPropertiesNullsAndAbsentOnes) {
+    LoadDemo();
+    const auto disks = Query(L"\\\\.\\root\\cimv2", L"SELECT * FROM Win32_DiskDrive");
+    ASSERT_EQ(disks.size(), 4u);
+    EXPECT_EQ(Text(disks[0], L"Model"), L"Orvel SSD S3 1GB");
+    EXPECT_EQ(Text(disks[0], L"deviceid"), L"\\\\.\\PHYSICALDRIVE0")
+        << "names compare without case";
+    EXPECT_EQ(Text(disks[0], L"Size"), L"1069286400") << "64-bit counts come as text";
+    WmiValue value;
+    ASSERT_EQ(disks[2].Get(L"SCSIPort", &value), S_OK);
+    EXPECT_EQ(std::get<int64_t>(value), 1);
+    ASSERT_EQ(disks[0].Get(L"SerialNumber", &value), S_OK)
+        << "a class property the machine leaves out";
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(value));
+    EXPECT_EQ(disks[0].Get(L"NoSuchProperty", &value), WBEM_E_NOT_FOUND);
+    EXPECT_EQ(Text(disks[3], L"InterfaceType"), L"USB");
+}
+
+TEST_F(Wmi, ControllersTheirDevicesAndTheNvmeLinkAreFoundByAssociation) {
+    LoadDemo();
+    const auto ide = Query(L"ROOT\\CIMV2", L"select Name, DeviceID from Win32_IDEController");
+    ASSERT_EQ(ide.size(), 1u);
+    EXPECT_EQ(Text(ide[0], L"Name"), L"Standard SATA AHCI Controller");
+    WmiValue value;
+    EXPECT_EQ(ide[0].Get(L"Status", &value), WBEM_E_NOT_FOUND) << "only the selected properties";
+
+    // The inventory doubles every backslash of the id it inserts.
+    std::wstring id = Text(ide[0], L"DeviceID");
+    const std::wstring doubled = std::regex_replace(id, std::wregex(LR"(\\)"), L"\\\\");
+    const auto devices =
+        Query(L"root\\cimv2", L"ASSOCIATORS OF {Win32_IDEController.DeviceID=\"" + doubled +
+                                  L"\"} WHERE AssocClass = Win32_IDEControllerDevice");
+    ASSERT_EQ(devices.size(), 2u);
+    EXPECT_EQ(Text(devices[1], L"Name"), L"Orvel SSD S5 2GB");
+
+    const auto usb = Query(L"root\\cimv2", L"select Name, DeviceID from Win32_USBController");
+    ASSERT_EQ(usb.size(), 1u);
+    const auto usbDevices =
+        Query(L"root\\cimv2", L"ASSOCIATORS OF {Win32_USBController.DeviceID=\"" +
+                                  Text(usb[0], L"DeviceID") +
+                                  L"\"} WHERE AssocClass = Win32_USBControllerDevice");
+    ASSERT_EQ(usbDevices.size(), 3u);
+    EXPECT_EQ(Text(usbDevices[1], L"DeviceID"), L"USB\\VID_152D&PID_0578\\0123456789ABCDEF")
+        << "in the order given, so the bridge's ids precede its USBSTOR device";
+    EXPECT_NE(Text(usbDevices[2], L"DeviceID").find(L"USBSTOR"), std::wstring::npos);
+
+    // From a physical drive to its entity, to its controller, to the controller's link.
+    const auto entity = Query(L"root\\cimv2",
+                              L"ASSOCIATORS OF {Win32_DiskDrive.DeviceID='\\\\.\\PhysicalDrive2'} "
+                              L"WHERE ResultClass=Win32_PnPEntity");
+    ASSERT_EQ(entity.size(), 1u);
+    id = Text(entity[0], L"DeviceID");
+    EXPECT_EQ(id, L"SCSI\\DISK&VEN_NVME&PROD_ORVEL_NVME_P5\\5&1A2B3C4D&0&000000");
+    const auto controller =
+        Query(L"root\\cimv2", L"ASSOCIATORS OF {Win32_PnPEntity.DeviceID='" + id +
+                                  L"'} WHERE AssocClass=Win32_SCSIControllerDevice");
+    ASSERT_EQ(controller.size(), 1u);
+    PcieLink link;
+    ASSERT_TRUE(GetPcieLinkProperties(Text(controller[0], L"DeviceID"), &link));
+    EXPECT_EQ(link.maxSpeed, 3u);
+    EXPECT_EQ(link.maxWidth, 4u);
+    EXPECT_EQ(link.speed, 3u);
+    EXPECT_EQ(link.width, 4u);
+    EXPECT_TRUE(GetPcieLinkProperties(Text(ide[0], L"DeviceID"), &link))
+        << "a controller without link facts";
+    EXPECT_EQ(link.maxSpeed + link.width, 0u);
+    EXPECT_FALSE(GetPcieLinkProperties(L"PCI\\NOTHERE", &link));
+}
+
+TEST_F(Wmi, FailurePredictionClassesCarryTheSmartPages) {
+    sim::SimPlatform& sim = LoadDemo();
+    const auto data =
+        Query(L"\\\\.\\root\\WMI", L"SELECT * FROM MSStorageDriver_FailurePredictData");
+    ASSERT_EQ(data.size(), 3u) << "the three ATA drives with SMART";
+    EXPECT_EQ(Text(data[0], L"InstanceName"),
+              L"SCSI\\DISK&VEN_&PROD_ORVEL_SSD_S3_1GB\\4&2A1D4E5C&0&000000_0");
+    WmiValue value;
+    ASSERT_EQ(data[0].Get(L"VendorSpecific", &value), S_OK);
+    const auto& bytes = std::get<std::vector<uint8_t>>(value);
+    const sim::Page& page = sim.machine().drives[0].smart->data;
+    EXPECT_EQ(bytes, std::vector<uint8_t>(page.begin(), page.end()));
+    const auto thresholds =
+        Query(L"root\\wmi", L"SELECT * FROM MSStorageDriver_FailurePredictThresholds");
+    ASSERT_EQ(thresholds.size(), 3u);
+    ASSERT_EQ(thresholds[2].Get(L"VendorSpecific", &value), S_OK);
+    EXPECT_EQ(std::get<std::vector<uint8_t>>(value)[3], 51) << "the USB disk's first threshold";
+}
+
+TEST_F(Wmi, QueriesOutsideTheKnownFormsAndClassesFail) {
+    LoadDemo();
+    HRESULT result = S_OK;
+    Query(L"root\\cimv2", L"SELECT * FROM Win32_Printer", &result);
+    EXPECT_EQ(result, WBEM_E_INVALID_CLASS);
+    Query(L"root\\cimv2", L"DELETE FROM Win32_DiskDrive", &result);
+    EXPECT_EQ(result, WBEM_E_INVALID_QUERY);
+    Query(L"root\\wmi", L"SELECT * FROM Win32_DiskDrive", &result);
+    EXPECT_EQ(result, WBEM_E_INVALID_CLASS) << "each namespace has its own classes";
+    Query(L"root\\cimv2", L"ASSOCIATORS OF {Win32_DiskDrive.DeviceID='x'} WHERE Colour = Red",
+          &result);
+    EXPECT_EQ(result, WBEM_E_INVALID_QUERY);
+
+    std::unique_ptr<WmiLocator> locator;
+    ASSERT_EQ(CreateWbemLocator(&locator), S_OK);
+    std::unique_ptr<WmiServices> services;
+    EXPECT_EQ(locator->ConnectServer(L"root\\default\\none", 0, &services),
+              WBEM_E_INVALID_NAMESPACE);
+    ASSERT_EQ(locator->ConnectServer(L"root\\cimv2", 0, &services), S_OK);
+    std::unique_ptr<WmiEnumerator> enumerator;
+    EXPECT_EQ(services->ExecQuery(L"SQL", L"SELECT * FROM Win32_DiskDrive", 0, &enumerator),
+              WBEM_E_INVALID_QUERY_TYPE);
+}
+
+TEST_F(Wmi, EachFailurePointFailsWhereTheMachineSaysAndAStoppedServiceIsStarted) {
+    const auto machine = [](const std::string& wmi, const std::string& winmgmt) {
+        return R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0, "wmi": ")" + wmi +
+               R"(", "winmgmt": ")" + winmgmt + R"("}, "drives": []})";
+    };
+    std::unique_ptr<WmiLocator> locator;
+    std::unique_ptr<WmiServices> services;
+    std::unique_ptr<WmiEnumerator> enumerator;
+
+    Load(machine("locator-fails", "running"));
+    EXPECT_EQ(CreateWbemLocator(&locator), REGDB_E_CLASSNOTREG);
+    EXPECT_FALSE(locator);
+
+    Load(machine("connect-fails", "running"));
+    ASSERT_EQ(CreateWbemLocator(&locator), S_OK);
+    EXPECT_EQ(locator->ConnectServer(L"root\\cimv2", 0, &services), WBEM_E_TRANSPORT_FAILURE);
+
+    Load(machine("blanket-fails", "running"));
+    ASSERT_EQ(CreateWbemLocator(&locator), S_OK);
+    ASSERT_EQ(locator->ConnectServer(L"root\\cimv2", 0, &services), S_OK);
+    EXPECT_EQ(services->SetProxyBlanket(RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, RPC_C_AUTHN_LEVEL_CALL,
+                                        RPC_C_IMP_LEVEL_IMPERSONATE, EOAC_NONE),
+              E_ACCESSDENIED);
+
+    Load(machine("query-fails", "running"));
+    ASSERT_EQ(CreateWbemLocator(&locator), S_OK);
+    ASSERT_EQ(locator->ConnectServer(L"root\\cimv2", 0, &services), S_OK);
+    EXPECT_EQ(services->SetProxyBlanket(RPC_C_AUTHN_WINNT, 0, 3, 3, 0), S_OK);
+    EXPECT_FALSE(
+        Succeeded(services->ExecQuery(L"WQL", L"SELECT * FROM Win32_DiskDrive", 0, &enumerator)));
+
+    // A disabled service cannot be reached; a stopped one is started by the connection.
+    Load(machine("ok", "disabled"));
+    ASSERT_EQ(CreateWbemLocator(&locator), S_OK);
+    EXPECT_EQ(locator->ConnectServer(L"root\\cimv2", 0, &services), WBEM_E_TRANSPORT_FAILURE);
+    Load(machine("ok", "startable"));
+    ASSERT_EQ(CreateWbemLocator(&locator), S_OK);
+    EXPECT_EQ(locator->ConnectServer(L"root\\cimv2", 0, &services), S_OK);
+    const SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, 0x20000000);
+    const SC_HANDLE service = OpenServiceW(manager, L"Winmgmt", 4);
+    SERVICE_STATUS status{};
+    ASSERT_TRUE(QueryServiceStatus(service, &status));
+    EXPECT_EQ(status.dwCurrentState, 4u);
+    CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+}
+
+}  // namespace
