@@ -11,7 +11,7 @@ namespace transport {
 using AtaBuffer = std::span<uint8_t, 512>;
 
 class AtaRoute {
-public:
+  public:
     virtual ~AtaRoute() = default;
 
     // IDENTIFY DEVICE (0xEC).

@@ -22,8 +22,8 @@ constexpr DWORD kSendCommandOutSize = kSendCmdOutHeaderSize;
 
 // One control call on a handle of its own: the drive is opened before and closed right after,
 // before the result is looked at. logAfterOpen, when given, is written once the drive is open.
-BOOL ControlOnce(int physicalDrive, const wchar_t* logAfterOpen, DWORD code, void* in,
-                 DWORD inSize, void* out, DWORD outSize, DWORD* returned) {
+BOOL ControlOnce(int physicalDrive, const wchar_t* logAfterOpen, DWORD code, void* in, DWORD inSize,
+                 void* out, DWORD outSize, DWORD* returned) {
     const HANDLE drive = OpenPhysicalDrive(physicalDrive);
     if (drive == INVALID_HANDLE_VALUE) return 0;
     if (logAfterOpen != nullptr) WriteLog(L"%ls", logAfterOpen);
@@ -32,8 +32,8 @@ BOOL ControlOnce(int physicalDrive, const wchar_t* logAfterOpen, DWORD code, voi
     return ok;
 }
 
-SENDCMDINPARAMS SmartRequest(DWORD bufferSize, BYTE target, BYTE command, BYTE feature,
-                             BYTE cylLow, BYTE cylHigh) {
+SENDCMDINPARAMS SmartRequest(DWORD bufferSize, BYTE target, BYTE command, BYTE feature, BYTE cylLow,
+                             BYTE cylHigh) {
     SENDCMDINPARAMS request{};
     request.cBufferSize = bufferSize;
     request.irDriveRegs.bFeaturesReg = feature;
@@ -77,8 +77,8 @@ BOOL SendAtaCommandPd(int physicalDrive, uint8_t target, uint8_t command, uint8_
 
     const DWORD size = kPassThroughHeaderSize + dataSize;
     DWORD returned = 0;
-    const BOOL ok =
-        ControlOnce(physicalDrive, nullptr, IOCTL_ATA_PASS_THROUGH, &request, size, &request, size, &returned);
+    const BOOL ok = ControlOnce(physicalDrive, nullptr, IOCTL_ATA_PASS_THROUGH, &request, size,
+                                &request, size, &returned);
     if (ok && dataSize != 0 && data != nullptr) std::memcpy(data, request.ucDataBuf, dataSize);
     return ok;
 }
@@ -121,12 +121,11 @@ bool PhysicalDriveRoute::ReadSmartPage(uint8_t feature, const wchar_t* passThrou
 
 bool PhysicalDriveRoute::ReceiveDriveData(const wchar_t* log, uint8_t command, uint8_t feature,
                                           uint8_t cylLow, uint8_t cylHigh, AtaBuffer page) {
-    SENDCMDINPARAMS request =
-        SmartRequest(kSectorSize, target_, command, feature, cylLow, cylHigh);
+    SENDCMDINPARAMS request = SmartRequest(kSectorSize, target_, command, feature, cylLow, cylHigh);
     SENDCMDOUTPARAMS reply{};
     DWORD returned = 0;
-    const BOOL ok = ControlOnce(drive_, log, SMART_RCV_DRIVE_DATA, &request, sizeof(request), &reply,
-                                sizeof(reply), &returned);
+    const BOOL ok = ControlOnce(drive_, log, SMART_RCV_DRIVE_DATA, &request, sizeof(request),
+                                &reply, sizeof(reply), &returned);
     if (!ok || returned != sizeof(reply)) return false;
     std::memcpy(page.data(), reply.bBuffer, page.size());
     return true;
@@ -143,8 +142,8 @@ bool PhysicalDriveRoute::EnableSmartOperations() {
         SmartRequest(0, target_, ATA_SMART, SMART_ENABLE_OPERATIONS, SMART_CYL_LOW, SMART_CYL_HIGH);
     SENDCMDOUTPARAMS reply{};
     DWORD returned = 0;
-    return ControlOnce(drive_, nullptr, SMART_SEND_DRIVE_COMMAND, &request, kSendCommandInSize, &reply,
-                       kSendCommandOutSize, &returned) != 0;
+    return ControlOnce(drive_, nullptr, SMART_SEND_DRIVE_COMMAND, &request, kSendCommandInSize,
+                       &reply, kSendCommandOutSize, &returned) != 0;
 }
 
 }  // namespace transport

@@ -15,11 +15,11 @@ platform::HANDLE OpenPhysicalDrive(int physicalDrive);
 
 // One ATA command through IOCTL_ATA_PASS_THROUGH on its own handle. dataSize is 0 or 512; on
 // success with data given, the answer is copied into data.
-platform::BOOL SendAtaCommandPd(int physicalDrive, uint8_t target, uint8_t command,
-                                uint8_t feature, uint8_t* data, uint32_t dataSize);
+platform::BOOL SendAtaCommandPd(int physicalDrive, uint8_t target, uint8_t command, uint8_t feature,
+                                uint8_t* data, uint32_t dataSize);
 
 class PhysicalDriveRoute : public AtaRoute {
-public:
+  public:
     // ataPassThroughAvailable: whether the system version offers IOCTL_ATA_PASS_THROUGH.
     PhysicalDriveRoute(int physicalDrive, uint8_t target, bool ataPassThroughAvailable)
         : drive_(physicalDrive), target_(target), passThrough_(ataPassThroughAvailable) {}
@@ -31,7 +31,7 @@ public:
     // ControlSmartStatusPd.
     bool EnableSmartOperations() override;
 
-private:
+  private:
     bool ReadSmartPage(uint8_t feature, const wchar_t* passThroughLog, const wchar_t* ioctlLog,
                        AtaBuffer page);
     // SMART_RCV_DRIVE_DATA with a 512-byte answer, logging `log` once the drive is open; the

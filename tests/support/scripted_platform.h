@@ -21,7 +21,7 @@ struct ScriptedRequest {
 };
 
 class ScriptedPlatform : public platform::Platform {
-public:
+  public:
     // Fills `out` (outSize bytes, as the caller passed them) and sets *returned; the result is
     // the control call's result.
     using Handler = std::function<platform::BOOL(const ScriptedRequest&, uint8_t* out,
@@ -131,7 +131,7 @@ public:
         return nullptr;
     }
 
-private:
+  private:
     static constexpr platform::BOOL FALSE = 0, TRUE = 1;
     platform::HANDLE Fail(platform::DWORD error) {
         lastError_ = error;

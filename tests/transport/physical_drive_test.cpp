@@ -56,7 +56,8 @@ std::vector<uint8_t> SmartIoctlBytes(uint8_t command, uint8_t feature, uint8_t t
 
 Page Pattern(uint8_t seed) {
     Page page{};
-    for (size_t i = 0; i < page.size(); ++i) page[i] = static_cast<uint8_t>(seed + i * 7);
+    for (size_t i = 0; i < page.size(); ++i)
+        page[i] = static_cast<uint8_t>(seed + i * 7);
     return page;
 }
 
@@ -88,7 +89,7 @@ struct Drive {
 };
 
 class PhysicalDriveTest : public ::testing::Test {
-protected:
+  protected:
     ScriptedPlatform& Install() {
         auto backend = std::make_unique<ScriptedPlatform>(drive_.Handler());
         ScriptedPlatform& scripted = *backend;
@@ -173,11 +174,11 @@ TEST_F(PhysicalDriveTest, PassThroughFailuresFallBackToTheSmartIoctl) {
     LogWatch smartLog;
     EXPECT_TRUE(route.ReadSmartData(data));
     EXPECT_TRUE(route.EnableSmartOperations());
-    EXPECT_EQ(smartLog.Messages(),
-              (std::vector<std::string>{"SendAtaCommandPd - SMART_READ_DATA (ATA_PASS_THROUGH)",
-                                        "SendAtaCommandPd - SMART_READ_DATA",
-                                        "SendAtaCommandPd - SMART_CONTROL_STATUS (ATA_PASS_THROUGH)",
-                                        "SendAtaCommandPd - SMART_CONTROL_STATUS"}));
+    EXPECT_EQ(smartLog.Messages(), (std::vector<std::string>{
+                                       "SendAtaCommandPd - SMART_READ_DATA (ATA_PASS_THROUGH)",
+                                       "SendAtaCommandPd - SMART_READ_DATA",
+                                       "SendAtaCommandPd - SMART_CONTROL_STATUS (ATA_PASS_THROUGH)",
+                                       "SendAtaCommandPd - SMART_CONTROL_STATUS"}));
     EXPECT_EQ(machine.requests.back().code, kSend);
     EXPECT_EQ(machine.openHandles, 0);
 }
