@@ -34,10 +34,10 @@ AtaOutcome ExecuteAta(SimDrive& drive, const BYTE registers[8], std::span<uint8_
     outcome.registers[kAtaError] = ATA_ERROR_ABRT;
     outcome.registers[kAtaStatus] = ATA_STATUS_DRDY | ATA_STATUS_DSC | ATA_STATUS_ERR;
 
-    const DriveSpec& spec = *drive.spec;
+    const DriveSpec& config = *drive.config;
     const bool selected = (registers[kAtaDeviceHead] & ATA_DEVICE_SELECT_BIT) ==
-                          (spec.ata.target & ATA_DEVICE_SELECT_BIT);
-    if (!selected || !spec.identify) {
+                          (config.ata.target & ATA_DEVICE_SELECT_BIT);
+    if (!selected || !config.identify) {
         // No device answers at this select value: the registers float.
         std::fill(outcome.registers, outcome.registers + 8, 0);
         return outcome;
@@ -53,8 +53,8 @@ AtaOutcome ExecuteAta(SimDrive& drive, const BYTE registers[8], std::span<uint8_
     bool completed = false;
     const BYTE command = registers[kAtaCommand];
     if (command == ATA_IDENTIFY_DEVICE) {
-        completed = deliver(*spec.identify);
-    } else if (command == ATA_SMART && spec.smart && registers[kAtaCylLow] == SMART_CYL_LOW &&
+        completed = deliver(*config.identify);
+    } else if (command == ATA_SMART && config.smart && registers[kAtaCylLow] == SMART_CYL_LOW &&
                registers[kAtaCylHigh] == SMART_CYL_HIGH) {
         switch (registers[kAtaFeatures]) {
             case SMART_ENABLE_OPERATIONS:
@@ -66,14 +66,14 @@ AtaOutcome ExecuteAta(SimDrive& drive, const BYTE registers[8], std::span<uint8_
                 drive.smartEnabled = false;
                 break;
             case SMART_READ_DATA:
-                completed = drive.smartEnabled && deliver(spec.smart->data);
+                completed = drive.smartEnabled && deliver(config.smart->data);
                 break;
             case SMART_READ_THRESHOLDS:
-                completed = drive.smartEnabled && deliver(spec.smart->thresholds);
+                completed = drive.smartEnabled && deliver(config.smart->thresholds);
                 break;
             case SMART_RETURN_STATUS:
                 completed = drive.smartEnabled;
-                if (completed && ThresholdExceeded(*spec.smart)) {
+                if (completed && ThresholdExceeded(*config.smart)) {
                     outcome.registers[kAtaCylLow] = 0xF4;
                     outcome.registers[kAtaCylHigh] = 0x2C;
                 }

@@ -13,7 +13,7 @@ namespace platform::sim {
 namespace {
 
 std::optional<DWORD> PassThrough(SimDrive& drive, IoRequest& request) {
-    if (!drive.spec->ata.passThrough) return ERROR_INVALID_FUNCTION;
+    if (!drive.config->ata.passThrough) return ERROR_INVALID_FUNCTION;
     if (request.inSize < sizeof(ATA_PASS_THROUGH_EX) ||
         request.outSize < sizeof(ATA_PASS_THROUGH_EX))
         return ERROR_INVALID_PARAMETER;
@@ -52,7 +52,7 @@ void ToTaskFile(const IDEREGS& registers, BYTE taskFile[8]) {
 }
 
 std::optional<DWORD> ReceiveDriveData(SimDrive& drive, IoRequest& request) {
-    if (!drive.spec->ata.smartIoctl) return ERROR_INVALID_FUNCTION;
+    if (!drive.config->ata.smartIoctl) return ERROR_INVALID_FUNCTION;
     if (request.inSize < offsetof(SENDCMDINPARAMS, bBuffer)) return ERROR_INVALID_PARAMETER;
     if (request.outSize < sizeof(SENDCMDOUTPARAMS)) return ERROR_INSUFFICIENT_BUFFER;
     SENDCMDINPARAMS params;
@@ -76,7 +76,7 @@ std::optional<DWORD> ReceiveDriveData(SimDrive& drive, IoRequest& request) {
 }
 
 std::optional<DWORD> SendDriveCommand(SimDrive& drive, IoRequest& request) {
-    if (!drive.spec->ata.smartIoctl) return ERROR_INVALID_FUNCTION;
+    if (!drive.config->ata.smartIoctl) return ERROR_INVALID_FUNCTION;
     if (request.inSize < offsetof(SENDCMDINPARAMS, bBuffer)) return ERROR_INVALID_PARAMETER;
     if (request.outSize < kSendCmdOutHeaderSize) return ERROR_INSUFFICIENT_BUFFER;
     SENDCMDINPARAMS params;
@@ -112,7 +112,7 @@ class AtaDriver : public DeviceModel {
                                  IoRequest& request) const override {
         if (file.kind != DeviceKind::PhysicalDrive) return std::nullopt;
         SimDrive& drive = state.drives[file.number];
-        if (drive.spec->route != Route::Ata) return std::nullopt;
+        if (drive.config->route != Route::Ata) return std::nullopt;
         switch (request.code) {
             case IOCTL_ATA_PASS_THROUGH:
                 return PassThrough(drive, request);

@@ -20,7 +20,7 @@ DISK_GEOMETRY Geometry(const SimDrive& drive) {
     DISK_GEOMETRY geometry{};
     geometry.Cylinders =
         static_cast<int64_t>(drive.image->Size() / (kHeads * kSectorsPerTrack * kSectorSize));
-    geometry.MediaType = drive.spec->removableMedia ? RemovableMedia : FixedMedia;
+    geometry.MediaType = drive.config->removableMedia ? RemovableMedia : FixedMedia;
     geometry.TracksPerCylinder = kHeads;
     geometry.SectorsPerTrack = kSectorsPerTrack;
     geometry.BytesPerSector = kSectorSize;
@@ -95,7 +95,7 @@ std::optional<DWORD> DriveLayout(const SimDrive& drive, IoRequest& request) {
 }
 
 std::optional<DWORD> DeleteDriveLayout(SimDrive& drive) {
-    const FaultSpec& faults = drive.spec->faults;
+    const FaultSpec& faults = drive.config->faults;
     if (faults.writeProtected) return ERROR_WRITE_PROTECT;
     if (faults.deleteLayoutError) return *faults.deleteLayoutError;
     return DeleteLayout(*drive.image) ? ERROR_SUCCESS : ERROR_IO_DEVICE;
@@ -110,7 +110,7 @@ std::optional<DWORD> DeviceDescriptor(const SimDrive& drive, IoRequest& request)
     if (query.QueryType != PropertyStandardQuery) return ERROR_INVALID_PARAMETER;
     if (request.outSize < kStorageDescriptorHeaderSize) return ERROR_INSUFFICIENT_BUFFER;
 
-    const StorageSpec& storage = drive.spec->storage;
+    const StorageSpec& storage = drive.config->storage;
     std::vector<uint8_t> reply(offsetof(STORAGE_DEVICE_DESCRIPTOR, RawDeviceProperties), 0);
     STORAGE_DEVICE_DESCRIPTOR descriptor{};
     // Each string is stored zero-terminated after the fixed part; an empty one has offset 0.
@@ -127,7 +127,7 @@ std::optional<DWORD> DeviceDescriptor(const SimDrive& drive, IoRequest& request)
     descriptor.SerialNumberOffset = append(storage.serial);
     descriptor.Version = sizeof(STORAGE_DEVICE_DESCRIPTOR);
     descriptor.Size = static_cast<DWORD>(reply.size());
-    descriptor.RemovableMedia = drive.spec->removableMedia;
+    descriptor.RemovableMedia = drive.config->removableMedia;
     descriptor.BusType = storage.busType;
     std::memcpy(reply.data(), &descriptor,
                 offsetof(STORAGE_DEVICE_DESCRIPTOR, RawDeviceProperties));
@@ -139,8 +139,8 @@ std::optional<DWORD> DeviceDescriptor(const SimDrive& drive, IoRequest& request)
 }
 
 std::optional<DWORD> ScsiAddress(const SimDrive& drive, IoRequest& request) {
-    const ScsiSpec scsi = drive.spec->scsi.value_or(
-        ScsiSpec{0, static_cast<BYTE>(drive.spec->physicalDrive.value_or(0)), 0, 0});
+    const ScsiSpec scsi = drive.config->scsi.value_or(
+        ScsiSpec{0, static_cast<BYTE>(drive.config->physicalDrive.value_or(0)), 0, 0});
     const SCSI_ADDRESS address{sizeof(SCSI_ADDRESS), scsi.port, scsi.bus, scsi.target, scsi.lun};
     return Reply(request, address);
 }
@@ -170,7 +170,7 @@ class DiskClass : public DeviceModel {
             case IOCTL_DISK_UPDATE_PROPERTIES:
                 return ERROR_SUCCESS;
             case FSCTL_LOCK_VOLUME:
-                if (drive.spec->faults.lockFails ||
+                if (drive.config->faults.lockFails ||
                     (drive.lockedBy && drive.lockedBy != request.handle))
                     return ERROR_ACCESS_DENIED;
                 drive.lockedBy = request.handle;

@@ -67,64 +67,64 @@ LocalTime ParseLocalTime(const Field& field) {
 
 OsSpec ReadOs(const Field& field) {
     ObjectReader os(field);
-    OsSpec spec;
-    spec.major = static_cast<DWORD>(os.Required("major").Unsigned(UINT32_MAX));
-    spec.minor = static_cast<DWORD>(os.Required("minor").Unsigned(UINT32_MAX));
-    spec.build = OptionalUnsigned<DWORD>(os, "build", spec.build, UINT32_MAX);
-    spec.platformId = OptionalUnsigned<DWORD>(os, "platformId", spec.platformId, UINT32_MAX);
+    OsSpec config;
+    config.major = static_cast<DWORD>(os.Required("major").Unsigned(UINT32_MAX));
+    config.minor = static_cast<DWORD>(os.Required("minor").Unsigned(UINT32_MAX));
+    config.build = OptionalUnsigned<DWORD>(os, "build", config.build, UINT32_MAX);
+    config.platformId = OptionalUnsigned<DWORD>(os, "platformId", config.platformId, UINT32_MAX);
     if (auto csd = os.Optional("csdVersion")) {
-        spec.csdVersion = csd->WideText();
-        if (spec.csdVersion.size() > 127)
+        config.csdVersion = csd->WideText();
+        if (config.csdVersion.size() > 127)
             csd->Fail("longer than the 127 characters the record holds");
     }
-    spec.servicePackMajor = OptionalUnsigned<WORD>(os, "servicePackMajor", 0, 0xFFFF);
-    spec.servicePackMinor = OptionalUnsigned<WORD>(os, "servicePackMinor", 0, 0xFFFF);
-    spec.versionInfoEx = OptionalBool(os, "versionInfoEx", true);
+    config.servicePackMajor = OptionalUnsigned<WORD>(os, "servicePackMajor", 0, 0xFFFF);
+    config.servicePackMinor = OptionalUnsigned<WORD>(os, "servicePackMinor", 0, 0xFFFF);
+    config.versionInfoEx = OptionalBool(os, "versionInfoEx", true);
     if (auto arch = os.Optional("architecture"))
-        spec.architecture = Pick<WORD>(*arch, {{"x86", 0}, {"amd64", 9}});
-    spec.codePage = OptionalUnsigned<UINT>(os, "codePage", spec.codePage, 0xFFFF);
+        config.architecture = Pick<WORD>(*arch, {{"x86", 0}, {"amd64", 9}});
+    config.codePage = OptionalUnsigned<UINT>(os, "codePage", config.codePage, 0xFFFF);
     if (auto dir = os.Optional("systemDirectory")) {
-        spec.systemDirectory = dir->WideText();
-        if (spec.systemDirectory.size() < 3 || spec.systemDirectory[1] != L':')
+        config.systemDirectory = dir->WideText();
+        if (config.systemDirectory.size() < 3 || config.systemDirectory[1] != L':')
             dir->Fail(
                 "expected a path that starts with a drive letter, such as "
                 "\"C:\\\\Windows\\\\system32\"");
     }
     if (auto winmgmt = os.Optional("winmgmt"))
-        spec.winmgmt = Pick<WinmgmtState>(*winmgmt, {{"running", WinmgmtState::Running},
+        config.winmgmt = Pick<WinmgmtState>(*winmgmt, {{"running", WinmgmtState::Running},
                                                      {"startable", WinmgmtState::Startable},
                                                      {"disabled", WinmgmtState::Disabled}});
-    spec.winmgmtStartMs = OptionalUnsigned<DWORD>(os, "winmgmtStartMs", 0, 3600000);
-    spec.scConfigWorks = OptionalBool(os, "scConfigWorks", true);
+    config.winmgmtStartMs = OptionalUnsigned<DWORD>(os, "winmgmtStartMs", 0, 3600000);
+    config.scConfigWorks = OptionalBool(os, "scConfigWorks", true);
     if (auto wmi = os.Optional("wmi"))
-        spec.wmi = Pick<WmiState>(*wmi, {{"ok", WmiState::Ok},
+        config.wmi = Pick<WmiState>(*wmi, {{"ok", WmiState::Ok},
                                          {"locator-fails", WmiState::LocatorFails},
                                          {"connect-fails", WmiState::ConnectFails},
                                          {"blanket-fails", WmiState::BlanketFails},
                                          {"query-fails", WmiState::QueryFails}});
     if (auto mutexes = os.Optional("heldMutexes"))
         for (const Field& item : mutexes->Items())
-            spec.heldMutexes.push_back(item.WideText());
-    spec.tickStart = OptionalUnsigned<DWORD>(os, "tickStart", spec.tickStart, UINT32_MAX);
-    if (auto time = os.Optional("localTime")) spec.localTime = ParseLocalTime(*time);
+            config.heldMutexes.push_back(item.WideText());
+    config.tickStart = OptionalUnsigned<DWORD>(os, "tickStart", config.tickStart, UINT32_MAX);
+    if (auto time = os.Optional("localTime")) config.localTime = ParseLocalTime(*time);
     os.Close();
-    return spec;
+    return config;
 }
 
 // ---- controllers ----
 
 ControllerSpec ReadController(const Field& field) {
     ObjectReader object(field);
-    ControllerSpec spec;
-    spec.klass = Pick<ControllerClass>(object.Required("class"), {{"IDE", ControllerClass::Ide},
+    ControllerSpec config;
+    config.klass = Pick<ControllerClass>(object.Required("class"), {{"IDE", ControllerClass::Ide},
                                                                   {"SCSI", ControllerClass::Scsi},
                                                                   {"USB", ControllerClass::Usb}});
-    spec.name = object.Required("name").WideText();
-    spec.deviceId = object.Required("deviceId").WideText();
+    config.name = object.Required("name").WideText();
+    config.deviceId = object.Required("deviceId").WideText();
     if (auto devices = object.Optional("devices")) {
         for (const Field& item : devices->Items()) {
             ObjectReader device(item);
-            spec.devices.push_back(
+            config.devices.push_back(
                 {device.Required("deviceId").WideText(),
                  device.Optional("name") ? device.Required("name").WideText() : std::wstring()});
             device.Close();
@@ -138,10 +138,10 @@ ControllerSpec ReadController(const Field& field) {
         value.speed = static_cast<uint32_t>(fields.Required("speed").Unsigned(255));
         value.width = static_cast<uint32_t>(fields.Required("width").Unsigned(255));
         fields.Close();
-        spec.pcieLink = value;
+        config.pcieLink = value;
     }
     object.Close();
-    return spec;
+    return config;
 }
 
 // ---- drive identity ----
@@ -256,9 +256,9 @@ Page ReadIdentify(const Field& field, uint64_t driveSectors) {
 
 SmartSpec ReadSmart(const Field& field) {
     ObjectReader object(field);
-    SmartSpec spec;
-    spec.enabled = OptionalBool(object, "enabled", true);
-    spec.wmi = OptionalBool(object, "wmi", true);
+    SmartSpec config;
+    config.enabled = OptionalBool(object, "enabled", true);
+    config.wmi = OptionalBool(object, "wmi", true);
     const bool hexData = object.Has("dataHex");
     if (hexData && object.Has("attributes"))
         field.Fail("give either \"dataHex\" or \"attributes\", not both");
@@ -270,7 +270,7 @@ SmartSpec ReadSmart(const Field& field) {
     std::vector<SmartThresholdSpec> thresholdsFromAttributes;
     if (hexData) {
         const auto bytes = object.Required("dataHex").Hex({512});
-        std::copy(bytes.begin(), bytes.end(), spec.data.begin());
+        std::copy(bytes.begin(), bytes.end(), config.data.begin());
     } else {
         std::vector<SmartAttributeSpec> attributes;
         const auto items = object.Required("attributes").Items();
@@ -289,11 +289,11 @@ SmartSpec ReadSmart(const Field& field) {
             entry.Close();
             attributes.push_back(attribute);
         }
-        spec.data = BuildSmartData(attributes);
+        config.data = BuildSmartData(attributes);
     }
     if (auto hex = object.Optional("thresholdHex")) {
         const auto bytes = hex->Hex({512});
-        std::copy(bytes.begin(), bytes.end(), spec.thresholds.begin());
+        std::copy(bytes.begin(), bytes.end(), config.thresholds.begin());
     } else if (auto list = object.Optional("thresholds")) {
         std::vector<SmartThresholdSpec> thresholds;
         const auto items = list->Items();
@@ -304,12 +304,12 @@ SmartSpec ReadSmart(const Field& field) {
                                   static_cast<uint8_t>(entry.Required("threshold").Unsigned(255))});
             entry.Close();
         }
-        spec.thresholds = BuildSmartThresholds(thresholds);
+        config.thresholds = BuildSmartThresholds(thresholds);
     } else {
-        spec.thresholds = BuildSmartThresholds(thresholdsFromAttributes);
+        config.thresholds = BuildSmartThresholds(thresholdsFromAttributes);
     }
     object.Close();
-    return spec;
+    return config;
 }
 
 uint64_t Largest(const NvmeNumberField& field) {
@@ -318,10 +318,10 @@ uint64_t Largest(const NvmeNumberField& field) {
 
 NvmeSpec ReadNvme(const Field& field) {
     ObjectReader object(field);
-    NvmeSpec spec;
+    NvmeSpec config;
     if (auto hex = object.Optional("identifyHex")) {
         const auto bytes = hex->Hex({512, 4096});
-        std::copy(bytes.begin(), bytes.end(), spec.identify.begin());
+        std::copy(bytes.begin(), bytes.end(), config.identify.begin());
     } else {
         for (const NvmeTextField& text : kNvmeIdentifyTexts)
             if (auto value = object.Optional(std::string(text.name))) {
@@ -329,27 +329,27 @@ NvmeSpec ReadNvme(const Field& field) {
                 if (content.size() > text.width)
                     value->Fail("longer than the " + std::to_string(text.width) +
                                 " characters it holds");
-                PutText(spec.identify, text, content);
+                PutText(config.identify, text, content);
             }
         // One namespace unless the machine says otherwise.
         for (const NvmeNumberField& number : kNvmeIdentifyNumbers)
-            if (number.name == "namespaces") PutNumber(spec.identify, number, 1);
+            if (number.name == "namespaces") PutNumber(config.identify, number, 1);
         for (const NvmeNumberField& number : kNvmeIdentifyNumbers)
             if (auto value = object.Optional(std::string(number.name)))
-                PutNumber(spec.identify, number, value->Unsigned(Largest(number)));
+                PutNumber(config.identify, number, value->Unsigned(Largest(number)));
     }
     if (auto hex = object.Optional("healthHex")) {
         const auto bytes = hex->Hex({512});
-        std::copy(bytes.begin(), bytes.end(), spec.health.begin());
+        std::copy(bytes.begin(), bytes.end(), config.health.begin());
     } else if (auto health = object.Optional("health")) {
         ObjectReader fields(*health);
         for (const NvmeNumberField& number : kNvmeHealthNumbers)
             if (auto value = fields.Optional(std::string(number.name)))
-                PutNumber(spec.health, number, value->Unsigned(Largest(number)));
+                PutNumber(config.health, number, value->Unsigned(Largest(number)));
         fields.Close();
     }
     object.Close();
-    return spec;
+    return config;
 }
 
 // ---- layout ----
@@ -604,13 +604,13 @@ void ReadRouteDetails(ObjectReader& object, DriveSpec* drive) {
     }
     if (auto scsi = object.Optional("scsi")) {
         ObjectReader fields(*scsi);
-        ScsiSpec spec;
-        spec.port = static_cast<BYTE>(fields.Required("port").Unsigned(255));
-        spec.target = static_cast<BYTE>(fields.Required("target").Unsigned(255));
-        spec.bus = OptionalUnsigned<BYTE>(fields, "bus", 0, 255);
-        spec.lun = OptionalUnsigned<BYTE>(fields, "lun", 0, 255);
+        ScsiSpec config;
+        config.port = static_cast<BYTE>(fields.Required("port").Unsigned(255));
+        config.target = static_cast<BYTE>(fields.Required("target").Unsigned(255));
+        config.bus = OptionalUnsigned<BYTE>(fields, "bus", 0, 255);
+        config.lun = OptionalUnsigned<BYTE>(fields, "lun", 0, 255);
         fields.Close();
-        drive->scsi = spec;
+        drive->scsi = config;
     }
     if (auto usb = object.Optional("usb")) {
         ObjectReader fields(*usb);
@@ -627,13 +627,13 @@ void ReadRouteDetails(ObjectReader& object, DriveSpec* drive) {
     }
     if (auto csmi = object.Optional("csmi")) {
         ObjectReader fields(*csmi);
-        CsmiSpec spec;
-        spec.port = static_cast<uint32_t>(fields.Required("port").Unsigned(255));
-        spec.phy = static_cast<uint32_t>(fields.Required("phy").Unsigned(255));
-        spec.sasAddress = fields.Required("sasAddress").Unsigned();
-        spec.raidMember = OptionalBool(fields, "raidMember", false);
+        CsmiSpec config;
+        config.port = static_cast<uint32_t>(fields.Required("port").Unsigned(255));
+        config.phy = static_cast<uint32_t>(fields.Required("phy").Unsigned(255));
+        config.sasAddress = fields.Required("sasAddress").Unsigned();
+        config.raidMember = OptionalBool(fields, "raidMember", false);
         fields.Close();
-        drive->csmi = spec;
+        drive->csmi = config;
     }
 }
 
@@ -752,19 +752,19 @@ VolumeSpec ReadVolume(const Field& field, const std::vector<DriveSpec>& drives) 
         ObjectReader extent(item);
         const Field drive = extent.Required("drive");
         const Field partition = extent.Required("partition");
-        ExtentSpec spec{static_cast<uint32_t>(drive.Unsigned(255)),
+        ExtentSpec config{static_cast<uint32_t>(drive.Unsigned(255)),
                         static_cast<uint32_t>(partition.Unsigned(kGptEntryCount - 1))};
         const auto owner = std::find_if(drives.begin(), drives.end(), [&](const DriveSpec& d) {
-            return d.physicalDrive == spec.drive;
+            return d.physicalDrive == config.drive;
         });
         if (owner == drives.end())
-            drive.Fail("no drive has physical drive number " + std::to_string(spec.drive));
-        if (owner->layout && spec.partition >= owner->layout->partitions.size())
-            partition.Fail("physical drive " + std::to_string(spec.drive) + " has " +
+            drive.Fail("no drive has physical drive number " + std::to_string(config.drive));
+        if (owner->layout && config.partition >= owner->layout->partitions.size())
+            partition.Fail("physical drive " + std::to_string(config.drive) + " has " +
                            std::to_string(owner->layout->partitions.size()) +
-                           " partitions; there is no entry " + std::to_string(spec.partition));
+                           " partitions; there is no entry " + std::to_string(config.partition));
         extent.Close();
-        volume.extents.push_back(spec);
+        volume.extents.push_back(config);
     }
     object.Close();
     return volume;

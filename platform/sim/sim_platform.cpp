@@ -121,22 +121,22 @@ std::unique_ptr<SimPlatform> SimPlatform::Create(Machine machine, const SimOptio
     std::unique_ptr<SimPlatform> platform(new SimPlatform(std::move(owned)));
     const std::filesystem::path folder =
         options.cacheFolder.empty() ? DefaultCacheFolder() : options.cacheFolder;
-    for (const DriveSpec& spec : platform->machine_->drives) {
+    for (const DriveSpec& config : platform->machine_->drives) {
         SimDrive drive;
-        drive.spec = &spec;
-        drive.smartEnabled = !spec.smart || spec.smart->enabled;
-        if (!spec.image.empty()) {
-            drive.image = DiskImage::Open(spec.image, error);
+        drive.config = &config;
+        drive.smartEnabled = !config.smart || config.smart->enabled;
+        if (!config.image.empty()) {
+            drive.image = DiskImage::Open(config.image, error);
         } else {
             std::error_code ignored;
             std::filesystem::create_directories(folder, ignored);
-            const std::filesystem::path path = folder / ImageName(*platform->machine_, spec);
+            const std::filesystem::path path = folder / ImageName(*platform->machine_, config);
             std::error_code sizeError;
-            if (std::filesystem::file_size(path, sizeError) == spec.size && !sizeError) {
+            if (std::filesystem::file_size(path, sizeError) == config.size && !sizeError) {
                 drive.image = DiskImage::Open(path, error);
             } else {
-                drive.image = DiskImage::Create(path, spec.size, error);
-                if (drive.image && spec.layout && !WriteLayout(*drive.image, *spec.layout)) {
+                drive.image = DiskImage::Create(path, config.size, error);
+                if (drive.image && config.layout && !WriteLayout(*drive.image, *config.layout)) {
                     *error = "cannot write the partition table into \"" + path.string() + "\"";
                     return nullptr;
                 }
@@ -210,7 +210,7 @@ HANDLE SimPlatform::CreateFileW(const wchar_t* name, DWORD access, DWORD, DWORD 
     if (ParseNumberAfter(device, L"PHYSICALDRIVE", L"", &number)) {
         const auto found =
             std::find_if(state_.drives.begin(), state_.drives.end(), [&](const SimDrive& drive) {
-                return drive.spec->physicalDrive == number && !drive.Gone();
+                return drive.config->physicalDrive == number && !drive.Gone();
             });
         if (found == state_.drives.end()) {
             Fail(ERROR_FILE_NOT_FOUND);
@@ -303,7 +303,7 @@ BOOL SimPlatform::SetFilePointerEx(HANDLE handle, int64_t distance, int64_t* new
 }
 
 double SimPlatform::SlowTransfer(const SimDrive& drive, uint64_t bytes) {
-    const double ms = drive.spec->faults.slowMsPerMiB * static_cast<double>(bytes) / kMiB;
+    const double ms = drive.config->faults.slowMsPerMiB * static_cast<double>(bytes) / kMiB;
     state_.clockMs += ms;
     // Real waits are paid in pieces of a few milliseconds: many tiny sleeps would each cost
     // more than they ask for.
@@ -336,7 +336,7 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* readBuffer, const void* writeBuf
         const uint64_t diskSize = drive->image->Size();
         if (!writing && position == diskSize) return 1;
         if (position >= diskSize || size > diskSize - position) return Fail(ERROR_SECTOR_NOT_FOUND);
-        const FaultSpec& faults = drive->spec->faults;
+        const FaultSpec& faults = drive->config->faults;
         const uint64_t first = position / kSectorSize, sectors = size / kSectorSize;
         if (writing && faults.writeProtected) return Fail(ERROR_WRITE_PROTECT);
         if (writing ? Overlaps(first, sectors, faults.writeErrorSector, faults.writeErrorCount)

@@ -7,13 +7,13 @@
 namespace platform::sim {
 
 bool SimDrive::Gone() const {
-    const FaultSpec& faults = spec->faults;
+    const FaultSpec& faults = config->faults;
     return faults.gone || (faults.goneAfterRequests && requests >= *faults.goneAfterRequests);
 }
 
 SimDrive* SimState::DriveByNumber(uint32_t physicalDrive) {
     const auto found = std::find_if(drives.begin(), drives.end(), [&](const SimDrive& drive) {
-        return drive.spec->physicalDrive == physicalDrive;
+        return drive.config->physicalDrive == physicalDrive;
     });
     return found == drives.end() ? nullptr : &*found;
 }
@@ -27,15 +27,15 @@ const VolumeSpec* SimState::Volume(wchar_t letter) const {
 
 std::vector<SimState::Extent> SimState::VolumeExtents(const VolumeSpec& volume) const {
     std::vector<Extent> extents;
-    for (const ExtentSpec& spec : volume.extents) {
+    for (const ExtentSpec& config : volume.extents) {
         const auto drive = std::find_if(
             drives.begin(), drives.end(),
-            [&](const SimDrive& candidate) { return candidate.spec->physicalDrive == spec.drive; });
+            [&](const SimDrive& candidate) { return candidate.config->physicalDrive == config.drive; });
         if (drive == drives.end()) continue;
         const PartitionTable table = ReadPartitionTable(*drive->image);
-        if (const TableEntry* entry = table.Find(spec.partition))
+        if (const TableEntry* entry = table.Find(config.partition))
             extents.push_back(
-                {spec.drive, entry->startLba * kSectorSize, entry->sectorCount * kSectorSize});
+                {config.drive, entry->startLba * kSectorSize, entry->sectorCount * kSectorSize});
     }
     return extents;
 }

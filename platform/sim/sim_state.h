@@ -16,7 +16,7 @@
 namespace platform::sim {
 
 struct SimDrive {
-    const DriveSpec* spec = nullptr;
+    const DriveSpec* config = nullptr;
     std::unique_ptr<DiskImage> image;
     // SMART operations enabled on the device (ENABLE / DISABLE OPERATIONS change it).
     bool smartEnabled = true;
