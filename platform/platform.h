@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/host.h"
+#include "platform/io_trace.h"
 #include "platform/win_types.h"
 #include "platform/wmi.h"
 
@@ -106,7 +108,19 @@ inline HANDLE CreateFileW(const wchar_t* name, DWORD access, DWORD share, DWORD 
 }
 inline BOOL DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
                             DWORD outSize, DWORD* returned) {
-    return CurrentPlatform().DeviceIoControl(device, code, in, inSize, out, outSize, returned);
+    Platform& backend = CurrentPlatform();
+    if (!DeviceIoTraceOn())
+        return backend.DeviceIoControl(device, code, in, inSize, out, outSize, returned);
+    // The request is copied first: most requests use one buffer for both directions.
+    const std::vector<uint8_t> request(static_cast<const uint8_t*>(in),
+                                       static_cast<const uint8_t*>(in) + (in ? inSize : 0));
+    DWORD count = 0;
+    const BOOL ok = backend.DeviceIoControl(device, code, in, inSize, out, outSize, &count);
+    const DWORD error = ok ? 0 : backend.GetLastError();
+    TraceDeviceIo(code, request.data(), inSize, out, count, ok, error);
+    if (!ok) backend.SetLastError(error);
+    if (returned != nullptr) *returned = count;
+    return ok;
 }
 inline BOOL SetFilePointerEx(HANDLE file, int64_t distance, int64_t* newPosition, DWORD method) {
     return CurrentPlatform().SetFilePointerEx(file, distance, newPosition, method);

@@ -9,6 +9,7 @@
 
 #include "../disk/log_watch.h"
 #include "../support/scripted_platform.h"
+#include "platform/io_trace.h"
 #include "platform/ioctl.h"
 
 namespace {
@@ -207,6 +208,27 @@ TEST_F(PhysicalDriveTest, ShortRepliesAndMissingDrivesFailWithoutTouchingThePage
     // The driver-path line is written only once the drive is open; enable logs before opening.
     EXPECT_EQ(log.Messages(), std::vector<std::string>{"SendAtaCommandPd - SMART_CONTROL_STATUS"});
     EXPECT_EQ(machine.openHandles, 0);
+}
+
+TEST_F(PhysicalDriveTest, TraceDumpsEveryRequestAndAnswerToTheLog) {
+    Install();
+    PhysicalDriveRoute route(0, 0xA0, true);
+    Page identify{};
+    LogWatch quiet;
+    ASSERT_TRUE(route.IdentifyDevice(identify));
+    EXPECT_EQ(quiet.Messages().size(), 1u) << "no dump unless asked for";
+
+    platform::SetDeviceIoTrace(true);
+    LogWatch log;
+    const bool ok = route.EnableSmartOperations();
+    platform::SetDeviceIoTrace(false);
+    ASSERT_TRUE(ok);
+    const std::vector<std::string> lines = log.Messages();
+    ASSERT_EQ(lines.size(), 1u + 1u + 3u + 3u);
+    EXPECT_EQ(lines[1], "DeviceIoControl 0x0004D02C in 44 out 44: ok (error 0)");
+    EXPECT_EQ(lines[2], "  in  0000: 28 00 00 00 00 00 00 00 00 00 00 00 02 00 00 00 ");
+    EXPECT_EQ(lines[4], "  in  0020: D8 01 01 4F C2 A0 B0 00 00 00 00 00 ");
+    EXPECT_EQ(lines[7], "  out 0020: D8 01 01 4F C2 A0 B0 00 00 00 00 00 ");
 }
 
 }  // namespace
