@@ -22,6 +22,10 @@ struct Stack {
     int flexibleCount = 0;
 };
 
+Rect Transposed(const Rect& r) {
+    return {r.top, r.left, r.bottom, r.right};
+}
+
 }  // namespace
 
 CContainerUI::~CContainerUI() {
@@ -203,27 +207,32 @@ void CContainerUI::DoPaint(ISurface& surface, const Rect& rcPaint) {
     surface.PopClip();
 }
 
-void CVerticalLayoutUI::SetPos(const Rect& rc) {
+void CContainerUI::StackChildren(const Rect& rc, bool vertical) {
     CControlUI::SetPos(rc);
-    Rect inner = rc.Deflate(inset_);
-    Size available{inner.Width(), inner.Height()};
+    // The stack is worked out as if it ran top to bottom; a horizontal one is seen with x and
+    // y exchanged, and its rectangles exchanged back when they are placed.
+    const auto along = [vertical](const Rect& r) { return vertical ? r : Transposed(r); };
+    const auto alongSize = [vertical](Size s) { return vertical ? s : Size{s.cy, s.cx}; };
+    const Rect inner = rc.Deflate(inset_);
+    const Size available{inner.Width(), inner.Height()};
     Stack stack;
     int flowCount = 0;
     for (auto& item : items_) {
         if (!item->IsOwnVisible() || item->IsFloat()) continue;
-        Size size = item->EstimateSize(available);
-        const Rect& pad = item->GetPadding();
+        const Size size = alongSize(item->EstimateSize(available));
+        const Rect pad = along(item->GetPadding());
         if (size.cy == 0) ++stack.flexibleCount;
         stack.fixedTotal += size.cy + pad.top + pad.bottom;
         ++flowCount;
     }
     if (flowCount > 1) stack.fixedTotal += childPadding_ * (flowCount - 1);
-    ProcessScrollBar(rc, stack.fixedTotal);
-    inner = ContentRect();
-    int left = std::max(0, inner.Height() - stack.fixedTotal);
-    int share = stack.flexibleCount ? left / stack.flexibleCount : 0;
-    int remainder = stack.flexibleCount ? left % stack.flexibleCount : 0;
-    int y = inner.top - ScrollOffset();
+    // Only a vertical stack scrolls.
+    if (vertical) ProcessScrollBar(rc, stack.fixedTotal);
+    const Rect content = vertical ? ContentRect() : along(inner);
+    const int left = std::max(0, content.Height() - stack.fixedTotal);
+    const int share = stack.flexibleCount ? left / stack.flexibleCount : 0;
+    const int remainder = stack.flexibleCount ? left % stack.flexibleCount : 0;
+    int y = content.top - (vertical ? ScrollOffset() : 0);
     int flexibleSeen = 0;
     for (auto& item : items_) {
         if (!item->IsOwnVisible()) continue;
@@ -231,56 +240,25 @@ void CVerticalLayoutUI::SetPos(const Rect& rc) {
             SetFloatPos(item.get());
             continue;
         }
-        Size size = item->EstimateSize(available);
-        const Rect& pad = item->GetPadding();
+        const Size size = alongSize(item->EstimateSize(available));
+        const Rect pad = along(item->GetPadding());
         int height = size.cy;
         if (height == 0) height = share + (++flexibleSeen == stack.flexibleCount ? remainder : 0);
-        int width = size.cx == 0 ? inner.Width() - pad.left - pad.right
-                                 : std::min(size.cx, inner.Width() - pad.left - pad.right);
-        int top = y + pad.top;
-        item->SetPos(
-            {inner.left + pad.left, top, inner.left + pad.left + std::max(0, width), top + height});
+        const int room = content.Width() - pad.left - pad.right;
+        const int width = size.cx == 0 ? room : std::min(size.cx, room);
+        const int top = y + pad.top;
+        item->SetPos(along({content.left + pad.left, top,
+                            content.left + pad.left + std::max(0, width), top + height}));
         y = top + height + pad.bottom + childPadding_;
     }
 }
 
+void CVerticalLayoutUI::SetPos(const Rect& rc) {
+    StackChildren(rc, true);
+}
+
 void CHorizontalLayoutUI::SetPos(const Rect& rc) {
-    CControlUI::SetPos(rc);
-    Rect inner = rc.Deflate(inset_);
-    Size available{inner.Width(), inner.Height()};
-    Stack stack;
-    int flowCount = 0;
-    for (auto& item : items_) {
-        if (!item->IsOwnVisible() || item->IsFloat()) continue;
-        Size size = item->EstimateSize(available);
-        const Rect& pad = item->GetPadding();
-        if (size.cx == 0) ++stack.flexibleCount;
-        stack.fixedTotal += size.cx + pad.left + pad.right;
-        ++flowCount;
-    }
-    if (flowCount > 1) stack.fixedTotal += childPadding_ * (flowCount - 1);
-    int left = std::max(0, inner.Width() - stack.fixedTotal);
-    int share = stack.flexibleCount ? left / stack.flexibleCount : 0;
-    int remainder = stack.flexibleCount ? left % stack.flexibleCount : 0;
-    int x = inner.left;
-    int flexibleSeen = 0;
-    for (auto& item : items_) {
-        if (!item->IsOwnVisible()) continue;
-        if (item->IsFloat()) {
-            SetFloatPos(item.get());
-            continue;
-        }
-        Size size = item->EstimateSize(available);
-        const Rect& pad = item->GetPadding();
-        int width = size.cx;
-        if (width == 0) width = share + (++flexibleSeen == stack.flexibleCount ? remainder : 0);
-        int height = size.cy == 0 ? inner.Height() - pad.top - pad.bottom
-                                  : std::min(size.cy, inner.Height() - pad.top - pad.bottom);
-        int itemLeft = x + pad.left;
-        item->SetPos({itemLeft, inner.top + pad.top, itemLeft + width,
-                      inner.top + pad.top + std::max(0, height)});
-        x = itemLeft + width + pad.right + childPadding_;
-    }
+    StackChildren(rc, false);
 }
 
 void CTabLayoutUI::SetAttribute(std::wstring_view name, std::wstring_view value) {

@@ -45,6 +45,9 @@ class CContainerUI : public CControlUI {
     void SetAttribute(std::wstring_view name, std::wstring_view value) override;
 
   protected:
+    // Stacks the flowing children top to bottom (or left to right): fixed sizes first, what is
+    // left shared among the flexible ones.
+    void StackChildren(const Rect& rc, bool vertical);
     // Places a floating child at its fixed position inside this container.
     void SetFloatPos(CControlUI* child);
     // The inner rectangle, less the scroll bar when it shows.
