@@ -65,44 +65,25 @@ bool CButtonUI::Activate() {
 }
 
 void CButtonUI::DoEvent(TEventUI& event) {
-    switch (event.type) {
-        case UIEvent::kButtonDown:
-        case UIEvent::kDblClick:
-            if (enabled_ && rcItem_.Contains(event.ptMouse)) {
-                pushed_ = captured_ = true;
-                Invalidate();
-            }
+    switch (press_.Track(event, rcItem_, enabled_)) {
+        case PressState::Outcome::NotMine:
+            CLabelUI::DoEvent(event);
             return;
-        case UIEvent::kMouseMove:
-            if (captured_) {
-                bool over = rcItem_.Contains(event.ptMouse);
-                if (over != pushed_) pushed_ = over, Invalidate();
-            }
+        case PressState::Outcome::Changed:
+            Invalidate();
             return;
-        case UIEvent::kButtonUp: {
-            bool click = captured_ && pushed_ && rcItem_.Contains(event.ptMouse);
-            pushed_ = captured_ = false;
+        case PressState::Outcome::Clicked:
             Invalidate();
             // Last: the handler of the click may remove this button or close the window.
-            if (click) Activate();
+            Activate();
             return;
-        }
-        case UIEvent::kMouseEnter:
-            if (enabled_) hot_ = true, Invalidate();
-            return;
-        case UIEvent::kMouseLeave:
-            hot_ = pushed_ = captured_ = false;
-            Invalidate();
-            return;
-        default:
-            CLabelUI::DoEvent(event);
     }
 }
 
 void CButtonUI::PaintBkColor(ISurface& surface) {
-    uint32_t color = pushed_ && pushedBkColor_          ? pushedBkColor_
-                     : (hot_ || pushed_) && hotBkColor_ ? hotBkColor_
-                                                        : bkColor_;
+    uint32_t color = press_.pushed && pushedBkColor_                ? pushedBkColor_
+                     : (press_.hot || press_.pushed) && hotBkColor_ ? hotBkColor_
+                                                                    : bkColor_;
     CRenderEngine::DrawColor(surface, rcItem_, AdjustColor(color));
 }
 
@@ -111,9 +92,9 @@ void CButtonUI::PaintStatusImage(ISurface& surface) {
     const std::wstring* image = &normalImage_;
     if (!enabled_ && !disabledImage_.empty())
         image = &disabledImage_;
-    else if (pushed_ && !pushedImage_.empty())
+    else if (press_.pushed && !pushedImage_.empty())
         image = &pushedImage_;
-    else if ((hot_ || pushed_) && !hotImage_.empty())
+    else if ((press_.hot || press_.pushed) && !hotImage_.empty())
         image = &hotImage_;
     else if (focused_ && !focusedImage_.empty())
         image = &focusedImage_;
@@ -123,9 +104,9 @@ void CButtonUI::PaintStatusImage(ISurface& surface) {
 void CButtonUI::PaintText(ISurface& surface) {
     if (!manager_ || text_.empty()) return;
     uint32_t color = CurrentTextColor();
-    if (enabled_ && pushed_ && pushedTextColor_)
+    if (enabled_ && press_.pushed && pushedTextColor_)
         color = pushedTextColor_;
-    else if (enabled_ && hot_ && hotTextColor_)
+    else if (enabled_ && press_.hot && hotTextColor_)
         color = hotTextColor_;
     CRenderEngine::DrawText(surface, *manager_, rcItem_.Deflate(textPadding_), text_,
                             AdjustColor(color), font_, textStyle_);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/label.h"
+#include "ui/press_state.h"
 
 namespace SkinUI {
 
@@ -21,8 +22,8 @@ class CButtonUI : public CLabelUI {
     void SetPushedBkColor(uint32_t argb);
     void SetHotTextColor(uint32_t argb);
     void SetPushedTextColor(uint32_t argb);
-    bool IsHot() const { return hot_; }
-    bool IsPushed() const { return pushed_; }
+    bool IsHot() const { return press_.hot; }
+    bool IsPushed() const { return press_.pushed; }
 
     bool Activate() override;
     void DoEvent(TEventUI& event) override;
@@ -38,9 +39,7 @@ class CButtonUI : public CLabelUI {
     uint32_t pushedBkColor_ = 0;
     uint32_t hotTextColor_ = 0;
     uint32_t pushedTextColor_ = 0;
-    bool hot_ = false;
-    bool pushed_ = false;    // pressed and the pointer is over it
-    bool captured_ = false;  // pressed, wherever the pointer is now
+    PressState press_;
 };
 
 }  // namespace SkinUI

@@ -138,29 +138,18 @@ bool CComboUI::Activate() {
 }
 
 void CComboUI::DoEvent(TEventUI& event) {
+    switch (press_.Track(event, rcItem_, enabled_)) {
+        case PressState::Outcome::Changed:
+            Invalidate();
+            return;
+        case PressState::Outcome::Clicked:
+            Invalidate();
+            Activate();
+            return;
+        case PressState::Outcome::NotMine:
+            break;
+    }
     switch (event.type) {
-        case UIEvent::kButtonDown:
-        case UIEvent::kDblClick:
-            if (enabled_ && rcItem_.Contains(event.ptMouse))
-                pushed_ = captured_ = true, Invalidate();
-            return;
-        case UIEvent::kMouseMove:
-            if (captured_) pushed_ = rcItem_.Contains(event.ptMouse), Invalidate();
-            return;
-        case UIEvent::kButtonUp: {
-            bool open = captured_ && pushed_ && rcItem_.Contains(event.ptMouse);
-            pushed_ = captured_ = false;
-            Invalidate();
-            if (open) Activate();
-            return;
-        }
-        case UIEvent::kMouseEnter:
-            if (enabled_) hot_ = true, Invalidate();
-            return;
-        case UIEvent::kMouseLeave:
-            hot_ = pushed_ = captured_ = false;
-            Invalidate();
-            return;
         case UIEvent::kScrollWheel:
             // The wheel steps through the items, as a closed drop-down list does.
             if (enabled_ && GetCount() > 0)
@@ -190,9 +179,9 @@ void CComboUI::DoPaint(ISurface& surface, const Rect& rcPaint) {
     const std::wstring* image = &normalImage_;
     if (!enabled_ && !disabledImage_.empty())
         image = &disabledImage_;
-    else if (pushed_ && !pushedImage_.empty())
+    else if (press_.pushed && !pushedImage_.empty())
         image = &pushedImage_;
-    else if ((hot_ || pushed_) && !hotImage_.empty())
+    else if ((press_.hot || press_.pushed) && !hotImage_.empty())
         image = &hotImage_;
     if (!DrawImage(surface, *image) && image != &normalImage_) DrawImage(surface, normalImage_);
     if (auto* item = static_cast<CListElementUI*>(GetItemAt(curSel_)); item && manager_) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ui/list.h"
+#include "ui/press_state.h"
 
 namespace SkinUI {
 
@@ -56,9 +57,7 @@ class CComboUI : public CContainerUI, public IListOwnerUI {
     std::wstring normalImage_, hotImage_, pushedImage_, disabledImage_;
     Rect textPadding_;
     Size dropBoxSize_{0, 150};
-    bool hot_ = false;
-    bool pushed_ = false;
-    bool captured_ = false;
+    PressState press_;
     std::unique_ptr<CComboWnd> dropWindow_;
 };
 
