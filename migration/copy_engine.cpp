@@ -1,0 +1,165 @@
+#include "migration/copy_engine.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/log/log.h"
+#include "migration/disk_io.h"
+#include "migration/migration_state.h"
+#include "platform/platform.h"
+
+namespace migration {
+
+namespace {
+
+constexpr size_t kChunkBytes = size_t{kChunkSectors} * kSectorSize;
+
+unsigned long long Ull(uint64_t value) {
+    return static_cast<unsigned long long>(value);
+}
+
+unsigned LastError() {
+    return static_cast<unsigned>(platform::GetLastError());
+}
+
+// A monotonic high-resolution clock: the performance counter in milliseconds. Without a
+// counter every span reads 0 and the probe falls back to its resolution floor.
+class Stopwatch {
+  public:
+    Stopwatch() {
+        int64_t frequency = 0;
+        if (platform::QueryPerformanceFrequency(&frequency) && frequency > 0)
+            msPerCount_ = 1000.0 / static_cast<double>(frequency);
+        start_ = Count();
+    }
+    double ElapsedMs() const { return static_cast<double>(Count() - start_) * msPerCount_; }
+    // The shortest span the clock can tell from zero.
+    double ResolutionMs() const { return msPerCount_ > 0.0 ? msPerCount_ : 1.0; }
+
+  private:
+    int64_t Count() const {
+        int64_t count = 0;
+        return msPerCount_ > 0.0 && platform::QueryPerformanceCounter(&count) ? count : 0;
+    }
+    double msPerCount_ = 0.0;
+    int64_t start_ = 0;
+};
+
+// Sectors of the transfer that starts at `first`, never past `end`.
+uint32_t TransferSectors(uint64_t first, uint64_t end) {
+    return static_cast<uint32_t>(std::min<uint64_t>(kChunkSectors, end - first));
+}
+
+}  // namespace
+
+std::array<uint64_t, 12> sampleSpeedPositions(uint64_t sectorCount) {
+    // Unsigned and wrapping on purpose: below 24 sectors the step underflows and every
+    // position lands beyond the end, so nothing is sampled.
+    const uint64_t step = ((sectorCount / 12) | 1) - 2;
+    const uint64_t lead = ((step / 2) & ~uint64_t{1}) + 4;
+    std::array<uint64_t, 12> positions;
+    for (uint64_t j = 1; j <= positions.size(); ++j)
+        positions[j - 1] = j * step - lead;
+    std::sort(positions.begin(), positions.end());
+    return positions;
+}
+
+float calcspeedsec_ssd(uint64_t sectorCount, platform::HANDLE sourceHandle,
+                       platform::HANDLE targetHandle) {
+    std::vector<uint8_t> buffer(kChunkBytes);
+    const auto positions = sampleSpeedPositions(sectorCount);
+    double totalMs = 0.0;
+    uint64_t transfers = 0;
+    double resolutionMs = 1.0;
+    bool failed = false;
+
+    for (int j = 0; j < static_cast<int>(positions.size()) && !failed; ++j) {
+        const uint64_t position = positions[j];
+        if (position >= sectorCount) continue;
+        // The probe stays inside the range to copy, so it never writes where the copy will not.
+        const uint64_t end =
+            std::min(sectorCount, position + uint64_t{kProbeTransfers} * kChunkSectors);
+        const Stopwatch watch;
+        resolutionMs = watch.ResolutionMs();
+        for (uint64_t first = position; first < end; first += kChunkSectors) {
+            const uint32_t sectors = TransferSectors(first, end);
+            std::fill(buffer.begin(), buffer.end(), 0);
+            if (!ReadSectors(sourceHandle, first, buffer.data(), sectors)) {
+                WriteLog(L"calcspeedsec_ssd read_sect err -0x%x\n", LastError());
+                failed = true;
+                break;
+            }
+            if (!WriteSectors(targetHandle, first, buffer.data(), sectors)) {
+                WriteLog(L"calcspeedsec_ssd write_sect err -0x%x\n", LastError());
+                failed = true;
+                break;
+            }
+            ++transfers;
+        }
+        if (failed) break;
+        const double elapsedMs = watch.ElapsedMs();
+        totalMs += elapsedMs;
+        WriteLog(L"calcspeedsec_ssd time %d - %llu-%llu - %f ms", j, Ull(position), Ull(transfers),
+                 elapsedMs);
+    }
+
+    float result = 0.0f;
+    if (!failed && transfers > 0) {
+        // A disk faster than the clock measures 0 ms; it is fast, not failed.
+        result =
+            static_cast<float>(std::max(totalMs, resolutionMs) / static_cast<double>(transfers));
+        WriteLog(L"calcspeedsec_ssd end %f", static_cast<double>(result));
+    }
+    SeekSector(sourceHandle, 0);
+    SeekSector(targetHandle, 0);
+    return result;
+}
+
+int copySectors(platform::HANDLE sourceHandle, platform::HANDLE targetHandle,
+                uint64_t sectorCount) {
+    uint8_t percent = 0;
+    int result = kCopyDone;
+    const float speed = calcspeedsec_ssd(sectorCount, sourceHandle, targetHandle);
+    if (speed == 0.0f) {
+        result = kCopyProbeFailed;
+    } else {
+        const uint64_t chunks = (sectorCount + kChunkSectors - 1) / kChunkSectors;
+        const auto secondsFor = [speed](uint64_t chunksLeft) {
+            return static_cast<int64_t>(static_cast<double>(chunksLeft) * speed / 1000.0);
+        };
+        MigrationProgress.remainingSeconds.store(secondsFor(chunks), std::memory_order_relaxed);
+        std::vector<uint8_t> buffer(kChunkBytes, 0);
+        for (uint64_t i = 1; i <= chunks; ++i) {
+            if (MigrationState.load(std::memory_order_relaxed) & kStateCancelledBit) {
+                result = kCopyCancelled;
+                break;
+            }
+            const uint64_t first = (i - 1) * kChunkSectors;
+            const uint32_t sectors = TransferSectors(first, sectorCount);
+            if (!ReadSectors(sourceHandle, first, buffer.data(), sectors)) {
+                WriteLog(L"read_sect err -%llu -0x%x\n", Ull(first), LastError());
+                result = kCopyReadFailed;
+                break;
+            }
+            if (!WriteSectors(targetHandle, first, buffer.data(), sectors)) {
+                WriteLog(L"write_sect err -%llu -0x%x\n", Ull(first), LastError());
+                result = kCopyWriteFailed;
+                break;
+            }
+            MigrationProgress.remainingSeconds.store(secondsFor(chunks - i),
+                                                     std::memory_order_relaxed);
+            const auto now = static_cast<uint8_t>(i * 100 / chunks);
+            if (now != percent) {
+                percent = now;
+                MigrationProgress.percentDone.store(percent, std::memory_order_relaxed);
+                WriteLog(L"write -%d--secNum=%llu\n", static_cast<int>(percent), Ull(first));
+            }
+        }
+        if (result == kCopyDone)
+            MigrationProgress.percentDone.store(100.0f, std::memory_order_relaxed);
+    }
+    WriteLog(L"write -%d--end\n", static_cast<int>(percent));
+    return result;
+}
+
+}  // namespace migration

@@ -1,0 +1,37 @@
+// Copying the first sectors of the source disk to the same places on the target, in 64 KiB
+// chunks, with a speed probe first so the page can show a remaining time.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "platform/win_types.h"
+
+namespace migration {
+
+inline constexpr uint32_t kChunkSectors = 128;  // 64 KiB
+inline constexpr uint32_t kProbeTransfers = 8;  // chunks per sampled position
+
+// copySectors results.
+inline constexpr int kCopyDone = 0;
+inline constexpr int kCopyReadFailed = -1;
+inline constexpr int kCopyCancelled = -2;
+inline constexpr int kCopyProbeFailed = -3;
+inline constexpr int kCopyWriteFailed = -4;
+
+// Twelve sector numbers, ascending, a little before the middle of each twelfth of
+// `sectorCount`. Below 24 sectors the arithmetic wraps and every position lies beyond the end.
+std::array<uint64_t, 12> sampleSpeedPositions(uint64_t sectorCount);
+
+// Milliseconds per 64 KiB chunk, read from the source and written to the target at the
+// sampled positions (never past `sectorCount`). 0.0 only after a read or write error or when
+// no position lies inside the range; a disk faster than the clock still gets a positive
+// value. Leaves both handles at byte 0.
+float calcspeedsec_ssd(uint64_t sectorCount, platform::HANDLE sourceHandle,
+                       platform::HANDLE targetHandle);
+
+// Copies sectors 0 to sectorCount − 1 from the source to the target, both positioned at byte
+// 0. Publishes MigrationProgress, polls the cancel bit of MigrationState before each chunk.
+int copySectors(platform::HANDLE sourceHandle, platform::HANDLE targetHandle, uint64_t sectorCount);
+
+}  // namespace migration

@@ -1,0 +1,204 @@
+// The sector copy and its speed probe on two simulated disks: chunk boundaries, the probe's
+// limits, cancellation, and the first failing transfer ending the copy.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "migration/copy_engine.h"
+#include "migration/migration_state.h"
+#include "migration_fixture.h"
+
+namespace {
+
+using namespace migration;
+
+std::string CopyMachine(const std::string& sourceFaults = "{}",
+                        const std::string& targetFaults = "{}") {
+    return R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
+      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Source" }, "size": "64MiB",
+        "faults": )" +
+           sourceFaults + R"( },
+      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Target" }, "size": "64MiB",
+        "faults": )" +
+           targetFaults + R"( } ] })";
+}
+
+class CopyTest : public MigrationTest {
+  protected:
+    void SetUp() override {
+        MigrationTest::SetUp();
+        MigrationState = 0;
+        MigrationProgress.percentDone = 0.0f;
+        MigrationProgress.remainingSeconds = 0;
+    }
+    void TearDown() override {
+        MigrationState = 0;
+        MigrationTest::TearDown();
+    }
+
+    // Every sector of the source names itself, so a misplaced copy shows.
+    void FillSource(uint64_t sectors) {
+        std::vector<uint64_t> words(sectors * 64);
+        for (size_t i = 0; i < words.size(); ++i)
+            words[i] = 0x5EC7000000000000ull | i;
+        std::fstream out(Image(0), std::ios::binary | std::ios::in | std::ios::out);
+        out.write(reinterpret_cast<const char*>(words.data()),
+                  static_cast<std::streamsize>(words.size() * 8));
+    }
+    bool Copied(uint64_t lba) const { return ImageSector(1, lba) == ImageSector(0, lba); }
+    bool Blank(uint64_t lba) const { return ImageSector(1, lba) == Sector{}; }
+    int64_t Position(platform::HANDLE handle) const {
+        int64_t position = -1;
+        platform::SetFilePointerEx(handle, 0, &position, platform::FILE_CURRENT);
+        return position;
+    }
+};
+
+TEST(SamplePositions, MiddleOfEachTwelfthAndWrapBelowTwentyFour) {
+    const auto positions = sampleSpeedPositions(1200000);
+    // step 99999, lead 50002
+    EXPECT_EQ(positions.front(), 49997u);
+    EXPECT_EQ(positions[1], 149996u);
+    EXPECT_EQ(positions.back(), 12 * 99999u - 50002u);
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+
+    for (uint64_t n = 0; n < 24; ++n)
+        for (uint64_t p : sampleSpeedPositions(n))
+            EXPECT_GE(p, n) << "n=" << n;
+    const auto small = sampleSpeedPositions(24);
+    EXPECT_EQ(std::count_if(small.begin(), small.end(), [](uint64_t p) { return p < 24; }), 9);
+
+    // A target beyond 2 TiB is sampled across its whole range.
+    const uint64_t huge = uint64_t{6} << 31;
+    EXPECT_GT(sampleSpeedPositions(huge).back(), huge / 12 * 11);
+    EXPECT_LT(sampleSpeedPositions(huge).back(), huge);
+}
+
+TEST_F(CopyTest, ProbeOnADiskFasterThanTheClockIsStillPositive) {
+    LoadDrives(CopyMachine(), 2);
+    FillSource(8192);
+    LogWatch log;
+    const float speed = calcspeedsec_ssd(8192, Drive(0), Drive(1));
+    EXPECT_GT(speed, 0.0f);
+    const auto messages = log.Messages();
+    EXPECT_EQ(CountStartingWith(messages, "calcspeedsec_ssd time "), 12u);
+    EXPECT_EQ(CountStartingWith(messages, "calcspeedsec_ssd end "), 1u);
+    EXPECT_EQ(Position(Drive(0)), 0);
+    EXPECT_EQ(Position(Drive(1)), 0);
+    // The sampled sectors are on the target now; nothing before the first sample is.
+    const uint64_t first = sampleSpeedPositions(8192).front();
+    EXPECT_EQ(first, 337u);
+    EXPECT_TRUE(Copied(first));
+    EXPECT_TRUE(Copied(first + 8 * 128 - 1));
+    EXPECT_TRUE(Blank(first - 1));
+}
+
+TEST_F(CopyTest, ProbeMeasuresMillisecondsPerChunk) {
+    // 16 ms per MiB is 1 ms per 64 KiB, read and write: 2 ms per chunk.
+    LoadDrives(CopyMachine(R"({ "slowMsPerMiB": 16 })", R"({ "slowMsPerMiB": 16 })"), 2);
+    EXPECT_NEAR(calcspeedsec_ssd(100000, Drive(0), Drive(1)), 2.0f, 1e-3);
+}
+
+TEST_F(CopyTest, ProbeStopsAtTheFirstFailure) {
+    // The first sampled range of 100000 sectors is 4163..5186.
+    LoadDrives(CopyMachine(R"({ "readErrorSector": 4200 })"), 2);
+    LogWatch readLog;
+    EXPECT_EQ(calcspeedsec_ssd(100000, Drive(0), Drive(1)), 0.0f);
+    EXPECT_TRUE(Logged(readLog.Messages(), "calcspeedsec_ssd read_sect err -0x45d"));
+    EXPECT_EQ(CountStartingWith(readLog.Messages(), "calcspeedsec_ssd end"), 0u);
+    EXPECT_EQ(Position(Drive(0)), 0);
+    EXPECT_EQ(Position(Drive(1)), 0);
+
+    TearDown();
+    SetUp();
+    LoadDrives(CopyMachine("{}", R"({ "writeErrorSector": 4163, "errorCode": 19 })"), 2);
+    LogWatch writeLog;
+    EXPECT_EQ(copySectors(Drive(0), Drive(1), 100000), kCopyProbeFailed);
+    EXPECT_TRUE(Logged(writeLog.Messages(), "calcspeedsec_ssd write_sect err -0x13"));
+    EXPECT_TRUE(Logged(writeLog.Messages(), "write -0--end"));
+    EXPECT_TRUE(Blank(0));
+}
+
+TEST_F(CopyTest, OneChunkAndOneChunkPlusOneSector) {
+    LoadDrives(CopyMachine(), 2);
+    FillSource(300);
+    MigrationProgress.remainingSeconds = 12345;
+    LogWatch one;
+    EXPECT_EQ(copySectors(Drive(0), Drive(1), 128), kCopyDone);
+    const auto messages = one.Messages();
+    EXPECT_EQ(CountStartingWith(messages, "write -"), 2u);
+    EXPECT_TRUE(Logged(messages, "write -100--secNum=0"));
+    EXPECT_TRUE(Logged(messages, "write -100--end"));
+    EXPECT_TRUE(Copied(0));
+    EXPECT_TRUE(Copied(127));
+    EXPECT_TRUE(Blank(128));
+    EXPECT_EQ(MigrationProgress.percentDone.load(), 100.0f);
+    EXPECT_EQ(MigrationProgress.remainingSeconds.load(), 0);
+
+    LogWatch two;
+    EXPECT_EQ(copySectors(Drive(0), Drive(1), 129), kCopyDone);
+    EXPECT_TRUE(Logged(two.Messages(), "write -50--secNum=0"));
+    EXPECT_TRUE(Logged(two.Messages(), "write -100--secNum=128"));
+    EXPECT_TRUE(Copied(128));
+    EXPECT_TRUE(Blank(129)) << "the probe and the last chunk stay inside the range";
+}
+
+TEST_F(CopyTest, FewerThanTwentyFourSectorsCannotBeProbed) {
+    LoadDrives(CopyMachine(), 2);
+    FillSource(64);
+    LogWatch log;
+    EXPECT_EQ(copySectors(Drive(0), Drive(1), 23), kCopyProbeFailed);
+    EXPECT_TRUE(Logged(log.Messages(), "write -0--end"));
+    EXPECT_TRUE(Blank(0));
+    EXPECT_EQ(copySectors(Drive(0), Drive(1), 24), kCopyDone);
+    EXPECT_TRUE(Copied(23));
+    EXPECT_TRUE(Blank(24));
+}
+
+TEST_F(CopyTest, CancelBeforeTheFirstChunk) {
+    LoadDrives(CopyMachine(), 2);
+    FillSource(4096);
+    MigrationState = kStateCancelled;
+    LogWatch log;
+    EXPECT_EQ(copySectors(Drive(0), Drive(1), 4096), kCopyCancelled);
+    EXPECT_TRUE(Blank(0));
+    EXPECT_EQ(MigrationProgress.percentDone.load(), 0.0f);
+    EXPECT_EQ(CountStartingWith(log.Messages(), "write -"), 1u);  // the end line only
+}
+
+TEST_F(CopyTest, ReadAndWriteFailuresNameTheChunk) {
+    LoadDrives(CopyMachine(R"({ "readErrorSector": 256 })"), 2);
+    FillSource(512);
+    LogWatch readLog;
+    EXPECT_EQ(copySectors(Drive(0), Drive(1), 100000), kCopyReadFailed);
+    EXPECT_TRUE(Logged(readLog.Messages(), "read_sect err -256 -0x45d"));
+    EXPECT_TRUE(Copied(255));
+    EXPECT_TRUE(Blank(256));
+
+    TearDown();
+    SetUp();
+    LoadDrives(CopyMachine("{}", R"({ "writeErrorSector": 300 })"), 2);
+    FillSource(512);
+    LogWatch writeLog;
+    EXPECT_EQ(copySectors(Drive(0), Drive(1), 100000), kCopyWriteFailed);
+    EXPECT_TRUE(Logged(writeLog.Messages(), "write_sect err -256 -0x45d"));
+    EXPECT_TRUE(Blank(256));
+    EXPECT_TRUE(Blank(384)) << "nothing after the failed chunk";
+}
+
+TEST_F(CopyTest, ProgressRisesInWholePercentsToTheEnd) {
+    LoadDrives(CopyMachine(), 2);
+    const uint64_t sectors = 128 * 250 + 7;
+    FillSource(sectors + 1);
+    LogWatch log;
+    EXPECT_EQ(copySectors(Drive(0), Drive(1), sectors), kCopyDone);
+    const auto messages = log.Messages();
+    EXPECT_EQ(CountStartingWith(messages, "write -") - 1, 100u);
+    EXPECT_TRUE(Logged(messages, "write -1--secNum=256"));  // chunk 3 of 251
+    EXPECT_TRUE(Logged(messages, "write -100--secNum=32000"));
+    EXPECT_TRUE(Copied(sectors - 1));
+    EXPECT_TRUE(Blank(sectors));
+    EXPECT_EQ(MigrationProgress.remainingSeconds.load(), 0);
+}
+
+}  // namespace

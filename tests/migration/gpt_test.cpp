@@ -1,0 +1,464 @@
+// Reading a GPT, with its damaged variants, and rewriting it onto targets of other sizes,
+// judged by sgdisk's verifier as an independent reader.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "migration/gpt.h"
+#include "migration_fixture.h"
+
+namespace {
+
+using namespace migration;
+using platform::GptEntry;
+using platform::GptHeader;
+
+// System partition: entry 2, sectors 6144..22527. Entry 3 follows it.
+constexpr uint64_t kSystemEnd = 22527;
+
+std::string GptMachine(const std::string& targetSize, const std::string& sourceFaults = "{}",
+                       const std::string& targetFaults = "{}",
+                       const std::string& basicName = "Basic data partition") {
+    return R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
+      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Disk" }, "size": "64MiB", "faults": )" +
+           sourceFaults + R"(,
+        "layout": { "style": "gpt", "partitions": [
+          { "type": "efi", "size": "1MiB" }, { "type": "msr", "size": "1MiB" },
+          { "type": "basic", "name": ")" +
+           basicName + R"(", "size": "8MiB" },
+          { "type": "recovery", "size": "2MiB" } ] } },
+      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Disk" }, "size": ")" +
+           targetSize + R"(", "faults": )" + targetFaults + R"( } ] })";
+}
+
+class GptTest : public MigrationTest {};
+
+TEST_F(GptTest, HeaderCheckRefusesEachBadFieldInTurn) {
+    GptHeader good{};
+    std::memcpy(good.signature, platform::kGptSignature, 8);
+    good.revision = platform::kGptRevision;
+    good.headerSize = 92;
+    good.numberOfPartitionEntries = 128;
+    good.sizeOfPartitionEntry = 128;
+    Seal(good);
+    GptHeader header = good;
+    EXPECT_EQ(checkGptHeader(header, 512, true), 0);
+
+    struct Case {
+        const char* what;
+        void (*change)(GptHeader&);
+        int expected;
+    };
+    const Case cases[] = {
+        {"signature", [](GptHeader& h) { h.signature[7] = 'X'; }, -1},
+        {"size 91", [](GptHeader& h) { h.headerSize = 91; }, -1},
+        {"size 512", [](GptHeader& h) { h.headerSize = 512; }, 0},
+        {"size 513", [](GptHeader& h) { h.headerSize = 513; }, -1},
+        {"revision", [](GptHeader& h) { h.revision = 0x00010001; }, -1},
+        {"3 entries", [](GptHeader& h) { h.numberOfPartitionEntries = 3; }, -1},
+        {"4 entries", [](GptHeader& h) { h.numberOfPartitionEntries = 4; }, 0},
+        {"256 entries", [](GptHeader& h) { h.numberOfPartitionEntries = 256; }, 0},
+        {"257 entries", [](GptHeader& h) { h.numberOfPartitionEntries = 257; }, -1},
+        {"entry 127", [](GptHeader& h) { h.sizeOfPartitionEntry = 127; }, -1},
+        {"entry 4096", [](GptHeader& h) { h.sizeOfPartitionEntry = 4096; }, 0},
+        {"entry 4097", [](GptHeader& h) { h.sizeOfPartitionEntry = 4097; }, -1},
+    };
+    for (const Case& c : cases) {
+        GptHeader changed = good;
+        c.change(changed);
+        Seal(changed);
+        EXPECT_EQ(checkGptHeader(changed, 512, true), c.expected) << c.what;
+    }
+
+    // A wrong CRC: strict refuses and leaves the image; lenient stores the right value.
+    GptHeader wrong = good;
+    wrong.headerCrc32 ^= 1;
+    EXPECT_EQ(checkGptHeader(wrong, 512, true), -1);
+    EXPECT_EQ(wrong.headerCrc32, good.headerCrc32 ^ 1);
+    EXPECT_EQ(checkGptHeader(wrong, 512, false), 0);
+    EXPECT_EQ(wrong.headerCrc32, good.headerCrc32);
+}
+
+TEST_F(GptTest, OpensTableAndFindsSystemPartitionByExtentThenByName) {
+    LoadDrives(GptMachine("64MiB"), 2);
+    GptDiskContext context;
+    LogWatch log;
+    ASSERT_EQ(openGTP(context, Drive(0)), 0);
+    EXPECT_EQ(context.sectorCount, 131072u);
+    EXPECT_EQ(context.lastEntryIndex, 3u);
+    EXPECT_EQ(context.systemEntryIndex, 2u);  // the name rule
+    EXPECT_EQ(context.Entry(2).endingLba, kSystemEnd);
+    EXPECT_TRUE(log.Messages().empty());
+
+    // The extent wins over the name: the volume lies on entry 3.
+    const GptEntry recovery = context.Entry(3);
+    const VolumeExtent extent{recovery.startingLba * 512,
+                              (recovery.endingLba - recovery.startingLba + 1) * 512};
+    ASSERT_EQ(openGTP(context, Drive(0), extent), 0);
+    EXPECT_EQ(context.systemEntryIndex, 3u);
+
+    // An extent one sector short matches nothing, so the name decides again.
+    ASSERT_EQ(openGTP(context, Drive(0), VolumeExtent{extent.startingOffset, extent.length - 512}),
+              0);
+    EXPECT_EQ(context.systemEntryIndex, 2u);
+
+    // Opening a raw disk fails without touching the context's old table.
+    LogWatch raw;
+    EXPECT_EQ(openGTP(context, Drive(1)), -1);
+    EXPECT_TRUE(Logged(raw.Messages(), "bad gpt header"));
+    EXPECT_TRUE(context.entries.empty());
+}
+
+TEST_F(GptTest, NoBasicDataPartitionMeansEntryZero) {
+    LoadDrives(GptMachine("64MiB", "{}", "{}", "Windows"), 2);
+    GptDiskContext context;
+    ASSERT_EQ(openGTP(context, Drive(0)), 0);
+    EXPECT_EQ(context.systemEntryIndex, 0u);
+    ASSERT_EQ(modifyGpt(Drive(1), context), 0);
+    const auto entries = PrimaryEntries(1);
+    EXPECT_EQ(entries[0].startingLba, 2048u);
+    EXPECT_EQ(entries[1].startingLba, 0u);
+    EXPECT_EQ(entries[2].startingLba, 0u);
+}
+
+TEST_F(GptTest, DamagedPrimaryFailsWithItsOwnLine) {
+    LoadDrives(GptMachine("64MiB"), 2);
+    const GptHeader header = PrimaryHeader(0);
+    auto entries = PrimaryEntries(0);
+    GptDiskContext context;
+
+    // Array CRC off by one bit, although every entry is fine.
+    StorePrimary(0, header, entries, false);
+    GptHeader crcOff = header;
+    crcOff.partitionEntryArrayCrc32 ^= 0x80;
+    StorePrimary(0, crcOff, entries, false);
+    LogWatch arrayLog;
+    EXPECT_EQ(openGTP(context, Drive(0)), -1);
+    EXPECT_TRUE(Logged(arrayLog.Messages(), "W: bad ptbl crc"));
+
+    // A wrong header CRC.
+    GptHeader headerOff = header;
+    headerOff.headerCrc32 ^= 1;
+    StorePrimary(0, headerOff, entries, true, false);
+    LogWatch headerLog;
+    EXPECT_EQ(openGTP(context, Drive(0)), -1);
+    EXPECT_TRUE(Logged(headerLog.Messages(), "bad gpt header"));
+
+    // A header whose array would overlap the first usable sector, though its CRC is right.
+    GptHeader overlap = header;
+    overlap.firstUsableLba = 33;
+    StorePrimary(0, overlap, entries);
+    LogWatch overlapLog;
+    EXPECT_EQ(openGTP(context, Drive(0)), -1);
+    EXPECT_TRUE(Logged(overlapLog.Messages(), "bad gpt header"));
+}
+
+TEST_F(GptTest, EntryBelowFirstUsableIsZeroedButCountedInTheCrc) {
+    LoadDrives(GptMachine("64MiB"), 2);
+    const GptHeader header = PrimaryHeader(0);
+    auto entries = PrimaryEntries(0);
+    entries[3].startingLba =
+        33;  // below FirstUsableLBA 34; the last entry, so it moves lastEntryIndex
+    StorePrimary(0, header, entries);
+
+    GptDiskContext context;
+    LogWatch log;
+    ASSERT_EQ(openGTP(context, Drive(0)), 0);
+    EXPECT_TRUE(Logged(log.Messages(), "bad lba in partition entry 3"));
+    EXPECT_EQ(context.lastEntryIndex, 2u);
+    const GptEntry cleared = context.Entry(3);
+    EXPECT_EQ(cleared.startingLba, 0u);
+    EXPECT_EQ(cleared.typeGuid, platform::GuidBytes{});
+    // The backup still holds the entry as it was.
+    EXPECT_TRUE(Logged(log.Messages(), "mismatched backup partition entry 3"));
+
+    // Ending before starting is as bad.
+    entries[3].startingLba = 30000;
+    entries[3].endingLba = 29999;
+    StorePrimary(0, header, entries);
+    LogWatch reversed;
+    ASSERT_EQ(openGTP(context, Drive(0)), 0);
+    EXPECT_TRUE(Logged(reversed.Messages(), "bad lba in partition entry 3"));
+}
+
+TEST_F(GptTest, BackupProblemsAreWarningsOnly) {
+    LoadDrives(GptMachine("64MiB"), 2);
+    const GptHeader primary = PrimaryHeader(0);
+    const uint64_t backupLba = primary.alternateLba;
+    ASSERT_EQ(backupLba, 131071u);
+    GptDiskContext context;
+
+    // Wrong backup CRC: corrected in the image, compared, nothing logged.
+    GptHeader backup = ImageAs<GptHeader>(0, backupLba);
+    backup.headerCrc32 ^= 1;
+    SetImageAs(0, backupLba, backup);
+    LogWatch crcLog;
+    EXPECT_EQ(openGTP(context, Drive(0)), 0);
+    EXPECT_TRUE(crcLog.Messages().empty());
+
+    // A backup naming another disk GUID.
+    backup.diskGuid[0] ^= 1;
+    Seal(backup);
+    SetImageAs(0, backupLba, backup);
+    LogWatch guidLog;
+    EXPECT_EQ(openGTP(context, Drive(0)), 0);
+    EXPECT_TRUE(Logged(guidLog.Messages(), "W: bad backup gpt"));
+
+    // No backup at all: its header fails the check and then the comparison.
+    SetImageSector(0, backupLba, Sector{});
+    LogWatch goneLog;
+    EXPECT_EQ(openGTP(context, Drive(0)), 0);
+    EXPECT_TRUE(Logged(goneLog.Messages(), "bad backup header"));
+    EXPECT_TRUE(Logged(goneLog.Messages(), "W: bad backup gpt"));
+
+    // Two backup entries differ: only the first is named.
+    backup.diskGuid[0] ^= 1;
+    Seal(backup);
+    SetImageAs(0, backupLba, backup);
+    Sector array = ImageSector(0, backup.partitionEntryLba);
+    array[0] ^= 1;    // entry 0
+    array[300] ^= 1;  // entry 2
+    SetImageSector(0, backup.partitionEntryLba, array);
+    LogWatch entryLog;
+    EXPECT_EQ(openGTP(context, Drive(0)), 0);
+    EXPECT_EQ(CountStartingWith(entryLog.Messages(), "mismatched backup partition entry"), 1u);
+    EXPECT_TRUE(Logged(entryLog.Messages(), "mismatched backup partition entry 0"));
+}
+
+TEST_F(GptTest, BackupOutsideTheDiskIsNotRead) {
+    // The backup header's sector cannot be read, so any attempt shows in the log.
+    LoadDrives(GptMachine("64MiB", R"({ "readErrorSector": 131071 })"), 2);
+    const GptHeader header = PrimaryHeader(0);
+    const auto entries = PrimaryEntries(0);
+    GptDiskContext context;
+
+    LogWatch readLog;
+    EXPECT_EQ(openGTP(context, Drive(0)), 0);
+    EXPECT_TRUE(Logged(readLog.Messages(), "openGTP ReadFile()-3 bad backup read"));
+
+    for (const uint64_t alternate : {uint64_t{2}, uint64_t{131072}, uint64_t{1} << 40}) {
+        GptHeader changed = header;
+        changed.alternateLba = alternate;
+        StorePrimary(0, changed, entries);
+        LogWatch log;
+        EXPECT_EQ(openGTP(context, Drive(0)), 0) << alternate;
+        EXPECT_TRUE(log.Messages().empty()) << alternate;
+    }
+}
+
+TEST_F(GptTest, ReadErrorsNameTheirPlace) {
+    {
+        LoadDrives(GptMachine("64MiB", R"({ "readErrorSector": 1 })"), 2);
+        GptDiskContext context;
+        LogWatch log;
+        EXPECT_EQ(openGTP(context, Drive(0)), -1);
+        EXPECT_TRUE(Logged(log.Messages(), "openGTP ReadFile()-1 Error: 1117"));
+        TearDown();
+        SetUp();
+    }
+    {
+        LoadDrives(GptMachine("64MiB", R"({ "readErrorSector": 3, "errorCode": 23 })"), 2);
+        GptDiskContext context;
+        LogWatch log;
+        EXPECT_EQ(openGTP(context, Drive(0)), -1);
+        EXPECT_TRUE(
+            Logged(log.Messages(), "openGTP ReadFile()-2 failed to read partition entry 1-23"));
+        TearDown();
+        SetUp();
+    }
+    {
+        // Backup array: sectors 131039..131070; the fifth of them fails.
+        LoadDrives(GptMachine("64MiB", R"({ "readErrorSector": 131043 })"), 2);
+        GptDiskContext context;
+        LogWatch log;
+        EXPECT_EQ(openGTP(context, Drive(0)), -1);
+        EXPECT_TRUE(
+            Logged(log.Messages(), "openGTP ReadFile()-3 failed to read partition entry 4-1117"));
+    }
+}
+
+// What an independent reader thinks of a target: no problem found, nothing it had to make up.
+void ExpectSgdiskAccepts(const std::filesystem::path& image) {
+    const std::string sgdisk = FindTool("sgdisk");
+    if (sgdisk.empty()) GTEST_SKIP() << "sgdisk is not installed";
+    const std::string verdict = RunTool(sgdisk, "-v", image);
+    EXPECT_NE(verdict.find("No problems found"), std::string::npos) << verdict;
+    EXPECT_EQ(verdict.find("ERROR"), std::string::npos) << verdict;
+    EXPECT_EQ(verdict.find("problems"), verdict.find("No problems found") + 3) << verdict;
+    EXPECT_EQ(verdict.find("Creating new GPT"), std::string::npos) << verdict;
+    EXPECT_EQ(verdict.find("Warning"), std::string::npos) << verdict;
+}
+
+TEST_F(GptTest, RewriteKeepsEntriesUpToSystemAndMovesBackupToTheEnd) {
+    LoadDrives(GptMachine("96MiB"), 2);
+    GptDiskContext source;
+    ASSERT_EQ(openGTP(source, Drive(0)), 0);
+    // The copy brings the protective MBR; the rewrite brings the rest.
+    SetImageSector(1, 0, ImageSector(0, 0));
+
+    LogWatch log;
+    ASSERT_EQ(modifyGpt(Drive(1), source), 0);
+    const auto messages = log.Messages();
+    EXPECT_TRUE(Logged(messages, "begin to update GPT"));
+    EXPECT_TRUE(Logged(messages, "gpt-first_lba=0x00001800, last_lba=0x000057FF"));
+
+    const uint64_t n = 96 * 2048;
+    const GptHeader primary = PrimaryHeader(1);
+    const GptHeader sourceHeader = PrimaryHeader(0);
+    EXPECT_EQ(primary.myLba, 1u);
+    EXPECT_EQ(primary.alternateLba, n - 1);
+    EXPECT_EQ(primary.lastUsableLba, n - 34);
+    EXPECT_EQ(primary.firstUsableLba, sourceHeader.firstUsableLba);
+    EXPECT_EQ(primary.diskGuid, sourceHeader.diskGuid);
+    char crcLine[32];
+    std::snprintf(crcLine, sizeof crcLine, "crc=0x%x", primary.headerCrc32);
+    EXPECT_TRUE(Logged(messages, crcLine));
+
+    const GptHeader backup = ImageAs<GptHeader>(1, n - 1);
+    EXPECT_EQ(backup.myLba, n - 1);
+    EXPECT_EQ(backup.alternateLba, 1u);
+    EXPECT_EQ(backup.partitionEntryLba, n - 33);
+
+    const auto entries = PrimaryEntries(1);
+    const auto sourceEntries = PrimaryEntries(0);
+    for (int i = 0; i <= 2; ++i)
+        EXPECT_EQ(std::memcmp(&entries[i], &sourceEntries[i], 128), 0) << i;
+    EXPECT_EQ(entries[3].startingLba, 0u);
+    EXPECT_EQ(entries[3].typeGuid, platform::GuidBytes{});
+    EXPECT_EQ(std::memcmp(ImageSector(1, n - 33).data(), ImageSector(1, 2).data(), 512), 0);
+
+    // It reads back, primary and backup alike.
+    GptDiskContext reread;
+    LogWatch rereadLog;
+    ASSERT_EQ(openGTP(reread, Drive(1)), 0);
+    EXPECT_TRUE(rereadLog.Messages().empty());
+    EXPECT_EQ(reread.lastEntryIndex, 2u);
+    ExpectSgdiskAccepts(Image(1));
+}
+
+TEST_F(GptTest, SpaceTestCountsTheBackupTable) {
+    // The system partition ends at 22527; a target needs it below its backup array.
+    const uint64_t enough = kSystemEnd + 34;
+    for (const uint64_t sectors : {enough, enough - 1}) {
+        LoadDrives(GptMachine(std::to_string(sectors * 512)), 2);
+        GptDiskContext source;
+        ASSERT_EQ(openGTP(source, Drive(0)), 0);
+        SetImageSector(1, 0, ImageSector(0, 0));
+        LogWatch log;
+        const int result = modifyGpt(Drive(1), source);
+        if (sectors == enough) {
+            EXPECT_EQ(result, 0);
+            EXPECT_EQ(PrimaryHeader(1).lastUsableLba, kSystemEnd);
+            ExpectSgdiskAccepts(Image(1));
+        } else {
+            EXPECT_EQ(result, -1);
+            EXPECT_TRUE(Logged(log.Messages(), "no enough space for data migration"));
+            EXPECT_EQ(ImageSector(1, 1), Sector{}) << "nothing may be written";
+        }
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(GptTest, TargetBeyondTwoTebibytes) {
+    LoadDrives(GptMachine("3TiB"), 2);
+    GptDiskContext source;
+    ASSERT_EQ(openGTP(source, Drive(0)), 0);
+    SetImageSector(1, 0, ImageSector(0, 0));
+    ASSERT_EQ(modifyGpt(Drive(1), source), 0);
+
+    const uint64_t n = uint64_t{3} << 31;  // 3 TiB in sectors
+    const GptHeader primary = PrimaryHeader(1);
+    EXPECT_EQ(primary.alternateLba, n - 1);
+    EXPECT_EQ(primary.lastUsableLba, n - 34);
+    EXPECT_EQ(ImageAs<GptHeader>(1, n - 1).myLba, n - 1);
+
+    GptDiskContext reread;
+    LogWatch log;
+    ASSERT_EQ(openGTP(reread, Drive(1)), 0);
+    EXPECT_EQ(reread.sectorCount, n);
+    EXPECT_TRUE(log.Messages().empty());
+    ExpectSgdiskAccepts(Image(1));
+}
+
+TEST_F(GptTest, FirstWriteFailureStopsTheRewrite) {
+    struct Case {
+        uint64_t sector;
+        const char* line;
+    };
+    const uint64_t n = 96 * 2048;
+    const Case cases[] = {
+        {1, "modifyGpt WriteFile()-1 Error: 1117"},
+        {20, "modifyGpt WriteFile()-2 Error: 1117"},
+        {n - 20, "modifyGpt WriteFile()-3 Error: 1117"},
+        {n - 1, "modifyGpt WriteFile()-4 Error: 1117"},
+    };
+    for (const Case& c : cases) {
+        LoadDrives(
+            GptMachine("96MiB", "{}", R"({ "writeErrorSector": )" + std::to_string(c.sector) + "}"),
+            2);
+        GptDiskContext source;
+        ASSERT_EQ(openGTP(source, Drive(0)), 0);
+        LogWatch log;
+        EXPECT_EQ(modifyGpt(Drive(1), source), -1) << c.line;
+        EXPECT_TRUE(Logged(log.Messages(), c.line)) << c.line;
+        // Later steps did not run: the backup header is written last.
+        if (c.sector != n - 1) {
+            EXPECT_EQ(ImageSector(1, n - 1), Sector{}) << c.line;
+        }
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(GptTest, ArraysOfOtherShapesRoundTrip) {
+    struct Shape {
+        uint32_t count, size;
+        uint64_t arraySectors;
+    };
+    // Five entries need a second, partly used sector; 256-byte entries are two to a sector.
+    for (const Shape shape : {Shape{5, 128, 2}, Shape{64, 256, 32}}) {
+        LoadDrives(GptMachine("96MiB"), 2);
+        GptHeader header = PrimaryHeader(0);
+        const auto entries = PrimaryEntries(0);
+        std::vector<uint8_t> array(shape.arraySectors * 512, 0);
+        for (uint32_t i = 0; i < 4; ++i)
+            std::memcpy(array.data() + i * shape.size, &entries[i], sizeof(GptEntry));
+        for (uint64_t s = 0; s < shape.arraySectors; ++s) {
+            Sector sector;
+            std::memcpy(sector.data(), array.data() + s * 512, 512);
+            SetImageSector(0, 2 + s, sector);
+        }
+        header.numberOfPartitionEntries = shape.count;
+        header.sizeOfPartitionEntry = shape.size;
+        header.partitionEntryArrayCrc32 =
+            platform::Crc32(0, {array.data(), size_t{shape.count} * shape.size});
+        Seal(header);
+        SetImageAs(0, 1, header);
+
+        GptDiskContext source;
+        LogWatch log;
+        ASSERT_EQ(openGTP(source, Drive(0)), 0) << shape.size;
+        EXPECT_TRUE(Logged(log.Messages(), "W: bad backup gpt"));  // the old 128-entry backup
+        EXPECT_EQ(source.systemEntryIndex, 2u);
+        EXPECT_EQ(source.lastEntryIndex, 3u);
+        EXPECT_EQ(source.Entry(2).endingLba, kSystemEnd);
+
+        ASSERT_EQ(modifyGpt(Drive(1), source), 0) << shape.size;
+        const uint64_t n = 96 * 2048;
+        const GptHeader written = PrimaryHeader(1);
+        EXPECT_EQ(written.lastUsableLba, n - 2 - shape.arraySectors);
+        EXPECT_EQ(ImageAs<GptHeader>(1, n - 1).partitionEntryLba, n - 1 - shape.arraySectors);
+        GptDiskContext reread;
+        LogWatch rereadLog;
+        ASSERT_EQ(openGTP(reread, Drive(1)), 0);
+        EXPECT_TRUE(rereadLog.Messages().empty());
+        EXPECT_EQ(reread.lastEntryIndex, 2u);
+        EXPECT_EQ(reread.EntrySize(), shape.size);
+        TearDown();
+        SetUp();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,191 @@
+// Reading an MBR, finding the system partition in it, and writing it trimmed onto a target,
+// judged by sfdisk's dump as an independent reader.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "migration/mbr.h"
+#include "migration_fixture.h"
+
+namespace {
+
+using namespace migration;
+using platform::MasterBootRecord;
+
+// Entries: 2048+2048, 4096+16384 (bootable), 20480+4096, 24576+6144.
+constexpr uint64_t kEntry1End = 4096 + 16384;
+
+std::string MbrMachine(const std::string& targetSize, const std::string& volumeExtent = "",
+                       const std::string& targetFaults = "{}",
+                       const std::string& sourceFaults = "{}") {
+    const std::string volumes =
+        volumeExtent.empty() ? "[]"
+                             : R"([ { "letter": "C", "fileSystem": "NTFS", "freeBytes": "1MiB",
+                                     "extents": [ )" +
+                                   volumeExtent + " ] } ]";
+    return R"({ "format": "tramsik-machine/1", "os": { "major": 6, "minor": 1 }, "drives": [
+      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Source" }, "size": "64MiB",
+        "faults": )" +
+           sourceFaults + R"(,
+        "layout": { "style": "mbr", "signature": "0x1234ABCD", "partitions": [
+          { "type": "ntfs", "size": "1MiB" },
+          { "type": "ntfs", "size": "8MiB", "bootable": true },
+          { "type": "fat32", "size": "2MiB" },
+          { "type": "linux", "size": "3MiB" } ] } },
+      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Target" }, "size": ")" +
+           targetSize + R"(", "faults": )" + targetFaults + R"( } ],
+      "volumes": )" +
+           volumes + " }";
+}
+
+class MbrTest : public MigrationTest {
+  protected:
+    void SetStatuses(std::array<uint8_t, 4> statuses) {
+        auto mbr = ImageAs<MasterBootRecord>(0, 0);
+        for (int i = 0; i < 4; ++i)
+            mbr.partitions[i].status = statuses[i];
+        SetImageAs(0, 0, mbr);
+    }
+};
+
+TEST_F(MbrTest, StatusScanCountsKnownStatusesAndTakesTheLastActive) {
+    LoadDrives(MbrMachine("64MiB"), 2);
+    MbrDiskContext context;
+    LogWatch log;
+    ASSERT_EQ(readMbr(context, Drive(0)), 0);
+    EXPECT_EQ(context.sectorCount, 131072u);
+    EXPECT_EQ(context.partitionCount, 4u);
+    EXPECT_EQ(context.systemEntryIndex, 1u);
+    EXPECT_EQ(context.mbr.diskSignature, 0x1234ABCDu);
+    const auto messages = log.Messages();
+    const std::string geometry = "disk info:cylinder: " + std::to_string(context.cylinders) +
+                                 " \thead: " + std::to_string(context.tracksPerCylinder) +
+                                 "\tsector: " + std::to_string(context.sectorsPerTrack);
+    EXPECT_TRUE(Logged(messages, geometry));
+    EXPECT_GT(context.cylinders, 0u);
+    EXPECT_TRUE(Logged(messages, "1 partition - bootable（0~base） "));
+    EXPECT_EQ(CountStartingWith(messages, " non-bootable"), 3u);
+    // No system volume on this machine: nothing to match, nothing logged.
+    EXPECT_EQ(CountStartingWith(messages, "sys driver:"), 0u);
+
+    SetStatuses({0x80, 0x81, 0x01, 0x80});
+    ASSERT_EQ(readMbr(context, Drive(0)), 0);
+    EXPECT_EQ(context.systemEntryIndex, 3u);
+    EXPECT_EQ(context.partitionCount, 4u);
+
+    SetStatuses({0x00, 0x81, 0x01, 0x7F});
+    LogWatch mixed;
+    ASSERT_EQ(readMbr(context, Drive(0)), 0);
+    EXPECT_EQ(context.partitionCount, 3u);
+    EXPECT_EQ(context.systemEntryIndex, 0u);
+    const auto lines = mixed.Messages();
+    EXPECT_TRUE(Logged(lines, " bootable lba"));
+    EXPECT_TRUE(Logged(lines, " non-bootable lba"));
+    EXPECT_TRUE(Logged(lines, " invalid partition status"));
+}
+
+TEST_F(MbrTest, UnreadableOrUnsignedSectorFails) {
+    LoadDrives(MbrMachine("64MiB"), 2);
+    MbrDiskContext context;
+    LogWatch raw;
+    EXPECT_EQ(readMbr(context, Drive(1)), -1);
+    EXPECT_TRUE(Logged(raw.Messages(), " No valid bootsector found on device"));
+    EXPECT_TRUE(Logged(raw.Messages(), "bad mbr header"));
+
+    TearDown();
+    SetUp();
+    LoadDrives(MbrMachine("64MiB", "", "{}", R"({ "readErrorSector": 0 })"), 2);
+    LogWatch unreadable;
+    EXPECT_EQ(readMbr(context, Drive(0)), -1);
+    EXPECT_TRUE(Logged(unreadable.Messages(), "ReadFile() Error: 1117"));
+}
+
+TEST_F(MbrTest, SystemVolumeDecidesOverTheActiveFlag) {
+    // C: lies on entry 2, which is not the active one.
+    LoadDrives(MbrMachine("64MiB", R"({ "drive": 0, "partition": 2 })"), 2);
+    MbrDiskContext context;
+    LogWatch log;
+    ASSERT_EQ(readMbr(context, Drive(0)), 0);
+    EXPECT_EQ(context.systemEntryIndex, 2u);
+    EXPECT_TRUE(Logged(log.Messages(), "sys driver:C, secsize=4096, part(2(0base~))"));
+
+    // All entries non-bootable, and the volume's length matches none of them.
+    TearDown();
+    SetUp();
+    LoadDrives(MbrMachine("64MiB", R"({ "drive": 1, "partition": 0 })"), 2);
+    auto target = ImageAs<MasterBootRecord>(0, 0);
+    target.partitions[0].sectorCount = 1000;
+    target.partitions[1].sectorCount = 0;
+    target.partitions[2].sectorCount = 0;
+    target.partitions[3].sectorCount = 0;
+    target.bootSignature = platform::kMbrBootSignature;
+    SetImageAs(1, 0, target);  // C: is 1000 sectors, on drive 1
+    SetStatuses({0, 0, 0, 0});
+    LogWatch none;
+    ASSERT_EQ(readMbr(context, Drive(0)), 0);
+    EXPECT_EQ(context.systemEntryIndex, 0u);
+    EXPECT_TRUE(Logged(none.Messages(), "sys driver:C, secsize=1000, part(0(0base~))"));
+}
+
+TEST_F(MbrTest, ExtentTellsEqualSizedPartitionsApart) {
+    LoadDrives(MbrMachine("64MiB"), 2);
+    auto mbr = ImageAs<MasterBootRecord>(0, 0);
+    mbr.partitions[3].sectorCount = mbr.partitions[2].sectorCount;
+    SetImageAs(0, 0, mbr);
+    SetStatuses({0, 0, 0, 0});
+    const auto& last = mbr.partitions[3];
+    const VolumeExtent extent{uint64_t{last.startingLba} * 512, uint64_t{last.sectorCount} * 512};
+    MbrDiskContext context;
+    ASSERT_EQ(readMbr(context, Drive(0), extent), 0);
+    EXPECT_EQ(context.systemEntryIndex, 3u);
+}
+
+TEST_F(MbrTest, RewriteClearsEntriesAfterTheSystemPartitionOnly) {
+    for (const uint64_t sectors : {kEntry1End, kEntry1End - 1, uint64_t{3} << 31}) {
+        LoadDrives(MbrMachine(std::to_string(sectors * 512)), 2);
+        MbrDiskContext context;
+        ASSERT_EQ(readMbr(context, Drive(0)), 0);
+        ASSERT_EQ(context.systemEntryIndex, 1u);
+        LogWatch log;
+        const int result = modifyMbr(context, Drive(1));
+        if (sectors == kEntry1End - 1) {
+            EXPECT_EQ(result, -1);
+            EXPECT_TRUE(Logged(log.Messages(), "no enough space for data migration"));
+            EXPECT_EQ(ImageSector(1, 0), Sector{});
+        } else {
+            ASSERT_EQ(result, 0) << sectors;
+            const Sector source = ImageSector(0, 0), written = ImageSector(1, 0);
+            // Boot code, signature and entries 0 and 1 unchanged; 2 and 3 zero.
+            EXPECT_EQ(std::memcmp(source.data(), written.data(), 446 + 32), 0);
+            EXPECT_TRUE(std::all_of(written.begin() + 446 + 32, written.begin() + 510,
+                                    [](uint8_t b) { return b == 0; }));
+            EXPECT_EQ(written[510], 0x55);
+            EXPECT_EQ(written[511], 0xAA);
+
+            const std::string sfdisk = FindTool("sfdisk");
+            if (!sfdisk.empty()) {
+                const std::string dump = RunTool(sfdisk, "-d", Image(1));
+                static const std::regex line(R"(: start=\s*(\d+), size=\s*(\d+), type=(\w+))");
+                std::vector<std::string> found;
+                for (std::sregex_iterator it(dump.begin(), dump.end(), line), end; it != end; ++it)
+                    found.push_back((*it)[1].str() + "+" + (*it)[2].str() + ":" + (*it)[3].str());
+                EXPECT_EQ(found, (std::vector<std::string>{"2048+2048:7", "4096+16384:7"})) << dump;
+                EXPECT_NE(dump.find("label-id: 0x1234abcd"), std::string::npos) << dump;
+            }
+        }
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(MbrTest, WriteFailureIsReported) {
+    LoadDrives(MbrMachine("64MiB", "", R"({ "writeProtected": true })"), 2);
+    MbrDiskContext context;
+    ASSERT_EQ(readMbr(context, Drive(0)), 0);
+    LogWatch log;
+    EXPECT_EQ(modifyMbr(context, Drive(1)), -1);
+    EXPECT_TRUE(Logged(log.Messages(), "modifyMbr WriteFile()-1 Error: 19"));
+}
+
+}  // namespace
