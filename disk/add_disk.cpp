@@ -1,0 +1,79 @@
+// Recording a drive that answered: the identification, the check against the drives already
+// listed, the SMART reading and the checks that may still refuse it.
+#include <memory>
+#include <optional>
+
+#include "app/log/log.h"
+#include "disk/ata_smart.h"
+#include "disk/identify.h"
+
+bool CAtaSmart::AddDisk(int32_t commandType, const CsmiPortData* csmiPortData,
+                        int32_t physicalDriveId, int32_t scsiPort, int32_t scsiTargetId,
+                        int32_t scsiBus, uint8_t target, const AtaPage& identify,
+                        int32_t siliconImageType, const std::wstring& pnpDeviceId) {
+    if (vars.IsFull()) return false;
+    // A record is too large for the stack of every caller.
+    const auto record = std::make_unique<DriveRecord>();
+    if (StartIdentification(identify, commandType, target, *record) != IdentifyOutcome::Usable)
+        return false;
+    record->PhysicalDriveId = physicalDriveId;
+    record->ScsiPort = scsiPort;
+    record->ScsiTargetId = scsiTargetId;
+    record->ScsiBus = scsiBus;
+    record->SiliconImageType = siliconImageType;
+    record->PnpDeviceId = pnpDeviceId;
+    if (csmiPortData != nullptr) record->CsmiPortData = *csmiPortData;
+
+    // The same drive may already be listed: found behind a RAID port without a drive number,
+    // or by a pass that knew less about it.
+    std::optional<int32_t> replaced;
+    for (int32_t i = 0; i < vars.Count(); ++i) {
+        DriveRecord& listed = vars[i];
+        if (listed.Model != record->Model || listed.SerialNumber != record->SerialNumber) continue;
+        if (listed.PhysicalDriveId == -1 && physicalDriveId >= 0) {
+            listed.PhysicalDriveId = physicalDriveId;
+            if (CsmiEnabled != 1) return false;
+            WriteLog(L"vars[i].CommandType = CMD_TYPE_CSMI_PHYSICAL_DRIVE");
+            listed.CommandType = CMD_TYPE_CSMI_PHYSICAL_DRIVE;
+            listed.CommandTypeTag =
+                FormatCommandTypeTag(CMD_TYPE_CSMI_PHYSICAL_DRIVE, listed.Target);
+            replaced = i;
+            break;
+        }
+        // One the management pass completed is the better record of the two.
+        if (!listed.WmiModel.empty()) return false;
+        replaced = i;
+    }
+
+    if (FinishIdentification(*record) != IdentifyOutcome::Usable) return false;
+    if (record->IsSmartFeatureSupported || record->IsSuspectSectorCount || ScsiScan) {
+        if (!ReadSmartThroughRoute(Routes(), *record)) return false;
+    }
+    FinishSmartReading(*record);
+
+    // A clamped geometry means garbage in the answer, except on the routes a SCSI scan trusts.
+    if (record->IsGeometryOutOfRange && !(ScsiScan && record->CommandType < CMD_TYPE_SAT))
+        return false;
+    if (replaced) {
+        if (!record->SmartDataValid) return false;
+        vars.RemoveAt(*replaced);
+    }
+    return vars.Append(*record);
+}
+
+bool CAtaSmart::AddDiskNVMe(int32_t commandType, NvmeRoute& route, const DriveAddress& address,
+                            const AtaPage& identify) {
+    if (vars.IsFull()) return false;
+    const auto record = std::make_unique<DriveRecord>();
+    record->PhysicalDriveId = address.physicalDriveId;
+    record->ScsiPort = address.scsiPort;
+    record->ScsiTargetId = address.scsiTargetId;
+    record->ScsiBus = address.scsiBus;
+    record->PnpDeviceId = address.pnpDeviceId;
+    record->CommandType = commandType;
+    record->CommandTypeTag = FormatCommandTypeTag(commandType, address.target);
+    record->InterfaceType = INTERFACE_TYPE_NVME;
+    record->IdentifyDevice = identify;
+    route.FillRecord(identify, *record);
+    return vars.Append(*record);
+}

@@ -1,0 +1,120 @@
+#include "disk/ata_smart.h"
+
+#include <algorithm>
+
+#include "app/log/log.h"
+#include "disk/drive_letters.h"
+#include "disk/drive_order.h"
+#include "disk/os_version.h"
+#include "disk/wmi_connection.h"
+#include "platform/ioctl.h"
+#include "platform/platform.h"
+#include "platform/win_constants.h"
+#include "transport/physical_drive.h"
+
+using namespace platform;
+
+CAtaSmart::CAtaSmart() {
+    ReadSystemFacts();
+    UsbSatEnabled.fill(true);
+}
+
+void CAtaSmart::ReadSystemFacts() {
+    ReadOsVersion(&OsVersion);
+    AtaPassThroughAvailable = AtaPassThroughAvailableFor(OsVersion);
+    StorageQueryAvailable = StorageQueryAvailableFor(OsVersion);
+}
+
+SystemRoutes CAtaSmart::Routes() const {
+    return {.ataPassThrough = AtaPassThroughAvailable,
+            .storageQuery = StorageQueryAvailable,
+            .osMajorVersion = OsVersion.dwMajorVersion};
+}
+
+std::wstring CAtaSmart::GetOsName() const {
+    return ::GetOsName(OsVersion);
+}
+
+bool CAtaSmart::IsRecorded(int32_t physicalDriveId) const {
+    return std::ranges::any_of(vars.Records(), [&](const DriveRecord& record) {
+        return record.PhysicalDriveId == physicalDriveId;
+    });
+}
+
+void CAtaSmart::Init() {
+    ReadSystemFacts();
+    vars.Clear();
+    WmiAvailable = false;
+    NvidiaControllerFound = false;
+    MarvellControllerFound = false;
+    Controllers = ControllerMap{};
+    removableLettersCount_ = false;
+    WriteLog(L"CAtaSmart::Init WMI on - Start");
+
+    if (const auto services = ConnectInventoryWmi(OsVersion)) {
+        WmiAvailable = true;
+        Controllers = BuildControllerMap(*services, ScsiScan);
+        NvidiaControllerFound = Controllers.nvidiaControllerFound;
+        MarvellControllerFound = Controllers.marvellControllerFound;
+        WakeUpFixedDisks();
+        ScanCsmiPorts();
+        ScanWmiDisks(*services);
+    }
+
+    // Also without management instrumentation every fixed disk that answers is found here.
+    ScanPhysicalDrives();
+    WriteLog(L"OK:GetDiskInfo - PhysicalDrive");
+    SortDriveList(vars);
+    WriteLog(L"OK:qsort");
+
+    if (ScsiScan) ScanScsiPorts();
+
+    ApplyDriveLetters(MapDriveLetters(IncludeRemovable || removableLettersCount_), vars);
+
+    LastUpdateTick = GetTickCount();
+    WriteLog(L"CAtaSmart::Init - Complete");
+    WriteLog(L"device num %d", vars.Count());
+    if (updateDiskSpace)
+        for (int32_t index = 0; index < vars.Count(); ++index)
+            updateDiskSpace(*this, index);
+}
+
+void CAtaSmart::WakeUpFixedDisks() {
+    for (int32_t drive = 0; drive <= kMaxPhysicalDrive; ++drive) {
+        const HANDLE handle = transport::OpenPhysicalDrive(drive);
+        if (handle == INVALID_HANDLE_VALUE) continue;
+        DISK_GEOMETRY geometry{};
+        DWORD returned = 0;
+        if (DeviceIoControl(handle, IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, &geometry,
+                            sizeof geometry, &returned) &&
+            geometry.MediaType == FixedMedia) {
+            WriteLog(L"WakeUp(%d)", drive);
+            WakeUp(drive);
+        }
+        CloseHandle(handle);
+    }
+}
+
+void CAtaSmart::ScanCsmiPorts() {
+    const auto scan = RouteOf(CMD_TYPE_CSMI).scanPort;
+    if (scan == nullptr || CsmiEnabled == 0) return;
+    for (int32_t port = 0; port <= kMaxScsiPort; ++port) {
+        scan(port, Routes(), [&](const AtaPage& identify, const CsmiPortData& portData) {
+            AddDisk(CMD_TYPE_CSMI, &portData, -1, port, -1, -1, TARGET_FIRST_DEVICE, identify, 0,
+                    L"");
+        });
+    }
+}
+
+void CAtaSmart::WakeUp(int32_t physicalDriveId) {
+    if (physicalDriveId < 0) return;
+    const std::wstring path = L"\\\\.\\PhysicalDrive" + std::to_wstring(physicalDriveId);
+    const HANDLE drive = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    if (drive == INVALID_HANDLE_VALUE) return;
+    // Only the access matters: it makes a sleeping drive spin up before it is asked.
+    uint8_t sector[kSectorSize];
+    DWORD read = 0;
+    SetFilePointerEx(drive, 0, nullptr, FILE_BEGIN);
+    ReadFile(drive, sector, sizeof sector, &read);
+    CloseHandle(drive);
+}

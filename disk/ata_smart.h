@@ -1,0 +1,118 @@
+// The drive engine: the inventory of the machine's disks. Init connects to management
+// instrumentation, maps the storage controllers, wakes the disks, lists them through the
+// management disk class and then directly by physical drive number, probes each one through
+// the command routes in a fixed order, records every disk that answers, sorts the list and
+// maps the drive letters. Every Init rebuilds the list from nothing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "disk/controller_map.h"
+#include "disk/drive_record.h"
+#include "disk/route_table.h"
+#include "disk/wmi_disk.h"
+#include "platform/win_types.h"
+
+// The USB bridge vendors the probe tells apart (the names are those of its log lines).
+inline constexpr int32_t USB_VENDOR_IO_DATA = 0x04BB;
+inline constexpr int32_t USB_VENDOR_LOGITEC = 0x0789;
+inline constexpr int32_t USB_VENDOR_JMICRON = 0x152D;
+inline constexpr int32_t USB_VENDOR_SUNPLUS = 0x04FC;
+inline constexpr int32_t USB_VENDOR_CYPRESS = 0x04B4;
+inline constexpr int32_t USB_VENDOR_INITIO = 0x13FD;
+inline constexpr int32_t USB_VENDOR_OXFORD = 0x0928;
+
+// The vendor id the direct pass gives a disk whose bus is USB but whose enclosure is unknown.
+inline constexpr int32_t USB_VENDOR_UNKNOWN = 0xFFFF;
+
+class CAtaSmart {
+  public:
+    // Physical drive numbers the wake-up and direct passes try.
+    static constexpr int32_t kMaxPhysicalDrive = 55;
+    // SCSI ports (and targets per port) the CSMI discovery and the SCSI scan try.
+    static constexpr int32_t kMaxScsiPort = 15;
+    static constexpr int32_t kMaxScsiTarget = 7;
+
+    // Reads the OS version and sets the transport flags and the switches.
+    CAtaSmart();
+    CAtaSmart(const CAtaSmart&) = delete;
+    CAtaSmart& operator=(const CAtaSmart&) = delete;
+
+    // The whole inventory. Nothing is reported: every problem ends one step or skips one disk
+    // and shows only in the log.
+    void Init();
+
+    // Probes one disk through the routes its interface and USB vendor call for and records it
+    // when one answers IDENTIFY. -1 means unknown for the drive number, port, target id and
+    // bus; interfaceType is an INTERFACE_TYPE_ value.
+    bool GetDiskInfo(int32_t physicalDriveId, int32_t scsiPort, int32_t scsiTargetId,
+                     int32_t interfaceType, int32_t usbVendorId, int32_t usbProductId,
+                     int32_t scsiBus, int32_t siliconImageType, bool nvidiaFound, bool marvellFound,
+                     const std::wstring& pnpDeviceId);
+
+    // Turns an IDENTIFY answer into a record, reads its SMART pages and appends it; a drive
+    // already listed is replaced or refused. False when the drive was refused.
+    bool AddDisk(int32_t commandType, const CsmiPortData* csmiPortData, int32_t physicalDriveId,
+                 int32_t scsiPort, int32_t scsiTargetId, int32_t scsiBus, uint8_t target,
+                 const AtaPage& identify, int32_t siliconImageType,
+                 const std::wstring& pnpDeviceId);
+
+    // Records an NVMe drive that answered IDENTIFY CONTROLLER through `route`.
+    bool AddDiskNVMe(int32_t commandType, NvmeRoute& route, const DriveAddress& address,
+                     const AtaPage& identify);
+
+    // Spins a sleeping drive up by reading its first sector.
+    void WakeUp(int32_t physicalDriveId);
+
+    // The Windows name with the processor width, for display.
+    std::wstring GetOsName() const;
+
+    DriveList vars;
+    platform::OSVERSIONINFOEXW OsVersion{};
+    bool AtaPassThroughAvailable = false;
+    bool StorageQueryAvailable = false;
+    bool WmiAvailable = false;
+    platform::DWORD LastUpdateTick = 0;
+
+    // Settings a run keeps. ScsiScan: probe SCSI ports and targets directly too, and relax
+    // some checks. ExcludeSamsungHd: leave out two Samsung disk models whose firmware hangs
+    // on the probe. IncludeRemovable: probe disks with removable media and map their
+    // letters. CsmiEnabled: 0 no RAID discovery, 1 every PHY, 2 RAID members only.
+    bool ScsiScan = false;
+    bool ExcludeSamsungHd = true;
+    bool IncludeRemovable = false;
+    int32_t CsmiEnabled = 1;
+    // One switch per USB bridge route, indexed by CommandType - CMD_TYPE_SAT.
+    std::array<bool, CMD_TYPE_CYPRESS - CMD_TYPE_SAT + 1> UsbSatEnabled{};
+
+    // Found by the controller map of the latest run.
+    bool NvidiaControllerFound = false;
+    bool MarvellControllerFound = false;
+    ControllerMap Controllers;
+
+    // The volume-space pass that ends every inventory: it measures record `index` of `vars`.
+    // It belongs to the migration code, which builds on this engine, so its owner plugs it in;
+    // unset, the records keep the space figures of the identification.
+    std::function<void(CAtaSmart& engine, int32_t index)> updateDiskSpace;
+
+  private:
+    void ReadSystemFacts();
+    SystemRoutes Routes() const;
+    void WakeUpFixedDisks();
+    void ScanCsmiPorts();
+    void ScanWmiDisks(platform::WmiServices& services);
+    void AddWmiDisk(const WmiDisk& disk);
+    void ScanPhysicalDrives();
+    void ScanScsiPorts();
+    bool IsRecorded(int32_t physicalDriveId) const;
+    bool IdentifyPhysicalDrive(int32_t physicalDriveId, transport::AtaBuffer identify);
+    bool ProbeNvme(const DriveAddress& address, transport::AtaBuffer identify, bool* answered);
+    bool ProbeUsbBridges(const DriveAddress& address, int32_t interfaceType, int32_t usbVendorId,
+                         int32_t usbProductId);
+
+    // Removable volumes count in the drive-letter mapping of this run.
+    bool removableLettersCount_ = false;
+};

@@ -1,0 +1,12 @@
+// The order of the drive list the pages show: by physical drive number, and drives found only
+// behind a RAID port (number -1) by their port description.
+#pragma once
+
+#include "disk/drive_record.h"
+
+// Byte of CsmiPortData that orders the drives found behind RAID ports.
+inline constexpr size_t kCsmiSortByte = 28;
+
+// Sorts the valid records by PhysicalDriveId; two records without one by kCsmiSortByte of
+// their CsmiPortData. Records that compare equal keep their order.
+void SortDriveList(DriveList& drives);

@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include "disk/controller_map.h"
+#include "disk/wmi_query.h"
+#include "platform/platform.h"
+#include "tests/disk/inventory_fixture.h"
+
+namespace {
+
+Json Controller(const std::string& klass, const std::string& name, const std::string& deviceId,
+                Json devices = Json::array()) {
+    return {{"class", klass}, {"name", name}, {"deviceId", deviceId}, {"devices", devices}};
+}
+
+Json Device(const std::string& deviceId, const std::string& name = "") {
+    Json device = {{"deviceId", deviceId}};
+    if (!name.empty()) device["name"] = name;
+    return device;
+}
+
+class ControllerMapTest : public InventoryTest {
+  protected:
+    // The map of a machine with these controllers, built through a fresh connection.
+    ControllerMap MapOf(Json controllers, bool scsiScan = false) {
+        Load(MachineOf(Json::array(), std::move(controllers)).dump());
+        std::unique_ptr<platform::WmiLocator> locator;
+        EXPECT_EQ(platform::CreateWbemLocator(&locator), platform::S_OK);
+        std::unique_ptr<platform::WmiServices> services;
+        EXPECT_EQ(locator->ConnectServer(L"\\\\.\\root\\cimv2", 0, &services), platform::S_OK);
+        LogWatch watch;
+        ControllerMap map = BuildControllerMap(*services, scsiScan);
+        lines_ = watch.Messages();
+        return map;
+    }
+    LogLines lines_;
+};
+
+TEST_F(ControllerMapTest, UasControllerListsItsDisksAndTheyAreProbedAsUasp) {
+    const std::string disk = "SCSI\\DISK&VEN_ORVEL&PROD_PORTABLE\\7&1C2D3E4F&0&000000";
+    const ControllerMap map =
+        MapOf(Json::array({Controller("SCSI", "UAS Mass Storage Device",
+                                      "USB\\VID_174C&PID_55AA\\MSFT30123456789", {Device(disk)}),
+                           Controller("SCSI", "Microsoft Storage Spaces Controller",
+                                      "ROOT\\SPACEPORT\\0000", {Device("SCSI\\DISK&OTHER\\1")})}));
+    ASSERT_EQ(map.uaspDevices.size(), 1u);
+    EXPECT_EQ(map.uaspDevices[0], L"SCSI\\DISK&VEN_ORVEL&PROD_PORTABLE\\7&1C2D3E4F&0&000000");
+    EXPECT_TRUE(map.blackListedDevices.empty());
+    EXPECT_TRUE(map.siliconImageDevices.empty());
+
+    // The disk pass sees the disk behind the bridge and probes it as a UASP disk: through the
+    // bridge routes, not the physical-drive route.
+    const LogLines lines = Inventory(MachineOf(
+        Json::array({WithWmi(AtaDrive(0, "Orvel Portable 1TB", "UAS0001"),
+                             WmiView(0, "Orvel Portable 1TB SCSI Disk Device", disk, "SCSI"))}),
+        Json::array({Controller("SCSI", "USB Attached SCSI (UAS) Compatible Device",
+                                "USB\\VID_174C&PID_55AA\\MSFT30123456789", {Device(disk)})})));
+    EXPECT_TRUE(Consecutive(lines, {"UASPController:" + disk,
+                                    "DO:GetDiskInfo pd=0, sp=0, st=0, "
+                                    "mt=fixed hard disk media",
+                                    "INTERFACE_TYPE_UASP", "flagTarget && GetDiskInfo",
+                                    "GetDiskInfo", "else (USB-HDD)"}));
+}
+
+TEST_F(ControllerMapTest, SiliconImageNamesGiveTheChipOfTheirDisks) {
+    const ControllerMap map = MapOf(Json::array(
+        {Controller("SCSI", "Silicon Image SiI 3132 SATALink Controller",
+                    "PCI\\VEN_1095&DEV_3132\\1",
+                    {Device("SCSI\\DISK&VEN_&PROD_A\\1"), Device("SCSI\\DISK&VEN_&PROD_B\\2")}),
+         Controller("SCSI", "BUFFALO IFC-PCI2ES", "PCI\\VEN_1095&DEV_3112\\2",
+                    {Device("SCSI\\DISK&VEN_&PROD_C\\3")}),
+         Controller("SCSI", "BUFFALO IFC-PCIE2SA", "PCI\\VEN_1095&DEV_3132\\3",
+                    {Device("SCSI\\DISK&VEN_&PROD_D\\4")}),
+         Controller("SCSI", "Silicon Image SiI RAID", "PCI\\VEN_1095&DEV_0000\\4",
+                    {Device("SCSI\\DISK&VEN_&PROD_E\\5")})}));
+    ASSERT_EQ(map.siliconImageDevices.size(), 5u);
+    EXPECT_EQ(map.siliconImageDevices[0].pnpDeviceId, L"SCSI\\DISK&VEN_&PROD_A\\1");
+    EXPECT_EQ(map.siliconImageDevices[0].type, 3132);
+    EXPECT_EQ(map.siliconImageDevices[1].type, 3132);
+    EXPECT_EQ(map.siliconImageDevices[2].type, 3112);
+    EXPECT_EQ(map.siliconImageDevices[3].type, 3132);
+    // No digits after the prefix: type 0, which the disk pass treats as no Silicon Image.
+    EXPECT_EQ(map.siliconImageDevices[4].type, 0);
+    EXPECT_EQ(SiliconImageTypeOf(L"Silicon Image SiI 3512 SATARaid"), 3512);
+    EXPECT_EQ(SiliconImageTypeOf(L"Silicon Image SiI"), 0);
+    EXPECT_EQ(SiliconImageTypeOf(L"Intel SiI 3132"), 0);
+
+    // Its disk is probed with the chip: the Silicon Image attempt first, then the physical
+    // drive, which answers here.
+    const std::string disk = "SCSI\\DISK&VEN_&PROD_ORVEL_SI\\4&1&0&000000";
+    const LogLines lines = Inventory(MachineOf(
+        Json::array(
+            {WithWmi(AtaDrive(0, "Orvel SSD SI", "SI0001"), WmiView(0, "Orvel SSD SI", disk))}),
+        Json::array({Controller("SCSI", "Silicon Image SiI 3132 SATALink Controller",
+                                "PCI\\VEN_1095&DEV_3132\\1", {Device(disk)})})));
+    EXPECT_TRUE(InOrder(lines, {"SiliconImageController:" + disk,
+                                "physicalDriveId=0, scsiPort=0, scsiBus=0, scsiTargetId=0",
+                                "DoIdentifyDevicePd(0, 0xA0) - 1", "AddDisk(0, 0, 0) - 6"}));
+    ASSERT_NE(Drive(0), nullptr);
+    EXPECT_EQ(Drive(0)->SiliconImageType, 3132);
+    EXPECT_EQ(Drive(0)->CommandType, CMD_TYPE_PHYSICAL_DRIVE);
+}
+
+TEST_F(ControllerMapTest, BlackListedControllersUnlessScsiPortsAreScanned) {
+    const std::string disk = "SCSI\\DISK&VEN_&PROD_ORVEL_VIA\\4&2&0&000000";
+    const Json controllers = Json::array(
+        {Controller("SCSI", "VIA VT6410 ATA RAID Controller", "PCI\\VEN_1106&DEV_3164\\1",
+                    {Device(disk)}),
+         Controller("SCSI", "ITE IT8212 ATA RAID Controller", "PCI\\VEN_1283&DEV_8212\\2",
+                    {Device("SCSI\\DISK&VEN_&PROD_ite\\1")}),
+         Controller("SCSI", "DVDFab Virtual Drive SCSI Controller", "ROOT\\DVDFAB\\0000",
+                    {Device("SCSI\\CDROM&VEN_DVDFAB\\1")})});
+
+    ControllerMap map = MapOf(controllers);
+    ASSERT_EQ(map.blackListedDevices.size(), 2u);
+    EXPECT_EQ(map.blackListedDevices[0], L"SCSI\\DISK&VEN_&PROD_ORVEL_VIA\\4&2&0&000000");
+    // Disks are matched by their upper-cased PNP device id, so the entries are upper-cased too.
+    EXPECT_EQ(map.blackListedDevices[1], L"SCSI\\DISK&VEN_&PROD_ITE\\1");
+    // The virtual drive is no controller: no line, no devices.
+    ASSERT_EQ(map.controllerText.size(), 2u);
+    EXPECT_EQ(map.controllerText[0].substr(0, 38), L"VIA VT6410 ATA RAID Controller [SCSI]\r");
+    for (const std::string& line : lines_)
+        EXPECT_EQ(line.find("DVDFab"), std::string::npos);
+
+    map = MapOf(controllers, /*scsiScan=*/true);
+    EXPECT_TRUE(map.blackListedDevices.empty());
+
+    // A black-listed disk is left to the direct pass, which finds it without its management
+    // view; with the SCSI scan the disk pass probes it.
+    const Json machine = MachineOf(Json::array({WithWmi(AtaDrive(0, "Orvel SSD VIA", "VIA0001"),
+                                                        WmiView(0, "Orvel SSD VIA", disk))}),
+                                   controllers);
+    LogLines lines = Inventory(machine);
+    EXPECT_TRUE(Has(lines, "BlackScsiController:" + disk));
+    EXPECT_FALSE(Has(lines, "DO:GetDiskInfo pd=0, sp=0, st=0, mt=fixed hard disk media"));
+    ASSERT_NE(Drive(0), nullptr);
+    EXPECT_TRUE(Drive(0)->WmiModel.empty());
+
+    Machine(machine).ScsiScan = true;
+    lines = Inventory();
+    EXPECT_FALSE(Has(lines, "BlackScsiController:" + disk));
+    EXPECT_TRUE(Has(lines, "DO:GetDiskInfo pd=0, sp=0, st=0, mt=fixed hard disk media"));
+    ASSERT_NE(Drive(0), nullptr);
+    EXPECT_EQ(Drive(0)->WmiModel, L"Orvel SSD VIA");
+    // The scan then tries every port and target through the SCSI miniport.
+    EXPECT_TRUE(Has(lines, "DoIdentifyDeviceScsi(15, 7) - 7"));
+    EXPECT_TRUE(Has(lines, "OK:GetDiskInfo - Scsi"));
+}
+
+TEST_F(ControllerMapTest, UsbMassStorageTakesTheIdsOfTheDeviceBeforeIt) {
+    const ControllerMap map = MapOf(Json::array({Controller(
+        "USB", "USB 3.0 eXtensible Host Controller", "PCI\\VEN_8086&DEV_A36D\\3",
+        {Device("USB\\ROOT_HUB30\\4&1F3E4A5B&0&0", "USB Root Hub"),
+         Device("USB\\VID_152D&PID_2338\\0123456789AB", "USB Mass Storage Device"),
+         Device("USBSTOR\\DISK&VEN_JMICRON&PROD_USB_TO_ATA\\0123456789AB&0",
+                "JMicron USB to ATA/ATAPI Bridge USB Device"),
+         Device("USBSTOR\\DISK&VEN_GENERIC&PROD_FLASH\\1&0", "Generic Flash USB Device")})}));
+    ASSERT_EQ(map.usbDevices.size(), 2u);
+    EXPECT_EQ(map.usbDevices[0].name, L"JMicron USB to ATA/ATAPI Bridge USB Device");
+    EXPECT_EQ(map.usbDevices[0].vendorId, 0x152D);
+    EXPECT_EQ(map.usbDevices[0].productId, 0x2338);
+    // A mass-storage device after another one has no ids.
+    EXPECT_EQ(map.usbDevices[1].vendorId, 0);
+    EXPECT_EQ(map.usbDevices[1].productId, 0);
+    EXPECT_TRUE(InOrder(
+        lines_, {"OK:Win32_USBController", "VID=152Dh, PID=2338h", "VID=0000h, PID=0000h"}));
+
+    const UsbDevice ids = UsbIdsOf(L"USB\\VID_04bb&PID_0122&MI_00\\6&1");
+    EXPECT_EQ(ids.vendorId, 0x04BB);
+    EXPECT_EQ(ids.productId, 0x0122);
+    EXPECT_EQ(UsbIdsOf(L"").vendorId, 0);
+}
+
+TEST_F(ControllerMapTest, AhciModeIsThatOfTheLastIdeController) {
+    AhciMode = 0;
+    ControllerMap map = MapOf(
+        Json::array({Controller("IDE", "Standard SATA AHCI Controller", "PCI\\VEN_8086&DEV_A352\\3",
+                                {Device("SCSI\\DISK&A\\1", "Disk A")})}));
+    EXPECT_EQ(AhciMode, 1);
+    ASSERT_EQ(map.controllerText.size(), 1u);
+    EXPECT_EQ(map.controllerText[0],
+              L"Standard SATA AHCI Controller [ATA]\r\n   - SCSI\\DISK&A\\1 (Disk A)");
+    EXPECT_TRUE(InOrder(lines_, {"OK:Win32_IDEController", "OK:Win32_SCSIController",
+                                 "--ControllerMap--\r", "Standard SATA AHCI Controller [ATA]\r",
+                                 "   - SCSI\\DISK&A\\1 (Disk A)", "OK:Win32_USBController"}));
+
+    MapOf(Json::array({Controller("IDE", "Standard SATA AHCI Controller", "PCI\\A\\1"),
+                       Controller("IDE", "ATA Channel 0", "PCIIDE\\IDECHANNEL\\4&1&0")}));
+    EXPECT_EQ(AhciMode, 0);
+
+    MapOf(Json::array({Controller("IDE", "ATA Channel 0", "PCIIDE\\IDECHANNEL\\4&1&0"),
+                       Controller("IDE", "Intel(R) 6 Series SATA AHCI Controller", "PCI\\A\\1")}));
+    EXPECT_EQ(AhciMode, 1);
+}
+
+TEST_F(ControllerMapTest, ControllerMakersAndListCaps) {
+    Json devices = Json::array();
+    for (int i = 0; i < 45; ++i)
+        devices.push_back(Device("SCSI\\DISK&N\\" + std::to_string(i)));
+    const ControllerMap map = MapOf(Json::array(
+        {Controller("IDE", "NVIDIA nForce Serial ATA Controller", "PCI\\VEN_10DE\\1"),
+         Controller("SCSI", "Marvell 91xx SATA 6G Controller USB", "PCI\\VEN_1B4B\\2", devices)}));
+    EXPECT_TRUE(map.nvidiaControllerFound);
+    EXPECT_TRUE(map.marvellControllerFound);
+    EXPECT_EQ(map.uaspDevices.size(), ControllerMap::kMaxEntries);
+    EXPECT_EQ(map.uaspDevices.back(), L"SCSI\\DISK&N\\39");
+
+    const ControllerMap none = MapOf(
+        Json::array({Controller("SCSI", "Standard NVM Express Controller", "PCI\\VEN_1FAB\\1")}));
+    EXPECT_FALSE(none.nvidiaControllerFound);
+    EXPECT_FALSE(none.marvellControllerFound);
+}
+
+TEST_F(ControllerMapTest, FailedQueriesLeaveTheMapEmptyAndAreLogged) {
+    Json machine = MachineOf(Json::array(), Json::array({Controller("IDE",
+                                                                    "Standard SATA AHCI "
+                                                                    "Controller",
+                                                                    "PCI\\A\\1")}));
+    machine["os"]["wmi"] = "query-fails";
+    Load(machine.dump());
+    std::unique_ptr<platform::WmiLocator> locator;
+    ASSERT_EQ(platform::CreateWbemLocator(&locator), platform::S_OK);
+    std::unique_ptr<platform::WmiServices> services;
+    ASSERT_EQ(locator->ConnectServer(L"\\\\.\\root\\cimv2", 0, &services), platform::S_OK);
+    AhciMode = 1;
+    LogWatch watch;
+    const ControllerMap map = BuildControllerMap(*services, false);
+    const LogLines lines = watch.Messages();
+    EXPECT_TRUE(map.controllerText.empty());
+    EXPECT_EQ(AhciMode, 1);  // no IDE controller was handled
+    EXPECT_TRUE(InOrder(lines, {"EX:Win32_IDEController", "EX:Win32_SCSIController",
+                                "--ControllerMap--\r", "EX:Win32_USBController"}));
+    EXPECT_FALSE(Has(lines, "OK:Win32_IDEController"));
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "disk/attribute_names.h"
+#include "disk/vendor.h"
+#include "tests/disk/inventory_fixture.h"
+
+namespace {
+
+const std::filesystem::path kGolden =
+    std::filesystem::path(TRAMSIK_TEST_DATA) / "inventory_demo.golden";
+
+// Log lines as a golden file holds them: without the carriage returns of multi-line messages.
+LogLines Normalised(LogLines lines) {
+    for (std::string& line : lines)
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+    return lines;
+}
+
+LogLines ReadLines(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    LogLines lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+class InventoryDemoTest : public InventoryTest {};
+
+// The log of one inventory of the demo machine, line by line, time stamps stripped. After a
+// deliberate change, TRAMSIK_UPDATE_GOLDEN=1 rewrites the file for review.
+TEST_F(InventoryDemoTest, LogOfOneInventoryMatchesTheGoldenFile) {
+    LoadDemo();
+    engine_ = std::make_unique<CAtaSmart>();
+    const LogLines lines = Normalised(Inventory());
+    if (std::getenv("TRAMSIK_UPDATE_GOLDEN") != nullptr) {
+        std::ofstream out(kGolden);
+        for (const std::string& line : lines)
+            out << line << '\n';
+    }
+    const LogLines golden = ReadLines(kGolden);
+    ASSERT_FALSE(golden.empty()) << kGolden;
+    EXPECT_EQ(lines, golden);
+
+    // The order of the steps, independent of the details the golden file pins down.
+    EXPECT_TRUE(InOrder(lines, {"CAtaSmart::Init WMI on - Start",
+                                "CoInitializeSecurity()",
+                                "CoCreateInstance()",
+                                "ConnectServer()",
+                                "CoSetProxyBlanket()",
+                                "OK:WMI Init",
+                                "OK:Win32_IDEController",
+                                "OK:Win32_SCSIController",
+                                "--ControllerMap--",
+                                "OK:Win32_USBController",
+                                "VID=152Dh, PID=0578h",
+                                "WakeUp(0)",
+                                "WakeUp(3)",
+                                "DO:SELECT * FROM Win32_DiskDrive",
+                                "OK1:SELECT * FROM Win32_DiskDrive",
+                                "while(pEnumCOMDevs ...",
+                                "uReturned != 1",
+                                "OK2:SELECT * FROM Win32_DiskDrive",
+                                "OK:GetDiskInfo - PhysicalDrive",
+                                "OK:qsort",
+                                "Drive Letter Mapping - Start",
+                                "Drive Letter Mapping - End",
+                                "CAtaSmart::Init - Complete",
+                                "device num 2"}));
+}
+
+TEST_F(InventoryDemoTest, SataDrivesAreRecordedWithTheirSmartReading) {
+    LoadDemo();
+    engine_ = std::make_unique<CAtaSmart>();
+    // The volume-space pass ends the inventory, once per record in list order.
+    std::vector<int32_t> measured;
+    engine_->updateDiskSpace = [&](CAtaSmart& engine, int32_t index) {
+        measured.push_back(engine.vars[index].PhysicalDriveId);
+    };
+    Inventory();
+    EXPECT_EQ(measured, (std::vector<int32_t>{0, 1}));
+    const CAtaSmart& engine = Engine();
+    EXPECT_TRUE(engine.WmiAvailable);
+    EXPECT_TRUE(engine.AtaPassThroughAvailable);
+    EXPECT_TRUE(engine.StorageQueryAvailable);
+    EXPECT_EQ(engine.GetOsName(), L"Windows 10 64");
+    EXPECT_EQ(engine.LastUpdateTick, platform::GetTickCount());
+    EXPECT_EQ(AhciMode, 1);
+
+    // The NVMe drive and the USB disk wait for their routes.
+    ASSERT_EQ(engine.vars.Count(), 2);
+    const DriveRecord& system = engine.vars[0];
+    const DriveRecord& second = engine.vars[1];
+    EXPECT_EQ(system.PhysicalDriveId, 0);
+    EXPECT_EQ(system.Model, L"Orvel SSD S3 1GB");
+    EXPECT_EQ(system.SerialNumber, L"ORV2026S3000142");
+    EXPECT_EQ(system.FirmwareRev, L"S3FM02.1");
+    EXPECT_EQ(system.WmiModel, L"Orvel SSD S3 1GB");
+    EXPECT_EQ(system.PnpDeviceId, L"SCSI\\DISK&VEN_&PROD_ORVEL_SSD_S3_1GB\\4&2A1D4E5C&0&000000");
+    EXPECT_EQ(system.CommandType, CMD_TYPE_PHYSICAL_DRIVE);
+    EXPECT_EQ(system.CommandTypeTag, L"pd1");
+    EXPECT_EQ(system.Interface, L"Serial ATA");
+    EXPECT_EQ(system.DriveLetters, L"C:");
+    // A disk this small keeps the size of its CHS geometry.
+    EXPECT_EQ(system.TotalDiskSize, 1023.0);
+    EXPECT_EQ(system.DiskSizeWmi, 1069286400u);
+    // 2 GiB less 49 MiB lies where the management size takes over, in MiB.
+    EXPECT_EQ(second.TotalDiskSize, static_cast<double>(2146798080u / (1024 * 1024)));
+    EXPECT_EQ(second.DriveLetters, L"");
+
+    for (const DriveRecord* record : {&system, &second}) {
+        EXPECT_TRUE(record->SmartSupported);
+        EXPECT_TRUE(record->SmartDataValid);
+        EXPECT_TRUE(record->SmartThresholdValid);
+        EXPECT_TRUE(record->IsSsd);
+    }
+    // The system disk's attribute ids are those of a SandForce controller.
+    EXPECT_EQ(system.VendorId, VENDOR_SANDFORCE);
+    EXPECT_EQ(system.SmartKeyName, L"SmartSandForce");
+    // The second one's are of no known family: the generic table of solid-state drives.
+    EXPECT_EQ(second.VendorId, VENDOR_NONE);
+    EXPECT_EQ(second.SmartKeyName, L"SmartSsd");
+    EXPECT_EQ(system.AttributeCount, 14u);
+    EXPECT_EQ(second.AttributeCount, 9u);
+    EXPECT_EQ(system.PowerOnHours, 1532);
+    EXPECT_EQ(system.PowerOnCount, 487);
+    EXPECT_EQ(system.Temperature, 0x21);
+    EXPECT_EQ(second.Temperature, 30);
+
+    AttributeNameTables names;
+    names.BuildAttributeNameTables();
+    const auto nameOf = [&](const DriveRecord& record, int id) {
+        return names.GetAttributeName(record.SmartKeyName, id);
+    };
+    EXPECT_EQ(nameOf(system, 0x01), L"Raw Read Error Rate");
+    EXPECT_EQ(nameOf(system, 0x09), L"Power-on Hours");
+    EXPECT_EQ(nameOf(system, 0xAB), L"Program Fail Count");
+    EXPECT_EQ(nameOf(system, 0xC2), L"Temperature");
+    EXPECT_EQ(nameOf(system, 0xE7), L"SSD Life Left");
+    EXPECT_EQ(nameOf(system, 0xF1), L"Lifetime Writes from Host");
+    EXPECT_EQ(nameOf(system, 0xAE), L"Unexpected Power Loss Count");
+    EXPECT_EQ(nameOf(system, 0xAF), L"Vendor Specific");
+    EXPECT_EQ(nameOf(second, 0x0C), L"Power Cycle Count");
+    EXPECT_EQ(nameOf(second, 0xF1), L"Total Host Writes");
+    EXPECT_EQ(nameOf(second, 0xAD), L"Vendor Specific");
+}
+
+}  // namespace

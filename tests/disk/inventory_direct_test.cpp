@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "tests/disk/inventory_fixture.h"
+
+namespace {
+
+class InventoryDirectTest : public InventoryTest {};
+
+TEST_F(InventoryDirectTest, DiskSeenByManagementIsNotProbedAgain) {
+    Json listed = WithWmi(AtaDrive(0, "Orvel SSD Listed", "L0"),
+                          WmiView(0, "Orvel SSD Listed", "SCSI\\DISK&L0\\1"));
+    const LogLines lines =
+        Inventory(MachineOf(Json::array({listed, AtaDrive(1, "Orvel SSD Bare", "B1")})));
+    ASSERT_EQ(Engine().vars.Count(), 2);
+    EXPECT_EQ(CountOf(lines, "DoIdentifyDevicePd(0, 0xA0) - 1"), 1);
+    EXPECT_EQ(CountOf(lines, "DoIdentifyDevicePd(1, 0xA0) - 1"), 1);
+    // Only drive 1 goes through the direct pass, after the management pass.
+    EXPECT_TRUE(
+        Consecutive(lines, {"OK2:SELECT * FROM Win32_DiskDrive", "USB-HDD Check", "Check Bus Type",
+                            "DO:GetDiskInfo", "GetDiskInfo", "DoIdentifyDevicePd(1, 0xA0) - 1"}));
+    EXPECT_TRUE(InOrder(lines, {"AddDisk(1, -1, -1) - 6", "OK:GetDiskInfo",
+                                "OK:GetDiskInfo - PhysicalDrive", "OK:qsort"}));
+    EXPECT_EQ(Drive(0)->WmiModel, L"Orvel SSD Listed");
+    EXPECT_TRUE(Drive(1)->WmiModel.empty());
+    EXPECT_EQ(Drive(1)->ScsiPort, -1);
+
+    // Asked again for a recorded drive, the probe refuses at once.
+    LogWatch watch;
+    EXPECT_FALSE(Engine().GetDiskInfo(1, -1, -1, 0, 0, 0, -1, 0, false, false, L""));
+    EXPECT_EQ(watch.Messages(), (LogLines{"GetDiskInfo", "GetDiskInfo - FALSE1"}));
+}
+
+TEST_F(InventoryDirectTest, SecondDeviceAnswerIsRecordedAsFirst) {
+    Json second = AtaDrive(0, "Orvel SSD Slave", "SLAVE0");
+    second["ata"] = {{"target", "0xB0"}};
+    const LogLines lines = Inventory(MachineOf(Json::array({second})));
+    EXPECT_TRUE(Consecutive(
+        lines,
+        {"DoIdentifyDevicePd(0, 0xA0) - 1", "SendAtaCommandPd - IDENTIFY_DEVICE (ATA_PASS_THROUGH)",
+         "SendAtaCommandPd - IDENTIFY_DEVICE", "WakeUp(0)", "DoIdentifyDevicePd(0, 0xA0) - 2"}));
+    EXPECT_TRUE(InOrder(lines, {"DoIdentifyDevicePd(0, 0xB0) - 3", "AddDisk(0, -1, -1) - 6"}));
+    ASSERT_NE(Drive(0), nullptr);
+    EXPECT_EQ(Drive(0)->Target, TARGET_FIRST_DEVICE);
+    EXPECT_EQ(Drive(0)->CommandTypeTag, L"pd1");
+    EXPECT_EQ(Drive(0)->Model, L"Orvel SSD Slave");
+}
+
+TEST_F(InventoryDirectTest, PairSwappedMakerNamesAreReadTheOtherWay) {
+    // "WDC WD5000AAKX-00ERMA0" and "Hitachi HDS721010" as a bridge hands them over already
+    // readable, which the identification then swaps.
+    Json wdc = AtaDrive(0, "DW CDW0500AAXK0-E0MR0A", "DWW-ACWY214365");
+    Json hitachi = AtaDrive(1, "iHathc iDH7S1210D0 A", "PJ2F1A0BD3");
+    Json plain = AtaDrive(2, "Orvel SSD Plain", "PLAIN2");
+    const LogLines lines = Inventory(MachineOf(Json::array({wdc, hitachi, plain})));
+    EXPECT_EQ(CountOf(lines, "Reverse"), 2);
+    ASSERT_EQ(Engine().vars.Count(), 3);
+    EXPECT_EQ(Drive(0)->Model, L"WDC WD5000AAKX-00ERMA0");
+    EXPECT_EQ(Drive(0)->SerialNumber, L"WD-WCAYW123456");
+    EXPECT_EQ(Drive(0)->FirmwareRev, L"WF10");
+    EXPECT_EQ(Drive(0)->ModelSerial, L"WDC WD5000AAKX-00ERMA0WD-WCAYW123456");
+    EXPECT_EQ(Drive(1)->Model, L"Hitachi HDS721010DA");
+    EXPECT_EQ(Drive(2)->Model, L"Orvel SSD Plain");
+}
+
+TEST_F(InventoryDirectTest, OnlyFixedDisksAreProbedAndUsbBusesGoToTheBridges) {
+    Json removable = AtaDrive(0, "Orvel Card", "CARD0");
+    removable["mediaType"] = "removable";
+    Json usb = AtaDrive(1, "Orvel USB Disk", "USB1");
+    usb["storage"] = {{"busType", "usb"}};
+    const LogLines lines = Inventory(MachineOf(Json::array({removable, usb})));
+    EXPECT_EQ(CountOf(lines, "DoIdentifyDevicePd(0, 0xA0) - 1"), 0);
+    EXPECT_EQ(CountOf(lines, "DO:GetDiskInfo"), 1);
+    // A USB disk is probed through the bridge routes only; none of them answers yet.
+    EXPECT_TRUE(
+        Consecutive(lines, {"USB-HDD Check", "Check Bus Type", "Bus Type = USB", "DO:GetDiskInfo",
+                            "GetDiskInfo", "else (USB-HDD)", "OK:GetDiskInfo - PhysicalDrive"}));
+    EXPECT_EQ(Engine().vars.Count(), 0);
+}
+
+TEST_F(InventoryDirectTest, GeometryOutOfRangeIsRefusedUnlessScanningScsiPorts) {
+    Json clamped = AtaDrive(0, "Orvel SSD Clamped", "CLAMP0");
+    clamped["identify"]["words"] = {{"1", 16384}};
+    Json machine = MachineOf(Json::array({clamped, AtaDrive(1, "Orvel SSD Fine", "FINE1")}));
+    Inventory(machine);
+    EXPECT_EQ(Drive(0), nullptr);
+    EXPECT_NE(Drive(1), nullptr);
+
+    Machine(machine).ScsiScan = true;
+    const LogLines lines = Inventory();
+    ASSERT_NE(Drive(0), nullptr);
+    EXPECT_TRUE(Drive(0)->IsGeometryOutOfRange);
+    EXPECT_EQ(Drive(0)->Cylinder, 16383u);
+    EXPECT_TRUE(InOrder(lines, {"OK:qsort", "DoIdentifyDeviceScsi(0, 0) - 7",
+                                "OK:GetDiskInfo - Scsi", "Drive Letter Mapping - Start"}));
+}
+
+TEST_F(InventoryDirectTest, SmartIsReadOnlyWhenTheDriveHasIt) {
+    Json without = AtaDrive(0, "Orvel SSD NoSmart", "NS0");
+    without["identify"]["smart"] = false;
+    Json quirk = AtaDrive(1, "SSD G2 Series 64GB", "G2S1", "3.6.5");
+    Json intel = AtaDrive(2, "Intel SSD 520", "INTEL2", "400i");
+    // An adjusted-hours counter far beyond its offset.
+    intel["smart"]["attributes"][1]["raw"] = 0xDA753 * 2 + 100;
+    const LogLines lines = Inventory(MachineOf(Json::array({without, quirk, intel})));
+    ASSERT_EQ(Engine().vars.Count(), 3);
+    EXPECT_FALSE(Has(lines, "GetSmartAttributePd(0) - 1"));
+    EXPECT_TRUE(Has(lines, "GetSmartAttributePd(1) - 1"));
+    EXPECT_FALSE(Drive(0)->SmartSupported);
+    EXPECT_EQ(Drive(0)->Temperature, -1000);
+    EXPECT_EQ(Drive(0)->PowerOnHours, -1);
+    EXPECT_TRUE(Drive(1)->SmartDataValid);
+    EXPECT_TRUE(Drive(1)->IsFirmwareQuirk);
+    EXPECT_EQ(Drive(1)->Temperature, 36);
+    EXPECT_EQ(Drive(1)->PowerOnCount, 77);
+    EXPECT_EQ(Drive(2)->DetectedPowerOnHours, 100);
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include "disk/route_table.h"
+#include "tests/disk/inventory_fixture.h"
+
+namespace {
+
+class InventoryRouteTest : public InventoryTest {
+  protected:
+    // The log of one probe of physical drive 0 with these interface and USB ids.
+    LogLines Probe(int32_t interfaceType, int32_t vendorId, int32_t productId) {
+        LogWatch watch;
+        EXPECT_FALSE(Engine().GetDiskInfo(0, 2, 0, interfaceType, vendorId, productId, 0, 0, false,
+                                          false, L"USBSTOR\\DISK"));
+        return watch.Messages();
+    }
+};
+
+TEST_F(InventoryRouteTest, UsbEnclosuresAreProbedByTheirVendor) {
+    Json usb = AtaDrive(0, "Orvel USB Disk", "USB0");
+    usb["route"] = "jmicron";
+    usb["usb"] = {{"vid", "0x152D"}, {"pid", "0x2338"}};
+    Machine(MachineOf(Json::array({usb})));
+
+    const std::string generic = "else (USB-HDD)";
+    struct Case {
+        int32_t vendorId, productId;
+        LogLines expected;  // after "GetDiskInfo"
+    };
+    const Case cases[] = {
+        {USB_VENDOR_LOGITEC,
+         0x00D9,
+         {"FALSE: usbVendorId == USB_VENDOR_LOGITEC && productId == 0x00D9"}},
+        {USB_VENDOR_LOGITEC, 0x00DA, {generic}},
+        {USB_VENDOR_IO_DATA,
+         0x0122,
+         {"(usbVendorId == USB_VENDOR_IO_DATA && productId == 0x0122) || usbVendorId == "
+          "USB_VENDOR_JMICRON",
+          "FALSE - USB0"}},
+        {USB_VENDOR_IO_DATA, 0x0135, {"usbVendorId == USB_VENDOR_IO_DATA", generic}},
+        {USB_VENDOR_JMICRON,
+         0x2338,
+         {"(usbVendorId == USB_VENDOR_IO_DATA && productId == 0x0122) || usbVendorId == "
+          "USB_VENDOR_JMICRON",
+          "FALSE - USB0"}},
+        {USB_VENDOR_SUNPLUS, 0x0001, {"usbVendorId == USB_VENDOR_SUNPLUS"}},
+        {USB_VENDOR_CYPRESS, 0x6830, {"usbVendorId == USB_VENDOR_CYPRESS"}},
+        {USB_VENDOR_INITIO,
+         0x1340,
+         {"usbVendorId == USB_VENDOR_INITIO || usbVendorId == USB_VENDOR_OXFORD"}},
+        {USB_VENDOR_OXFORD,
+         0x0008,
+         {"usbVendorId == USB_VENDOR_INITIO || usbVendorId == USB_VENDOR_OXFORD"}},
+        {USB_VENDOR_UNKNOWN, 0, {generic}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.vendorId);
+        LogLines expected = {"GetDiskInfo"};
+        expected.insert(expected.end(), c.expected.begin(), c.expected.end());
+        EXPECT_EQ(Probe(INTERFACE_TYPE_USB, c.vendorId, c.productId), expected);
+    }
+    // Other buses try every bridge, whatever the ids say.
+    EXPECT_EQ(Probe(INTERFACE_TYPE_IEEE1394, USB_VENDOR_LOGITEC, 0x00D9),
+              (LogLines{"GetDiskInfo", generic}));
+    EXPECT_EQ(Engine().vars.Count(), 0);
+}
+
+TEST_F(InventoryRouteTest, EnclosureIdsComeFromTheControllerMapInAnInventory) {
+    const auto enclosure = [](int pd, const std::string& name, const std::string& vidPid) {
+        Json drive =
+            AtaDrive(pd, "Orvel Enclosed " + std::to_string(pd), "ENC" + std::to_string(pd));
+        drive["route"] = "sat";
+        drive["usb"] = {{"vid", "0x" + vidPid.substr(4, 4)}, {"pid", "0x" + vidPid.substr(13, 4)}};
+        return WithWmi(drive, WmiView(pd, name, "USBSTOR\\DISK&ENC" + std::to_string(pd) + "\\1&0",
+                                      "USB", "External hard disk media"));
+    };
+    const Json controllers = Json::array(
+        {{{"class", "USB"},
+          {"name", "USB 3.0 Host Controller"},
+          {"deviceId", "PCI\\VEN_8086\\1"},
+          {"devices",
+           Json::array({
+               {{"deviceId", "USB\\VID_04BB&PID_0122\\A1"}},
+               {{"deviceId", "USBSTOR\\DISK&ENC0\\1&0"}, {"name", "I-O DATA HDC-U USB Device"}},
+               {{"deviceId", "USB\\VID_0789&PID_00D9\\B2"}},
+               {{"deviceId", "USBSTOR\\DISK&ENC1\\1&0"}, {"name", "Logitec LHR USB Device"}},
+           })}}});
+    const LogLines lines = Inventory(
+        MachineOf(Json::array({enclosure(0, "I-O DATA HDC-U USB Device", "VID_04BB&PID_0122"),
+                               enclosure(1, "Logitec LHR USB Device", "VID_0789&PID_00D9")}),
+                  controllers));
+    EXPECT_TRUE(Consecutive(
+        lines, {"usbVendorId=04BB, usbProductId=0122", "flagTarget && GetDiskInfo", "GetDiskInfo",
+                "(usbVendorId == USB_VENDOR_IO_DATA && productId == 0x0122) || usbVendorId == "
+                "USB_VENDOR_JMICRON",
+                "FALSE - USB0"}));
+    EXPECT_TRUE(Consecutive(
+        lines, {"usbVendorId=0789, usbProductId=00D9", "flagTarget && GetDiskInfo", "GetDiskInfo",
+                "FALSE: usbVendorId == USB_VENDOR_LOGITEC && productId == 0x00D9"}));
+}
+
+TEST_F(InventoryRouteTest, NvmeRoutesAreTriedInOrderBeforeTheBridges) {
+    Json nvme = AtaDrive(0, "Orvel NVMe", "NV0");
+    nvme.erase("identify");
+    nvme.erase("smart");
+    nvme["route"] = "nvme-storage-query";
+    nvme["nvme"] = {{"model", "Orvel NVMe P5"}, {"serial", "NV0"}, {"firmware", "P5N1"}};
+    Json machine = MachineOf(Json::array({nvme}));
+    Machine(machine);
+    EXPECT_EQ(
+        Probe(INTERFACE_TYPE_NVME, 0, 0),
+        (LogLines{"GetDiskInfo", "DoIdentifyDeviceNVMeStorageQuery", "DoIdentifyDeviceNVMeSamsung",
+                  "DoIdentifyDeviceNVMeIntel", "else (USB-HDD)"}));
+    // Before Windows 10 there is no storage query.
+    machine["os"] = {{"major", 6}, {"minor", 1}};
+    Machine(machine);
+    EXPECT_EQ(Probe(INTERFACE_TYPE_NVME, 0, 0),
+              (LogLines{"GetDiskInfo", "DoIdentifyDeviceNVMeSamsung", "DoIdentifyDeviceNVMeIntel",
+                        "else (USB-HDD)"}));
+}
+
+TEST_F(InventoryRouteTest, AtaDisksFallBackToTheScsiMiniportOnlyWhereItHelps) {
+    Json gone = AtaDrive(0, "Orvel Gone", "GONE0");
+    gone["faults"] = {{"gone", true}};
+    Machine(MachineOf(Json::array({gone})));
+    LogWatch watch;
+    EXPECT_FALSE(
+        Engine().GetDiskInfo(0, 1, 2, INTERFACE_TYPE_UNKNOWN, 0, 0, 0, 0, false, false, L""));
+    LogLines lines = watch.Messages();
+    EXPECT_TRUE(InOrder(
+        lines, {"DoIdentifyDevicePd(0, 0xA0) - 1", "WakeUp(0)", "DoIdentifyDevicePd(0, 0xA0) - 2",
+                "DoIdentifyDevicePd(0, 0xB0) - 3", "DoIdentifyDeviceScsi(1, 2) - 4"}));
+    EXPECT_EQ(lines.back(), "DoIdentifyDeviceScsi(1, 2) - 4");
+
+    // Without a drive number only the SCSI address can reach the disk.
+    LogWatch scsi;
+    EXPECT_FALSE(Engine().GetDiskInfo(-1, 3, 4, INTERFACE_TYPE_SATA, 0, 0, 0, 0, true, true, L""));
+    EXPECT_EQ(scsi.Messages(), (LogLines{"GetDiskInfo", "DoIdentifyDeviceScsi(3, 4) - 7"}));
+    LogWatch bridge;
+    EXPECT_FALSE(Engine().GetDiskInfo(-1, 3, 4, INTERFACE_TYPE_USB, 0, 0, 0, 0, false, false, L""));
+    EXPECT_EQ(bridge.Messages(), (LogLines{"GetDiskInfo"}));
+}
+
+// An NVMe route as the NVMe transports will offer it: it answers and fills its part.
+class AnsweringNvmeRoute : public NvmeRoute {
+  public:
+    bool IdentifyController(transport::AtaBuffer identify) override {
+        identify[0] = 0x4F;
+        return true;
+    }
+    void FillRecord(const AtaPage& identify, DriveRecord& record) override {
+        filledWith = identify[0];
+        record.Model = L"Orvel NVMe P5";
+        record.Interface = L"NVM Express";
+    }
+    int filledWith = -1;
+};
+
+TEST_F(InventoryRouteTest, NvmeRecordsTakeTheirPlaceAndRoute) {
+    Machine(MachineOf(Json::array({AtaDrive(0, "Orvel SSD", "S0")})));
+    AnsweringNvmeRoute route;
+    AtaPage identify{};
+    identify[0] = 0x4F;
+    DriveAddress address;
+    address.physicalDriveId = 7;
+    address.scsiPort = 1;
+    ASSERT_TRUE(Engine().AddDiskNVMe(CMD_TYPE_NVME_STORAGE_QUERY, route, address, identify));
+    EXPECT_EQ(route.filledWith, 0x4F);
+    const DriveRecord& record = Engine().vars[0];
+    EXPECT_EQ(record.PhysicalDriveId, 7);
+    EXPECT_EQ(record.ScsiPort, 1);
+    EXPECT_EQ(record.CommandType, CMD_TYPE_NVME_STORAGE_QUERY);
+    EXPECT_EQ(record.CommandTypeTag, L"sq");
+    EXPECT_EQ(record.InterfaceType, INTERFACE_TYPE_NVME);
+    EXPECT_EQ(record.IdentifyDevice[0], 0x4F);
+    EXPECT_EQ(record.Model, L"Orvel NVMe P5");
+}
+
+TEST(RouteTableTest, OnlyBuiltRoutesAnswer) {
+    // The physical drive route is built; routes that are not stay silent rather than pretend.
+    EXPECT_NE(RouteOf(CMD_TYPE_PHYSICAL_DRIVE).openAta, nullptr);
+    EXPECT_EQ(RouteOf(CMD_TYPE_PHYSICAL_DRIVE).smartRead, &kPhysicalDriveSmartRead);
+    for (int32_t type : {CMD_TYPE_UNKNOWN, 11, CMD_TYPE_COUNT, -1, 1000})
+        EXPECT_EQ(RouteOf(type).openAta, nullptr) << type;
+    DriveRecord record;
+    for (int32_t type : {CMD_TYPE_UNKNOWN, 11, CMD_TYPE_NVME_STORAGE_QUERY}) {
+        record.CommandType = type;
+        EXPECT_FALSE(ReadSmartThroughRoute({}, record)) << type;
+    }
+    AtaPage identify;
+    identify.fill(0xEE);
+    EXPECT_FALSE(IdentifyThroughRoute(11, {}, {}, identify));
+}
+
+}  // namespace
