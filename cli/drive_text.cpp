@@ -1,0 +1,121 @@
+#include "cli/drive_text.h"
+
+#include <cwchar>
+#include <iterator>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/pages/smart_rows.h"
+#include "app/text/ui_text.h"
+#include "cli/cli_text.h"
+#include "cli/text_columns.h"
+
+namespace {
+
+// Interface text rows the report borrows from the window.
+constexpr int kSerialLabel = 2;
+constexpr int kFirmwareLabel = 4;
+constexpr int kOsVersionLabel = 12;
+constexpr int kSmartHeaderFirst = 69;  // "Description" to "Status", six rows
+constexpr int kCapacityLabel = 90;
+constexpr int kDriveLetterLabel = 93;
+constexpr int kTransferModeLabel = 94;
+constexpr int kAhciLabel = 98;
+constexpr int kAhciOn = 101;
+constexpr int kAhciOff = 102;
+constexpr int kInterfaceLabel = 107;
+
+constexpr Align kSmartAligns[] = {Align::Left,  Align::Left,  Align::Right, Align::Right,
+                                  Align::Right, Align::Right, Align::Left};
+
+// The window's labels end in " :" or ": "; the report lines them up and adds its own colon.
+std::wstring LabelOf(int row) {
+    std::wstring label = GetUiText(row);
+    label.erase(label.find_last_not_of(L" :") + 1);
+    return label;
+}
+
+std::wstring DriveNumber(const DriveRecord& drive) {
+    return drive.PhysicalDriveId >= 0 ? std::to_wstring(drive.PhysicalDriveId) : L"-";
+}
+
+std::wstring DriveTitle(const DriveRecord& drive) {
+    return CliText(CliWord::Drive) + L" " + DriveNumber(drive) + L"  " + drive.Model + L"\n";
+}
+
+// "label : value" lines with the colons in one column.
+std::wstring LabelledLines(const std::vector<std::pair<std::wstring, std::wstring>>& lines,
+                           std::wstring_view indent) {
+    std::vector<std::vector<std::wstring>> rows;
+    for (const auto& [label, value] : lines)
+        rows.push_back({std::wstring(indent) + label, L": " + value});
+    return FormatColumns(rows);
+}
+
+std::wstring SmartRowsText(const DriveRecord& drive, const AttributeNameTables& names) {
+    const SmartTable table = BuildSmartTable(drive, names);
+    std::vector<std::vector<std::wstring>> rows;
+    std::vector<std::wstring> header{L"ID"};
+    for (int row = kSmartHeaderFirst; row < kSmartHeaderFirst + 6; ++row)
+        header.push_back(GetUiText(row));
+    rows.push_back(std::move(header));
+    for (const SmartRowTexts& texts : table.Rows) {
+        if (texts[0].empty()) continue;  // an empty slot of the page shows nothing
+        rows.emplace_back(texts.begin(), texts.end());
+    }
+    if (rows.size() == 1) return CliText(CliWord::NoAttributes) + L"\n";
+    return FormatColumns(rows, kSmartAligns);
+}
+
+}  // namespace
+
+std::wstring SizeText(double sizeMb) {
+    wchar_t text[64];
+    std::swprintf(text, std::size(text), L"%.1f GB", sizeMb / 1024);
+    return text;
+}
+
+const DriveRecord* FindDrive(const DriveList& drives, int32_t physicalDrive) {
+    for (const DriveRecord& drive : drives.Records())
+        if (drive.PhysicalDriveId == physicalDrive) return &drive;
+    return nullptr;
+}
+
+std::wstring ListText(const DriveList& drives) {
+    std::vector<std::vector<std::wstring>> rows{
+        {CliText(CliWord::Drive), CliText(CliWord::Model), CliText(CliWord::Size),
+         CliText(CliWord::Interface), CliText(CliWord::Route)}};
+    for (const DriveRecord& drive : drives.Records())
+        rows.push_back({DriveNumber(drive), drive.Model, SizeText(drive.TotalDiskSize),
+                        drive.Interface, drive.CommandTypeTag});
+    constexpr Align kAligns[] = {Align::Right, Align::Left, Align::Right};
+    return TerminalSafe(FormatColumns(rows, kAligns));
+}
+
+std::wstring SmartText(const DriveRecord& drive, const AttributeNameTables& names) {
+    return TerminalSafe(DriveTitle(drive) + SmartRowsText(drive, names));
+}
+
+std::wstring ReportText(const MachineFacts& facts, const DriveList& drives,
+                        const AttributeNameTables& names) {
+    std::wstring text =
+        LabelledLines({{LabelOf(kOsVersionLabel), facts.OsName},
+                       {LabelOf(kAhciLabel), GetUiText(facts.AhciMode ? kAhciOn : kAhciOff)},
+                       {CliText(CliWord::SystemDisk), CliText(CliWord::NotDetermined)}},
+                      L"");
+    text += L"\n" + ListText(drives);
+    for (const DriveRecord& drive : drives.Records()) {
+        text += L"\n" + DriveTitle(drive);
+        text += LabelledLines({{LabelOf(kSerialLabel), drive.SerialNumber},
+                               {LabelOf(kFirmwareLabel), drive.FirmwareRev},
+                               {LabelOf(kCapacityLabel), SizeText(drive.TotalDiskSize)},
+                               {LabelOf(kInterfaceLabel), drive.Interface},
+                               {LabelOf(kTransferModeLabel),
+                                drive.CurrentTransferMode + L" | " + drive.MaxTransferMode},
+                               {LabelOf(kDriveLetterLabel), drive.DriveLetters}},
+                              L"  ");
+        text += SmartRowsText(drive, names);
+    }
+    return TerminalSafe(text);
+}

@@ -1,0 +1,70 @@
+#include "cli/options.h"
+
+#include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
+
+#include "app/text/utf8.h"
+
+ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* options,
+                              std::ostream& out, std::ostream& err) {
+    CLI::App app{"Lists drives, their identity and S.M.A.R.T. health.", "tramsik-cli"};
+    app.set_version_flag("--version", "tramsik-cli 1.3");
+    app.require_subcommand(1);
+    // Global options may also follow the command.
+    app.fallthrough();
+
+    std::string machine, log, language;
+    app.add_option("--machine", machine,
+                   "Machine description file, or \"demo\" for the built-in machine "
+                   "(default: the real drives of this computer)")
+        ->type_name("FILE|demo");
+    app.add_option("--lang", language, "Language of the output (default: the system's)")
+        ->check(CLI::IsMember(std::vector<std::string>{"en", "zh"}).description(""))
+        ->type_name("en|zh");
+    app.add_option("--log", log, "Write the diagnostic log to FILE instead of beside the program")
+        ->type_name("FILE");
+
+    CLI::App* list = app.add_subcommand("list", "One line per drive");
+    CLI::App* smart = app.add_subcommand("smart", "The S.M.A.R.T. table of a drive");
+    int32_t drive = 0;
+    CLI::Option* driveOption =
+        smart
+            ->add_option("--drive", drive,
+                         "Physical drive number (default: the first drive of the list)")
+            ->check(CLI::NonNegativeNumber)
+            ->type_name("N");
+    CLI::App* report = app.add_subcommand("report", "Everything about every drive");
+    report->add_flag("--json", options->Json, "As one JSON object");
+    // Commands still to come are known, so they get a clear answer rather than a parse error.
+    CLI::App* later[] = {app.add_subcommand("info")->group("")->allow_extras(),
+                         app.add_subcommand("migrate")->group("")->allow_extras()};
+
+    // Whatever else is on the line, a command still to come is what the user needs to hear of.
+    const auto laterCommand = [&]() -> const CLI::App* {
+        for (const CLI::App* command : later)
+            if (command->parsed()) return command;
+        return nullptr;
+    };
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        if (!laterCommand()) {
+            const int code = app.exit(e, out, err);
+            return {false, code == 0 ? kExitSuccess : kExitUsage};
+        }
+    }
+    if (const CLI::App* command = laterCommand()) {
+        err << "tramsik-cli: the " << command->get_name() << " command is not available yet\n";
+        return {false, kExitUsage};
+    }
+
+    options->Machine = FromUtf8(machine);
+    options->LogPath = FromUtf8(log);
+    if (!language.empty()) options->LanguageFlag = language == "zh" ? 1 : 0;
+    if (*driveOption) options->Drive = drive;
+    options->Command = list->parsed()    ? CliCommand::List
+                       : smart->parsed() ? CliCommand::Smart
+                                         : CliCommand::Report;
+    return {true, kExitSuccess};
+}

@@ -1,0 +1,32 @@
+// The command line of tramsik-cli: global options, then one command with its own options.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+
+// Exit statuses.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitUsage = 2;  // also an invalid machine file
+inline constexpr int kExitNoDrive = 3;
+
+enum class CliCommand { List, Smart, Report };
+
+struct CliOptions {
+    std::wstring Machine;             // a machine file or "demo"; empty for the real machine
+    std::optional<int> LanguageFlag;  // from --lang; otherwise the platform's code page decides
+    std::wstring LogPath;             // empty: the log goes beside the executable
+    CliCommand Command = CliCommand::List;
+    std::optional<int32_t> Drive;  // smart --drive, a physical drive number
+    bool Json = false;             // report --json
+};
+
+struct ParseOutcome {
+    bool Run;      // false: stop with ExitCode (help was shown, or the line is wrong)
+    int ExitCode;  // kExitSuccess or kExitUsage when Run is false
+};
+
+// Reads argv (UTF-8). Help goes to `out`, usage errors to `err`.
+ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* options,
+                              std::ostream& out, std::ostream& err);

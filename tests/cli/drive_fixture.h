@@ -1,0 +1,51 @@
+// Drive records for the command line's tests, with SMART pages built byte by byte.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+#include "app/text/ui_text.h"
+#include "disk/attribute_names.h"
+#include "disk/drive_record.h"
+#include "disk/smart_data.h"
+#include "tests/disk/smart_page_builder.h"
+
+struct LanguageScope {
+    explicit LanguageScope(int flag) : saved(LanguageFlag) { LanguageFlag = flag; }
+    ~LanguageScope() { LanguageFlag = saved; }
+    int saved;
+};
+
+inline const AttributeNameTables& Names() {
+    static const AttributeNameTables names = [] {
+        AttributeNameTables built;
+        built.BuildAttributeNameTables();
+        return built;
+    }();
+    return names;
+}
+
+// A SATA drive with a confirmed SMART reading of `attributes` and `thresholds`.
+inline DriveRecord SataDrive(int32_t physicalDrive, const std::wstring& model, double sizeMb,
+                             std::initializer_list<AttributeSpec> attributes,
+                             std::initializer_list<std::pair<uint8_t, uint8_t>> thresholds) {
+    DriveRecord record;
+    record.PhysicalDriveId = physicalDrive;
+    record.Model = model;
+    record.SerialNumber = L"SN" + std::to_wstring(physicalDrive);
+    record.TotalDiskSize = sizeMb;
+    record.Interface = L"Serial ATA";
+    record.InterfaceType = 2;
+    record.CommandType = 1;
+    record.CommandTypeTag = L"pd1";
+    record.Target = 0xA0;
+    record.SmartKeyName = L"Smart";
+    record.SmartReadData = DataPage(attributes);
+    FillSmartData(record);
+    record.SmartReadThreshold = ThresholdPage(thresholds);
+    FillSmartThreshold(record);
+    record.SmartDataValid = true;
+    record.SmartThresholdValid = true;
+    return record;
+}

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+
+namespace {
+
+struct Parsed {
+    ParseOutcome outcome;
+    CliOptions options;
+    std::string out, err;
+};
+
+Parsed Parse(std::initializer_list<const char*> arguments) {
+    std::vector<const char*> argv{"tramsik-cli"};
+    argv.insert(argv.end(), arguments);
+    Parsed parsed{};
+    std::ostringstream out, err;
+    parsed.outcome =
+        ParseCommandLine(static_cast<int>(argv.size()), argv.data(), &parsed.options, out, err);
+    parsed.out = out.str();
+    parsed.err = err.str();
+    return parsed;
+}
+
+TEST(CliOptions, CommandsAndTheirOptions) {
+    Parsed p = Parse({"list"});
+    ASSERT_TRUE(p.outcome.Run);
+    EXPECT_EQ(p.options.Command, CliCommand::List);
+    EXPECT_TRUE(p.options.Machine.empty());
+    EXPECT_FALSE(p.options.LanguageFlag.has_value()) << "the platform decides";
+    EXPECT_TRUE(p.options.LogPath.empty());
+
+    p = Parse(
+        {"--machine", "demo", "--lang", "zh", "--log", "/tmp/日志.log", "smart", "--drive", "12"});
+    ASSERT_TRUE(p.outcome.Run) << p.err;
+    EXPECT_EQ(p.options.Command, CliCommand::Smart);
+    EXPECT_EQ(p.options.Machine, L"demo");
+    EXPECT_EQ(p.options.LanguageFlag, 1);
+    EXPECT_EQ(p.options.LogPath, L"/tmp/日志.log");
+    EXPECT_EQ(p.options.Drive, 12);
+
+    p = Parse({"smart"});
+    ASSERT_TRUE(p.outcome.Run);
+    EXPECT_FALSE(p.options.Drive.has_value()) << "no --drive: the default drive";
+
+    p = Parse({"--lang", "en", "report", "--json"});
+    ASSERT_TRUE(p.outcome.Run);
+    EXPECT_EQ(p.options.Command, CliCommand::Report);
+    EXPECT_EQ(p.options.LanguageFlag, 0);
+    EXPECT_TRUE(p.options.Json);
+    EXPECT_FALSE(Parse({"report"}).options.Json);
+
+    // Global options after the command are taken too.
+    p = Parse({"report", "--machine", "m.json"});
+    ASSERT_TRUE(p.outcome.Run);
+    EXPECT_EQ(p.options.Machine, L"m.json");
+}
+
+TEST(CliOptions, UsageErrorsStopWithStatusTwo) {
+    for (std::initializer_list<const char*> line : {
+             std::initializer_list<const char*>{},
+             {"frobnicate"},
+             {"--lang", "fr", "list"},
+             {"--machine"},
+             {"list", "--json"},
+             {"smart", "--drive", "x"},
+             {"smart", "--drive", "-1"},
+             {"list", "report"},
+             {"--unknown", "list"},
+         }) {
+        const Parsed p = Parse(line);
+        EXPECT_FALSE(p.outcome.Run);
+        EXPECT_EQ(p.outcome.ExitCode, kExitUsage);
+        EXPECT_FALSE(p.err.empty());
+    }
+}
+
+TEST(CliOptions, LaterCommandsAreNamedAsNotAvailable) {
+    for (const char* command : {"info", "migrate"}) {
+        const Parsed p = Parse({command, "--target", "1"});
+        EXPECT_FALSE(p.outcome.Run);
+        EXPECT_EQ(p.outcome.ExitCode, kExitUsage);
+        EXPECT_EQ(p.err,
+                  std::string("tramsik-cli: the ") + command + " command is not available yet\n");
+    }
+}
+
+TEST(CliOptions, HelpAndVersionSucceed) {
+    Parsed p = Parse({"--help"});
+    EXPECT_FALSE(p.outcome.Run);
+    EXPECT_EQ(p.outcome.ExitCode, kExitSuccess);
+    for (const char* word : {"--machine", "--lang", "--log", "list", "smart", "report"})
+        EXPECT_NE(p.out.find(word), std::string::npos) << word;
+    EXPECT_EQ(p.out.find("migrate"), std::string::npos) << "not offered before it exists";
+
+    p = Parse({"smart", "--help"});
+    EXPECT_EQ(p.outcome.ExitCode, kExitSuccess);
+    EXPECT_NE(p.out.find("--drive"), std::string::npos);
+
+    p = Parse({"--version"});
+    EXPECT_EQ(p.outcome.ExitCode, kExitSuccess);
+    EXPECT_NE(p.out.find("tramsik-cli 1.3"), std::string::npos);
+}
+
+}  // namespace
