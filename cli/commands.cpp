@@ -38,6 +38,7 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
         StartLog();
     else
         StartLogAt(options.LogPath);
+    if (options.Trace) platform::SetDeviceIoTrace(true);
 
     std::wstring problem;
     if (!platform::SelectPlatform(options.Machine, &problem)) {

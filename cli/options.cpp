@@ -24,6 +24,8 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
         ->type_name("en|zh");
     app.add_option("--log", log, "Write the diagnostic log to FILE instead of beside the program")
         ->type_name("FILE");
+    app.add_flag("--trace", options->Trace,
+                 "Also log a hex dump of every request sent to a drive and of its answer");
 
     CLI::App* list = app.add_subcommand("list", "One line per drive");
     CLI::App* smart = app.add_subcommand("smart", "The S.M.A.R.T. table of a drive");

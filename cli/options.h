@@ -17,6 +17,7 @@ struct CliOptions {
     std::wstring Machine;             // a machine file or "demo"; empty for the real machine
     std::optional<int> LanguageFlag;  // from --lang; otherwise the platform's code page decides
     std::wstring LogPath;             // empty: the log goes beside the executable
+    bool Trace = false;               // --trace: device requests dumped to the log
     CliCommand Command = CliCommand::List;
     std::optional<int32_t> Drive;  // smart --drive, a physical drive number
     bool Json = false;             // report --json

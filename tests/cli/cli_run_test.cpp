@@ -79,6 +79,11 @@ TEST_F(CliRunTest, ListHasOneAlignedLinePerDrive) {
         EXPECT_EQ(lines[i].substr(sizeEnd - 3, 3), " GB") << lines[i];
     }
     EXPECT_TRUE(Has(ReadWhole(log_), "CAtaSmart::Init - Complete")) << "--log FILE holds the log";
+    EXPECT_FALSE(Has(ReadWhole(log_), "DeviceIoControl 0x")) << "no dump unless asked for";
+
+    ASSERT_EQ(Demo({"--trace", "list"}).status, 0);
+    // The IDENTIFY pass-through request to the first drive, in the dump.
+    EXPECT_TRUE(Has(ReadWhole(log_), "DeviceIoControl 0x0004D02C in 556 out 556: ok"));
 }
 
 TEST_F(CliRunTest, SmartShowsTheTableOfTheChosenDrive) {
