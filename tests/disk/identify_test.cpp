@@ -7,7 +7,7 @@
 #include "disk/identify.h"
 #include "disk/identify_page.h"
 #include "identify_builder.h"
-#include "log_watch.h"
+#include "tests/support/log_watch.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "disk/ata_smart.h"
-#include "tests/disk/log_watch.h"
+#include "tests/support/log_watch.h"
 #include "tests/platform/sim_fixture.h"
 
 using Json = nlohmann::json;

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "disk/os_version.h"
-#include "log_watch.h"
+#include "tests/support/log_watch.h"
 #include "tests/platform/sim_fixture.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "disk/winmgmt.h"
-#include "log_watch.h"
+#include "tests/support/log_watch.h"
 #include "tests/platform/sim_fixture.h"
 
 namespace {

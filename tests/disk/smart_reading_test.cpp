@@ -9,7 +9,7 @@
 #include "disk/smart_data.h"
 #include "disk/smart_reading.h"
 #include "disk/vendor.h"
-#include "tests/disk/log_watch.h"
+#include "tests/support/log_watch.h"
 #include "tests/disk/smart_page_builder.h"
 
 namespace {

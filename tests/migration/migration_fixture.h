@@ -18,7 +18,7 @@
 #include "platform/partition_table.h"
 #include "platform/platform.h"
 #include "platform/win_constants.h"
-#include "tests/disk/log_watch.h"
+#include "tests/support/log_watch.h"
 #include "tests/platform/sim_fixture.h"
 
 using Sector = std::array<uint8_t, 512>;

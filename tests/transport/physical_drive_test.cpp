@@ -7,10 +7,10 @@
 #include <cstring>
 #include <memory>
 
-#include "../disk/log_watch.h"
 #include "../support/scripted_platform.h"
 #include "platform/io_trace.h"
 #include "platform/ioctl.h"
+#include "tests/support/log_watch.h"
 
 namespace {
 
