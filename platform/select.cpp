@@ -4,6 +4,7 @@
 
 #include "app/text/utf8.h"
 #include "platform/demo_machine.h"
+#include "platform/linux/native_platform.h"
 #include "platform/platform.h"
 #include "platform/sim/machine_loader.h"
 #include "platform/sim/sim_platform.h"
@@ -37,10 +38,10 @@ void UsePlatform(std::unique_ptr<Platform> backend) {
 
 bool SelectPlatform(const std::wstring& machine, std::wstring* error) {
     if (machine.empty()) {
-        *error =
-            L"this build has no native platform backend; choose a simulated machine with "
-            L"TRAMSIK_MACHINE or --machine (a machine file, or \"demo\")";
-        return false;
+        std::unique_ptr<Platform> native = MakeNativePlatform(error);
+        if (!native) return false;
+        UsePlatform(std::move(native));
+        return true;
     }
     std::string problem;
     std::optional<sim::Machine> loaded =

@@ -1,0 +1,165 @@
+// The Linux backend: the Windows-shaped calls of the seam answered by the running kernel.
+// Physical drive n is the n-th whole disk of ListPhysicalDisks; ATA and SMART requests travel
+// as ATA PASS-THROUGH (16) over SG_IO, SCSI pass-through as the CDB given, the NVMe storage
+// query as NVMe admin commands; geometry, layout, lock and the like map onto block-device
+// requests and sysfs; mounted file systems get drive letters (the root file system is C:).
+#pragma once
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/linux/block_devices.h"
+#include "platform/linux/kernel_io.h"
+#include "platform/linux/mounts.h"
+#include "platform/linux/os_facts.h"
+#include "platform/platform.h"
+#include "platform/sim/machine.h"
+
+namespace platform::linux_backend {
+
+class LinuxPlatform : public Platform {
+  public:
+    explicit LinuxPlatform(std::unique_ptr<KernelIo> kernel);
+    ~LinuxPlatform() override;
+
+    // Why no drive can be reached, when that is so: there is none, or every whole disk refused
+    // to open for want of rights. Empty when at least one opens (or fails for another reason).
+    std::wstring AccessProblem();
+    // The drives and lettered mounts as last read (each inventory reads them again).
+    const std::vector<BlockDisk>& Disks() const { return disks_; }
+    const std::vector<LetteredMount>& Letters() const { return letters_; }
+
+    HANDLE CreateFileW(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
+                       DWORD flags) override;
+    BOOL DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
+                         DWORD outSize, DWORD* returned) override;
+    BOOL SetFilePointerEx(HANDLE file, int64_t distance, int64_t* newPosition,
+                          DWORD method) override;
+    BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) override;
+    BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) override;
+    BOOL CloseHandle(HANDLE handle) override;
+    DWORD GetLastError() override;
+    void SetLastError(DWORD error) override;
+    BOOL DefineDosDeviceW(DWORD flags, const wchar_t* name, const wchar_t* target) override;
+
+    UINT GetDriveTypeW(const wchar_t* root) override;
+    BOOL GetDiskFreeSpaceExW(const wchar_t* root, ULONGLONG* availableToCaller, ULONGLONG* total,
+                             ULONGLONG* totalFree) override;
+    BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName, DWORD volumeNameSize,
+                               DWORD* serialNumber, DWORD* maxComponentLength,
+                               DWORD* fileSystemFlags, wchar_t* fileSystemName,
+                               DWORD fileSystemNameSize) override;
+    UINT GetSystemDirectoryW(wchar_t* buffer, UINT size) override;
+
+    HRESULT CoInitializeSecurity() override;
+    HRESULT CreateWbemLocator(std::unique_ptr<WmiLocator>* locator) override;
+
+    SC_HANDLE OpenSCManagerW(const wchar_t* machine, const wchar_t* database,
+                             DWORD access) override;
+    SC_HANDLE OpenServiceW(SC_HANDLE manager, const wchar_t* name, DWORD access) override;
+    BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) override;
+    BOOL StartServiceW(SC_HANDLE service, DWORD argumentCount, const wchar_t** arguments) override;
+    BOOL CloseServiceHandle(SC_HANDLE handle) override;
+    intptr_t ShellExecuteW(const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                           const wchar_t* directory, int show) override;
+
+    BOOL GetVersionExW(OSVERSIONINFOEXW* info) override;
+    void GetNativeSystemInfo(SYSTEM_INFO* info) override;
+    UINT GetACP() override;
+    BOOL GetPcieLinkProperties(const std::wstring& controllerDeviceId, PcieLink* link) override;
+
+    DWORD GetTickCount() override;
+    LocalTime GetLocalTime() override;
+    void Sleep(DWORD milliseconds) override;
+    BOOL QueryPerformanceCounter(int64_t* count) override;
+    BOOL QueryPerformanceFrequency(int64_t* frequency) override;
+    HANDLE CreateMutexW(BOOL initialOwner, const wchar_t* name) override;
+    HANDLE OpenMutexW(DWORD access, BOOL inheritHandle, const wchar_t* name) override;
+
+  private:
+    struct DiskFile {
+        // The drive as it was when opened: a later inventory may renumber the drives.
+        BlockDisk info;
+        int fd = -1;
+        int exclusiveFd = -1;  // held while the disk is locked
+        bool written = false;
+        int64_t position = 0;
+    };
+    struct VolumeFile {
+        wchar_t letter = L'C';
+    };
+    struct PortFile {
+        uint32_t port = 0;
+    };
+    struct MutexFile {
+        int fd = -1;
+    };
+    struct OpenHandle {
+        std::variant<DiskFile, VolumeFile, PortFile, MutexFile> file;
+        DWORD access = 0;
+    };
+    // One control request: a single buffer of max(in, out) bytes holding the input first, in
+    // which the reply is left; `returned` bytes of it go back.
+    struct Request {
+        DWORD code = 0;
+        std::span<uint8_t> buffer;
+        DWORD inSize = 0, outSize = 0;
+        DWORD returned = 0;
+    };
+
+    // Everything below runs with mutex_ held.
+    void Refresh();
+    BOOL Fail(DWORD error);
+    HANDLE NewHandle(OpenHandle handle);
+    OpenHandle* Find(HANDLE handle);
+    const LetteredMount* MountOf(const wchar_t* root) const;
+    std::string DevicePath(const BlockDisk& disk) const { return "/dev/" + disk.name; }
+    // The physical drive and byte range of a mounted device; none when it lies on no drive.
+    struct Extent {
+        uint32_t disk;
+        uint64_t offset, length;
+    };
+    std::vector<Extent> ExtentsOf(const DeviceNumber& device, int depth = 0) const;
+    bool InUse(const BlockDisk& disk) const;
+    void CloseFile(OpenHandle& handle);
+
+    DWORD DiskControl(DiskFile& file, Request& request);
+    DWORD VolumeControl(const VolumeFile& file, Request& request);
+    // ATA, SMART, SCSI and NVMe pass-through (pass_through.cpp).
+    DWORD AtaPassThrough(const DiskFile& file, Request& request);
+    DWORD SmartReceive(const DiskFile& file, Request& request);
+    DWORD SmartSend(const DiskFile& file, Request& request);
+    DWORD SmartVersion(const DiskFile& file, Request& request);
+    DWORD ScsiPassThrough(const DiskFile& file, Request& request);
+    DWORD NvmeQuery(const DiskFile& file, Request& request);
+    // Block-device requests (disk_control.cpp).
+    DWORD Geometry(const DiskFile& file, Request& request, bool extended);
+    DWORD Layout(const DiskFile& file, Request& request);
+    DWORD DeleteLayout(DiskFile& file);
+    DWORD RereadPartitions(const DiskFile& file);
+    DWORD Lock(DiskFile& file);
+    DWORD Descriptor(const DiskFile& file, Request& request);
+    DWORD ScsiAddress(const DiskFile& file, Request& request);
+    std::optional<uint64_t> SizeOf(const DiskFile& file);
+    uint32_t SectorSizeOf(const DiskFile& file);
+
+    std::unique_ptr<KernelIo> kernel_;
+    mutable std::mutex mutex_;
+    std::vector<BlockDisk> disks_;
+    std::vector<LetteredMount> letters_;
+    std::shared_ptr<const sim::Machine> inventory_;
+    OsFacts os_;
+    UINT codePage_ = 1252;
+    uintptr_t nextHandle_ = 0x1000;
+    std::map<uintptr_t, OpenHandle> handles_;
+    std::map<uintptr_t, bool> services_;  // handle -> is the manager
+    std::map<std::wstring, std::wstring> dosDevices_;
+};
+
+}  // namespace platform::linux_backend

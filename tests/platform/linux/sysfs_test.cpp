@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/linux/block_devices.h"
+#include "platform/linux/mounts.h"
+#include "tests/platform/linux/fake_kernel.h"
+
+using namespace platform::linux_backend;
+
+namespace {
+
+const std::string kPci = "/sys/devices/pci0000:00";
+
+// A SCSI disk whose device sits at `devicePath` (ending in its H:C:T:L folder).
+void AddScsiDisk(FakeKernel& kernel, const std::string& name, const std::string& devicePath,
+                 const std::string& dev, const std::string& vendor = "ATA") {
+    const std::string block = devicePath + "/block/" + name;
+    kernel.links["/sys/block/" + name] = block;
+    kernel.links["/sys/block/" + name + "/device"] = devicePath;
+    kernel.File("/sys/block/" + name + "/size", "2097152\n");
+    kernel.File("/sys/block/" + name + "/removable", "0\n");
+    kernel.File("/sys/block/" + name + "/dev", dev + "\n");
+    kernel.File("/sys/block/" + name + "/device/vendor", vendor + "     \n");
+    kernel.File("/sys/block/" + name + "/device/model", "Disk " + name + "\n");
+    kernel.File("/sys/block/" + name + "/device/rev", "1.0 \n");
+}
+
+void AddOther(FakeKernel& kernel, const std::string& name) {
+    kernel.File("/sys/block/" + name + "/size", "100\n");
+    kernel.File("/sys/block/" + name + "/dev", "7:0\n");
+}
+
+std::vector<std::string> Names(const std::vector<BlockDisk>& disks) {
+    std::vector<std::string> names;
+    for (const BlockDisk& disk : disks)
+        names.push_back(disk.name);
+    return names;
+}
+
+}  // namespace
+
+TEST(PhysicalDisks, WholeDisksInAddressOrderThenNvme) {
+    FakeKernel kernel;
+    AddScsiDisk(kernel, "sda", kPci + "/0000:00:17.0/ata3/host2/target2:0:0/2:0:0:0", "8:0");
+    AddScsiDisk(kernel, "sdb", kPci + "/0000:00:17.0/ata1/host0/target0:0:1/0:0:1:0", "8:16");
+    AddScsiDisk(kernel, "sdc", kPci + "/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0",
+                "8:32", "Orvel");
+    kernel.File(kPci + "/0000:00:14.0/usb2/2-1/idVendor", "152d\n");
+    kernel.File(kPci + "/0000:00:14.0/usb2/2-1/idProduct", "0578\n");
+    kernel.File(kPci + "/0000:00:14.0/usb2/2-1/serial", "ABC123\n");
+    // The root hub above also has ids; the nearest USB device is the enclosure.
+    kernel.File(kPci + "/0000:00:14.0/usb2/idVendor", "1d6b\n");
+    for (const std::string name : {"nvme1n1", "nvme0n2", "nvme0n1"}) {
+        kernel.File("/sys/block/" + name + "/size", "4096\n");
+        kernel.File("/sys/block/" + name + "/dev", "259:" + std::to_string(name[4] - '0') + "\n");
+        kernel.File("/sys/block/" + name + "/device/model", "Orvel NVMe\n");
+        kernel.File("/sys/block/" + name + "/device/firmware_rev", "FW1\n");
+    }
+    kernel.links["/sys/block/nvme0n1"] = kPci + "/0000:03:00.0/nvme/nvme0/nvme0n1";
+    // Partitions of sda: listed in its folder, ordered by number.
+    for (const auto& [part, number, start] :
+         {std::tuple{"sda2", "2", "2048"}, std::tuple{"sda1", "1", "34"}}) {
+        kernel.File(std::string("/sys/block/sda/") + part + "/partition",
+                    std::string(number) + "\n");
+        kernel.File(std::string("/sys/block/sda/") + part + "/start", std::string(start) + "\n");
+        kernel.File(std::string("/sys/block/sda/") + part + "/size", "1000\n");
+        kernel.File(std::string("/sys/block/sda/") + part + "/dev",
+                    std::string("8:") + number + "\n");
+    }
+    for (const std::string name :
+         {"loop0", "dm-0", "sr0", "vda", "zram0", "ram0", "md127", "nvme0c0n1", "sda1", "mmcblk0"})
+        AddOther(kernel, name);
+
+    const std::vector<BlockDisk> disks = ListPhysicalDisks(kernel);
+    EXPECT_EQ(Names(disks),
+              (std::vector<std::string>{"sdb", "sda", "sdc", "nvme0n1", "nvme0n2", "nvme1n1"}));
+    const BlockDisk& sda = disks[1];
+    EXPECT_EQ(sda.hctl, (std::array<uint32_t, 4>{2, 0, 0, 0}));
+    EXPECT_EQ(sda.vendor, "ATA");
+    EXPECT_EQ(sda.model, "Disk sda");
+    EXPECT_EQ(sda.revision, "1.0");
+    EXPECT_EQ(sda.sizeBytes, 2097152ull * 512);
+    EXPECT_FALSE(sda.usb);
+    EXPECT_EQ(sda.pciFunction, kPci + "/0000:00:17.0");
+    ASSERT_EQ(sda.partitions.size(), 2u);
+    EXPECT_EQ(sda.partitions[0].name, "sda1");
+    EXPECT_EQ(sda.partitions[0].startSector, 34u);
+    EXPECT_EQ(sda.partitions[1].device, (DeviceNumber{8, 2}));
+
+    // The USB disk: the enclosure's ids from the nearest USB device, the host controller's PCI
+    // function as its controller.
+    const BlockDisk& usb = disks[2];
+    ASSERT_TRUE(usb.usb);
+    EXPECT_EQ(usb.usb->vendorId, 0x152D);
+    EXPECT_EQ(usb.usb->productId, 0x0578);
+    EXPECT_EQ(usb.usb->serial, "ABC123");
+    EXPECT_EQ(usb.pciFunction, kPci + "/0000:00:14.0");
+
+    const BlockDisk& nvme = disks[3];
+    EXPECT_EQ(nvme.kind, BlockDisk::Kind::Nvme);
+    EXPECT_EQ(nvme.model, "Orvel NVMe");
+    EXPECT_EQ(nvme.revision, "FW1");
+    EXPECT_EQ(nvme.pciFunction, kPci + "/0000:03:00.0");
+
+    for (const char* name : {"sda", "sdz", "sdaa", "nvme0n1", "nvme12n3"})
+        EXPECT_TRUE(IsPhysicalDiskName(name)) << name;
+    for (const char* name : {"sda1", "nvme0n1p1", "nvme0c0n1", "vda", "loop0", "dm-0", "sr0",
+                             "zram0", "ram0", "md0", "mmcblk0", "sd", "nvme0"})
+        EXPECT_FALSE(IsPhysicalDiskName(name)) << name;
+}
+
+TEST(MountInfo, ParsesFieldsAndEscapes) {
+    const std::string text =
+        "22 1 259:2 / / rw,relatime shared:1 - ext4 /dev/nvme0n1p2 rw\n"
+        "35 22 8:1 / /mnt/my\\040data rw shared:5 master:1 - vfat /dev/sda1 rw\n"
+        "garbage line\n"
+        "36 22 0:5 / /proc rw - proc proc rw\n"
+        "37 22 8:2 / /media/x rw - ext4 /dev/sda2 rw\n";
+    const auto mounts = ParseMountInfo(text);
+    ASSERT_EQ(mounts.size(), 4u);
+    EXPECT_EQ(mounts[0].device, (DeviceNumber{259, 2}));
+    EXPECT_EQ(mounts[0].mountPoint, "/");
+    EXPECT_EQ(mounts[0].fsType, "ext4");
+    EXPECT_EQ(mounts[0].source, "/dev/nvme0n1p2");
+    // Several optional fields before the separator, and an escaped space.
+    EXPECT_EQ(mounts[1].mountPoint, "/mnt/my data");
+    EXPECT_EQ(mounts[1].fsType, "vfat");
+    EXPECT_EQ(mounts[2].fsType, "proc");
+}
+
+TEST(MountInfo, RootIsCAndOtherDiskFileSystemsFollowInDeviceOrder) {
+    const std::string text =
+        "20 1 8:2 / / rw - ext4 /dev/sda2 rw\n"
+        "21 20 0:20 / /tmp rw - tmpfs tmpfs rw\n"
+        "22 20 0:5 / /proc rw - proc proc rw\n"
+        "23 20 8:17 / /data rw - xfs /dev/sdb1 rw\n"
+        "24 20 8:1 / /boot/efi rw - vfat /dev/sda1 rw\n"
+        "25 20 8:17 /sub /srv/bind rw - xfs /dev/sdb1 rw\n"  // a bind mount of a folder
+        "26 20 8:17 / /data2 rw - xfs /dev/sdb1 rw\n"        // the same file system again
+        "27 20 7:0 / /snap/core rw - squashfs /dev/loop0 ro\n"
+        "28 20 259:1 / /fast rw - ext4 /dev/nvme0n1p1 rw\n";
+    const std::set<DeviceNumber> physical = {{8, 0},  {8, 1},   {8, 2},  {8, 16},
+                                             {8, 17}, {259, 0}, {259, 1}};
+    const auto letters = AssignDriveLetters(ParseMountInfo(text), physical);
+    ASSERT_EQ(letters.size(), 4u);
+    EXPECT_EQ(letters[0].letter, L'C');
+    EXPECT_EQ(letters[0].mount.mountPoint, "/");
+    EXPECT_EQ(letters[1].letter, L'D');
+    EXPECT_EQ(letters[1].mount.mountPoint, "/boot/efi");
+    EXPECT_EQ(letters[2].letter, L'E');
+    EXPECT_EQ(letters[2].mount.mountPoint, "/data");
+    EXPECT_EQ(letters[3].letter, L'F');
+    EXPECT_EQ(letters[3].mount.mountPoint, "/fast");
+
+    // The same mounts listed in another order letter the same way.
+    const std::string reordered =
+        "28 20 259:1 / /fast rw - ext4 /dev/nvme0n1p1 rw\n"
+        "24 20 8:1 / /boot/efi rw - vfat /dev/sda1 rw\n"
+        "23 20 8:17 / /data rw - xfs /dev/sdb1 rw\n"
+        "20 1 8:2 / / rw - ext4 /dev/sda2 rw\n";
+    const auto again = AssignDriveLetters(ParseMountInfo(reordered), physical);
+    ASSERT_EQ(again.size(), 4u);
+    for (size_t i = 0; i < again.size(); ++i) {
+        EXPECT_EQ(again[i].letter, letters[i].letter);
+        EXPECT_EQ(again[i].mount.mountPoint, letters[i].mount.mountPoint);
+    }
+
+    // A root on something that is no disk (an overlay) is still C:; letters end at Z:.
+    std::string many = "1 0 0:40 / / rw - overlay overlay rw\n";
+    std::set<DeviceNumber> disks;
+    for (uint32_t minor = 1; minor <= 30; ++minor) {
+        many += "2 1 8:" + std::to_string(minor) + " / /m" + std::to_string(minor) +
+                " rw - ext4 /dev/x rw\n";
+        disks.insert({8, minor});
+    }
+    const auto capped = AssignDriveLetters(ParseMountInfo(many), disks);
+    ASSERT_EQ(capped.size(), 24u);
+    EXPECT_EQ(capped.front().mount.fsType, "overlay");
+    EXPECT_EQ(capped.back().letter, L'Z');
+    EXPECT_EQ(capped.back().mount.mountPoint, "/m23");
+}
