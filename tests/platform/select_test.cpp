@@ -53,12 +53,9 @@ TEST_F(Select, DemoAndMachineFilesBecomeTheCurrentPlatform) {
 }
 
 TEST_F(Select, RefusalsSayWhy) {
+    // Without a machine the native backend is chosen; what it says when it finds no drive is
+    // tested with the fake kernel, since here it would depend on this computer's disks.
     std::wstring error;
-    EXPECT_FALSE(SelectPlatform(L"", &error));
-    EXPECT_NE(error.find(L"TRAMSIK_MACHINE"), std::wstring::npos);
-    unsetenv("TRAMSIK_MACHINE");
-    EXPECT_FALSE(SelectPlatformFromEnvironment(&error));
-
     const std::filesystem::path broken = folder_ / "broken.json";
     std::ofstream(broken)
         << R"({"format": "tramsik-machine/1", "os": {"major": 10}, "drives": []})";
