@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/dialog/message_dialog.h"
 #include "app/text/ui_text.h"
 #include "skin/skin_resources.h"
 #include "ui/backend/sdl/sdl_backend.h"
@@ -87,17 +88,19 @@ class PreviewBase : public WindowImplBase {
         WindowImplBase::Notify(msg);
         if (msg.type == notify::kTimer && msg.wParam == kScreenshotTimer) {
             paintManager_.KillTimer(msg.sender, kScreenshotTimer);
-            saved_ = sdl::SaveFramePng(*GetNative(), options_.screenshot);
+            CWindowWnd& shot = ScreenshotWindow();
+            saved_ = sdl::SaveFramePng(*shot.GetNative(), options_.screenshot);
             std::fprintf(stderr, "skin-preview: %s %s\n", options_.screenshot.c_str(),
                          saved_ ? "written" : "FAILED");
-            Close(saved_ ? 1 : 0);
+            shot.Close(saved_ ? 1 : 0);
         }
     }
+    // The window whose frame the screenshot saves.
+    virtual CWindowWnd& ScreenshotWindow() { return *this; }
     void ScheduleScreenshot() {
         if (!options_.screenshot.empty())
             paintManager_.SetTimer(paintManager_.GetRoot(), kScreenshotTimer, kScreenshotDelayMs);
     }
-    bool Saved() const { return saved_; }
 
   protected:
     void SetText(const wchar_t* name, const std::wstring& text) {
@@ -105,50 +108,6 @@ class PreviewBase : public WindowImplBase {
     }
     const Options& options_;
     bool saved_ = false;
-};
-
-// The message dialog as a message would show it: icon tile, text place and buttons by mode.
-class PreviewDialog : public PreviewBase {
-  public:
-    using PreviewBase::PreviewBase;
-    std::wstring GetWindowClassName() const override { return L"UIMessageDialog"; }
-    std::wstring GetSkinFile() override { return std::to_wstring(kMessageDialogSkin); }
-    void InitWindow() override {
-        const struct {
-            int kind;
-            int left;
-        } icons[] = {{48, 0}, {16, 50}, {128, 100}};
-        CControlUI* warning = paintManager_.FindControl(L"warning");
-        for (const auto& icon : icons) {
-            if (warning && icon.kind == options_.dialogIcon) {
-                warning->SetFixedXY({35, 35});
-                warning->SetFixedWidth(50);
-                warning->SetFixedHeight(45);
-                warning->SetBkImage(L"res='206' restype='png' source='" +
-                                    std::to_wstring(icon.left) + L",0," +
-                                    std::to_wstring(icon.left + 50) + L",45'");
-            }
-        }
-        CControlUI* text = paintManager_.FindControl(L"msgbox");
-        CControlUI* ok = paintManager_.FindControl(L"okBtn");
-        CControlUI* cancel = paintManager_.FindControl(L"cancelBtn");
-        CControlUI* close = paintManager_.FindControl(L"closeBtn");
-        if (!text || !ok || !cancel || !close) return;
-        text->SetText(GetUiText(options_.dialogRow));
-        text->SetAttribute(L"pos", std::to_wstring(options_.dialogTextX) + L",40,0,0");
-        ok->SetText(LanguageFlag == 1 ? L"是" : L"OK");
-        cancel->SetText(LanguageFlag == 1 ? L"否" : L"Cancel");
-        ok->SetVisible(options_.dialogMode != 2);
-        cancel->SetVisible(options_.dialogMode == 1);
-        close->SetVisible(options_.dialogMode == 2);
-        if (options_.dialogMode == 0) ok->SetAttribute(L"pos", L"180, 110, 0, 0");
-        if (options_.dialogMode == 1) {
-            ok->SetAttribute(L"pos", L"105, 110, 0, 0");
-            cancel->SetAttribute(L"pos", L"250, 110, 0, 0");
-        }
-        if (options_.dialogMode == 2) text->SetFixedXY({60, 50});
-        ScheduleScreenshot();
-    }
 };
 
 // The menu's content in a window of the menu's size (the popup itself closes with its owner).
@@ -187,17 +146,23 @@ class PreviewMain : public PreviewBase {
     void Notify(TNotifyUI& msg) override {
         PreviewBase::Notify(msg);
         if (msg.type == notify::kWindowInit && options_.dialog) {
-            PreviewDialog dialog(options_);
-            if (!dialog.Create(this, L"", style::kFrame, 0)) return;
-            dialog.CenterWindow();
-            dialog.ShowModal();
-            saved_ = dialog.Saved();
+            // The program's own dialog in front of the window; the window's timer, which keeps
+            // running during the dialog, takes the screenshot and closes the dialog.
+            MainWindowHandle = this;
+            ScheduleScreenshot();
+            ShowMessage(dialog_, GetUiText(options_.dialogRow), options_.dialogTextX,
+                        options_.dialogMode, options_.dialogIcon);
             Close(1);
         }
+    }
+    CWindowWnd& ScreenshotWindow() override {
+        return dialog_.IsWindow() ? static_cast<CWindowWnd&>(dialog_) : *this;
     }
     void OnFinalMessage() override { CMessageLoop::PostQuit(saved_ ? 0 : 1); }
 
   private:
+    CMessageDialog dialog_;
+
     void FillTabsAndDrives() {
         SetText(L"Data_Mig", Ui(68));
         SetText(L"Disk_Info", Ui(66));

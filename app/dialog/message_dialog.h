@@ -1,0 +1,62 @@
+// The one modal message dialog of the window program: a text, where the text starts, which
+// buttons show and which icon is drawn; the caller reads which button closed it.
+#pragma once
+
+#include <string>
+
+#include "ui/notify.h"
+#include "ui/paint_manager.h"
+#include "ui/window_wnd.h"
+
+// The main window, once its initialisation has run; every message dialog is its child. Empty
+// during start-up, so a dialog shown then has no parent and is centred on the screen.
+extern SkinUI::CWindowWnd* MainWindowHandle;
+
+// Button modes.
+inline constexpr int kMessageOk = 0;           // OK only
+inline constexpr int kMessageOkCancel = 1;     // OK and Cancel
+inline constexpr int kMessageCloseButton = 2;  // the close button in the corner only
+
+// Icon kinds; any other value (0 by convention) leaves the skin's icon, which is none.
+inline constexpr int kIconNone = 0;
+inline constexpr int kIconError = 16;
+inline constexpr int kIconWarning = 48;
+inline constexpr int kIconSuccess = 128;
+
+// What closed the dialog.
+inline constexpr int kResultClosed = 0;  // the close button or the system close command
+inline constexpr int kResultOk = 1;
+inline constexpr int kResultCancel = 2;
+
+class CMessageDialog : public SkinUI::CWindowWnd, public SkinUI::INotifyUI {
+  public:
+    CMessageDialog() = default;
+
+    std::wstring GetWindowClassName() const override { return L"UIMessageDialog"; }
+    void Notify(SkinUI::TNotifyUI& msg) override;
+
+    int Result() const { return result_; }
+    SkinUI::CPaintManagerUI& GetPaintManager() { return paintManager_; }
+
+  protected:
+    SkinUI::LRESULT HandleMessage(SkinUI::UINT message, SkinUI::WPARAM wParam,
+                                  SkinUI::LPARAM lParam) override;
+    // The object belongs to its caller, who reads the result after the window is gone.
+    void OnFinalMessage() override {}
+
+  private:
+    friend SkinUI::UINT ShowMessage(CMessageDialog& dialog, const std::wstring& text, int textX,
+                                    int mode, int iconKind);
+    SkinUI::LRESULT OnCreate();
+
+    int result_ = kResultClosed;
+    int skinId_ = 0;
+    SkinUI::CPaintManagerUI paintManager_;
+};
+
+// Creates the dialog with `text` starting at x = `textX`, the buttons of `mode` and the icon of
+// `iconKind`, and runs it modally; returns when it has closed, with the modal loop's code
+// (dialog.Result() tells OK from Cancel), or with (UINT)-1 at once when the dialog's skin could
+// not be loaded. A dialog object serves one message.
+SkinUI::UINT ShowMessage(CMessageDialog& dialog, const std::wstring& text, int textX, int mode,
+                         int iconKind);

@@ -1,0 +1,42 @@
+// The window program: the platform (TRAMSIK_MACHINE names a machine file or "demo"; otherwise
+// this computer's drives), the desktop backend, then start-up and the main window. Like the
+// program it mirrors, it takes no command-line arguments.
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/dialog/message_dialog.h"
+#include "app/startup/startup.h"
+#include "app/text/ui_text.h"
+#include "app/text/utf8.h"
+#include "platform/platform.h"
+#include "ui/backend/sdl/sdl_backend.h"
+
+namespace {
+
+// Runs the main window until the user closes it. Until the main window exists the program
+// shows its about box, so that start-up can be used and checked on its own.
+void RunMainWindow() {
+    CMessageDialog about;
+    ShowMessage(about, GetUiText(85), 60, kMessageCloseButton, kIconNone);
+}
+
+}  // namespace
+
+int main() {
+    std::wstring problem;
+    if (!platform::SelectPlatformFromEnvironment(&problem)) {
+        std::fprintf(stderr, "tramsik: %s\n", ToUtf8(problem).c_str());
+        return 2;
+    }
+    std::string error;
+    std::unique_ptr<SkinUI::IBackend> backend = SkinUI::sdl::CreateSdlBackend(&error);
+    if (!backend) {
+        std::fprintf(stderr, "tramsik: no display: %s\n", error.c_str());
+        return 2;
+    }
+    SkinUI::SetBackend(std::move(backend));
+    const int code = RunStartup(RunMainWindow);
+    SkinUI::SetBackend(nullptr);
+    return code;
+}

@@ -1,0 +1,112 @@
+// Start-up on a simulated machine and the headless backend: the language from the code page,
+// one copy at a time through the named mutex, the second copy's dialog, and a new start once
+// the first copy is gone.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/startup/startup.h"
+#include "platform/platform.h"
+#include "platform/win_constants.h"
+#include "tests/app/dialog_fixture.h"
+#include "tests/platform/sim_fixture.h"
+
+namespace {
+
+using namespace SkinUI;
+
+std::string Machine(int codePage, bool otherCopyRuns) {
+    return R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0, "codePage": )" +
+           std::to_string(codePage) +
+           (otherCopyRuns ? R"(, "heldMutexes": ["OrvelTramsik"])" : "") + R"(}, "drives": []})";
+}
+
+int gMainWindowRuns = 0;
+void CountMainWindow() {
+    ++gMainWindowRuns;
+}
+
+class Startup : public SimTest, protected DialogHarness {
+  protected:
+    void SetUp() override {
+        SimTest::SetUp();
+        InstallDialogs();
+        gMainWindowRuns = 0;
+    }
+    void TearDown() override {
+        RemoveDialogs();
+        SimTest::TearDown();
+    }
+};
+
+TEST_F(Startup, LanguageFollowsOnlyCodePage936) {
+    const struct {
+        int codePage;
+        int language;
+    } cases[] = {{936, 1}, {1252, 0}, {932, 0}, {949, 0}, {950, 0}, {65001, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.codePage);
+        Load(Machine(c.codePage, false));
+        LanguageFlag = 1 - c.language;
+        SetLanguageFromCodePage();
+        EXPECT_EQ(LanguageFlag, c.language);
+    }
+}
+
+TEST_F(Startup, SecondCopyShowsTheDialogInItsLanguageAndEndsWithoutItsWindow) {
+    const struct {
+        int codePage;
+        const wchar_t* text;
+        const wchar_t* ok;
+    } cases[] = {{1252, L"\nProgram has opened!", L"OK"}, {936, L"\n程序已启动!", L"是"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.codePage);
+        Load(Machine(c.codePage, true));
+        bool shown = false;
+        WhileShown(
+            [&](CMessageDialog& dialog) {
+                shown = true;
+                CPaintManagerUI& pm = dialog.GetPaintManager();
+                EXPECT_EQ(dialog.GetOwner(), nullptr) << "no main window exists yet";
+                EXPECT_EQ(pm.FindControl(L"msgbox")->GetText(), c.text);
+                EXPECT_EQ(pm.FindControl(L"msgbox")->GetPos().left, 65);
+                EXPECT_EQ(pm.FindControl(L"okBtn")->GetText(), c.ok);
+                EXPECT_FALSE(pm.FindControl(L"cancelBtn")->IsVisible());
+                EXPECT_EQ(pm.FindControl(L"warning")->GetBkImage(),
+                          L"res='206' restype='png' source='0,0,50,45'");
+                EXPECT_EQ(backend_->Windows().size(), 1u) << "only the dialog is open";
+            },
+            L"okBtn");
+        EXPECT_EQ(RunStartup(CountMainWindow), 0);
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(gMainWindowRuns, 0);
+        EXPECT_EQ(OpenDialog(), nullptr);
+        // The other copy still holds its mutex; this one let go of the handle it opened.
+        const platform::HANDLE other =
+            platform::OpenMutexW(platform::MUTEX_ALL_ACCESS, 0, kSingleInstanceMutex);
+        EXPECT_NE(other, nullptr);
+        platform::CloseHandle(other);
+    }
+}
+
+TEST_F(Startup, FirstCopyRunsHoldsTheMutexAndANewStartWorksOnceItIsGone) {
+    Load(Machine(1252, false));
+    EXPECT_EQ(RunStartup(CountMainWindow), 0);
+    EXPECT_EQ(gMainWindowRuns, 1);
+    EXPECT_EQ(backend_->PendingSteps(), 0u) << "no dialog was shown";
+    const platform::HANDLE first = SingleInstanceHandle();
+    ASSERT_NE(first, nullptr);
+
+    // Another copy on the same machine meanwhile: refused, closed by the desktop's close command.
+    WhileShown([&](CMessageDialog& dialog) { backend_->SystemClose(dialog); }, nullptr);
+    EXPECT_FALSE(CheckSingleInstance());
+    EXPECT_EQ(SingleInstanceHandle(), first) << "the refusal leaves the held mutex alone";
+
+    // The first copy ends: the system releases its mutex, and the next start runs.
+    platform::CloseHandle(first);
+    EXPECT_EQ(RunStartup(CountMainWindow), 0);
+    EXPECT_EQ(gMainWindowRuns, 2);
+    EXPECT_NE(SingleInstanceHandle(), nullptr);
+}
+
+}  // namespace
