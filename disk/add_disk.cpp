@@ -60,20 +60,3 @@ bool CAtaSmart::AddDisk(int32_t commandType, const CsmiPortData* csmiPortData,
     }
     return vars.Append(*record);
 }
-
-bool CAtaSmart::AddDiskNVMe(int32_t commandType, NvmeRoute& route, const DriveAddress& address,
-                            const AtaPage& identify) {
-    if (vars.IsFull()) return false;
-    const auto record = std::make_unique<DriveRecord>();
-    record->PhysicalDriveId = address.physicalDriveId;
-    record->ScsiPort = address.scsiPort;
-    record->ScsiTargetId = address.scsiTargetId;
-    record->ScsiBus = address.scsiBus;
-    record->PnpDeviceId = address.pnpDeviceId;
-    record->CommandType = commandType;
-    record->CommandTypeTag = FormatCommandTypeTag(commandType, address.target);
-    record->InterfaceType = INTERFACE_TYPE_NVME;
-    record->IdentifyDevice = identify;
-    route.FillRecord(identify, *record);
-    return vars.Append(*record);
-}

@@ -28,7 +28,9 @@ void CAtaSmart::ReadSystemFacts() {
 SystemRoutes CAtaSmart::Routes() const {
     return {.ataPassThrough = AtaPassThroughAvailable,
             .storageQuery = StorageQueryAvailable,
-            .osMajorVersion = OsVersion.dwMajorVersion};
+            .osMajorVersion = OsVersion.dwMajorVersion,
+            .osMinorVersion = OsVersion.dwMinorVersion,
+            .csmiMode = CsmiEnabled};
 }
 
 std::wstring CAtaSmart::GetOsName() const {

@@ -38,18 +38,20 @@ struct SystemRoutes {
     bool ataPassThrough = false;
     bool storageQuery = false;
     platform::DWORD osMajorVersion = 0;
+    platform::DWORD osMinorVersion = 0;
+    // CAtaSmart::CsmiEnabled: which PHYs of a RAID port discovery asks (1 all, 2 RAID members).
+    int32_t csmiMode = 1;
 };
 
 // An NVMe drive's route. NVMe drives answer no ATA command: the route fetches the Identify
-// Controller data, and fills the drive's record from it and the drive's health log.
+// Controller data and the SMART / Health Information log.
 class NvmeRoute {
   public:
     virtual ~NvmeRoute() = default;
     // The first 512 bytes of the Identify Controller data.
     virtual bool IdentifyController(transport::AtaBuffer identify) = 0;
-    // The NVMe part of a fresh record: identity from `identify`, the health log and the
-    // values and rows it gives. The location and route fields are already set.
-    virtual void FillRecord(const AtaPage& identify, DriveRecord& record) = 0;
+    // The first 512 bytes of the health log, by the reads this route tries in turn.
+    virtual bool ReadHealthLog(transport::AtaBuffer log) = 0;
 };
 
 // A drive found behind a RAID port: its IDENTIFY answer and its port description.

@@ -14,6 +14,25 @@ const SmartReadProfile kPhysicalDriveSmartRead = {
               .retryRead = L"GetSmartAttributePd(%d) - 2"},
     .rejectDataEqualToThresholds = true,
 };
+const SmartReadProfile kScsiMiniportSmartRead{};
+const SmartReadProfile kUsbBridgeSmartRead = {
+    .lines = {.firstRead = L"GetSmartAttributeSat(%d) - 1 [%ls]",
+              .firstCheck = L"GetSmartAttributeSat - 1A",
+              .retryRead = L"GetSmartAttributeSat - 2",
+              .retryCheck = L"GetSmartAttributeSat - 2A"},
+};
+const SmartReadProfile kSiliconImageSmartRead = {
+    .lines = {.firstRead = L"GetSmartAttributeSi(physicalDriveId, &asi)",
+              .firstCheck = L"GetSmartAttributeSi(physicalDriveId, &asiCheck)"},
+    .sequence = SmartSequence::SiliconImage,
+};
+const SmartReadProfile kCsmiSmartRead{};
+const SmartReadProfile kCsmiPhysicalDriveSmartRead = {
+    .lines = {.firstRead = L"GetSmartAttributePd(%d) - 1 CSMI",
+              .routeRead = L"GetSmartAttributeCsmi - 1 CSMI"},
+    .sequence = SmartSequence::PhysicalDriveFirst,
+};
+const SmartReadProfile kWmiSmartRead = {.lines = {}, .sequence = SmartSequence::Single};
 
 namespace {
 
@@ -45,6 +64,46 @@ void ReadOnce(transport::AtaRoute& route, const wchar_t* checkLine, DriveRecord&
     if (route.ReadSmartThresholds(record.SmartReadThreshold) && FillSmartThreshold(record))
         record.SmartThresholdValid = true;
     record.SmartSupported = true;
+}
+
+// The Silicon Image reading: its own read is checked by a second one, and a reading that
+// agrees is checked once more through the physical-drive route, which then also gives the
+// thresholds.
+void ReadSiliconImage(transport::AtaRoute& route, transport::AtaRoute* physicalDrive,
+                      const SmartReadLines& lines, DriveRecord& record) {
+    LogLine(lines.firstRead, record);
+    if (!ReadData(route, record)) return;
+    record.SmartSupported = true;
+    ClassifyVendor(record);
+    auto check = std::make_unique<DriveRecord>();
+    LogLine(lines.firstCheck, record);
+    ReadData(route, *check);
+    WriteLog(L"CheckSmartAttributeCorrect(&asi, &asiCheck) - 1");
+    if (!CheckSmartAttributeCorrect(record, *check) || physicalDrive == nullptr) return;
+    record.SmartDataValid = true;
+
+    check = std::make_unique<DriveRecord>();
+    ReadData(*physicalDrive, *check);
+    WriteLog(L"CheckSmartAttributeCorrect(&asi, &asiCheck) - 2");
+    if (!CheckSmartAttributeCorrect(record, *check)) return;
+    WriteLog(L"GetSmartThresholdPd");
+    if (physicalDrive->ReadSmartThresholds(record.SmartReadThreshold) && FillSmartThreshold(record))
+        record.SmartThresholdValid = true;
+}
+
+// A route with nothing to compare: the data read decides SmartDataValid on its own.
+void ReadSingle(transport::AtaRoute& route, DriveRecord& record) {
+    record.SmartDataValid = ReadData(route, record);
+    if (record.SmartDataValid) {
+        ClassifyVendor(record);
+        record.SmartSupported = true;
+    }
+    record.SmartThresholdValid =
+        route.ReadSmartThresholds(record.SmartReadThreshold) && FillSmartThreshold(record);
+}
+
+bool FullyRead(const DriveRecord& record) {
+    return record.SmartSupported && record.SmartDataValid && record.SmartThresholdValid;
 }
 
 struct FirmwareQuirk {
@@ -86,6 +145,29 @@ void ReadAndConfirmSmart(transport::AtaRoute& route, const SmartReadProfile& pro
         record.SmartDataValid = false;
         record.SmartThresholdValid = false;
         record.SmartSupported = false;
+    }
+}
+
+void ReadSmartSequence(transport::AtaRoute& route, transport::AtaRoute* physicalDrive,
+                       const SmartReadProfile& profile, DriveRecord& record) {
+    switch (profile.sequence) {
+        case SmartSequence::ReadAndConfirm:
+            ReadAndConfirmSmart(route, profile, record);
+            return;
+        case SmartSequence::SiliconImage:
+            ReadSiliconImage(route, physicalDrive, profile.lines, record);
+            return;
+        case SmartSequence::PhysicalDriveFirst:
+            if (physicalDrive != nullptr) {
+                ReadAndConfirmSmart(*physicalDrive,
+                                    {.lines = {.firstRead = profile.lines.firstRead}}, record);
+                if (FullyRead(record)) return;
+            }
+            ReadAndConfirmSmart(route, {.lines = {.firstRead = profile.lines.routeRead}}, record);
+            return;
+        case SmartSequence::Single:
+            ReadSingle(route, record);
+            return;
     }
 }
 

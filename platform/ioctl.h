@@ -297,6 +297,46 @@ struct STORAGE_PROPERTY_QUERY {
 };
 static_assert(sizeof(STORAGE_PROPERTY_QUERY) == 12);
 
+// NVMe: the two structures the NVMe routes fetch travel as 4096-byte transfers.
+inline constexpr DWORD kNvmeTransferSize = 4096;
+inline constexpr BYTE NVME_ADMIN_GET_LOG_PAGE = 0x02;
+inline constexpr BYTE NVME_ADMIN_IDENTIFY = 0x06;
+inline constexpr DWORD NVME_IDENTIFY_CNS_CONTROLLER = 1;
+inline constexpr DWORD NVME_LOG_PAGE_HEALTH_INFO = 0x02;
+inline constexpr DWORD NVME_NAMESPACE_ALL = 0xFFFFFFFF;
+
+// IOCTL_STORAGE_QUERY_PROPERTY with StorageAdapterProtocolSpecificProperty: the NVMe request
+// follows the query header and the driver returns its data in the same buffer.
+inline constexpr DWORD ProtocolTypeNvme = 3;
+inline constexpr DWORD NVMeDataTypeIdentify = 1;
+inline constexpr DWORD NVMeDataTypeLogPage = 2;
+struct STORAGE_PROTOCOL_SPECIFIC_DATA {
+    DWORD ProtocolType;
+    DWORD DataType;
+    DWORD ProtocolDataRequestValue;
+    DWORD ProtocolDataRequestSubValue;
+    DWORD ProtocolDataOffset;  // from the start of this structure
+    DWORD ProtocolDataLength;
+    DWORD FixedProtocolReturnData;
+    DWORD Reserved[3];
+};
+static_assert(sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA) == 40);
+static_assert(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataOffset) == 16);
+
+struct STORAGE_QUERY_NVME_BUFFER {
+    DWORD PropertyId;
+    DWORD QueryType;
+    STORAGE_PROTOCOL_SPECIFIC_DATA ProtocolSpecific;
+    BYTE Data[kNvmeTransferSize];
+};
+inline constexpr DWORD kStorageQueryNvmeDataOffset = 48;
+static_assert(sizeof(STORAGE_QUERY_NVME_BUFFER) == 4144);
+static_assert(offsetof(STORAGE_QUERY_NVME_BUFFER, ProtocolSpecific) == 8);
+static_assert(offsetof(STORAGE_QUERY_NVME_BUFFER, Data) == kStorageQueryNvmeDataOffset);
+static_assert(kStorageQueryNvmeDataOffset ==
+              offsetof(STORAGE_QUERY_NVME_BUFFER, ProtocolSpecific) +
+                  sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA));
+
 enum STORAGE_BUS_TYPE : DWORD {
     BusTypeUnknown = 0,
     BusTypeScsi = 1,
@@ -372,6 +412,105 @@ struct SCSI_PASS_THROUGH {
 static_assert(sizeof(SCSI_PASS_THROUGH) == 44);
 static_assert(offsetof(SCSI_PASS_THROUGH, DataTransferLength) == 12);
 static_assert(offsetof(SCSI_PASS_THROUGH, Cdb) == 28);
+
+// The Samsung NVMe route's SCSI pass-through: 24 sense bytes right after the header, then one
+// 512-byte data block.
+struct SCSI_PASS_THROUGH_NVME_BUFFERS {
+    SCSI_PASS_THROUGH spt;
+    BYTE SenseBuf[24];
+    BYTE DataBuf[512];
+};
+inline constexpr DWORD kNvmePassThroughSenseOffset = 44;
+inline constexpr DWORD kNvmePassThroughDataOffset = 68;
+static_assert(sizeof(SCSI_PASS_THROUGH_NVME_BUFFERS) == 580);
+static_assert(offsetof(SCSI_PASS_THROUGH_NVME_BUFFERS, SenseBuf) == kNvmePassThroughSenseOffset);
+static_assert(offsetof(SCSI_PASS_THROUGH_NVME_BUFFERS, DataBuf) == kNvmePassThroughDataOffset);
+// SCSI SECURITY PROTOCOL IN / OUT, and the protocol value the Samsung NVMe driver listens on.
+inline constexpr BYTE SCSIOP_SECURITY_PROTOCOL_IN = 0xA2;
+inline constexpr BYTE SCSIOP_SECURITY_PROTOCOL_OUT = 0xB5;
+inline constexpr BYTE kSamsungNvmeSecurityProtocol = 0xFE;
+
+// The Intel NVMe miniport's pass-through ("NvmeMini"): an NVMe command with its data buffer.
+inline constexpr char kNvmeMiniportSignature[8] = {'N', 'v', 'm', 'e', 'M', 'i', 'n', 'i'};
+inline constexpr DWORD NVME_PASS_THROUGH_SRB_IO_CODE = 0xE0002000;
+inline constexpr DWORD NVME_FROM_DEV_TO_HOST = 2;
+struct NVME_PASS_THROUGH_IOCTL {
+    SRB_IO_CONTROL SrbIoCtrl;
+    DWORD VendorSpecific[6];
+    DWORD NVMeCmd[16];
+    DWORD CplEntry[4];
+    DWORD Direction;
+    DWORD QueueId;
+    DWORD DataBufferLen;
+    DWORD MetaDataLen;
+    DWORD ReturnBufferLen;
+    BYTE DataBuffer[kNvmeTransferSize];
+};
+inline constexpr DWORD kNvmePassThroughHeaderSize = 152;
+static_assert(sizeof(NVME_PASS_THROUGH_IOCTL) == 4248);
+static_assert(offsetof(NVME_PASS_THROUGH_IOCTL, VendorSpecific) == 28);
+static_assert(offsetof(NVME_PASS_THROUGH_IOCTL, NVMeCmd) == 52);
+static_assert(offsetof(NVME_PASS_THROUGH_IOCTL, CplEntry) == 116);
+static_assert(offsetof(NVME_PASS_THROUGH_IOCTL, Direction) == 132);
+static_assert(offsetof(NVME_PASS_THROUGH_IOCTL, ReturnBufferLen) == 148);
+static_assert(offsetof(NVME_PASS_THROUGH_IOCTL, DataBuffer) == kNvmePassThroughHeaderSize);
+
+// A SCSI pass-through with its sense and data areas in the same buffer, as the USB bridge
+// routes send it.
+struct SCSI_PASS_THROUGH_WITH_BUFFERS {
+    SCSI_PASS_THROUGH spt;
+    DWORD Filler;
+    BYTE ucSenseBuf[32];
+    BYTE ucDataBuf[512];
+};
+inline constexpr DWORD kScsiPassThroughSenseOffset = 48;
+inline constexpr DWORD kScsiPassThroughDataOffset = 80;
+static_assert(sizeof(SCSI_PASS_THROUGH_WITH_BUFFERS) == 592);
+static_assert(offsetof(SCSI_PASS_THROUGH_WITH_BUFFERS, ucSenseBuf) == kScsiPassThroughSenseOffset);
+static_assert(offsetof(SCSI_PASS_THROUGH_WITH_BUFFERS, ucDataBuf) == kScsiPassThroughDataOffset);
+// SCSI status of a command that ended with sense data.
+inline constexpr BYTE SCSISTAT_CHECK_CONDITION = 0x02;
+
+// The miniport SMART request ("SCSIDISK"): the register block goes in after the header and the
+// driver puts its SENDCMDOUTPARAMS reply in the same place.
+inline constexpr char kMiniportSmartSignature[8] = {'S', 'C', 'S', 'I', 'D', 'I', 'S', 'K'};
+struct SRB_IO_SMART_REQUEST {
+    SRB_IO_CONTROL header;
+    union {
+        SENDCMDINPARAMS in;
+        SENDCMDOUTPARAMS out;
+    };
+    BYTE Spare;
+};
+// The part of the request the driver reads: the header and the register block.
+inline constexpr DWORD kMiniportSmartInSize = 60;
+static_assert(sizeof(SRB_IO_SMART_REQUEST) == 557);
+static_assert(offsetof(SRB_IO_SMART_REQUEST, in) + offsetof(SENDCMDINPARAMS, irDriveRegs) == 32);
+static_assert(offsetof(SRB_IO_SMART_REQUEST, in) + offsetof(SENDCMDINPARAMS, bDriveNumber) == 40);
+static_assert(offsetof(SRB_IO_SMART_REQUEST, out) + offsetof(SENDCMDOUTPARAMS, bBuffer) == 44);
+
+// The Silicon Image miniport's IDENTIFY request ("CMD_IDE ").
+inline constexpr char kSiliconImageSignature[8] = {'C', 'M', 'D', '_', 'I', 'D', 'E', ' '};
+inline constexpr DWORD kSiliconImageIdentifyCode = 0x00042008;
+struct SI_IDENTIFY_REQUEST {
+    SRB_IO_CONTROL header;
+    WORD DeviceNumber;
+    WORD One;
+    BYTE Reserved[20];
+    BYTE Identify[512];
+};
+static_assert(sizeof(SI_IDENTIFY_REQUEST) == 564);
+static_assert(offsetof(SI_IDENTIFY_REQUEST, DeviceNumber) == 28);
+static_assert(offsetof(SI_IDENTIFY_REQUEST, One) == 30);
+static_assert(offsetof(SI_IDENTIFY_REQUEST, Identify) == 52);
+
+// IOCTL_STORAGE_PREDICT_FAILURE: the drive's verdict and its SMART data page.
+struct STORAGE_PREDICT_FAILURE {
+    DWORD PredictFailure;
+    BYTE VendorSpecific[512];
+};
+static_assert(sizeof(STORAGE_PREDICT_FAILURE) == 516);
+static_assert(offsetof(STORAGE_PREDICT_FAILURE, VendorSpecific) == 4);
 
 #pragma pack(pop)
 

@@ -112,7 +112,10 @@ class AtaDriver : public DeviceModel {
                                  IoRequest& request) const override {
         if (file.kind != DeviceKind::PhysicalDrive) return std::nullopt;
         SimDrive& drive = state.drives[file.number];
-        if (drive.config->route != Route::Ata) return std::nullopt;
+        // Silicon Image and RAID drivers also pass these requests to their disks.
+        const Route route = drive.config->route;
+        if (route != Route::Ata && route != Route::SiliconImage && route != Route::Csmi)
+            return std::nullopt;
         switch (request.code) {
             case IOCTL_ATA_PASS_THROUGH:
                 return PassThrough(drive, request);

@@ -164,6 +164,7 @@ class DiskClass : public DeviceModel {
                 return Reply(request,
                              GET_LENGTH_INFORMATION{static_cast<int64_t>(drive.image->Size())});
             case IOCTL_DISK_GET_DRIVE_LAYOUT_EX:
+                if (drive.config->faults.layoutError) return *drive.config->faults.layoutError;
                 return DriveLayout(drive, request);
             case IOCTL_DISK_DELETE_DRIVE_LAYOUT:
                 return DeleteDriveLayout(drive);

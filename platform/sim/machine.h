@@ -166,6 +166,10 @@ struct LayoutSpec {
 struct FaultSpec {
     std::optional<uint64_t> readErrorSector, writeErrorSector;
     uint64_t readErrorCount = 1, writeErrorCount = 1;
+    // Positioning a handle anywhere in this sector fails with errorCode.
+    std::optional<uint64_t> seekErrorSector;
+    // The partition layout query fails with this error.
+    std::optional<DWORD> layoutError;
     DWORD errorCode = 1117;
     bool writeProtected = false;
     std::optional<DWORD> deleteLayoutError;

@@ -516,6 +516,10 @@ FaultSpec ReadFaults(const Field& field) {
         faults.writeErrorSector = sector->Unsigned();
     faults.readErrorCount = OptionalUnsigned<uint64_t>(object, "readErrorCount", 1, UINT64_MAX);
     faults.writeErrorCount = OptionalUnsigned<uint64_t>(object, "writeErrorCount", 1, UINT64_MAX);
+    if (auto sector = object.Optional("seekErrorSector"))
+        faults.seekErrorSector = sector->Unsigned();
+    if (auto code = object.Optional("layoutError"))
+        faults.layoutError = static_cast<DWORD>(code->Unsigned(UINT32_MAX));
     faults.errorCode = OptionalUnsigned<DWORD>(object, "errorCode", faults.errorCode, UINT32_MAX);
     faults.writeProtected = OptionalBool(object, "writeProtected", false);
     if (auto code = object.Optional("deleteLayoutError"))

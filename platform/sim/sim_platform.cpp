@@ -297,6 +297,11 @@ BOOL SimPlatform::SetFilePointerEx(HANDLE handle, int64_t distance, int64_t* new
         return Fail(ERROR_INVALID_PARAMETER);
     }
     if (distance < 0 && base + distance < 0) return Fail(ERROR_NEGATIVE_SEEK);
+    if (const SimDrive* drive = DriveOf(*file)) {
+        const FaultSpec& faults = drive->config->faults;
+        const uint64_t sector = static_cast<uint64_t>(base + distance) / kSectorSize;
+        if (faults.seekErrorSector == sector) return Fail(faults.errorCode);
+    }
     file->position = base + distance;
     if (newPosition) *newPosition = file->position;
     return 1;

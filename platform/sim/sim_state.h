@@ -22,6 +22,9 @@ struct SimDrive {
     bool smartEnabled = true;
     // The handle that holds the lock, or null.
     HANDLE lockedBy = nullptr;
+    // The structure a Samsung NVMe SECURITY PROTOCOL OUT asked for (0: none yet); the
+    // SECURITY PROTOCOL IN that follows fetches it.
+    uint8_t samsungNvmeRequest = 0;
     uint64_t requests = 0;
 
     // Unplugged, or past the request count after which it goes away.

@@ -69,7 +69,7 @@ TEST_F(InventoryDemoTest, LogOfOneInventoryMatchesTheGoldenFile) {
                                 "Drive Letter Mapping - Start",
                                 "Drive Letter Mapping - End",
                                 "CAtaSmart::Init - Complete",
-                                "device num 2"}));
+                                "device num 4"}));
 }
 
 TEST_F(InventoryDemoTest, SataDrivesAreRecordedWithTheirSmartReading) {
@@ -81,7 +81,7 @@ TEST_F(InventoryDemoTest, SataDrivesAreRecordedWithTheirSmartReading) {
         measured.push_back(engine.vars[index].PhysicalDriveId);
     };
     Inventory();
-    EXPECT_EQ(measured, (std::vector<int32_t>{0, 1}));
+    EXPECT_EQ(measured, (std::vector<int32_t>{0, 1, 2, 3}));
     const CAtaSmart& engine = Engine();
     EXPECT_TRUE(engine.WmiAvailable);
     EXPECT_TRUE(engine.AtaPassThroughAvailable);
@@ -90,8 +90,8 @@ TEST_F(InventoryDemoTest, SataDrivesAreRecordedWithTheirSmartReading) {
     EXPECT_EQ(engine.LastUpdateTick, platform::GetTickCount());
     EXPECT_EQ(AhciMode, 1);
 
-    // The NVMe drive and the USB disk wait for their routes.
-    ASSERT_EQ(engine.vars.Count(), 2);
+    // The two SATA drives come first, then the NVMe drive and the USB disk.
+    ASSERT_EQ(engine.vars.Count(), 4);
     const DriveRecord& system = engine.vars[0];
     const DriveRecord& second = engine.vars[1];
     EXPECT_EQ(system.PhysicalDriveId, 0);

@@ -20,6 +20,8 @@ TEST_F(InventoryRouteTest, UsbEnclosuresAreProbedByTheirVendor) {
     Json usb = AtaDrive(0, "Orvel USB Disk", "USB0");
     usb["route"] = "jmicron";
     usb["usb"] = {{"vid", "0x152D"}, {"pid", "0x2338"}};
+    // An enclosure that answers no bridge, so that every branch runs to its end.
+    usb["faults"] = {{"gone", true}};
     Machine(MachineOf(Json::array({usb})));
 
     const std::string generic = "else (USB-HDD)";
@@ -69,7 +71,8 @@ TEST_F(InventoryRouteTest, EnclosureIdsComeFromTheControllerMapInAnInventory) {
     const auto enclosure = [](int pd, const std::string& name, const std::string& vidPid) {
         Json drive =
             AtaDrive(pd, "Orvel Enclosed " + std::to_string(pd), "ENC" + std::to_string(pd));
-        drive["route"] = "sat";
+        // A bridge neither vendor branch tries.
+        drive["route"] = "cypress";
         drive["usb"] = {{"vid", "0x" + vidPid.substr(4, 4)}, {"pid", "0x" + vidPid.substr(13, 4)}};
         return WithWmi(drive, WmiView(pd, name, "USBSTOR\\DISK&ENC" + std::to_string(pd) + "\\1&0",
                                       "USB", "External hard disk media"));
@@ -105,6 +108,8 @@ TEST_F(InventoryRouteTest, NvmeRoutesAreTriedInOrderBeforeTheBridges) {
     nvme.erase("smart");
     nvme["route"] = "nvme-storage-query";
     nvme["nvme"] = {{"model", "Orvel NVMe P5"}, {"serial", "NV0"}, {"firmware", "P5N1"}};
+    // A drive that answers none of the routes, so that every one is tried.
+    nvme["faults"] = {{"gone", true}};
     Json machine = MachineOf(Json::array({nvme}));
     Machine(machine);
     EXPECT_EQ(
@@ -141,19 +146,20 @@ TEST_F(InventoryRouteTest, AtaDisksFallBackToTheScsiMiniportOnlyWhereItHelps) {
     EXPECT_EQ(bridge.Messages(), (LogLines{"GetDiskInfo"}));
 }
 
-// An NVMe route as the NVMe transports will offer it: it answers and fills its part.
+// An NVMe route that answers: a health log with a composite temperature of 308 K.
 class AnsweringNvmeRoute : public NvmeRoute {
   public:
     bool IdentifyController(transport::AtaBuffer identify) override {
         identify[0] = 0x4F;
         return true;
     }
-    void FillRecord(const AtaPage& identify, DriveRecord& record) override {
-        filledWith = identify[0];
-        record.Model = L"Orvel NVMe P5";
-        record.Interface = L"NVM Express";
+    bool ReadHealthLog(transport::AtaBuffer log) override {
+        ++logReads;
+        log[1] = 0x34;
+        log[2] = 0x01;
+        return true;
     }
-    int filledWith = -1;
+    int logReads = 0;
 };
 
 TEST_F(InventoryRouteTest, NvmeRecordsTakeTheirPlaceAndRoute) {
@@ -161,11 +167,13 @@ TEST_F(InventoryRouteTest, NvmeRecordsTakeTheirPlaceAndRoute) {
     AnsweringNvmeRoute route;
     AtaPage identify{};
     identify[0] = 0x4F;
+    const std::string model = "Orvel NVMe P5";
+    std::ranges::copy(model, identify.begin() + 24);
     DriveAddress address;
     address.physicalDriveId = 7;
     address.scsiPort = 1;
     ASSERT_TRUE(Engine().AddDiskNVMe(CMD_TYPE_NVME_STORAGE_QUERY, route, address, identify));
-    EXPECT_EQ(route.filledWith, 0x4F);
+    EXPECT_EQ(route.logReads, 1);
     const DriveRecord& record = Engine().vars[0];
     EXPECT_EQ(record.PhysicalDriveId, 7);
     EXPECT_EQ(record.ScsiPort, 1);
@@ -174,6 +182,7 @@ TEST_F(InventoryRouteTest, NvmeRecordsTakeTheirPlaceAndRoute) {
     EXPECT_EQ(record.InterfaceType, INTERFACE_TYPE_NVME);
     EXPECT_EQ(record.IdentifyDevice[0], 0x4F);
     EXPECT_EQ(record.Model, L"Orvel NVMe P5");
+    EXPECT_EQ(record.Temperature, 35);
 }
 
 TEST(RouteTableTest, OnlyBuiltRoutesAnswer) {

@@ -1,0 +1,403 @@
+// Drives reached through the USB bridge, SCSI miniport, Silicon Image, CSMI and WMI routes:
+// which route discovery settles on, and how their SMART pages are read and confirmed.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "disk/route_table.h"
+#include "platform/io_trace.h"
+#include "tests/disk/inventory_fixture.h"
+#include "transport/usb_bridge.h"
+
+namespace {
+
+Json UsbDrive(int physicalDrive, const std::string& route, int vid, int pid,
+              const std::string& target = "0xA0") {
+    Json drive =
+        AtaDrive(physicalDrive, "Orvel Bridge Disk", "BRIDGE" + std::to_string(physicalDrive));
+    drive["route"] = route;
+    drive["usb"] = {{"vid", vid}, {"pid", pid}};
+    drive["ata"] = {{"target", target}};
+    return drive;
+}
+
+class InventoryBridgeTest : public InventoryTest {
+  protected:
+    // One probe of drive 1 as a USB disk with these ids; its log.
+    LogLines ProbeUsb(int32_t vendorId, int32_t productId, bool* added) {
+        LogWatch watch;
+        *added = Engine().GetDiskInfo(1, -1, -1, INTERFACE_TYPE_USB, vendorId, productId, -1, 0,
+                                      false, false, L"");
+        return watch.Messages();
+    }
+};
+
+const std::string kJmicronBranch =
+    "(usbVendorId == USB_VENDOR_IO_DATA && productId == 0x0122) || usbVendorId == "
+    "USB_VENDOR_JMICRON";
+
+TEST_F(InventoryBridgeTest, EachEnclosureVendorReachesItsBridge) {
+    struct Case {
+        std::string route, target;
+        int32_t vendorId, productId;
+        int32_t commandType;  // 0: refused
+        std::string branch, added;
+    };
+    const Case cases[] = {
+        {"io-data", "0xA0", USB_VENDOR_IO_DATA, 0x0001, CMD_TYPE_IO_DATA,
+         "usbVendorId == USB_VENDOR_IO_DATA", "AddDisk - USB2"},
+        {"io-data", "0xB0", USB_VENDOR_IO_DATA, 0x0001, CMD_TYPE_IO_DATA,
+         "usbVendorId == USB_VENDOR_IO_DATA", "AddDisk - USB3"},
+        {"jmicron", "0xA0", USB_VENDOR_IO_DATA, 0x0122, CMD_TYPE_JMICRON, kJmicronBranch,
+         "AddDisk - USB0A"},
+        {"sat", "0xA0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_SAT, kJmicronBranch,
+         "AddDisk - USB1A"},
+        {"jmicron", "0xB0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_JMICRON, kJmicronBranch,
+         "AddDisk - USB0B"},
+        {"sat", "0xB0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_SAT, kJmicronBranch,
+         "AddDisk - USB1B"},
+        {"sunplus", "0xA0", USB_VENDOR_SUNPLUS, 0x0001, CMD_TYPE_SUNPLUS,
+         "usbVendorId == USB_VENDOR_SUNPLUS", "AddDisk - USB4"},
+        {"sunplus", "0xB0", USB_VENDOR_SUNPLUS, 0x0001, CMD_TYPE_SUNPLUS,
+         "usbVendorId == USB_VENDOR_SUNPLUS", "AddDisk - USB5"},
+        {"cypress", "0xA0", USB_VENDOR_CYPRESS, 0x6830, CMD_TYPE_CYPRESS,
+         "usbVendorId == USB_VENDOR_CYPRESS", "AddDisk - USB6"},
+        {"cypress", "0xB0", USB_VENDOR_CYPRESS, 0x6830, CMD_TYPE_CYPRESS,
+         "usbVendorId == USB_VENDOR_CYPRESS", "AddDisk - USB7"},
+        {"sat", "0xA0", USB_VENDOR_INITIO, 0x1340, CMD_TYPE_SAT,
+         "usbVendorId == USB_VENDOR_INITIO || usbVendorId == USB_VENDOR_OXFORD", "AddDisk - USB8"},
+        {"sat", "0xB0", USB_VENDOR_OXFORD, 0x0008, CMD_TYPE_SAT,
+         "usbVendorId == USB_VENDOR_INITIO || usbVendorId == USB_VENDOR_OXFORD", "AddDisk - USB9"},
+        // An IO-DATA enclosure with another chip falls through to every bridge.
+        {"cypress", "0xA0", USB_VENDOR_IO_DATA, 0x0001, CMD_TYPE_CYPRESS, "else (USB-HDD)",
+         "AddDisk - USB13"},
+        {"logitec1", "0xA0", USB_VENDOR_LOGITEC, 0x00DA, CMD_TYPE_LOGITEC1, "else (USB-HDD)",
+         "AddDisk - USB14"},
+        {"logitec2", "0xB0", USB_VENDOR_UNKNOWN, 0, CMD_TYPE_LOGITEC2, "else (USB-HDD)",
+         "AddDisk - USB20"},
+        // These vendors' branches end without the other bridges.
+        {"sat", "0xA0", USB_VENDOR_LOGITEC, 0x00D9, 0,
+         "FALSE: usbVendorId == USB_VENDOR_LOGITEC && productId == 0x00D9", ""},
+        {"sunplus", "0xA0", USB_VENDOR_JMICRON, 0x0578, 0, "FALSE - USB0", ""},
+        {"sat", "0xA0", USB_VENDOR_CYPRESS, 0x6830, 0, "usbVendorId == USB_VENDOR_CYPRESS", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.route + " " + c.target + " " + std::to_string(c.vendorId));
+        Machine(MachineOf(Json::array({UsbDrive(1, c.route, c.vendorId, c.productId, c.target)})));
+        bool added = false;
+        const LogLines lines = ProbeUsb(c.vendorId, c.productId, &added);
+        EXPECT_TRUE(Has(lines, c.branch));
+        if (c.commandType == 0) {
+            EXPECT_FALSE(added);
+            EXPECT_EQ(Engine().vars.Count(), 0);
+            continue;
+        }
+        ASSERT_TRUE(added);
+        EXPECT_TRUE(Has(lines, c.added));
+        const DriveRecord* record = Drive(1);
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->CommandType, c.commandType);
+        EXPECT_EQ(record->Target, c.target == "0xA0" ? 0xA0 : 0xB0);
+        EXPECT_TRUE(record->SmartDataValid);
+        EXPECT_TRUE(record->SmartThresholdValid);
+        EXPECT_EQ(record->AttributeCount, 4u);
+    }
+}
+
+// The CDBs of the pass-through requests in a trace of the log, in order.
+std::vector<std::vector<uint8_t>> TracedCdbs(const LogLines& lines) {
+    std::vector<std::vector<uint8_t>> cdbs;
+    for (size_t i = 0; i + 3 < lines.size(); ++i) {
+        if (!lines[i].starts_with("DeviceIoControl 0x0004D004 in 44")) continue;
+        std::vector<uint8_t> bytes;
+        for (size_t line = 1; line <= 3; ++line) {
+            std::istringstream in(lines[i + line].substr(lines[i + line].find(": ") + 2));
+            for (std::string hex; in >> hex;)
+                bytes.push_back(static_cast<uint8_t>(std::stoul(hex, nullptr, 16)));
+        }
+        cdbs.emplace_back(bytes.begin() + 28, bytes.begin() + 44);
+    }
+    return cdbs;
+}
+
+std::vector<uint8_t> IdentifyCdb(int32_t type, uint8_t target) {
+    const auto cdb = transport::BuildBridgeCdb(type, transport::BridgeOperation::Identify, target);
+    return {cdb->bytes, cdb->bytes + 16};
+}
+
+TEST_F(InventoryBridgeTest, TheGenericChainTriesTwelveAttemptsInOrder) {
+    // Only the last attempt of the chain reaches this drive.
+    Machine(MachineOf(Json::array({UsbDrive(1, "logitec2", 0x1234, 0x0001, "0xB0")})));
+    platform::SetDeviceIoTrace(true);
+    bool added = false;
+    const LogLines lines = ProbeUsb(USB_VENDOR_UNKNOWN, 0, &added);
+    platform::SetDeviceIoTrace(false);
+    ASSERT_TRUE(added);
+    const std::pair<int32_t, uint8_t> chain[] = {
+        {CMD_TYPE_SAT, 0xA0},     {CMD_TYPE_JMICRON, 0xA0},  {CMD_TYPE_SUNPLUS, 0xA0},
+        {CMD_TYPE_CYPRESS, 0xA0}, {CMD_TYPE_LOGITEC1, 0xA0}, {CMD_TYPE_LOGITEC2, 0xA0},
+        {CMD_TYPE_SAT, 0xB0},     {CMD_TYPE_JMICRON, 0xB0},  {CMD_TYPE_SUNPLUS, 0xB0},
+        {CMD_TYPE_CYPRESS, 0xB0}, {CMD_TYPE_LOGITEC1, 0xB0}, {CMD_TYPE_LOGITEC2, 0xB0}};
+    const auto cdbs = TracedCdbs(lines);
+    ASSERT_GT(cdbs.size(), std::size(chain));
+    for (size_t i = 0; i < std::size(chain); ++i)
+        EXPECT_EQ(cdbs[i], IdentifyCdb(chain[i].first, chain[i].second)) << "attempt " << i;
+    // After the answer come the SMART reads of the route that answered.
+    const auto read = transport::BuildBridgeCdb(CMD_TYPE_LOGITEC2,
+                                                transport::BridgeOperation::ReadSmartData, 0xB0);
+    EXPECT_EQ(cdbs[std::size(chain)], std::vector<uint8_t>(read->bytes, read->bytes + 16));
+    EXPECT_TRUE(InOrder(lines, {"else (USB-HDD)", "AddDisk - USB20",
+                                "GetSmartAttributeSat(1) - 1 [l2]", "GetSmartAttributeSat - 1A"}));
+    EXPECT_EQ(Drive(1)->CommandType, CMD_TYPE_LOGITEC2);
+
+    // A bridge whose switch is off is not tried: the chain goes on to the next one.
+    Machine(MachineOf(Json::array({UsbDrive(1, "sat", 0x1234, 0x0001)})));
+    Engine().UsbSatEnabled[CMD_TYPE_SAT - CMD_TYPE_SAT] = false;
+    platform::SetDeviceIoTrace(true);
+    const LogLines off = ProbeUsb(USB_VENDOR_UNKNOWN, 0, &added);
+    platform::SetDeviceIoTrace(false);
+    EXPECT_FALSE(added);
+    const auto tried = TracedCdbs(off);
+    ASSERT_EQ(tried.size(), 10u);
+    EXPECT_EQ(tried[0], IdentifyCdb(CMD_TYPE_JMICRON, 0xA0));
+    EXPECT_EQ(tried[5], IdentifyCdb(CMD_TYPE_JMICRON, 0xB0));
+}
+
+TEST_F(InventoryBridgeTest, BridgeSmartIsEnabledWhenTheDriveStartsWithItOff) {
+    Json drive = UsbDrive(1, "jmicron", USB_VENDOR_JMICRON, 0x0578);
+    drive["smart"]["enabled"] = false;
+    Machine(MachineOf(Json::array({drive})));
+    bool added = false;
+    const LogLines lines = ProbeUsb(USB_VENDOR_JMICRON, 0x0578, &added);
+    ASSERT_TRUE(added);
+    EXPECT_TRUE(InOrder(lines, {"AddDisk - USB0A", "GetSmartAttributeSat(1) - 1 [jm]",
+                                "GetSmartAttributeSat - 2", "GetSmartAttributeSat - 2A"}));
+    // The first read failed, so there was nothing to check before the enable.
+    EXPECT_FALSE(Has(lines, "GetSmartAttributeSat - 1A"));
+    EXPECT_TRUE(Drive(1)->SmartDataValid);
+    EXPECT_EQ(Drive(1)->Temperature, 36);
+}
+
+TEST_F(InventoryBridgeTest, DemoUsbDiskIsListedWithItsBridgeAndSmart) {
+    Load(platform::DemoMachineJson(), "demo");
+    engine_ = std::make_unique<CAtaSmart>();
+    const LogLines lines = Inventory();
+    const DriveRecord* usb = Drive(3);
+    ASSERT_NE(usb, nullptr);
+    EXPECT_EQ(usb->CommandType, CMD_TYPE_JMICRON);
+    EXPECT_EQ(usb->CommandTypeTag, L"jm1");
+    EXPECT_EQ(usb->Model, L"Portable HDD PX-500");
+    EXPECT_TRUE(usb->Interface.starts_with(L"USB (")) << ToUtf8(usb->Interface);
+    EXPECT_EQ(usb->UsbVendorId, 0x152D);
+    EXPECT_EQ(usb->UsbProductId, 0x0578);
+    EXPECT_TRUE(usb->SmartDataValid);
+    EXPECT_TRUE(usb->SmartThresholdValid);
+    EXPECT_EQ(usb->AttributeCount, 11u);
+    EXPECT_EQ(usb->Temperature, 35);
+    EXPECT_TRUE(InOrder(lines, {kJmicronBranch, "ok-----", "AddDisk - USB0A",
+                                "GetSmartAttributeSat(3) - 1 [jm]", "GetSmartAttributeSat - 1A"}));
+}
+
+TEST_F(InventoryBridgeTest, ScsiMiniportDrivesAreReachedByPortAndTarget) {
+    Json miniport = AtaDrive(4, "Orvel Miniport Disk", "MP4");
+    miniport["route"] = "scsi-miniport";
+    miniport["scsi"] = {{"port", 1}, {"target", 2}};
+    Json portOnly = AtaDrive(0, "Orvel Port Disk", "MP0");
+    portOnly["physicalDrive"] = nullptr;
+    portOnly["route"] = "scsi-miniport";
+    portOnly["scsi"] = {{"port", 1}, {"target", 3}};
+    Machine(MachineOf(Json::array({miniport, portOnly})));
+
+    // A disk the physical-drive route does not reach: only these controllers' disks are asked.
+    LogWatch watch;
+    EXPECT_FALSE(
+        Engine().GetDiskInfo(4, 1, 2, INTERFACE_TYPE_SATA, 0, 0, -1, 0, false, false, L""));
+    EXPECT_TRUE(Engine().GetDiskInfo(4, 1, 2, INTERFACE_TYPE_SATA, 0, 0, -1, 0, true, false, L""));
+    EXPECT_TRUE(Has(watch.Messages(), "AddDisk(4, 1, 2) - 5"));
+    ASSERT_NE(Drive(4), nullptr);
+    EXPECT_EQ(Drive(4)->CommandType, CMD_TYPE_SCSI_MINIPORT);
+    EXPECT_TRUE(Drive(4)->SmartDataValid);
+    EXPECT_TRUE(Drive(4)->SmartThresholdValid);
+
+    LogWatch port;
+    EXPECT_TRUE(
+        Engine().GetDiskInfo(-1, 1, 3, INTERFACE_TYPE_SATA, 0, 0, -1, 0, false, false, L""));
+    EXPECT_TRUE(Has(port.Messages(), "AddDisk(-1, 1, 3) - 8"));
+    EXPECT_EQ(Drive(-1)->Model, L"Orvel Port Disk");
+    EXPECT_EQ(Drive(-1)->PowerOnHours, 1200);
+    // An empty target is no drive.
+    EXPECT_FALSE(
+        Engine().GetDiskInfo(-1, 1, 5, INTERFACE_TYPE_SATA, 0, 0, -1, 0, false, false, L""));
+}
+
+Json SiliconImageDrive(int chip) {
+    Json drive = AtaDrive(0, "Orvel Sil Disk", "SIL0");
+    drive["route"] = "silicon-image";
+    drive["siliconImage"] = {{"chip", chip}, {"device", 1}};
+    drive["wmi"] = WmiView(0, "Orvel Sil Disk", "SCSI\\DISK&VEN_&PROD_ORVEL_SIL\\1");
+    return drive;
+}
+
+TEST_F(InventoryBridgeTest, SiliconImageDrivesConfirmThroughThePhysicalDrive) {
+    Machine(MachineOf(Json::array({SiliconImageDrive(3512)})));
+    LogWatch watch;
+    ASSERT_TRUE(Engine().GetDiskInfo(0, 2, -1, INTERFACE_TYPE_SATA, 0, 0, 1, 3512, false, false,
+                                     L"SCSI\\DISK&VEN_&PROD_ORVEL_SIL\\1"));
+    EXPECT_TRUE(
+        Consecutive(watch.Messages(), {"physicalDriveId=0, scsiPort=2, scsiBus=1, scsiTargetId=-1",
+                                       "AddDisk - Si", "GetSmartAttributeSi(physicalDriveId, &asi)",
+                                       "GetSmartAttributeSi(physicalDriveId, &asiCheck)",
+                                       "CheckSmartAttributeCorrect(&asi, &asiCheck) - 1"}));
+    EXPECT_TRUE(InOrder(watch.Messages(), {"CheckSmartAttributeCorrect(&asi, &asiCheck) - 2",
+                                           "GetSmartThresholdPd"}));
+    const DriveRecord* record = Drive(0);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->CommandType, CMD_TYPE_SILICON_IMAGE);
+    EXPECT_EQ(record->SiliconImageType, 3512);
+    EXPECT_TRUE(record->SmartSupported);
+    EXPECT_TRUE(record->SmartDataValid);
+    EXPECT_TRUE(record->SmartThresholdValid);
+
+    // Without the disk driver's ATA requests the reading stays unconfirmed by it, and no
+    // thresholds come.
+    Json quiet = SiliconImageDrive(3112);
+    quiet["ata"] = {{"passThrough", false}, {"smartIoctl", false}};
+    Machine(MachineOf(Json::array({quiet})));
+    LogWatch second;
+    ASSERT_TRUE(Engine().GetDiskInfo(0, 2, -1, INTERFACE_TYPE_SATA, 0, 0, 1, 3112, false, false,
+                                     L"SCSI\\DISK&VEN_&PROD_ORVEL_SIL\\1"));
+    EXPECT_TRUE(Has(second.Messages(), "CheckSmartAttributeCorrect(&asi, &asiCheck) - 2"));
+    EXPECT_FALSE(Has(second.Messages(), "GetSmartThresholdPd"));
+    EXPECT_TRUE(Drive(0)->SmartDataValid);
+    EXPECT_FALSE(Drive(0)->SmartThresholdValid);
+}
+
+Json CsmiDrive(Json physicalDrive, int phy, uint64_t sasAddress, bool member,
+               const std::string& model) {
+    Json drive = AtaDrive(0, model, "CSMI" + std::to_string(phy));
+    drive["physicalDrive"] = std::move(physicalDrive);
+    drive["route"] = "csmi";
+    drive["csmi"] = {{"port", 0}, {"phy", phy}, {"sasAddress", sasAddress}, {"raidMember", member}};
+    return drive;
+}
+
+TEST_F(InventoryBridgeTest, RaidPortsAddTheirDrivesInTheChosenMode) {
+    const Json machine =
+        MachineOf(Json::array({CsmiDrive(nullptr, 0, 0x50000A0000000001, true, "Orvel Member A"),
+                               CsmiDrive(nullptr, 1, 0x50000B0000000002, false, "Orvel Spare"),
+                               CsmiDrive(nullptr, 2, 0x50000C0000000003, true, "Orvel Member B")}));
+    Inventory(machine);
+    ASSERT_EQ(Engine().vars.Count(), 3);
+    for (const DriveRecord& record : Engine().vars.Records()) {
+        EXPECT_EQ(record.PhysicalDriveId, -1);
+        EXPECT_EQ(record.CommandType, CMD_TYPE_CSMI);
+        EXPECT_EQ(record.ScsiPort, 0);
+        EXPECT_TRUE(record.SmartDataValid);
+        EXPECT_TRUE(record.SmartThresholdValid);
+    }
+    // Sorted by the port identifier of their PHY.
+    EXPECT_EQ(Engine().vars[0].Model, L"Orvel Member A");
+    EXPECT_EQ(Engine().vars[2].Model, L"Orvel Member B");
+
+    Machine(machine);
+    Engine().CsmiEnabled = 2;
+    Inventory();
+    ASSERT_EQ(Engine().vars.Count(), 2);
+    EXPECT_EQ(Engine().vars[1].Model, L"Orvel Member B");
+
+    Machine(machine);
+    Engine().CsmiEnabled = 0;
+    const LogLines off = Inventory();
+    EXPECT_EQ(Engine().vars.Count(), 0);
+    EXPECT_FALSE(Has(off, "DoIdentifyDeviceCsmi"));
+}
+
+TEST_F(InventoryBridgeTest, ARaidDriveFoundAgainAsAPhysicalDriveIsMerged) {
+    // Its SMART is read on both routes: the physical drive's record replaces the RAID one.
+    Inventory(MachineOf(Json::array({CsmiDrive(2, 0, 0x5000, true, "Orvel Raid Disk")})));
+    ASSERT_EQ(Engine().vars.Count(), 1);
+    EXPECT_EQ(Engine().vars[0].PhysicalDriveId, 2);
+    EXPECT_EQ(Engine().vars[0].CommandType, CMD_TYPE_PHYSICAL_DRIVE);
+    EXPECT_TRUE(Engine().vars[0].SmartDataValid);
+
+    // Without SMART the physical drive's record is refused and the merged RAID record stays.
+    Json plain = CsmiDrive(2, 0, 0x5000, true, "Orvel Raid Disk");
+    plain["identify"]["smart"] = false;
+    const LogLines lines = Inventory(MachineOf(Json::array({plain})));
+    EXPECT_TRUE(Has(lines, "vars[i].CommandType = CMD_TYPE_CSMI_PHYSICAL_DRIVE"));
+    ASSERT_EQ(Engine().vars.Count(), 1);
+    const DriveRecord& merged = Engine().vars[0];
+    EXPECT_EQ(merged.PhysicalDriveId, 2);
+    EXPECT_EQ(merged.CommandType, CMD_TYPE_CSMI_PHYSICAL_DRIVE);
+    EXPECT_EQ(merged.CommandTypeTag, L"cp");
+}
+
+TEST_F(InventoryBridgeTest, MergedRaidDrivesTryThePhysicalDriveFirst) {
+    // The drive's RAID port and PHY, as discovery recorded them.
+    Inventory(MachineOf(Json::array({CsmiDrive(nullptr, 0, 0x5000, true, "Orvel Raid Disk")})));
+    DriveRecord record = Engine().vars[0];
+    EXPECT_EQ(record.ScsiPort, 0);
+    record.CommandType = CMD_TYPE_CSMI_PHYSICAL_DRIVE;
+    record.PhysicalDriveId = 2;
+    record.SmartDataValid = record.SmartThresholdValid = record.SmartSupported = false;
+    Json drive = CsmiDrive(2, 0, 0x5000, true, "Orvel Raid Disk");
+    Machine(MachineOf(Json::array({drive})));
+    const SystemRoutes routes{.ataPassThrough = true};
+    {
+        LogWatch watch;
+        ASSERT_TRUE(ReadSmartThroughRoute(routes, record));
+        EXPECT_EQ(watch.Messages().front(), "GetSmartAttributePd(2) - 1 CSMI");
+        EXPECT_FALSE(Has(watch.Messages(), "GetSmartAttributeCsmi - 1 CSMI"));
+        EXPECT_TRUE(record.SmartDataValid && record.SmartThresholdValid);
+    }
+    // When the physical drive does not give SMART, the RAID route does.
+    drive["ata"] = {{"passThrough", false}, {"smartIoctl", false}};
+    Machine(MachineOf(Json::array({drive})));
+    record.SmartDataValid = record.SmartThresholdValid = record.SmartSupported = false;
+    LogWatch watch;
+    ASSERT_TRUE(ReadSmartThroughRoute(routes, record));
+    EXPECT_TRUE(InOrder(watch.Messages(),
+                        {"GetSmartAttributePd(2) - 1 CSMI", "GetSmartAttributeCsmi - 1 CSMI",
+                         "GetSmartAttributeCsmi", "FillSmartData"}));
+    EXPECT_TRUE(record.SmartDataValid && record.SmartThresholdValid);
+}
+
+TEST_F(InventoryBridgeTest, WmiRouteReadsBothPagesWithoutConfirming) {
+    Json drive = AtaDrive(5, "Orvel Wmi Disk", "WMI5");
+    drive["route"] = "wmi";
+    drive["wmi"] = WmiView(5, "Orvel Wmi Disk", "ide\\diskorvel_wmi\\5&0");
+    Machine(MachineOf(Json::array({drive})));
+    DriveRecord record;
+    record.CommandType = CMD_TYPE_WMI;
+    record.PhysicalDriveId = 5;
+    record.Model = L"Orvel Wmi Disk";
+    record.PnpDeviceId = L"IDE\\DISKORVEL_WMI\\5&0";
+    LogWatch watch;
+    ASSERT_TRUE(ReadSmartThroughRoute({.osMajorVersion = 10}, record));
+    EXPECT_TRUE(watch.Messages().empty());
+    EXPECT_TRUE(record.SmartSupported);
+    EXPECT_TRUE(record.SmartDataValid);
+    EXPECT_TRUE(record.SmartThresholdValid);
+    EXPECT_EQ(record.AttributeCount, 4u);
+    // No instance for the drive: nothing is valid.
+    DriveRecord unknown;
+    unknown.CommandType = CMD_TYPE_WMI;
+    unknown.PnpDeviceId = L"IDE\\OTHER";
+    ASSERT_TRUE(ReadSmartThroughRoute({.osMajorVersion = 10}, unknown));
+    EXPECT_FALSE(unknown.SmartSupported || unknown.SmartDataValid || unknown.SmartThresholdValid);
+}
+
+TEST(BridgeRouteTable, EveryRouteOfTheseDrivesIsBuilt) {
+    for (int32_t type :
+         {CMD_TYPE_SCSI_MINIPORT, CMD_TYPE_SILICON_IMAGE, CMD_TYPE_SAT, CMD_TYPE_SUNPLUS,
+          CMD_TYPE_IO_DATA, CMD_TYPE_LOGITEC1, CMD_TYPE_LOGITEC2, CMD_TYPE_JMICRON,
+          CMD_TYPE_CYPRESS, CMD_TYPE_CSMI, CMD_TYPE_CSMI_PHYSICAL_DRIVE, CMD_TYPE_WMI}) {
+        EXPECT_NE(RouteOf(type).openAta, nullptr) << type;
+        EXPECT_NE(RouteOf(type).smartRead, nullptr) << type;
+    }
+    EXPECT_NE(RouteOf(CMD_TYPE_CSMI).scanPort, nullptr);
+    EXPECT_EQ(RouteOf(CMD_TYPE_SAT).smartRead, &kUsbBridgeSmartRead);
+    EXPECT_EQ(RouteOf(CMD_TYPE_CSMI_PHYSICAL_DRIVE).smartRead, &kCsmiPhysicalDriveSmartRead);
+}
+
+}  // namespace

@@ -1,0 +1,323 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "../support/scripted_platform.h"
+#include "app/pages/smart_rows.h"
+#include "disk/add_disk_nvme.h"
+#include "disk/nvme_routes.h"
+#include "disk/pcie_link.h"
+#include "disk/vendor.h"
+#include "tests/disk/inventory_fixture.h"
+
+namespace {
+
+void Put(AtaPage& page, size_t offset, uint64_t value, size_t width) {
+    // Wider fields get zeros above the 64-bit value.
+    for (size_t i = 0; i < width; ++i)
+        page[offset + i] = i < 8 ? static_cast<uint8_t>(value >> (8 * i)) : 0;
+}
+
+void PutText(AtaPage& page, size_t offset, size_t width, const std::string& text) {
+    std::memset(&page[offset], ' ', width);
+    std::memcpy(&page[offset], text.data(), std::min(width, text.size()));
+}
+
+AtaPage IdentifyOf(const std::string& model, const std::string& serial, const std::string& firmware,
+                   uint16_t major, uint8_t minor) {
+    AtaPage identify{};
+    PutText(identify, 4, 20, serial);
+    PutText(identify, 24, 40, model);
+    PutText(identify, 64, 8, firmware);
+    identify[81] = minor;
+    Put(identify, 82, major, 2);
+    return identify;
+}
+
+const AttributeNameTables& Names() {
+    static const AttributeNameTables names = [] {
+        AttributeNameTables built;
+        built.BuildAttributeNameTables();
+        return built;
+    }();
+    return names;
+}
+
+TEST(NvmeRecord, IdentityAndVersionComeFromTheIdentifyData) {
+    DriveRecord record;
+    const AtaPage identify = IdentifyOf("Orvel NVMe P7", "  SN42 ", "FW9", 1, 4);
+    StartNvmeRecord(identify, record);
+    EXPECT_EQ(record.Model, L"Orvel NVMe P7");
+    EXPECT_EQ(record.SerialNumber, L"SN42");
+    EXPECT_EQ(record.FirmwareRev, L"FW9");
+    EXPECT_EQ(record.IdentifyDevice, identify);
+    EXPECT_EQ(record.Interface, L"NVM Express");
+    EXPECT_EQ(record.MajorVersion, L"NVM Express 1.4");
+    EXPECT_EQ(record.InterfaceType, INTERFACE_TYPE_NVME);
+    EXPECT_TRUE(record.IsSsd && record.SmartSupported && record.SmartDataValid &&
+                record.SmartThresholdValid);
+    EXPECT_EQ(record.VendorVariant, 1);
+    EXPECT_EQ(record.Temperature, -1000);
+    EXPECT_EQ(record.PowerOnHours, -1);
+    EXPECT_EQ(record.AttributeCount, 0u);
+
+    // Controllers from before the version field say 0.
+    EXPECT_EQ(NvmeVersionText(IdentifyOf("M", "S", "F", 0, 0)), L"NVM Express 1.0/1.1");
+    EXPECT_EQ(NvmeVersionText(IdentifyOf("M", "S", "F", 0, 3)), L"NVM Express 1.0/1.1");
+    EXPECT_EQ(NvmeVersionText(IdentifyOf("M", "S", "F", 2, 0)), L"NVM Express 2.0");
+    EXPECT_EQ(NvmeVersionText(IdentifyOf("M", "S", "F", 0x0102, 0xFF)), L"NVM Express 258.255");
+}
+
+TEST(NvmeRecord, HealthLogGivesTheDerivedValuesAndFifteenRows) {
+    DriveRecord record;
+    StartNvmeRecord(IdentifyOf("Orvel NVMe P7", "SN1", "FW1", 1, 3), record);
+    AtaPage& log = record.SmartReadData;
+    for (size_t i = 0; i < log.size(); ++i)
+        log[i] = static_cast<uint8_t>(0x40 + i);
+    Put(log, 1, 0x0134, 2);  // 308 K
+    log[3] = 97;
+    Put(log, 32, 4096 + 2047, 16);
+    Put(log, 48, 2048, 16);
+    Put(log, 112, 321, 16);
+    Put(log, 128, 842, 16);
+    ApplyNvmeHealthLog(record);
+
+    EXPECT_EQ(record.Temperature, 35);
+    EXPECT_EQ(record.Life, 97);
+    EXPECT_EQ(record.HostReads, 2);
+    EXPECT_EQ(record.HostWrites, 1);
+    EXPECT_EQ(record.PowerOnCount, 321);
+    EXPECT_EQ(record.PowerOnHours, 842);
+    EXPECT_EQ(record.DetectedPowerOnHours, 842);
+    EXPECT_EQ(record.SmartKeyName, L"SmartNVMe");
+    EXPECT_EQ(record.VendorId, VENDOR_NVME);
+    EXPECT_EQ(record.VendorCode, L"nv");
+
+    ASSERT_EQ(record.AttributeCount, 15u);
+    for (uint8_t i = 0; i < 15; ++i) {
+        const SmartAttribute& row = record.Attribute[i];
+        EXPECT_EQ(row.Id, i + 1);
+        EXPECT_EQ(row.StatusFlags | row.CurrentValue | row.WorstValue | row.Reserved, 0);
+        EXPECT_EQ(record.Threshold[i].ThresholdValue, 0);
+    }
+    EXPECT_EQ(record.Attribute[15].Id, 0) << "nothing past the fifteen rows";
+    // One-byte and two-byte fields leave the other raw bytes 0; counters keep six bytes.
+    const SmartAttribute& warning = record.Attribute[0];
+    EXPECT_EQ(warning.RawValue[0], 0x40);
+    EXPECT_EQ(warning.RawValue[1] | warning.RawValue[5], 0);
+    const SmartAttribute& temperature = record.Attribute[1];
+    EXPECT_EQ(temperature.RawValue[0], 0x34);
+    EXPECT_EQ(temperature.RawValue[1], 0x01);
+    EXPECT_EQ(temperature.RawValue[2], 0);
+    const SmartAttribute& errors = record.Attribute[14];
+    for (int b = 0; b < 6; ++b)
+        EXPECT_EQ(errors.RawValue[b], 0x40 + 176 + b);
+
+    // Edges: 2047 data units are no whole count; below 0 °C; counters past 32 bits saturate.
+    Put(log, 48, 2047, 16);
+    Put(log, 1, 200, 2);
+    Put(log, 32, 0x00FFFFFFFFFFFFFF, 8);
+    Put(log, 112, 0xFFFFFFFF, 4);
+    ApplyNvmeHealthLog(record);
+    EXPECT_EQ(record.HostWrites, 0);
+    EXPECT_EQ(record.Temperature, -73);
+    EXPECT_EQ(record.HostReads, INT32_MAX);
+    EXPECT_EQ(record.PowerOnCount, INT32_MAX);
+}
+
+TEST(NvmeRecord, SmartPageRowsOfAnNvmeDrive) {
+    DriveRecord record;
+    StartNvmeRecord(IdentifyOf("Orvel NVMe P7", "SN1", "FW1", 1, 3), record);
+    Put(record.SmartReadData, 1, 310, 2);
+    Put(record.SmartReadData, 128, 0x0102030405, 8);
+    ApplyNvmeHealthLog(record);
+    const SmartTable table = BuildSmartTable(record, Names());
+    ASSERT_EQ(table.Rows.size(), 15u);
+    EXPECT_EQ(table.Rows[1], (SmartRowTexts{L"02", L"Vendor Specific", L"---", L"---", L"---",
+                                            L"00000000000136", L"OK"}));
+    EXPECT_EQ(table.Rows[11][5], L"00000102030405");
+    EXPECT_EQ(table.Rows[14][0], L"0F");
+    for (const SmartRowTexts& row : table.Rows)
+        EXPECT_EQ(row[6], L"OK");
+}
+
+// Three NVMe drives, one per route, with the first on a controller with a PCIe link.
+Json NvmeMachine(int osMajor, Json samsungHealth = {{"temperatureKelvin", 0x0134}}) {
+    const auto drive = [](int number, const std::string& route, const std::string& model,
+                          Json health) {
+        Json drive = {{"physicalDrive", number},
+                      {"route", route},
+                      {"size", "16MiB"},
+                      {"nvme",
+                       {{"model", model},
+                        {"serial", "NV" + std::to_string(number)},
+                        {"firmware", "N1"},
+                        {"version", "0x00010300"},
+                        {"health", std::move(health)}}}};
+        drive["wmi"] = WmiView(
+            number, model, "SCSI\\DISK&VEN_NVME&PROD_" + std::to_string(number) + "\\5&1&0&000000",
+            "SCSI");
+        return drive;
+    };
+    Json intel = drive(2, "nvme-intel", "Orvel NVMe Intel",
+                       {{"temperatureKelvin", 300}, {"powerOnHours", 77}});
+    intel["scsi"] = {{"port", 3}, {"target", 0}};
+    const Json controller = {
+        {"class", "SCSI"},
+        {"name", "Standard NVM Express Controller"},
+        {"deviceId", "PCI\\VEN_1FAB&DEV_5013\\4&1&0&0008"},
+        {"devices", Json::array({{{"deviceId", "SCSI\\DISK&VEN_NVME&PROD_0\\5&1&0&000000"}}})},
+        {"pcieLink", {{"maxSpeed", 3}, {"maxWidth", 4}, {"speed", 3}, {"width", 4}}}};
+    return MachineOf(
+        Json::array({drive(0, "nvme-storage-query", "Orvel NVMe Query",
+                           {{"temperatureKelvin", 320}, {"dataUnitsWritten", 4096}}),
+                     drive(1, "nvme-samsung", "Orvel NVMe Samsung", std::move(samsungHealth)),
+                     intel}),
+        Json::array({controller}), Json::array(), {{"major", osMajor}, {"minor", 0}});
+}
+
+class NvmeInventoryTest : public InventoryTest {};
+
+TEST_F(NvmeInventoryTest, EachRouteRecordsItsDriveWithItsLink) {
+    const LogLines lines = Inventory(NvmeMachine(10));
+    EXPECT_TRUE(Has(lines, "AddDiskNVMe - CMD_TYPE_NVME_STORAGE_QUERY"));
+    EXPECT_TRUE(Has(lines, "AddDiskNVMe - CMD_TYPE_NVME_SAMSUNG"));
+    EXPECT_TRUE(Has(lines, "AddDiskNVMe - CMD_TYPE_NVME_INTEL"));
+    ASSERT_EQ(Engine().vars.Count(), 3);
+
+    const DriveRecord* query = Drive(0);
+    ASSERT_NE(query, nullptr);
+    EXPECT_EQ(query->CommandType, CMD_TYPE_NVME_STORAGE_QUERY);
+    EXPECT_EQ(query->CommandTypeTag, L"sq");
+    EXPECT_EQ(query->Model, L"Orvel NVMe Query");
+    EXPECT_EQ(query->MajorVersion, L"NVM Express 1.3");
+    EXPECT_EQ(query->Temperature, 47);
+    EXPECT_EQ(query->HostWrites, 2);
+    EXPECT_EQ(query->AttributeCount, 15u);
+    EXPECT_EQ(query->MaxTransferMode, L"PCIe 3.0 x4");
+    EXPECT_EQ(query->CurrentTransferMode, L"PCIe 3.0 x4");
+
+    const DriveRecord* samsung = Drive(1);
+    ASSERT_NE(samsung, nullptr);
+    EXPECT_EQ(samsung->CommandType, CMD_TYPE_NVME_SAMSUNG);
+    EXPECT_EQ(samsung->CommandTypeTag, L"ns");
+    EXPECT_EQ(samsung->Temperature, 35);
+    EXPECT_EQ(samsung->MaxTransferMode, L"PCIe 0.0 x0") << "a drive on no known controller";
+
+    const DriveRecord* intel = Drive(2);
+    ASSERT_NE(intel, nullptr);
+    EXPECT_EQ(intel->CommandType, CMD_TYPE_NVME_INTEL);
+    EXPECT_EQ(intel->CommandTypeTag, L"ni");
+    EXPECT_EQ(intel->Temperature, 27);
+    EXPECT_EQ(intel->PowerOnHours, 77);
+    EXPECT_EQ(intel->AttributeCount, 15u);
+}
+
+TEST_F(NvmeInventoryTest, BeforeWindows10TheOtherRoutesStillAnswer) {
+    const LogLines lines = Inventory(NvmeMachine(6));
+    EXPECT_FALSE(Has(lines, "DoIdentifyDeviceNVMeStorageQuery"));
+    EXPECT_EQ(Drive(0), nullptr) << "only the storage query reaches this drive";
+    ASSERT_NE(Drive(1), nullptr);
+    EXPECT_EQ(Drive(1)->CommandType, CMD_TYPE_NVME_SAMSUNG);
+    ASSERT_NE(Drive(2), nullptr);
+    EXPECT_EQ(Drive(2)->CommandType, CMD_TYPE_NVME_INTEL);
+}
+
+TEST_F(NvmeInventoryTest, ADriveWhoseLogReadsAsNothingIsListedWithoutRows) {
+    // An all-zero log: the Samsung read fails, and the Intel short read does not reach it.
+    Inventory(NvmeMachine(10, Json::object()));
+    const DriveRecord* samsung = Drive(1);
+    ASSERT_NE(samsung, nullptr);
+    EXPECT_EQ(samsung->AttributeCount, 0u);
+    EXPECT_FALSE(samsung->SmartDataValid);
+    EXPECT_EQ(samsung->Temperature, -1000);
+    EXPECT_EQ(samsung->PowerOnHours, -1);
+    EXPECT_EQ(samsung->SmartKeyName, L"");
+    EXPECT_EQ(samsung->VendorId, 0);
+    EXPECT_EQ(samsung->Interface, L"NVM Express");
+    EXPECT_EQ(samsung->Model, L"Orvel NVMe Samsung");
+    EXPECT_TRUE(BuildSmartTable(*samsung, Names()).Rows.empty());
+}
+
+TEST(NvmeHealthLogChoice, FollowsTheRouteWithTheIntelShortLogBehindSamsung) {
+    constexpr platform::DWORD kPassThrough = 0x0004D004, kMiniport = 0x0004D008,
+                              kAddress = 0x00041018, kQuery = 0x002D1400;
+    auto backend = std::make_unique<ScriptedPlatform>(
+        [&](const ScriptedRequest& request, uint8_t* out, platform::DWORD* returned) {
+            if (request.code == kPassThrough) return 0;  // the Samsung driver does not answer
+            if (request.code == kAddress) {
+                std::memset(out, 0, request.outSize);
+                out[4] = 4;
+                *returned = 8;
+                return 1;
+            }
+            std::memcpy(out, request.in.data(), request.in.size());
+            out[152] = 1;  // a critical warning
+            *returned = request.outSize;
+            return 1;
+        });
+    ScriptedPlatform& machine = *backend;
+    platform::UsePlatform(std::move(backend));
+    DriveAddress address;
+    address.physicalDriveId = 6;
+    AtaPage log{};
+
+    auto samsung = OpenNvmeRoute(CMD_TYPE_NVME_SAMSUNG, address, {});
+    ASSERT_TRUE(samsung->ReadHealthLog(log));
+    EXPECT_EQ(log[0], 1);
+    ASSERT_EQ(machine.requests.size(), 3u);
+    EXPECT_EQ(machine.requests[0].code, kPassThrough);
+    EXPECT_EQ(machine.requests[1].code, kAddress);
+    EXPECT_EQ(machine.requests[2].code, kMiniport);
+    EXPECT_EQ(machine.requests[2].device, L"\\\\.\\SCSI4:");
+    EXPECT_EQ(machine.requests[2].in[92], 0x02) << "the short log";
+    EXPECT_EQ(machine.requests[2].in[94], 0x00);
+
+    machine.requests.clear();
+    auto intel = OpenNvmeRoute(CMD_TYPE_NVME_INTEL, address, {});
+    ASSERT_TRUE(intel->ReadHealthLog(log));
+    ASSERT_EQ(machine.requests.size(), 2u);
+    EXPECT_EQ(machine.requests[1].in[94], 0x7F) << "the full log";
+
+    // The storage query's log only where the system has the query.
+    machine.requests.clear();
+    SystemRoutes old;
+    EXPECT_FALSE(OpenNvmeRoute(CMD_TYPE_NVME_STORAGE_QUERY, address, old)->ReadHealthLog(log));
+    EXPECT_TRUE(machine.requests.empty());
+    SystemRoutes current;
+    current.storageQuery = true;
+    EXPECT_TRUE(OpenNvmeRoute(CMD_TYPE_NVME_STORAGE_QUERY, address, current)->ReadHealthLog(log));
+    ASSERT_EQ(machine.requests.size(), 1u);
+    EXPECT_EQ(machine.requests[0].code, kQuery);
+
+    // Other routes have no NVMe health log.
+    EXPECT_EQ(OpenNvmeRoute(CMD_TYPE_PHYSICAL_DRIVE, address, current), nullptr);
+    EXPECT_EQ(OpenNvmeRoute(CMD_TYPE_COUNT, address, current), nullptr);
+    platform::UsePlatform(nullptr);
+}
+
+TEST(PcieLink, FormatsGenerationAndWidth) {
+    EXPECT_EQ(FormatPcieLink(3, 4), L"PCIe 3.0 x4");
+    EXPECT_EQ(FormatPcieLink(0, 0), L"PCIe 0.0 x0");
+    EXPECT_EQ(FormatPcieLink(5, 16), L"PCIe 5.0 x16");
+}
+
+class PcieLinkTest : public SimTest {};
+
+TEST_F(PcieLinkTest, FoundFromTheDriveThroughItsController) {
+    LoadDemo();
+    const platform::PcieLink link = GetPcieLink(2);
+    EXPECT_EQ(link.maxSpeed, 3u);
+    EXPECT_EQ(link.maxWidth, 4u);
+    EXPECT_EQ(link.speed, 3u);
+    EXPECT_EQ(link.width, 4u);
+    // A drive on a controller without link facts, and a drive that does not exist.
+    const platform::PcieLink sata = GetPcieLink(0);
+    EXPECT_EQ(sata.maxSpeed + sata.maxWidth + sata.speed + sata.width, 0u);
+    const platform::PcieLink missing = GetPcieLink(40);
+    EXPECT_EQ(FormatPcieLink(missing.maxSpeed, missing.maxWidth), L"PCIe 0.0 x0");
+}
+
+}  // namespace

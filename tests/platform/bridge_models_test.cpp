@@ -1,0 +1,164 @@
+// The simulated bridge, miniport, Silicon Image and RAID drivers refuse malformed requests the
+// way their drivers do, so a route that builds a wrong buffer fails.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/csmi.h"
+#include "tests/platform/requests.h"
+#include "tests/platform/sim_fixture.h"
+
+namespace {
+
+using namespace platform;
+
+constexpr const char* kMachine = R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0},
+  "drives": [
+    {"physicalDrive": 0, "route": "sat", "usb": {"vid": 1, "pid": 2}, "size": 1048576,
+     "identify": {"model": "Usb Disk"}, "smart": {"attributes": [{"id": 9, "raw": 5}]}},
+    {"physicalDrive": null, "route": "scsi-miniport", "scsi": {"port": 1, "target": 0},
+     "size": 1048576, "identify": {"model": "Port Disk"}},
+    {"physicalDrive": null, "route": "csmi", "size": 1048576, "identify": {"model": "Raid Disk"},
+     "csmi": {"port": 2, "phy": 1, "sasAddress": 4660, "raidMember": true}}]})";
+
+// A SAT IDENTIFY in the 592-byte pass-through request.
+std::vector<uint8_t> SatIdentify() {
+    std::vector<uint8_t> buffer(592, 0);
+    SCSI_PASS_THROUGH spt{};
+    spt.Length = 44;
+    spt.CdbLength = 12;
+    spt.SenseInfoLength = 24;
+    spt.DataIn = SCSI_IOCTL_DATA_IN;
+    spt.DataTransferLength = 512;
+    spt.DataBufferOffset = 80;
+    spt.SenseInfoOffset = 48;
+    const uint8_t cdb[12] = {0xA1, 0x08, 0x0E, 0, 1, 0, 0, 0, 0xA0, 0xEC};
+    std::memcpy(spt.Cdb, cdb, sizeof cdb);
+    std::memcpy(buffer.data(), &spt, sizeof spt);
+    return buffer;
+}
+
+HANDLE OpenPort(int port) {
+    const std::wstring name = L"\\\\.\\Scsi" + std::to_wstring(port) + L":";
+    return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+}
+
+using BridgeModels = SimTest;
+
+TEST_F(BridgeModels, UsbBridgeAnswersItsDialectAndRefusesBrokenRequests) {
+    Load(kMachine);
+    auto request = SatIdentify();
+    auto answer = ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, 44, request, 592);
+    ASSERT_TRUE(answer.ok);
+    EXPECT_EQ(answer.returned, 592u);
+    EXPECT_EQ(AtaText(&request[80], 27, 20), "Usb Disk");
+
+    // A data-in protocol without data is not the chip's command: CHECK CONDITION, no data.
+    request = SatIdentify();
+    request[12] = request[13] = 0;
+    answer = ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, 44, request, 592);
+    ASSERT_TRUE(answer.ok);
+    EXPECT_EQ(answer.returned, 80u);
+    EXPECT_EQ(request[2], SCSISTAT_CHECK_CONDITION);
+    EXPECT_EQ(request[48], 0x70);
+    EXPECT_EQ(request[48 + 2], 0x05);   // ILLEGAL REQUEST
+    EXPECT_EQ(request[48 + 12], 0x20);  // invalid command operation code
+
+    // Malformed requests are refused outright.
+    request = SatIdentify();
+    request[0] = 40;
+    EXPECT_EQ(ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, 44, request, 592).error,
+              ERROR_INVALID_PARAMETER);
+    request = SatIdentify();
+    EXPECT_EQ(ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, 44, request, 500).error,
+              ERROR_INVALID_PARAMETER);  // the data area does not fit
+    request = SatIdentify();
+    EXPECT_EQ(ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, 40, request, 592).error,
+              ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(BridgeModels, MiniportRefusesRegistersThatDoNotFitTheRequest) {
+    Load(kMachine);
+    std::vector<uint8_t> request(557, 0);
+    SRB_IO_SMART_REQUEST smart{};
+    smart.header.HeaderLength = 28;
+    std::memcpy(smart.header.Signature, "SCSIDISK", 8);
+    smart.header.ControlCode = IOCTL_SCSI_MINIPORT_IDENTIFY;
+    smart.header.Length = 529;
+    smart.in.irDriveRegs.bCommandReg = ATA_IDENTIFY_DEVICE;
+    std::memcpy(request.data(), &smart, sizeof smart);
+    const HANDLE port = OpenPort(1);
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    auto copy = request;
+    ASSERT_TRUE(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 557).ok);
+    EXPECT_EQ(AtaText(&copy[44], 27, 20), "Port Disk");
+    // IDENTIFY asked for with the SMART command.
+    copy = request;
+    copy[38] = ATA_SMART;
+    EXPECT_EQ(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 557).error,
+              ERROR_INVALID_PARAMETER);
+    // A reply that does not fit, and a request code the driver does not know.
+    copy = request;
+    EXPECT_EQ(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 556).error,
+              ERROR_INVALID_PARAMETER);
+    copy = request;
+    copy[16] = 0x09;
+    EXPECT_EQ(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 557).error,
+              ERROR_INVALID_FUNCTION);
+    CloseHandle(port);
+}
+
+TEST_F(BridgeModels, CsmiDriverChecksSignaturesAndSizes) {
+    Load(kMachine);
+    const HANDLE port = OpenPort(2);
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    const auto ask = [&](DWORD code, const char* signature, DWORD size, DWORD length,
+                         std::vector<uint8_t>* reply = nullptr) {
+        std::vector<uint8_t> buffer(size, 0);
+        SRB_IO_CONTROL header{28, {}, 60, code, 0, length};
+        std::memcpy(header.Signature, signature, 8);
+        std::memcpy(buffer.data(), &header, sizeof header);
+        const Answer answer = Control(port, IOCTL_SCSI_MINIPORT, buffer, size, buffer, size);
+        if (reply != nullptr) *reply = buffer;
+        return answer.ok ? 0u : answer.error;
+    };
+    std::vector<uint8_t> reply;
+    EXPECT_EQ(ask(CC_CSMI_SAS_GET_PHY_INFO, "CSMISAS", 2080, 2052, &reply), 0u);
+    EXPECT_EQ(reply[28], 2);                        // PHYs 0 and 1
+    EXPECT_EQ(reply[32 + 64 + 36 + 12 + 6], 0x12);  // PHY 1's attached address ends 12 34
+    EXPECT_EQ(reply[32 + 64 + 36 + 12 + 7], 0x34);
+    EXPECT_EQ(ask(CC_CSMI_SAS_GET_RAID_INFO, "CSMIARY", 128, 100, &reply), 0u);
+    EXPECT_EQ(reply[28], 1);  // one RAID set
+    EXPECT_EQ(reply[32], 1);  // of one drive
+    EXPECT_EQ(ask(CC_CSMI_SAS_GET_RAID_CONFIG, "CSMIARY", 200, 172, &reply), 0u);
+    EXPECT_EQ(std::string(reply.begin() + 64, reply.begin() + 73), "Raid Disk");
+    // The wrong signature for the code, a short buffer, an unknown code.
+    EXPECT_EQ(ask(CC_CSMI_SAS_GET_PHY_INFO, "CSMIALL", 2080, 2052), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ask(CC_CSMI_SAS_GET_PHY_INFO, "CSMISAS", 2000, 1972), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ask(CC_CSMI_SAS_GET_RAID_CONFIG, "CSMIARY", 199, 171), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ask(2, "CSMIALL", 202, 174), ERROR_NOT_SUPPORTED);
+    // An STP pass-through to a PHY without a drive.
+    EXPECT_EQ(ask(CC_CSMI_SAS_STP_PASSTHRU, "CSMISAS", 168, 140), ERROR_INVALID_PARAMETER);
+    std::vector<uint8_t> stp(168 + 512, 0);
+    SRB_IO_CONTROL header{28, {}, 60, CC_CSMI_SAS_STP_PASSTHRU, 0, 140 + 512};
+    std::memcpy(header.Signature, "CSMISAS", 8);
+    std::memcpy(stp.data(), &header, sizeof header);
+    stp[28] = 0;  // PHY 0: nothing attached
+    stp[44] = 0x27;
+    stp[45] = 0x80;
+    stp[46] = 0xEC;
+    stp[51] = 0xA0;
+    stp[64] = 0x11;
+    stp[69] = 2;  // 512 bytes
+    EXPECT_EQ(Control(port, IOCTL_SCSI_MINIPORT, stp, 680, stp, 680).error, ERROR_DEV_NOT_EXIST);
+    stp[28] = 1;
+    stp[38] = 0x12;
+    stp[39] = 0x34;
+    ASSERT_TRUE(Control(port, IOCTL_SCSI_MINIPORT, stp, 680, stp, 680).ok);
+    EXPECT_EQ(AtaText(&stp[164], 27, 20), "Raid Disk");
+    CloseHandle(port);
+}
+
+}  // namespace

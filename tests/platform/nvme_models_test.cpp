@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "requests.h"
+#include "sim_fixture.h"
+
+namespace {
+
+using namespace platform;
+using Bytes = std::vector<uint8_t>;
+
+void PutDword(Bytes& bytes, size_t offset, uint32_t value) {
+    std::memcpy(&bytes[offset], &value, 4);
+}
+uint32_t DwordAt(const Bytes& bytes, size_t offset) {
+    uint32_t value;
+    std::memcpy(&value, &bytes[offset], 4);
+    return value;
+}
+
+// Drive 0 on the storage query, 1 on the Samsung driver, 2 on the Intel miniport at port 5.
+std::string Machine(int osMajor) {
+    const std::string nvme = R"({"model": "Orvel NVMe", "serial": "NV1", "firmware": "N1",
+                                 "health": {"temperatureKelvin": 308, "powerOnHours": 9}})";
+    return R"({"format": "tramsik-machine/1", "os": {"major": )" + std::to_string(osMajor) +
+           R"(, "minor": 0}, "drives": [
+        {"physicalDrive": 0, "route": "nvme-storage-query", "size": "1MiB", "nvme": )" +
+           nvme + R"(},
+        {"physicalDrive": 1, "route": "nvme-samsung", "size": "1MiB", "nvme": )" +
+           nvme + R"(},
+        {"physicalDrive": 2, "route": "nvme-intel", "size": "1MiB", "scsi": {"port": 5, "target": 0},
+         "nvme": )" +
+           nvme + R"(}]})";
+}
+
+Bytes StorageQuery(uint32_t dataType, uint32_t value, uint32_t subValue) {
+    Bytes bytes(4144, 0);
+    PutDword(bytes, 0, 49);
+    PutDword(bytes, 8, 3);
+    PutDword(bytes, 12, dataType);
+    PutDword(bytes, 16, value);
+    PutDword(bytes, 20, subValue);
+    PutDword(bytes, 24, 40);
+    PutDword(bytes, 28, 4096);
+    return bytes;
+}
+
+Bytes SecurityProtocol(bool in, uint8_t page, uint8_t requestByte) {
+    Bytes bytes(580, 0);
+    bytes[0] = 44;
+    bytes[6] = 16;
+    bytes[7] = 24;
+    bytes[8] = in ? 1 : 0;
+    PutDword(bytes, 12, 512);
+    PutDword(bytes, 16, 2);
+    PutDword(bytes, 20, 68);
+    PutDword(bytes, 24, 44);
+    bytes[28] = in ? 0xA2 : 0xB5;
+    bytes[29] = 0xFE;
+    bytes[31] = page;
+    bytes[in ? 36 : 37] = in ? 0x01 : 0x40;
+    bytes[68] = requestByte;
+    return bytes;
+}
+
+Bytes Miniport(uint32_t opcode, uint32_t dword10) {
+    Bytes bytes(4248, 0);
+    PutDword(bytes, 0, 28);
+    std::memcpy(&bytes[4], "NvmeMini", 8);
+    PutDword(bytes, 12, 40);
+    PutDword(bytes, 16, 0xE0002000);
+    PutDword(bytes, 24, 4220);
+    PutDword(bytes, 52, opcode);
+    PutDword(bytes, 56, 0xFFFFFFFF);
+    PutDword(bytes, 92, dword10);
+    PutDword(bytes, 132, 2);
+    PutDword(bytes, 140, 4096);
+    PutDword(bytes, 148, 4248);
+    return bytes;
+}
+
+class NvmeModels : public SimTest {
+  protected:
+    Answer Query(int drive, Bytes& request) {
+        return ControlOnDrive(drive, IOCTL_STORAGE_QUERY_PROPERTY, request,
+                              static_cast<DWORD>(request.size()), request,
+                              static_cast<DWORD>(request.size()));
+    }
+    Answer PassThrough(int drive, Bytes& request) {
+        return ControlOnDrive(drive, IOCTL_SCSI_PASS_THROUGH, request, 580, request, 580);
+    }
+    Answer OnPort(int port, Bytes& request, DWORD size = 4248) {
+        const std::wstring name = L"\\\\.\\SCSI" + std::to_wstring(port) + L":";
+        const HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
+        EXPECT_NE(handle, INVALID_HANDLE_VALUE);
+        const Answer answer = Control(handle, IOCTL_SCSI_MINIPORT, request, size, request, size);
+        CloseHandle(handle);
+        return answer;
+    }
+};
+
+TEST_F(NvmeModels, StorageQueryAnswersWellFormedRequestsFromWindows10On) {
+    Load(Machine(10));
+    Bytes identify = StorageQuery(1, 0, 0);
+    Answer answer = Query(0, identify);
+    ASSERT_TRUE(answer.ok) << answer.error;
+    EXPECT_EQ(answer.returned, 4144u);
+    EXPECT_EQ(DwordAt(identify, 0), 48u) << "the protocol data descriptor's version";
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&identify[48 + 24]), 10), "Orvel NVMe");
+    Bytes log = StorageQuery(2, 2, 0xFFFFFFFF);
+    ASSERT_TRUE(Query(0, log).ok);
+    EXPECT_EQ(log[48 + 1] | log[48 + 2] << 8, 308);
+    EXPECT_EQ(log[48 + 128], 9);
+
+    const auto refused = [&](Bytes request, DWORD error, int drive = 0) {
+        const Answer result = Query(drive, request);
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.error, error);
+    };
+    Bytes wrong = StorageQuery(1, 0, 0);
+    PutDword(wrong, 8, 2);  // not NVMe
+    refused(wrong, ERROR_INVALID_PARAMETER);
+    wrong = StorageQuery(1, 0, 0);
+    PutDword(wrong, 24, 8);  // data inside the protocol block
+    refused(wrong, ERROR_INVALID_PARAMETER);
+    wrong = StorageQuery(1, 0, 0);
+    PutDword(wrong, 28, 8192);  // past the buffer
+    refused(wrong, ERROR_INVALID_PARAMETER);
+    wrong = StorageQuery(1, 0, 0);
+    PutDword(wrong, 28, 512);  // too short for the identify data
+    refused(wrong, ERROR_INVALID_PARAMETER);
+    refused(StorageQuery(2, 3, 0xFFFFFFFF), ERROR_NOT_SUPPORTED);  // another log
+    refused(StorageQuery(1, 0, 0), ERROR_NOT_SUPPORTED, 1);        // not this driver's drive
+    Bytes tooShort(40, 0);
+    PutDword(tooShort, 0, 49);
+    refused(tooShort, ERROR_INVALID_PARAMETER);
+
+    Load(Machine(6));
+    refused(StorageQuery(1, 0, 0), ERROR_NOT_SUPPORTED);
+}
+
+TEST_F(NvmeModels, SamsungDriverAnswersTheSecurityProtocolPairs) {
+    Load(Machine(10));
+    Bytes out = SecurityProtocol(false, 6, 2);
+    ASSERT_TRUE(PassThrough(1, out).ok);
+    EXPECT_EQ(out[2], 0) << "good status";
+    Bytes in = SecurityProtocol(true, 6, 0);
+    ASSERT_TRUE(PassThrough(1, in).ok);
+    EXPECT_EQ(in[2], 0);
+    EXPECT_EQ(in[68 + 1] | in[68 + 2] << 8, 308);
+
+    // An IN without its OUT, and an OUT whose block names another structure, end in a check
+    // condition with ILLEGAL REQUEST sense and no data.
+    Bytes lone = SecurityProtocol(true, 5, 0);
+    ASSERT_TRUE(PassThrough(1, lone).ok);
+    EXPECT_EQ(lone[2], 0x02);
+    EXPECT_EQ(lone[44 + 2], 0x05);
+    EXPECT_EQ(lone[68 + 24], 0);
+    Bytes mismatched = SecurityProtocol(false, 5, 2);
+    ASSERT_TRUE(PassThrough(1, mismatched).ok);
+    EXPECT_EQ(mismatched[2], 0x02);
+
+    Bytes identifyOut = SecurityProtocol(false, 5, 1);
+    ASSERT_TRUE(PassThrough(1, identifyOut).ok);
+    Bytes identifyIn = SecurityProtocol(true, 5, 0);
+    ASSERT_TRUE(PassThrough(1, identifyIn).ok);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&identifyIn[68 + 24]), 10), "Orvel NVMe");
+
+    // Malformed pass-through requests are refused by the port driver.
+    Bytes badLength = SecurityProtocol(false, 5, 1);
+    badLength[0] = 40;
+    EXPECT_EQ(PassThrough(1, badLength).error, ERROR_INVALID_PARAMETER);
+    Bytes badOffset = SecurityProtocol(true, 5, 0);
+    PutDword(badOffset, 20, 600);
+    EXPECT_EQ(PassThrough(1, badOffset).error, ERROR_INVALID_PARAMETER);
+    Bytes badSense = SecurityProtocol(true, 5, 0);
+    PutDword(badSense, 24, 570);
+    EXPECT_EQ(PassThrough(1, badSense).error, ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(NvmeModels, IntelMiniportRunsAdminCommandsOnItsPort) {
+    Load(Machine(10));
+    Bytes identify = Miniport(0x06, 1);
+    ASSERT_TRUE(OnPort(5, identify).ok);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&identify[152 + 24]), 10), "Orvel NVMe");
+    EXPECT_EQ(DwordAt(identify, 20), 0u) << "ReturnCode";
+
+    Bytes full = Miniport(0x02, 0x007F0002);
+    ASSERT_TRUE(OnPort(5, full).ok);
+    EXPECT_EQ(full[152 + 128], 9);
+    // One dword asked for, one dword returned.
+    Bytes shortLog = Miniport(0x02, 0x00000002);
+    ASSERT_TRUE(OnPort(5, shortLog).ok);
+    EXPECT_EQ(shortLog[152 + 1] | shortLog[152 + 2] << 8, 308);
+    EXPECT_EQ(shortLog[152 + 128], 0);
+
+    // Commands the drive refuses complete with an NVMe status and no data.
+    Bytes namespaceData = Miniport(0x06, 0);
+    ASSERT_TRUE(OnPort(5, namespaceData).ok);
+    EXPECT_NE(DwordAt(namespaceData, 20), 0u);
+    EXPECT_EQ(DwordAt(namespaceData, 116 + 12) >> 17, 0x02u) << "invalid field";
+    EXPECT_EQ(namespaceData[152 + 24], 0);
+    Bytes unknown = Miniport(0x7F, 0);
+    ASSERT_TRUE(OnPort(5, unknown).ok);
+    EXPECT_EQ(DwordAt(unknown, 116 + 12) >> 17, 0x01u) << "invalid opcode";
+
+    // Malformed requests are refused.
+    Bytes code = Miniport(0x06, 1);
+    PutDword(code, 16, 0xE0002001);
+    EXPECT_EQ(OnPort(5, code).error, ERROR_INVALID_PARAMETER);
+    Bytes length = Miniport(0x06, 1);
+    PutDword(length, 24, 8000);
+    EXPECT_EQ(OnPort(5, length).error, ERROR_INVALID_PARAMETER);
+    Bytes direction = Miniport(0x06, 1);
+    PutDword(direction, 132, 1);
+    EXPECT_EQ(OnPort(5, direction).error, ERROR_INVALID_PARAMETER);
+    Bytes small = Miniport(0x06, 1);
+    EXPECT_EQ(OnPort(5, small, 100).error, ERROR_INVALID_PARAMETER);
+    Bytes signature = Miniport(0x06, 1);
+    signature[4] = 'X';
+    EXPECT_EQ(OnPort(5, signature).error, ERROR_INVALID_FUNCTION) << "not the miniport's request";
+}
+
+}  // namespace

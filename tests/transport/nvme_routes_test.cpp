@@ -1,0 +1,306 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../support/scripted_platform.h"
+#include "transport/nvme_intel.h"
+#include "transport/nvme_samsung.h"
+#include "transport/nvme_storage_query.h"
+
+namespace {
+
+using platform::BOOL;
+using platform::DWORD;
+using Page = std::array<uint8_t, 512>;
+using Bytes = std::vector<uint8_t>;
+
+constexpr DWORD kStorageQuery = 0x002D1400;
+constexpr DWORD kScsiPassThrough = 0x0004D004;
+constexpr DWORD kScsiMiniport = 0x0004D008;
+constexpr DWORD kScsiGetAddress = 0x00041018;
+
+void PutDword(Bytes& bytes, size_t offset, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+Page Pattern(uint8_t seed) {
+    Page page{};
+    for (size_t i = 0; i < page.size(); ++i)
+        page[i] = static_cast<uint8_t>(seed + i * 3);
+    return page;
+}
+
+// The storage-query request as laid out on the wire.
+Bytes StorageQueryBytes(uint32_t dataType, uint32_t value, uint32_t subValue) {
+    Bytes bytes(4144, 0);
+    PutDword(bytes, 0, 49);  // StorageAdapterProtocolSpecificProperty
+    PutDword(bytes, 8, 3);   // NVMe
+    PutDword(bytes, 12, dataType);
+    PutDword(bytes, 16, value);
+    PutDword(bytes, 20, subValue);
+    PutDword(bytes, 24, 40);
+    PutDword(bytes, 28, 4096);
+    return bytes;
+}
+
+// One Samsung pass-through call: the header, the CDB and the data block sent.
+Bytes SamsungBytes(uint8_t dataIn, std::array<uint8_t, 16> cdb, std::vector<uint8_t> data) {
+    Bytes bytes(580, 0);
+    bytes[0] = 44;  // Length
+    bytes[6] = 16;  // CdbLength
+    bytes[7] = 24;  // SenseInfoLength
+    bytes[8] = dataIn;
+    PutDword(bytes, 12, 512);
+    PutDword(bytes, 16, 2);
+    PutDword(bytes, 20, 68);
+    PutDword(bytes, 24, 44);
+    std::memcpy(&bytes[28], cdb.data(), cdb.size());
+    std::ranges::copy(data, bytes.begin() + 68);
+    return bytes;
+}
+
+// The Intel miniport request with NVMe command dwords 0, 1 and 10.
+Bytes IntelBytes(uint32_t opcode, uint32_t nameSpace, uint32_t dword10) {
+    Bytes bytes(4248, 0);
+    PutDword(bytes, 0, 28);
+    std::memcpy(&bytes[4], "NvmeMini", 8);
+    PutDword(bytes, 12, 40);
+    PutDword(bytes, 16, 0xE0002000);
+    PutDword(bytes, 24, 4220);
+    PutDword(bytes, 52, opcode);
+    PutDword(bytes, 56, nameSpace);
+    PutDword(bytes, 92, dword10);
+    PutDword(bytes, 132, 2);  // device to host
+    PutDword(bytes, 140, 4096);
+    PutDword(bytes, 148, 4248);
+    return bytes;
+}
+
+class NvmeRouteTest : public ::testing::Test {
+  protected:
+    ScriptedPlatform& Install(ScriptedPlatform::Handler handler) {
+        auto backend = std::make_unique<ScriptedPlatform>(std::move(handler));
+        ScriptedPlatform& scripted = *backend;
+        platform::UsePlatform(std::move(backend));
+        return scripted;
+    }
+    void TearDown() override { platform::UsePlatform(nullptr); }
+};
+
+TEST_F(NvmeRouteTest, StorageQueryAsksByteForByteAndCopiesTheReplyAreaWhateverTheResult) {
+    const Page answer = Pattern(9);
+    bool succeed = true;
+    ScriptedPlatform& machine =
+        Install([&](const ScriptedRequest& request, uint8_t* out, DWORD* returned) -> BOOL {
+            std::memcpy(out, request.in.data(), request.in.size());
+            if (!succeed) return 0;
+            std::memcpy(out + 48, answer.data(), answer.size());
+            *returned = request.outSize;
+            return 1;
+        });
+
+    Page identify{}, log{};
+    ASSERT_TRUE(transport::DoIdentifyDeviceNVMeStorageQuery(3, identify));
+    ASSERT_TRUE(transport::GetSmartAttributeNVMeStorageQuery(3, log));
+    EXPECT_EQ(identify, answer);
+    EXPECT_EQ(log, answer);
+    ASSERT_EQ(machine.requests.size(), 2u);
+    for (const ScriptedRequest& request : machine.requests) {
+        EXPECT_EQ(request.device, L"\\\\.\\PhysicalDrive3");
+        EXPECT_EQ(request.code, kStorageQuery);
+        EXPECT_EQ(request.outSize, 4144u);
+    }
+    EXPECT_EQ(machine.requests[0].in, StorageQueryBytes(1, 0, 0));
+    EXPECT_EQ(machine.requests[1].in, StorageQueryBytes(2, 2, 0xFFFFFFFF));
+    EXPECT_EQ(machine.openHandles, 0);
+
+    // A refused query still leaves its (zeroed) reply area in the page: no older data stays.
+    succeed = false;
+    identify.fill(0xEE);
+    EXPECT_FALSE(transport::DoIdentifyDeviceNVMeStorageQuery(3, identify));
+    EXPECT_EQ(identify, Page{});
+    machine.missing = {L"\\\\.\\PhysicalDrive4"};
+    log.fill(0xEE);
+    EXPECT_FALSE(transport::GetSmartAttributeNVMeStorageQuery(4, log));
+    EXPECT_EQ(log, Page{});
+    EXPECT_EQ(machine.openHandles, 0);
+}
+
+// A Samsung driver: the data-out call is echoed, the data-in call answers `answer` with
+// `status`; `failAt` makes the call of that number (1 or 2) fail.
+struct SamsungDrive {
+    Page answer = Pattern(4);
+    uint8_t status = 0;
+    int failAt = 0;
+    int calls = 0;
+
+    ScriptedPlatform::Handler Handler() {
+        return [this](const ScriptedRequest& request, uint8_t* out, DWORD* returned) -> BOOL {
+            ++calls;
+            std::memcpy(out, request.in.data(), request.in.size());
+            if (calls == failAt) return 0;
+            out[2] = status;
+            if (request.in[28] == 0xA2 && status == 0) std::memcpy(out + 68, answer.data(), 512);
+            *returned = request.outSize;
+            return 1;
+        };
+    }
+};
+
+TEST_F(NvmeRouteTest, SamsungReadsAreTwoSecurityProtocolCallsOnOneBuffer) {
+    SamsungDrive drive;
+    ScriptedPlatform& machine = Install(drive.Handler());
+    Page identify{}, log{};
+    ASSERT_TRUE(transport::DoIdentifyDeviceNVMeSamsung(1, identify));
+    ASSERT_TRUE(transport::GetSmartAttributeNVMeSamsung(1, log));
+    EXPECT_EQ(identify, drive.answer);
+    EXPECT_EQ(log, drive.answer);
+
+    ASSERT_EQ(machine.requests.size(), 4u);
+    for (const ScriptedRequest& request : machine.requests) {
+        EXPECT_EQ(request.device, L"\\\\.\\PhysicalDrive1");
+        EXPECT_EQ(request.code, kScsiPassThrough);
+        EXPECT_EQ(request.outSize, 580u);
+    }
+    EXPECT_EQ(machine.requests[0].in,
+              SamsungBytes(0, {0xB5, 0xFE, 0, 5, 0, 0, 0, 0, 0, 0x40}, {1}));
+    EXPECT_EQ(machine.requests[1].in, SamsungBytes(1, {0xA2, 0xFE, 0, 5, 0, 0, 0, 0, 1}, {}));
+    EXPECT_EQ(machine.requests[2].in, SamsungBytes(0, {0xB5, 0xFE, 0, 6, 0, 0, 0, 0, 0, 0x40},
+                                                   {2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
+    // Only byte 0 of the data area is cleared for the second call.
+    EXPECT_EQ(machine.requests[3].in, SamsungBytes(1, {0xA2, 0xFE, 0, 6, 0, 0, 0, 0, 1},
+                                                   {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(machine.openHandles, 0);
+}
+
+TEST_F(NvmeRouteTest, SamsungAnswersOfZerosOrWithBadStatusAreFailures) {
+    SamsungDrive drive;
+    ScriptedPlatform& machine = Install(drive.Handler());
+    const Page before = Pattern(200);
+
+    // 512 zero bytes: both calls succeed, yet there is nothing. Identify is zeroed first, the
+    // health log is left as it was.
+    drive.answer = Page{};
+    Page identify = before, log = before;
+    EXPECT_FALSE(transport::DoIdentifyDeviceNVMeSamsung(1, identify));
+    EXPECT_EQ(identify, Page{});
+    EXPECT_FALSE(transport::GetSmartAttributeNVMeSamsung(1, log));
+    EXPECT_EQ(log, before);
+
+    // A check condition leaves the data area holding the request; it is not an answer.
+    drive.answer = Pattern(5);
+    drive.status = 0x02;
+    EXPECT_FALSE(transport::GetSmartAttributeNVMeSamsung(1, log));
+    EXPECT_EQ(log, before);
+
+    // A refused first call ends the read there.
+    drive.status = 0;
+    drive.calls = 0;
+    drive.failAt = 1;
+    machine.requests.clear();
+    EXPECT_FALSE(transport::GetSmartAttributeNVMeSamsung(1, log));
+    EXPECT_EQ(machine.requests.size(), 1u);
+    drive.calls = 0;
+    drive.failAt = 2;
+    EXPECT_FALSE(transport::GetSmartAttributeNVMeSamsung(1, log));
+    EXPECT_EQ(log, before);
+    machine.missing = {L"\\\\.\\PhysicalDrive1"};
+    EXPECT_FALSE(transport::DoIdentifyDeviceNVMeSamsung(1, identify));
+    EXPECT_EQ(machine.openHandles, 0);
+}
+
+// An Intel miniport on port `port`: the data buffer gets `answer`'s first `answerBytes` bytes.
+struct IntelDrive {
+    uint8_t port = 2;
+    Page answer = Pattern(7);
+    size_t answerBytes = 512;
+    bool addressWorks = true;
+
+    ScriptedPlatform::Handler Handler() {
+        return [this](const ScriptedRequest& request, uint8_t* out, DWORD* returned) -> BOOL {
+            if (request.code == kScsiGetAddress) {
+                if (!addressWorks) return 0;
+                const uint8_t address[8] = {8, 0, 0, 0, port, 0, 3, 0};
+                std::memcpy(out, address, sizeof address);
+                *returned = sizeof address;
+                return 1;
+            }
+            std::memcpy(out, request.in.data(), request.in.size());
+            std::memcpy(out + 152, answer.data(), answerBytes);
+            *returned = request.outSize;
+            return 1;
+        };
+    }
+};
+
+TEST_F(NvmeRouteTest, IntelRequestsGoToTheDrivesScsiPort) {
+    IntelDrive drive;
+    ScriptedPlatform& machine = Install(drive.Handler());
+    Page identify{}, log{}, shortLog{};
+    ASSERT_TRUE(transport::DoIdentifyDeviceNVMeIntel(5, identify));
+    ASSERT_TRUE(transport::GetSmartAttributeNVMeIntel(5, log));
+    ASSERT_TRUE(transport::GetSmartAttributeNVMeIntelShort(5, shortLog));
+    EXPECT_EQ(identify, drive.answer);
+    EXPECT_EQ(log, drive.answer);
+
+    ASSERT_EQ(machine.requests.size(), 6u);
+    const Bytes expected[] = {IntelBytes(0x06, 0, 1), IntelBytes(0x02, 0xFFFFFFFF, 0x007F0002),
+                              IntelBytes(0x02, 0xFFFFFFFF, 0x00000002)};
+    for (size_t i = 0; i < 3; ++i) {
+        const ScriptedRequest& address = machine.requests[2 * i];
+        EXPECT_EQ(address.device, L"\\\\.\\PhysicalDrive5");
+        EXPECT_EQ(address.code, kScsiGetAddress);
+        EXPECT_EQ(address.outSize, 8u);
+        const ScriptedRequest& miniport = machine.requests[2 * i + 1];
+        EXPECT_EQ(miniport.device, L"\\\\.\\SCSI2:");
+        EXPECT_EQ(miniport.code, kScsiMiniport);
+        EXPECT_EQ(miniport.outSize, 4248u);
+        EXPECT_EQ(miniport.in, expected[i]) << i;
+    }
+    EXPECT_EQ(machine.openHandles, 0);
+}
+
+TEST_F(NvmeRouteTest, IntelShortLogKeepsAllBytesAndEmptyAnswersFail) {
+    IntelDrive drive;
+    ScriptedPlatform& machine = Install(drive.Handler());
+
+    // One dword asked for, one returned: the 512 bytes are kept as they are.
+    drive.answerBytes = 4;
+    Page log = Pattern(100);
+    ASSERT_TRUE(transport::GetSmartAttributeNVMeIntelShort(5, log));
+    Page expected{};
+    std::memcpy(expected.data(), drive.answer.data(), 4);
+    EXPECT_EQ(log, expected);
+
+    // Nothing but zeros is no answer; the page stays.
+    drive.answer = Page{};
+    const Page before = Pattern(50);
+    Page identify = before;
+    EXPECT_FALSE(transport::DoIdentifyDeviceNVMeIntel(5, identify));
+    EXPECT_FALSE(transport::GetSmartAttributeNVMeIntel(5, log = before));
+    EXPECT_EQ(identify, before);
+    EXPECT_EQ(log, before);
+
+    // A drive that does not tell its port is not reached through some other port.
+    drive.answer = Pattern(7);
+    drive.addressWorks = false;
+    machine.requests.clear();
+    EXPECT_FALSE(transport::DoIdentifyDeviceNVMeIntel(5, identify));
+    ASSERT_EQ(machine.requests.size(), 1u);
+    EXPECT_EQ(machine.requests[0].code, kScsiGetAddress);
+    EXPECT_EQ(transport::ScsiPortOfPhysicalDrive(5), std::nullopt);
+    drive.addressWorks = true;
+    EXPECT_EQ(transport::ScsiPortOfPhysicalDrive(5), 2);
+    machine.missing = {L"\\\\.\\SCSI2:"};
+    EXPECT_FALSE(transport::GetSmartAttributeNVMeIntel(5, log));
+    EXPECT_EQ(identify, before);
+    EXPECT_EQ(machine.openHandles, 0);
+}
+
+}  // namespace

@@ -1,0 +1,215 @@
+#include "transport/usb_bridge.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/log_watch.h"
+#include "tests/support/scripted_platform.h"
+
+namespace {
+
+using platform::BOOL;
+using platform::DWORD;
+using transport::BridgeOperation;
+using transport::UsbBridgeRoute;
+using Page = std::array<uint8_t, 512>;
+
+constexpr DWORD kScsiPassThrough = 0x0004D004;
+
+// "A1 08 0E ..." with T standing for the target byte.
+std::vector<uint8_t> Hex(const std::string& text, uint8_t target) {
+    std::vector<uint8_t> bytes;
+    std::istringstream in(text);
+    for (std::string token; in >> token;)
+        bytes.push_back(token == "T" ? target
+                                     : static_cast<uint8_t>(std::stoul(token, nullptr, 16)));
+    return bytes;
+}
+
+struct CdbRow {
+    int32_t type;
+    uint8_t length;
+    const char* identify;
+    const char* read;  // thresholds: the same with D1
+    const char* thresholds;
+    const char* enable;
+};
+
+// The bridge CDBs as the chips document them, written out in full.
+const CdbRow kRows[] = {
+    {4, 12, "A1 08 0E 00 01 00 00 00 T EC 00 00", "A1 08 0E D0 01 01 4F C2 T B0 00 00",
+     "A1 08 0E D1 01 01 4F C2 T B0 00 00", "A1 06 0E D8 00 01 4F C2 T B0 00 00"},
+    {5, 12, "F8 00 22 10 01 00 01 00 00 00 T EC", "F8 00 22 10 01 D0 01 00 4F C2 T B0",
+     "F8 00 22 10 01 D1 01 00 4F C2 T B0", "F8 00 22 10 01 D8 01 00 4F C2 T B0"},
+    {6, 12, "E3 00 00 01 01 00 00 T EC 00 00 00", "E3 00 D0 00 00 4F C2 T B0 00 00 00",
+     "E3 00 D1 00 00 4F C2 T B0 00 00 00", "E3 00 D8 00 00 4F C2 T B0 00 00 00"},
+    {7, 10, "E0 00 00 00 00 00 00 T EC 4C", "E0 00 D0 00 00 4F C2 T B0 4C",
+     "E0 00 D1 00 00 4F C2 T B0 4C", "E0 00 D8 00 00 4F C2 T B0 4C"},
+    {8, 16, "D8 15 00 00 06 7B 00 00 02 00 01 00 00 00 T EC",
+     "D8 15 00 D0 06 7B 00 00 02 00 01 00 4F C2 T B0",
+     "D8 15 00 D1 06 7B 00 00 02 00 01 00 4F C2 T B0",
+     "D8 15 00 D8 06 7B 00 00 02 00 01 00 4F C2 T B0"},
+    {9, 12, "DF 10 00 02 00 00 01 00 00 00 T EC", "DF 10 00 02 00 D0 01 01 4F C2 T B0",
+     "DF 10 00 02 00 D1 01 01 4F C2 T B0", "DF 10 00 02 00 D8 01 01 4F C2 T B0"},
+    {10, 16, "24 24 00 BE 01 00 00 01 00 00 00 T EC 00 00 00",
+     "24 24 00 BE 01 00 D0 00 00 4F C2 T B0 00 00 00",
+     "24 24 00 BE 01 00 D1 00 00 4F C2 T B0 00 00 00",
+     "24 24 00 BE 00 00 D8 00 00 4F C2 T B0 00 00 00"},
+};
+
+// The 44 bytes of the SCSI pass-through header the route sends.
+std::vector<uint8_t> PassThroughHeader(const std::vector<uint8_t>& cdb, bool withData) {
+    std::vector<uint8_t> bytes(44, 0);
+    bytes[0] = 44;
+    bytes[6] = static_cast<uint8_t>(cdb.size());
+    bytes[7] = 24;
+    bytes[8] = 1;
+    if (withData) bytes[13] = 2;  // 512, little-endian
+    bytes[16] = 2;
+    bytes[20] = 80;
+    bytes[24] = 48;
+    std::memcpy(&bytes[28], cdb.data(), cdb.size());
+    return bytes;
+}
+
+Page Pattern(uint8_t seed) {
+    Page page{};
+    for (size_t i = 0; i < page.size(); ++i)
+        page[i] = static_cast<uint8_t>(seed + i * 3);
+    return page;
+}
+
+class UsbBridgeTest : public ::testing::Test {
+  protected:
+    // A bridge that answers every request with `answer` and `replyLength` bytes.
+    ScriptedPlatform& Install() {
+        auto backend = std::make_unique<ScriptedPlatform>(
+            [this](const ScriptedRequest& request, uint8_t* out, DWORD* returned) -> BOOL {
+                std::memset(out, 0, request.outSize);
+                std::memcpy(out, request.in.data(), request.in.size());
+                if (request.outSize == 592) std::memcpy(out + 80, answer.data(), 512);
+                *returned = request.outSize == 592 ? replyLength : request.outSize;
+                return callSucceeds;
+            });
+        ScriptedPlatform& scripted = *backend;
+        platform::UsePlatform(std::move(backend));
+        return scripted;
+    }
+    void TearDown() override { platform::UsePlatform(nullptr); }
+
+    Page answer = Pattern(7);
+    DWORD replyLength = 592;
+    BOOL callSucceeds = 1;
+};
+
+TEST(UsbBridgeCdb, EveryBridgeAndOperationIsTheChipsOwnCdb) {
+    for (const CdbRow& row : kRows) {
+        for (const uint8_t target : {uint8_t{0xA0}, uint8_t{0xB0}}) {
+            const std::pair<BridgeOperation, const char*> operations[] = {
+                {BridgeOperation::Identify, row.identify},
+                {BridgeOperation::ReadSmartData, row.read},
+                {BridgeOperation::ReadSmartThresholds, row.thresholds},
+                {BridgeOperation::EnableSmart, row.enable}};
+            for (const auto& [operation, text] : operations) {
+                const auto cdb = transport::BuildBridgeCdb(row.type, operation, target);
+                ASSERT_TRUE(cdb) << row.type;
+                const std::vector<uint8_t> expected = Hex(text, target);
+                ASSERT_EQ(cdb->length, row.length) << row.type;
+                ASSERT_EQ(expected.size(), row.length);
+                EXPECT_EQ(std::vector<uint8_t>(cdb->bytes, cdb->bytes + cdb->length), expected)
+                    << "type " << row.type << ": " << text;
+                // Nothing is left behind the CDB's own length.
+                for (size_t i = cdb->length; i < 16; ++i)
+                    EXPECT_EQ(cdb->bytes[i], 0) << row.type;
+            }
+        }
+    }
+    // SAT reads carry sector count 1 and LBA low 1; the enable is non-data with count 0.
+    const auto read = transport::BuildBridgeCdb(4, BridgeOperation::ReadSmartData, 0xA0);
+    EXPECT_EQ(read->bytes[4], 1);
+    EXPECT_EQ(read->bytes[5], 1);
+    const auto enable = transport::BuildBridgeCdb(4, BridgeOperation::EnableSmart, 0xA0);
+    EXPECT_EQ(enable->bytes[1], 0x06);
+    EXPECT_EQ(enable->bytes[4], 0);
+    // The Logitec 10-byte CDB ends with the command and 'L'.
+    const auto logitec = transport::BuildBridgeCdb(7, BridgeOperation::Identify, 0xA0);
+    EXPECT_EQ(logitec->bytes[8], 0xEC);
+    EXPECT_EQ(logitec->bytes[9], 'L');
+    // Types outside the bridges have no CDB.
+    for (const int32_t type : {0, 1, 3, 11, 12, -1, 100})
+        EXPECT_FALSE(transport::BuildBridgeCdb(type, BridgeOperation::Identify, 0xA0)) << type;
+}
+
+TEST_F(UsbBridgeTest, RequestsAreLaidOutByteForByteForEveryBridge) {
+    for (const CdbRow& row : kRows) {
+        ScriptedPlatform& machine = Install();
+        UsbBridgeRoute route(row.type, 4, 0xB0);
+        Page identify{}, data{}, thresholds{};
+        LogWatch log;
+        ASSERT_TRUE(route.IdentifyDevice(identify));
+        ASSERT_TRUE(route.ReadSmartData(data));
+        ASSERT_TRUE(route.ReadSmartThresholds(thresholds));
+        ASSERT_TRUE(route.EnableSmartOperations());
+        ASSERT_EQ(machine.requests.size(), 4u);
+        const std::pair<const char*, bool> expected[] = {
+            {row.identify, true}, {row.read, true}, {row.thresholds, true}, {row.enable, false}};
+        for (size_t i = 0; i < 4; ++i) {
+            const ScriptedRequest& request = machine.requests[i];
+            EXPECT_EQ(request.device, L"\\\\.\\PhysicalDrive4");
+            EXPECT_EQ(request.code, kScsiPassThrough);
+            EXPECT_EQ(request.in,
+                      PassThroughHeader(Hex(expected[i].first, 0xB0), expected[i].second))
+                << "type " << row.type << " request " << i;
+            EXPECT_EQ(request.outSize, expected[i].second ? 592u : 80u);
+        }
+        EXPECT_EQ(identify, answer);
+        EXPECT_EQ(data, answer);
+        EXPECT_EQ(thresholds, answer);
+        // Only IDENTIFY reports its success in the log; the text carries its own line end.
+        EXPECT_EQ(log.Messages(), (std::vector<std::string>{"ok-----", ""}));
+        EXPECT_EQ(machine.openHandles, 0);
+    }
+}
+
+TEST_F(UsbBridgeTest, AReplyShorterThanTheWholeRequestIsNoAnswer) {
+    ScriptedPlatform& machine = Install();
+    replyLength = 591;
+    UsbBridgeRoute route(9, 1, 0xA0);
+    Page identify = Pattern(1), data = Pattern(2), thresholds = Pattern(3);
+    EXPECT_FALSE(route.IdentifyDevice(identify));
+    // IDENTIFY has zeroed its buffer before asking; the SMART pages are left as they were.
+    EXPECT_EQ(identify, Page{});
+    EXPECT_FALSE(route.ReadSmartData(data));
+    EXPECT_EQ(data, Pattern(2));
+    EXPECT_FALSE(route.ReadSmartThresholds(thresholds));
+    EXPECT_EQ(thresholds, Pattern(3));
+    // The enable command carries no data: its 80-byte answer is enough.
+    EXPECT_TRUE(route.EnableSmartOperations());
+    EXPECT_EQ(machine.requests.size(), 4u);
+
+    callSucceeds = 0;
+    replyLength = 592;
+    EXPECT_FALSE(route.ReadSmartData(data));
+    EXPECT_FALSE(route.EnableSmartOperations());
+    EXPECT_EQ(data, Pattern(2));
+    EXPECT_EQ(machine.openHandles, 0);
+}
+
+TEST_F(UsbBridgeTest, NothingIsSentWithoutTheDriveOrForAnUnknownType) {
+    ScriptedPlatform& machine = Install();
+    machine.missing.push_back(L"\\\\.\\PhysicalDrive2");
+    Page identify = Pattern(5);
+    EXPECT_FALSE(UsbBridgeRoute(4, 2, 0xA0).IdentifyDevice(identify));
+    EXPECT_EQ(identify, Page{});
+    EXPECT_FALSE(UsbBridgeRoute(11, 1, 0xA0).IdentifyDevice(identify));
+    EXPECT_FALSE(UsbBridgeRoute(3, 1, 0xA0).EnableSmartOperations());
+    EXPECT_TRUE(machine.requests.empty());
+}
+
+}  // namespace
