@@ -7,8 +7,12 @@
 #include "app/text/ui_text.h"
 #include "app/text/utf8.h"
 #include "cli/drive_text.h"
+#include "cli/info_command.h"
+#include "cli/migrate_command.h"
 #include "cli/report_json.h"
 #include "disk/ata_smart.h"
+#include "migration/system_disk.h"
+#include "migration/volume_space.h"
 #include "platform/platform.h"
 
 namespace {
@@ -17,17 +21,20 @@ void Print(std::FILE* stream, const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stream);
 }
 
-MachineFacts FactsOf(const CAtaSmart& engine) {
+MachineFacts FactsOf(const CAtaSmart& engine, const migration::SystemDisk& systemDisk) {
     return {.OsName = engine.GetOsName(),
             .OsMajor = engine.OsVersion.dwMajorVersion,
             .OsMinor = engine.OsVersion.dwMinorVersion,
-            .AhciMode = AhciMode != 0};
+            .AhciMode = AhciMode != 0,
+            .SystemDisk = systemDisk};
 }
 
-// The drive `smart` shows: the one asked for, or the first of the list until the system disk
-// is known.
-const DriveRecord* ChosenDrive(const DriveList& drives, const CliOptions& options) {
+// The drive `smart` and `info` show: the one asked for, else the system disk, else (when no
+// drive carries the system's letter) the first of the list.
+const DriveRecord* ChosenDrive(const DriveList& drives, const CliOptions& options,
+                               const migration::SystemDisk& systemDisk) {
     if (options.Drive) return FindDrive(drives, *options.Drive);
+    if (systemDisk.Found()) return FindDrive(drives, systemDisk.physicalDriveId);
     return drives.Count() > 0 ? &drives[0] : nullptr;
 }
 
@@ -51,28 +58,37 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
     names.BuildAttributeNameTables();
     // The engine holds two lists of full records; too big for the stack.
     auto engine = std::make_unique<CAtaSmart>();
+    migration::AttachDiskSpace(*engine);
     engine->Init();
     const DriveList& drives = engine->vars;
+    migration::SystemDisk systemDisk;
+    migration::getSystemDisk(drives, systemDisk);
 
     switch (options.Command) {
         case CliCommand::List:
             Print(out, ToUtf8(ListText(drives)));
             return kExitSuccess;
-        case CliCommand::Smart: {
-            const DriveRecord* drive = ChosenDrive(drives, options);
+        case CliCommand::Smart:
+        case CliCommand::Info: {
+            const DriveRecord* drive = ChosenDrive(drives, options, systemDisk);
             if (!drive) {
                 Print(err, options.Drive ? "tramsik-cli: no drive with physical drive number " +
                                                std::to_string(*options.Drive) + "\n"
                                          : std::string("tramsik-cli: no drive found\n"));
                 return kExitNoDrive;
             }
-            Print(out, ToUtf8(SmartText(*drive, names)));
+            Print(out, ToUtf8(options.Command == CliCommand::Info
+                                  ? InfoText(*drive, names, AhciMode != 0)
+                                  : SmartText(*drive, names)));
             return kExitSuccess;
         }
         case CliCommand::Report:
-            Print(out, options.Json ? ReportJsonText(ReportJson(FactsOf(*engine), drives, names))
-                                    : ToUtf8(ReportText(FactsOf(*engine), drives, names)));
+            Print(out, options.Json
+                           ? ReportJsonText(ReportJson(FactsOf(*engine, systemDisk), drives, names))
+                           : ToUtf8(ReportText(FactsOf(*engine, systemDisk), drives, names)));
             return kExitSuccess;
+        case CliCommand::Migrate:
+            return RunMigrate({options.Target, options.Yes}, drives, systemDisk, stdin, out, err);
     }
     return kExitUsage;
 }

@@ -1,14 +1,14 @@
 #include "cli/drive_text.h"
 
-#include <cwchar>
-#include <iterator>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "app/pages/disk_info_page.h"
 #include "app/pages/smart_rows.h"
 #include "app/text/ui_text.h"
 #include "cli/cli_text.h"
+#include "cli/info_command.h"
 #include "cli/text_columns.h"
 
 namespace {
@@ -16,6 +16,9 @@ namespace {
 // Interface text rows the report borrows from the window.
 constexpr int kSerialLabel = 2;
 constexpr int kFirmwareLabel = 4;
+constexpr int kUnallocatedLabel = 5;
+constexpr int kFreeLabel = 6;
+constexpr int kUsedLabel = 7;
 constexpr int kOsVersionLabel = 12;
 constexpr int kSmartHeaderFirst = 69;  // "Description" to "Status", six rows
 constexpr int kCapacityLabel = 90;
@@ -29,19 +32,8 @@ constexpr int kInterfaceLabel = 107;
 constexpr Align kSmartAligns[] = {Align::Left,  Align::Left,  Align::Right, Align::Right,
                                   Align::Right, Align::Right, Align::Left};
 
-// The window's labels end in " :" or ": "; the report lines them up and adds its own colon.
-std::wstring LabelOf(int row) {
-    std::wstring label = GetUiText(row);
-    label.erase(label.find_last_not_of(L" :") + 1);
-    return label;
-}
-
 std::wstring DriveNumber(const DriveRecord& drive) {
     return drive.PhysicalDriveId >= 0 ? std::to_wstring(drive.PhysicalDriveId) : L"-";
-}
-
-std::wstring DriveTitle(const DriveRecord& drive) {
-    return CliText(CliWord::Drive) + L" " + DriveNumber(drive) + L"  " + drive.Model + L"\n";
 }
 
 // "label : value" lines with the colons in one column.
@@ -68,12 +60,26 @@ std::wstring SmartRowsText(const DriveRecord& drive, const AttributeNameTables& 
     return FormatColumns(rows, kSmartAligns);
 }
 
+// The system disk as "N  <model>", or "not determined".
+std::wstring SystemDiskText(const migration::SystemDisk& systemDisk) {
+    if (!systemDisk.Found()) return CliText(CliWord::NotDetermined);
+    return std::to_wstring(systemDisk.physicalDriveId) + L"  " + systemDisk.model;
+}
+
 }  // namespace
 
+std::wstring LabelText(int row) {
+    std::wstring label = GetUiText(row);
+    label.erase(label.find_last_not_of(L" :") + 1);
+    return label;
+}
+
+std::wstring DriveTitle(const DriveRecord& drive) {
+    return CliText(CliWord::Drive) + L" " + DriveNumber(drive) + L"  " + drive.Model + L"\n";
+}
+
 std::wstring SizeText(double sizeMb) {
-    wchar_t text[64];
-    std::swprintf(text, std::size(text), L"%.1f GB", sizeMb / 1024);
-    return text;
+    return GigabyteText(sizeMb);
 }
 
 const DriveRecord* FindDrive(const DriveList& drives, int32_t physicalDrive) {
@@ -100,21 +106,25 @@ std::wstring SmartText(const DriveRecord& drive, const AttributeNameTables& name
 std::wstring ReportText(const MachineFacts& facts, const DriveList& drives,
                         const AttributeNameTables& names) {
     std::wstring text =
-        LabelledLines({{LabelOf(kOsVersionLabel), facts.OsName},
-                       {LabelOf(kAhciLabel), GetUiText(facts.AhciMode ? kAhciOn : kAhciOff)},
-                       {CliText(CliWord::SystemDisk), CliText(CliWord::NotDetermined)}},
+        LabelledLines({{LabelText(kOsVersionLabel), facts.OsName},
+                       {LabelText(kAhciLabel), GetUiText(facts.AhciMode ? kAhciOn : kAhciOff)},
+                       {CliText(CliWord::SystemDisk), SystemDiskText(facts.SystemDisk)}},
                       L"");
     text += L"\n" + ListText(drives);
     for (const DriveRecord& drive : drives.Records()) {
         text += L"\n" + DriveTitle(drive);
-        text += LabelledLines({{LabelOf(kSerialLabel), drive.SerialNumber},
-                               {LabelOf(kFirmwareLabel), drive.FirmwareRev},
-                               {LabelOf(kCapacityLabel), SizeText(drive.TotalDiskSize)},
-                               {LabelOf(kInterfaceLabel), drive.Interface},
-                               {LabelOf(kTransferModeLabel),
+        text += LabelledLines({{LabelText(kSerialLabel), drive.SerialNumber},
+                               {LabelText(kFirmwareLabel), drive.FirmwareRev},
+                               {LabelText(kCapacityLabel), SizeText(drive.TotalDiskSize)},
+                               {LabelText(kInterfaceLabel), drive.Interface},
+                               {LabelText(kTransferModeLabel),
                                 drive.CurrentTransferMode + L" | " + drive.MaxTransferMode},
-                               {LabelOf(kDriveLetterLabel), drive.DriveLetters}},
+                               {LabelText(kDriveLetterLabel), drive.DriveLetters},
+                               {LabelText(kFreeLabel), SizeText(drive.FreeSize)},
+                               {LabelText(kUsedLabel), SizeText(drive.UsedSize)},
+                               {LabelText(kUnallocatedLabel), SizeText(drive.UnallocatedSize)}},
                               L"  ");
+        text += VolumesText(drive, L"  ");
         text += SmartRowsText(drive, names);
     }
     return TerminalSafe(text);

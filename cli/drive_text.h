@@ -13,6 +13,13 @@
 // A size held in MiB as the pages show it: "%.1f GB" of the size / 1024.
 std::wstring SizeText(double sizeMb);
 
+// An interface text used as a label: the window's trailing " :" or ": " removed, since the
+// command line lines labels up and adds its own colon.
+std::wstring LabelText(int row);
+
+// "Drive N  <model>" and a line feed; N is "-" for a drive without a physical drive number.
+std::wstring DriveTitle(const DriveRecord& drive);
+
 // The record with this physical drive number, or nullptr.
 const DriveRecord* FindDrive(const DriveList& drives, int32_t physicalDrive);
 

@@ -3,9 +3,12 @@
 
 #include <string>
 
+#include "migration/system_disk.h"
+
 struct MachineFacts {
     std::wstring OsName;  // as the window shows it, e.g. "Windows 10 64"
     unsigned OsMajor = 0;
     unsigned OsMinor = 0;
     bool AhciMode = false;
+    migration::SystemDisk SystemDisk;  // not Found() while undetermined
 };

@@ -30,43 +30,43 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
     CLI::App* list = app.add_subcommand("list", "One line per drive");
     CLI::App* smart = app.add_subcommand("smart", "The S.M.A.R.T. table of a drive");
     int32_t drive = 0;
-    CLI::Option* driveOption =
-        smart
-            ->add_option("--drive", drive,
-                         "Physical drive number (default: the first drive of the list)")
-            ->check(CLI::NonNegativeNumber)
-            ->type_name("N");
+    CLI::App* info = app.add_subcommand("info", "The Disk information page of a drive");
+    // Both commands show one drive, chosen the same way.
+    std::vector<CLI::Option*> driveOptions;
+    for (CLI::App* command : {smart, info})
+        driveOptions.push_back(
+            command
+                ->add_option("--drive", drive,
+                             "Physical drive number (default: the disk holding the system)")
+                ->check(CLI::NonNegativeNumber)
+                ->type_name("N"));
     CLI::App* report = app.add_subcommand("report", "Everything about every drive");
     report->add_flag("--json", options->Json, "As one JSON object");
-    // Commands still to come are known, so they get a clear answer rather than a parse error.
-    CLI::App* later[] = {app.add_subcommand("info")->group("")->allow_extras(),
-                         app.add_subcommand("migrate")->group("")->allow_extras()};
+    CLI::App* migrate = app.add_subcommand("migrate", "Migrate the system disk onto drive N");
+    migrate
+        ->add_option("--target", options->Target,
+                     "Physical drive number of the target; everything on it is overwritten")
+        ->required()
+        ->check(CLI::NonNegativeNumber)
+        ->type_name("N");
+    migrate->add_flag("--yes", options->Yes, "Do not ask for confirmation");
 
-    // Whatever else is on the line, a command still to come is what the user needs to hear of.
-    const auto laterCommand = [&]() -> const CLI::App* {
-        for (const CLI::App* command : later)
-            if (command->parsed()) return command;
-        return nullptr;
-    };
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        if (!laterCommand()) {
-            const int code = app.exit(e, out, err);
-            return {false, code == 0 ? kExitSuccess : kExitUsage};
-        }
-    }
-    if (const CLI::App* command = laterCommand()) {
-        err << "tramsik-cli: the " << command->get_name() << " command is not available yet\n";
-        return {false, kExitUsage};
+        const int code = app.exit(e, out, err);
+        return {false, code == 0 ? kExitSuccess : kExitUsage};
     }
 
     options->Machine = FromUtf8(machine);
     options->LogPath = FromUtf8(log);
     if (!language.empty()) options->LanguageFlag = language == "zh" ? 1 : 0;
-    if (*driveOption) options->Drive = drive;
-    options->Command = list->parsed()    ? CliCommand::List
-                       : smart->parsed() ? CliCommand::Smart
-                                         : CliCommand::Report;
+    for (const CLI::Option* driveOption : driveOptions)
+        if (*driveOption) options->Drive = drive;
+    options->Command = list->parsed()      ? CliCommand::List
+                       : smart->parsed()   ? CliCommand::Smart
+                       : info->parsed()    ? CliCommand::Info
+                       : migrate->parsed() ? CliCommand::Migrate
+                                           : CliCommand::Report;
     return {true, kExitSuccess};
 }

@@ -11,7 +11,7 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitUsage = 2;  // also an invalid machine file
 inline constexpr int kExitNoDrive = 3;
 
-enum class CliCommand { List, Smart, Report };
+enum class CliCommand { List, Smart, Report, Info, Migrate };
 
 struct CliOptions {
     std::wstring Machine;             // a machine file or "demo"; empty for the real machine
@@ -19,8 +19,10 @@ struct CliOptions {
     std::wstring LogPath;             // empty: the log goes beside the executable
     bool Trace = false;               // --trace: device requests dumped to the log
     CliCommand Command = CliCommand::List;
-    std::optional<int32_t> Drive;  // smart --drive, a physical drive number
+    std::optional<int32_t> Drive;  // smart / info --drive, a physical drive number
     bool Json = false;             // report --json
+    int32_t Target = 0;            // migrate --target, a physical drive number
+    bool Yes = false;              // migrate --yes: no confirmation
 };
 
 struct ParseOutcome {

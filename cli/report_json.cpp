@@ -11,6 +11,7 @@
 #include "app/pages/smart_rows.h"
 #include "app/text/ui_text.h"
 #include "app/text/utf8.h"
+#include "cli/info_command.h"
 
 namespace {
 
@@ -183,9 +184,48 @@ Json SmartTableJson(const DriveRecord& drive, const AttributeNameTables& names) 
     return rows;
 }
 
+// Control name to the text it shows; the usage bar shows its percentage, each volume button
+// its letter.
+Json DiskInfoPageJson(const DriveRecord& drive, const AttributeNameTables& names, bool ahciMode) {
+    const DiskInfoPage page = DiskInfoPageOf(drive, names, ahciMode);
+    Json controls = Json::object();
+    for (const InfoLine& line : page.lines)
+        controls[ToUtf8(line.control)] = ToUtf8(line.text);
+    controls["progress1"] = std::to_string(page.usedPercent);
+    for (const VolumeButton& button : page.volumes)
+        controls[ToUtf8(std::wstring(L"Disk ") + button.letter)] =
+            ToUtf8(std::wstring(1, button.letter));
+    return controls;
+}
+
+Json SpaceJson(const DriveRecord& drive) {
+    Json volumes = Json::array();
+    for (const VolumeSpace& volume : drive.Volumes) {
+        if (volume.Letter == 0) continue;
+        volumes.push_back(Json{{"letter", ToUtf8(std::wstring(1, volume.Letter))},
+                               {"totalSize", volume.TotalSize},
+                               {"usedSize", volume.UsedSize},
+                               {"freeSize", volume.FreeSize},
+                               {"usedPercent", volume.UsedPercent},
+                               {"fileSystem", ToUtf8(volume.FileSystem)}});
+    }
+    return Json{{"unallocatedSize", drive.UnallocatedSize},
+                {"usedSize", drive.UsedSize},
+                {"freeSize", drive.FreeSize},
+                {"usedPercent", drive.UsedPercent},
+                {"isAligned4K", drive.IsAligned4K},
+                {"volumes", std::move(volumes)}};
+}
+
+Json SystemDiskJson(const migration::SystemDisk& systemDisk) {
+    if (!systemDisk.Found()) return nullptr;
+    return Json{{"physicalDrive", systemDisk.physicalDriveId}, {"model", ToUtf8(systemDisk.model)}};
+}
+
 }  // namespace
 
-Json DriveJson(const DriveRecord& drive, int32_t index, const AttributeNameTables& names) {
+Json DriveJson(const DriveRecord& drive, int32_t index, const AttributeNameTables& names,
+               bool ahciMode) {
     Json out{{"index", index}};
     CopyFields(drive, kIdentityFields, out);
     Json& flags = out["flags"] = Json::object();
@@ -194,6 +234,8 @@ Json DriveJson(const DriveRecord& drive, int32_t index, const AttributeNameTable
     CopyFields(drive, kHealthFields, out);
     out["attributes"] = AttributesJson(drive);
     out["smartTable"] = SmartTableJson(drive, names);
+    out["diskInfoPage"] = DiskInfoPageJson(drive, names, ahciMode);
+    out["space"] = SpaceJson(drive);
     return out;
 }
 
@@ -201,14 +243,14 @@ Json ReportJson(const MachineFacts& facts, const DriveList& drives,
                 const AttributeNameTables& names) {
     Json drivesJson = Json::array();
     for (int32_t index = 0; index < drives.Count(); ++index)
-        drivesJson.push_back(DriveJson(drives[index], index, names));
+        drivesJson.push_back(DriveJson(drives[index], index, names, facts.AhciMode));
     return Json{
         {"format", kReportFormat},
         {"language", LanguageFlag == 1 ? "zh" : "en"},
         {"os",
          Json{{"name", ToUtf8(facts.OsName)}, {"major", facts.OsMajor}, {"minor", facts.OsMinor}}},
         {"ahciMode", facts.AhciMode},
-        {"systemDisk", nullptr},
+        {"systemDisk", SystemDiskJson(facts.SystemDisk)},
         {"drives", std::move(drivesJson)},
     };
 }

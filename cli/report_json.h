@@ -12,9 +12,10 @@
 
 inline constexpr const char* kReportFormat = "tramsik-report/1";
 
-// One element of "drives": the record at position `index` of the list.
+// One element of "drives": the record at position `index` of the list. `ahciMode` is the
+// machine's, which the drive's Disk information page shows.
 nlohmann::ordered_json DriveJson(const DriveRecord& drive, int32_t index,
-                                 const AttributeNameTables& names);
+                                 const AttributeNameTables& names, bool ahciMode = false);
 
 // The whole report in the current interface language.
 nlohmann::ordered_json ReportJson(const MachineFacts& facts, const DriveList& drives,

@@ -26,10 +26,17 @@ inline std::string ReadWhole(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A tramsik-cli started and not yet waited for.
+struct CliChild {
+    pid_t pid = -1;
+    std::filesystem::path out, err;
+};
+
 // `folder` holds the captured streams and is the child's XDG_CACHE_HOME, so the disk images
-// of a simulated machine are made there and nowhere else.
-inline CliRun RunCli(const std::filesystem::path& folder, const std::vector<std::string>& args) {
-    const std::filesystem::path out = folder / "stdout", err = folder / "stderr";
+// of a simulated machine are made there and nowhere else. `input` (when given) is its stdin.
+inline CliChild StartCli(const std::filesystem::path& folder, const std::vector<std::string>& args,
+                         const std::filesystem::path& input = {}) {
+    CliChild child{-1, folder / "stdout", folder / "stderr"};
     std::vector<std::string> strings{TRAMSIK_CLI};
     strings.insert(strings.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -48,16 +55,28 @@ inline CliRun RunCli(const std::filesystem::path& folder, const std::vector<std:
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    CliRun run;
-    pid_t child = 0;
-    if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
-        int wait = 0;
-        if (waitpid(child, &wait, 0) == child && WIFEXITED(wait)) run.status = WEXITSTATUS(wait);
-    }
+    if (!input.empty()) posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, child.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, child.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    if (posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+        child.pid = -1;
     posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadWhole(out);
-    run.err = ReadWhole(err);
+    return child;
+}
+
+inline CliRun WaitCli(const CliChild& child) {
+    CliRun run;
+    int wait = 0;
+    if (child.pid > 0 && waitpid(child.pid, &wait, 0) == child.pid && WIFEXITED(wait))
+        run.status = WEXITSTATUS(wait);
+    run.out = ReadWhole(child.out);
+    run.err = ReadWhole(child.err);
     return run;
+}
+
+inline CliRun RunCli(const std::filesystem::path& folder, const std::vector<std::string>& args,
+                     const std::filesystem::path& input = {}) {
+    return WaitCli(StartCli(folder, args, input));
 }

@@ -147,7 +147,7 @@ TEST(CliDriveText, ReportHasMachineFactsAndEveryDrive) {
     drives.Append(first);
     drives.Append(SataDrive(4, L"Second", 2047.0, {}, {}));
     const MachineFacts facts{
-        .OsName = L"Windows 7 64", .OsMajor = 6, .OsMinor = 1, .AhciMode = true};
+        .OsName = L"Windows 7 64", .OsMajor = 6, .OsMinor = 1, .AhciMode = true, .SystemDisk = {}};
 
     const std::wstring text = ReportText(facts, drives, Names());
     const std::vector<std::wstring> lines = Lines(text);

@@ -103,7 +103,7 @@ TEST(CliReportJson, ReportFollowsTheSchemaInBothLanguages) {
     unread.SmartDataValid = unread.SmartThresholdValid = false;
     drives.Append(unread);
     const MachineFacts facts{
-        .OsName = L"Windows 10 64", .OsMajor = 10, .OsMinor = 0, .AhciMode = true};
+        .OsName = L"Windows 10 64", .OsMajor = 10, .OsMinor = 0, .AhciMode = true, .SystemDisk = {}};
 
     const json report = Reparsed(ReportJson(facts, drives, Names()));
     EXPECT_EQ(report["format"], "tramsik-report/1");

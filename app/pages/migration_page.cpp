@@ -1,0 +1,153 @@
+#include "app/pages/migration_page.h"
+
+#include <cwchar>
+#include <iterator>
+
+#include "app/pages/disk_info_page.h"
+#include "app/text/ui_text.h"
+#include "migration/migration_state.h"
+
+namespace {
+
+// Interface text rows of the page's lines.
+constexpr int kSourceDiskLabel = 11;
+constexpr int kOsVersionLabel = 12;
+constexpr int kOsDriveLabel = 13;
+constexpr int kTargetDiskLabel = 15;
+constexpr int kIdleStatus = 16;
+constexpr int kUsedTimeLabel = 17;
+constexpr int kRemainTimeLabel = 18;
+constexpr int kStartButton = 19;
+constexpr int kCancelButton = 20;
+constexpr int kBitsSuffix = 84;
+constexpr int kCapacityLabel = 90;
+
+// Lines longer than this show a cut model with the whole one as tooltip.
+constexpr size_t kOsDriveLineLimit = 27;
+constexpr size_t kOsDriveModelCut = 14;
+
+// Between a time or target label and its value the page puts five blanks.
+constexpr wchar_t kWideGap[] = L"     ";
+
+// The outcome bit of a final state word: the word without its "ended" bit.
+constexpr uint32_t OutcomeBit(uint32_t word) {
+    return word & ~migration::kStateEndedBit;
+}
+
+}  // namespace
+
+const std::array<MigrationOutcomeRow, 6> kMigrationOutcomes = {{
+    {OutcomeBit(migration::kStateCancelled),
+     true,
+     {TEXT_MIGRATION_CANCELLED, 70, MESSAGE_BUTTONS_OK, MESSAGE_ICON_ERROR}},
+    {OutcomeBit(migration::kStateSucceeded),
+     true,
+     {TEXT_MIGRATION_DONE, 80, MESSAGE_BUTTONS_OK, MESSAGE_ICON_DONE}},
+    {OutcomeBit(migration::kStateFailed),
+     true,
+     {TEXT_MIGRATION_FAILED, 80, MESSAGE_BUTTONS_OK, MESSAGE_ICON_ERROR},
+     true},
+    {OutcomeBit(migration::kStateLockFailed),
+     true,
+     {TEXT_MIGRATION_LOCK_FAILED, 80, MESSAGE_BUTTONS_OK, MESSAGE_ICON_ERROR}},
+    {OutcomeBit(migration::kStateTooSmall), false, {}},
+    {OutcomeBit(migration::kStateNotWritable),
+     true,
+     {TEXT_TARGET_OFFLINE, 80, MESSAGE_BUTTONS_OK, MESSAGE_ICON_ERROR}},
+}};
+
+std::wstring MessageText(const MessageSpec& spec) {
+    return GetUiText(spec.textId);
+}
+
+std::optional<MigrationMessage> MigrationOutcomeMessage(uint32_t state, int32_t result) {
+    if (!(state & migration::kStateEndedBit)) return std::nullopt;
+    for (const MigrationOutcomeRow& row : kMigrationOutcomes) {
+        if (!(state & row.stateBit)) continue;
+        if (!row.showsDialog) return std::nullopt;
+        std::wstring text = MessageText(row.message);
+        // A failure carries its result code, so the user can quote it.
+        if (row.showsResult) text += L" [" + std::to_wstring(result) + L"]";
+        return MigrationMessage{row.message, std::move(text)};
+    }
+    return std::nullopt;
+}
+
+std::wstring formatDuration(uint64_t seconds) {
+    const uint64_t hours = seconds / 3600;
+    const uint64_t rest = seconds % 3600;
+    wchar_t text[48];
+    std::swprintf(
+        text, std::size(text), L"%02llu: %02llu: %02llu", static_cast<unsigned long long>(hours),
+        static_cast<unsigned long long>(rest / 60), static_cast<unsigned long long>(rest % 60));
+    return text;
+}
+
+std::vector<int32_t> MigrationTargets(const DriveList& drives,
+                                      const migration::SystemDisk& systemDisk) {
+    std::vector<int32_t> targets;
+    for (int32_t index = 0; index < drives.Count(); ++index)
+        if (drives[index].PhysicalDriveId != systemDisk.physicalDriveId) targets.push_back(index);
+    return targets;
+}
+
+std::wstring TargetCapacityText(double totalDiskSize) {
+    const std::wstring label = GetUiText(kCapacityLabel) + kWideGap;
+    return totalDiskSize == 0 ? label : label + GigabyteText(totalDiskSize);
+}
+
+namespace {
+
+// The system volume's size: the volume of the system letter on the system disk.
+std::optional<std::wstring> SystemVolumeCapacity(const DriveList& drives,
+                                                 const migration::SystemDisk& systemDisk) {
+    for (const DriveRecord& record : drives.Records()) {
+        if (record.PhysicalDriveId != systemDisk.physicalDriveId) continue;
+        for (const VolumeSpace& volume : record.Volumes)
+            if (volume.Letter != 0 && volume.Letter == systemDisk.letter)
+                return GetUiText(kCapacityLabel) + L" " + GigabyteText(volume.TotalSize);
+    }
+    return std::nullopt;
+}
+
+PageLine OsDriveLine(const std::wstring& model) {
+    const std::wstring label = GetUiText(kOsDriveLabel) + L" ";
+    PageLine line{label + model, std::nullopt};
+    if (line.text.size() > kOsDriveLineLimit) {
+        line.text = label + model.substr(0, kOsDriveModelCut) + L"..";
+        line.tooltip = model;
+    }
+    return line;
+}
+
+}  // namespace
+
+MigrationPageTexts BuildMigrationPage(const DriveList& drives,
+                                      const migration::SystemDisk& systemDisk,
+                                      const std::wstring& osName, const DriveRecord* target) {
+    MigrationPageTexts page;
+    page.sourceDisk = GetUiText(kSourceDiskLabel) + L" ";
+    if (systemDisk.letter != 0) page.sourceDisk += systemDisk.letter;
+    if (systemDisk.Found()) page.capacity = SystemVolumeCapacity(drives, systemDisk);
+    page.osVersion = GetUiText(kOsVersionLabel) + L" " + osName + GetUiText(kBitsSuffix);
+    page.osDrive = OsDriveLine(systemDisk.model);
+    page.tip = L" ";
+    page.targetDisk = GetUiText(kTargetDiskLabel);
+    page.startButton = GetUiText(kStartButton);
+    page.cancelButton = GetUiText(kCancelButton);
+    page.targetCapacity = TargetCapacityText(target ? target->TotalDiskSize : 0.0);
+    page.startEnabled = !MigrationTargets(drives, systemDisk).empty();
+    return page;
+}
+
+MigrationRunTexts MigrationRunLines(bool running, uint64_t elapsedSeconds,
+                                    int64_t remainingSeconds) {
+    if (!running) return {L" ", L" ", GetUiText(kIdleStatus)};
+    MigrationRunTexts texts;
+    texts.usedTime = GetUiText(kUsedTimeLabel) + kWideGap + formatDuration(elapsedSeconds);
+    texts.remainTime = GetUiText(kRemainTimeLabel);
+    if (remainingSeconds > 0)
+        texts.remainTime += kWideGap + formatDuration(static_cast<uint64_t>(remainingSeconds));
+    texts.status = GetUiText(TEXT_MIGRATING);
+    return texts;
+}

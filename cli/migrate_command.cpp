@@ -1,0 +1,133 @@
+#include "cli/migrate_command.h"
+
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <csignal>
+#include <cwchar>
+#include <future>
+#include <string>
+
+#include "app/pages/migration_page.h"
+#include "app/text/ui_text.h"
+#include "app/text/utf8.h"
+#include "cli/drive_text.h"
+#include "cli/options.h"
+#include "migration/migration_driver.h"
+
+namespace {
+
+using namespace migration;
+
+constexpr int kBarCells = 30;
+constexpr int kOsDriveLabel = 13;
+constexpr int kTargetDiskLabel = 15;
+
+void Print(std::FILE* stream, const std::wstring& text) {
+    const std::string bytes = ToUtf8(text);
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    std::fflush(stream);
+}
+
+// Ctrl-C is the page's Cancel: it only sets the state word, and the worker stops at its next
+// chunk and deletes the target's table. A second Ctrl-C is one more Cancel, never a kill in
+// the middle of a write. The handler is set again for systems that reset it on delivery.
+extern "C" void CancelOnInterrupt(int) {
+    MigrationState.store(kStateCancelled, std::memory_order_relaxed);
+    std::signal(SIGINT, CancelOnInterrupt);
+}
+
+// Only an explicit yes (or OK, the page's button) goes on; an empty line or no input stops.
+bool Confirmed(std::FILE* in) {
+    char line[64] = {};
+    if (!std::fgets(line, sizeof line, in)) return false;
+    std::string answer;
+    for (const char* c = line; *c; ++c)
+        if (!std::isspace(static_cast<unsigned char>(*c)))
+            answer += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+    return answer == "y" || answer == "yes" || answer == "ok";
+}
+
+// "[#########---------------------]  30%  Used Time :     00: 00: 12  Remain Time :     ..."
+std::wstring ProgressLine(uint64_t elapsedSeconds) {
+    const auto percent = static_cast<int>(MigrationProgress.percentDone.load());
+    const int filled = percent * kBarCells / 100;
+    const MigrationRunTexts texts =
+        MigrationRunLines(true, elapsedSeconds, MigrationProgress.remainingSeconds.load());
+    wchar_t number[8];
+    std::swprintf(number, 8, L"%3d%%", percent);
+    return L"\r[" + std::wstring(filled, L'#') + std::wstring(kBarCells - filled, L'-') + L"] " +
+           number + L"  " + texts.usedTime + L"  " + texts.remainTime;
+}
+
+// Runs the worker on its own thread and shows its progress once a second until it has ended
+// (after a Cancel it still deletes the target's table, so the wait is for the thread itself).
+void RunWorker(const MigrationThreadArgs& args, std::FILE* err) {
+    MigrationProgress.percentDone = 0.0f;
+    MigrationProgress.remainingSeconds = 0;
+    const auto previous = std::signal(SIGINT, CancelOnInterrupt);
+    std::future<uint32_t> worker =
+        std::async(std::launch::async, [args] { return migrationThread(args); });
+    uint64_t elapsed = 0;
+    size_t shown = 0;
+    // Each line overwrites the one before; blanks cover what a shorter one would leave.
+    const auto show = [&](std::wstring line) {
+        const size_t length = line.size();
+        line.append(shown > length ? shown - length : 0, L' ');
+        shown = length;
+        Print(err, line);
+    };
+    do {
+        show(ProgressLine(elapsed++));
+    } while (worker.wait_for(std::chrono::seconds(1)) != std::future_status::ready);
+    show(ProgressLine(elapsed));
+    Print(err, L"\n");
+    worker.get();
+    std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
+}
+
+// The outcome as the page reports it; a target found too small during the run has no dialog
+// there, so the pre-check's text says it here.
+std::wstring OutcomeText(uint32_t state, int32_t result) {
+    const auto message = MigrationOutcomeMessage(state, result);
+    std::wstring text = message ? message->text : MessageText(kTargetTooSmallMessage);
+    while (!text.empty() && text.back() == L'\n')
+        text.pop_back();
+    return text + L"\n";
+}
+
+}  // namespace
+
+int RunMigrate(const MigrateRequest& request, const DriveList& drives,
+               const migration::SystemDisk& systemDisk, std::FILE* in, std::FILE* out,
+               std::FILE* err) {
+    if (!systemDisk.Found()) {
+        Print(err, L"tramsik-cli: the disk that holds the system was not found\n");
+        return kExitNoDrive;
+    }
+    const DriveRecord* target = FindDrive(drives, request.target);
+    if (!target) {
+        Print(err, L"tramsik-cli: no drive with physical drive number " +
+                       std::to_wstring(request.target) + L"\n");
+        return kExitNoDrive;
+    }
+    const MigrationThreadArgs args{static_cast<uint32_t>(systemDisk.physicalDriveId),
+                                   static_cast<uint32_t>(request.target)};
+    Print(err, GetUiText(kOsDriveLabel) + L" " + systemDisk.model + L"\n" +
+                   GetUiText(kTargetDiskLabel) + L" " + target->Model + L"\n");
+
+    if (!checkMigrationTarget(args.sourceNumber, args.targetNumber)) {
+        Print(err, MessageText(kTargetTooSmallMessage) + L"\n");
+        return kExitPrecheckRefused;
+    }
+    if (!request.yes) {
+        Print(err, MessageText(kConfirmMigrationMessage) + L" [y/N] ");
+        if (!Confirmed(in)) return kExitNotConfirmed;
+    }
+
+    RunWorker(args, err);
+    const uint32_t state = MigrationState.load(std::memory_order_acquire);
+    const int32_t result = MigrationResult.load(std::memory_order_relaxed);
+    Print(result == kMigrationSucceeded ? out : err, OutcomeText(state, result));
+    return result == kMigrationSucceeded ? kExitSuccess : -result;
+}

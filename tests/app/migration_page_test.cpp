@@ -1,0 +1,213 @@
+// The migration page's texts: source and target lines, the OS drive cut, durations, the
+// running lines and the outcome dialog of every final state word.
+#include "app/pages/migration_page.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/text/ui_text.h"
+#include "migration/migration_state.h"
+
+namespace {
+
+VolumeSpace Volume(wchar_t letter, double totalSize) {
+    VolumeSpace volume;
+    volume.Letter = letter;
+    volume.TotalSize = totalSize;
+    return volume;
+}
+
+struct LanguageScope {
+    explicit LanguageScope(int flag) : saved(LanguageFlag) { LanguageFlag = flag; }
+    ~LanguageScope() { LanguageFlag = saved; }
+    int saved;
+};
+
+DriveRecord Disk(int32_t physicalDrive, const std::wstring& model, double size) {
+    DriveRecord record;
+    record.PhysicalDriveId = physicalDrive;
+    record.Model = model;
+    record.TotalDiskSize = size;
+    return record;
+}
+
+// System disk (physical drive 3, C: of 100 GiB), then disks A (drive 1) and B (drive 5).
+struct ThreeDisks {
+    ThreeDisks() {
+        DriveRecord system = Disk(3, L"Orvel SSD S3", 244198.0);
+        system.Volumes[0] = Volume(L'C', 102400.0);
+        system.Volumes[1] = Volume(L'D', 40000.0);
+        drives.Append(Disk(1, L"Disk A", 476940.0));
+        drives.Append(system);
+        drives.Append(Disk(5, L"Disk B", 953869.0));
+        systemDisk = {.index = 1, .physicalDriveId = 3, .model = L"Orvel SSD S3", .letter = L'C'};
+    }
+    DriveList drives;
+    migration::SystemDisk systemDisk;
+};
+
+TEST(MigrationPage, SourceAndTargetLines) {
+    LanguageScope english(0);
+    ThreeDisks machine;
+    const std::vector<int32_t> targets = MigrationTargets(machine.drives, machine.systemDisk);
+    EXPECT_EQ(targets, (std::vector<int32_t>{0, 2})) << "every disk but the system disk";
+
+    const MigrationPageTexts page = BuildMigrationPage(machine.drives, machine.systemDisk,
+                                                       L"Windows 10 64", &machine.drives[2]);
+    EXPECT_EQ(page.sourceDisk, L"Source Disk : C");
+    EXPECT_EQ(page.capacity, L"Disk capacity : 100.0 GB") << "the system volume's size";
+    EXPECT_EQ(page.osVersion, L"OS Version : Windows 10 64-Bit");
+    EXPECT_EQ(page.osDrive.text, L"OS Drive : Orvel SSD S3");
+    EXPECT_FALSE(page.osDrive.tooltip);
+    EXPECT_EQ(page.targetDisk, L"Target Disk :");
+    EXPECT_EQ(page.targetCapacity, L"Disk capacity :     931.5 GB") << "disk B chosen";
+    EXPECT_EQ(page.tip, L" ");
+    EXPECT_EQ(page.startButton, L"Start");
+    EXPECT_EQ(page.cancelButton, L"Cancel");
+    EXPECT_TRUE(page.startEnabled);
+
+    EXPECT_EQ(TargetCapacityText(0.0), L"Disk capacity :     ") << "no size, no value";
+    EXPECT_EQ(BuildMigrationPage(machine.drives, machine.systemDisk, L"", nullptr).targetCapacity,
+              L"Disk capacity :     ");
+
+    LanguageScope chinese(1);
+    const MigrationPageTexts zh =
+        BuildMigrationPage(machine.drives, machine.systemDisk, L"Windows 7 32", &machine.drives[0]);
+    EXPECT_EQ(zh.sourceDisk, L"源磁盘 : C");
+    EXPECT_EQ(zh.osVersion, L"系统版本 : Windows 7 32位");
+    EXPECT_EQ(zh.targetCapacity, L"磁盘容量 :     465.8 GB");
+    EXPECT_EQ(zh.startButton, L"开始");
+}
+
+TEST(MigrationPage, WithoutSystemVolumeOrTargets) {
+    LanguageScope english(0);
+    ThreeDisks machine;
+    // The system letter is not a volume of the system disk: the capacity line stays as it was.
+    machine.systemDisk.letter = L'E';
+    EXPECT_FALSE(BuildMigrationPage(machine.drives, machine.systemDisk, L"", nullptr).capacity);
+
+    // The system disk alone: nothing to migrate to.
+    DriveList alone;
+    alone.Append(machine.drives[1]);
+    machine.systemDisk.letter = L'C';
+    const MigrationPageTexts page = BuildMigrationPage(alone, machine.systemDisk, L"", nullptr);
+    EXPECT_TRUE(MigrationTargets(alone, machine.systemDisk).empty());
+    EXPECT_FALSE(page.startEnabled);
+    EXPECT_EQ(page.capacity, L"Disk capacity : 100.0 GB");
+
+    // An undetermined system disk offers every disk and names no source letter or volume.
+    const migration::SystemDisk unknown;
+    EXPECT_EQ(MigrationTargets(machine.drives, unknown).size(), 3u);
+    const MigrationPageTexts blind = BuildMigrationPage(machine.drives, unknown, L"", nullptr);
+    EXPECT_EQ(blind.sourceDisk, L"Source Disk : ");
+    EXPECT_FALSE(blind.capacity);
+    EXPECT_EQ(blind.osDrive.text, L"OS Drive : ");
+}
+
+TEST(MigrationPage, LongSystemModelsAreCut) {
+    LanguageScope english(0);
+    ThreeDisks machine;
+    machine.systemDisk.model = L"ABCDEFGHIJKLMNOPQRSTUVWXYZ1234";  // 30 characters
+    const PageLine line =
+        BuildMigrationPage(machine.drives, machine.systemDisk, L"", nullptr).osDrive;
+    EXPECT_EQ(line.text, L"OS Drive : ABCDEFGHIJKLMN..");
+    EXPECT_EQ(line.tooltip, L"ABCDEFGHIJKLMNOPQRSTUVWXYZ1234");
+
+    // "OS Drive : " takes 11, so a model of 16 fills the 27 exactly and 17 is cut.
+    machine.systemDisk.model = L"ABCDEFGHIJKLMNOP";
+    EXPECT_EQ(BuildMigrationPage(machine.drives, machine.systemDisk, L"", nullptr).osDrive.text,
+              L"OS Drive : ABCDEFGHIJKLMNOP");
+    machine.systemDisk.model = L"ABCDEFGHIJKLMNOPQ";
+    EXPECT_EQ(BuildMigrationPage(machine.drives, machine.systemDisk, L"", nullptr).osDrive.text,
+              L"OS Drive : ABCDEFGHIJKLMN..");
+}
+
+TEST(MigrationPage, DurationsAndRunningLines) {
+    EXPECT_EQ(formatDuration(0), L"00: 00: 00");
+    EXPECT_EQ(formatDuration(59), L"00: 00: 59");
+    EXPECT_EQ(formatDuration(3725), L"01: 02: 05");
+    EXPECT_EQ(formatDuration(86399), L"23: 59: 59");
+    EXPECT_EQ(formatDuration(360000), L"100: 00: 00") << "hours grow, they do not wrap";
+
+    LanguageScope english(0);
+    MigrationRunTexts running = MigrationRunLines(true, 3725, 0);
+    EXPECT_EQ(running.usedTime, L"Used Time :     01: 02: 05");
+    EXPECT_EQ(running.remainTime, L"Remain Time :") << "no estimate yet";
+    EXPECT_EQ(running.status, L"Migrating");
+    running = MigrationRunLines(true, 0, 61);
+    EXPECT_EQ(running.usedTime, L"Used Time :     00: 00: 00");
+    EXPECT_EQ(running.remainTime, L"Remain Time :     00: 01: 01");
+
+    const MigrationRunTexts idle = MigrationRunLines(false, 50, 50);
+    EXPECT_EQ(idle.usedTime, L" ");
+    EXPECT_EQ(idle.remainTime, L" ");
+    EXPECT_EQ(idle.status, L"Data migration");
+
+    LanguageScope chinese(1);
+    EXPECT_EQ(MigrationRunLines(false, 0, 0).status, L"数据迁移 ");
+    EXPECT_EQ(MigrationRunLines(true, 1, 2).usedTime, L"已用时间 :     00: 00: 01");
+}
+
+TEST(MigrationPage, OutcomeOfEveryFinalStateWord) {
+    LanguageScope english(0);
+    struct Case {
+        uint32_t state;
+        int textId;
+        int inset;
+        int icon;
+        std::wstring text;
+    };
+    const Case cases[] = {
+        {migration::kStateCancelled, 77, 70, 16, L"You will terminate the system data migration."},
+        {migration::kStateSucceeded, 80, 80, 128,
+         L"System data migration is completed, please close the computer with the target disk "
+         L"replace the source disk for computer startup.\n"},
+        {migration::kStateFailed, 86, 80, 16, L"System migration failed [-15]"},
+        {migration::kStateLockFailed, 76, 80, 16,
+         L"System migration failed, may be occupied, please unplug the device to try again"},
+        {migration::kStateNotWritable, 89, 80, 16,
+         L"Target device is offline,please set it online"},
+    };
+    for (const Case& each : cases) {
+        const auto message = MigrationOutcomeMessage(each.state, -15);
+        ASSERT_TRUE(message) << std::hex << each.state;
+        EXPECT_EQ(message->spec.textId, each.textId);
+        EXPECT_EQ(message->spec.inset, each.inset);
+        EXPECT_EQ(message->spec.buttonMode, MESSAGE_BUTTONS_OK);
+        EXPECT_EQ(message->spec.iconKind, each.icon);
+        EXPECT_EQ(message->text, each.text);
+    }
+    EXPECT_FALSE(MigrationOutcomeMessage(migration::kStateTooSmall, -13)) << "ends silently";
+    EXPECT_FALSE(MigrationOutcomeMessage(migration::kStateRunning, 0)) << "not ended";
+    EXPECT_FALSE(MigrationOutcomeMessage(0, 0));
+    EXPECT_FALSE(MigrationOutcomeMessage(migration::kStateEndedBit, 0)) << "no outcome bit";
+    // Cancel pressed as the worker failed: the cancel bit is tested first.
+    EXPECT_EQ(MigrationOutcomeMessage(migration::kStateCancelled | migration::kStateFailed, -11)
+                  ->spec.textId,
+              77);
+    EXPECT_EQ(MigrationOutcomeMessage(migration::kStateFailed, -3)->text,
+              L"System migration failed [-3]");
+
+    LanguageScope chinese(1);
+    EXPECT_EQ(MigrationOutcomeMessage(migration::kStateFailed, -7)->text, L"系统迁移失败 [-7]");
+    EXPECT_EQ(MessageText(kTargetTooSmallMessage).substr(0, 4), L"磁盘容量");
+}
+
+TEST(MigrationPage, PreCheckAndConfirmationDialogs) {
+    EXPECT_EQ(kTargetTooSmallMessage.textId, 87);
+    EXPECT_EQ(kTargetTooSmallMessage.inset, 80);
+    EXPECT_EQ(kTargetTooSmallMessage.buttonMode, MESSAGE_BUTTONS_OK);
+    EXPECT_EQ(kTargetTooSmallMessage.iconKind, 48);
+    EXPECT_EQ(kConfirmMigrationMessage.textId, 81);
+    EXPECT_EQ(kConfirmMigrationMessage.inset, 99);
+    EXPECT_EQ(kConfirmMigrationMessage.buttonMode, MESSAGE_BUTTONS_OK_CANCEL);
+    EXPECT_EQ(kConfirmMigrationMessage.iconKind, 48);
+
+    LanguageScope english(0);
+    EXPECT_EQ(MessageText(kConfirmMigrationMessage),
+              L"This step will migrate the current operating system to the target disk,and the "
+              L"target disk will be formatted, are you sure to continue?");
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+// tramsik-cli migrate as a user runs it: on the demo machine and variants of it, with the
+// pre-check, the confirmation, the outcome texts, the exit statuses and Ctrl-C.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/cli/cli_process.h"
+
+namespace {
+
+using nlohmann::json;
+
+const std::string kDone =
+    "System data migration is completed, please close the computer with the target disk "
+    "replace the source disk for computer startup.\n";
+const std::string kTooSmall =
+    "Target disk capacity is less than the capacity of the source disk system partition,"
+    "exchange a bigger capacity SSD to finish the migration!\n";
+const std::string kConfirm =
+    "This step will migrate the current operating system to the target disk,and the target "
+    "disk will be formatted, are you sure to continue? [y/N] ";
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class MigrateRunTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("tramsik-migrate-" + std::string(info->name()) + "-" +
+                   std::to_string(std::random_device{}()));
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+        log_ = (folder_ / "run.log").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::vector<std::string> Args(const std::string& machine, std::vector<std::string> args) {
+        args.insert(args.begin(), {"--machine", machine, "--log", log_, "--lang", "en"});
+        return args;
+    }
+    // The demo machine with its drives' faults replaced: `faults[i]` for drive i.
+    std::string DemoWithFaults(const std::vector<json>& faults) {
+        std::ifstream in(std::string(TRAMSIK_SOURCE_DIR) + "/machines/demo.json");
+        json machine = json::parse(in);
+        for (size_t i = 0; i < faults.size(); ++i)
+            machine["drives"][i]["faults"] = faults[i];
+        const std::filesystem::path path = folder_ / "variant.json";
+        std::ofstream(path) << machine.dump(2);
+        return path.string();
+    }
+    std::string Log() const { return ReadWhole(log_); }
+    // The image of drive `index` of the machine, as the simulator made it in the cache folder.
+    std::filesystem::path Image(int index) const {
+        const std::string part = "-drive" + std::to_string(index) + "-";
+        for (const auto& entry : std::filesystem::directory_iterator(folder_ / "tramsik"))
+            if (Has(entry.path().filename().string(), part)) return entry.path();
+        return {};
+    }
+    std::string Sector(int index, uint64_t lba) const {
+        std::ifstream in(Image(index), std::ios::binary);
+        in.seekg(static_cast<std::streamoff>(lba * 512));
+        std::string sector(512, '\0');
+        in.read(sector.data(), 512);
+        return sector;
+    }
+
+    std::filesystem::path folder_;
+    std::string log_;
+};
+
+TEST_F(MigrateRunTest, DemoSystemDiskOntoTheSecondSsdWithYes) {
+    const CliRun run = RunCli(folder_, Args("demo", {"migrate", "--target", "1", "--yes"}));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, kDone);
+    EXPECT_TRUE(Has(run.err, "OS Drive : Orvel SSD S3 1GB\n")) << run.err;
+    EXPECT_FALSE(Has(run.err, "[y/N]")) << "--yes asks nothing";
+    EXPECT_TRUE(Has(run.err, "] 100%  Used Time :     00: 00: ")) << run.err;
+    EXPECT_TRUE(Has(Log(), "system migration success")) << Log();
+    // The target now starts with the source's protective MBR and a GPT of its own.
+    EXPECT_EQ(Sector(1, 0), Sector(0, 0));
+    EXPECT_EQ(Sector(1, 1).substr(0, 8), "EFI PART");
+}
+
+TEST_F(MigrateRunTest, RefusalsAndTheirStatuses) {
+    // The USB disk is smaller than the system partition's end: text 87, status 20.
+    CliRun run = RunCli(folder_, Args("demo", {"migrate", "--target", "3", "--yes"}));
+    EXPECT_EQ(run.status, 20);
+    EXPECT_TRUE(Has(run.err, kTooSmall)) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(Has(Log(), "dst driver is too small, no support migration"));
+    // The system disk itself.
+    run = RunCli(folder_, Args("demo", {"migrate", "--target", "0", "--yes"}));
+    EXPECT_EQ(run.status, 20);
+    EXPECT_TRUE(Has(run.err, kTooSmall)) << run.err;
+    // No such drive.
+    run = RunCli(folder_, Args("demo", {"migrate", "--target", "9", "--yes"}));
+    EXPECT_EQ(run.status, 3);
+    EXPECT_TRUE(Has(run.err, "9")) << run.err;
+    // Anything but yes at the confirmation stops before a byte is written.
+    for (const char* answer : {"n\n", "\n", ""}) {
+        const std::filesystem::path input = folder_ / "answer";
+        std::ofstream(input) << answer;
+        run = RunCli(folder_, Args("demo", {"migrate", "--target", "1"}), input);
+        EXPECT_EQ(run.status, 21) << answer;
+        EXPECT_TRUE(Has(run.err, kConfirm)) << run.err;
+        EXPECT_FALSE(Has(Log(), "begin data migration"));
+    }
+    EXPECT_EQ(Sector(1, 0), std::string(512, '\0'));
+}
+
+TEST_F(MigrateRunTest, FailedMigrationExitsWithItsResult) {
+    const std::string machine = DemoWithFaults({json::object(), {{"writeErrorSector", 300000}}});
+    const CliRun run = RunCli(folder_, Args(machine, {"migrate", "--target", "1", "--yes"}));
+    EXPECT_EQ(run.status, 9);
+    EXPECT_TRUE(Has(run.err, "System migration failed [-9]\n")) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(Has(Log(), "dst disk del success, please re-plug disk and retry"));
+}
+
+TEST_F(MigrateRunTest, CtrlCCancelsAndASecondOneDoesNotKill) {
+    // Slow disks, so the copy is surely under way when the signals come.
+    const std::string machine = DemoWithFaults({{{"slowMsPerMiB", 20}}, {{"slowMsPerMiB", 20}}});
+    const CliChild child = StartCli(folder_, Args(machine, {"migrate", "--target", "1", "--yes"}));
+    ASSERT_GT(child.pid, 0);
+    // Wait for the copy's first percent in the log, however long the machine takes.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (!Has(Log(), "write -1--secNum=") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(Has(Log(), "write -1--secNum=")) << Log();
+    kill(child.pid, SIGINT);
+    kill(child.pid, SIGINT);
+    const CliRun run = WaitCli(child);
+    EXPECT_EQ(run.status, 11) << run.err;
+    EXPECT_TRUE(Has(run.err, "You will terminate the system data migration.\n")) << run.err;
+    const std::string log = Log();
+    EXPECT_TRUE(Has(log, "data migration err-end"));
+    EXPECT_TRUE(Has(log, "dst disk del success, please re-plug disk and retry"));
+    EXPECT_FALSE(Has(log, "write -100--"));
+    // The half-copied target does not look like a disk with partitions.
+    EXPECT_EQ(Sector(1, 0).substr(446), std::string(66, '\0'));
+    EXPECT_NE(Sector(1, 1).substr(0, 8), "EFI PART");
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+// Whole migrations on simulated machines: a source and a target of the test's choosing, the
+// platform wrapped so a test can step in before a write, and the checks every outcome needs
+// (the source's bytes untouched, the target's table gone).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "hooked_platform.h"
+#include "migration/migration_driver.h"
+#include "migration_fixture.h"
+#include "platform/demo_machine.h"
+#include "platform/sim/machine_loader.h"
+
+// Source (drive 0): GPT on 16 MiB, entries EFI 2048-4095, MSR 4096-6143, the system partition
+// (C:) 6144-22527 and a recovery partition 22528-26623. Target (drive 1): `targetSize`, laid
+// out with one partition of its own so that a deleted table shows.
+inline std::string GptPair(const std::string& sourceFaults = "{}",
+                           const std::string& targetFaults = "{}",
+                           const std::string& targetSize = "32MiB") {
+    return R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
+      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Source" }, "size": "16MiB",
+        "faults": )" +
+           sourceFaults + R"(,
+        "layout": { "style": "gpt", "partitions": [
+          { "type": "efi", "size": "1MiB" }, { "type": "msr", "size": "1MiB" },
+          { "type": "basic", "size": "8MiB" }, { "type": "recovery", "size": "2MiB" } ] } },
+      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Target" }, "size": ")" +
+           targetSize + R"(", "faults": )" + targetFaults + R"(,
+        "layout": { "style": "gpt", "partitions": [ { "type": "basic", "size": "1MiB" } ] } } ],
+      "volumes": [ { "letter": "C", "fileSystem": "NTFS", "freeBytes": "1MiB",
+                     "extents": [ { "drive": 0, "partition": 2 } ] } ] })";
+}
+inline constexpr uint64_t kGptPairRange = 22528;  // sectors 0 to the system partition's end
+
+// Source (drive 0): MBR on 16 MiB, a bootable 1 MiB partition, the system partition (C:)
+// 4096-12287 and a 2 MiB data partition after it. Target as in GptPair, but MBR.
+inline std::string MbrPair(const std::string& sourceFaults = "{}",
+                           const std::string& targetFaults = "{}",
+                           const std::string& targetSize = "32MiB") {
+    return R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
+      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Source" }, "size": "16MiB",
+        "faults": )" +
+           sourceFaults + R"(,
+        "layout": { "style": "mbr", "signature": "0x5EED1234", "partitions": [
+          { "type": "ntfs", "size": "1MiB", "bootable": true },
+          { "type": "ntfs", "size": "4MiB" },
+          { "type": "fat32", "size": "2MiB" } ] } },
+      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Target" }, "size": ")" +
+           targetSize + R"(", "faults": )" + targetFaults + R"(,
+        "layout": { "style": "mbr", "partitions": [ { "type": "ntfs", "size": "1MiB" } ] } } ],
+      "volumes": [ { "letter": "C", "fileSystem": "NTFS", "freeBytes": "1MiB",
+                     "extents": [ { "drive": 0, "partition": 1 } ] } ] })";
+}
+inline constexpr uint64_t kMbrPairRange = 12288;
+
+class DriverTest : public MigrationTest {
+  protected:
+    void SetUp() override {
+        MigrationTest::SetUp();
+        migration::MigrationState = 0;
+        migration::MigrationResult = 0;
+        migration::MigrationProgress.percentDone = 0;
+        migration::MigrationProgress.remainingSeconds = 0;
+    }
+
+    // Loads the machine (each under its own name, so its images are fresh) behind a
+    // HookedPlatform and makes it current.
+    HookedPlatform& LoadHooked(const std::string& json, const std::string& name) {
+        std::string error;
+        auto machine = platform::sim::ParseMachine(json, name, folder_, &error);
+        EXPECT_TRUE(machine) << error;
+        if (!machine) throw std::runtime_error(error);
+        return InstallHooked(std::move(*machine));
+    }
+    HookedPlatform& LoadHookedFile(const std::string& file) {
+        std::string error;
+        auto machine = platform::sim::LoadMachineFile(MachinePath(file), &error);
+        EXPECT_TRUE(machine) << error;
+        if (!machine) throw std::runtime_error(error);
+        return InstallHooked(std::move(*machine));
+    }
+    HookedPlatform& InstallHooked(platform::sim::Machine machine) {
+        std::string error;
+        auto sim = platform::sim::SimPlatform::Create(std::move(machine), {folder_}, &error);
+        EXPECT_TRUE(sim) << error;
+        if (!sim) throw std::runtime_error(error);
+        sim_ = sim.get();
+        auto hooked = std::make_unique<HookedPlatform>(std::move(sim));
+        HookedPlatform& result = *hooked;
+        platform::UsePlatform(std::move(hooked));
+        return result;
+    }
+
+    // Runs the worker to its end on this thread; its own return value is always 0.
+    int32_t Migrate(uint32_t source, uint32_t target) {
+        EXPECT_EQ(migration::migrationThread({source, target}), 0u);
+        return migration::MigrationResult.load();
+    }
+
+    // The image's SHA-256, from the system's tool, as an independent fingerprint.
+    static std::string Sha256(const std::filesystem::path& image) {
+        const std::string output = RunTool("sha256sum", "", image);
+        return output.substr(0, output.find(' '));
+    }
+
+    // No partition table left: no MBR entries or boot signature, no GPT header at either end.
+    bool TableDeleted(int index) const {
+        const auto mbr = ImageAs<platform::MasterBootRecord>(index, 0);
+        const Sector zeros{};
+        if (mbr.bootSignature != 0 ||
+            std::memcmp(mbr.partitions, zeros.data(), sizeof mbr.partitions) != 0)
+            return false;
+        const uint64_t last = std::filesystem::file_size(Image(index)) / 512 - 1;
+        for (const uint64_t lba : {uint64_t{1}, last}) {
+            const auto header = ImageAs<platform::GptHeader>(index, lba);
+            if (std::memcmp(header.signature, platform::kGptSignature, 8) == 0) return false;
+        }
+        return true;
+    }
+
+    // True when sectors [first, end) of the two images hold the same bytes.
+    bool SameSectors(int a, int b, uint64_t first, uint64_t end) const {
+        std::ifstream left(Image(a), std::ios::binary), right(Image(b), std::ios::binary);
+        left.seekg(static_cast<std::streamoff>(first * 512));
+        right.seekg(static_cast<std::streamoff>(first * 512));
+        std::vector<char> x(1 << 20), y(1 << 20);
+        for (uint64_t at = first; at < end;) {
+            const uint64_t sectors = std::min<uint64_t>(end - at, x.size() / 512);
+            const auto bytes = static_cast<std::streamsize>(sectors * 512);
+            if (!left.read(x.data(), bytes) || !right.read(y.data(), bytes)) return false;
+            if (std::memcmp(x.data(), y.data(), static_cast<size_t>(bytes)) != 0) return false;
+            at += sectors;
+        }
+        return true;
+    }
+};

@@ -1,0 +1,383 @@
+// The migration worker's result codes, final state words and log lines, one machine fault or
+// setup for each; and what every failure leaves behind: the source unchanged, and the target
+// without a partition table once it was opened.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/text/utf8.h"
+#include "driver_fixture.h"
+#include "migration/copy_engine.h"
+#include "migration/drive_ops.h"
+#include "platform/ioctl.h"
+
+namespace {
+
+using namespace migration;
+
+const std::string kNbsp = "\u00A0";
+
+std::string At(uint64_t sector) {
+    return std::to_string(sector);
+}
+
+struct FailureCase {
+    const char* what;
+    std::string machine;
+    MigrationThreadArgs args;
+    int32_t result;
+    uint32_t state;
+    std::vector<std::string> lines;  // logged, among others
+    bool targetOpened;               // so its table must be gone afterwards
+};
+
+TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) {
+    const uint64_t sampled = sampleSpeedPositions(kGptPairRange)[0];
+    const std::vector<FailureCase> cases = {
+        {"layout query fails",
+         GptPair(R"({ "layoutError": 1117 })"),
+         {0, 1},
+         -1,
+         kStateFailed,
+         {"GetDiskDriveLayout break"},
+         true},
+        {"same disk by the low 16 bits",
+         GptPair(),
+         {0, 0x10000},
+         -2,
+         kStateFailed,
+         {"select disk err"},
+         false},
+        {"source unplugged",
+         GptPair(R"({ "gone": true })"),
+         {0, 1},
+         -3,
+         kStateFailed,
+         {"begin data migration --0-to-1", "src disk createfile err(0)"},
+         false},
+        {"target unplugged",
+         GptPair("{}", R"({ "gone": true })"),
+         {0, 1},
+         -4,
+         kStateFailed,
+         {"dst disk createfile err(1)-(0x2)"},
+         false},
+        {"lock refused",
+         GptPair("{}", R"({ "lockFails": true })"),
+         {0, 1},
+         -5,
+         kStateLockFailed,
+         {"Locking" + kNbsp + "volume" + kNbsp + "failed"},
+         true},
+        {"GPT header unreadable",
+         GptPair(R"({ "readErrorSector": 1 })"),
+         {0, 1},
+         -6,
+         kStateFailed,
+         {"openGTP ReadFile()-1 Error: 1117", "read src disk info err"},
+         true},
+        {"MBR unreadable",
+         MbrPair(R"({ "readErrorSector": 0 })"),
+         {0, 1},
+         -7,
+         kStateFailed,
+         {"src driver isGpt=0", "ReadFile() Error: 1117", "read src disk info err"},
+         true},
+        {"source cannot be positioned at 0",
+         GptPair(R"({ "seekErrorSector": 0 })"),
+         {0, 1},
+         -8,
+         kStateFailed,
+         {"begin to data migration, system partiton : 2"},
+         true},
+        {"target cannot be positioned at 0",
+         GptPair("{}", R"({ "seekErrorSector": 0 })"),
+         {0, 1},
+         -8,
+         kStateFailed,
+         {},
+         true},
+        {"write fails in the copy",
+         GptPair("{}", R"({ "writeErrorSector": 10000 })"),
+         {0, 1},
+         -9,
+         kStateFailed,
+         {"write_sect err -9984 -0x45d", "data migration err-end"},
+         true},
+        {"read fails in the copy",
+         GptPair(R"({ "readErrorSector": 10000 })"),
+         {0, 1},
+         -10,
+         kStateFailed,
+         {"read_sect err -9984 -0x45d", "data migration err-end"},
+         true},
+        {"probe read fails",
+         GptPair(R"({ "readErrorSector": )" + At(sampled) + " }"),
+         {0, 1},
+         -12,
+         kStateFailed,
+         {"calcspeedsec_ssd read_sect err -0x45d", "data migration err-end"},
+         true},
+        {"target smaller than the range",
+         GptPair("{}", "{}", "8MiB"),
+         {0, 1},
+         -13,
+         kStateTooSmall,
+         {},
+         true},
+        {"test write fails",
+         GptPair("{}", R"({ "writeErrorSector": 100, "errorCode": 21 })"),
+         {0, 1},
+         -14,
+         kStateNotWritable,
+         {"calcspeedsec_ssd write_sect err -0x15", "target device not ready" + kNbsp + "failed"},
+         true},
+        {"backup header write fails",
+         GptPair("{}", R"({ "writeErrorSector": 65535 })"),
+         {0, 1},
+         -15,
+         kStateFailed,
+         {"data migration end-recovery gpt", "modifyGpt WriteFile()-4 Error: 1117"},
+         true},
+    };
+    int n = 0;
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        LoadHooked(c.machine, "case" + std::to_string(n++));
+        const std::string source = Sha256(Image(0)), target = Sha256(Image(1));
+        const LogWatch log;
+        EXPECT_EQ(Migrate(c.args.sourceNumber, c.args.targetNumber), c.result);
+        EXPECT_EQ(MigrationState.load(), c.state);
+        const auto messages = log.Messages();
+        for (const std::string& line : c.lines)
+            EXPECT_TRUE(Logged(messages, line)) << line;
+        EXPECT_TRUE(Logged(messages, "unlock disk"));
+        EXPECT_TRUE(Logged(messages, "system migration err, del partitons and restart"));
+        EXPECT_FALSE(Logged(messages, "system migration success"));
+        EXPECT_EQ(Logged(messages, "dst disk del success, please re-plug disk and retry"),
+                  c.targetOpened);
+        EXPECT_EQ(Sha256(Image(0)), source);
+        if (c.targetOpened)
+            EXPECT_TRUE(TableDeleted(1));
+        else
+            EXPECT_EQ(Sha256(Image(1)), target);
+    }
+}
+
+TEST_F(DriverTest, WriteProtectedTargetStopsBeforeAnythingIsLockedOrWritten) {
+    LoadHooked(GptPair("{}", R"({ "writeProtected": true })"), "protected");
+    const std::string target = Sha256(Image(1));
+    const LogWatch log;
+    EXPECT_EQ(Migrate(0, 1), -14);
+    EXPECT_EQ(MigrationState.load(), kStateNotWritable);
+    const auto messages = log.Messages();
+    EXPECT_TRUE(Logged(messages, "offline" + kNbsp + "failed"));
+    EXPECT_EQ(CountStartingWith(messages, "Locking"), 0u);
+    EXPECT_EQ(CountStartingWith(messages, "calcspeedsec_ssd"), 0u);
+    // The deletion after the failure is refused as well: nothing on the disk changed.
+    EXPECT_FALSE(Logged(messages, "dst disk del success, please re-plug disk and retry"));
+    EXPECT_TRUE(Logged(messages, "system migration err, del partitons and restart"));
+    EXPECT_EQ(Sha256(Image(1)), target);
+}
+
+TEST_F(DriverTest, SucceedsWhateverElseTheLayoutDeletionAnswersAndAfterTheSettleWait) {
+    LoadHooked(GptPair("{}", R"({ "deleteLayoutError": 5 })"), "other");
+    const std::string source = Sha256(Image(0));
+    const double before = sim_->VirtualMilliseconds();
+    const LogWatch log;
+    EXPECT_EQ(Migrate(0, 1), 0);
+    EXPECT_EQ(MigrationState.load(), kStateSucceeded);
+    EXPECT_EQ(MigrationProgress.percentDone.load(), 100.0f);
+    const auto messages = log.Messages();
+    for (const char* line :
+         {"begin data migration --0-to-1", "src driver isGpt=1",
+          "begin to data migration, system partiton : 2", "data migration end-recovery gpt",
+          "begin to update GPT", "unlock disk", "system migration success"})
+        EXPECT_TRUE(Logged(messages, line)) << line;
+    EXPECT_FALSE(Logged(messages, "system migration err, del partitons and restart"));
+    // The one-second wait before the outcome is virtual time, not real time.
+    EXPECT_GE(sim_->VirtualMilliseconds() - before, 1000.0);
+    EXPECT_EQ(Sha256(Image(0)), source);
+    EXPECT_TRUE(SameSectors(0, 1, kGptPairRange - 4096, kGptPairRange));
+}
+
+TEST_F(DriverTest, CancelDuringTheCopyEndsWithMinus11AndADeletedTable) {
+    auto& hooked = LoadHooked(GptPair(), "cancel");
+    const std::string source = Sha256(Image(0));
+    std::promise<void> halfway, cancelled;
+    auto cancelledSeen = cancelled.get_future().share();
+    bool fired = false;
+    // On the worker: once the copy has reached 5 %, hand over to this thread and wait until it
+    // has pressed Cancel, so the worker meets the bit at its next chunk and nowhere else.
+    hooked.beforeWrite = [&](platform::HANDLE, platform::DWORD) {
+        if (fired || MigrationProgress.percentDone.load() < 5.0f) return;
+        fired = true;
+        halfway.set_value();
+        cancelledSeen.wait();
+    };
+    const LogWatch log;
+    std::thread worker([] { migrationThread({0, 1}); });
+    halfway.get_future().wait();
+    EXPECT_EQ(MigrationState.load(), kStateRunning);
+    MigrationState = kStateCancelled;
+    cancelled.set_value();
+    worker.join();
+
+    EXPECT_EQ(MigrationResult.load(), -11);
+    EXPECT_EQ(MigrationState.load(), kStateCancelled);
+    EXPECT_LT(MigrationProgress.percentDone.load(), 100.0f);
+    const auto messages = log.Messages();
+    EXPECT_TRUE(Logged(messages, "data migration err-end"));
+    EXPECT_TRUE(Logged(messages, "dst disk del success, please re-plug disk and retry"));
+    EXPECT_TRUE(TableDeleted(1));
+    EXPECT_EQ(Sha256(Image(0)), source);
+}
+
+TEST_F(DriverTest, MbrSourceMigratesItsSystemPartitionFoundByItsExtent) {
+    LoadHooked(MbrPair(), "mbr");
+    const std::string source = Sha256(Image(0));
+    const LogWatch log;
+    EXPECT_TRUE(checkMigrationTarget(0, 1));
+    EXPECT_EQ(Migrate(0, 1), 0);
+    EXPECT_EQ(MigrationState.load(), kStateSucceeded);
+    EXPECT_TRUE(Logged(log.Messages(), "data migration end-recovery mbr"));
+    // The bootable entry 0 is not the system partition: C: is entry 1, so entry 2 is dropped.
+    const auto target = ImageAs<platform::MasterBootRecord>(1, 0);
+    const auto original = ImageAs<platform::MasterBootRecord>(0, 0);
+    EXPECT_EQ(uint64_t{target.partitions[1].startingLba}, 4096u);
+    EXPECT_EQ(uint64_t{target.partitions[1].sectorCount}, 8192u);
+    EXPECT_EQ(uint64_t{target.partitions[2].sectorCount}, 0u);
+    EXPECT_EQ(uint64_t{target.diskSignature}, uint64_t{original.diskSignature});
+    EXPECT_TRUE(SameSectors(0, 1, 1, kMbrPairRange));
+    EXPECT_EQ(Sha256(Image(0)), source);
+}
+
+TEST_F(DriverTest, PreCheckRefusalsAndTheirLogLines) {
+    struct Case {
+        const char* what;
+        std::string machine;
+        uint32_t source, target;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"same disk", GptPair(), 1, 1, "src==dst err-1"},
+        {"source unplugged", GptPair(R"({ "gone": true })"), 0, 1, "src disk createfile err(0)"},
+        {"target unplugged", GptPair("{}", R"({ "gone": true })"), 0, 1,
+         "dst disk createfile err(1)"},
+        {"layout unreadable", GptPair(R"({ "layoutError": 21 })"), 0, 1,
+         "GetDiskDriveLayout break"},
+        {"table unreadable", GptPair(R"({ "readErrorSector": 1 })"), 0, 1,
+         "read src disk info err"},
+        {"target too small", GptPair("{}", "{}", At((kGptPairRange + 99) * 512) + "B"), 0, 1,
+         "dst driver is too small, no support migration"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LoadHooked(c.machine, "check" + std::to_string(n++));
+        const std::string target = Sha256(Image(1));
+        const LogWatch log;
+        EXPECT_FALSE(checkMigrationTarget(c.source, c.target));
+        EXPECT_TRUE(Logged(log.Messages(), c.line));
+        // The pre-check only asks; it never changes a disk.
+        EXPECT_EQ(Sha256(Image(1)), target);
+    }
+    LoadHooked(GptPair("{}", "{}", At((kGptPairRange + 100) * 512) + "B"), "check-fits");
+    EXPECT_TRUE(checkMigrationTarget(0, 1));
+}
+
+// The system partition ends at sector 999: the pre-check wants 1,100 sectors, and the copy
+// moves exactly sectors 0 to 999.
+std::string SmallSystem(uint64_t targetSectors) {
+    return R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
+      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Source" }, "size": "1MiB",
+        "layout": { "style": "gpt", "partitions": [
+          { "type": "basic", "startLba": 40, "size": )" +
+           At(960 * 512) + R"( } ] } },
+      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Target" }, "size": )" +
+           At(targetSectors * 512) + R"( } ],
+      "volumes": [ { "letter": "C", "fileSystem": "NTFS", "freeBytes": 0,
+                     "extents": [ { "drive": 0, "partition": 0 } ] } ] })";
+}
+
+TEST_F(DriverTest, SystemPartitionEndingAt999NeedsATargetOf1100Sectors) {
+    LoadHooked(SmallSystem(1099), "small-1099");
+    EXPECT_FALSE(checkMigrationTarget(0, 1));
+    LoadHooked(SmallSystem(1100), "small-1100");
+    EXPECT_TRUE(checkMigrationTarget(0, 1));
+    const LogWatch log;
+    EXPECT_EQ(Migrate(0, 1), 0);
+    const auto messages = log.Messages();
+    // Eight chunks, the last one starting at sector 896 and ending with sector 999.
+    EXPECT_TRUE(Logged(messages, "write -100--secNum=896"));
+    EXPECT_TRUE(SameSectors(0, 1, 34, 1000));
+    const Sector zeros{};
+    EXPECT_EQ(ImageSector(1, 1000), zeros);
+    const auto backup = ImageAs<platform::GptHeader>(1, 1099);
+    EXPECT_EQ(std::memcmp(backup.signature, platform::kGptSignature, 8), 0);
+    EXPECT_EQ(uint64_t{backup.myLba}, 1099u);
+}
+
+TEST_F(DriverTest, SameNumbersEndAtMinus2WithoutOpeningEitherDisk) {
+    auto& hooked = LoadHooked(GptPair(), "same");
+    int writes = 0;
+    hooked.beforeWrite = [&](platform::HANDLE, platform::DWORD) { ++writes; };
+    const LogWatch log;
+    EXPECT_EQ(Migrate(1, 1), -2);
+    EXPECT_EQ(writes, 0);
+    EXPECT_EQ(CountStartingWith(log.Messages(), "begin data migration"), 0u);
+    EXPECT_FALSE(TableDeleted(1));
+}
+
+TEST_F(DriverTest, SimulatedSeekAndLayoutFaults) {
+    LoadDrives(
+        GptPair(R"({ "seekErrorSector": 5, "errorCode": 23 })", R"({ "layoutError": 1167 })"), 2);
+    int64_t position = 0;
+    EXPECT_TRUE(platform::SetFilePointerEx(Drive(0), 4 * 512 + 511, &position, 0));
+    EXPECT_FALSE(platform::SetFilePointerEx(Drive(0), 5 * 512, &position, 0));
+    EXPECT_EQ(platform::GetLastError(), 23u);
+    EXPECT_EQ(position, 4 * 512 + 511);  // a failed seek leaves the position
+    EXPECT_FALSE(platform::SetFilePointerEx(Drive(0), 5 * 512 + 511, &position, 0));
+    EXPECT_TRUE(platform::SetFilePointerEx(Drive(0), 6 * 512, &position, 0));
+    EXPECT_TRUE(platform::SetFilePointerEx(Drive(1), 5 * 512, &position, 0));
+
+    EXPECT_EQ(getDriveLayoutStyle(Drive(0)), platform::PARTITION_STYLE_GPT);
+    EXPECT_EQ(getDriveLayoutStyle(Drive(1)), std::nullopt);
+    EXPECT_EQ(platform::GetLastError(), 1167u);
+
+    // A misspelt value is refused with its path.
+    std::string error;
+    EXPECT_FALSE(
+        platform::sim::ParseMachine(GptPair(R"({ "layoutError": "x" })"), "bad", folder_, &error));
+    EXPECT_NE(error.find("layoutError"), std::string::npos) << error;
+}
+
+TEST_F(DriverTest, LayoutStyleOfDisksWithManyPartitionsAndOfNone) {
+    // 40 entries do not fit the first 3,840-byte answer; the style is still read.
+    std::string partitions;
+    for (int i = 0; i < 40; ++i)
+        partitions += std::string(i ? ", " : "") + R"({ "type": "basic", "size": "64KiB" })";
+    LoadDrives(R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
+      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Many" }, "size": "48MiB",
+        "layout": { "style": "gpt", "partitions": [ )" +
+                   partitions + R"( ] } },
+      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Blank" }, "size": "1MiB" },
+      { "physicalDrive": 2, "route": "ata", "identify": { "model": "Dos" }, "size": "2MiB",
+        "layout": { "style": "mbr", "partitions": [ { "type": "ntfs", "size": "rest" } ] } } ] })",
+               3);
+    EXPECT_EQ(getDriveLayoutStyle(Drive(0)), platform::PARTITION_STYLE_GPT);
+    EXPECT_EQ(getDriveLayoutStyle(Drive(1)), platform::PARTITION_STYLE_RAW);
+    EXPECT_EQ(getDriveLayoutStyle(Drive(2)), platform::PARTITION_STYLE_MBR);
+    EXPECT_EQ(getDiskSectorCount(Drive(0)), 98304u);
+
+    // A blank source is taken as MBR, and an MBR it does not have ends the migration at -7.
+    const LogWatch log;
+    EXPECT_EQ(Migrate(1, 2), -7);
+    EXPECT_TRUE(Logged(log.Messages(), "src driver isGpt=0"));
+    EXPECT_TRUE(Logged(log.Messages(), "bad mbr header"));
+}
+
+}  // namespace
