@@ -20,6 +20,7 @@ constexpr CliWordTexts kWords[] = {
     {CliWord::SystemDisk, L"System disk", L"系统磁盘"},
     {CliWord::NotDetermined, L"not determined", L"未确定"},
     {CliWord::NoAttributes, L"No S.M.A.R.T. attributes", L"没有 S.M.A.R.T. 属性"},
+    {CliWord::UsbIds, L"USB ids", L"USB 标识"},
 };
 
 }  // namespace

@@ -14,6 +14,7 @@ enum class CliWord {
     SystemDisk,
     NotDetermined,
     NoAttributes,
+    UsbIds,
 };
 
 std::wstring CliText(CliWord word);

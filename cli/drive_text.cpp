@@ -1,5 +1,7 @@
 #include "cli/drive_text.h"
 
+#include <cwchar>
+#include <iterator>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -60,6 +62,14 @@ std::wstring SmartRowsText(const DriveRecord& drive, const AttributeNameTables& 
     return FormatColumns(rows, kSmartAligns);
 }
 
+// A USB enclosure's ids as "152D:0578", as device managers print them.
+std::wstring UsbIdsText(const DriveRecord& drive) {
+    wchar_t text[16];
+    std::swprintf(text, std::size(text), L"%04X:%04X", drive.UsbVendorId & 0xFFFF,
+                  drive.UsbProductId & 0xFFFF);
+    return text;
+}
+
 // The system disk as "N  <model>", or "not determined".
 std::wstring SystemDiskText(const migration::SystemDisk& systemDisk) {
     if (!systemDisk.Found()) return CliText(CliWord::NotDetermined);
@@ -113,17 +123,21 @@ std::wstring ReportText(const MachineFacts& facts, const DriveList& drives,
     text += L"\n" + ListText(drives);
     for (const DriveRecord& drive : drives.Records()) {
         text += L"\n" + DriveTitle(drive);
-        text += LabelledLines({{LabelText(kSerialLabel), drive.SerialNumber},
-                               {LabelText(kFirmwareLabel), drive.FirmwareRev},
-                               {LabelText(kCapacityLabel), SizeText(drive.TotalDiskSize)},
-                               {LabelText(kInterfaceLabel), drive.Interface},
-                               {LabelText(kTransferModeLabel),
-                                drive.CurrentTransferMode + L" | " + drive.MaxTransferMode},
-                               {LabelText(kDriveLetterLabel), drive.DriveLetters},
-                               {LabelText(kFreeLabel), SizeText(drive.FreeSize)},
-                               {LabelText(kUsedLabel), SizeText(drive.UsedSize)},
-                               {LabelText(kUnallocatedLabel), SizeText(drive.UnallocatedSize)}},
-                              L"  ");
+        std::vector<std::pair<std::wstring, std::wstring>> lines = {
+            {LabelText(kSerialLabel), drive.SerialNumber},
+            {LabelText(kFirmwareLabel), drive.FirmwareRev},
+            {LabelText(kCapacityLabel), SizeText(drive.TotalDiskSize)},
+            {LabelText(kInterfaceLabel), drive.Interface}};
+        if (drive.UsbVendorId != 0 || drive.UsbProductId != 0)
+            lines.push_back({CliText(CliWord::UsbIds), UsbIdsText(drive)});
+        lines.insert(lines.end(),
+                     {{LabelText(kTransferModeLabel),
+                       drive.CurrentTransferMode + L" | " + drive.MaxTransferMode},
+                      {LabelText(kDriveLetterLabel), drive.DriveLetters},
+                      {LabelText(kFreeLabel), SizeText(drive.FreeSize)},
+                      {LabelText(kUsedLabel), SizeText(drive.UsedSize)},
+                      {LabelText(kUnallocatedLabel), SizeText(drive.UnallocatedSize)}});
+        text += LabelledLines(lines, L"  ");
         text += VolumesText(drive, L"  ");
         text += SmartRowsText(drive, names);
     }

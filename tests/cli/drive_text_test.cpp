@@ -145,7 +145,10 @@ TEST(CliDriveText, ReportHasMachineFactsAndEveryDrive) {
     first.MaxTransferMode = L"SATA/600";
     first.DriveLetters = L"C: D:";
     drives.Append(first);
-    drives.Append(SataDrive(4, L"Second", 2047.0, {}, {}));
+    DriveRecord second = SataDrive(4, L"Second", 2047.0, {}, {});
+    second.UsbVendorId = 0x152D;
+    second.UsbProductId = 0x578;
+    drives.Append(second);
     const MachineFacts facts{
         .OsName = L"Windows 7 64", .OsMajor = 6, .OsMinor = 1, .AhciMode = true, .SystemDisk = {}};
 
@@ -159,8 +162,9 @@ TEST(CliDriveText, ReportHasMachineFactsAndEveryDrive) {
          {L"\nDrive 0  First\n", L"  Serial No.         : SN0\n", L"  Firmware           : FW1\n",
           L"  Disk capacity      : 1.0 GB\n", L"  Transmission mode  : SATA/300 | SATA/600\n",
           L"  Drive letter       : C: D:\n", L"\nDrive 4  Second\n", L"No S.M.A.R.T. attributes\n",
-          L"09  Power-On Hours"})
+          L"09  Power-On Hours", L"  USB ids            : 152D:0578\n"})
         EXPECT_NE(text.find(expected), std::wstring::npos) << expected;
+    EXPECT_EQ(text.find(L"USB ids"), text.rfind(L"USB ids")) << "only the USB drive has ids";
     EXPECT_EQ(text.find(L" \n"), std::wstring::npos) << "no line ends in a blank";
 
     LanguageScope chinese(1);
