@@ -56,8 +56,8 @@ const std::array<MigrationOutcomeRow, 6> kMigrationOutcomes = {{
      {TEXT_TARGET_OFFLINE, 80, MESSAGE_BUTTONS_OK, MESSAGE_ICON_ERROR}},
 }};
 
-std::wstring MessageText(const MessageSpec& spec) {
-    return GetUiText(spec.textId);
+std::wstring MessageText(const MessageLayout& layout) {
+    return GetUiText(layout.textId);
 }
 
 std::optional<MigrationMessage> MigrationOutcomeMessage(uint32_t state, int32_t result) {

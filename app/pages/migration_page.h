@@ -30,7 +30,7 @@ inline constexpr int TEXT_TARGET_TOO_SMALL = 87;
 inline constexpr int TEXT_TARGET_OFFLINE = 89;
 
 // One message dialog: its text row, the text's inset, the buttons and the icon.
-struct MessageSpec {
+struct MessageLayout {
     int textId = 0;
     int inset = 0;
     int buttonMode = MESSAGE_BUTTONS_OK;
@@ -38,10 +38,10 @@ struct MessageSpec {
 };
 
 // Shown when the pre-check refuses the target, whatever part of it failed.
-inline constexpr MessageSpec kTargetTooSmallMessage{TEXT_TARGET_TOO_SMALL, 80, MESSAGE_BUTTONS_OK,
-                                                    MESSAGE_ICON_WARNING};
+inline constexpr MessageLayout kTargetTooSmallMessage{TEXT_TARGET_TOO_SMALL, 80, MESSAGE_BUTTONS_OK,
+                                                      MESSAGE_ICON_WARNING};
 // The confirmation before anything is written; only OK goes on.
-inline constexpr MessageSpec kConfirmMigrationMessage{
+inline constexpr MessageLayout kConfirmMigrationMessage{
     TEXT_MIGRATION_CONFIRM, 99, MESSAGE_BUTTONS_OK_CANCEL, MESSAGE_ICON_WARNING};
 
 // How an ended migration is reported: the first row whose bit is set in the state word wins.
@@ -49,22 +49,22 @@ inline constexpr MessageSpec kConfirmMigrationMessage{
 struct MigrationOutcomeRow {
     uint32_t stateBit = 0;
     bool showsDialog = false;
-    MessageSpec message;
+    MessageLayout message;
     bool showsResult = false;  // the text reads "<text> [<MigrationResult>]"
 };
 extern const std::array<MigrationOutcomeRow, 6> kMigrationOutcomes;
 
-// The dialog for a finished state word: its spec and its text (the failure row reads
+// The dialog for a finished state word: its layout and its text (the failure row reads
 // "<text 86> [<result>]"). Nothing when the word has not ended, when the outcome shows no
 // dialog, or when no outcome bit is set.
 struct MigrationMessage {
-    MessageSpec spec;
+    MessageLayout layout;
     std::wstring text;
 };
 std::optional<MigrationMessage> MigrationOutcomeMessage(uint32_t state, int32_t result);
 
-// The text of a message spec in the current language.
-std::wstring MessageText(const MessageSpec& spec);
+// The text of a message layout in the current language.
+std::wstring MessageText(const MessageLayout& layout);
 
 // "hh: mm: ss", a blank after each colon; hours grow past 99 rather than wrap.
 std::wstring formatDuration(uint64_t seconds);

@@ -172,10 +172,10 @@ TEST(MigrationPage, OutcomeOfEveryFinalStateWord) {
     for (const Case& each : cases) {
         const auto message = MigrationOutcomeMessage(each.state, -15);
         ASSERT_TRUE(message) << std::hex << each.state;
-        EXPECT_EQ(message->spec.textId, each.textId);
-        EXPECT_EQ(message->spec.inset, each.inset);
-        EXPECT_EQ(message->spec.buttonMode, MESSAGE_BUTTONS_OK);
-        EXPECT_EQ(message->spec.iconKind, each.icon);
+        EXPECT_EQ(message->layout.textId, each.textId);
+        EXPECT_EQ(message->layout.inset, each.inset);
+        EXPECT_EQ(message->layout.buttonMode, MESSAGE_BUTTONS_OK);
+        EXPECT_EQ(message->layout.iconKind, each.icon);
         EXPECT_EQ(message->text, each.text);
     }
     EXPECT_FALSE(MigrationOutcomeMessage(migration::kStateTooSmall, -13)) << "ends silently";
@@ -184,7 +184,7 @@ TEST(MigrationPage, OutcomeOfEveryFinalStateWord) {
     EXPECT_FALSE(MigrationOutcomeMessage(migration::kStateEndedBit, 0)) << "no outcome bit";
     // Cancel pressed as the worker failed: the cancel bit is tested first.
     EXPECT_EQ(MigrationOutcomeMessage(migration::kStateCancelled | migration::kStateFailed, -11)
-                  ->spec.textId,
+                  ->layout.textId,
               77);
     EXPECT_EQ(MigrationOutcomeMessage(migration::kStateFailed, -3)->text,
               L"System migration failed [-3]");
