@@ -21,15 +21,6 @@ constexpr DWORD kHeads = 255, kSectorsPerTrack = 63;
 // the limits also keep a corrupt header from asking for a huge read.
 constexpr uint32_t kMaxGptEntries = 1024, kMaxGptEntrySize = 1024;
 
-template <typename T>
-DWORD Reply(std::span<uint8_t> buffer, DWORD outSize, DWORD* returned, const T& value,
-            DWORD size = sizeof(T)) {
-    if (outSize < size) return ERROR_INSUFFICIENT_BUFFER;
-    std::memcpy(buffer.data(), &value, size);
-    *returned = size;
-    return ERROR_SUCCESS;
-}
-
 bool HasGptSignature(const uint8_t* sector) {
     return std::memcmp(sector, kGptSignature, sizeof kGptSignature) == 0;
 }
@@ -67,10 +58,8 @@ DWORD LinuxPlatform::Geometry(const DiskFile& file, Request& request, bool exten
         *size / (uint64_t{kHeads} * kSectorsPerTrack * geometry.Geometry.BytesPerSector));
     geometry.Geometry.MediaType = file.info.removable ? RemovableMedia : FixedMedia;
     geometry.DiskSize = static_cast<int64_t>(*size);
-    if (!extended)
-        return Reply(request.buffer, request.outSize, &request.returned, geometry.Geometry);
-    return Reply(request.buffer, request.outSize, &request.returned, geometry,
-                 kDiskGeometryExMinimum);
+    if (!extended) return ReplyWith(request, geometry.Geometry);
+    return ReplyWith(request, geometry, kDiskGeometryExMinimum);
 }
 
 // The table on the disk now: a GPT when a valid header (the primary, else the backup) is
@@ -287,7 +276,7 @@ DWORD LinuxPlatform::ScsiAddress(const DiskFile& file, Request& request) {
             : SCSI_ADDRESS{sizeof(SCSI_ADDRESS), static_cast<BYTE>(disk.hctl[0]),
                            static_cast<BYTE>(disk.hctl[1]), static_cast<BYTE>(disk.hctl[2]),
                            static_cast<BYTE>(disk.hctl[3])};
-    return Reply(request.buffer, request.outSize, &request.returned, address);
+    return ReplyWith(request, address);
 }
 
 DWORD LinuxPlatform::DiskControl(DiskFile& file, Request& request) {
@@ -311,8 +300,7 @@ DWORD LinuxPlatform::DiskControl(DiskFile& file, Request& request) {
         case IOCTL_DISK_GET_LENGTH_INFO: {
             const auto size = SizeOf(file);
             if (!size) return ERROR_IO_DEVICE;
-            return Reply(request.buffer, request.outSize, &request.returned,
-                         GET_LENGTH_INFORMATION{static_cast<int64_t>(*size)});
+            return ReplyWith(request, GET_LENGTH_INFORMATION{static_cast<int64_t>(*size)});
         }
         case IOCTL_DISK_GET_DRIVE_LAYOUT_EX:
             return Layout(file, request);
@@ -346,30 +334,17 @@ DWORD LinuxPlatform::VolumeControl(const VolumeFile& file, Request& request) {
     const std::vector<Extent> extents = ExtentsOf(mount->mount.device);
     switch (request.code) {
         case IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS: {
-            if (request.outSize < sizeof(VOLUME_DISK_EXTENTS)) return ERROR_INSUFFICIENT_BUFFER;
-            const DWORD count = static_cast<DWORD>(extents.size());
-            std::fill(request.buffer.begin(), request.buffer.end(), uint8_t{0});
-            std::memcpy(request.buffer.data(), &count, sizeof count);
-            const DWORD needed = kVolumeExtentsHeaderSize + count * sizeof(DISK_EXTENT);
-            if (request.outSize < needed) {
-                request.returned = kVolumeExtentsHeaderSize;
-                return ERROR_MORE_DATA;
-            }
-            for (DWORD i = 0; i < count; ++i) {
-                const DISK_EXTENT extent{extents[i].disk, 0,
-                                         static_cast<int64_t>(extents[i].offset),
-                                         static_cast<int64_t>(extents[i].length)};
-                std::memcpy(request.buffer.data() + kVolumeExtentsHeaderSize + i * sizeof extent,
-                            &extent, sizeof extent);
-            }
-            request.returned = needed;
-            return ERROR_SUCCESS;
+            std::vector<DISK_EXTENT> reply;
+            for (const Extent& extent : extents)
+                reply.push_back({extent.disk, 0, static_cast<int64_t>(extent.offset),
+                                 static_cast<int64_t>(extent.length)});
+            return VolumeDiskExtents(request, reply);
         }
         case IOCTL_DISK_GET_LENGTH_INFO: {
             GET_LENGTH_INFORMATION length{0};
             for (const Extent& extent : extents)
                 length.Length += static_cast<int64_t>(extent.length);
-            return Reply(request.buffer, request.outSize, &request.returned, length);
+            return ReplyWith(request, length);
         }
         case FSCTL_LOCK_VOLUME:
         case FSCTL_DISMOUNT_VOLUME:

@@ -15,50 +15,16 @@
 #include "platform/linux/errors.h"
 #include "platform/linux/sysfs_text.h"
 #include "platform/win_constants.h"
+#include "platform/win_names.h"
 
 namespace platform::linux_backend {
 
 namespace {
 
-thread_local DWORD tLastError = 0;
-
 // What the backend can do matches the storage stack of this Windows release (ATA pass-through,
 // the NVMe storage query); the engine's feature choices go by these numbers.
 constexpr DWORD kEquivalentMajor = 10, kEquivalentMinor = 0;
 constexpr wchar_t kSystemDirectory[] = L"C:\\Windows\\System32";
-
-std::wstring Upper(std::wstring text) {
-    for (wchar_t& c : text)
-        c = static_cast<wchar_t>(std::towupper(c));
-    return text;
-}
-
-// "\\.\NAME" -> "NAME" upper-cased; empty for anything else.
-std::wstring DeviceName(const wchar_t* path) {
-    const std::wstring text = path ? path : L"";
-    return text.rfind(L"\\\\.\\", 0) == 0 ? Upper(text.substr(4)) : std::wstring();
-}
-
-// "PHYSICALDRIVE12" with prefix "PHYSICALDRIVE" and suffix "" -> 12.
-std::optional<uint32_t> NumberBetween(const std::wstring& text, const std::wstring& prefix,
-                                      const std::wstring& suffix) {
-    if (text.size() <= prefix.size() + suffix.size() || !text.starts_with(prefix) ||
-        !text.ends_with(suffix))
-        return std::nullopt;
-    const std::wstring digits =
-        text.substr(prefix.size(), text.size() - prefix.size() - suffix.size());
-    if (digits.size() > 3 || !std::all_of(digits.begin(), digits.end(), ::iswdigit))
-        return std::nullopt;
-    return static_cast<uint32_t>(std::stoul(digits));
-}
-
-bool CopyText(const std::wstring& text, wchar_t* buffer, DWORD size) {
-    if (!buffer) return true;
-    if (text.size() + 1 > size) return false;
-    std::copy(text.begin(), text.end(), buffer);
-    buffer[text.size()] = L'\0';
-    return true;
-}
 
 // Lock files live where the user's runtime files do, else in /tmp; the kernel drops the lock
 // when the process ends, however it ends.
@@ -128,14 +94,8 @@ std::wstring LinuxPlatform::AccessProblem() {
            kSimulated;
 }
 
-BOOL LinuxPlatform::Fail(DWORD error) {
-    tLastError = error;
-    return 0;
-}
-
 HANDLE LinuxPlatform::NewHandle(OpenHandle handle) {
-    const uintptr_t value = nextHandle_;
-    nextHandle_ += 4;
+    const uintptr_t value = NewHandleValue();
     handles_.emplace(value, std::move(handle));
     return reinterpret_cast<HANDLE>(value);
 }
@@ -255,25 +215,18 @@ BOOL LinuxPlatform::DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD i
     if (!handle || std::holds_alternative<MutexFile>(handle->file))
         return Fail(ERROR_INVALID_HANDLE);
     if ((!in && inSize) || (!out && outSize)) return Fail(ERROR_INVALID_PARAMETER);
-    const DWORD needs = RequiredAccess(code);
-    if (((needs & FILE_READ_ACCESS) && !(handle->access & GENERIC_READ)) ||
-        ((needs & FILE_WRITE_ACCESS) && !(handle->access & GENERIC_WRITE)))
-        return Fail(ERROR_ACCESS_DENIED);
-
-    std::vector<uint8_t> system(std::max(inSize, outSize), 0);
-    if (inSize) std::memcpy(system.data(), in, inSize);
-    Request request{code, system, inSize, outSize, 0};
-    DWORD error = ERROR_INVALID_FUNCTION;
-    if (DiskFile* disk = std::get_if<DiskFile>(&handle->file))
-        error = DiskControl(*disk, request);
-    else if (const VolumeFile* volume = std::get_if<VolumeFile>(&handle->file))
-        error = VolumeControl(*volume, request);
-    if (error == ERROR_SUCCESS || error == ERROR_MORE_DATA) {
-        const DWORD copied = std::min(request.returned, outSize);
-        if (copied) std::memcpy(out, system.data(), copied);
-        if (returned) *returned = copied;
-    }
-    return error == ERROR_SUCCESS ? 1 : Fail(error);
+    if (!AccessAllows(code, handle->access)) return Fail(ERROR_ACCESS_DENIED);
+    return Buffered(in, inSize, out, outSize, returned,
+                    [&](std::span<uint8_t> system, DWORD& count) {
+                        Request request{code, system, inSize, outSize, 0};
+                        DWORD error = ERROR_INVALID_FUNCTION;
+                        if (DiskFile* disk = std::get_if<DiskFile>(&handle->file))
+                            error = DiskControl(*disk, request);
+                        else if (const VolumeFile* volume = std::get_if<VolumeFile>(&handle->file))
+                            error = VolumeControl(*volume, request);
+                        count = request.returned;
+                        return error;
+                    });
 }
 
 BOOL LinuxPlatform::SetFilePointerEx(HANDLE file, int64_t distance, int64_t* newPosition,
@@ -360,25 +313,6 @@ BOOL LinuxPlatform::CloseHandle(HANDLE handle) {
     return 1;
 }
 
-DWORD LinuxPlatform::GetLastError() {
-    return tLastError;
-}
-
-void LinuxPlatform::SetLastError(DWORD error) {
-    tLastError = error;
-}
-
-BOOL LinuxPlatform::DefineDosDeviceW(DWORD flags, const wchar_t* name, const wchar_t* target) {
-    constexpr DWORD kRemoveDefinition = 0x00000002;
-    std::lock_guard lock(mutex_);
-    if (!name || !*name) return Fail(ERROR_INVALID_PARAMETER);
-    if (flags & kRemoveDefinition)
-        return dosDevices_.erase(Upper(name)) ? 1 : Fail(ERROR_FILE_NOT_FOUND);
-    if (!target || !*target) return Fail(ERROR_INVALID_PARAMETER);
-    dosDevices_[Upper(name)] = target;
-    return 1;
-}
-
 // ---- volumes and paths ----
 
 UINT LinuxPlatform::GetDriveTypeW(const wchar_t* root) {
@@ -422,10 +356,7 @@ BOOL LinuxPlatform::GetVolumeInformationW(const wchar_t* root, wchar_t* volumeNa
 }
 
 UINT LinuxPlatform::GetSystemDirectoryW(wchar_t* buffer, UINT size) {
-    const std::wstring directory = kSystemDirectory;
-    if (!buffer || size < directory.size() + 1) return static_cast<UINT>(directory.size() + 1);
-    CopyText(directory, buffer, size);
-    return static_cast<UINT>(directory.size());
+    return CopyPath(kSystemDirectory, buffer, size);
 }
 
 // ---- management instrumentation and services ----
@@ -449,8 +380,7 @@ SC_HANDLE LinuxPlatform::OpenSCManagerW(const wchar_t* machine, const wchar_t*, 
         Fail(ERROR_ACCESS_DENIED);
         return nullptr;
     }
-    const uintptr_t value = nextHandle_;
-    nextHandle_ += 4;
+    const uintptr_t value = NewHandleValue();
     services_[value] = true;
     return reinterpret_cast<SC_HANDLE>(value);
 }
@@ -462,12 +392,11 @@ SC_HANDLE LinuxPlatform::OpenServiceW(SC_HANDLE manager, const wchar_t* name, DW
         Fail(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    if (!name || Upper(name) != L"WINMGMT") {
+    if (!name || UpperCase(name) != L"WINMGMT") {
         Fail(ERROR_SERVICE_DOES_NOT_EXIST);
         return nullptr;
     }
-    const uintptr_t value = nextHandle_;
-    nextHandle_ += 4;
+    const uintptr_t value = NewHandleValue();
     services_[value] = false;
     return reinterpret_cast<SC_HANDLE>(value);
 }
@@ -499,7 +428,7 @@ BOOL LinuxPlatform::CloseServiceHandle(SC_HANDLE handle) {
 // runs, so nothing is started.
 intptr_t LinuxPlatform::ShellExecuteW(const wchar_t*, const wchar_t* file, const wchar_t*,
                                       const wchar_t*, int) {
-    const std::wstring program = Upper(file ? file : L"");
+    const std::wstring program = UpperCase(file ? file : L"");
     constexpr intptr_t kStarted = 42;
     return program == L"SC" || program == L"SC.EXE" ? kStarted : SE_ERR_FNF;
 }
@@ -546,7 +475,7 @@ UINT LinuxPlatform::GetACP() {
 BOOL LinuxPlatform::GetPcieLinkProperties(const std::wstring& controllerDeviceId, PcieLink* link) {
     std::lock_guard lock(mutex_);
     for (const sim::ControllerSpec& controller : inventory_->controllers) {
-        if (Upper(controller.deviceId) != Upper(controllerDeviceId)) continue;
+        if (UpperCase(controller.deviceId) != UpperCase(controllerDeviceId)) continue;
         if (link) *link = controller.pcieLink.value_or(PcieLink{});
         return 1;
     }
@@ -595,7 +524,7 @@ HANDLE LinuxPlatform::CreateMutexW(BOOL, const wchar_t* name) {
     }
     // Held elsewhere: the mutex exists; the handle refers to it without holding the lock.
     const int locked = kernel_->LockExclusive(fd);
-    tLastError = locked == 0 ? ERROR_SUCCESS : ERROR_ALREADY_EXISTS;
+    SetLastError(locked == 0 ? ERROR_SUCCESS : ERROR_ALREADY_EXISTS);
     return NewHandle({MutexFile{fd}, 0});
 }
 

@@ -18,12 +18,13 @@
 #include "platform/linux/kernel_io.h"
 #include "platform/linux/mounts.h"
 #include "platform/linux/os_facts.h"
-#include "platform/platform.h"
 #include "platform/sim/machine.h"
+#include "platform/win_requests.h"
+#include "platform/windows_semantics.h"
 
 namespace platform::linux_backend {
 
-class LinuxPlatform : public Platform {
+class LinuxPlatform : public WindowsSemantics {
   public:
     explicit LinuxPlatform(std::unique_ptr<KernelIo> kernel);
     ~LinuxPlatform() override;
@@ -44,9 +45,6 @@ class LinuxPlatform : public Platform {
     BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) override;
     BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) override;
     BOOL CloseHandle(HANDLE handle) override;
-    DWORD GetLastError() override;
-    void SetLastError(DWORD error) override;
-    BOOL DefineDosDeviceW(DWORD flags, const wchar_t* name, const wchar_t* target) override;
 
     UINT GetDriveTypeW(const wchar_t* root) override;
     BOOL GetDiskFreeSpaceExW(const wchar_t* root, ULONGLONG* availableToCaller, ULONGLONG* total,
@@ -104,18 +102,10 @@ class LinuxPlatform : public Platform {
         std::variant<DiskFile, VolumeFile, PortFile, MutexFile> file;
         DWORD access = 0;
     };
-    // One control request: a single buffer of max(in, out) bytes holding the input first, in
-    // which the reply is left; `returned` bytes of it go back.
-    struct Request {
-        DWORD code = 0;
-        std::span<uint8_t> buffer;
-        DWORD inSize = 0, outSize = 0;
-        DWORD returned = 0;
-    };
+    using Request = ControlRequest;
 
     // Everything below runs with mutex_ held.
     void Refresh();
-    BOOL Fail(DWORD error);
     HANDLE NewHandle(OpenHandle handle);
     OpenHandle* Find(HANDLE handle);
     const LetteredMount* MountOf(const wchar_t* root) const;
@@ -133,6 +123,7 @@ class LinuxPlatform : public Platform {
     DWORD VolumeControl(const VolumeFile& file, Request& request);
     // ATA, SMART, SCSI and NVMe pass-through (pass_through.cpp).
     DWORD AtaPassThrough(const DiskFile& file, Request& request);
+    RunTaskFile TaskFileRunner(const DiskFile& file);
     DWORD SmartReceive(const DiskFile& file, Request& request);
     DWORD SmartSend(const DiskFile& file, Request& request);
     DWORD SmartVersion(const DiskFile& file, Request& request);
@@ -156,10 +147,8 @@ class LinuxPlatform : public Platform {
     std::shared_ptr<const sim::Machine> inventory_;
     OsFacts os_;
     UINT codePage_ = 1252;
-    uintptr_t nextHandle_ = 0x1000;
     std::map<uintptr_t, OpenHandle> handles_;
     std::map<uintptr_t, bool> services_;  // handle -> is the manager
-    std::map<std::wstring, std::wstring> dosDevices_;
 };
 
 }  // namespace platform::linux_backend

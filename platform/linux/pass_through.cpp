@@ -79,10 +79,6 @@ AtaExchange ExchangeTaskFile(KernelIo& kernel, int fd, const BYTE taskFile[8],
     return exchange;
 }
 
-bool IsSmartSignature(const IDEREGS& registers) {
-    return registers.bCylLowReg == SMART_CYL_LOW && registers.bCylHighReg == SMART_CYL_HIGH;
-}
-
 }  // namespace
 
 DWORD LinuxPlatform::AtaPassThrough(const DiskFile& file, Request& request) {
@@ -118,60 +114,24 @@ DWORD LinuxPlatform::AtaPassThrough(const DiskFile& file, Request& request) {
     return ERROR_SUCCESS;
 }
 
+RunTaskFile LinuxPlatform::TaskFileRunner(const DiskFile& file) {
+    return [this, &file](const BYTE taskFile[8], std::span<uint8_t> dataIn) {
+        const AtaExchange exchange =
+            ExchangeTaskFile(*kernel_, file.fd, taskFile, dataIn, kDefaultTimeoutMs);
+        TaskFileResult result{exchange.error, {}, static_cast<DWORD>(dataIn.size())};
+        std::memcpy(result.registers, exchange.registers, sizeof result.registers);
+        return result;
+    };
+}
+
 DWORD LinuxPlatform::SmartReceive(const DiskFile& file, Request& request) {
     if (file.info.kind == BlockDisk::Kind::Nvme) return ERROR_INVALID_FUNCTION;
-    if (request.inSize < offsetof(SENDCMDINPARAMS, bBuffer)) return ERROR_INVALID_PARAMETER;
-    if (request.outSize < sizeof(SENDCMDOUTPARAMS)) return ERROR_INSUFFICIENT_BUFFER;
-    SENDCMDINPARAMS params;
-    std::memcpy(&params, request.buffer.data(), offsetof(SENDCMDINPARAMS, bBuffer));
-    const IDEREGS& registers = params.irDriveRegs;
-    const bool identify = registers.bCommandReg == ATA_IDENTIFY_DEVICE;
-    const bool smartRead = registers.bCommandReg == ATA_SMART && IsSmartSignature(registers) &&
-                           (registers.bFeaturesReg == SMART_READ_DATA ||
-                            registers.bFeaturesReg == SMART_READ_THRESHOLDS);
-    if (!identify && !smartRead) return ERROR_INVALID_PARAMETER;
-
-    BYTE taskFile[8];
-    std::memcpy(taskFile, &registers, sizeof taskFile);
-    SENDCMDOUTPARAMS reply{};
-    const AtaExchange exchange =
-        ExchangeTaskFile(*kernel_, file.fd, taskFile, reply.bBuffer, kDefaultTimeoutMs);
-    if (exchange.error != ERROR_SUCCESS) return exchange.error;
-    reply.cBufferSize = kSectorSize;
-    std::memcpy(request.buffer.data(), &reply, sizeof reply);
-    request.returned = sizeof reply;
-    return ERROR_SUCCESS;
+    return platform::SmartReceive(request, TaskFileRunner(file));
 }
 
 DWORD LinuxPlatform::SmartSend(const DiskFile& file, Request& request) {
     if (file.info.kind == BlockDisk::Kind::Nvme) return ERROR_INVALID_FUNCTION;
-    if (request.inSize < offsetof(SENDCMDINPARAMS, bBuffer)) return ERROR_INVALID_PARAMETER;
-    if (request.outSize < kSendCmdOutHeaderSize) return ERROR_INSUFFICIENT_BUFFER;
-    SENDCMDINPARAMS params;
-    std::memcpy(&params, request.buffer.data(), offsetof(SENDCMDINPARAMS, bBuffer));
-    const IDEREGS& registers = params.irDriveRegs;
-    const BYTE feature = registers.bFeaturesReg;
-    const bool returnStatus = feature == SMART_RETURN_STATUS;
-    if (registers.bCommandReg != ATA_SMART || !IsSmartSignature(registers) ||
-        (feature != SMART_ENABLE_OPERATIONS && feature != SMART_DISABLE_OPERATIONS &&
-         !returnStatus))
-        return ERROR_INVALID_PARAMETER;
-    if (returnStatus && request.outSize < kSendCmdOutHeaderSize + sizeof(IDEREGS))
-        return ERROR_INSUFFICIENT_BUFFER;
-
-    BYTE taskFile[8];
-    std::memcpy(taskFile, &registers, sizeof taskFile);
-    const AtaExchange exchange =
-        ExchangeTaskFile(*kernel_, file.fd, taskFile, {}, kDefaultTimeoutMs);
-    if (exchange.error != ERROR_SUCCESS) return exchange.error;
-    std::memset(request.buffer.data(), 0, kSendCmdOutHeaderSize);
-    request.returned = kSendCmdOutHeaderSize;
-    if (returnStatus) {
-        std::memcpy(request.buffer.data() + kSendCmdOutHeaderSize, exchange.registers,
-                    sizeof(IDEREGS));
-        request.returned += sizeof(IDEREGS);
-    }
-    return ERROR_SUCCESS;
+    return platform::SmartSend(request, TaskFileRunner(file));
 }
 
 DWORD LinuxPlatform::SmartVersion(const DiskFile& file, Request& request) {
@@ -233,61 +193,17 @@ DWORD LinuxPlatform::ScsiPassThrough(const DiskFile& file, Request& request) {
     return ERROR_SUCCESS;
 }
 
-// The protocol-specific storage query: the data follows the protocol descriptor in the same
-// buffer, and the reply starts with the data descriptor (version and size).
+// The protocol-specific storage query, as NVMe admin commands.
 DWORD LinuxPlatform::NvmeQuery(const DiskFile& file, Request& request) {
-    constexpr DWORD kHeader = kStorageQueryNvmeDataOffset;
-    constexpr DWORD kProtocolStart = offsetof(STORAGE_QUERY_NVME_BUFFER, ProtocolSpecific);
-    constexpr DWORD kHealthLogSize = 512;
-    if (request.inSize < kHeader || request.outSize < kHeader) return ERROR_INVALID_PARAMETER;
-    STORAGE_PROPERTY_QUERY query{};
-    std::memcpy(&query, request.buffer.data(), 8);
-    if (query.QueryType == PropertyExistsQuery) return ERROR_SUCCESS;
-    if (query.QueryType != PropertyStandardQuery) return ERROR_INVALID_PARAMETER;
-    STORAGE_PROTOCOL_SPECIFIC_DATA protocol{};
-    std::memcpy(&protocol, request.buffer.data() + kProtocolStart, sizeof protocol);
-    const uint64_t end =
-        uint64_t{kProtocolStart} + protocol.ProtocolDataOffset + protocol.ProtocolDataLength;
-    if (protocol.ProtocolType != ProtocolTypeNvme ||
-        protocol.ProtocolDataOffset < sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA) ||
-        protocol.ProtocolDataLength == 0 || end > request.inSize || end > request.outSize)
-        return ERROR_INVALID_PARAMETER;
-
-    std::vector<uint8_t> data;
-    NvmeAdminResult result;
-    switch (protocol.DataType) {
-        case NVMeDataTypeIdentify:
-            // Value 0 and the controller's CNS value both ask for the controller data.
-            if (protocol.ProtocolDataRequestValue > NVME_IDENTIFY_CNS_CONTROLLER ||
-                protocol.ProtocolDataRequestSubValue != 0)
-                return ERROR_NOT_SUPPORTED;
-            if (protocol.ProtocolDataLength < kNvmeTransferSize) return ERROR_INVALID_PARAMETER;
-            data.resize(kNvmeTransferSize);
-            result = NvmeIdentify(*kernel_, file.fd, NVME_IDENTIFY_CNS_CONTROLLER, 0, data);
-            break;
-        case NVMeDataTypeLogPage:
-            if (protocol.ProtocolDataRequestValue != NVME_LOG_PAGE_HEALTH_INFO)
-                return ERROR_NOT_SUPPORTED;
-            if (protocol.ProtocolDataRequestSubValue != 0 &&
-                protocol.ProtocolDataRequestSubValue != NVME_NAMESPACE_ALL)
-                return ERROR_INVALID_PARAMETER;
-            if (protocol.ProtocolDataLength < kHealthLogSize) return ERROR_INVALID_PARAMETER;
-            data.resize(kHealthLogSize);
-            result = NvmeGetLogPage(*kernel_, file.fd, NVME_LOG_PAGE_HEALTH_INFO,
-                                    NVME_NAMESPACE_ALL, data);
-            break;
-        default:
-            return ERROR_INVALID_PARAMETER;
-    }
-    if (result.error != 0) return WindowsError(result.error);
-    if (result.status != 0) return ERROR_IO_DEVICE;
-    const DWORD descriptor[2] = {kHeader, kHeader};
-    std::memcpy(request.buffer.data(), descriptor, sizeof descriptor);
-    uint8_t* out = request.buffer.data() + kProtocolStart + protocol.ProtocolDataOffset;
-    std::fill_n(out, protocol.ProtocolDataLength, uint8_t{0});
-    std::copy(data.begin(), data.end(), out);
-    request.returned = static_cast<DWORD>(end);
-    return ERROR_SUCCESS;
+    return NvmeProtocolQuery(request, [&](NvmeQueryData what, std::span<uint8_t> data) {
+        const NvmeAdminResult result =
+            what == NvmeQueryData::IdentifyController
+                ? NvmeIdentify(*kernel_, file.fd, NVME_IDENTIFY_CNS_CONTROLLER, 0, data)
+                : NvmeGetLogPage(*kernel_, file.fd, NVME_LOG_PAGE_HEALTH_INFO, NVME_NAMESPACE_ALL,
+                                 data);
+        if (result.error != 0) return WindowsError(result.error);
+        return result.status != 0 ? ERROR_IO_DEVICE : ERROR_SUCCESS;
+    });
 }
 
 }  // namespace platform::linux_backend

@@ -7,6 +7,7 @@
 #include "platform/sim/ata_device.h"
 #include "platform/sim/device_models.h"
 #include "platform/win_constants.h"
+#include "platform/win_requests.h"
 
 namespace platform::sim {
 
@@ -43,67 +44,25 @@ std::optional<DWORD> PassThrough(SimDrive& drive, IoRequest& request) {
     return ERROR_SUCCESS;
 }
 
-bool IsSmartSignature(const IDEREGS& registers) {
-    return registers.bCylLowReg == SMART_CYL_LOW && registers.bCylHighReg == SMART_CYL_HIGH;
-}
-
-void ToTaskFile(const IDEREGS& registers, BYTE taskFile[8]) {
-    std::memcpy(taskFile, &registers, 8);
+// The disk's answer to a task file; an aborted command fails the call.
+RunTaskFile TaskFileRunner(SimDrive& drive) {
+    return [&drive](const BYTE taskFile[8], std::span<uint8_t> dataIn) {
+        const AtaOutcome outcome = ExecuteAta(drive, taskFile, dataIn);
+        TaskFileResult result{
+            outcome.completed ? ERROR_SUCCESS : ERROR_IO_DEVICE, {}, outcome.transferred};
+        std::memcpy(result.registers, outcome.registers, sizeof result.registers);
+        return result;
+    };
 }
 
 std::optional<DWORD> ReceiveDriveData(SimDrive& drive, IoRequest& request) {
     if (!drive.config->ata.smartIoctl) return ERROR_INVALID_FUNCTION;
-    if (request.inSize < offsetof(SENDCMDINPARAMS, bBuffer)) return ERROR_INVALID_PARAMETER;
-    if (request.outSize < sizeof(SENDCMDOUTPARAMS)) return ERROR_INSUFFICIENT_BUFFER;
-    SENDCMDINPARAMS params;
-    std::memcpy(&params, request.buffer.data(), offsetof(SENDCMDINPARAMS, bBuffer));
-    const IDEREGS& registers = params.irDriveRegs;
-    const bool identify = registers.bCommandReg == ATA_IDENTIFY_DEVICE;
-    const bool smartRead = registers.bCommandReg == ATA_SMART && IsSmartSignature(registers) &&
-                           (registers.bFeaturesReg == SMART_READ_DATA ||
-                            registers.bFeaturesReg == SMART_READ_THRESHOLDS);
-    if (!identify && !smartRead) return ERROR_INVALID_PARAMETER;
-
-    BYTE taskFile[8];
-    ToTaskFile(registers, taskFile);
-    SENDCMDOUTPARAMS reply{};
-    const AtaOutcome outcome = ExecuteAta(drive, taskFile, reply.bBuffer);
-    if (!outcome.completed) return ERROR_IO_DEVICE;
-    reply.cBufferSize = outcome.transferred;
-    std::memcpy(request.buffer.data(), &reply, sizeof reply);
-    request.returned = sizeof reply;
-    return ERROR_SUCCESS;
+    return SmartReceive(request, TaskFileRunner(drive));
 }
 
 std::optional<DWORD> SendDriveCommand(SimDrive& drive, IoRequest& request) {
     if (!drive.config->ata.smartIoctl) return ERROR_INVALID_FUNCTION;
-    if (request.inSize < offsetof(SENDCMDINPARAMS, bBuffer)) return ERROR_INVALID_PARAMETER;
-    if (request.outSize < kSendCmdOutHeaderSize) return ERROR_INSUFFICIENT_BUFFER;
-    SENDCMDINPARAMS params;
-    std::memcpy(&params, request.buffer.data(), offsetof(SENDCMDINPARAMS, bBuffer));
-    const IDEREGS& registers = params.irDriveRegs;
-    const BYTE feature = registers.bFeaturesReg;
-    const bool returnStatus = feature == SMART_RETURN_STATUS;
-    if (registers.bCommandReg != ATA_SMART || !IsSmartSignature(registers) ||
-        (feature != SMART_ENABLE_OPERATIONS && feature != SMART_DISABLE_OPERATIONS &&
-         !returnStatus))
-        return ERROR_INVALID_PARAMETER;
-    // The status answer comes back as a register block after the header.
-    if (returnStatus && request.outSize < kSendCmdOutHeaderSize + sizeof(IDEREGS))
-        return ERROR_INSUFFICIENT_BUFFER;
-
-    BYTE taskFile[8];
-    ToTaskFile(registers, taskFile);
-    const AtaOutcome outcome = ExecuteAta(drive, taskFile, {});
-    if (!outcome.completed) return ERROR_IO_DEVICE;
-    std::memset(request.buffer.data(), 0, kSendCmdOutHeaderSize);
-    request.returned = kSendCmdOutHeaderSize;
-    if (returnStatus) {
-        std::memcpy(request.buffer.data() + kSendCmdOutHeaderSize, outcome.registers,
-                    sizeof(IDEREGS));
-        request.returned += sizeof(IDEREGS);
-    }
-    return ERROR_SUCCESS;
+    return SmartSend(request, TaskFileRunner(drive));
 }
 
 class AtaDriver : public DeviceModel {

@@ -8,6 +8,7 @@
 #include "platform/ioctl.h"
 #include "platform/sim/device_models.h"
 #include "platform/win_constants.h"
+#include "platform/win_requests.h"
 
 namespace platform::sim {
 
@@ -25,14 +26,6 @@ DISK_GEOMETRY Geometry(const SimDrive& drive) {
     geometry.SectorsPerTrack = kSectorsPerTrack;
     geometry.BytesPerSector = kSectorSize;
     return geometry;
-}
-
-template <typename T>
-std::optional<DWORD> Reply(IoRequest& request, const T& value, DWORD size = sizeof(T)) {
-    if (request.outSize < size) return ERROR_INSUFFICIENT_BUFFER;
-    std::memcpy(request.buffer.data(), &value, size);
-    request.returned = size;
-    return ERROR_SUCCESS;
 }
 
 std::optional<DWORD> DriveLayout(const SimDrive& drive, IoRequest& request) {
@@ -142,7 +135,7 @@ std::optional<DWORD> ScsiAddress(const SimDrive& drive, IoRequest& request) {
     const ScsiSpec scsi = drive.config->scsi.value_or(
         ScsiSpec{0, static_cast<BYTE>(drive.config->physicalDrive.value_or(0)), 0, 0});
     const SCSI_ADDRESS address{sizeof(SCSI_ADDRESS), scsi.port, scsi.bus, scsi.target, scsi.lun};
-    return Reply(request, address);
+    return ReplyWith(request, address);
 }
 
 class DiskClass : public DeviceModel {
@@ -153,16 +146,16 @@ class DiskClass : public DeviceModel {
         SimDrive& drive = state.drives[file.number];
         switch (request.code) {
             case IOCTL_DISK_GET_DRIVE_GEOMETRY:
-                return Reply(request, Geometry(drive));
+                return ReplyWith(request, Geometry(drive));
             case IOCTL_DISK_GET_DRIVE_GEOMETRY_EX: {
                 DISK_GEOMETRY_EX geometry{};
                 geometry.Geometry = Geometry(drive);
                 geometry.DiskSize = static_cast<int64_t>(drive.image->Size());
-                return Reply(request, geometry, kDiskGeometryExMinimum);
+                return ReplyWith(request, geometry, kDiskGeometryExMinimum);
             }
             case IOCTL_DISK_GET_LENGTH_INFO:
-                return Reply(request,
-                             GET_LENGTH_INFORMATION{static_cast<int64_t>(drive.image->Size())});
+                return ReplyWith(request,
+                                 GET_LENGTH_INFORMATION{static_cast<int64_t>(drive.image->Size())});
             case IOCTL_DISK_GET_DRIVE_LAYOUT_EX:
                 if (drive.config->faults.layoutError) return *drive.config->faults.layoutError;
                 return DriveLayout(drive, request);

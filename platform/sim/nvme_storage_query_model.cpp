@@ -5,70 +5,28 @@
 #include <algorithm>
 #include <cstring>
 #include <span>
-#include <variant>
 
 #include "platform/ioctl.h"
 #include "platform/sim/device_models.h"
 #include "platform/win_constants.h"
+#include "platform/win_requests.h"
 
 namespace platform::sim {
 
 namespace {
 
 constexpr DWORD kFirstStorageQueryMajorVersion = 10;
-constexpr DWORD kProtocolStart = offsetof(STORAGE_QUERY_NVME_BUFFER, ProtocolSpecific);
 
-// The structure a well-formed request asks for; an error code when the driver refuses it.
-std::variant<std::span<const uint8_t>, DWORD> Requested(const SimDrive& drive,
-                                                        const STORAGE_PROTOCOL_SPECIFIC_DATA& p) {
-    const NvmeSpec& nvme = *drive.config->nvme;
-    switch (p.DataType) {
-        case NVMeDataTypeIdentify:
-            // Value 0 and the controller's CNS value both give the controller data.
-            if (p.ProtocolDataRequestValue > NVME_IDENTIFY_CNS_CONTROLLER ||
-                p.ProtocolDataRequestSubValue != 0)
-                return ERROR_NOT_SUPPORTED;
-            return std::span<const uint8_t>(nvme.identify);
-        case NVMeDataTypeLogPage:
-            if (p.ProtocolDataRequestValue != NVME_LOG_PAGE_HEALTH_INFO) return ERROR_NOT_SUPPORTED;
-            if (p.ProtocolDataRequestSubValue != 0 &&
-                p.ProtocolDataRequestSubValue != NVME_NAMESPACE_ALL)
-                return ERROR_INVALID_PARAMETER;
-            return std::span<const uint8_t>(nvme.health);
-        default:
-            return ERROR_INVALID_PARAMETER;
-    }
-}
-
+// The drive's pages as the machine describes them.
 std::optional<DWORD> ProtocolQuery(const SimDrive& drive, IoRequest& request) {
-    constexpr DWORD kHeader = kStorageQueryNvmeDataOffset;
-    if (request.inSize < kHeader || request.outSize < kHeader) return ERROR_INVALID_PARAMETER;
-    STORAGE_PROPERTY_QUERY query{};
-    std::memcpy(&query, request.buffer.data(), 8);
-    if (query.QueryType == PropertyExistsQuery) return ERROR_SUCCESS;
-    if (query.QueryType != PropertyStandardQuery) return ERROR_INVALID_PARAMETER;
-
-    STORAGE_PROTOCOL_SPECIFIC_DATA protocol{};
-    std::memcpy(&protocol, request.buffer.data() + kProtocolStart, sizeof protocol);
-    const uint64_t end =
-        uint64_t{kProtocolStart} + protocol.ProtocolDataOffset + protocol.ProtocolDataLength;
-    if (protocol.ProtocolType != ProtocolTypeNvme ||
-        protocol.ProtocolDataOffset < sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA) ||
-        protocol.ProtocolDataLength == 0 || end > request.inSize || end > request.outSize)
-        return ERROR_INVALID_PARAMETER;
-    const auto requested = Requested(drive, protocol);
-    if (const DWORD* error = std::get_if<DWORD>(&requested)) return *error;
-    const auto data = std::get<std::span<const uint8_t>>(requested);
-    if (protocol.ProtocolDataLength < data.size()) return ERROR_INVALID_PARAMETER;
-
-    // The reply: the descriptor (version and size), the protocol data as sent, then the data.
-    const DWORD descriptor[2] = {kHeader, kHeader};
-    std::memcpy(request.buffer.data(), descriptor, sizeof descriptor);
-    uint8_t* out = request.buffer.data() + kProtocolStart + protocol.ProtocolDataOffset;
-    std::fill_n(out, protocol.ProtocolDataLength, uint8_t{0});
-    std::ranges::copy(data, out);
-    request.returned = static_cast<DWORD>(end);
-    return ERROR_SUCCESS;
+    const NvmeSpec& nvme = *drive.config->nvme;
+    return NvmeProtocolQuery(request, [&](NvmeQueryData what, std::span<uint8_t> data) {
+        const std::span<const uint8_t> page = what == NvmeQueryData::IdentifyController
+                                                  ? std::span<const uint8_t>(nvme.identify)
+                                                  : std::span<const uint8_t>(nvme.health);
+        std::copy_n(page.begin(), std::min(page.size(), data.size()), data.begin());
+        return ERROR_SUCCESS;
+    });
 }
 
 class NvmeStorageQuery : public DeviceModel {

@@ -12,21 +12,14 @@
 #include "platform/sim/layout_io.h"
 #include "platform/sim/wmi_sim.h"
 #include "platform/win_constants.h"
+#include "platform/win_names.h"
 
 namespace platform::sim {
 
 namespace {
 
-thread_local DWORD tLastError = 0;
-
 constexpr double kMiB = 1024.0 * 1024.0;
 constexpr double kRealWaitPieceMs = 5;
-
-std::wstring Upper(std::wstring text) {
-    for (wchar_t& c : text)
-        c = static_cast<wchar_t>(std::towupper(c));
-    return text;
-}
 
 // Images made on demand are named after the machine, the drive and everything that shapes
 // a new image, so a changed description gets a fresh image and an unchanged one reuses it.
@@ -58,40 +51,10 @@ std::string ImageName(const Machine& machine, const DriveSpec& drive) {
     return machine.name + "-drive" + std::to_string(drive.index) + suffix;
 }
 
-// "\\.\NAME" -> "NAME"; empty for anything that is not a device path.
-std::wstring DeviceName(const wchar_t* path) {
-    const std::wstring text = path ? path : L"";
-    return text.rfind(L"\\\\.\\", 0) == 0 ? text.substr(4) : std::wstring();
-}
-
-bool ParseNumberAfter(const std::wstring& text, const std::wstring& prefix,
-                      const std::wstring& suffix, uint32_t* number) {
-    const std::wstring upper = Upper(text);
-    if (upper.size() <= prefix.size() + suffix.size() || upper.rfind(prefix, 0) != 0 ||
-        upper.compare(upper.size() - suffix.size(), suffix.size(), suffix) != 0)
-        return false;
-    const std::wstring digits =
-        upper.substr(prefix.size(), upper.size() - prefix.size() - suffix.size());
-    if (digits.empty() || digits.size() > 3 ||
-        !std::all_of(digits.begin(), digits.end(), ::iswdigit))
-        return false;
-    *number = static_cast<uint32_t>(std::stoul(digits));
-    return true;
-}
-
 bool Overlaps(uint64_t firstSector, uint64_t sectors, const std::optional<uint64_t>& faultSector,
               uint64_t faultCount) {
     return faultSector && firstSector < *faultSector + faultCount &&
            *faultSector < firstSector + sectors;
-}
-
-// Copies `text` with its terminator into a caller's buffer of `size` characters.
-bool CopyText(const std::wstring& text, wchar_t* buffer, DWORD size) {
-    if (!buffer) return true;
-    if (text.size() + 1 > size) return false;
-    std::copy(text.begin(), text.end(), buffer);
-    buffer[text.size()] = L'\0';
-    return true;
 }
 
 }  // namespace
@@ -168,14 +131,8 @@ unsigned SimPlatform::StartRequests() const {
     return startRequests_;
 }
 
-BOOL SimPlatform::Fail(DWORD error) {
-    tLastError = error;
-    return 0;
-}
-
 HANDLE SimPlatform::NewHandle(Handle handle) {
-    const uintptr_t value = nextHandle_;
-    nextHandle_ += 4;
+    const uintptr_t value = NewHandleValue();
     handles_.emplace(value, std::move(handle));
     return reinterpret_cast<HANDLE>(value);
 }
@@ -206,11 +163,10 @@ HANDLE SimPlatform::CreateFileW(const wchar_t* name, DWORD access, DWORD, DWORD 
     }
     OpenFile file;
     file.access = access & GENERIC_ALL ? GENERIC_READ | GENERIC_WRITE : access;
-    uint32_t number = 0;
-    if (ParseNumberAfter(device, L"PHYSICALDRIVE", L"", &number)) {
+    if (const auto number = NumberBetween(device, L"PHYSICALDRIVE", L"")) {
         const auto found =
             std::find_if(state_.drives.begin(), state_.drives.end(), [&](const SimDrive& drive) {
-                return drive.config->physicalDrive == number && !drive.Gone();
+                return drive.config->physicalDrive == *number && !drive.Gone();
             });
         if (found == state_.drives.end()) {
             Fail(ERROR_FILE_NOT_FOUND);
@@ -226,24 +182,23 @@ HANDLE SimPlatform::CreateFileW(const wchar_t* name, DWORD access, DWORD, DWORD 
             static_cast<uint32_t>(VolumeOfPath(device.c_str()) - machine_->volumes.data());
         return NewHandle(file);
     }
-    if (ParseNumberAfter(device, L"SCSI", L":", &number)) {
+    if (const auto number = NumberBetween(device, L"SCSI", L":")) {
         const bool present = std::any_of(machine_->drives.begin(), machine_->drives.end(),
                                          [&](const DriveSpec& drive) {
-                                             return (drive.scsi && drive.scsi->port == number) ||
-                                                    (drive.csmi && drive.csmi->port == number);
+                                             return (drive.scsi && drive.scsi->port == *number) ||
+                                                    (drive.csmi && drive.csmi->port == *number);
                                          });
         if (!present) {
             Fail(ERROR_FILE_NOT_FOUND);
             return INVALID_HANDLE_VALUE;
         }
         file.kind = DeviceKind::ScsiPort;
-        file.number = number;
+        file.number = *number;
         return NewHandle(file);
     }
-    if (const auto dos = dosDevices_.find(Upper(device));
-        !device.empty() && dos != dosDevices_.end()) {
+    if (auto target = DosDeviceTarget(device)) {
         file.kind = DeviceKind::DosDevice;
-        file.target = dos->second;
+        file.target = std::move(*target);
         return NewHandle(file);
     }
     Fail(ERROR_FILE_NOT_FOUND);
@@ -261,25 +216,16 @@ BOOL SimPlatform::DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inS
         if (drive->Gone()) return Fail(ERROR_DEVICE_NOT_CONNECTED);
         ++drive->requests;
     }
-    const DWORD needs = RequiredAccess(code);
-    if (((needs & FILE_READ_ACCESS) && !(file->access & GENERIC_READ)) ||
-        ((needs & FILE_WRITE_ACCESS) && !(file->access & GENERIC_WRITE)))
-        return Fail(ERROR_ACCESS_DENIED);
-
-    // One system buffer for input and output, as the I/O manager gives a buffered request.
-    std::vector<uint8_t> system(std::max(inSize, outSize), 0);
-    if (inSize) std::memcpy(system.data(), in, inSize);
-    IoRequest request{device, code, system, inSize, outSize, 0};
-    std::optional<DWORD> result;
-    for (const DeviceModel* model : DeviceModels())
-        if ((result = model->Control(state_, *file, request))) break;
-    const DWORD error = result.value_or(ERROR_INVALID_FUNCTION);
-    if (error == ERROR_SUCCESS || error == ERROR_MORE_DATA) {
-        const DWORD copied = std::min(request.returned, outSize);
-        if (copied) std::memcpy(out, system.data(), copied);
-        if (returned) *returned = copied;
-    }
-    return error == ERROR_SUCCESS ? 1 : Fail(error);
+    if (!AccessAllows(code, file->access)) return Fail(ERROR_ACCESS_DENIED);
+    return Buffered(in, inSize, out, outSize, returned,
+                    [&](std::span<uint8_t> system, DWORD& count) {
+                        IoRequest request{{code, system, inSize, outSize, 0}, device};
+                        std::optional<DWORD> result;
+                        for (const DeviceModel* model : DeviceModels())
+                            if ((result = model->Control(state_, *file, request))) break;
+                        count = request.returned;
+                        return result.value_or(ERROR_INVALID_FUNCTION);
+                    });
 }
 
 BOOL SimPlatform::SetFilePointerEx(HANDLE handle, int64_t distance, int64_t* newPosition,
@@ -386,27 +332,6 @@ BOOL SimPlatform::CloseHandle(HANDLE handle) {
     return 1;
 }
 
-DWORD SimPlatform::GetLastError() {
-    return tLastError;
-}
-
-void SimPlatform::SetLastError(DWORD error) {
-    tLastError = error;
-}
-
-BOOL SimPlatform::DefineDosDeviceW(DWORD flags, const wchar_t* name, const wchar_t* target) {
-    constexpr DWORD kRemoveDefinition = 0x00000002;
-    std::lock_guard lock(mutex_);
-    if (!name || !*name) return Fail(ERROR_INVALID_PARAMETER);
-    if (flags & kRemoveDefinition) {
-        if (dosDevices_.erase(Upper(name)) == 0) return Fail(ERROR_FILE_NOT_FOUND);
-        return 1;
-    }
-    if (!target || !*target) return Fail(ERROR_INVALID_PARAMETER);
-    dosDevices_[Upper(name)] = target;
-    return 1;
-}
-
 // ---- volumes and paths ----
 
 UINT SimPlatform::GetDriveTypeW(const wchar_t* root) {
@@ -451,10 +376,7 @@ BOOL SimPlatform::GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName
 }
 
 UINT SimPlatform::GetSystemDirectoryW(wchar_t* buffer, UINT size) {
-    const std::wstring& directory = machine_->os.systemDirectory;
-    if (!buffer || size < directory.size() + 1) return static_cast<UINT>(directory.size() + 1);
-    CopyText(directory, buffer, size);
-    return static_cast<UINT>(directory.size());
+    return CopyPath(machine_->os.systemDirectory, buffer, size);
 }
 
 // ---- management instrumentation and services ----
@@ -495,8 +417,7 @@ SC_HANDLE SimPlatform::OpenSCManagerW(const wchar_t* machine, const wchar_t*, DW
         Fail(ERROR_ACCESS_DENIED);
         return nullptr;
     }
-    const uintptr_t value = nextHandle_;
-    nextHandle_ += 4;
+    const uintptr_t value = NewHandleValue();
     services_[value] = {true, access};
     return reinterpret_cast<SC_HANDLE>(value);
 }
@@ -508,12 +429,11 @@ SC_HANDLE SimPlatform::OpenServiceW(SC_HANDLE manager, const wchar_t* name, DWOR
         Fail(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    if (!name || Upper(name) != L"WINMGMT") {
+    if (!name || UpperCase(name) != L"WINMGMT") {
         Fail(ERROR_SERVICE_DOES_NOT_EXIST);
         return nullptr;
     }
-    const uintptr_t value = nextHandle_;
-    nextHandle_ += 4;
+    const uintptr_t value = NewHandleValue();
     services_[value] = {false, access};
     return reinterpret_cast<SC_HANDLE>(value);
 }
@@ -556,12 +476,12 @@ BOOL SimPlatform::CloseServiceHandle(SC_HANDLE handle) {
 intptr_t SimPlatform::ShellExecuteW(const wchar_t*, const wchar_t* file, const wchar_t* parameters,
                                     const wchar_t*, int show) {
     std::lock_guard lock(mutex_);
-    const std::wstring program = Upper(file ? file : L"");
+    const std::wstring program = UpperCase(file ? file : L"");
     if (program != L"SC" && program != L"SC.EXE") return SE_ERR_FNF;
     const std::wstring arguments = parameters ? parameters : L"";
     launches_.push_back({file, arguments, show});
     // The service control tool: only the start type of the management service matters here.
-    if (machine_->os.scConfigWorks && Upper(arguments) == L"CONFIG WINMGMT START= AUTO")
+    if (machine_->os.scConfigWorks && UpperCase(arguments) == L"CONFIG WINMGMT START= AUTO")
         serviceDisabled_ = false;
     return 42;
 }
@@ -603,7 +523,7 @@ UINT SimPlatform::GetACP() {
 
 BOOL SimPlatform::GetPcieLinkProperties(const std::wstring& controllerDeviceId, PcieLink* link) {
     for (const ControllerSpec& controller : machine_->controllers) {
-        if (Upper(controller.deviceId) != Upper(controllerDeviceId)) continue;
+        if (UpperCase(controller.deviceId) != UpperCase(controllerDeviceId)) continue;
         if (link) *link = controller.pcieLink.value_or(PcieLink{});
         return 1;
     }
@@ -665,7 +585,7 @@ HANDLE SimPlatform::CreateMutexW(BOOL, const wchar_t* name) {
     const std::wstring key = name ? name : L"";
     const bool existed = !key.empty() && mutexes_.count(key);
     ++mutexes_[key];
-    tLastError = existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+    SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return NewHandle(MutexHandle{key});
 }
 

@@ -10,9 +10,9 @@
 #include <variant>
 #include <vector>
 
-#include "platform/platform.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/sim_state.h"
+#include "platform/windows_semantics.h"
 
 namespace platform::sim {
 
@@ -23,7 +23,7 @@ struct SimOptions {
 
 std::filesystem::path DefaultCacheFolder();
 
-class SimPlatform : public Platform {
+class SimPlatform : public WindowsSemantics {
   public:
     // Opens the machine's images, making (and laying out) those that do not exist yet.
     static std::unique_ptr<SimPlatform> Create(Machine machine, const SimOptions& options,
@@ -52,9 +52,6 @@ class SimPlatform : public Platform {
     BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) override;
     BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) override;
     BOOL CloseHandle(HANDLE handle) override;
-    DWORD GetLastError() override;
-    void SetLastError(DWORD error) override;
-    BOOL DefineDosDeviceW(DWORD flags, const wchar_t* name, const wchar_t* target) override;
 
     UINT GetDriveTypeW(const wchar_t* root) override;
     BOOL GetDiskFreeSpaceExW(const wchar_t* root, ULONGLONG* availableToCaller, ULONGLONG* total,
@@ -104,7 +101,6 @@ class SimPlatform : public Platform {
     explicit SimPlatform(std::unique_ptr<Machine> machine);
 
     // All below run with mutex_ held.
-    BOOL Fail(DWORD error);
     HANDLE NewHandle(Handle handle);
     OpenFile* File(HANDLE handle);
     SimDrive* DriveOf(const OpenFile& file);
@@ -119,11 +115,9 @@ class SimPlatform : public Platform {
     std::unique_ptr<Machine> machine_;
     SimState state_;
     mutable std::mutex mutex_;
-    uintptr_t nextHandle_ = 0x1000;
     std::map<uintptr_t, Handle> handles_;
     std::map<uintptr_t, ServiceHandle> services_;
     std::map<std::wstring, unsigned> mutexes_;
-    std::map<std::wstring, std::wstring> dosDevices_;
     std::vector<Launch> launches_;
     ServiceState serviceState_ = ServiceState::Stopped;
     bool serviceDisabled_ = false;

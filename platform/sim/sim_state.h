@@ -11,6 +11,7 @@
 #include "platform/sim/disk_image.h"
 #include "platform/sim/layout_io.h"
 #include "platform/sim/machine.h"
+#include "platform/win_requests.h"
 #include "platform/win_types.h"
 
 namespace platform::sim {
@@ -42,15 +43,9 @@ struct OpenFile {
     int64_t position = 0;
 };
 
-// One DeviceIoControl as the I/O manager hands it to a driver: a single system buffer of
-// max(in, out) bytes that holds the input first; the driver leaves its reply there and says
-// how many bytes of it go back.
-struct IoRequest {
+// One DeviceIoControl as the I/O manager hands it to a driver, with the handle it came on.
+struct IoRequest : ControlRequest {
     HANDLE handle = nullptr;
-    DWORD code = 0;
-    std::span<uint8_t> buffer;
-    DWORD inSize = 0, outSize = 0;
-    DWORD returned = 0;
 };
 
 class SimState {

@@ -24,7 +24,7 @@ windows_of() {
 # Waits until process $1 shows exactly one window and prints its id.
 one_window_of() {
     local ids=
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         ids=$(windows_of "$1")
         [ -n "$ids" ] && break
         sleep 0.1
@@ -37,7 +37,7 @@ one_window_of() {
 }
 # Waits for process $1 to end and fails unless its status is 0.
 ends_with_zero() {
-    for _ in $(seq 50); do
+    for _ in $(seq 300); do
         kill -0 "$1" 2>/dev/null || break
         sleep 0.1
     done
