@@ -33,8 +33,10 @@ DWORD VolumeDiskExtents(ControlRequest& request, std::span<const DISK_EXTENT> ex
         request.returned = kVolumeExtentsHeaderSize;
         return ERROR_MORE_DATA;
     }
-    std::memcpy(request.buffer.data() + kVolumeExtentsHeaderSize, extents.data(),
-                count * sizeof(DISK_EXTENT));
+    // A volume on no disk has no extents, and an empty span may hold no pointer at all.
+    if (count != 0)
+        std::memcpy(request.buffer.data() + kVolumeExtentsHeaderSize, extents.data(),
+                    count * sizeof(DISK_EXTENT));
     request.returned = needed;
     return ERROR_SUCCESS;
 }
