@@ -8,28 +8,15 @@
 
 #include "app/pages/disk_info_page.h"
 #include "app/pages/smart_rows.h"
+#include "app/text/text_rows.h"
 #include "app/text/ui_text.h"
 #include "cli/cli_text.h"
 #include "cli/info_command.h"
 #include "cli/text_columns.h"
 
-namespace {
+using namespace text_rows;
 
-// Interface text rows the report borrows from the window.
-constexpr int kSerialLabel = 2;
-constexpr int kFirmwareLabel = 4;
-constexpr int kUnallocatedLabel = 5;
-constexpr int kFreeLabel = 6;
-constexpr int kUsedLabel = 7;
-constexpr int kOsVersionLabel = 12;
-constexpr int kSmartHeaderFirst = 69;  // "Description" to "Status", six rows
-constexpr int kCapacityLabel = 90;
-constexpr int kDriveLetterLabel = 93;
-constexpr int kTransferModeLabel = 94;
-constexpr int kAhciLabel = 98;
-constexpr int kAhciOn = 101;
-constexpr int kAhciOff = 102;
-constexpr int kInterfaceLabel = 107;
+namespace {
 
 constexpr Align kSmartAligns[] = {Align::Left,  Align::Left,  Align::Right, Align::Right,
                                   Align::Right, Align::Right, Align::Left};

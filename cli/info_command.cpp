@@ -3,16 +3,13 @@
 #include <vector>
 
 #include "app/pages/smart_rows.h"
+#include "app/text/text_rows.h"
 #include "cli/drive_text.h"
 #include "cli/text_columns.h"
 
-namespace {
+using namespace text_rows;
 
-// Interface text rows of the volume table's header.
-constexpr int kUnusedLabel = 6;
-constexpr int kUsedLabel = 7;
-constexpr int kCapacityLabel = 90;
-constexpr int kDriveLetterLabel = 93;
+namespace {
 
 constexpr size_t kUsageBarCells = 20;
 
@@ -38,7 +35,7 @@ DiskInfoPage DiskInfoPageOf(const DriveRecord& drive, const AttributeNameTables&
 std::wstring VolumesText(const DriveRecord& drive, std::wstring_view indent) {
     std::vector<std::vector<std::wstring>> rows{
         {std::wstring(indent) + LabelText(kDriveLetterLabel), L"", LabelText(kCapacityLabel),
-         LabelText(kUsedLabel), LabelText(kUnusedLabel), L"%"}};
+         LabelText(kUsedLabel), LabelText(kFreeLabel), L"%"}};
     for (const VolumeSpace& volume : drive.Volumes) {
         if (volume.Letter == 0) continue;
         rows.push_back({std::wstring(indent) + volume.Letter + L":", volume.FileSystem,

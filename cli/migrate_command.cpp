@@ -9,19 +9,20 @@
 #include <string>
 
 #include "app/pages/migration_page.h"
+#include "app/text/text_rows.h"
 #include "app/text/ui_text.h"
 #include "app/text/utf8.h"
 #include "cli/drive_text.h"
 #include "cli/options.h"
 #include "migration/migration_driver.h"
 
+using namespace text_rows;
+
 namespace {
 
 using namespace migration;
 
 constexpr int kBarCells = 30;
-constexpr int kOsDriveLabel = 13;
-constexpr int kTargetDiskLabel = 15;
 
 void Print(std::FILE* stream, const std::wstring& text) {
     const std::string bytes = ToUtf8(text);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/dialog/message_kinds.h"
 #include "ui/notify.h"
 #include "ui/paint_manager.h"
 #include "ui/window_wnd.h"
@@ -11,22 +12,6 @@
 // The main window, once its initialisation has run; every message dialog is its child. Empty
 // during start-up, so a dialog shown then has no parent and is centred on the screen.
 extern SkinUI::CWindowWnd* MainWindowHandle;
-
-// Button modes.
-inline constexpr int kMessageOk = 0;           // OK only
-inline constexpr int kMessageOkCancel = 1;     // OK and Cancel
-inline constexpr int kMessageCloseButton = 2;  // the close button in the corner only
-
-// Icon kinds; any other value (0 by convention) leaves the skin's icon, which is none.
-inline constexpr int kIconNone = 0;
-inline constexpr int kIconError = 16;
-inline constexpr int kIconWarning = 48;
-inline constexpr int kIconSuccess = 128;
-
-// What closed the dialog.
-inline constexpr int kResultClosed = 0;  // the close button or the system close command
-inline constexpr int kResultOk = 1;
-inline constexpr int kResultCancel = 2;
 
 class CMessageDialog : public SkinUI::CWindowWnd, public SkinUI::INotifyUI {
   public:

@@ -4,30 +4,13 @@
 #include <cwchar>
 #include <iterator>
 
+#include "app/text/text_rows.h"
 #include "app/text/ui_text.h"
 #include "disk/drive_codes.h"
 
-namespace {
+using namespace text_rows;
 
-// Interface text rows of the page's labels and values.
-constexpr int kSerialLabel = 2;
-constexpr int kFirmwareLabel = 4;
-constexpr int kUnallocatedLabel = 5;
-constexpr int kFreeLabel = 6;
-constexpr int kUsedLabel = 7;
-constexpr int kCapacityLabel = 90;
-constexpr int kDriveLetterLabel = 93;
-constexpr int kTransferModeLabel = 94;
-constexpr int kPowerOnCountLabel = 95;
-constexpr int kPowerOnTimeLabel = 96;
-constexpr int kAhciLabel = 98;
-constexpr int kAhciOn = 101;
-constexpr int kAhciOff = 102;
-constexpr int kTimesUnit = 103;
-constexpr int kHoursUnit = 104;
-constexpr int kTransferModeTooltip = 105;
-constexpr int kNoVolumes = 106;
-constexpr int kInterfaceLabel = 107;
+namespace {
 
 // How many characters of a cut serial number each language keeps.
 constexpr size_t kSerialCutEnglish = 12;

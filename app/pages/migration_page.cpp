@@ -4,23 +4,13 @@
 #include <iterator>
 
 #include "app/pages/disk_info_page.h"
+#include "app/text/text_rows.h"
 #include "app/text/ui_text.h"
 #include "migration/migration_state.h"
 
-namespace {
+using namespace text_rows;
 
-// Interface text rows of the page's lines.
-constexpr int kSourceDiskLabel = 11;
-constexpr int kOsVersionLabel = 12;
-constexpr int kOsDriveLabel = 13;
-constexpr int kTargetDiskLabel = 15;
-constexpr int kIdleStatus = 16;
-constexpr int kUsedTimeLabel = 17;
-constexpr int kRemainTimeLabel = 18;
-constexpr int kStartButton = 19;
-constexpr int kCancelButton = 20;
-constexpr int kBitsSuffix = 84;
-constexpr int kCapacityLabel = 90;
+namespace {
 
 // Lines longer than this show a cut model with the whole one as tooltip.
 constexpr size_t kOsDriveLineLimit = 27;
@@ -39,21 +29,21 @@ constexpr uint32_t OutcomeBit(uint32_t word) {
 const std::array<MigrationOutcomeRow, 6> kMigrationOutcomes = {{
     {OutcomeBit(migration::kStateCancelled),
      true,
-     {TEXT_MIGRATION_CANCELLED, 70, MESSAGE_BUTTONS_OK, MESSAGE_ICON_ERROR}},
+     {TEXT_MIGRATION_CANCELLED, 70, kMessageOk, kIconError}},
     {OutcomeBit(migration::kStateSucceeded),
      true,
-     {TEXT_MIGRATION_DONE, 80, MESSAGE_BUTTONS_OK, MESSAGE_ICON_DONE}},
+     {TEXT_MIGRATION_DONE, 80, kMessageOk, kIconSuccess}},
     {OutcomeBit(migration::kStateFailed),
      true,
-     {TEXT_MIGRATION_FAILED, 80, MESSAGE_BUTTONS_OK, MESSAGE_ICON_ERROR},
+     {TEXT_MIGRATION_FAILED, 80, kMessageOk, kIconError},
      true},
     {OutcomeBit(migration::kStateLockFailed),
      true,
-     {TEXT_MIGRATION_LOCK_FAILED, 80, MESSAGE_BUTTONS_OK, MESSAGE_ICON_ERROR}},
+     {TEXT_MIGRATION_LOCK_FAILED, 80, kMessageOk, kIconError}},
     {OutcomeBit(migration::kStateTooSmall), false, {}},
     {OutcomeBit(migration::kStateNotWritable),
      true,
-     {TEXT_TARGET_OFFLINE, 80, MESSAGE_BUTTONS_OK, MESSAGE_ICON_ERROR}},
+     {TEXT_TARGET_OFFLINE, 80, kMessageOk, kIconError}},
 }};
 
 std::wstring MessageText(const MessageLayout& layout) {

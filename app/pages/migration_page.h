@@ -9,15 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/dialog/message_kinds.h"
 #include "disk/drive_record.h"
 #include "migration/system_disk.h"
-
-// Button modes and icon kinds of the message dialog.
-inline constexpr int MESSAGE_BUTTONS_OK = 0;
-inline constexpr int MESSAGE_BUTTONS_OK_CANCEL = 1;
-inline constexpr int MESSAGE_ICON_ERROR = 16;
-inline constexpr int MESSAGE_ICON_WARNING = 48;
-inline constexpr int MESSAGE_ICON_DONE = 128;
 
 // Interface text rows the page uses.
 inline constexpr int TEXT_MIGRATION_LOCK_FAILED = 76;
@@ -33,16 +27,16 @@ inline constexpr int TEXT_TARGET_OFFLINE = 89;
 struct MessageLayout {
     int textId = 0;
     int inset = 0;
-    int buttonMode = MESSAGE_BUTTONS_OK;
+    int buttonMode = kMessageOk;
     int iconKind = 0;
 };
 
 // Shown when the pre-check refuses the target, whatever part of it failed.
-inline constexpr MessageLayout kTargetTooSmallMessage{TEXT_TARGET_TOO_SMALL, 80, MESSAGE_BUTTONS_OK,
-                                                      MESSAGE_ICON_WARNING};
+inline constexpr MessageLayout kTargetTooSmallMessage{TEXT_TARGET_TOO_SMALL, 80, kMessageOk,
+                                                      kIconWarning};
 // The confirmation before anything is written; only OK goes on.
-inline constexpr MessageLayout kConfirmMigrationMessage{
-    TEXT_MIGRATION_CONFIRM, 99, MESSAGE_BUTTONS_OK_CANCEL, MESSAGE_ICON_WARNING};
+inline constexpr MessageLayout kConfirmMigrationMessage{TEXT_MIGRATION_CONFIRM, 99,
+                                                        kMessageOkCancel, kIconWarning};
 
 // How an ended migration is reported: the first row whose bit is set in the state word wins.
 // A row without a dialog ends the run silently.

@@ -174,7 +174,7 @@ TEST(MigrationPage, OutcomeOfEveryFinalStateWord) {
         ASSERT_TRUE(message) << std::hex << each.state;
         EXPECT_EQ(message->layout.textId, each.textId);
         EXPECT_EQ(message->layout.inset, each.inset);
-        EXPECT_EQ(message->layout.buttonMode, MESSAGE_BUTTONS_OK);
+        EXPECT_EQ(message->layout.buttonMode, kMessageOk);
         EXPECT_EQ(message->layout.iconKind, each.icon);
         EXPECT_EQ(message->text, each.text);
     }
@@ -197,11 +197,11 @@ TEST(MigrationPage, OutcomeOfEveryFinalStateWord) {
 TEST(MigrationPage, PreCheckAndConfirmationDialogs) {
     EXPECT_EQ(kTargetTooSmallMessage.textId, 87);
     EXPECT_EQ(kTargetTooSmallMessage.inset, 80);
-    EXPECT_EQ(kTargetTooSmallMessage.buttonMode, MESSAGE_BUTTONS_OK);
+    EXPECT_EQ(kTargetTooSmallMessage.buttonMode, kMessageOk);
     EXPECT_EQ(kTargetTooSmallMessage.iconKind, 48);
     EXPECT_EQ(kConfirmMigrationMessage.textId, 81);
     EXPECT_EQ(kConfirmMigrationMessage.inset, 99);
-    EXPECT_EQ(kConfirmMigrationMessage.buttonMode, MESSAGE_BUTTONS_OK_CANCEL);
+    EXPECT_EQ(kConfirmMigrationMessage.buttonMode, kMessageOkCancel);
     EXPECT_EQ(kConfirmMigrationMessage.iconKind, 48);
 
     LanguageScope english(0);
