@@ -9,6 +9,7 @@
 
 #include "app/text/ui_text.h"
 #include "disk/drive_codes.h"
+#include "tests/support/language_scope.h"
 
 namespace {
 
@@ -18,12 +19,6 @@ VolumeSpace Volume(wchar_t letter, double totalSize) {
     volume.TotalSize = totalSize;
     return volume;
 }
-
-struct LanguageScope {
-    explicit LanguageScope(int flag) : saved(LanguageFlag) { LanguageFlag = flag; }
-    ~LanguageScope() { LanguageFlag = saved; }
-    int saved;
-};
 
 DriveRecord Drive() {
     DriveRecord record;

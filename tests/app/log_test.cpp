@@ -15,11 +15,12 @@ namespace {
 namespace fs = std::filesystem;
 
 class LogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("tramsik-log-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                   "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder_ =
+            fs::temp_directory_path() /
+            ("tramsik-log-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder_);
         fs::create_directories(folder_);
         path_ = folder_ / "tramsik.log";
@@ -49,7 +50,8 @@ protected:
     fs::path path_;
 };
 
-const std::regex kStamp(R"(^\d{4}-[1-9]\d?-[1-9]\d?( ([1-9]\d?|0)){1}:([1-9]\d?|0):([1-9]\d?|0):   )");
+const std::regex kStamp(
+    R"(^\d{4}-[1-9]\d?-[1-9]\d?( ([1-9]\d?|0)){1}:([1-9]\d?|0):([1-9]\d?|0):   )");
 
 std::string Message(const std::string& line) {
     std::smatch match;
@@ -94,9 +96,7 @@ TEST_F(LogTest, LongMessagesAreCutAt4095Characters) {
 }
 
 TEST_F(LogTest, StartDeletesThePreviousLogAndEarlierLinesAreDropped) {
-    {
-        std::ofstream(path_) << "previous run\n";
-    }
+    { std::ofstream(path_) << "previous run\n"; }
     DiagnosticLog log;
     log.WriteFormatted(L"before start");
     EXPECT_EQ(Contents(), "previous run\n");
@@ -118,7 +118,8 @@ TEST_F(LogTest, TwoThreadsLeaveWholeLines) {
     log.StartAt(LogPath());
     const std::wstring a(300, L'a'), b(300, L'b');
     auto writer = [&](const std::wstring& text) {
-        for (int i = 0; i < 1000; ++i) log.WriteFormatted(L"%ls %d", text.c_str(), i);
+        for (int i = 0; i < 1000; ++i)
+            log.WriteFormatted(L"%ls %d", text.c_str(), i);
     };
     std::thread first(writer, a), second(writer, b);
     first.join();

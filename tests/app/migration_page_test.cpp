@@ -8,6 +8,7 @@
 
 #include "app/text/ui_text.h"
 #include "migration/migration_state.h"
+#include "tests/support/language_scope.h"
 
 namespace {
 
@@ -17,12 +18,6 @@ VolumeSpace Volume(wchar_t letter, double totalSize) {
     volume.TotalSize = totalSize;
     return volume;
 }
-
-struct LanguageScope {
-    explicit LanguageScope(int flag) : saved(LanguageFlag) { LanguageFlag = flag; }
-    ~LanguageScope() { LanguageFlag = saved; }
-    int saved;
-};
 
 DriveRecord Disk(int32_t physicalDrive, const std::wstring& model, double size) {
     DriveRecord record;

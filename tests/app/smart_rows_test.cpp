@@ -11,14 +11,9 @@
 #include "disk/smart_reading.h"
 #include "disk/vendor.h"
 #include "tests/disk/smart_page_builder.h"
+#include "tests/support/language_scope.h"
 
 namespace {
-
-struct LanguageScope {
-    explicit LanguageScope(int flag) : saved(LanguageFlag) { LanguageFlag = flag; }
-    ~LanguageScope() { LanguageFlag = saved; }
-    int saved;
-};
 
 const AttributeNameTables& Names() {
     static const AttributeNameTables names = [] {

@@ -3,14 +3,9 @@
 #include <map>
 
 #include "app/text/ui_text.h"
+#include "tests/support/language_scope.h"
 
 namespace {
-
-struct LanguageScope {
-    explicit LanguageScope(int flag) : saved(LanguageFlag) { LanguageFlag = flag; }
-    ~LanguageScope() { LanguageFlag = saved; }
-    int saved;
-};
 
 std::wstring Text(int row, int language) {
     LanguageScope scope(language);
@@ -117,7 +112,8 @@ TEST(UiText, RowsOutsideTheTableAreEmpty) {
 
 TEST(UiText, OnlyCodePage936IsChinese) {
     EXPECT_EQ(LanguageForCodePage(936), 1);
-    for (unsigned page : {1252u, 932u, 949u, 950u, 65001u, 0u}) EXPECT_EQ(LanguageForCodePage(page), 0);
+    for (unsigned page : {1252u, 932u, 949u, 950u, 65001u, 0u})
+        EXPECT_EQ(LanguageForCodePage(page), 0);
 }
 
 }  // namespace

@@ -10,12 +10,7 @@
 #include "disk/drive_record.h"
 #include "disk/smart_data.h"
 #include "tests/disk/smart_page_builder.h"
-
-struct LanguageScope {
-    explicit LanguageScope(int flag) : saved(LanguageFlag) { LanguageFlag = flag; }
-    ~LanguageScope() { LanguageFlag = saved; }
-    int saved;
-};
+#include "tests/support/language_scope.h"
 
 inline const AttributeNameTables& Names() {
     static const AttributeNameTables names = [] {

@@ -9,45 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/cli/cli_process.h"
+#include "tests/cli/cli_run_fixture.h"
 #include "tests/cli/schema_check.h"
 
 namespace {
 
 using nlohmann::json;
 
-class CliInfoRunTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("tramsik-cli-info-" + std::string(info->name()) + "-" +
-                   std::to_string(std::random_device{}()));
-        std::filesystem::create_directories(folder_);
-        log_ = (folder_ / "run.log").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
-    CliRun Run(const std::string& machine, std::vector<std::string> args) {
-        args.insert(args.begin(), {"--machine", machine, "--log", log_});
-        return RunCli(folder_, args);
-    }
-    CliRun Demo(std::vector<std::string> args) { return Run("demo", std::move(args)); }
-
-    // The demo machine changed by `edit`, as a machine file of this test.
-    template <typename Edit>
-    std::string DemoVariant(Edit edit) {
-        std::ifstream in(std::string(TRAMSIK_SOURCE_DIR) + "/machines/demo.json");
-        json machine = json::parse(in);
-        edit(machine);
-        const std::filesystem::path path = folder_ / "variant.json";
-        std::ofstream(path) << machine.dump(2);
-        return path.string();
-    }
-
-    std::filesystem::path folder_;
-    std::string log_;
-};
+using CliInfoRunTest = CliRunFixture;
 
 bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;

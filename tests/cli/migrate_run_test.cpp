@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/cli/cli_process.h"
+#include "tests/cli/cli_run_fixture.h"
 
 namespace {
 
@@ -34,32 +34,18 @@ bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-class MigrateRunTest : public ::testing::Test {
+class MigrateRunTest : public CliRunFixture {
   protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("tramsik-migrate-" + std::string(info->name()) + "-" +
-                   std::to_string(std::random_device{}()));
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-        log_ = (folder_ / "run.log").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
     std::vector<std::string> Args(const std::string& machine, std::vector<std::string> args) {
         args.insert(args.begin(), {"--machine", machine, "--log", log_, "--lang", "en"});
         return args;
     }
     // The demo machine with its drives' faults replaced: `faults[i]` for drive i.
     std::string DemoWithFaults(const std::vector<json>& faults) {
-        std::ifstream in(std::string(TRAMSIK_SOURCE_DIR) + "/machines/demo.json");
-        json machine = json::parse(in);
-        for (size_t i = 0; i < faults.size(); ++i)
-            machine["drives"][i]["faults"] = faults[i];
-        const std::filesystem::path path = folder_ / "variant.json";
-        std::ofstream(path) << machine.dump(2);
-        return path.string();
+        return DemoVariant([&](json& machine) {
+            for (size_t i = 0; i < faults.size(); ++i)
+                machine["drives"][i]["faults"] = faults[i];
+        });
     }
     std::string Log() const { return ReadWhole(log_); }
     // The image of drive `index` of the machine, as the simulator made it in the cache folder.
@@ -76,9 +62,6 @@ class MigrateRunTest : public ::testing::Test {
         in.read(sector.data(), 512);
         return sector;
     }
-
-    std::filesystem::path folder_;
-    std::string log_;
 };
 
 TEST_F(MigrateRunTest, DemoSystemDiskOntoTheSecondSsdWithYes) {

@@ -102,8 +102,11 @@ TEST(CliReportJson, ReportFollowsTheSchemaInBothLanguages) {
     DriveRecord unread = SataDrive(0, L"No SMART", 0.0, {}, {});
     unread.SmartDataValid = unread.SmartThresholdValid = false;
     drives.Append(unread);
-    const MachineFacts facts{
-        .OsName = L"Windows 10 64", .OsMajor = 10, .OsMinor = 0, .AhciMode = true, .SystemDisk = {}};
+    const MachineFacts facts{.OsName = L"Windows 10 64",
+                             .OsMajor = 10,
+                             .OsMinor = 0,
+                             .AhciMode = true,
+                             .SystemDisk = {}};
 
     const json report = Reparsed(ReportJson(facts, drives, Names()));
     EXPECT_EQ(report["format"], "tramsik-report/1");

@@ -4,14 +4,9 @@
 
 #include "app/text/ui_text.h"
 #include "disk/attribute_names.h"
+#include "tests/support/language_scope.h"
 
 namespace {
-
-struct LanguageScope {
-    explicit LanguageScope(int flag) : saved(LanguageFlag) { LanguageFlag = flag; }
-    ~LanguageScope() { LanguageFlag = saved; }
-    int saved;
-};
 
 AttributeNameTables Built() {
     AttributeNameTables tables;

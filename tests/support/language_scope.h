@@ -1,0 +1,10 @@
+// Switches the interface language for one test and restores it afterwards.
+#pragma once
+
+#include "app/text/ui_text.h"
+
+struct LanguageScope {
+    explicit LanguageScope(int flag) : saved(LanguageFlag) { LanguageFlag = flag; }
+    ~LanguageScope() { LanguageFlag = saved; }
+    int saved;
+};
