@@ -5,20 +5,21 @@
 #include <memory>
 #include <string>
 
-#include "app/dialog/message_dialog.h"
+#include "app/main_frame/main_frame.h"
 #include "app/startup/startup.h"
-#include "app/text/ui_text.h"
 #include "app/text/utf8.h"
 #include "platform/platform.h"
 #include "ui/backend/sdl/sdl_backend.h"
 
 namespace {
 
-// Runs the main window until the user closes it. Until the main window exists the program
-// shows its about box, so that start-up can be used and checked on its own.
+// Runs the main window until the user closes it; the inventory is taken while it is created.
 void RunMainWindow() {
-    CMessageDialog about;
-    ShowMessage(about, GetUiText(85), 60, kMessageCloseButton, kIconNone);
+    CMainFrame frame;
+    if (frame.Create(nullptr, L"OrvelTramsik", kMainFrameStyle, kMainFrameExStyle) == nullptr)
+        return;
+    frame.CenterWindow();
+    frame.ShowModal();
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <csignal>
 #include <cwchar>
-#include <future>
 #include <string>
 
 #include "app/pages/migration_page.h"
@@ -15,6 +14,7 @@
 #include "cli/drive_text.h"
 #include "cli/options.h"
 #include "migration/migration_driver.h"
+#include "migration/migration_worker.h"
 
 using namespace text_rows;
 
@@ -34,7 +34,7 @@ void Print(std::FILE* stream, const std::wstring& text) {
 // chunk and deletes the target's table. A second Ctrl-C is one more Cancel, never a kill in
 // the middle of a write. The handler is set again for systems that reset it on delivery.
 extern "C" void CancelOnInterrupt(int) {
-    MigrationState.store(kStateCancelled, std::memory_order_relaxed);
+    RequestMigrationCancel();
     std::signal(SIGINT, CancelOnInterrupt);
 }
 
@@ -64,11 +64,10 @@ std::wstring ProgressLine(uint64_t elapsedSeconds) {
 // Runs the worker on its own thread and shows its progress once a second until it has ended
 // (after a Cancel it still deletes the target's table, so the wait is for the thread itself).
 void RunWorker(const MigrationThreadArgs& args, std::FILE* err) {
-    MigrationProgress.percentDone = 0.0f;
-    MigrationProgress.remainingSeconds = 0;
     const auto previous = std::signal(SIGINT, CancelOnInterrupt);
-    std::future<uint32_t> worker =
-        std::async(std::launch::async, [args] { return migrationThread(args); });
+    MigrationWorker worker;
+    // A thread that could not be made leaves the failed word, reported like any failure.
+    worker.Start(args);
     uint64_t elapsed = 0;
     size_t shown = 0;
     // Each line overwrites the one before; blanks cover what a shorter one would leave.
@@ -80,10 +79,9 @@ void RunWorker(const MigrationThreadArgs& args, std::FILE* err) {
     };
     do {
         show(ProgressLine(elapsed++));
-    } while (worker.wait_for(std::chrono::seconds(1)) != std::future_status::ready);
+    } while (!worker.WaitFor(std::chrono::seconds(1)));
     show(ProgressLine(elapsed));
     Print(err, L"\n");
-    worker.get();
     std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
 }
 

@@ -112,20 +112,22 @@ PageLine OsDriveLine(const std::wstring& model) {
 
 }  // namespace
 
+MigrationTargetTexts BuildMigrationTargetLines(const DriveRecord* target) {
+    return {GetUiText(kTargetDiskLabel), TargetCapacityText(target ? target->TotalDiskSize : 0.0),
+            GetUiText(kStartButton), GetUiText(kCancelButton)};
+}
+
 MigrationPageTexts BuildMigrationPage(const DriveList& drives,
                                       const migration::SystemDisk& systemDisk,
                                       const std::wstring& osName, const DriveRecord* target) {
     MigrationPageTexts page;
+    static_cast<MigrationTargetTexts&>(page) = BuildMigrationTargetLines(target);
     page.sourceDisk = GetUiText(kSourceDiskLabel) + L" ";
     if (systemDisk.letter != 0) page.sourceDisk += systemDisk.letter;
     if (systemDisk.Found()) page.capacity = SystemVolumeCapacity(drives, systemDisk);
     page.osVersion = GetUiText(kOsVersionLabel) + L" " + osName + GetUiText(kBitsSuffix);
     page.osDrive = OsDriveLine(systemDisk.model);
     page.tip = L" ";
-    page.targetDisk = GetUiText(kTargetDiskLabel);
-    page.startButton = GetUiText(kStartButton);
-    page.cancelButton = GetUiText(kCancelButton);
-    page.targetCapacity = TargetCapacityText(target ? target->TotalDiskSize : 0.0);
     page.startEnabled = !MigrationTargets(drives, systemDisk).empty();
     return page;
 }

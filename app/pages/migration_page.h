@@ -74,17 +74,22 @@ struct PageLine {
     std::optional<std::wstring> tooltip;
 };
 
+// The lines that follow the chosen target, refreshed on their own when another is chosen.
+struct MigrationTargetTexts {
+    std::wstring targetDisk;      // "data_drive"
+    std::wstring targetCapacity;  // "capacityData2"
+    std::wstring startButton;     // "Button_Start"
+    std::wstring cancelButton;    // "Button_Cancel"
+};
+MigrationTargetTexts BuildMigrationTargetLines(const DriveRecord* target);
+
 // The page's lines for the system disk and the chosen target.
-struct MigrationPageTexts {
+struct MigrationPageTexts : MigrationTargetTexts {
     std::wstring sourceDisk;               // "source_disk"
     std::optional<std::wstring> capacity;  // "capacityData"; unset without a system volume
     std::wstring osVersion;                // "os_version"
     PageLine osDrive;                      // "os_drive"
-    std::wstring targetDisk;               // "data_drive"
-    std::wstring targetCapacity;           // "capacityData2"
     std::wstring tip;                      // "data_mig_tip"
-    std::wstring startButton;              // "Button_Start"
-    std::wstring cancelButton;             // "Button_Cancel"
     bool startEnabled = false;             // a target exists
 };
 

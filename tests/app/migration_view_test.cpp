@@ -1,0 +1,574 @@
+// The migration page in the real main window skin on the headless backend: what the fill shows,
+// and whole migrations run by the page on a real worker thread against simulated disks, with
+// the one-second tick driven by the virtual clock. The worker is held at exact points of its
+// copy (a gate before its writes), so every tick sees a known state; waits for the thread are
+// bounded polls, never timings.
+#include "app/main_frame/migration_view.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/pages/migration_page.h"
+#include "disk/ata_smart.h"
+#include "migration/volume_space.h"
+#include "platform/ioctl.h"
+#include "tests/app/dialog_fixture.h"
+#include "tests/migration/driver_fixture.h"
+#include "tests/ui/test_window.h"
+#include "ui/combo.h"
+#include "ui/list.h"
+#include "ui/message_loop.h"
+#include "ui/progress.h"
+
+namespace {
+
+using namespace migration;
+using SkinUI::testing::TestWindow;
+
+// System disk (drive 0): GPT as in GptPair, its C: volume on the third partition and a model of
+// 30 characters. Targets A (drive 1, 2 GiB unless said otherwise) and B (drive 2, 3 GiB).
+std::string ThreeDisks(const std::string& targetFaults = "{}",
+                       const std::string& targetSize = "2GiB") {
+    return R"({ "format": "tramsik-machine/1",
+      "os": { "major": 10, "minor": 0, "architecture": "amd64",
+              "systemDirectory": "C:\\Windows\\system32" },
+      "drives": [
+      { "physicalDrive": 0, "route": "ata", "size": "16MiB",
+        "identify": { "model": "Orvel SSD Q9 Migration Source1", "serial": "Q9S0001",
+                      "firmware": "Q9FM01" },
+        "layout": { "style": "gpt", "partitions": [
+          { "type": "efi", "size": "1MiB" }, { "type": "msr", "size": "1MiB" },
+          { "type": "basic", "size": "8MiB" }, { "type": "recovery", "size": "2MiB" } ] } },
+      { "physicalDrive": 1, "route": "ata", "size": ")" +
+           targetSize + R"(", "faults": )" + targetFaults + R"(,
+        "identify": { "model": "Target A", "serial": "TA0001", "firmware": "TAFM01" },
+        "layout": { "style": "gpt", "partitions": [ { "type": "basic", "size": "1MiB" } ] } },
+      { "physicalDrive": 2, "route": "ata", "size": "3GiB",
+        "identify": { "model": "Target B", "serial": "TB0001", "firmware": "TBFM01" } } ],
+      "volumes": [ { "letter": "C", "fileSystem": "NTFS", "freeBytes": "1MiB",
+                     "extents": [ { "drive": 0, "partition": 2 } ] } ] })";
+}
+
+// Where target A keeps its backup GPT header.
+constexpr uint64_t kTargetLastSector = (2ull << 30) / 512 - 1;
+
+// The simulated machine behind the page, with two ways to step in on the worker's thread: the
+// write hook, and a target that reports itself smaller once the worker has begun to write (a
+// drive exchanged behind the pre-check's back).
+class ViewPlatform : public HookedPlatform {
+  public:
+    using HookedPlatform::HookedPlatform;
+
+    std::atomic<bool> shrinkTarget{false};
+
+    BOOL DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
+                         DWORD outSize, DWORD* returned) override {
+        const BOOL ok =
+            HookedPlatform::DeviceIoControl(device, code, in, inSize, out, outSize, returned);
+        if (ok && shrinkTarget && code == platform::IOCTL_DISK_GET_DRIVE_GEOMETRY_EX &&
+            outSize >= platform::kDiskGeometryExMinimum)
+            static_cast<platform::DISK_GEOMETRY_EX*>(out)->DiskSize = 8 << 20;
+        return ok;
+    }
+};
+
+// Holds the worker before a write once the copy has reached a mark, until the test moves it.
+class CopyGate {
+  public:
+    void Attach(HookedPlatform& platform) {
+        platform.beforeWrite = [this](platform::HANDLE, platform::DWORD) { Pass(); };
+    }
+    // The copy runs on until `percent`; the next write waits there.
+    void Arm(float percent) {
+        std::lock_guard lock(mutex_);
+        mark_ = percent;
+        ++arms_;
+        held_ = false;
+        changed_.notify_all();
+    }
+    // Waits (bounded) until the worker stands at the mark.
+    bool Held() {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(30), [this] { return held_; });
+    }
+    bool RunTo(float percent) {
+        Arm(percent);
+        return Held();
+    }
+    void Release() { Arm(std::numeric_limits<float>::infinity()); }
+    void OpenOnCancel() {
+        std::lock_guard lock(mutex_);
+        cancelOpens_ = true;
+    }
+
+  private:
+    // Once asked, a cancel that reaches the state word opens the gate, as it would reach the
+    // copy of a slow disk; nothing notifies the gate of it, so the wait looks again every few
+    // milliseconds.
+    // A held worker stays until the mark moves: the page itself clears the progress values.
+    void Pass() {
+        std::unique_lock lock(mutex_);
+        if (MigrationProgress.percentDone.load() < mark_) return;
+        held_ = true;
+        changed_.notify_all();
+        const uint64_t armed = arms_;
+        while (arms_ == armed && !(cancelOpens_ && (MigrationState.load() & kStateCancelledBit)))
+            changed_.wait_for(lock, std::chrono::milliseconds(5));
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    float mark_ = std::numeric_limits<float>::infinity();
+    uint64_t arms_ = 0;
+    bool held_ = false;
+    bool cancelOpens_ = false;
+};
+
+// One message dialog as the page showed it.
+struct Shown {
+    std::wstring text;
+    int inset = 0;
+    int mode = -1;
+    int icon = 0;
+};
+
+int IconOf(const std::wstring& image) {
+    if (image.find(L"'0,0,50,45'") != std::wstring::npos) return kIconWarning;
+    if (image.find(L"'50,0,100,45'") != std::wstring::npos) return kIconError;
+    if (image.find(L"'100,0,150,45'") != std::wstring::npos) return kIconSuccess;
+    return kIconNone;
+}
+
+class MigrationViewTest : public DriverTest, protected DialogHarness {
+  protected:
+    void SetUp() override {
+        DriverTest::SetUp();
+        InstallDialogs();
+    }
+    void TearDown() override {
+        Close();
+        RemoveDialogs();
+        DriverTest::TearDown();
+    }
+    // The page goes first: it waits for a worker the gate may still hold.
+    void Close() {
+        gate_.Release();
+        view_.reset();
+        window_.reset();
+        engine_.reset();
+        MainWindowHandle = nullptr;
+        shown_.clear();
+    }
+
+    // Loads the machine behind a ViewPlatform, takes the inventory, opens the main window skin
+    // and fills the page with target A chosen. Clicks and ticks reach the page as the frame
+    // routes them.
+    void Open(const std::string& json, const std::string& name) {
+        Close();
+        std::string error;
+        auto machine = platform::sim::ParseMachine(json, name, folder_, &error);
+        ASSERT_TRUE(machine) << error;
+        auto sim = platform::sim::SimPlatform::Create(std::move(*machine), {folder_}, &error);
+        ASSERT_TRUE(sim) << error;
+        sim_ = sim.get();
+        auto wrapped = std::make_unique<ViewPlatform>(std::move(sim));
+        platform_ = wrapped.get();
+        gate_.Attach(*platform_);
+        platform::UsePlatform(std::move(wrapped));
+        MigrationState = 0;
+        MigrationResult = 0;
+
+        engine_ = std::make_unique<CAtaSmart>();
+        AttachDiskSpace(*engine_);
+        engine_->Init();
+        getSystemDisk(engine_->vars, systemDisk_);
+        ASSERT_EQ(systemDisk_.physicalDriveId, 0);
+        targets_ = MigrationTargets(engine_->vars, systemDisk_);
+        ASSERT_EQ(targets_.size(), 2u);
+
+        window_ = std::make_unique<TestWindow>(L"166");
+        ASSERT_TRUE(window_->Open());
+        MainWindowHandle = window_.get();
+        // The target selector as the frame fills it: one item per target.
+        for (const int32_t index : targets_) {
+            auto* item = new SkinUI::CListLabelElementUI();
+            item->SetText(engine_->vars[index].Model);
+            window_->Find<SkinUI::CComboUI>(L"Mig_drive_name")->Add(item);
+        }
+        view_ = std::make_unique<MigrationPageView>(window_->GetPaintManager());
+        window_->onNotify = [this](SkinUI::TNotifyUI& msg) {
+            const std::wstring name = msg.sender ? msg.sender->GetName() : L"";
+            if (msg.type == SkinUI::notify::kTimer && msg.wParam == 2016) view_->OnTimer();
+            if (msg.type != SkinUI::notify::kClick) return;
+            if (name == L"Button_Start")
+                view_->Start(systemDisk_.physicalDriveId, Target(0).PhysicalDriveId);
+            if (name == L"Button_Cancel") view_->Cancel();
+        };
+        view_->Fill(engine_->vars, systemDisk_, engine_->GetOsName(), &Target(0));
+        backend_->Advance(0);
+    }
+
+    const DriveRecord& Target(size_t k) const { return engine_->vars[targets_.at(k)]; }
+    SkinUI::CControlUI* Page(const wchar_t* name) {
+        SkinUI::CControlUI* control = window_->Find(name);
+        EXPECT_NE(control, nullptr) << "no control " << name;
+        return control;
+    }
+    std::wstring TextOf(const wchar_t* name) { return Page(name)->GetText(); }
+    bool Enabled(const wchar_t* name) { return Page(name)->IsEnabled(); }
+    int Percent() { return window_->Find<SkinUI::CProgressUI>(L"progress3")->GetValue(); }
+    size_t Ticks() const {
+        size_t ticks = 0;
+        for (const auto& n : window_->Of(SkinUI::notify::kTimer))
+            ticks += n.wParam == 2016;
+        return ticks;
+    }
+
+    // The next message dialog is recorded and closed with `button`.
+    void Expect(const wchar_t* button) {
+        WhileShown(
+            [this](CMessageDialog& dialog) {
+                SkinUI::CPaintManagerUI& pm = dialog.GetPaintManager();
+                Shown shown;
+                shown.text = pm.FindControl(L"msgbox")->GetText();
+                shown.inset = pm.FindControl(L"msgbox")->GetPos().left;
+                const bool ok = pm.FindControl(L"okBtn")->IsVisible();
+                const bool cancel = pm.FindControl(L"cancelBtn")->IsVisible();
+                shown.mode = ok && cancel ? kMessageOkCancel : ok ? kMessageOk : -1;
+                shown.icon = IconOf(pm.FindControl(L"warning")->GetBkImage());
+                shown_.push_back(shown);
+            },
+            button);
+    }
+    // Confirms the migration to target A and waits (bounded) until the worker stands at the
+    // gate's mark.
+    void StartTo(float percent) {
+        gate_.Arm(percent);
+        Expect(L"okBtn");
+        ASSERT_TRUE(backend_->ClickControl(window_->GetPaintManager(), L"Button_Start"));
+        ASSERT_EQ(shown_.size(), 1u);
+        ASSERT_TRUE(gate_.Held()) << "the worker reached " << percent << "%";
+    }
+    // Lets the worker run to its end and waits (bounded) until its thread has returned.
+    bool WorkerEnds() {
+        gate_.Release();
+        for (int i = 0; i < 3000 && view_->Busy(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return !view_->Busy();
+    }
+    // How many message dialogs a further second of the clock opens (each is closed by OK).
+    int DialogsInASecond() {
+        int opened = 0;
+        backend_->Post([&] {
+            if (CMessageDialog* dialog = OpenDialog()) {
+                ++opened;
+                backend_->ClickControl(dialog->GetPaintManager(), L"okBtn");
+            }
+        });
+        backend_->Advance(1000);
+        // Without a dialog the step is still queued: a turn of the loop spends it.
+        for (int turn = 0; turn < 3 && backend_->PendingSteps() > 0; ++turn)
+            SkinUI::CMessageLoop::PumpTurn();
+        EXPECT_EQ(backend_->PendingSteps(), 0u);
+        return opened;
+    }
+    // One tick of the page's timer with the outcome dialog (if any) closed by OK.
+    void TickToOutcome() {
+        Expect(L"okBtn");
+        backend_->Advance(1000);
+    }
+    void ExpectIdle() {
+        EXPECT_TRUE(Enabled(L"Button_Start"));
+        EXPECT_FALSE(Enabled(L"Button_Cancel"));
+        EXPECT_EQ(TextOf(L"used_time"), L" ");
+        EXPECT_EQ(TextOf(L"remain_time"), L" ");
+        EXPECT_EQ(TextOf(L"progress"), L"Data migration");
+        for (const wchar_t* name : {L"data_mig_refresh", L"Mig_drive_name", L"Disk_Info", L"SMART"})
+            EXPECT_TRUE(Enabled(name)) << name;
+        // The timer is gone: a further second brings no tick and no dialog.
+        const size_t ticks = Ticks();
+        EXPECT_EQ(DialogsInASecond(), 0);
+        EXPECT_EQ(Ticks(), ticks);
+    }
+
+    // Every place a started migration writes first: the tables at both ends, the probe's
+    // sector 100 and the start of the copy (a hash of the whole sparse image would take long).
+    std::vector<Sector> TargetFingerprint() const {
+        std::vector<Sector> sectors;
+        for (uint64_t lba = 0; lba < 128; ++lba)
+            sectors.push_back(ImageSector(1, lba));
+        const uint64_t last = std::filesystem::file_size(Image(1)) / 512 - 1;
+        for (uint64_t lba = last - 32; lba <= last; ++lba)
+            sectors.push_back(ImageSector(1, lba));
+        return sectors;
+    }
+
+    ViewPlatform* platform_ = nullptr;
+    CopyGate gate_;
+    std::unique_ptr<CAtaSmart> engine_;
+    SystemDisk systemDisk_;
+    std::vector<int32_t> targets_;
+    std::unique_ptr<TestWindow> window_;
+    std::unique_ptr<MigrationPageView> view_;
+    std::vector<Shown> shown_;
+};
+
+TEST_F(MigrationViewTest, FillShowsSourceAndTargetAndLocksTheDriveSelector) {
+    Open(ThreeDisks(), "fill");
+    EXPECT_EQ(TextOf(L"source_disk"), L"Source Disk : C");
+    EXPECT_EQ(TextOf(L"capacityData"), L"Disk capacity : 0.0 GB") << "an 8 MiB system volume";
+    EXPECT_EQ(TextOf(L"os_version"), L"OS Version : " + engine_->GetOsName() + L"-Bit");
+    EXPECT_EQ(TextOf(L"os_drive"), L"OS Drive : Orvel SSD Q9 M..");
+    EXPECT_EQ(Page(L"os_drive")->GetToolTip(), L"Orvel SSD Q9 Migration Source1");
+    EXPECT_EQ(TextOf(L"data_drive"), L"Target Disk :");
+    EXPECT_EQ(TextOf(L"capacityData2"), L"Disk capacity :     2.0 GB") << "target A";
+    EXPECT_EQ(TextOf(L"data_mig_tip"), L" ");
+    EXPECT_EQ(TextOf(L"Button_Start"), L"Start");
+    EXPECT_EQ(TextOf(L"Button_Cancel"), L"Cancel");
+    EXPECT_TRUE(Enabled(L"Button_Start"));
+    EXPECT_FALSE(Page(L"Refresh")->IsVisible());
+    auto* selector = window_->Find<SkinUI::CComboUI>(L"Drive_name");
+    ASSERT_NE(selector, nullptr);
+    EXPECT_FALSE(selector->IsEnabled());
+    EXPECT_TRUE(window_->Find(L"Data_Mig")->IsEnabled());
+
+    // Choosing B shows B's size; a record without a size shows the label alone.
+    view_->RefreshTargetLines(&Target(1));
+    EXPECT_EQ(TextOf(L"capacityData2"), L"Disk capacity :     3.0 GB");
+    view_->RefreshTargetLines(nullptr);
+    EXPECT_EQ(TextOf(L"capacityData2"), L"Disk capacity :     ");
+
+    // A later fill with a short model drops the cut and its tooltip; without any target Start
+    // is off.
+    DriveList only;
+    only.Append(engine_->vars[0]);
+    SystemDisk shortModel = systemDisk_;
+    shortModel.model = L"Orvel S3";
+    view_->Fill(only, shortModel, L"Windows 10 64", nullptr);
+    EXPECT_EQ(TextOf(L"os_drive"), L"OS Drive : Orvel S3");
+    EXPECT_EQ(Page(L"os_drive")->GetToolTip(), L"");
+    EXPECT_EQ(TextOf(L"os_version"), L"OS Version : Windows 10 64-Bit");
+    EXPECT_FALSE(Enabled(L"Button_Start"));
+    // The idle page leaves an empty target selector off, as the selectors' fill set it.
+    auto* targets = window_->Find<SkinUI::CComboUI>(L"Mig_drive_name");
+    targets->RemoveAll();
+    targets->SetEnabled(false);
+    view_->Refresh();
+    EXPECT_FALSE(Enabled(L"Mig_drive_name"));
+    EXPECT_TRUE(Enabled(L"data_mig_refresh"));
+    EXPECT_EQ(TextOf(L"used_time"), L" ");
+    EXPECT_EQ(TextOf(L"progress"), L"Data migration");
+}
+
+TEST_F(MigrationViewTest, AWholeMigrationShowsProgressTimesAndSuccess) {
+    // A slow target gives the copy a remaining-time estimate: 10 ms of virtual time a chunk.
+    Open(ThreeDisks(R"({ "slowMsPerMiB": 160 })"), "whole");
+    const auto sourceEntries = PrimaryEntries(0);
+    StartTo(10);
+    EXPECT_EQ(shown_[0].text, GetUiText(TEXT_MIGRATION_CONFIRM));
+    EXPECT_EQ(shown_[0].inset, 99);
+    EXPECT_EQ(shown_[0].mode, kMessageOkCancel);
+    EXPECT_EQ(shown_[0].icon, kIconWarning);
+    EXPECT_TRUE(view_->Busy());
+    EXPECT_FALSE(Enabled(L"Button_Start"));
+    EXPECT_TRUE(Enabled(L"Button_Cancel"));
+    for (const wchar_t* name : {L"data_mig_refresh", L"Mig_drive_name", L"Disk_Info", L"SMART"})
+        EXPECT_FALSE(Enabled(name)) << name << " is locked from the start";
+
+    // The first tick: 10 % of 176 chunks done, 158 left at 10 ms each.
+    backend_->Advance(1000);
+    EXPECT_EQ(Percent(), 10);
+    EXPECT_EQ(TextOf(L"progress"), L"Migrating");
+    EXPECT_EQ(TextOf(L"used_time"), L"Used Time :     00: 00: 00");
+    EXPECT_EQ(TextOf(L"remain_time"), L"Remain Time :     00: 00: 01");
+
+    // Past the half, less than a second is left: no estimate to show.
+    ASSERT_TRUE(gate_.RunTo(50));
+    backend_->Advance(1000);
+    EXPECT_EQ(Percent(), 50);
+    EXPECT_EQ(TextOf(L"used_time"), L"Used Time :     00: 00: 01");
+    EXPECT_EQ(TextOf(L"remain_time"), L"Remain Time :");
+    EXPECT_FALSE(Enabled(L"SMART"));
+    EXPECT_EQ(shown_.size(), 1u) << "no dialog while running";
+
+    ASSERT_TRUE(WorkerEnds());
+    // A Cancel between the worker's end and the tick keeps the outcome it published.
+    ASSERT_TRUE(Enabled(L"Button_Cancel"));
+    ASSERT_TRUE(backend_->ClickControl(window_->GetPaintManager(), L"Button_Cancel"));
+    EXPECT_EQ(MigrationState.load(), kStateSucceeded);
+    TickToOutcome();
+    ASSERT_EQ(shown_.size(), 2u);
+    EXPECT_EQ(shown_[1].text, GetUiText(TEXT_MIGRATION_DONE));
+    EXPECT_EQ(shown_[1].inset, 80);
+    EXPECT_EQ(shown_[1].mode, kMessageOk);
+    EXPECT_EQ(shown_[1].icon, kIconSuccess);
+    EXPECT_EQ(MigrationState.load(), kStateSucceeded);
+    EXPECT_EQ(Percent(), 0) << "the bar is emptied for the next run";
+    EXPECT_EQ(MigrationProgress.elapsedSeconds.load(), 0u);
+    ExpectIdle();
+
+    // The target carries the source's system partitions in a GPT of its own size.
+    const auto header = PrimaryHeader(1);
+    EXPECT_EQ(std::memcmp(header.signature, platform::kGptSignature, 8), 0);
+    EXPECT_EQ(header.alternateLba, kTargetLastSector);
+    const auto targetEntries = PrimaryEntries(1);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(std::memcmp(&targetEntries[i], &sourceEntries[i], sizeof targetEntries[i]), 0)
+            << "entry " << i;
+    EXPECT_TRUE(SameSectors(0, 1, 2048, kGptPairRange));
+}
+
+TEST_F(MigrationViewTest, DecliningTheConfirmationStartsNothing) {
+    Open(ThreeDisks(), "declined");
+    const auto target = TargetFingerprint();
+    Expect(L"cancelBtn");
+    ASSERT_TRUE(backend_->ClickControl(window_->GetPaintManager(), L"Button_Start"));
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_EQ(shown_[0].text, GetUiText(TEXT_MIGRATION_CONFIRM));
+    EXPECT_FALSE(view_->Busy());
+    EXPECT_EQ(MigrationState.load(), 0u);
+    ExpectIdle();
+    EXPECT_EQ(Ticks(), 0u);
+    EXPECT_EQ(TargetFingerprint(), target) << "nothing written to the target";
+}
+
+TEST_F(MigrationViewTest, CancelShowsTheCancelAndStartWaitsForTheWorker) {
+    Open(ThreeDisks(), "cancelled");
+    StartTo(20);
+    backend_->Advance(1000);
+    EXPECT_EQ(Percent(), 20);
+    ASSERT_TRUE(backend_->ClickControl(window_->GetPaintManager(), L"Button_Cancel"));
+    EXPECT_EQ(MigrationState.load(), kStateCancelled);
+
+    // The next tick tells the cancel while the worker is still held in its copy.
+    TickToOutcome();
+    ASSERT_EQ(shown_.size(), 2u);
+    EXPECT_EQ(shown_[1].text, GetUiText(TEXT_MIGRATION_CANCELLED));
+    EXPECT_EQ(shown_[1].inset, 70);
+    EXPECT_EQ(shown_[1].mode, kMessageOk);
+    EXPECT_EQ(shown_[1].icon, kIconError);
+    EXPECT_TRUE(view_->Busy());
+    EXPECT_FALSE(Enabled(L"Button_Start")) << "the worker has not ended";
+    EXPECT_FALSE(Enabled(L"Button_Cancel"));
+    EXPECT_EQ(TextOf(L"used_time"), L" ");
+    EXPECT_EQ(TextOf(L"progress"), L"Data migration");
+    EXPECT_FALSE(Enabled(L"data_mig_refresh"));
+    // Start does nothing while the worker lives, even when asked directly.
+    view_->Start(0, 1);
+    EXPECT_EQ(shown_.size(), 2u);
+    backend_->Advance(1000);
+    EXPECT_FALSE(Enabled(L"Button_Start"));
+
+    ASSERT_TRUE(WorkerEnds());
+    EXPECT_EQ(DialogsInASecond(), 0) << "the cancel is told once";
+    EXPECT_EQ(MigrationResult.load(), kMigrationCancelled);
+    ExpectIdle();
+    EXPECT_TRUE(TableDeleted(1));
+}
+
+TEST_F(MigrationViewTest, ACancelAfterTheCopyIsToldAndThenTheSuccessThatFollowed) {
+    Open(ThreeDisks(), "late-cancel");
+    // Held at the table rewrite: the copy is whole, so the worker no longer looks at Cancel.
+    StartTo(100);
+    ASSERT_TRUE(backend_->ClickControl(window_->GetPaintManager(), L"Button_Cancel"));
+    TickToOutcome();
+    ASSERT_EQ(shown_.size(), 2u);
+    EXPECT_EQ(shown_[1].text, GetUiText(TEXT_MIGRATION_CANCELLED));
+    EXPECT_FALSE(Enabled(L"Button_Start"));
+
+    ASSERT_TRUE(WorkerEnds());
+    TickToOutcome();
+    ASSERT_EQ(shown_.size(), 3u) << "the worker's own outcome differs from the cancel";
+    EXPECT_EQ(shown_[2].text, GetUiText(TEXT_MIGRATION_DONE));
+    EXPECT_EQ(shown_[2].icon, kIconSuccess);
+    EXPECT_EQ(MigrationResult.load(), kMigrationSucceeded);
+    ExpectIdle();
+    EXPECT_FALSE(TableDeleted(1));
+}
+
+TEST_F(MigrationViewTest, ClosingThePageMidCopyCancelsAndWaitsForTheWorker) {
+    Open(ThreeDisks(), "closed");
+    StartTo(30);
+    gate_.OpenOnCancel();
+    view_.reset();
+    // The worker has returned: its final word is out and the half-copied target has no table.
+    EXPECT_EQ(MigrationState.load(), kStateCancelled);
+    EXPECT_EQ(MigrationResult.load(), kMigrationCancelled);
+    EXPECT_TRUE(TableDeleted(1));
+}
+
+TEST_F(MigrationViewTest, RefusedPreCheckShowsTheTooSmallTextAndStartsNothing) {
+    // 11 MiB is exactly the range to copy; the pre-check wants 100 sectors more.
+    Open(ThreeDisks("{}", "11MiB"), "small");
+    const auto target = TargetFingerprint();
+    Expect(L"okBtn");
+    ASSERT_TRUE(backend_->ClickControl(window_->GetPaintManager(), L"Button_Start"));
+    // The same text for a start onto the system disk itself.
+    Expect(L"okBtn");
+    view_->Start(0, 0);
+    ASSERT_EQ(shown_.size(), 2u);
+    for (const Shown& shown : shown_) {
+        EXPECT_EQ(shown.text, GetUiText(TEXT_TARGET_TOO_SMALL));
+        EXPECT_EQ(shown.inset, 80);
+        EXPECT_EQ(shown.mode, kMessageOk);
+        EXPECT_EQ(shown.icon, kIconWarning);
+    }
+    EXPECT_FALSE(view_->Busy());
+    EXPECT_EQ(MigrationState.load(), 0u);
+    ExpectIdle();
+    EXPECT_EQ(TargetFingerprint(), target) << "nothing written to the target";
+}
+
+TEST_F(MigrationViewTest, EveryFailedEndShowsItsMessageAndReturnsToIdle) {
+    struct Case {
+        const char* what;
+        std::string targetFaults;
+        bool shrink;
+        std::wstring text;  // empty: no dialog
+        bool tableDeleted;  // a write-protected target refuses that too
+    };
+    const std::vector<Case> cases = {
+        {"table rewrite fails",
+         R"({ "writeErrorSector": )" + std::to_string(kTargetLastSector) + " }", false,
+         GetUiText(TEXT_MIGRATION_FAILED) + L" [-15]", true},
+        {"lock refused", R"({ "lockFails": true })", false, GetUiText(TEXT_MIGRATION_LOCK_FAILED),
+         true},
+        {"write-protected", R"({ "writeProtected": true })", false, GetUiText(TEXT_TARGET_OFFLINE),
+         false},
+        {"target shrank after the pre-check", "{}", true, L"", true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Open(ThreeDisks(c.targetFaults), "failed" + std::to_string(n++));
+        platform_->beforeWrite = [this, shrink = c.shrink](platform::HANDLE, platform::DWORD) {
+            if (shrink) platform_->shrinkTarget = true;
+        };
+        Expect(L"okBtn");
+        ASSERT_TRUE(backend_->ClickControl(window_->GetPaintManager(), L"Button_Start"));
+        ASSERT_TRUE(WorkerEnds());
+        if (c.text.empty()) {
+            EXPECT_EQ(DialogsInASecond(), 0);
+            EXPECT_EQ(MigrationState.load(), kStateTooSmall);
+        } else {
+            TickToOutcome();
+            ASSERT_EQ(shown_.size(), 2u);
+            EXPECT_EQ(shown_[1].text, c.text);
+            EXPECT_EQ(shown_[1].inset, 80);
+            EXPECT_EQ(shown_[1].mode, kMessageOk);
+            EXPECT_EQ(shown_[1].icon, kIconError);
+        }
+        ExpectIdle();
+        EXPECT_EQ(TableDeleted(1), c.tableDeleted);
+    }
+}
+
+}  // namespace
