@@ -38,6 +38,13 @@ std::wstring CsdText(const platform::OSVERSIONINFOEXW& record) {
     return text;
 }
 
+// A system other than Windows names itself where Windows keeps its service-pack text (the Linux
+// backend puts the distribution's name there); Windows leaves that text empty or starts it with
+// "Service Pack".
+bool NamesItself(const std::wstring& csd) {
+    return !csd.empty() && !csd.starts_with(L"Service Pack");
+}
+
 }  // namespace
 
 void ReadOsVersion(platform::OSVERSIONINFOEXW* record) {
@@ -72,8 +79,10 @@ std::wstring GetOsName(const platform::OSVERSIONINFOEXW& record) {
     WriteLog(L"system version: major=%d, minor=%d\n", static_cast<int>(record.dwMajorVersion),
              static_cast<int>(record.dwMinorVersion));
 
-    std::wstring name;
-    if (record.dwPlatformId == platform::VER_PLATFORM_WIN32_NT && record.dwMajorVersion > 4) {
+    std::wstring name = CsdText(record);
+    if (!NamesItself(name)) name.clear();
+    if (name.empty() && record.dwPlatformId == platform::VER_PLATFORM_WIN32_NT &&
+        record.dwMajorVersion > 4) {
         for (const OsName& known : kOsNames)
             if (known.major == record.dwMajorVersion && known.minor == record.dwMinorVersion)
                 name = known.name;

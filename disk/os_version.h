@@ -15,7 +15,9 @@ void ReadOsVersion(platform::OSVERSIONINFOEXW* record);
 int ServicePackNumber(const platform::OSVERSIONINFOEXW& record);
 
 // The Windows name with the processor width (" 64" / " 32"), e.g. "Windows 7 64"; a version
-// without a name gives the width alone. Logs the version numbers.
+// without a name gives the width alone. A system that names itself in the CSD text (the Linux
+// backend: "Debian GNU/Linux 12 (bookworm)") shows that name instead of Windows'. Logs the
+// version numbers.
 std::wstring GetOsName(const platform::OSVERSIONINFOEXW& record);
 
 // ATA pass-through exists from Windows XP SP2 (5.1 with service pack 2), Server 2003 (5.2) and

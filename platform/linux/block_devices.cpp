@@ -91,6 +91,34 @@ std::vector<BlockPartition> ListPartitions(KernelIo& kernel, const std::string& 
     return partitions;
 }
 
+// An ATA string of IDENTIFY DEVICE data: two characters a word, the first in the high byte,
+// padded with blanks.
+std::string IdentifyText(std::string_view identify, size_t firstWord, size_t words) {
+    std::string text;
+    for (size_t word = firstWord; word < firstWord + words; ++word) {
+        text += identify[2 * word + 1];
+        text += identify[2 * word];
+    }
+    return std::string(TrimText(text.substr(0, text.find('\0'))));
+}
+
+// libata answers INQUIRY with only the first 16 characters of the ATA model and 4 of the
+// firmware revision, which is what the model and rev attributes show; the ATA Information VPD
+// page (89h) holds the whole IDENTIFY DEVICE data, from byte 60.
+void ReadAtaNames(KernelIo& kernel, const std::string& base, BlockDisk& disk) {
+    constexpr size_t kIdentifyAt = 60, kIdentifySize = 512;
+    constexpr uint8_t kAtaInformationPage = 0x89, kIdentifyDevice = 0xEC;
+    const auto page = kernel.ReadText(base + "/device/vpd_pg89");
+    if (!page || page->size() < kIdentifyAt + kIdentifySize ||
+        static_cast<uint8_t>((*page)[1]) != kAtaInformationPage ||
+        static_cast<uint8_t>((*page)[56]) != kIdentifyDevice)
+        return;
+    const std::string_view identify = std::string_view(*page).substr(kIdentifyAt, kIdentifySize);
+    if (std::string model = IdentifyText(identify, 27, 20); !model.empty()) disk.model = model;
+    if (std::string firmware = IdentifyText(identify, 23, 4); !firmware.empty())
+        disk.revision = firmware;
+}
+
 BlockDisk ReadDisk(KernelIo& kernel, const std::string& name) {
     BlockDisk disk;
     disk.name = name;
@@ -111,6 +139,7 @@ BlockDisk ReadDisk(KernelIo& kernel, const std::string& name) {
         disk.vendor = ReadAttribute(kernel, base + "/device/vendor");
         disk.model = ReadAttribute(kernel, base + "/device/model");
         disk.revision = ReadAttribute(kernel, base + "/device/rev");
+        if (disk.vendor == "ATA") ReadAtaNames(kernel, base, disk);
         const auto device = kernel.Resolve(base + "/device");
         if (const auto hctl = ParseHctl(LastComponent(device.value_or("")))) {
             disk.hctl = *hctl;

@@ -1,0 +1,315 @@
+#!/usr/bin/env python3
+"""The host side of the QEMU guest test: splits what the guest wrote on its second serial port
+into sections, and judges them against smartctl, the QEMU command line and the disk images.
+
+  check.py error-sector <range-sectors> <first> <last>
+      a sector in [first, last] that the migration's speed probe never reads (readahead margin
+      included), for the read error the host injects
+  check.py main <run-dir> <results.log> <facts.json>
+  check.py readerror <run-dir> <results.log> <facts.json>
+
+Each check prints one line, "ok" or "FAIL", and the deviations found; the exit status is 1 when
+any check failed. facts.json holds what the host set up: the QEMU identity strings, the image
+paths, the partition layout.
+"""
+import json
+import os
+import re
+import subprocess
+import sys
+
+failures = []
+
+
+def check(ok, what, detail=""):
+    print(f"  {'ok  ' if ok else 'FAIL'}  {what}" + (f": {detail}" if detail and not ok else ""))
+    if not ok:
+        failures.append(what)
+    return ok
+
+
+def note(text):
+    print(f"  note  {text}")
+
+
+def sections(results_path):
+    """{name: (rc, text)} of the guest's "@@@ begin"/"@@@ end" sections; "fatal" when init failed."""
+    found, name, lines = {}, None, []
+    text = open(results_path, "rb").read().decode("utf-8", "replace").replace("\r", "")
+    for line in text.split("\n"):
+        if line.startswith("@@@ begin "):
+            name, lines = line[len("@@@ begin ") :], []
+        elif line.startswith("@@@ end ") and name:
+            rc = int(line.rsplit("rc=", 1)[1])
+            found[name] = (rc, "\n".join(lines) + ("\n" if lines else ""))
+            name = None
+        elif line.startswith("@@@ fatal"):
+            found["fatal"] = (1, line)
+        elif line == "@@@ done":
+            found["done"] = (0, "")
+        elif name is not None:
+            lines.append(line)
+    return found
+
+
+def save_sections(run_dir, found, prefix):
+    folder = os.path.join(run_dir, prefix)
+    os.makedirs(folder, exist_ok=True)
+    for name, (rc, text) in found.items():
+        with open(os.path.join(folder, name), "w") as out:
+            out.write(text)
+
+
+def json_of(found, name):
+    try:
+        return json.loads(found[name][1])
+    except (KeyError, ValueError):
+        return None
+
+
+def probe_windows(range_sectors):
+    """The sector windows the migration's speed probe reads: twelve positions spread over the
+    range, eight 128-sector chunks each (the copy engine's sampleSpeedPositions)."""
+    step = (((range_sectors // 12) | 1) - 2) % 2**64
+    lead = ((step // 2) & ~1) + 4
+    windows = []
+    for j in range(1, 13):
+        position = (j * step - lead) % 2**64
+        if position < range_sectors:
+            windows.append((position, min(range_sectors, position + 8 * 128)))
+    return windows
+
+
+def error_sector(range_sectors, first, last):
+    # Readahead may pull a few hundred KiB past a read; keep 8 MiB away from every window.
+    margin = 16384
+    windows = probe_windows(range_sectors)
+    for sector in range(last - 8, first, -2048):
+        if all(sector + margin < start or sector - margin >= end for start, end in windows):
+            return sector
+    raise SystemExit("check.py: no sector outside the speed probe's reach")
+
+
+def sgdisk(*args):
+    done = subprocess.run(["sgdisk", *args], capture_output=True, text=True)
+    return done.returncode, done.stdout + done.stderr
+
+
+def partitions(image):
+    """[(number, first, last, code, name)] as sgdisk -p prints them."""
+    _, text = sgdisk("-p", image)
+    rows = []
+    for line in text.splitlines():
+        m = re.match(r"\s+(\d+)\s+(\d+)\s+(\d+)\s+\S+ \S+\s+(\w+)\s+(.*)$", line)
+        if m:
+            rows.append((int(m[1]), int(m[2]), int(m[3]), m[4], m[5].strip()))
+    return rows
+
+
+def partition_details(image, number):
+    _, text = sgdisk("-i", str(number), image)
+    keep = ("Partition GUID code", "Partition unique GUID", "First sector", "Last sector",
+            "Attribute flags", "Partition name")
+    return [line for line in text.splitlines() if line.startswith(keep)]
+
+
+def same_bytes(a, b, first_sector, end_sector):
+    """The first differing sector of two images in [first_sector, end_sector), or None."""
+    chunk = 2048 * 512
+    with open(a, "rb") as fa, open(b, "rb") as fb:
+        fa.seek(first_sector * 512)
+        fb.seek(first_sector * 512)
+        at = first_sector * 512
+        end = end_sector * 512
+        while at < end:
+            size = min(chunk, end - at)
+            da, db = fa.read(size), fb.read(size)
+            if da != db:
+                for i in range(min(len(da), len(db))):
+                    if da[i] != db[i]:
+                        return (at + i) // 512
+                return (at + min(len(da), len(db))) // 512
+            at += size
+    return None
+
+
+def raw_hex(value):
+    return f"{value:012X}"
+
+
+def check_identity(drive, facts_of, label):
+    if not check(drive is not None, f"{label}: listed in the report"):
+        return
+    for key, expected in facts_of.items():
+        check(drive[key] == expected, f"{label}: {key} {drive[key]!r} equals {expected!r}",
+              f"report has {drive[key]!r}")
+
+
+def judge_main(found, facts):
+    devices = found.get("devices", (1, ""))[1].split("\n", 1)[0]
+    check(re.fullmatch(r"sata=/dev/sd\w+ usb=/dev/sd\w+ nvme=/dev/nvme0", devices) is not None,
+          "the guest sees the SATA, USB and NVMe disks", devices)
+    report = json_of(found, "report-json")
+    if not check(report is not None and found["report-json"][0] == 0,
+                 "report --json ran and printed JSON", found.get("report-json", (None, ""))[1][-400:]):
+        return
+    drives = report["drives"]
+    sata_smart = json_of(found, "smartctl-sata") or {}
+    nvme_smart = json_of(found, "smartctl-nvme") or {}
+    usb_smart = json_of(found, "smartctl-usb") or {}
+
+    sata = next((d for d in drives if d["model"] == facts["sataModel"]), None)
+    # The management object's model too: the inventory's name of the disk must be the whole one.
+    check_identity(sata, {"model": facts["sataModel"], "serialNumber": facts["sataSerial"],
+                          "firmwareRev": facts["sataFirmware"], "wmiModel": facts["sataModel"]},
+                   "SATA vs QEMU command line")
+    check_identity(sata, {"model": sata_smart.get("model_name"),
+                          "serialNumber": sata_smart.get("serial_number"),
+                          "firmwareRev": sata_smart.get("firmware_version")}, "SATA vs smartctl")
+    nvme = next((d for d in drives if d["model"] == nvme_smart.get("model_name")), None)
+    check_identity(nvme, {"serialNumber": facts["nvmeSerial"]}, "NVMe vs QEMU command line")
+    check_identity(nvme, {"model": nvme_smart.get("model_name"),
+                          "serialNumber": nvme_smart.get("serial_number"),
+                          "firmwareRev": nvme_smart.get("firmware_version")}, "NVMe vs smartctl")
+
+    if sata:
+        table = sata_smart.get("ata_smart_attributes", {}).get("table", [])
+        ours = {a["id"]: a for a in sata["attributes"] if a["id"] != 0}
+        check(len(table) > 0, "smartctl -A lists SATA attributes")
+        check(sorted(ours) == sorted(a["id"] for a in table),
+              "SATA: the same attribute ids as smartctl -A",
+              f"report {sorted(ours)}, smartctl {sorted(a['id'] for a in table)}")
+        for row in table:
+            mine = ours.get(row["id"])
+            theirs = {"current": row["value"], "worst": row["worst"], "threshold": row["thresh"],
+                      "raw": raw_hex(row["raw"]["value"])}
+            got = {k: mine[k] for k in theirs} if mine else None
+            check(got == theirs, f"SATA attribute {row['id']}: {theirs}", f"report has {got}")
+        derived = {"temperature": sata_smart.get("temperature", {}).get("current"),
+                   "powerOnHours": sata_smart.get("power_on_time", {}).get("hours"),
+                   "powerOnCount": sata_smart.get("power_cycle_count"),
+                   "numberOfSectors": sata_smart.get("user_capacity", {}).get("blocks")}
+        for key, expected in derived.items():
+            check(sata[key] == expected, f"SATA: {key} {expected} as smartctl",
+                  f"report has {sata[key]}")
+        check(sata["nominalMediaRotationRate"] == facts["sataRotation"],
+              f"SATA: rotation rate {facts['sataRotation']} as set",
+              f"report has {sata['nominalMediaRotationRate']}")
+        system = report["systemDisk"]
+        check(system is not None and system["physicalDrive"] == sata["physicalDrive"],
+              "the SATA disk is the system disk", f"systemDisk is {system}")
+        check("C" in sata["driveLetters"], "the SATA disk carries C:",
+              f"letters {sata['driveLetters']!r}")
+
+    if nvme:
+        log = nvme_smart.get("nvme_smart_health_information_log", {})
+        check(nvme["temperature"] == log.get("temperature"),
+              f"NVMe temperature {log.get('temperature')} as smartctl",
+              f"report has {nvme['temperature']}")
+        check(nvme["powerOnHours"] == log.get("power_on_hours"),
+              f"NVMe power-on hours {log.get('power_on_hours')} as smartctl",
+              f"report has {nvme['powerOnHours']}")
+        # The counters that do not move while the guest reads: power cycles and spare.
+        check(nvme["powerOnCount"] == log.get("power_cycles"),
+              f"NVMe power cycles {log.get('power_cycles')} as smartctl",
+              f"report has {nvme['powerOnCount']}")
+        check(nvme["life"] == log.get("available_spare"),
+              f"NVMe available spare {log.get('available_spare')} as smartctl",
+              f"report has {nvme['life']}")
+
+    check(report["os"]["name"] == facts["osName"], f"OS name {facts['osName']!r}",
+          f"report has {report['os']['name']!r}")
+    usb_sat = json_of(found, "smartctl-usb-sat") or {}
+    refused = usb_sat.get("smartctl", {}).get("exit_status", 0) != 0 and "model_name" not in usb_sat
+    note(f"USB disk: the emulated bridge {'refuses' if refused else 'takes'} ATA pass-through "
+         f"(smartctl -d sat exit status {usb_sat.get('smartctl', {}).get('exit_status')})")
+    usb = [d for d in drives if d is not sata and d is not nvme]
+    note(f"USB disk: smartctl says {usb_smart.get('smartctl', {}).get('messages', [{}])[0].get('string', '?')!r}"
+         f"; tramsik {'lists it: ' + repr([(d['model'], d['commandTypeTag']) for d in usb]) if usb else 'does not list it'}")
+    for name in ("list", "report-text", "info", "smart-nvme"):
+        check(found.get(name, (1,))[0] == 0, f"{name} ran without error")
+
+    mounted_rc = found.get("mounted-target", (None,))[0]
+    check(mounted_rc == 5, "a target with a mounted partition is refused with -5 (status 5)",
+          f"status {mounted_rc}")
+    mounted_log = found.get("mounted-log", (0, ""))[1]
+    check(re.search("Locking.volume.failed", mounted_log) is not None,
+          'the log says "Locking volume failed"')
+    check("may be occupied" in found.get("mounted-target", (0, ""))[1],
+          "the refusal tells that the target may be occupied")
+    after = found.get("mounted-after", (1, ""))[1]
+    check(found.get("mounted-after", (1,))[0] == 0 and "nvme0n1p1" in after and facts["marker"] in after,
+          "the refused target keeps its partition and the mounted file system", after[-300:])
+
+    rc = found.get("migrate", (None,))[0]
+    kernel_log = found.get("kernel-log", (1, ""))[1]
+    trouble = [line for line in kernel_log.splitlines()
+               if re.search(r"BUG:|WARNING:|Call Trace|I/O error|timeout|tramsik-cli", line)]
+    check(kernel_log != "" and not trouble,
+          "the kernel logged no error, warning or timeout for what tramsik-cli sent",
+          "; ".join(trouble[:5]))
+    output = found.get("migrate", (0, ""))[1]
+    check(rc == 0 and "System data migration is completed" in output,
+          "migrate --target <nvme> --yes succeeded and says so", f"status {rc}: {output[-300:]}")
+
+
+def judge_clone(facts):
+    source, target = facts["sataImage"], facts["nvmeImage"]
+    rc, text = sgdisk("-v", target)
+    check(rc == 0 and "No problems found" in text, "sgdisk -v: the target's GPT has no problems",
+          text.strip()[-300:])
+    src_parts, dst_parts = partitions(source), partitions(target)
+    root = facts["rootPartition"]
+    check(dst_parts == [p for p in src_parts if p[0] <= root],
+          f"the target lists the source's partitions 1 to {root} and no more",
+          f"target {dst_parts}, source {src_parts}")
+    for number in range(1, root + 1):
+        check(partition_details(source, number) == partition_details(target, number),
+              f"partition {number}: type, GUID, extent, attributes and name as the source's")
+    end = facts["rangeSectors"]
+    first = same_bytes(source, target, 34, end)
+    check(first is None, f"the target carries the source's sectors 34 to {end - 1}",
+          f"first difference at sector {first}")
+
+
+def judge_readerror(found, facts):
+    rc = found.get("migrate", (None,))[0]
+    output = found.get("migrate", (0, ""))[1]
+    check(rc == 10 and "System migration failed [-10]" in output,
+          "a source read error gives result -10 (status 10, \"System migration failed [-10]\")",
+          f"status {rc}: {output[-300:]}")
+    log = found.get("migrate-log", (0, ""))[1]
+    check("read_sect err" in log, "the log names the failed read")
+    # sgdisk finds no table when it starts a new GPT in memory, scans no MBR and lists nothing.
+    image = facts["nvmeReadErrorImage"]
+    _, text = sgdisk("-p", image)
+    check("Creating new GPT entries" in text and "MBR:" not in text and not partitions(image),
+          "the target has no partition table after the failure (sgdisk finds neither GPT nor MBR)",
+          text.strip()[:400])
+
+
+def main():
+    what = sys.argv[1]
+    if what == "error-sector":
+        print(error_sector(*(int(a) for a in sys.argv[2:5])))
+        return
+    run_dir, results, facts = sys.argv[2], sys.argv[3], json.load(open(sys.argv[4]))
+    found = sections(results) if os.path.exists(results) else {}
+    save_sections(run_dir, found, what)
+    print(f"{what}:")
+    check("fatal" not in found, "the guest started", found.get("fatal", (0, ""))[1])
+    check("done" in found, "the guest ran to its end and powered off")
+    # A sanitizer build of tramsik-cli reports what it finds on standard error.
+    flagged = [name for name, (_, text) in found.items()
+               if re.search(r"AddressSanitizer|LeakSanitizer|runtime error:", text)]
+    check(not flagged, "no sanitizer report", ", ".join(flagged))
+    if what == "main":
+        judge_main(found, facts)
+        judge_clone(facts)
+    else:
+        judge_readerror(found, facts)
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    main()
