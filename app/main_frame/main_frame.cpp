@@ -28,8 +28,6 @@ namespace {
 constexpr wchar_t kDriveSelector[] = L"Drive_name";
 constexpr wchar_t kTargetSelector[] = L"Mig_drive_name";
 constexpr wchar_t kTabLayout[] = L"setting_Tab";
-// The timer the migration page runs on "progress3" while a migration is under way.
-constexpr UINT kMigrationTimerId = 2016;
 
 // Where each notification goes: the first row whose type and sender match. "setfocus"
 // compares the sender's name without regard to case, the others exactly; an empty sender

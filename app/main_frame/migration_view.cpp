@@ -14,7 +14,6 @@ using namespace migration;
 
 namespace {
 
-constexpr SkinUI::UINT kMigrationTimerId = 2016;
 constexpr SkinUI::UINT kMigrationTimerPeriodMs = 1000;
 
 // The drive selector's look while this page shows it greyed out.

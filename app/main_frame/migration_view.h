@@ -17,6 +17,10 @@ class CPaintManagerUI;
 }  // namespace SkinUI
 struct MigrationTargetTexts;
 
+// The one-second timer the page runs on "progress3" while a migration is under way; the
+// window hands its ticks to OnTimer.
+inline constexpr unsigned kMigrationTimerId = 2016;
+
 class MigrationPageView {
   public:
     // Looks up its controls by name in `manager` (the frame has already checked they exist).
