@@ -1,6 +1,7 @@
 #include "ui/backend/sdl/sdl_backend.h"
 
 #include <SDL.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -8,6 +9,7 @@
 
 #include "app/text/utf8.h"
 #include "ui/backend/sdl/cairo_painter.h"
+#include "ui/backend/sdl/display_socket.h"
 
 namespace SkinUI::sdl {
 
@@ -132,6 +134,8 @@ class SdlBackend : public IBackend {
             SDL_SetWindowModalFor(window, ownerWindow->Handle());
         auto native = std::make_unique<SdlWindow>(*this, host, window, params.kind, ownerWindow);
         windows_[SDL_GetWindowID(window)] = native.get();
+        // One connection serves every window of the run, and it outlives them.
+        if (displaySocket_ < 0) displaySocket_ = DisplaySocket(window);
         return native;
     }
 
@@ -142,7 +146,10 @@ class SdlBackend : public IBackend {
 
     bool WaitEvents(int timeoutMs) override {
         SDL_Event event;
-        if (!SDL_WaitEventTimeout(&event, timeoutMs < 0 ? -1 : timeoutMs)) return true;
+        if (!SDL_PollEvent(&event)) {
+            WaitForInput(timeoutMs);
+            if (!SDL_PollEvent(&event)) return true;
+        }
         do {
             if (event.type == SDL_QUIT) return false;
             Dispatch(event);
@@ -177,6 +184,23 @@ class SdlBackend : public IBackend {
     }
 
   private:
+    // Sleeps until the display has something to say or the timeout passes (-1: no timeout).
+    // Not SDL_WaitEventTimeout: on X11 it wakes itself with an event sent to one of our windows
+    // over a second display connection, and the server may handle that send after the
+    // window's destruction on the main connection has gone through; the BadWindow error then
+    // ends the process when SDL closes that connection. Waiting on the main connection's socket
+    // sends nothing. SDL_PollEvent, before and after, has read everything queued.
+    void WaitForInput(int timeoutMs) {
+        if (displaySocket_ < 0) {
+            // Another video driver, whose wake-up is not sent to a window, or no window yet,
+            // when SDL sends no wake-up at all.
+            SDL_WaitEventTimeout(nullptr, timeoutMs);
+            return;
+        }
+        pollfd display{displaySocket_, POLLIN, 0};
+        poll(&display, 1, timeoutMs);
+    }
+
     SdlWindow* Find(Uint32 id) {
         auto it = windows_.find(id);
         return it == windows_.end() ? nullptr : it->second;
@@ -247,6 +271,7 @@ class SdlBackend : public IBackend {
     }
 
     std::map<Uint32, SdlWindow*> windows_;
+    int displaySocket_ = -1;
     FontCache fonts_;
     cairo_surface_t* measureSurface_ = nullptr;
     cairo_t* measure_ = nullptr;
