@@ -10,6 +10,7 @@
 #include "app/log/log.h"
 #include "disk/disk_identity_rules.h"
 #include "disk/leading_number.h"
+#include "disk/text_match.h"
 #include "disk/wmi_query.h"
 
 int AhciMode = 0;
@@ -64,15 +65,6 @@ constexpr SiliconImageCard kSiliconImageCards[] = {
     {L"BUFFALO IFC-PCI2ES", 3112},
     {L"BUFFALO IFC-PCIE2SA", 3132},
 };
-
-bool StartsWithAny(const std::wstring& text, std::span<const std::wstring_view> prefixes) {
-    return std::ranges::any_of(prefixes, [&](std::wstring_view p) { return text.starts_with(p); });
-}
-
-bool ContainsAny(const std::wstring& text, std::span<const std::wstring_view> parts) {
-    return std::ranges::any_of(
-        parts, [&](std::wstring_view p) { return text.find(p) != std::wstring::npos; });
-}
 
 std::wstring Upper(std::wstring text) {
     for (wchar_t& c : text)

@@ -5,6 +5,7 @@
 
 #include "disk/drive_codes.h"
 #include "disk/leading_number.h"
+#include "disk/text_match.h"
 
 namespace {
 
@@ -14,18 +15,6 @@ struct DriveFacts {
     int32_t ataMajorVersion;
     int32_t transferMode;
 };
-
-bool StartsWithAny(std::wstring_view text, std::initializer_list<std::wstring_view> prefixes) {
-    for (std::wstring_view prefix : prefixes)
-        if (text.starts_with(prefix)) return true;
-    return false;
-}
-
-bool ContainsAny(std::wstring_view text, std::initializer_list<std::wstring_view> parts) {
-    for (std::wstring_view part : parts)
-        if (text.find(part) != std::wstring_view::npos) return true;
-    return false;
-}
 
 // The firmware revisions before 1.059 of some early SSDs count power-on time in ten-minute
 // units.

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "disk/smart_data.h"
+#include "disk/text_match.h"
 #include "disk/time_unit.h"
 
 namespace {
@@ -70,17 +71,6 @@ struct Facts {
     std::wstring_view model;
     std::wstring upper;  // the model with its letters upper-cased
 };
-
-template <typename Range>
-bool StartsWithAny(std::wstring_view text, const Range& prefixes) {
-    return std::ranges::any_of(prefixes, [&](std::wstring_view p) { return text.starts_with(p); });
-}
-
-template <typename Range>
-bool ContainsAny(std::wstring_view text, const Range& parts) {
-    return std::ranges::any_of(
-        parts, [&](std::wstring_view p) { return text.find(p) != std::wstring_view::npos; });
-}
 
 bool Contains(std::wstring_view text, std::wstring_view part) {
     return text.find(part) != std::wstring_view::npos;

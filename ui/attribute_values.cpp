@@ -4,10 +4,6 @@ namespace SkinUI {
 
 namespace {
 
-bool IsBlank(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
-}
-
 // Reads one optionally signed decimal number at pos; saturates instead of overflowing.
 int ReadInt(std::wstring_view text, size_t& pos) {
     while (pos < text.size() && IsBlank(text[pos]))

@@ -9,6 +9,11 @@
 
 namespace SkinUI {
 
+// The blanks of skin markup and of the values in it.
+inline bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
+}
+
 int ParseInt(std::wstring_view text);
 // Up to `count` integers separated by commas (blanks allowed); missing ones are 0.
 void ParseInts(std::wstring_view text, int* values, int count);

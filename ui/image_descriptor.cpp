@@ -8,10 +8,6 @@ namespace SkinUI {
 
 namespace {
 
-bool IsBlank(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
-}
-
 uint32_t ParseMask(std::wstring_view value) {
     if (!value.empty() && value.front() == L'#') value.remove_prefix(1);
     uint32_t mask = 0;

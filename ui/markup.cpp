@@ -1,14 +1,11 @@
 #include "ui/markup.h"
 
 #include "app/text/utf8.h"
+#include "ui/attribute_values.h"
 
 namespace SkinUI {
 
 namespace {
-
-bool IsBlank(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
-}
 
 // Characters that end a name in a tag.
 bool EndsName(wchar_t c) {
