@@ -141,11 +141,8 @@ void CMainFrame::InitWindow() {
     paintManager_.FindControl(L"Button_Start")->SetEnabled(true);
     paintManager_.FindControl(L"Button_Cancel")->SetEnabled(false);
     MainWindowHandle = this;
-    engine_->Init();
-    migration::getSystemDisk(Drives(), systemDisk_);
-    FillDriveSelectors();
-    RefreshPage(selectedDrive_);
-    ShowVolumes(selectedDrive_);
+    // The first inventory runs the same steps as every later one.
+    Reinventory();
 }
 
 void CMainFrame::Notify(TNotifyUI& msg) {
