@@ -7,7 +7,7 @@
 
 #include "app/main_frame/main_frame.h"
 #include "app/startup/startup.h"
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "platform/platform.h"
 #include "ui/backend/sdl/sdl_backend.h"
 

@@ -1,6 +1,6 @@
 #include "cli/cli_text.h"
 
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <memory>
 #include <string>
 
-#include "app/log/log.h"
-#include "app/text/ui_text.h"
-#include "app/text/utf8.h"
+#include "base/log.h"
+#include "base/ui_text.h"
+#include "base/utf8.h"
 #include "cli/drive_text.h"
 #include "cli/info_command.h"
 #include "cli/migrate_command.h"

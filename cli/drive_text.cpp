@@ -8,8 +8,8 @@
 
 #include "app/pages/disk_info_page.h"
 #include "app/pages/smart_rows.h"
-#include "app/text/text_rows.h"
-#include "app/text/ui_text.h"
+#include "base/text_rows.h"
+#include "base/ui_text.h"
 #include "cli/cli_text.h"
 #include "cli/info_command.h"
 #include "cli/text_columns.h"

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/pages/smart_rows.h"
-#include "app/text/text_rows.h"
+#include "base/text_rows.h"
 #include "cli/drive_text.h"
 #include "cli/text_columns.h"
 

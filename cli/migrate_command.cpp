@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/pages/migration_page.h"
-#include "app/text/text_rows.h"
-#include "app/text/ui_text.h"
-#include "app/text/utf8.h"
+#include "base/text_rows.h"
+#include "base/ui_text.h"
+#include "base/utf8.h"
 #include "cli/drive_text.h"
 #include "cli/options.h"
 #include "migration/migration_driver.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 
 ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* options,
                               std::ostream& out, std::ostream& err) {

@@ -9,8 +9,8 @@
 #include <variant>
 
 #include "app/pages/smart_rows.h"
-#include "app/text/ui_text.h"
-#include "app/text/utf8.h"
+#include "base/ui_text.h"
+#include "base/utf8.h"
 #include "cli/info_command.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "disk/ata_smart.h"
 #include "disk/identify.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "disk/drive_letters.h"
 #include "disk/drive_order.h"
 #include "disk/os_version.h"

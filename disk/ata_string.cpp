@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 
 namespace {
 

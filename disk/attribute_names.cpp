@@ -1,6 +1,6 @@
 #include "disk/attribute_names.h"
 
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "disk/disk_identity_rules.h"
 #include "disk/leading_number.h"
 #include "disk/text_match.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "disk/ata_smart.h"
 #include "disk/disk_identity_rules.h"
 #include "platform/ioctl.h"

@@ -3,7 +3,7 @@
 #include <optional>
 #include <span>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "disk/ata_smart.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <array>
 #include <numeric>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "disk/ata_string.h"
 #include "disk/ata_version.h"
 #include "disk/identify_page.h"

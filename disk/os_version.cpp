@@ -5,7 +5,7 @@
 #include <cstring>
 #include <cwctype>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "platform/platform.h"
 #include "platform/win_constants.h"
 

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <limits>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "disk/vendor.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "disk/smart_data.h"
 #include "disk/vendor.h"
 

@@ -1,6 +1,6 @@
 #include "disk/winmgmt.h"
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "platform/platform.h"
 #include "platform/win_constants.h"
 

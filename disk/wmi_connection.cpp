@@ -1,6 +1,6 @@
 #include "disk/wmi_connection.h"
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "disk/winmgmt.h"
 #include "platform/platform.h"
 

@@ -3,7 +3,7 @@
 #include <cwctype>
 #include <string_view>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "disk/disk_identity_rules.h"
 #include "disk/wmi_query.h"
 

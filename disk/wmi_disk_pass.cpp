@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "disk/ata_smart.h"
 #include "disk/disk_identity_rules.h"
 #include "disk/wmi_disk.h"

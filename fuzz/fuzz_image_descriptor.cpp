@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "ui/attribute_values.h"
 #include "ui/image_descriptor.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "migration/disk_io.h"
 #include "migration/migration_state.h"
 #include "platform/platform.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "platform/ioctl.h"
 #include "platform/platform.h"
 

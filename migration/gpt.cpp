@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "platform/platform.h"
 
 namespace migration {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "migration/copy_engine.h"
 #include "migration/drive_ops.h"
 #include "migration/gpt.h"

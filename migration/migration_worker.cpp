@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "app/log/log.h"
+#include "base/log.h"
 
 namespace migration {
 

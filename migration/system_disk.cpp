@@ -3,7 +3,7 @@
 #include <cwctype>
 #include <vector>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "platform/platform.h"
 
 namespace migration {

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <optional>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "disk/ata_smart.h"
 #include "migration/disk_io.h"
 #include "migration/drive_ops.h"

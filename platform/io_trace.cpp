@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/log/log.h"
+#include "base/log.h"
 
 namespace platform {
 

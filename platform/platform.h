@@ -9,12 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/host.h"
+#include "base/host.h"
 #include "platform/io_trace.h"
 #include "platform/win_types.h"
 #include "platform/wmi.h"
 
 namespace platform {
+
+// The seam hands out the process's own wall-clock shape.
+using LocalTime = base::LocalTime;
 
 // The PCIe link of a storage controller: first byte of each device property, 0 when the
 // property is not there.

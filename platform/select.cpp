@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "platform/demo_machine.h"
 #include "platform/linux/native_platform.h"
 #include "platform/platform.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "platform/csmi.h"
 #include "platform/platform.h"
 #include "platform/win_constants.h"

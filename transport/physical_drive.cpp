@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "platform/ioctl.h"
 #include "platform/platform.h"
 #include "platform/win_constants.h"

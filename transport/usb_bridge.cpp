@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "platform/ioctl.h"
 #include "platform/platform.h"
 #include "platform/win_constants.h"

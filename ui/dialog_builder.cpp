@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "ui/attribute_values.h"
 #include "ui/combo.h"
 #include "ui/layouts.h"

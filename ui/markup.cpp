@@ -1,6 +1,6 @@
 #include "ui/markup.h"
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "ui/attribute_values.h"
 
 namespace SkinUI {

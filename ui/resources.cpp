@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 
 namespace SkinUI {
 

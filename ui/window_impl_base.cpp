@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/log/log.h"
+#include "base/log.h"
 
 namespace SkinUI {
 

@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "app/log/log.h"
+#include "base/log.h"
 #include "app/main_frame/control_bindings.h"
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 #include "skin/skin_resources.h"
 #include "ui/button.h"
 #include "ui/dialog_builder.h"

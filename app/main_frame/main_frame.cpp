@@ -5,14 +5,14 @@
 #include <string_view>
 
 #include "app/dialog/message_dialog.h"
-#include "app/log/log.h"
+#include "base/log.h"
 #include "app/main_frame/control_bindings.h"
 #include "app/main_frame/disk_info_view.h"
 #include "app/main_frame/migration_view.h"
 #include "app/main_frame/smart_list_view.h"
 #include "app/pages/migration_page.h"
-#include "app/text/text_rows.h"
-#include "app/text/ui_text.h"
+#include "base/text_rows.h"
+#include "base/ui_text.h"
 #include "disk/ata_smart.h"
 #include "disk/controller_map.h"
 #include "migration/volume_space.h"

@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "app/pages/smart_rows.h"
-#include "app/text/text_rows.h"
-#include "app/text/ui_text.h"
+#include "base/text_rows.h"
+#include "base/ui_text.h"
 #include "ui/list.h"
 #include "ui/paint_manager.h"
 

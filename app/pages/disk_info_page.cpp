@@ -4,8 +4,8 @@
 #include <cwchar>
 #include <iterator>
 
-#include "app/text/text_rows.h"
-#include "app/text/ui_text.h"
+#include "base/text_rows.h"
+#include "base/ui_text.h"
 #include "disk/drive_codes.h"
 
 using namespace text_rows;

@@ -4,8 +4,8 @@
 #include <iterator>
 
 #include "app/pages/disk_info_page.h"
-#include "app/text/text_rows.h"
-#include "app/text/ui_text.h"
+#include "base/text_rows.h"
+#include "base/ui_text.h"
 #include "migration/migration_state.h"
 
 using namespace text_rows;

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 #include "disk/drive_codes.h"
 #include "disk/vendor.h"
 

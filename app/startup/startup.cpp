@@ -1,7 +1,7 @@
 #include "app/startup/startup.h"
 
 #include "app/dialog/message_dialog.h"
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 #include "platform/platform.h"
 #include "platform/win_constants.h"
 #include "skin/skin_resources.h"

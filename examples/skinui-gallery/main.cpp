@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "ui/backend/sdl/sdl_backend.h"
 #include "ui/combo.h"
 #include "ui/list.h"

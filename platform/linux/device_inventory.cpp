@@ -6,7 +6,7 @@
 #include <optional>
 #include <sstream>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "platform/linux/sysfs_text.h"
 #include "platform/sim/wmi_sim.h"
 

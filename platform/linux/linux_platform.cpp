@@ -9,7 +9,7 @@
 #include <set>
 #include <thread>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "platform/ioctl.h"
 #include "platform/linux/device_inventory.h"
 #include "platform/linux/errors.h"
@@ -490,7 +490,7 @@ DWORD LinuxPlatform::GetTickCount() {
 }
 
 LocalTime LinuxPlatform::GetLocalTime() {
-    return CurrentLocalTime();
+    return base::CurrentLocalTime();
 }
 
 void LinuxPlatform::Sleep(DWORD milliseconds) {

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "platform/linux/sysfs_text.h"
 #include "platform/win_constants.h"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 
 namespace platform::sim {
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/host.h"
+#include "base/host.h"
 #include "platform/partition_table.h"
 #include "platform/platform.h"
 #include "platform/wmi.h"

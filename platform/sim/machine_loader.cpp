@@ -5,7 +5,7 @@
 #include <iterator>
 #include <set>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "platform/ioctl.h"
 #include "platform/sim/ata_pages.h"
 #include "platform/sim/json_reader.h"

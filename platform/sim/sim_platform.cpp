@@ -7,7 +7,7 @@
 #include <cwctype>
 #include <thread>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "platform/ioctl.h"
 #include "platform/sim/layout_io.h"
 #include "platform/sim/wmi_sim.h"

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "app/dialog/message_dialog.h"
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 #include "skin/skin_resources.h"
 #include "ui/backend/headless/headless_backend.h"
 #include "ui/image_cache.h"

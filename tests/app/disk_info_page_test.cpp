@@ -7,7 +7,7 @@
 #include <cwctype>
 #include <string>
 
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 #include "disk/drive_codes.h"
 #include "tests/support/language_scope.h"
 

@@ -11,7 +11,7 @@
 
 #include "app/main_frame/disk_info_view.h"
 #include "app/startup/startup.h"
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "migration/migration_state.h"
 #include "skin/skin_resources.h"
 #include "tests/app/main_frame_fixture.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 #include "migration/migration_state.h"
 #include "tests/support/language_scope.h"
 

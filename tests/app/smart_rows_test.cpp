@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "app/pages/smart_rows.h"
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 #include "disk/smart_data.h"
 #include "disk/smart_reading.h"
 #include "disk/vendor.h"

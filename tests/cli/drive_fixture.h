@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 #include "disk/attribute_names.h"
 #include "disk/drive_record.h"
 #include "disk/smart_data.h"

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "../platform/sim_fixture.h"
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 #include "disk/attribute_names.h"
 #include "disk/identify.h"
 #include "disk/smart_reading.h"

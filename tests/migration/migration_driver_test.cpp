@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "driver_fixture.h"
 #include "migration/copy_engine.h"
 #include "migration/drive_ops.h"

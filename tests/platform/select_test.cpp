@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "platform/platform.h"
 #include "platform/win_constants.h"
 #include "sim_fixture.h"

@@ -2,7 +2,7 @@
 
 #include <regex>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "sim_fixture.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/dialog/message_dialog.h"
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 #include "skin/skin_resources.h"
 #include "ui/backend/sdl/sdl_backend.h"
 #include "ui/combo.h"

@@ -1,6 +1,6 @@
 // The longest lines the pages show fit their controls on one line, in English and in Chinese
 // (the text metrics of the headless backend: a wide character is one em, others half an em).
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 #include "tests/skin/skin_fixture.h"
 #include "ui/label.h"
 

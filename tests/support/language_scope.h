@@ -1,7 +1,7 @@
 // Switches the interface language for one test and restores it afterwards.
 #pragma once
 
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 
 struct LanguageScope {
     explicit LanguageScope(int flag) : saved(LanguageFlag) { LanguageFlag = flag; }

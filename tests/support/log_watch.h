@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/log/log.h"
-#include "app/text/utf8.h"
+#include "base/log.h"
+#include "base/utf8.h"
 
 class LogWatch {
   public:

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "ui/backend/headless/headless_backend.h"
 #include "ui/window_impl_base.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "ui/backend/headless/png_writer.h"
 #include "ui/backend/headless/text_metrics.h"
 #include "ui/control.h"

@@ -2,7 +2,7 @@
 
 #include <fontconfig/fontconfig.h>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 
 namespace SkinUI::sdl {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <map>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 #include "ui/backend/sdl/cairo_painter.h"
 #include "ui/backend/sdl/display_socket.h"
 

@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/log/log.h"
-#include "app/text/utf8.h"
+#include "base/log.h"
+#include "base/utf8.h"
 
 namespace {
 

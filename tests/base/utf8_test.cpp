@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 
 TEST(Utf8, RoundTripsChineseAndAscii) {
     const std::wstring text = L"磁盘信息 Disk \u00e9 \u20ac";

@@ -1,4 +1,4 @@
-#include "app/text/utf8.h"
+#include "base/utf8.h"
 
 namespace {
 
@@ -97,6 +97,7 @@ std::wstring FromUtf8(std::string_view text) {
 std::wstring FromLatin1(std::string_view bytes) {
     std::wstring out;
     out.reserve(bytes.size());
-    for (unsigned char b : bytes) out += static_cast<wchar_t>(b);
+    for (unsigned char b : bytes)
+        out += static_cast<wchar_t>(b);
     return out;
 }

@@ -9,7 +9,7 @@
 // One log file. The program uses a single process-wide instance through the free functions
 // below; tests make their own.
 class DiagnosticLog {
-public:
+  public:
     // Longest message kept; longer ones are cut.
     static constexpr size_t kMaxMessage = 4095;
 
@@ -28,7 +28,7 @@ public:
     // extension gets ".log" appended.
     static std::wstring PathFor(const std::wstring& executablePath);
 
-private:
+  private:
     std::wstring path_;
     bool notStarted_ = true;
     std::atomic<int> lock_{0};

@@ -1,4 +1,4 @@
-#include "app/log/log.h"
+#include "base/log.h"
 
 #include <chrono>
 #include <cstdio>
@@ -7,8 +7,8 @@
 #include <string_view>
 #include <thread>
 
-#include "app/text/utf8.h"
-#include "platform/host.h"
+#include "base/host.h"
+#include "base/utf8.h"
 
 namespace {
 
@@ -48,13 +48,14 @@ void DiagnosticLog::Write(const wchar_t* format, va_list arguments) {
     // is not an error for the log.
     std::vswprintf(message, kMaxMessage + 1, format, arguments);
 
-    const platform::LocalTime t = platform::CurrentLocalTime();
+    const base::LocalTime t = base::CurrentLocalTime();
     wchar_t stamp[64];
     std::swprintf(stamp, 64, L"%d-%d-%d %d:%d:%d:   ", t.year, t.month, t.day, t.hour, t.minute,
                   t.second);
     const std::string line = ToUtf8(std::wstring(stamp) + message + L"\n");
 
-    while (lock_.exchange(1) == 1) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    while (lock_.exchange(1) == 1)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (!path_.empty()) {
         // Opened and closed per line, so a crash loses at most the line being written.
         if (std::FILE* file = std::fopen(FilePath(path_).c_str(), "ab")) {
@@ -84,6 +85,10 @@ void WriteLog(const wchar_t* format, ...) {
     va_end(arguments);
 }
 
-void StartLog() { ProcessLog().Start(platform::ExecutablePath()); }
+void StartLog() {
+    ProcessLog().Start(base::ExecutablePath());
+}
 
-void StartLogAt(const std::wstring& logPath) { ProcessLog().StartAt(logPath); }
+void StartLogAt(const std::wstring& logPath) {
+    ProcessLog().StartAt(logPath);
+}

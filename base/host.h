@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace platform {
+namespace base {
 
 struct LocalTime {
     int year = 0, month = 0, day = 0;
@@ -17,4 +17,4 @@ std::wstring ExecutablePath();
 // The wall clock in the local time zone.
 LocalTime CurrentLocalTime();
 
-}  // namespace platform
+}  // namespace base

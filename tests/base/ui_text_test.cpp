@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 #include "tests/support/language_scope.h"
 
 namespace {

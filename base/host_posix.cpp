@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/text/utf8.h"
-#include "platform/host.h"
+#include "base/host.h"
+#include "base/utf8.h"
 
-namespace platform {
+namespace base {
 
 std::wstring ExecutablePath() {
     std::error_code error;
@@ -22,8 +22,8 @@ LocalTime CurrentLocalTime() {
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
         1000;
-    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
+    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,       parts.tm_hour,
             parts.tm_min,         parts.tm_sec,     static_cast<int>(ms)};
 }
 
-}  // namespace platform
+}  // namespace base

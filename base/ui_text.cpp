@@ -1,4 +1,4 @@
-#include "app/text/ui_text.h"
+#include "base/ui_text.h"
 
 #include <array>
 
@@ -44,16 +44,28 @@ constexpr UiTextRow kRows[] = {
     {73, L"Raw", L"原始值"},
     {74, L"Status", L"状态"},
     {75, L"Control initialization failed", L"控件初始化失败"},
-    {76, L"System migration failed, may be occupied, please unplug the device to try again", L"系统迁移失败，磁盘可能被占用, 请拔插设备重试"},
+    {76, L"System migration failed, may be occupied, please unplug the device to try again",
+     L"系统迁移失败，磁盘可能被占用, 请拔插设备重试"},
     {77, L"You will terminate the system data migration.", L"用户已终止当前系统数据迁移。"},
     {78, L"Migrating", L"正在迁移"},
-    {80, L"System data migration is completed, please close the computer with the target disk replace the source disk for computer startup.\n", L"系统数据迁移完成，请关闭电脑用目标磁盘替换源磁盘进行电脑启动。\n"},
-    {81, L"This step will migrate the current operating system to the target disk,and the target disk will be formatted, are you sure to continue?", L"此步骤将迁移当前操作系统到目标磁盘，迁移过程中将清除和格式化目标磁盘，是否确定继续?"},
+    {80,
+     L"System data migration is completed, please close the computer with the target disk replace "
+     L"the source disk for computer startup.\n",
+     L"系统数据迁移完成，请关闭电脑用目标磁盘替换源磁盘进行电脑启动。\n"},
+    {81,
+     L"This step will migrate the current operating system to the target disk,and the target disk "
+     L"will be formatted, are you sure to continue?",
+     L"此步骤将迁移当前操作系统到目标磁盘，迁移过程中将清除和格式化目标磁盘，是否确定继续?"},
     {84, L"-Bit", L"位"},
     {85, L"Orvel Tramsik V1.3", L"OrvelTramsik V1.3"},
     {86, L"System migration failed", L"系统迁移失败"},
-    {87, L"Target disk capacity is less than the capacity of the source disk system partition,exchange a bigger capacity SSD to finish the migration!", L"磁盘容量不足，目标磁盘容量必须大于源磁盘系统分区的容量，请更换较大容量的固态硬盘（SSD）完成系统数据迁移！"},
-    {89, L"Target device is offline,please set it online", L"目标磁盘无法写入，可能处于脱机状态，请设置磁盘联机"},
+    {87,
+     L"Target disk capacity is less than the capacity of the source disk system partition,exchange "
+     L"a bigger capacity SSD to finish the migration!",
+     L"磁盘容量不足，目标磁盘容量必须大于源磁盘系统分区的容量，请更换较大容量的固态硬盘（SSD）完成"
+     L"系统数据迁移！"},
+    {89, L"Target device is offline,please set it online",
+     L"目标磁盘无法写入，可能处于脱机状态，请设置磁盘联机"},
     {90, L"Disk capacity :", L"磁盘容量 :"},
     {93, L"Drive letter: ", L"驱动器号: "},
     {94, L"Transmission mode: ", L"传输模式: "},
@@ -84,7 +96,9 @@ struct UiTextTable {
 
 }  // namespace
 
-int LanguageForCodePage(unsigned codePage) { return codePage == 936 ? 1 : 0; }
+int LanguageForCodePage(unsigned codePage) {
+    return codePage == 936 ? 1 : 0;
+}
 
 std::wstring GetUiText(int row) {
     static const UiTextTable table;
