@@ -90,7 +90,7 @@ class MainFrameWindowTest : public MainFrameTest {
 };
 
 TEST_F(MainFrameWindowTest, SelectorsOfferEveryDriveButTheSystemDiskAsTarget) {
-    LoadFile("frame_three.json");
+    LoadFile("app/machines/frame_three.json");
     CMainFrame& frame = OpenFrame();
     ASSERT_TRUE(frame.IsBound());
     EXPECT_EQ(MainWindowHandle, &frame);
@@ -124,7 +124,7 @@ TEST_F(MainFrameWindowTest, SelectorsOfferEveryDriveButTheSystemDiskAsTarget) {
 }
 
 TEST_F(MainFrameWindowTest, WithoutAnotherDriveThereIsNoTarget) {
-    LoadFile("frame_system_only.json");
+    LoadFile("app/machines/frame_system_only.json");
     {
         CMainFrame& frame = OpenFrame();
         EXPECT_EQ(Items(L"Drive_name"), std::vector<std::wstring>{L"Orvel SSD Solo 64MB"});
@@ -198,7 +198,7 @@ TEST_F(MainFrameWindowTest, SystemDiskIsKnownAndMigratedByItsDriveNumber) {
 }
 
 TEST_F(MainFrameWindowTest, TabsShowTheirPagesWithTheirTiles) {
-    LoadFile("frame_three.json");
+    LoadFile("app/machines/frame_three.json");
     CMainFrame& frame = OpenFrame();
 
     ClickTab(L"Disk_Info");
@@ -251,7 +251,7 @@ TEST_F(MainFrameWindowTest, TabsShowTheirPagesWithTheirTiles) {
 }
 
 TEST_F(MainFrameWindowTest, ChoosingADriveShowsItAndItsVolumes) {
-    LoadFile("frame_three.json");
+    LoadFile("app/machines/frame_three.json");
     CMainFrame& frame = OpenFrame();
     ClickTab(L"Disk_Info");
     EXPECT_EQ(ShownVolumes(), L"C");
@@ -313,13 +313,13 @@ TEST_F(MainFrameWindowTest, LongSerialIsCutAndItsTooltipGoesWithTheDrive) {
 }
 
 TEST_F(MainFrameWindowTest, RefreshFindsAPluggedDriveAndReturnsToTheSystemDisk) {
-    LoadFile("frame_three.json");
+    LoadFile("app/machines/frame_three.json");
     CMainFrame& frame = OpenFrame();
     ClickTab(L"Disk_Info");
     Choose(L"Drive_name", 2);
     ASSERT_EQ(frame.SelectedDrive(), 2);
 
-    LoadFile("frame_four.json");
+    LoadFile("app/machines/frame_four.json");
     ASSERT_TRUE(Click(L"Refresh"));
     const std::wstring plugged = L"Orvel SSD Plugged 32MB";
     EXPECT_EQ(Items(L"Drive_name"),
@@ -333,7 +333,7 @@ TEST_F(MainFrameWindowTest, RefreshFindsAPluggedDriveAndReturnsToTheSystemDisk) 
 
     // The migration page's own refresh button does the same.
     ClickTab(L"Data_Mig");
-    LoadFile("frame_three.json");
+    LoadFile("app/machines/frame_three.json");
     ASSERT_TRUE(Click(L"data_mig_refresh"));
     EXPECT_EQ(Items(L"Mig_drive_name"), (std::vector<std::wstring>{kDataModel, kBlankModel}));
     EXPECT_EQ(frame.SelectedDrive(), 1);
@@ -374,7 +374,7 @@ TEST_F(MainFrameWindowTest, SmartPageInBothLanguagesAndNvmePowerOnTexts) {
 }
 
 TEST_F(MainFrameWindowTest, ChineseCodePageGivesChineseTexts) {
-    LoadFile("frame_chinese.json");
+    LoadFile("app/machines/frame_chinese.json");
     SetLanguageFromCodePage();
     ASSERT_EQ(LanguageFlag, 1);
     CMainFrame& frame = OpenFrame();
@@ -393,7 +393,7 @@ TEST_F(MainFrameWindowTest, ChineseCodePageGivesChineseTexts) {
 
 // The menu of the title row, in both languages, and what its item does.
 TEST_F(MainFrameWindowTest, MenuOpensBelowItsButtonAndItsItemShowsTheAbout) {
-    LoadFile("frame_system_only.json");
+    LoadFile("app/machines/frame_system_only.json");
     CMainFrame& frame = OpenFrame();
     for (int language : {0, 1}) {
         LanguageScope scope(language);
@@ -433,7 +433,7 @@ TEST_F(MainFrameWindowTest, MenuOpensBelowItsButtonAndItsItemShowsTheAbout) {
 }
 
 TEST_F(MainFrameWindowTest, WindowMessagesDragResizeAndDoubleClick) {
-    LoadFile("frame_three.json");
+    LoadFile("app/machines/frame_three.json");
     CMainFrame& frame = OpenFrame();
     ClickTab(L"Disk_Info");
     Choose(L"Drive_name", 0);
@@ -504,7 +504,7 @@ class BrokenSkinFrame : public CMainFrame {
 };
 
 TEST_F(MainFrameWindowTest, MissingControlIsReportedAndTheWindowCloses) {
-    LoadFile("frame_three.json");
+    LoadFile("app/machines/frame_three.json");
     bool shown = false;
     WhileShown(
         [&](CMessageDialog& dialog) {
@@ -527,7 +527,7 @@ TEST_F(MainFrameWindowTest, MissingControlIsReportedAndTheWindowCloses) {
 
 // What the window hands to the migration page: Start, Cancel and the timer.
 TEST_F(MainFrameWindowTest, StartCancelAndTheTimerReachTheMigrationPage) {
-    LoadFile("frame_three.json");
+    LoadFile("app/machines/frame_three.json");
     CMainFrame& frame = OpenFrame();
     migration::MigrationState = 0;
 

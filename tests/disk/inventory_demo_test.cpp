@@ -11,7 +11,7 @@
 namespace {
 
 const std::filesystem::path kGolden =
-    std::filesystem::path(TRAMSIK_TEST_DATA) / "inventory_demo.golden";
+    std::filesystem::path(TRAMSIK_SOURCE_DIR "/tests/disk/inventory_demo.golden");
 
 // Log lines as a golden file holds them: without the carriage returns of multi-line messages.
 LogLines Normalised(LogLines lines) {

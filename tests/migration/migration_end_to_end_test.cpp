@@ -95,7 +95,7 @@ TEST_F(EndToEndTest, DemoSystemSsdOntoTheSecondSsd) {
 TEST_F(EndToEndTest, MbrSystemDiskOntoALargerDrive) {
     const std::string sfdisk = FindTool("sfdisk");
     ASSERT_FALSE(sfdisk.empty()) << "sfdisk (Debian package fdisk) is needed";
-    LoadHookedFile("mbr_system.json");
+    LoadHookedFile("migration/machines/mbr_system.json");
     const std::string source = Sha256(Image(0));
     const std::string sourceDump = RunTool(sfdisk, "-d", Image(0));
 

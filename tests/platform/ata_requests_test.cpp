@@ -128,7 +128,7 @@ TEST_F(AtaRequests, MalformedRequestsAreRefusedLikeTheDriverDoes) {
 }
 
 TEST_F(AtaRequests, SmartAnswersOnlyAfterEnableOperationsWhereTheDriveSaysSo) {
-    LoadFile("ata_variants.json");
+    LoadFile("platform/machines/ata_variants.json");
     // Drive 0 answers at 0xB0 and starts with SMART disabled.
     auto read = AtaPassThrough(0xB0, 0xD0, 0xB0, 512);
     ASSERT_TRUE(ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, read, kAptSize, read, kAptSize).ok);
@@ -160,7 +160,7 @@ TEST_F(AtaRequests, SmartAnswersOnlyAfterEnableOperationsWhereTheDriveSaysSo) {
 }
 
 TEST_F(AtaRequests, DeviceSelectRoutesAndCapabilitiesDecideWhoAnswers) {
-    LoadFile("ata_variants.json");
+    LoadFile("platform/machines/ata_variants.json");
     // Drive 0 is the second device: at 0xA0 nobody answers.
     auto apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
     ASSERT_TRUE(ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
@@ -199,7 +199,7 @@ TEST_F(AtaRequests, DeviceSelectRoutesAndCapabilitiesDecideWhoAnswers) {
 }
 
 TEST_F(AtaRequests, ReturnStatusReportsAThresholdReached) {
-    LoadFile("ata_variants.json");
+    LoadFile("platform/machines/ata_variants.json");
     auto status = SmartRequest(0xB0, 0xDA, 0xA0, 0, 0x4F, 0xC2);
     std::vector<uint8_t> reply(24);
     ASSERT_TRUE(ControlOnDrive(1, SMART_SEND_DRIVE_COMMAND, status, 32, reply, 24).ok);

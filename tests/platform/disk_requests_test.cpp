@@ -278,7 +278,7 @@ TEST_F(DiskRequests, VolumesAnswerTypeSpaceFileSystemAndExtents) {
 }
 
 TEST_F(DiskRequests, ASpannedVolumeListsAnExtentPerDisk) {
-    LoadFile("spanned.json");
+    LoadFile("platform/machines/spanned.json");
     const HANDLE volume = CreateFileW(L"\\\\.\\D:", GENERIC_READ, 3, OPEN_EXISTING, 0);
     std::vector<uint8_t> extents(104);
     ASSERT_TRUE(Control(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, NoInput, 0, extents, 104).ok);

@@ -48,7 +48,7 @@ TEST(MachineValidator, GoodDemoAndTestMachinesLoad) {
     EXPECT_EQ(demo->os.codePage, 1252u);
     EXPECT_EQ(demo->os.architecture, 9);
     for (const auto& entry :
-         std::filesystem::directory_iterator(std::filesystem::path(TRAMSIK_TEST_DATA) / "machines"))
+         std::filesystem::directory_iterator(std::filesystem::path(TRAMSIK_SOURCE_DIR "/tests/platform/machines")))
         EXPECT_TRUE(LoadMachineFile(entry.path(), &error)) << error;
     // The file in machines/ is the one the programs carry.
     EXPECT_TRUE(LoadMachineFile(

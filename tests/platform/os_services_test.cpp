@@ -10,7 +10,7 @@ using namespace platform;
 class OsServices : public SimTest {};
 
 TEST_F(OsServices, VersionRecordTakesBothSizesWhereTheSystemDoes) {
-    LoadFile("ata_variants.json");  // 6.1, Service Pack 1, x86
+    LoadFile("platform/machines/ata_variants.json");  // 6.1, Service Pack 1, x86
     OSVERSIONINFOEXW record{};
     record.dwOSVersionInfoSize = kOsVersionInfoExSize;
     ASSERT_TRUE(GetVersionExW(&record));

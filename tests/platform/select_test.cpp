@@ -45,7 +45,7 @@ TEST_F(Select, DemoAndMachineFilesBecomeTheCurrentPlatform) {
     EXPECT_NE(drive, INVALID_HANDLE_VALUE);
     CloseHandle(drive);
 
-    setenv("TRAMSIK_MACHINE", MachinePath("ata_variants.json").c_str(), 1);
+    setenv("TRAMSIK_MACHINE", MachinePath("platform/machines/ata_variants.json").c_str(), 1);
     ASSERT_TRUE(SelectPlatformFromEnvironment(&error)) << ToUtf8(error);
     SYSTEM_INFO info;
     GetNativeSystemInfo(&info);

@@ -48,8 +48,9 @@ class SimTest : public ::testing::Test {
         if (!machine) throw std::runtime_error(error);
         return Install(std::move(*machine));
     }
+    // `name` is relative to tests/: "app/machines/frame_three.json".
     static std::filesystem::path MachinePath(const std::string& name) {
-        return std::filesystem::path(TRAMSIK_TEST_DATA) / "machines" / name;
+        return std::filesystem::path(TRAMSIK_SOURCE_DIR "/tests") / name;
     }
 
     platform::sim::SimPlatform& Install(platform::sim::Machine machine) {

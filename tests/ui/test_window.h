@@ -79,7 +79,7 @@ class TestWindow : public WindowImplBase {
 };
 
 inline std::wstring ReadTestFile(const char* name) {
-    std::ifstream file(std::string(TRAMSIK_TEST_DATA) + "/" + name, std::ios::binary);
+    std::ifstream file(std::string(TRAMSIK_SOURCE_DIR "/tests/ui/") + name, std::ios::binary);
     return FromUtf8(
         std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
 }

@@ -1,0 +1,1 @@
+// The precompiled header of the tests is made from this file.
