@@ -54,11 +54,9 @@ class CListElementUI : public CControlUI {
     std::wstring_view GetClass() const override { return L"ListElementUI"; }
     void SetOwner(IListOwnerUI* owner) { owner_ = owner; }
     IListOwnerUI* GetOwner() const { return owner_; }
-    int GetIndex() const { return index_; }
     void SetIndex(int index) { index_ = index; }
     bool IsSelected() const { return selected_; }
     void SetSelectedState(bool selected);
-    bool IsHot() const { return hot_; }
     void SetHotState(bool hot);
     Size EstimateSize(Size available) override;
     void DoEvent(TEventUI& event) override;
