@@ -100,6 +100,10 @@ int LanguageForCodePage(unsigned codePage) {
     return codePage == 936 ? 1 : 0;
 }
 
+void SetLanguageFlag(unsigned codePage, std::optional<int> chosen) {
+    LanguageFlag = chosen.value_or(LanguageForCodePage(codePage));
+}
+
 std::wstring GetUiText(int row) {
     static const UiTextTable table;
     const unsigned index = static_cast<unsigned>(row);

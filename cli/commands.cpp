@@ -52,7 +52,7 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
         Print(err, "tramsik-cli: " + ToUtf8(problem) + "\n");
         return kExitUsage;
     }
-    LanguageFlag = options.LanguageFlag.value_or(LanguageForCodePage(platform::GetACP()));
+    SetLanguageFlag(platform::GetACP(), options.LanguageFlag);
 
     AttributeNameTables names;
     names.BuildAttributeNameTables();

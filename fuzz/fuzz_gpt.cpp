@@ -51,14 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzDrives& drives = FuzzDrives::Instance();
     drives.Load(image.data(), image.size());
     migration::GptDiskContext source;
-    if (migration::openGTP(source, drives.Source()) != 0) return 0;
+    if (migration::openGTP(source, drives.Source()) != migration::TableResult::kOk) return 0;
     if (source.systemEntryIndex >= source.EntryCount() ||
         source.lastEntryIndex >= source.EntryCount() ||
         source.entries.size() != size_t{source.EntryCount()} * source.EntrySize())
         __builtin_trap();
-    if (migration::modifyGpt(drives.Target(), source) == 0) {
+    if (migration::modifyGpt(drives.Target(), source) == migration::TableResult::kOk) {
         migration::GptDiskContext written;
-        if (migration::openGTP(written, drives.Target()) != 0) __builtin_trap();
+        if (migration::openGTP(written, drives.Target()) != migration::TableResult::kOk)
+            __builtin_trap();
     }
     return 0;
 }

@@ -11,11 +11,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzDrives& drives = FuzzDrives::Instance();
     drives.Load(data, size);
     migration::MbrDiskContext source;
-    if (migration::readMbr(source, drives.Source()) != 0) return 0;
+    if (migration::readMbr(source, drives.Source()) != migration::TableResult::kOk) return 0;
     if (source.systemEntryIndex > 3 || source.partitionCount > 4) __builtin_trap();
-    if (migration::modifyMbr(source, drives.Target()) == 0) {
+    if (migration::modifyMbr(source, drives.Target()) == migration::TableResult::kOk) {
         migration::MbrDiskContext written;
-        if (migration::readMbr(written, drives.Target()) != 0) __builtin_trap();
+        if (migration::readMbr(written, drives.Target()) != migration::TableResult::kOk)
+            __builtin_trap();
         const size_t kept = 446 + 16 * (source.systemEntryIndex + 1);
         if (std::memcmp(&written.mbr, &source.mbr, kept) != 0) __builtin_trap();
     }

@@ -57,9 +57,12 @@ std::optional<DWORD> getDriveLayoutStyle(HANDLE disk) {
     return std::nullopt;
 }
 
-int wipeDriveLayout(HANDLE disk) {
-    if (!Control(disk, IOCTL_DISK_DELETE_DRIVE_LAYOUT)) return static_cast<int>(GetLastError());
-    return Control(disk, IOCTL_DISK_UPDATE_PROPERTIES) ? 0 : -1;
+LayoutWipe wipeDriveLayout(HANDLE disk) {
+    if (!Control(disk, IOCTL_DISK_DELETE_DRIVE_LAYOUT))
+        return GetLastError() == ERROR_WRITE_PROTECT ? LayoutWipe::kWriteProtected
+                                                     : LayoutWipe::kDeleteFailed;
+    return Control(disk, IOCTL_DISK_UPDATE_PROPERTIES) ? LayoutWipe::kDone
+                                                       : LayoutWipe::kRereadFailed;
 }
 
 bool lockDisk(HANDLE disk) {

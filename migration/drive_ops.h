@@ -25,9 +25,16 @@ uint64_t getDiskSectorCount(platform::HANDLE disk);
 // PARTITION_STYLE_MBR, _GPT or _RAW; nothing when the layout cannot be read.
 std::optional<platform::DWORD> getDriveLayoutStyle(platform::HANDLE disk);
 
-// Deletes the drive's partition table and has the system re-read it: 0 when both requests
-// succeed, the system error when the deletion fails, -1 when only the re-read fails.
-int wipeDriveLayout(platform::HANDLE disk);
+// What deleting a drive's partition table came to; the system error is in GetLastError.
+enum class LayoutWipe {
+    kDone,            // deleted, and the system has re-read the drive
+    kWriteProtected,  // the deletion was refused because the disk takes no writes
+    kDeleteFailed,    // the deletion was refused for another reason
+    kRereadFailed,    // deleted, but the system did not re-read the drive
+};
+
+// Deletes the drive's partition table and has the system re-read it.
+LayoutWipe wipeDriveLayout(platform::HANDLE disk);
 
 // Locks the whole drive for this handle.
 bool lockDisk(platform::HANDLE disk);

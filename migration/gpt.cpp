@@ -27,10 +27,6 @@ uint32_t HeaderCrc(GptHeader header) {
     return platform::Crc32(0, Bytes(header, std::min<size_t>(header.headerSize, sizeof header)));
 }
 
-void SealHeader(GptHeader& header) {
-    header.headerCrc32 = HeaderCrc(header);
-}
-
 bool IsEmpty(const GptEntry& entry) {
     return entry.startingLba == 0 && entry.endingLba == 0;
 }
@@ -77,18 +73,22 @@ long LastError() {
 }
 
 // The backup is advisory: only a read error inside its entry array fails the open.
-int CheckBackup(const GptDiskContext& context) {
+TableResult CheckBackup(const GptDiskContext& context) {
     const GptHeader& primary = context.header;
-    if (primary.alternateLba < 3 || primary.alternateLba >= context.sectorCount) return 0;
+    if (primary.alternateLba < 3 || primary.alternateLba >= context.sectorCount)
+        return TableResult::kOk;
     GptHeader backup{};
     if (!ReadSectors(context.handle, primary.alternateLba, &backup)) {
         WriteLog(L"openGTP ReadFile()-3 bad backup read\n");
-        return 0;
+        return TableResult::kOk;
     }
-    if (checkGptHeader(backup, context.sectorSize, false) != 0) WriteLog(L"bad backup header\n");
+    // Only the backup's fields are compared below, so a wrong CRC alone is no fault here.
+    const TableResult check = checkGptHeader(backup, context.sectorSize);
+    if (check != TableResult::kOk && check != TableResult::kBadHeaderCrc)
+        WriteLog(L"bad backup header\n");
     if (!BackupAgrees(primary, backup)) {
         WriteLog(L"W: bad backup gpt\n");
-        return 0;
+        return TableResult::kOk;
     }
     const uint64_t sectors = GptArraySectors(primary);
     std::vector<uint8_t> array(sectors * kSectorSize);
@@ -97,7 +97,7 @@ int CheckBackup(const GptDiskContext& context) {
                          array.data() + size_t{s} * kSectorSize)) {
             WriteLog(L"openGTP ReadFile()-3 failed to read partition entry %u-%d\n", s,
                      static_cast<int>(platform::GetLastError()));
-            return -1;
+            return TableResult::kUnreadableSector;
         }
     }
     const size_t size = context.EntrySize();
@@ -107,7 +107,7 @@ int CheckBackup(const GptDiskContext& context) {
             break;
         }
     }
-    return 0;
+    return TableResult::kOk;
 }
 
 // The entry array as whole sectors; the tail of the last sector beyond the entries is zero.
@@ -130,41 +130,42 @@ uint64_t GptArraySectors(const GptHeader& header) {
     return (bytes + kSectorSize - 1) / kSectorSize;
 }
 
-int checkGptHeader(GptHeader& header, uint32_t sectorSize, bool strict) {
+TableResult checkGptHeader(const GptHeader& header, uint32_t sectorSize) {
     if (std::memcmp(header.signature, platform::kGptSignature, sizeof header.signature) != 0)
-        return -1;
+        return TableResult::kBadSignature;
     // The image holds one 512-byte sector; a larger sector size cannot widen the CRC range.
     const uint32_t limit = std::min<uint32_t>(sectorSize, sizeof(GptHeader));
-    if (header.headerSize < platform::kGptHeaderSize || header.headerSize > limit) return -1;
-    if (header.revision != platform::kGptRevision) return -1;
-    const uint32_t crc = HeaderCrc(header);
-    if (crc != header.headerCrc32) {
-        if (strict) return -1;
-        header.headerCrc32 = crc;
-    }
-    if (header.numberOfPartitionEntries < kGptMinEntries ||
-        header.numberOfPartitionEntries > kGptMaxEntries)
-        return -1;
-    if (header.sizeOfPartitionEntry < kGptMinEntrySize ||
-        header.sizeOfPartitionEntry > kGptMaxEntrySize)
-        return -1;
-    return 0;
+    const bool fieldsFit = header.headerSize >= platform::kGptHeaderSize &&
+                           header.headerSize <= limit &&
+                           header.revision == platform::kGptRevision &&
+                           header.numberOfPartitionEntries >= kGptMinEntries &&
+                           header.numberOfPartitionEntries <= kGptMaxEntries &&
+                           header.sizeOfPartitionEntry >= kGptMinEntrySize &&
+                           header.sizeOfPartitionEntry <= kGptMaxEntrySize;
+    if (!fieldsFit) return TableResult::kBadHeader;
+    return HeaderCrc(header) == header.headerCrc32 ? TableResult::kOk : TableResult::kBadHeaderCrc;
 }
 
-int openGTP(GptDiskContext& context, platform::HANDLE handle,
-            const std::optional<VolumeExtent>& systemVolume) {
+void SealGptHeader(GptHeader& header) {
+    header.headerCrc32 = HeaderCrc(header);
+}
+
+TableResult openGTP(GptDiskContext& context, platform::HANDLE handle,
+                    const std::optional<VolumeExtent>& systemVolume) {
     context = GptDiskContext{};
     context.handle = handle;
     context.sectorCount = QueryDiskGeometry(handle).sectorCount;
 
     if (!ReadSectors(handle, 1, &context.header)) {
         WriteLog(L"openGTP ReadFile()-1 Error: %ld\n", LastError());
-        return -1;
+        return TableResult::kUnreadableSector;
     }
     GptHeader& header = context.header;
-    if (checkGptHeader(header, context.sectorSize, true) != 0 || !LayoutUsable(header)) {
+    TableResult check = checkGptHeader(header, context.sectorSize);
+    if (check == TableResult::kOk && !LayoutUsable(header)) check = TableResult::kBadHeader;
+    if (check != TableResult::kOk) {
         WriteLog(L"bad gpt header\n");
-        return -1;
+        return check;
     }
 
     const uint64_t sectors = GptArraySectors(header);
@@ -174,7 +175,7 @@ int openGTP(GptDiskContext& context, platform::HANDLE handle,
                          array.data() + size_t{s} * kSectorSize)) {
             WriteLog(L"openGTP ReadFile()-2 failed to read partition entry %u-%d\n", s,
                      static_cast<int>(platform::GetLastError()));
-            return -1;
+            return TableResult::kUnreadableSector;
         }
     }
     const size_t arrayBytes = size_t{context.EntryCount()} * context.EntrySize();
@@ -199,7 +200,7 @@ int openGTP(GptDiskContext& context, platform::HANDLE handle,
 
     if (crc != header.partitionEntryArrayCrc32) {
         WriteLog(L"W: bad ptbl crc\n");
-        return -1;
+        return TableResult::kBadEntryArrayCrc;
     }
     return CheckBackup(context);
 }
@@ -211,7 +212,7 @@ int openGTP(GptDiskContext& context, platform::HANDLE handle,
 //   4. backup header in the target's last sector.
 // Nothing is written before the space test passes. A failure leaves what was written so far;
 // the migration deletes the target's table after a failed rewrite.
-int modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& source) {
+TableResult modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& source) {
     GptDiskContext table = source;
     GptHeader& header = table.header;
     const uint64_t sectorCount = QueryDiskGeometry(targetHandle).sectorCount;
@@ -220,7 +221,7 @@ int modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& source) {
                            !table.entries.empty() && table.systemEntryIndex < table.EntryCount();
     if (!tableRead) {
         WriteLog(L"bad gpt header\n");
-        return -1;
+        return TableResult::kNoTableRead;
     }
 
     // Every kept partition has to end below the target's backup array, which takes the
@@ -233,7 +234,7 @@ int modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& source) {
                       highestEnd <= sectorCount - backupSectors - 1;
     if (!fits) {
         WriteLog(L"no enough space for data migration\n");
-        return -1;
+        return TableResult::kTargetTooSmall;
     }
 
     // Partitions after the system partition are not copied, so they leave the table.
@@ -250,40 +251,41 @@ int modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& source) {
     header.partitionEntryArrayCrc32 = platform::Crc32(0, table.entries);
     header.alternateLba = sectorCount - 1;
     header.lastUsableLba = sectorCount - backupSectors - 1;
-    SealHeader(header);
+    SealGptHeader(header);
     WriteLog(L"crc=0x%x\n", header.headerCrc32);
 
     const std::vector<uint8_t> array = ArraySectorsImage(table);
     const auto arrayCount = static_cast<uint32_t>(arraySectors);
     if (!WriteSectors(targetHandle, header.myLba, &header)) {
         WriteLog(L"modifyGpt WriteFile()-1 Error: %ld\n", LastError());
-        return -1;
+        return TableResult::kWriteFailed;
     }
     if (!WriteSectors(targetHandle, header.partitionEntryLba, array.data(), arrayCount)) {
         WriteLog(L"modifyGpt WriteFile()-2 Error: %ld\n", LastError());
-        return -1;
+        return TableResult::kWriteFailed;
     }
 
     header.myLba = sectorCount - 1;
     header.alternateLba = 1;
     header.partitionEntryLba = header.lastUsableLba + 1;
-    SealHeader(header);
+    SealGptHeader(header);
     if (!SeekSector(targetHandle, header.partitionEntryLba)) {
         WriteLog(L"SetFilePointerEx Error: %ld\n", LastError());
-        return -1;
+        return TableResult::kSeekFailed;
     }
     if (!WriteSectors(targetHandle, header.partitionEntryLba, array.data(), arrayCount)) {
         WriteLog(L"modifyGpt WriteFile()-3 Error: %ld\n", LastError());
-        return -1;
+        return TableResult::kWriteFailed;
     }
     if (!WriteSectors(targetHandle, header.myLba, &header)) {
         WriteLog(L"modifyGpt WriteFile()-4 Error: %ld\n", LastError());
-        return -1;
+        return TableResult::kWriteFailed;
     }
 
     // A table that does not read back is not a rewritten table.
     GptDiskContext written;
-    return openGTP(written, targetHandle) == 0 ? 0 : -1;
+    return openGTP(written, targetHandle) == TableResult::kOk ? TableResult::kOk
+                                                              : TableResult::kNotReadBack;
 }
 
 }  // namespace migration

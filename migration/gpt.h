@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "migration/disk_io.h"
+#include "migration/table_result.h"
 #include "platform/partition_table.h"
 #include "platform/win_types.h"
 
@@ -39,19 +40,25 @@ struct GptDiskContext {
 // Sectors the entry array of `header` takes (its entries rounded up to whole sectors).
 uint64_t GptArraySectors(const platform::GptHeader& header);
 
-// 0 when `header` is a usable GPT header for `sectorSize`-byte sectors, else -1. A wrong
-// HeaderCRC32 fails when `strict`; otherwise the computed value is stored in the header.
-int checkGptHeader(platform::GptHeader& header, uint32_t sectorSize, bool strict);
+// Whether `header` is a usable GPT header for `sectorSize`-byte sectors: kOk, kBadSignature,
+// kBadHeader, or kBadHeaderCrc when a wrong HeaderCRC32 is its only fault. Changes nothing; a
+// caller that accepts a header with a wrong CRC repairs it with SealGptHeader if it needs to.
+TableResult checkGptHeader(const platform::GptHeader& header, uint32_t sectorSize);
 
-// Re-initialises `context` and reads the GPT of `handle`: 0 or -1. The system partition is
-// the entry whose extent equals `systemVolume`; when none does (or no extent is given), the
-// first "Basic data partition" of the basic-data type. A damaged backup is only logged.
-int openGTP(GptDiskContext& context, platform::HANDLE handle,
-            const std::optional<VolumeExtent>& systemVolume = std::nullopt);
+// Stores the CRC of the header's present fields in its HeaderCRC32: after a change, or as the
+// repair of a header whose only fault is its CRC.
+void SealGptHeader(platform::GptHeader& header);
+
+// Re-initialises `context` and reads the GPT of `handle`. The system partition is the entry
+// whose extent equals `systemVolume`; when none does (or no extent is given), the first "Basic
+// data partition" of the basic-data type. A damaged backup is only logged, but a backup entry
+// array that cannot be read fails the open.
+TableResult openGTP(GptDiskContext& context, platform::HANDLE handle,
+                    const std::optional<VolumeExtent>& systemVolume = std::nullopt);
 
 // Writes the source table in `source` (from a successful openGTP) onto `targetHandle`,
 // keeping entries 0 to the system partition and placing the backup at the target's end.
-// 0 when it was written and reads back, else -1.
-int modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& source);
+// kOk only when it was written and reads back.
+TableResult modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& source);
 
 }  // namespace migration

@@ -61,8 +61,8 @@ uint64_t VolumeLength(wchar_t letter) {
 
 }  // namespace
 
-int readMbr(MbrDiskContext& context, HANDLE handle,
-            const std::optional<VolumeExtent>& systemVolume) {
+TableResult readMbr(MbrDiskContext& context, HANDLE handle,
+                    const std::optional<VolumeExtent>& systemVolume) {
     context = MbrDiskContext{};
     context.handle = handle;
     const DiskGeometry geometry = QueryDiskGeometry(handle);
@@ -75,12 +75,12 @@ int readMbr(MbrDiskContext& context, HANDLE handle,
 
     if (!ReadSectors(handle, 0, &context.mbr)) {
         WriteLog(L"ReadFile() Error: %ld\n", static_cast<long>(GetLastError()));
-        return -1;
+        return TableResult::kUnreadableSector;
     }
     if (context.mbr.bootSignature != kMbrBootSignature) {
         WriteLog(L" No valid bootsector found on device\n");
         WriteLog(L"bad mbr header\n");
-        return -1;
+        return TableResult::kBadSignature;
     }
 
     // The last entry marked active is the scan's system partition.
@@ -95,7 +95,7 @@ int readMbr(MbrDiskContext& context, HANDLE handle,
         if (rule->bootable) context.systemEntryIndex = i;
     }
     findSystemPartitionMbr(context, systemVolume);
-    return 0;
+    return TableResult::kOk;
 }
 
 void findSystemPartitionMbr(MbrDiskContext& context,
@@ -119,7 +119,7 @@ void findSystemPartitionMbr(MbrDiskContext& context,
 }
 
 // One write: the whole of sector 0, after the space test passed.
-int modifyMbr(const MbrDiskContext& source, HANDLE targetHandle) {
+TableResult modifyMbr(const MbrDiskContext& source, HANDLE targetHandle) {
     MbrDiskContext table = source;
     const uint64_t sectorCount = QueryDiskGeometry(targetHandle).sectorCount;
     const uint32_t system = table.systemEntryIndex;
@@ -128,16 +128,16 @@ int modifyMbr(const MbrDiskContext& source, HANDLE targetHandle) {
                                          table.mbr.partitions[system].sectorCount;
     if (!fits) {
         WriteLog(L"no enough space for data migration\n");
-        return -1;
+        return TableResult::kTargetTooSmall;
     }
     // Partitions after the system partition are not copied, so they leave the table.
     for (uint32_t i = system + 1; i < 4; ++i)
         table.mbr.partitions[i] = MbrPartitionEntry{};
     if (!WriteSectors(targetHandle, 0, &table.mbr)) {
         WriteLog(L"modifyMbr WriteFile()-1 Error: %ld\n", static_cast<long>(GetLastError()));
-        return -1;
+        return TableResult::kWriteFailed;
     }
-    return 0;
+    return TableResult::kOk;
 }
 
 }  // namespace migration

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "migration/disk_io.h"
+#include "migration/table_result.h"
 #include "platform/partition_table.h"
 #include "platform/win_types.h"
 
@@ -24,10 +25,10 @@ struct MbrDiskContext {
     platform::MasterBootRecord mbr{};
 };
 
-// Re-initialises `context`, reads sector 0 of `handle` and finds the system partition:
-// 0 or -1 (unreadable sector, no boot signature).
-int readMbr(MbrDiskContext& context, platform::HANDLE handle,
-            const std::optional<VolumeExtent>& systemVolume = std::nullopt);
+// Re-initialises `context`, reads sector 0 of `handle` and finds the system partition: kOk,
+// kUnreadableSector or kBadSignature.
+TableResult readMbr(MbrDiskContext& context, platform::HANDLE handle,
+                    const std::optional<VolumeExtent>& systemVolume = std::nullopt);
 
 // Makes the entry that holds the system volume the system entry: the one whose start and
 // length equal `systemVolume` when it is given, else the first whose length equals the length
@@ -36,8 +37,8 @@ void findSystemPartitionMbr(MbrDiskContext& context,
                             const std::optional<VolumeExtent>& systemVolume);
 
 // Writes the source's sector 0, with the entries after the system entry cleared, to sector 0
-// of `targetHandle`: 0 or -1 (target too small, write failed). Boot code, disk signature and
-// the kept entries go over unchanged.
-int modifyMbr(const MbrDiskContext& source, platform::HANDLE targetHandle);
+// of `targetHandle`: kOk, kTargetTooSmall or kWriteFailed. Boot code, disk signature and the
+// kept entries go over unchanged.
+TableResult modifyMbr(const MbrDiskContext& source, platform::HANDLE targetHandle);
 
 }  // namespace migration

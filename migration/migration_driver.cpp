@@ -79,9 +79,9 @@ struct SourceTable {
 bool ReadSourceTable(HANDLE source, uint32_t sourceNumber, bool isGpt, SourceTable& table) {
     table.isGpt = isGpt;
     const auto systemVolume = getSystemVolumeExtent(sourceNumber);
-    const int read =
+    const TableResult read =
         isGpt ? openGTP(table.gpt, source, systemVolume) : readMbr(table.mbr, source, systemVolume);
-    if (read == 0) return true;
+    if (read == TableResult::kOk) return true;
     WriteLog(L"read src disk info err\n");
     return false;
 }
@@ -138,7 +138,7 @@ int32_t Migrate(uint32_t sourceNumber, uint32_t targetNumber, DiskHandle& source
 
     // Deleting the table makes the system drop the target's volumes. Only a write-protected
     // disk stops here; other refusals are found out by the lock and the test write.
-    if (wipeDriveLayout(target.get()) == static_cast<int>(ERROR_WRITE_PROTECT)) {
+    if (wipeDriveLayout(target.get()) == LayoutWipe::kWriteProtected) {
         WriteLog(L"offline\u00A0failed\n");
         return kMigrationTargetNotWritable;
     }
@@ -169,9 +169,9 @@ int32_t Migrate(uint32_t sourceNumber, uint32_t targetNumber, DiskHandle& source
     }
     WriteLog(*isGpt ? L"data migration end-recovery gpt\n" : L"data migration end-recovery mbr\n");
     // A copy without a table that fits the target is no bootable disk: that is a failure.
-    const int rewritten =
+    const TableResult rewritten =
         *isGpt ? modifyGpt(target.get(), table.gpt) : modifyMbr(table.mbr, target.get());
-    return rewritten == 0 ? kMigrationSucceeded : kMigrationTableRewriteFailed;
+    return rewritten == TableResult::kOk ? kMigrationSucceeded : kMigrationTableRewriteFailed;
 }
 
 }  // namespace
@@ -233,7 +233,7 @@ uint32_t migrationThread(const MigrationThreadArgs& args) {
     WriteLog(L"unlock disk\n");
     if (result != kMigrationSucceeded) {
         // A half-written target must never look like a system disk.
-        if (target && wipeDriveLayout(target.get()) == 0)
+        if (target && wipeDriveLayout(target.get()) == LayoutWipe::kDone)
             WriteLog(L"dst disk del success, please re-plug disk and retry\n");
         WriteLog(L"system migration err, del partitons and restart\n");
     }

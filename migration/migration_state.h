@@ -1,6 +1,23 @@
-// The values the migration worker shares with the window without a lock: the state word, the
-// last result and the copy's progress. Relaxed atomics: each is read on its own, and a stale
-// value only shows for one timer tick.
+// The values the migration worker shares with the window and the command line without a lock:
+// the state word, the last result and the copy's progress. This header is their one home; the
+// migration owns them, and nobody keeps a copy.
+//
+// Who writes:
+//   MigrationState     MigrationWorker::Start (the running word before the thread exists, or
+//                      the failed one when no thread could be made), migrationThread (the
+//                      running word, then the final one) and RequestMigrationCancel (a running
+//                      word becomes the cancelled one).
+//   MigrationResult    migrationThread, just before its final word; Start when no thread could
+//                      be made.
+//   MigrationProgress  the copy engine (percentDone, remainingSeconds); the migration page's
+//                      one-second timer advances elapsedSeconds; ClearMigrationProgress sets
+//                      all three back to zero (Start, and the page once it has told an outcome).
+// Who reads: the migration page's timer and tramsik-cli's migrate command (all three), and the
+// copy engine (the cancelled bit of the state word, once per chunk).
+//
+// Relaxed atomics: each is read on its own, and a stale value only shows for one timer tick.
+// MigrationResult is read once the state word has its ended bit, which is stored with release
+// order after it.
 #pragma once
 
 #include <atomic>
@@ -28,8 +45,15 @@ inline std::atomic<int32_t> MigrationResult{0};
 struct MigrationProgressValues {
     std::atomic<float> percentDone{0.0f};      // 0 to 100, written by the copy
     std::atomic<int64_t> remainingSeconds{0};  // 0: no estimate
-    std::atomic<uint64_t> elapsedSeconds{0};   // advanced and reset by the page
+    std::atomic<uint64_t> elapsedSeconds{0};   // advanced by the page's timer
 };
 inline MigrationProgressValues MigrationProgress;
+
+// Sets the three progress values back to zero, for a run about to start or one that has ended.
+inline void ClearMigrationProgress() {
+    MigrationProgress.percentDone = 0.0f;
+    MigrationProgress.remainingSeconds = 0;
+    MigrationProgress.elapsedSeconds = 0;
+}
 
 }  // namespace migration

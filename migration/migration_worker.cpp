@@ -19,9 +19,7 @@ MigrationWorker::~MigrationWorker() {
 
 bool MigrationWorker::Start(const MigrationThreadArgs& args) {
     if (Running()) return false;
-    MigrationProgress.percentDone = 0.0f;
-    MigrationProgress.remainingSeconds = 0;
-    MigrationProgress.elapsedSeconds = 0;
+    ClearMigrationProgress();
     MigrationState.store(kStateRunning, std::memory_order_relaxed);
     try {
         thread_ = std::async(std::launch::async, [args] { return migrationThread(args); });

@@ -32,11 +32,11 @@ bool FirstPartitionAligned(HANDLE disk, DWORD style) {
     uint64_t start = 0;
     if (style == PARTITION_STYLE_GPT) {
         GptDiskContext table;
-        if (openGTP(table, disk) != 0 || table.EntryCount() == 0) return false;
+        if (openGTP(table, disk) != TableResult::kOk || table.EntryCount() == 0) return false;
         start = table.Entry(0).startingLba;
     } else {
         MbrDiskContext table;
-        if (readMbr(table, disk) != 0) return false;
+        if (readMbr(table, disk) != TableResult::kOk) return false;
         start = table.mbr.partitions[0].startingLba;
     }
     return start % kSectorsPer4K == 0;

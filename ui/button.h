@@ -22,8 +22,6 @@ class CButtonUI : public CLabelUI {
     void SetPushedBkColor(uint32_t argb);
     void SetHotTextColor(uint32_t argb);
     void SetPushedTextColor(uint32_t argb);
-    bool IsHot() const { return press_.hot; }
-    bool IsPushed() const { return press_.pushed; }
 
     bool Activate() override;
     void DoEvent(TEventUI& event) override;

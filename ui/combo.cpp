@@ -80,14 +80,7 @@ void CComboUI::Reindex() {
 }
 
 bool CComboUI::SelectItem(int index, bool takeFocus) {
-    if (index == curSel_) return true;
-    if (index < 0 || index >= GetCount()) return false;
-    int old = curSel_;
-    curSel_ = index;
-    Reindex();
-    if (takeFocus && manager_) manager_->SetFocus(this);
-    if (manager_) manager_->SendNotify(this, notify::kItemSelect, static_cast<WPARAM>(index), old);
-    return true;
+    return SelectListRow(*this, *this, curSel_, index, takeFocus);
 }
 
 std::wstring CComboUI::GetText() const {

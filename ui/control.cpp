@@ -13,7 +13,6 @@ const AttributeSetter<CControlUI> kControlAttributes[] = {
     {L"name", [](CControlUI& c, std::wstring_view v) { c.SetName(std::wstring(v)); }},
     {L"text", [](CControlUI& c, std::wstring_view v) { c.SetText(std::wstring(v)); }},
     {L"tooltip", [](CControlUI& c, std::wstring_view v) { c.SetToolTip(std::wstring(v)); }},
-    {L"userdata", [](CControlUI& c, std::wstring_view v) { c.SetUserData(std::wstring(v)); }},
     {L"float", [](CControlUI& c, std::wstring_view v) { c.SetFloat(ParseBool(v)); }},
     {L"pos",
      [](CControlUI& c, std::wstring_view v) {

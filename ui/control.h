@@ -52,8 +52,6 @@ class CControlUI {
     virtual void SetText(std::wstring text);
     const std::wstring& GetToolTip() const { return tooltip_; }
     void SetToolTip(std::wstring tooltip) { tooltip_ = std::move(tooltip); }
-    const std::wstring& GetUserData() const { return userData_; }
-    void SetUserData(std::wstring data) { userData_ = std::move(data); }
 
     CPaintManagerUI* GetManager() const { return manager_; }
     CControlUI* GetParent() const { return parent_; }
@@ -66,7 +64,6 @@ class CControlUI {
     virtual void SetVisible(bool visible);
     bool IsEnabled() const { return enabled_; }
     virtual void SetEnabled(bool enabled);
-    bool IsFocused() const { return focused_; }
     // Whether a press gives this control the focus.
     virtual bool IsFocusable() const { return false; }
     bool IsMouseEnabled() const { return mouseEnabled_; }
@@ -137,7 +134,6 @@ class CControlUI {
     std::wstring name_;
     std::wstring text_;
     std::wstring tooltip_;
-    std::wstring userData_;
     Rect rcItem_;
     Rect rcPadding_;
     Point xyFixed_;

@@ -31,7 +31,6 @@ class CDialogBuilder {
     CControlUI* Create(std::wstring_view skin, std::wstring_view type = L"xml",
                        IDialogBuilderCallback* callback = nullptr,
                        CPaintManagerUI* manager = nullptr, CControlUI* parent = nullptr);
-    const CMarkup& GetMarkup() const { return markup_; }
     // Why the last Create failed, for the log.
     const std::wstring& GetLastError() const { return error_; }
 

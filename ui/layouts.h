@@ -30,7 +30,6 @@ class CContainerUI : public CControlUI {
 
     const Rect& GetInset() const { return inset_; }
     void SetInset(const Rect& rc);
-    int GetChildPadding() const { return childPadding_; }
     void SetChildPadding(int padding);
     void EnableScrollBar(bool vertical);
     CScrollBarUI* GetVerticalScrollBar() const { return vScrollBar_.get(); }

@@ -55,6 +55,22 @@ bool ApplyListInfoAttribute(TListInfoUI& info, std::wstring_view name, std::wstr
     return ApplyAttribute(kListInfoAttributes, info, name, value);
 }
 
+bool SelectListRow(CControlUI& owner, CContainerUI& rows, int& curSel, int index, bool takeFocus) {
+    if (index == curSel) return true;
+    if (index < 0 || index >= rows.GetCount()) return false;
+    const int old = curSel;
+    curSel = index;
+    for (int i = 0; i < rows.GetCount(); ++i)
+        if (auto* row = dynamic_cast<CListElementUI*>(rows.GetItemAt(i)))
+            row->SetSelectedState(i == index);
+    owner.Invalidate();
+    CPaintManagerUI* manager = owner.GetManager();
+    if (!manager) return true;
+    if (takeFocus) manager->SetFocus(&owner);
+    manager->SendNotify(&owner, notify::kItemSelect, static_cast<WPARAM>(index), old);
+    return true;
+}
+
 void CListElementUI::SetSelectedState(bool selected) {
     if (selected_ != selected) selected_ = selected, Invalidate();
 }
@@ -275,14 +291,7 @@ void CListUI::Reindex() {
 }
 
 bool CListUI::SelectItem(int index, bool takeFocus) {
-    if (index == curSel_) return true;
-    if (index < 0 || index >= GetRowCount()) return false;
-    int old = curSel_;
-    curSel_ = index;
-    Reindex();
-    if (takeFocus && manager_) manager_->SetFocus(this);
-    if (manager_) manager_->SendNotify(this, notify::kItemSelect, static_cast<WPARAM>(index), old);
-    return true;
+    return SelectListRow(*this, *body_, curSel_, index, takeFocus);
 }
 
 void CListUI::ItemClicked(CControlUI* item) {

@@ -43,16 +43,20 @@ class IListOwnerUI {
     virtual void ItemClicked(CControlUI* item) { (void)item; }
 };
 
+// The selection every list owner makes alike: `curSel` becomes `index`, the rows of `rows` show
+// it, `owner` takes the focus when asked and raises "itemselect" (wParam the new index, lParam
+// the old one) once the selection is in place. The current row again changes nothing and raises
+// nothing; false for an index outside `rows`.
+bool SelectListRow(CControlUI& owner, CContainerUI& rows, int& curSel, int index, bool takeFocus);
+
 class CListElementUI : public CControlUI {
   public:
     std::wstring_view GetClass() const override { return L"ListElementUI"; }
     void SetOwner(IListOwnerUI* owner) { owner_ = owner; }
     IListOwnerUI* GetOwner() const { return owner_; }
-    int GetIndex() const { return index_; }
     void SetIndex(int index) { index_ = index; }
     bool IsSelected() const { return selected_; }
     void SetSelectedState(bool selected);
-    bool IsHot() const { return hot_; }
     void SetHotState(bool hot);
     Size EstimateSize(Size available) override;
     void DoEvent(TEventUI& event) override;

@@ -8,9 +8,7 @@
 namespace SkinUI {
 
 bool CMenuUI::SelectItem(int index, bool takeFocus) {
-    (void)index;
-    (void)takeFocus;
-    return true;
+    return SelectListRow(*this, *this, curSel_, index, takeFocus);
 }
 
 void CMenuUI::ItemClicked(CControlUI* item) {

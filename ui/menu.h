@@ -28,7 +28,8 @@ class CMenuUI : public CVerticalLayoutUI, public IListOwnerUI {
   public:
     std::wstring_view GetClass() const override { return L"MenuUI"; }
     TListInfoUI* GetListInfo() override { return &info_; }
-    int GetCurSel() const override { return -1; }
+    int GetCurSel() const override { return curSel_; }
+    // Selects an element as a list selects a row: its selected look, then "itemselect".
     bool SelectItem(int index, bool takeFocus = false) override;
     void ItemClicked(CControlUI* item) override;
     bool Add(CControlUI* control) override;
@@ -41,6 +42,7 @@ class CMenuUI : public CVerticalLayoutUI, public IListOwnerUI {
 
   private:
     TListInfoUI info_;
+    int curSel_ = -1;
     class CMenuWnd* menu_ = nullptr;
 };
 

@@ -91,9 +91,6 @@ class CPaintManagerUI {
     CControlUI* GetFocus() const { return focus_; }
     // Moves the focus, raising "killfocus" and "setfocus"; nothing when it does not change.
     void SetFocus(CControlUI* control);
-    CControlUI* GetHover() const { return hover_; }
-    CControlUI* GetCapture() const { return eventClick_; }
-    Point GetMousePos() const { return mouse_; }
     // The text of the tooltip on show, empty when none is.
     std::wstring GetActiveToolTip() const;
 
@@ -104,7 +101,6 @@ class CPaintManagerUI {
     void NeedUpdate();
     void Invalidate();
     bool IsUpdateNeeded() const { return updateNeeded_; }
-    bool IsPaintNeeded() const { return paintNeeded_; }
     // Lays out now if a relayout is pending.
     void UpdateLayout();
     // Destroys removed controls, lays out and paints if needed.

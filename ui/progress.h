@@ -17,7 +17,6 @@ class CProgressUI : public CLabelUI {
     int GetValue() const { return value_; }
     // Kept within [min, max]; redraws the bar.
     void SetValue(int value);
-    bool IsHorizontal() const { return horizontal_; }
     void SetHorizontal(bool horizontal);
     void SetForeImage(std::wstring descriptor);
     // The part of the bar the fore image covers, in client coordinates.

@@ -49,9 +49,6 @@ const CResourceModule* GetResourceModule() {
 void SetResourceFolder(std::wstring folder) {
     FolderSlot() = std::move(folder);
 }
-const std::wstring& GetResourceFolder() {
-    return FolderSlot();
-}
 
 std::optional<std::string> LoadResourceBytes(std::wstring_view name, std::wstring_view type) {
     if (const CResourceModule* module = ModuleSlot()) {

@@ -29,6 +29,5 @@ std::optional<std::string> LoadResourceBytes(std::wstring_view name, std::wstrin
 void SetResourceModule(const CResourceModule* module);
 const CResourceModule* GetResourceModule();
 void SetResourceFolder(std::wstring folder);
-const std::wstring& GetResourceFolder();
 
 }  // namespace SkinUI

@@ -18,9 +18,7 @@ class CScrollBarUI : public CControlUI {
     int GetScrollPos() const { return pos_; }
     // Kept within [0, range]; moves the owner's content.
     void SetScrollPos(int pos);
-    int GetLineSize() const { return lineSize_; }
     void SetLineSize(int size) { lineSize_ = std::max(1, size); }
-    Rect GetThumbRect() const { return thumb_; }
 
     void SetPos(const Rect& rc) override;
     void DoEvent(TEventUI& event) override;

@@ -27,13 +27,14 @@ CWindowWnd::~CWindowWnd() {
 
 CWindowWnd* CWindowWnd::Create(CWindowWnd* parent, const std::wstring& name, UINT windowStyle,
                                UINT exStyle, int x, int y, int cx, int cy, void* menu) {
-    (void)exStyle;
-    (void)menu;
     if (native_) return this;
     owner_ = parent;
     WindowParams params;
     params.kind = kind_;
     params.title = name;
+    params.style = windowStyle;
+    params.exStyle = exStyle;
+    params.menu = menu;
     Rect work = GetBackend().WorkArea();
     if (cx == kUseDefault || cx <= 0) cx = 400;
     if (cy == kUseDefault || cy <= 0) cy = 300;

@@ -34,7 +34,8 @@ class CWindowWnd : public IWindowHost {
 
     virtual std::wstring GetWindowClassName() const { return L"SkinUIWnd"; }
 
-    // Creates the native window and sends it msg::kCreate; null when it failed.
+    // Creates the native window and sends it msg::kCreate; null when it failed. The styles and
+    // the menu go to the backend as given; style::kVisible also shows the window once created.
     CWindowWnd* Create(CWindowWnd* parent, const std::wstring& name, UINT style, UINT exStyle,
                        int x = kUseDefault, int y = kUseDefault, int cx = kUseDefault,
                        int cy = kUseDefault, void* menu = nullptr);

@@ -10,7 +10,10 @@
 #include "ui/window_wnd.h"
 
 // The main window, once its initialisation has run; every message dialog is its child. Empty
-// during start-up, so a dialog shown then has no parent and is centred on the screen.
+// during start-up, so a dialog shown then has no parent and is centred on the screen. The
+// dialog module owns it (ShowMessage is its reader); its one writer is the main window, which
+// stores itself at the end of its initialisation and clears it again when it is destroyed.
+// Tests store a window of their own in its place.
 extern SkinUI::CWindowWnd* MainWindowHandle;
 
 class CMessageDialog : public SkinUI::CWindowWnd, public SkinUI::INotifyUI {

@@ -63,7 +63,6 @@ class CMainFrame : public XMLWnd {
     int32_t CurrentPage() const { return currentPage_; }
     int32_t SelectedDrive() const { return selectedDrive_; }
     wchar_t SelectedVolume() const { return selectedVolume_; }
-    const PowerOnTexts& PowerOn() const { return powerOn_; }
     // The drive list indexes offered as migration targets, in "Mig_drive_name" order.
     const std::vector<int32_t>& Targets() const { return targets_; }
     // False when the skin lacked a required control: the window then closes and does nothing.

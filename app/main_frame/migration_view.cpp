@@ -131,9 +131,7 @@ void MigrationPageView::OnTimer() {
         }
         SetEnabled(L"Button_Start", !busy);
         SetEnabled(L"Button_Cancel", false);
-        MigrationProgress.percentDone = 0.0f;
-        MigrationProgress.elapsedSeconds = 0;
-        MigrationProgress.remainingSeconds = 0;
+        ClearMigrationProgress();
         // Start stays off until the thread has really returned; the timer watches for that.
         if (busy)
             manager_.SetTimer(Control(L"progress3"), kMigrationTimerId, kMigrationTimerPeriodMs);

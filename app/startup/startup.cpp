@@ -19,7 +19,7 @@ constexpr int kAlreadyRunningTextX = 65;
 }  // namespace
 
 void SetLanguageFromCodePage() {
-    LanguageFlag = LanguageForCodePage(platform::GetACP());
+    SetLanguageFlag(platform::GetACP());
 }
 
 bool CheckSingleInstance() {

@@ -204,6 +204,8 @@ TEST_F(DialogTest, SizeCentringAndParent) {
                 EXPECT_EQ(rc.top, (screen.Height() - 177) / 2);
                 EXPECT_EQ(backend_->WindowOf(shown)->RoundCorner(), (Size{3, 3}));
                 EXPECT_EQ(backend_->WindowOf(shown)->Title(), L"");
+                EXPECT_EQ(backend_->WindowOf(shown)->Params().style, 0x96C80000u);
+                EXPECT_EQ(backend_->WindowOf(shown)->Params().exStyle, 0x00000100u);
             },
             L"okBtn");
         ShowMessage(dialog, L"start-up", 65, kMessageOk, kIconWarning);

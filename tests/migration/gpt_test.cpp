@@ -42,49 +42,56 @@ TEST_F(GptTest, HeaderCheckRefusesEachBadFieldInTurn) {
     good.numberOfPartitionEntries = 128;
     good.sizeOfPartitionEntry = 128;
     Seal(good);
-    GptHeader header = good;
-    EXPECT_EQ(checkGptHeader(header, 512, true), 0);
+    EXPECT_EQ(checkGptHeader(good, 512), TableResult::kOk);
 
     struct Case {
         const char* what;
         void (*change)(GptHeader&);
-        int expected;
+        TableResult expected;
     };
     const Case cases[] = {
-        {"signature", [](GptHeader& h) { h.signature[7] = 'X'; }, -1},
-        {"size 91", [](GptHeader& h) { h.headerSize = 91; }, -1},
-        {"size 512", [](GptHeader& h) { h.headerSize = 512; }, 0},
-        {"size 513", [](GptHeader& h) { h.headerSize = 513; }, -1},
-        {"revision", [](GptHeader& h) { h.revision = 0x00010001; }, -1},
-        {"3 entries", [](GptHeader& h) { h.numberOfPartitionEntries = 3; }, -1},
-        {"4 entries", [](GptHeader& h) { h.numberOfPartitionEntries = 4; }, 0},
-        {"256 entries", [](GptHeader& h) { h.numberOfPartitionEntries = 256; }, 0},
-        {"257 entries", [](GptHeader& h) { h.numberOfPartitionEntries = 257; }, -1},
-        {"entry 127", [](GptHeader& h) { h.sizeOfPartitionEntry = 127; }, -1},
-        {"entry 4096", [](GptHeader& h) { h.sizeOfPartitionEntry = 4096; }, 0},
-        {"entry 4097", [](GptHeader& h) { h.sizeOfPartitionEntry = 4097; }, -1},
+        {"signature", [](GptHeader& h) { h.signature[7] = 'X'; }, TableResult::kBadSignature},
+        {"size 91", [](GptHeader& h) { h.headerSize = 91; }, TableResult::kBadHeader},
+        {"size 512", [](GptHeader& h) { h.headerSize = 512; }, TableResult::kOk},
+        {"size 513", [](GptHeader& h) { h.headerSize = 513; }, TableResult::kBadHeader},
+        {"revision", [](GptHeader& h) { h.revision = 0x00010001; }, TableResult::kBadHeader},
+        {"3 entries", [](GptHeader& h) { h.numberOfPartitionEntries = 3; },
+         TableResult::kBadHeader},
+        {"4 entries", [](GptHeader& h) { h.numberOfPartitionEntries = 4; }, TableResult::kOk},
+        {"256 entries", [](GptHeader& h) { h.numberOfPartitionEntries = 256; }, TableResult::kOk},
+        {"257 entries", [](GptHeader& h) { h.numberOfPartitionEntries = 257; },
+         TableResult::kBadHeader},
+        {"entry 127", [](GptHeader& h) { h.sizeOfPartitionEntry = 127; }, TableResult::kBadHeader},
+        {"entry 4096", [](GptHeader& h) { h.sizeOfPartitionEntry = 4096; }, TableResult::kOk},
+        {"entry 4097", [](GptHeader& h) { h.sizeOfPartitionEntry = 4097; },
+         TableResult::kBadHeader},
     };
     for (const Case& c : cases) {
         GptHeader changed = good;
         c.change(changed);
         Seal(changed);
-        EXPECT_EQ(checkGptHeader(changed, 512, true), c.expected) << c.what;
+        EXPECT_EQ(checkGptHeader(changed, 512), c.expected) << c.what;
     }
 
-    // A wrong CRC: strict refuses and leaves the image; lenient stores the right value.
+    // A wrong CRC is told apart and left alone; the repair is a step of its own.
     GptHeader wrong = good;
     wrong.headerCrc32 ^= 1;
-    EXPECT_EQ(checkGptHeader(wrong, 512, true), -1);
+    EXPECT_EQ(checkGptHeader(wrong, 512), TableResult::kBadHeaderCrc);
     EXPECT_EQ(wrong.headerCrc32, good.headerCrc32 ^ 1);
-    EXPECT_EQ(checkGptHeader(wrong, 512, false), 0);
+    SealGptHeader(wrong);
     EXPECT_EQ(wrong.headerCrc32, good.headerCrc32);
+    EXPECT_EQ(checkGptHeader(wrong, 512), TableResult::kOk);
+
+    // Any other fault wins over a wrong CRC: such a header is no use, repaired or not.
+    wrong.numberOfPartitionEntries = 3;
+    EXPECT_EQ(checkGptHeader(wrong, 512), TableResult::kBadHeader);
 }
 
 TEST_F(GptTest, OpensTableAndFindsSystemPartitionByExtentThenByName) {
     LoadDrives(GptMachine("64MiB"), 2);
     GptDiskContext context;
     LogWatch log;
-    ASSERT_EQ(openGTP(context, Drive(0)), 0);
+    ASSERT_EQ(openGTP(context, Drive(0)), TableResult::kOk);
     EXPECT_EQ(context.sectorCount, 131072u);
     EXPECT_EQ(context.lastEntryIndex, 3u);
     EXPECT_EQ(context.systemEntryIndex, 2u);  // the name rule
@@ -95,17 +102,17 @@ TEST_F(GptTest, OpensTableAndFindsSystemPartitionByExtentThenByName) {
     const GptEntry recovery = context.Entry(3);
     const VolumeExtent extent{recovery.startingLba * 512,
                               (recovery.endingLba - recovery.startingLba + 1) * 512};
-    ASSERT_EQ(openGTP(context, Drive(0), extent), 0);
+    ASSERT_EQ(openGTP(context, Drive(0), extent), TableResult::kOk);
     EXPECT_EQ(context.systemEntryIndex, 3u);
 
     // An extent one sector short matches nothing, so the name decides again.
     ASSERT_EQ(openGTP(context, Drive(0), VolumeExtent{extent.startingOffset, extent.length - 512}),
-              0);
+              TableResult::kOk);
     EXPECT_EQ(context.systemEntryIndex, 2u);
 
     // Opening a raw disk fails without touching the context's old table.
     LogWatch raw;
-    EXPECT_EQ(openGTP(context, Drive(1)), -1);
+    EXPECT_EQ(openGTP(context, Drive(1)), TableResult::kBadSignature);
     EXPECT_TRUE(Logged(raw.Messages(), "bad gpt header"));
     EXPECT_TRUE(context.entries.empty());
 }
@@ -113,9 +120,9 @@ TEST_F(GptTest, OpensTableAndFindsSystemPartitionByExtentThenByName) {
 TEST_F(GptTest, NoBasicDataPartitionMeansEntryZero) {
     LoadDrives(GptMachine("64MiB", "{}", "{}", "Windows"), 2);
     GptDiskContext context;
-    ASSERT_EQ(openGTP(context, Drive(0)), 0);
+    ASSERT_EQ(openGTP(context, Drive(0)), TableResult::kOk);
     EXPECT_EQ(context.systemEntryIndex, 0u);
-    ASSERT_EQ(modifyGpt(Drive(1), context), 0);
+    ASSERT_EQ(modifyGpt(Drive(1), context), TableResult::kOk);
     const auto entries = PrimaryEntries(1);
     EXPECT_EQ(entries[0].startingLba, 2048u);
     EXPECT_EQ(entries[1].startingLba, 0u);
@@ -134,7 +141,7 @@ TEST_F(GptTest, DamagedPrimaryFailsWithItsOwnLine) {
     crcOff.partitionEntryArrayCrc32 ^= 0x80;
     StorePrimary(0, crcOff, entries, false);
     LogWatch arrayLog;
-    EXPECT_EQ(openGTP(context, Drive(0)), -1);
+    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kBadEntryArrayCrc);
     EXPECT_TRUE(Logged(arrayLog.Messages(), "W: bad ptbl crc"));
 
     // A wrong header CRC.
@@ -142,7 +149,7 @@ TEST_F(GptTest, DamagedPrimaryFailsWithItsOwnLine) {
     headerOff.headerCrc32 ^= 1;
     StorePrimary(0, headerOff, entries, true, false);
     LogWatch headerLog;
-    EXPECT_EQ(openGTP(context, Drive(0)), -1);
+    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kBadHeaderCrc);
     EXPECT_TRUE(Logged(headerLog.Messages(), "bad gpt header"));
 
     // A header whose array would overlap the first usable sector, though its CRC is right.
@@ -150,7 +157,7 @@ TEST_F(GptTest, DamagedPrimaryFailsWithItsOwnLine) {
     overlap.firstUsableLba = 33;
     StorePrimary(0, overlap, entries);
     LogWatch overlapLog;
-    EXPECT_EQ(openGTP(context, Drive(0)), -1);
+    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kBadHeader);
     EXPECT_TRUE(Logged(overlapLog.Messages(), "bad gpt header"));
 }
 
@@ -164,7 +171,7 @@ TEST_F(GptTest, EntryBelowFirstUsableIsZeroedButCountedInTheCrc) {
 
     GptDiskContext context;
     LogWatch log;
-    ASSERT_EQ(openGTP(context, Drive(0)), 0);
+    ASSERT_EQ(openGTP(context, Drive(0)), TableResult::kOk);
     EXPECT_TRUE(Logged(log.Messages(), "bad lba in partition entry 3"));
     EXPECT_EQ(context.lastEntryIndex, 2u);
     const GptEntry cleared = context.Entry(3);
@@ -178,7 +185,7 @@ TEST_F(GptTest, EntryBelowFirstUsableIsZeroedButCountedInTheCrc) {
     entries[3].endingLba = 29999;
     StorePrimary(0, header, entries);
     LogWatch reversed;
-    ASSERT_EQ(openGTP(context, Drive(0)), 0);
+    ASSERT_EQ(openGTP(context, Drive(0)), TableResult::kOk);
     EXPECT_TRUE(Logged(reversed.Messages(), "bad lba in partition entry 3"));
 }
 
@@ -189,12 +196,12 @@ TEST_F(GptTest, BackupProblemsAreWarningsOnly) {
     ASSERT_EQ(backupLba, 131071u);
     GptDiskContext context;
 
-    // Wrong backup CRC: corrected in the image, compared, nothing logged.
+    // A wrong backup CRC alone: its fields are still compared, and nothing is logged.
     GptHeader backup = ImageAs<GptHeader>(0, backupLba);
     backup.headerCrc32 ^= 1;
     SetImageAs(0, backupLba, backup);
     LogWatch crcLog;
-    EXPECT_EQ(openGTP(context, Drive(0)), 0);
+    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kOk);
     EXPECT_TRUE(crcLog.Messages().empty());
 
     // A backup naming another disk GUID.
@@ -202,13 +209,13 @@ TEST_F(GptTest, BackupProblemsAreWarningsOnly) {
     Seal(backup);
     SetImageAs(0, backupLba, backup);
     LogWatch guidLog;
-    EXPECT_EQ(openGTP(context, Drive(0)), 0);
+    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kOk);
     EXPECT_TRUE(Logged(guidLog.Messages(), "W: bad backup gpt"));
 
     // No backup at all: its header fails the check and then the comparison.
     SetImageSector(0, backupLba, Sector{});
     LogWatch goneLog;
-    EXPECT_EQ(openGTP(context, Drive(0)), 0);
+    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kOk);
     EXPECT_TRUE(Logged(goneLog.Messages(), "bad backup header"));
     EXPECT_TRUE(Logged(goneLog.Messages(), "W: bad backup gpt"));
 
@@ -221,7 +228,7 @@ TEST_F(GptTest, BackupProblemsAreWarningsOnly) {
     array[300] ^= 1;  // entry 2
     SetImageSector(0, backup.partitionEntryLba, array);
     LogWatch entryLog;
-    EXPECT_EQ(openGTP(context, Drive(0)), 0);
+    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kOk);
     EXPECT_EQ(CountStartingWith(entryLog.Messages(), "mismatched backup partition entry"), 1u);
     EXPECT_TRUE(Logged(entryLog.Messages(), "mismatched backup partition entry 0"));
 }
@@ -234,7 +241,7 @@ TEST_F(GptTest, BackupOutsideTheDiskIsNotRead) {
     GptDiskContext context;
 
     LogWatch readLog;
-    EXPECT_EQ(openGTP(context, Drive(0)), 0);
+    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kOk);
     EXPECT_TRUE(Logged(readLog.Messages(), "openGTP ReadFile()-3 bad backup read"));
 
     for (const uint64_t alternate : {uint64_t{2}, uint64_t{131072}, uint64_t{1} << 40}) {
@@ -242,7 +249,7 @@ TEST_F(GptTest, BackupOutsideTheDiskIsNotRead) {
         changed.alternateLba = alternate;
         StorePrimary(0, changed, entries);
         LogWatch log;
-        EXPECT_EQ(openGTP(context, Drive(0)), 0) << alternate;
+        EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kOk) << alternate;
         EXPECT_TRUE(log.Messages().empty()) << alternate;
     }
 }
@@ -252,7 +259,7 @@ TEST_F(GptTest, ReadErrorsNameTheirPlace) {
         LoadDrives(GptMachine("64MiB", R"({ "readErrorSector": 1 })"), 2);
         GptDiskContext context;
         LogWatch log;
-        EXPECT_EQ(openGTP(context, Drive(0)), -1);
+        EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kUnreadableSector);
         EXPECT_TRUE(Logged(log.Messages(), "openGTP ReadFile()-1 Error: 1117"));
         TearDown();
         SetUp();
@@ -261,7 +268,7 @@ TEST_F(GptTest, ReadErrorsNameTheirPlace) {
         LoadDrives(GptMachine("64MiB", R"({ "readErrorSector": 3, "errorCode": 23 })"), 2);
         GptDiskContext context;
         LogWatch log;
-        EXPECT_EQ(openGTP(context, Drive(0)), -1);
+        EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kUnreadableSector);
         EXPECT_TRUE(
             Logged(log.Messages(), "openGTP ReadFile()-2 failed to read partition entry 1-23"));
         TearDown();
@@ -272,7 +279,7 @@ TEST_F(GptTest, ReadErrorsNameTheirPlace) {
         LoadDrives(GptMachine("64MiB", R"({ "readErrorSector": 131043 })"), 2);
         GptDiskContext context;
         LogWatch log;
-        EXPECT_EQ(openGTP(context, Drive(0)), -1);
+        EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kUnreadableSector);
         EXPECT_TRUE(
             Logged(log.Messages(), "openGTP ReadFile()-3 failed to read partition entry 4-1117"));
     }
@@ -293,12 +300,12 @@ void ExpectSgdiskAccepts(const std::filesystem::path& image) {
 TEST_F(GptTest, RewriteKeepsEntriesUpToSystemAndMovesBackupToTheEnd) {
     LoadDrives(GptMachine("96MiB"), 2);
     GptDiskContext source;
-    ASSERT_EQ(openGTP(source, Drive(0)), 0);
+    ASSERT_EQ(openGTP(source, Drive(0)), TableResult::kOk);
     // The copy brings the protective MBR; the rewrite brings the rest.
     SetImageSector(1, 0, ImageSector(0, 0));
 
     LogWatch log;
-    ASSERT_EQ(modifyGpt(Drive(1), source), 0);
+    ASSERT_EQ(modifyGpt(Drive(1), source), TableResult::kOk);
     const auto messages = log.Messages();
     EXPECT_TRUE(Logged(messages, "begin to update GPT"));
     EXPECT_TRUE(Logged(messages, "gpt-first_lba=0x00001800, last_lba=0x000057FF"));
@@ -331,7 +338,7 @@ TEST_F(GptTest, RewriteKeepsEntriesUpToSystemAndMovesBackupToTheEnd) {
     // It reads back, primary and backup alike.
     GptDiskContext reread;
     LogWatch rereadLog;
-    ASSERT_EQ(openGTP(reread, Drive(1)), 0);
+    ASSERT_EQ(openGTP(reread, Drive(1)), TableResult::kOk);
     EXPECT_TRUE(rereadLog.Messages().empty());
     EXPECT_EQ(reread.lastEntryIndex, 2u);
     ExpectSgdiskAccepts(Image(1));
@@ -343,16 +350,16 @@ TEST_F(GptTest, SpaceTestCountsTheBackupTable) {
     for (const uint64_t sectors : {enough, enough - 1}) {
         LoadDrives(GptMachine(std::to_string(sectors * 512)), 2);
         GptDiskContext source;
-        ASSERT_EQ(openGTP(source, Drive(0)), 0);
+        ASSERT_EQ(openGTP(source, Drive(0)), TableResult::kOk);
         SetImageSector(1, 0, ImageSector(0, 0));
         LogWatch log;
-        const int result = modifyGpt(Drive(1), source);
+        const TableResult result = modifyGpt(Drive(1), source);
         if (sectors == enough) {
-            EXPECT_EQ(result, 0);
+            EXPECT_EQ(result, TableResult::kOk);
             EXPECT_EQ(PrimaryHeader(1).lastUsableLba, kSystemEnd);
             ExpectSgdiskAccepts(Image(1));
         } else {
-            EXPECT_EQ(result, -1);
+            EXPECT_EQ(result, TableResult::kTargetTooSmall);
             EXPECT_TRUE(Logged(log.Messages(), "no enough space for data migration"));
             EXPECT_EQ(ImageSector(1, 1), Sector{}) << "nothing may be written";
         }
@@ -364,9 +371,9 @@ TEST_F(GptTest, SpaceTestCountsTheBackupTable) {
 TEST_F(GptTest, TargetBeyondTwoTebibytes) {
     LoadDrives(GptMachine("3TiB"), 2);
     GptDiskContext source;
-    ASSERT_EQ(openGTP(source, Drive(0)), 0);
+    ASSERT_EQ(openGTP(source, Drive(0)), TableResult::kOk);
     SetImageSector(1, 0, ImageSector(0, 0));
-    ASSERT_EQ(modifyGpt(Drive(1), source), 0);
+    ASSERT_EQ(modifyGpt(Drive(1), source), TableResult::kOk);
 
     const uint64_t n = uint64_t{3} << 31;  // 3 TiB in sectors
     const GptHeader primary = PrimaryHeader(1);
@@ -376,7 +383,7 @@ TEST_F(GptTest, TargetBeyondTwoTebibytes) {
 
     GptDiskContext reread;
     LogWatch log;
-    ASSERT_EQ(openGTP(reread, Drive(1)), 0);
+    ASSERT_EQ(openGTP(reread, Drive(1)), TableResult::kOk);
     EXPECT_EQ(reread.sectorCount, n);
     EXPECT_TRUE(log.Messages().empty());
     ExpectSgdiskAccepts(Image(1));
@@ -399,9 +406,9 @@ TEST_F(GptTest, FirstWriteFailureStopsTheRewrite) {
             GptMachine("96MiB", "{}", R"({ "writeErrorSector": )" + std::to_string(c.sector) + "}"),
             2);
         GptDiskContext source;
-        ASSERT_EQ(openGTP(source, Drive(0)), 0);
+        ASSERT_EQ(openGTP(source, Drive(0)), TableResult::kOk);
         LogWatch log;
-        EXPECT_EQ(modifyGpt(Drive(1), source), -1) << c.line;
+        EXPECT_EQ(modifyGpt(Drive(1), source), TableResult::kWriteFailed) << c.line;
         EXPECT_TRUE(Logged(log.Messages(), c.line)) << c.line;
         // Later steps did not run: the backup header is written last.
         if (c.sector != n - 1) {
@@ -439,20 +446,20 @@ TEST_F(GptTest, ArraysOfOtherShapesRoundTrip) {
 
         GptDiskContext source;
         LogWatch log;
-        ASSERT_EQ(openGTP(source, Drive(0)), 0) << shape.size;
+        ASSERT_EQ(openGTP(source, Drive(0)), TableResult::kOk) << shape.size;
         EXPECT_TRUE(Logged(log.Messages(), "W: bad backup gpt"));  // the old 128-entry backup
         EXPECT_EQ(source.systemEntryIndex, 2u);
         EXPECT_EQ(source.lastEntryIndex, 3u);
         EXPECT_EQ(source.Entry(2).endingLba, kSystemEnd);
 
-        ASSERT_EQ(modifyGpt(Drive(1), source), 0) << shape.size;
+        ASSERT_EQ(modifyGpt(Drive(1), source), TableResult::kOk) << shape.size;
         const uint64_t n = 96 * 2048;
         const GptHeader written = PrimaryHeader(1);
         EXPECT_EQ(written.lastUsableLba, n - 2 - shape.arraySectors);
         EXPECT_EQ(ImageAs<GptHeader>(1, n - 1).partitionEntryLba, n - 1 - shape.arraySectors);
         GptDiskContext reread;
         LogWatch rereadLog;
-        ASSERT_EQ(openGTP(reread, Drive(1)), 0);
+        ASSERT_EQ(openGTP(reread, Drive(1)), TableResult::kOk);
         EXPECT_TRUE(rereadLog.Messages().empty());
         EXPECT_EQ(reread.lastEntryIndex, 2u);
         EXPECT_EQ(reread.EntrySize(), shape.size);

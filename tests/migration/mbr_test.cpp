@@ -53,7 +53,7 @@ TEST_F(MbrTest, StatusScanCountsKnownStatusesAndTakesTheLastActive) {
     LoadDrives(MbrMachine("64MiB"), 2);
     MbrDiskContext context;
     LogWatch log;
-    ASSERT_EQ(readMbr(context, Drive(0)), 0);
+    ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
     EXPECT_EQ(context.sectorCount, 131072u);
     EXPECT_EQ(context.partitionCount, 4u);
     EXPECT_EQ(context.systemEntryIndex, 1u);
@@ -70,13 +70,13 @@ TEST_F(MbrTest, StatusScanCountsKnownStatusesAndTakesTheLastActive) {
     EXPECT_EQ(CountStartingWith(messages, "sys driver:"), 0u);
 
     SetStatuses({0x80, 0x81, 0x01, 0x80});
-    ASSERT_EQ(readMbr(context, Drive(0)), 0);
+    ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
     EXPECT_EQ(context.systemEntryIndex, 3u);
     EXPECT_EQ(context.partitionCount, 4u);
 
     SetStatuses({0x00, 0x81, 0x01, 0x7F});
     LogWatch mixed;
-    ASSERT_EQ(readMbr(context, Drive(0)), 0);
+    ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
     EXPECT_EQ(context.partitionCount, 3u);
     EXPECT_EQ(context.systemEntryIndex, 0u);
     const auto lines = mixed.Messages();
@@ -89,7 +89,7 @@ TEST_F(MbrTest, UnreadableOrUnsignedSectorFails) {
     LoadDrives(MbrMachine("64MiB"), 2);
     MbrDiskContext context;
     LogWatch raw;
-    EXPECT_EQ(readMbr(context, Drive(1)), -1);
+    EXPECT_EQ(readMbr(context, Drive(1)), TableResult::kBadSignature);
     EXPECT_TRUE(Logged(raw.Messages(), " No valid bootsector found on device"));
     EXPECT_TRUE(Logged(raw.Messages(), "bad mbr header"));
 
@@ -97,7 +97,7 @@ TEST_F(MbrTest, UnreadableOrUnsignedSectorFails) {
     SetUp();
     LoadDrives(MbrMachine("64MiB", "", "{}", R"({ "readErrorSector": 0 })"), 2);
     LogWatch unreadable;
-    EXPECT_EQ(readMbr(context, Drive(0)), -1);
+    EXPECT_EQ(readMbr(context, Drive(0)), TableResult::kUnreadableSector);
     EXPECT_TRUE(Logged(unreadable.Messages(), "ReadFile() Error: 1117"));
 }
 
@@ -106,7 +106,7 @@ TEST_F(MbrTest, SystemVolumeDecidesOverTheActiveFlag) {
     LoadDrives(MbrMachine("64MiB", R"({ "drive": 0, "partition": 2 })"), 2);
     MbrDiskContext context;
     LogWatch log;
-    ASSERT_EQ(readMbr(context, Drive(0)), 0);
+    ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
     EXPECT_EQ(context.systemEntryIndex, 2u);
     EXPECT_TRUE(Logged(log.Messages(), "sys driver:C, secsize=4096, part(2(0base~))"));
 
@@ -123,7 +123,7 @@ TEST_F(MbrTest, SystemVolumeDecidesOverTheActiveFlag) {
     SetImageAs(1, 0, target);  // C: is 1000 sectors, on drive 1
     SetStatuses({0, 0, 0, 0});
     LogWatch none;
-    ASSERT_EQ(readMbr(context, Drive(0)), 0);
+    ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
     EXPECT_EQ(context.systemEntryIndex, 0u);
     EXPECT_TRUE(Logged(none.Messages(), "sys driver:C, secsize=1000, part(0(0base~))"));
 }
@@ -137,7 +137,7 @@ TEST_F(MbrTest, ExtentTellsEqualSizedPartitionsApart) {
     const auto& last = mbr.partitions[3];
     const VolumeExtent extent{uint64_t{last.startingLba} * 512, uint64_t{last.sectorCount} * 512};
     MbrDiskContext context;
-    ASSERT_EQ(readMbr(context, Drive(0), extent), 0);
+    ASSERT_EQ(readMbr(context, Drive(0), extent), TableResult::kOk);
     EXPECT_EQ(context.systemEntryIndex, 3u);
 }
 
@@ -145,16 +145,16 @@ TEST_F(MbrTest, RewriteClearsEntriesAfterTheSystemPartitionOnly) {
     for (const uint64_t sectors : {kEntry1End, kEntry1End - 1, uint64_t{3} << 31}) {
         LoadDrives(MbrMachine(std::to_string(sectors * 512)), 2);
         MbrDiskContext context;
-        ASSERT_EQ(readMbr(context, Drive(0)), 0);
+        ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
         ASSERT_EQ(context.systemEntryIndex, 1u);
         LogWatch log;
-        const int result = modifyMbr(context, Drive(1));
+        const TableResult result = modifyMbr(context, Drive(1));
         if (sectors == kEntry1End - 1) {
-            EXPECT_EQ(result, -1);
+            EXPECT_EQ(result, TableResult::kTargetTooSmall);
             EXPECT_TRUE(Logged(log.Messages(), "no enough space for data migration"));
             EXPECT_EQ(ImageSector(1, 0), Sector{});
         } else {
-            ASSERT_EQ(result, 0) << sectors;
+            ASSERT_EQ(result, TableResult::kOk) << sectors;
             const Sector source = ImageSector(0, 0), written = ImageSector(1, 0);
             // Boot code, signature and entries 0 and 1 unchanged; 2 and 3 zero.
             EXPECT_EQ(std::memcmp(source.data(), written.data(), 446 + 32), 0);
@@ -182,9 +182,9 @@ TEST_F(MbrTest, RewriteClearsEntriesAfterTheSystemPartitionOnly) {
 TEST_F(MbrTest, WriteFailureIsReported) {
     LoadDrives(MbrMachine("64MiB", "", R"({ "writeProtected": true })"), 2);
     MbrDiskContext context;
-    ASSERT_EQ(readMbr(context, Drive(0)), 0);
+    ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
     LogWatch log;
-    EXPECT_EQ(modifyMbr(context, Drive(1)), -1);
+    EXPECT_EQ(modifyMbr(context, Drive(1)), TableResult::kWriteFailed);
     EXPECT_TRUE(Logged(log.Messages(), "modifyMbr WriteFile()-1 Error: 19"));
 }
 

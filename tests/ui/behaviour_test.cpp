@@ -115,6 +115,24 @@ TEST_F(BehaviourTest, AClosedRequestThatIsRefusedKeepsTheModalLoopRunning) {
     EXPECT_EQ(refusals, 2);
 }
 
+TEST_F(BehaviourTest, CreateHandsTheStylesAndTheMenuToTheBackend) {
+    int nativeMenu = 0;  // stands for a menu handle, which only the backend may interpret
+    const struct {
+        UINT style;
+        UINT exStyle;
+        void* menu;
+    } cases[] = {{style::kFrame, 0, nullptr}, {0x96C80000, 0x00000100, &nativeMenu}};
+    for (const auto& c : cases) {
+        TestWindow window(kSkin);
+        ASSERT_TRUE(window.Create(&window_, L"styled", c.style, c.exStyle, 10, 20, 30, 40, c.menu));
+        const WindowParams& params = backend_->WindowOf(window)->Params();
+        EXPECT_EQ(params.style, c.style);
+        EXPECT_EQ(params.exStyle, c.exStyle);
+        EXPECT_EQ(params.menu, c.menu);
+        EXPECT_EQ(params.title, L"styled");
+    }
+}
+
 TEST_F(BehaviourTest, CentringWithoutAnOwnerUsesTheScreen) {
     TestWindow lone(kSkin);
     ASSERT_TRUE(lone.Create(nullptr, L"", style::kFrame, 0));

@@ -100,6 +100,39 @@ TEST_F(MenuTest, TheNameIsFreedWhenTheOwnerIsGoneBeforeDelivery) {
     EXPECT_TRUE(clicks_.empty());
 }
 
+TEST_F(MenuTest, SelectingAnElementWorksAsInAList) {
+    struct Recorder : INotifyUI {
+        void Notify(TNotifyUI& msg) override {
+            if (msg.type == notify::kItemSelect) selections.emplace_back(msg.wParam, msg.lParam);
+        }
+        std::vector<std::pair<WPARAM, LPARAM>> selections;
+    } recorder;
+    auto* menu = new CMenuWnd();
+    menu->Init(nullptr, kMenuSkin, owner_.ClientToScreen({10, 40}), &owner_.GetPaintManager());
+    CPaintManagerUI& manager = menu->GetManager();
+    manager.AddNotifier(&recorder);
+    auto* list = dynamic_cast<CMenuUI*>(manager.GetRoot());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->GetCurSel(), -1);
+
+    EXPECT_TRUE(list->SelectItem(1));
+    EXPECT_TRUE(list->SelectItem(1)) << "the current element again: no notification";
+    EXPECT_FALSE(list->SelectItem(2));
+    EXPECT_EQ(list->GetCurSel(), 1);
+    EXPECT_EQ(recorder.selections, (std::vector<std::pair<WPARAM, LPARAM>>{{1, -1}}));
+
+    // The selected element shows the selected colour; the other keeps the menu's background.
+    backend_->Advance(0);
+    const Rect about = manager.FindControl(L"aboutDlg")->GetPos();
+    const Rect checked = manager.FindControl(L"checked")->GetPos();
+    EXPECT_EQ(MenuWindow()->PixelAt(checked.left + 5, checked.top + 5), 0xFFB5B5B5u);
+    EXPECT_EQ(MenuWindow()->PixelAt(about.left + 5, about.top + 5), 0xFFFFFFFEu);
+
+    manager.RemoveNotifier(&recorder);
+    backend_->Click(owner_, {200, 150});
+    EXPECT_EQ(MenuWindow(), nullptr);
+}
+
 TEST_F(MenuTest, AMenuWithABrokenSkinDeletesItself) {
     auto* menu = new CMenuWnd();
     menu->Init(nullptr, L"<Window><Menu></Window>", {0, 0}, &owner_.GetPaintManager());

@@ -57,10 +57,16 @@ class IWindowHost {
 
 enum class WindowKind { kNormal, kPopup, kToolTip };
 
+// What CWindowWnd::Create asks of a native window. The styles and the menu are the Windows
+// ones, passed through as given for a backend that makes native windows of that kind; the
+// portable code acts on kVisible itself, after the window exists.
 struct WindowParams {
     WindowKind kind = WindowKind::kNormal;
     std::wstring title;
     Rect rect;  // screen coordinates
+    UINT style = 0;
+    UINT exStyle = 0;
+    void* menu = nullptr;
 };
 
 class INativeWindow {

@@ -147,11 +147,11 @@ HeadlessBackend& HeadlessBackend::Install() {
     return ref;
 }
 
+// The owner is a window manager's hint; without one, the framework's own owner links suffice.
 std::unique_ptr<INativeWindow> HeadlessBackend::CreateNativeWindow(IWindowHost& host,
                                                                    const WindowParams& params,
-                                                                   INativeWindow* owner) {
-    return std::make_unique<HeadlessWindow>(*this, host, params,
-                                            static_cast<HeadlessWindow*>(owner));
+                                                                   INativeWindow* /*owner*/) {
+    return std::make_unique<HeadlessWindow>(*this, host, params);
 }
 
 bool HeadlessBackend::WaitEvents(int timeoutMs) {
@@ -258,20 +258,13 @@ HeadlessWindow* HeadlessBackend::WindowOf(const CWindowWnd& window) const {
 }
 
 HeadlessWindow::HeadlessWindow(HeadlessBackend& backend, IWindowHost& host,
-                               const WindowParams& params, HeadlessWindow* owner)
-    : backend_(backend),
-      host_(host),
-      kind_(params.kind),
-      owner_(owner),
-      rect_(params.rect),
-      title_(params.title) {
+                               const WindowParams& params)
+    : backend_(backend), host_(host), params_(params), rect_(params.rect), title_(params.title) {
     backend_.windows_.push_back(this);
 }
 
 HeadlessWindow::~HeadlessWindow() {
     std::erase(backend_.windows_, this);
-    for (HeadlessWindow* w : backend_.windows_)
-        if (w->owner_ == this) w->owner_ = nullptr;
 }
 
 void HeadlessWindow::Show(bool show, bool activate) {

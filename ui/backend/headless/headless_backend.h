@@ -89,8 +89,7 @@ class HeadlessBackend : public IBackend {
 
 class HeadlessWindow : public INativeWindow {
   public:
-    HeadlessWindow(HeadlessBackend& backend, IWindowHost& host, const WindowParams& params,
-                   HeadlessWindow* owner);
+    HeadlessWindow(HeadlessBackend& backend, IWindowHost& host, const WindowParams& params);
     ~HeadlessWindow() override;
 
     void Show(bool show, bool activate) override;
@@ -100,19 +99,20 @@ class HeadlessWindow : public INativeWindow {
     void SetTitle(const std::wstring& title) override { title_ = title; }
     void SetIcon(const TImageInfo& image) override { iconSize_ = {image.width, image.height}; }
     void SetRoundCorner(Size corner) override { roundCorner_ = corner; }
-    void SetCapture(bool capture) override { captured_ = capture; }
+    // Without a pointer there is nothing to follow outside the window.
+    void SetCapture(bool) override {}
     void Minimize() override { minimized_ = true; }
     bool IsMinimized() const override { return minimized_; }
     void Focus() override { focused_ = true; }
     void Paint(const std::function<void(ISurface&)>& painter) override;
 
     IWindowHost& Host() const { return host_; }
-    WindowKind Kind() const { return kind_; }
-    HeadlessWindow* Owner() const { return owner_; }
+    WindowKind Kind() const { return params_.kind; }
+    // What the window was created with, styles and menu included, as the backend received it.
+    const WindowParams& Params() const { return params_; }
     const std::wstring& Title() const { return title_; }
     Size IconSize() const { return iconSize_; }
     Size RoundCorner() const { return roundCorner_; }
-    bool IsCaptured() const { return captured_; }
     bool IsFocused() const { return focused_; }
     int PaintCount() const { return paintCount_; }
     // The last painted frame: premultiplied ARGB, GetRect()'s size.
@@ -128,15 +128,13 @@ class HeadlessWindow : public INativeWindow {
   private:
     HeadlessBackend& backend_;
     IWindowHost& host_;
-    WindowKind kind_;
-    HeadlessWindow* owner_;
+    const WindowParams params_;
     Rect rect_;
     std::wstring title_;
     Size iconSize_;
     Size roundCorner_;
     bool shown_ = false;
     bool minimized_ = false;
-    bool captured_ = false;
     bool focused_ = false;
     int paintCount_ = 0;
     Size frameSize_;

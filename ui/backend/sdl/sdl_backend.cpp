@@ -119,6 +119,8 @@ class SdlBackend : public IBackend {
 
     std::unique_ptr<INativeWindow> CreateNativeWindow(IWindowHost& host, const WindowParams& params,
                                                       INativeWindow* owner) override {
+        // The Windows styles and menu in `params` have no SDL counterpart and are left alone:
+        // every window is borderless and drawn by its skin, and no skin has a native menu bar.
         Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
         if (params.kind == WindowKind::kPopup)
             flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
