@@ -35,7 +35,7 @@ class CliRunFixture : public ::testing::Test {
     // The demo machine changed by `edit`, as a machine file of this test.
     template <typename Edit>
     std::string DemoVariant(Edit edit) {
-        std::ifstream in(std::string(TRAMSIK_SOURCE_DIR) + "/machines/demo.json");
+        std::ifstream in(TRAMSIK_SOURCE_DIR "/machines/demo.json");
         nlohmann::json machine = nlohmann::json::parse(in);
         edit(machine);
         const std::filesystem::path path = folder_ / "variant.json";

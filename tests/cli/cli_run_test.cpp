@@ -102,7 +102,7 @@ TEST_F(CliRunTest, JsonReportFollowsTheSchema) {
     const CliRun run = Demo({"report", "--json"});
     ASSERT_EQ(run.status, 0) << run.err;
     const json report = json::parse(run.out);
-    std::ifstream schemaFile(std::string(TRAMSIK_SOURCE_DIR) + "/docs/report.schema.json");
+    std::ifstream schemaFile(TRAMSIK_SOURCE_DIR "/docs/report.schema.json");
     EXPECT_EQ(CheckSchema(json::parse(schemaFile), report), std::vector<std::string>{});
     EXPECT_EQ(report["format"], "tramsik-report/1");
     EXPECT_EQ(report["language"], "en");
@@ -153,7 +153,7 @@ TEST_F(CliRunTest, AMachineWithoutDrives) {
     ASSERT_EQ(run.status, 0) << run.err;
     const json report = json::parse(run.out);
     EXPECT_TRUE(report["drives"].empty());
-    std::ifstream schemaFile(std::string(TRAMSIK_SOURCE_DIR) + "/docs/report.schema.json");
+    std::ifstream schemaFile(TRAMSIK_SOURCE_DIR "/docs/report.schema.json");
     EXPECT_EQ(CheckSchema(json::parse(schemaFile), report), std::vector<std::string>{});
 }
 

@@ -138,7 +138,7 @@ TEST(CliInfo, JsonReportCarriesPageSpaceAndSystemDisk) {
             .index = 0, .physicalDriveId = 0, .model = L"Orvel SSD S3 1GB", .letter = L'C'}};
 
     const json report = json::parse(ReportJsonText(ReportJson(facts, drives, Names())));
-    std::ifstream schema(std::string(TRAMSIK_SOURCE_DIR) + "/docs/report.schema.json");
+    std::ifstream schema(TRAMSIK_SOURCE_DIR "/docs/report.schema.json");
     EXPECT_EQ(CheckSchema(json::parse(schema), report), std::vector<std::string>{});
     EXPECT_EQ(report["systemDisk"], json({{"physicalDrive", 0}, {"model", "Orvel SSD S3 1GB"}}));
 

@@ -85,7 +85,7 @@ TEST_F(CliInfoRunTest, JsonReportHasSpaceAndPageOfEveryDrive) {
     const CliRun run = Demo({"report", "--json"});
     ASSERT_EQ(run.status, 0) << run.err;
     const json report = json::parse(run.out);
-    std::ifstream schema(std::string(TRAMSIK_SOURCE_DIR) + "/docs/report.schema.json");
+    std::ifstream schema(TRAMSIK_SOURCE_DIR "/docs/report.schema.json");
     EXPECT_EQ(CheckSchema(json::parse(schema), report), std::vector<std::string>{});
     EXPECT_EQ(report["systemDisk"], json({{"physicalDrive", 0}, {"model", "Orvel SSD S3 1GB"}}));
 

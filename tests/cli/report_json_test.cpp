@@ -13,7 +13,7 @@ namespace {
 using nlohmann::json;
 
 json Schema() {
-    std::ifstream in(std::string(TRAMSIK_SOURCE_DIR) + "/docs/report.schema.json");
+    std::ifstream in(TRAMSIK_SOURCE_DIR "/docs/report.schema.json");
     return json::parse(in);
 }
 

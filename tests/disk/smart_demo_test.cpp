@@ -62,8 +62,7 @@ TEST_F(SmartEndToEnd, DemoSystemDriveIsConfirmedClassifiedAndNamed) {
 }
 
 TEST_F(SmartEndToEnd, SmartThatAnswersOnlyOnceEnabledIsEnabledAndRead) {
-    std::ifstream file(std::string(TRAMSIK_SOURCE_DIR) +
-                       "/tests/platform/machines/ata_variants.json");
+    std::ifstream file(TRAMSIK_SOURCE_DIR "/tests/platform/machines/ata_variants.json");
     std::stringstream json;
     json << file.rdbuf();
     Load(json.str());
