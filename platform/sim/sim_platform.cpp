@@ -171,6 +171,7 @@ HANDLE SimPlatform::CreateFileW(const wchar_t* name, DWORD access, DWORD, DWORD 
         }
         file.kind = DeviceKind::PhysicalDrive;
         file.number = static_cast<uint32_t>(found - state_.drives.begin());
+        if (file.access & GENERIC_WRITE) ++found->writeHandles;
         return NewHandle(file);
     }
     if (device.size() == 2 && device[1] == L':' && VolumeOfPath(device.c_str())) {
@@ -287,6 +288,7 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* readBuffer, const void* writeBuf
         const FaultSpec& faults = drive->config->faults;
         const uint64_t first = position / kSectorSize, sectors = size / kSectorSize;
         if (writing && faults.writeProtected) return Fail(ERROR_WRITE_PROTECT);
+        if (writing && !drive->image->ClaimWriting()) return Fail(kImageInUse);
         if (writing ? Overlaps(first, sectors, faults.writeErrorSector, faults.writeErrorCount)
                     : Overlaps(first, sectors, faults.readErrorSector, faults.readErrorCount))
             return Fail(faults.errorCode);
@@ -320,8 +322,7 @@ BOOL SimPlatform::CloseHandle(HANDLE handle) {
     const auto found = handles_.find(reinterpret_cast<uintptr_t>(handle));
     if (found == handles_.end()) return Fail(ERROR_INVALID_HANDLE);
     if (const OpenFile* file = std::get_if<OpenFile>(&found->second)) {
-        if (SimDrive* drive = DriveOf(*file); drive && drive->lockedBy == handle)
-            drive->lockedBy = nullptr;
+        if (SimDrive* drive = DriveOf(*file)) drive->Closed(handle, file->access);
     }
     // Erasing a host mutex's handle closes its lock file, and so lets go of it.
     handles_.erase(found);
