@@ -18,10 +18,10 @@
 namespace platform::sim {
 
 // What a write, a layout deletion or a lock answers while another process writes the drive's
-// image: a lock refusal, as the sim's lockFails fault, a driver for a volume in use and the
-// Linux backend for a busy disk answer, which the migration reports as a drive in use. A
-// sharing violation at open would instead cost a program that only reads the drive its
-// inventory and its migration pre-check.
+// image: the lock refusal that the lockFails fault and the Linux backend's busy disk give, and
+// that the migration reports as a drive in use. Failing the open for writing instead (a
+// sharing violation) would also cost a program that only reads the drive its inventory and
+// its migration pre-check, since both open drives for writing.
 inline constexpr DWORD kImageInUse = ERROR_ACCESS_DENIED;
 
 struct SimDrive {
