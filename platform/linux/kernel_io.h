@@ -16,8 +16,7 @@ namespace platform::linux_backend {
 // Failures are negative errno values, as the kernel reports them.
 class KernelIo {
   public:
-    // CreateReadWrite makes the file when it is missing (the single-instance lock file).
-    enum class OpenMode { Read, ReadWrite, ReadWriteExclusive, CreateReadWrite };
+    enum class OpenMode { Read, ReadWrite, ReadWriteExclusive };
     struct FsStats {
         uint64_t totalBytes = 0, freeBytes = 0, availableBytes = 0;
     };
@@ -37,8 +36,6 @@ class KernelIo {
     virtual int64_t ReadAt(int fd, void* buffer, size_t size, uint64_t offset) = 0;
     virtual int64_t WriteAt(int fd, const void* buffer, size_t size, uint64_t offset) = 0;
     virtual int Sync(int fd) = 0;
-    // A non-blocking exclusive advisory lock; 0 or -errno (-EWOULDBLOCK when held elsewhere).
-    virtual int LockExclusive(int fd) = 0;
 
     // Whole small files (sysfs attributes, procfs tables, os-release, id databases).
     virtual std::optional<std::string> ReadText(const std::string& path) = 0;

@@ -3,7 +3,6 @@
 #include <linux/fs.h>
 #include <linux/nvme_ioctl.h>
 #include <scsi/sg.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/statvfs.h>
 #include <sys/utsname.h>
@@ -46,9 +45,8 @@ class SystemKernelIo : public KernelIo {
         int flags = O_RDWR;
         if (mode == OpenMode::Read) flags = O_RDONLY;
         if (mode == OpenMode::ReadWriteExclusive) flags = O_RDWR | O_EXCL;
-        if (mode == OpenMode::CreateReadWrite) flags = O_RDWR | O_CREAT;
         // O_NONBLOCK: a drive without a medium opens instead of waiting for one.
-        const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
+        const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
         return fd < 0 ? -errno : fd;
     }
     void Close(int fd) override { ::close(fd); }
@@ -66,7 +64,6 @@ class SystemKernelIo : public KernelIo {
         return done < 0 ? -errno : done;
     }
     int Sync(int fd) override { return ::fsync(fd) < 0 ? -errno : 0; }
-    int LockExclusive(int fd) override { return ::flock(fd, LOCK_EX | LOCK_NB) < 0 ? -errno : 0; }
 
     std::optional<std::string> ReadText(const std::string& path) override {
         std::ifstream file(path, std::ios::binary);

@@ -1,7 +1,6 @@
 #include "platform/linux/linux_platform.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -25,16 +24,6 @@ namespace {
 // the NVMe storage query); the engine's feature choices go by these numbers.
 constexpr DWORD kEquivalentMajor = 10, kEquivalentMinor = 0;
 constexpr wchar_t kSystemDirectory[] = L"C:\\Windows\\System32";
-
-// Lock files live where the user's runtime files do, else in /tmp; the kernel drops the lock
-// when the process ends, however it ends.
-std::string LockFilePath(KernelIo& kernel, const std::wstring& name) {
-    std::string file;
-    for (const char c : ToUtf8(name))
-        file += (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_') ? c : '_';
-    const std::string folder = kernel.Environment("XDG_RUNTIME_DIR").value_or("/tmp");
-    return (folder.empty() ? std::string("/tmp") : folder) + "/" + file + ".lock";
-}
 
 }  // namespace
 
@@ -164,8 +153,6 @@ void LinuxPlatform::CloseFile(OpenHandle& handle) {
         if (disk->written) kernel_->Sync(disk->fd);
         if (disk->exclusiveFd >= 0) kernel_->Close(disk->exclusiveFd);
         kernel_->Close(disk->fd);
-    } else if (MutexFile* mutex = std::get_if<MutexFile>(&handle.file)) {
-        kernel_->Close(mutex->fd);
     }
 }
 
@@ -513,37 +500,20 @@ BOOL LinuxPlatform::QueryPerformanceFrequency(int64_t* frequency) {
 
 HANDLE LinuxPlatform::CreateMutexW(BOOL, const wchar_t* name) {
     std::lock_guard lock(mutex_);
-    if (!name || !*name) {
-        Fail(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    const int fd = kernel_->Open(LockFilePath(*kernel_, name), KernelIo::OpenMode::CreateReadWrite);
-    if (fd < 0) {
-        Fail(WindowsError(fd));
-        return nullptr;
-    }
-    // Held elsewhere: the mutex exists; the handle refers to it without holding the lock.
-    const int locked = kernel_->LockExclusive(fd);
-    SetLastError(locked == 0 ? ERROR_SUCCESS : ERROR_ALREADY_EXISTS);
-    return NewHandle({MutexFile{fd}, 0});
+    DWORD error = ERROR_SUCCESS;
+    std::optional<HostMutex> mutex = HostMutex::Create(name, &error);
+    SetLastError(error);
+    return mutex ? NewHandle({MutexFile{std::move(*mutex)}, 0}) : nullptr;
 }
 
 HANDLE LinuxPlatform::OpenMutexW(DWORD, BOOL, const wchar_t* name) {
     std::lock_guard lock(mutex_);
-    const int fd = name && *name
-                       ? kernel_->Open(LockFilePath(*kernel_, name), KernelIo::OpenMode::Read)
-                       : -ENOENT;
-    if (fd < 0) {
+    std::optional<HostMutex> mutex = HostMutex::Open(name);
+    if (!mutex) {
         Fail(ERROR_FILE_NOT_FOUND);
         return nullptr;
     }
-    // A lock file nobody holds is a mutex that went away with its process.
-    if (kernel_->LockExclusive(fd) == 0) {
-        kernel_->Close(fd);
-        Fail(ERROR_FILE_NOT_FOUND);
-        return nullptr;
-    }
-    return NewHandle({MutexFile{fd}, 0});
+    return NewHandle({MutexFile{std::move(*mutex)}, 0});
 }
 
 }  // namespace platform::linux_backend

@@ -14,6 +14,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/host_mutex.h"
 #include "platform/linux/block_devices.h"
 #include "platform/linux/kernel_io.h"
 #include "platform/linux/mounts.h"
@@ -96,7 +97,7 @@ class LinuxPlatform : public WindowsSemantics {
         uint32_t port = 0;
     };
     struct MutexFile {
-        int fd = -1;
+        HostMutex mutex;
     };
     struct OpenHandle {
         std::variant<DiskFile, VolumeFile, PortFile, MutexFile> file;

@@ -91,6 +91,7 @@ std::optional<DWORD> DeleteDriveLayout(SimDrive& drive) {
     const FaultSpec& faults = drive.config->faults;
     if (faults.writeProtected) return ERROR_WRITE_PROTECT;
     if (faults.deleteLayoutError) return *faults.deleteLayoutError;
+    if (!drive.image->ClaimWriting()) return kImageInUse;
     return DeleteLayout(*drive.image) ? ERROR_SUCCESS : ERROR_IO_DEVICE;
 }
 
@@ -164,8 +165,10 @@ class DiskClass : public DeviceModel {
             case IOCTL_DISK_UPDATE_PROPERTIES:
                 return ERROR_SUCCESS;
             case FSCTL_LOCK_VOLUME:
+                // A lock is taken to write: it claims the image as a write does.
                 if (drive.config->faults.lockFails ||
-                    (drive.lockedBy && drive.lockedBy != request.handle))
+                    (drive.lockedBy && drive.lockedBy != request.handle) ||
+                    !drive.image->ClaimWriting())
                     return ERROR_ACCESS_DENIED;
                 drive.lockedBy = request.handle;
                 return ERROR_SUCCESS;

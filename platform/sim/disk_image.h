@@ -29,11 +29,18 @@ class DiskImage {
     bool Read(uint64_t offset, void* buffer, size_t length) const;
     bool Write(uint64_t offset, const void* buffer, size_t length);
 
+    // Writing is one opener's at a time, across processes: the first claim takes the file's
+    // exclusive advisory lock and later ones of the same opener are free; false while another
+    // opener (another program on the same machine file) holds it. Reading stays shared.
+    bool ClaimWriting();
+    void ReleaseWriting();
+
   private:
     DiskImage(int fd, uint64_t size, std::filesystem::path path)
         : fd_(fd), size_(size), path_(std::move(path)) {}
 
     int fd_;
+    bool claimed_ = false;
     uint64_t size_;
     std::filesystem::path path_;
 };

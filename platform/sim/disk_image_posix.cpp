@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -80,6 +81,16 @@ bool DiskImage::Write(uint64_t offset, const void* buffer, size_t length) {
         length -= static_cast<size_t>(done);
     }
     return true;
+}
+
+bool DiskImage::ClaimWriting() {
+    if (!claimed_) claimed_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    return claimed_;
+}
+
+void DiskImage::ReleaseWriting() {
+    if (claimed_) ::flock(fd_, LOCK_UN);
+    claimed_ = false;
 }
 
 }  // namespace platform::sim

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <set>
 #include <span>
@@ -77,5 +78,27 @@ class ObjectReader {
     Field self_;
     std::set<std::string> read_;
 };
+
+// Shorthands of the section readers: one name out of a short list, and optional keys with the
+// value they take when a file leaves them out.
+template <typename T>
+using Choices = std::initializer_list<std::pair<std::string_view, T>>;
+
+template <typename T>
+T Pick(const Field& field, Choices<T> choices) {
+    return field.Choice<T>(
+        std::span<const std::pair<std::string_view, T>>(choices.begin(), choices.size()));
+}
+
+inline bool OptionalBool(ObjectReader& object, const char* key, bool fallback) {
+    const auto field = object.Optional(key);
+    return field ? field->Bool() : fallback;
+}
+
+template <typename T>
+T OptionalUnsigned(ObjectReader& object, const char* key, T fallback, uint64_t max) {
+    const auto field = object.Optional(key);
+    return field ? static_cast<T>(field->Unsigned(max)) : fallback;
+}
 
 }  // namespace platform::sim

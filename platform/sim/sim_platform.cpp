@@ -73,9 +73,6 @@ SimPlatform::SimPlatform(std::unique_ptr<Machine> machine)
     serviceState_ =
         os.winmgmt == WinmgmtState::Running ? ServiceState::Running : ServiceState::Stopped;
     serviceDisabled_ = os.winmgmt == WinmgmtState::Disabled;
-    // Mutexes the machine names are held by another program for the whole run.
-    for (const std::wstring& name : os.heldMutexes)
-        ++mutexes_[name];
 }
 
 std::unique_ptr<SimPlatform> SimPlatform::Create(Machine machine, const SimOptions& options,
@@ -174,6 +171,7 @@ HANDLE SimPlatform::CreateFileW(const wchar_t* name, DWORD access, DWORD, DWORD 
         }
         file.kind = DeviceKind::PhysicalDrive;
         file.number = static_cast<uint32_t>(found - state_.drives.begin());
+        if (file.access & GENERIC_WRITE) ++found->writeHandles;
         return NewHandle(file);
     }
     if (device.size() == 2 && device[1] == L':' && VolumeOfPath(device.c_str())) {
@@ -290,6 +288,7 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* readBuffer, const void* writeBuf
         const FaultSpec& faults = drive->config->faults;
         const uint64_t first = position / kSectorSize, sectors = size / kSectorSize;
         if (writing && faults.writeProtected) return Fail(ERROR_WRITE_PROTECT);
+        if (writing && !drive->image->ClaimWriting()) return Fail(kImageInUse);
         if (writing ? Overlaps(first, sectors, faults.writeErrorSector, faults.writeErrorCount)
                     : Overlaps(first, sectors, faults.readErrorSector, faults.readErrorCount))
             return Fail(faults.errorCode);
@@ -323,11 +322,9 @@ BOOL SimPlatform::CloseHandle(HANDLE handle) {
     const auto found = handles_.find(reinterpret_cast<uintptr_t>(handle));
     if (found == handles_.end()) return Fail(ERROR_INVALID_HANDLE);
     if (const OpenFile* file = std::get_if<OpenFile>(&found->second)) {
-        if (SimDrive* drive = DriveOf(*file); drive && drive->lockedBy == handle)
-            drive->lockedBy = nullptr;
-    } else if (const MutexHandle* mutex = std::get_if<MutexHandle>(&found->second)) {
-        if (--mutexes_[mutex->name] == 0) mutexes_.erase(mutex->name);
+        if (SimDrive* drive = DriveOf(*file)) drive->Closed(handle, file->access);
     }
+    // Erasing a host mutex's handle closes its lock file, and so lets go of it.
     handles_.erase(found);
     return 1;
 }
@@ -580,24 +577,34 @@ BOOL SimPlatform::QueryPerformanceFrequency(int64_t* frequency) {
     return 1;
 }
 
+bool SimPlatform::DeclaredHeld(const wchar_t* name) const {
+    const std::vector<std::wstring>& held = machine_->os.heldMutexes;
+    return name && std::find(held.begin(), held.end(), name) != held.end();
+}
+
+// Named mutexes are the host's, so copies of the program on simulated machines find each other
+// as they would on the real one.
 HANDLE SimPlatform::CreateMutexW(BOOL, const wchar_t* name) {
     std::lock_guard lock(mutex_);
-    const std::wstring key = name ? name : L"";
-    const bool existed = !key.empty() && mutexes_.count(key);
-    ++mutexes_[key];
-    SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
-    return NewHandle(MutexHandle{key});
+    if (DeclaredHeld(name)) {
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return NewHandle(MutexHandle{});
+    }
+    DWORD error = ERROR_SUCCESS;
+    std::optional<HostMutex> host = HostMutex::Create(name, &error);
+    SetLastError(error);
+    return host ? NewHandle(MutexHandle{std::move(host)}) : nullptr;
 }
 
 HANDLE SimPlatform::OpenMutexW(DWORD, BOOL, const wchar_t* name) {
     std::lock_guard lock(mutex_);
-    const std::wstring key = name ? name : L"";
-    if (key.empty() || !mutexes_.count(key)) {
+    if (DeclaredHeld(name)) return NewHandle(MutexHandle{});
+    std::optional<HostMutex> host = HostMutex::Open(name);
+    if (!host) {
         Fail(ERROR_FILE_NOT_FOUND);
         return nullptr;
     }
-    ++mutexes_[key];
-    return NewHandle(MutexHandle{key});
+    return NewHandle(MutexHandle{std::move(host)});
 }
 
 }  // namespace platform::sim

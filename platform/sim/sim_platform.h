@@ -6,10 +6,12 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "platform/host_mutex.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/sim_state.h"
 #include "platform/windows_semantics.h"
@@ -88,8 +90,9 @@ class SimPlatform : public WindowsSemantics {
     HANDLE OpenMutexW(DWORD access, BOOL inheritHandle, const wchar_t* name) override;
 
   private:
+    // A mutex of the host, or none for one the machine declares held.
     struct MutexHandle {
-        std::wstring name;
+        std::optional<HostMutex> host;
     };
     using Handle = std::variant<OpenFile, MutexHandle>;
     struct ServiceHandle {
@@ -107,6 +110,8 @@ class SimPlatform : public WindowsSemantics {
     const VolumeSpec* VolumeOfPath(const wchar_t* path) const;
     void UpdateService();
     bool ServiceAvailable();
+    // Whether the machine declares the mutex `name` held by a program outside this run.
+    bool DeclaredHeld(const wchar_t* name) const;
     // Moves the clock by the time a transfer of `bytes` takes on `drive`; returns the real wait
     // now due, which the caller sleeps after unlocking.
     double SlowTransfer(const SimDrive& drive, uint64_t bytes);
@@ -117,7 +122,6 @@ class SimPlatform : public WindowsSemantics {
     mutable std::mutex mutex_;
     std::map<uintptr_t, Handle> handles_;
     std::map<uintptr_t, ServiceHandle> services_;
-    std::map<std::wstring, unsigned> mutexes_;
     std::vector<Launch> launches_;
     ServiceState serviceState_ = ServiceState::Stopped;
     bool serviceDisabled_ = false;

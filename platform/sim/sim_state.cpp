@@ -11,6 +11,12 @@ bool SimDrive::Gone() const {
     return faults.gone || (faults.goneAfterRequests && requests >= *faults.goneAfterRequests);
 }
 
+void SimDrive::Closed(HANDLE handle, DWORD access) {
+    if (lockedBy == handle) lockedBy = nullptr;
+    if (access & GENERIC_WRITE) --writeHandles;
+    if (writeHandles == 0 && !lockedBy) image->ReleaseWriting();
+}
+
 SimDrive* SimState::DriveByNumber(uint32_t physicalDrive) {
     const auto found = std::find_if(drives.begin(), drives.end(), [&](const SimDrive& drive) {
         return drive.config->physicalDrive == physicalDrive;
@@ -28,9 +34,10 @@ const VolumeSpec* SimState::Volume(wchar_t letter) const {
 std::vector<SimState::Extent> SimState::VolumeExtents(const VolumeSpec& volume) const {
     std::vector<Extent> extents;
     for (const ExtentSpec& config : volume.extents) {
-        const auto drive = std::find_if(
-            drives.begin(), drives.end(),
-            [&](const SimDrive& candidate) { return candidate.config->physicalDrive == config.drive; });
+        const auto drive =
+            std::find_if(drives.begin(), drives.end(), [&](const SimDrive& candidate) {
+                return candidate.config->physicalDrive == config.drive;
+            });
         if (drive == drives.end()) continue;
         const PartitionTable table = ReadPartitionTable(*drive->image);
         if (const TableEntry* entry = table.Find(config.partition))

@@ -11,10 +11,18 @@
 #include "platform/sim/disk_image.h"
 #include "platform/sim/layout_io.h"
 #include "platform/sim/machine.h"
+#include "platform/win_constants.h"
 #include "platform/win_requests.h"
 #include "platform/win_types.h"
 
 namespace platform::sim {
+
+// What a write, a layout deletion or a lock answers while another process writes the drive's
+// image: the lock refusal that the lockFails fault and the Linux backend's busy disk give, and
+// that the migration reports as a drive in use. Failing the open for writing instead (a
+// sharing violation) would also cost a program that only reads the drive its inventory and
+// its migration pre-check, since both open drives for writing.
+inline constexpr DWORD kImageInUse = ERROR_ACCESS_DENIED;
 
 struct SimDrive {
     const DriveSpec* config = nullptr;
@@ -23,6 +31,9 @@ struct SimDrive {
     bool smartEnabled = true;
     // The handle that holds the lock, or null.
     HANDLE lockedBy = nullptr;
+    // Handles open for writing. The image stays claimed for writing (DiskImage::ClaimWriting)
+    // from the first write, layout deletion or lock until none of them and no lock is left.
+    unsigned writeHandles = 0;
     // The structure a Samsung NVMe SECURITY PROTOCOL OUT asked for (0: none yet); the
     // SECURITY PROTOCOL IN that follows fetches it.
     uint8_t samsungNvmeRequest = 0;
@@ -30,6 +41,9 @@ struct SimDrive {
 
     // Unplugged, or past the request count after which it goes away.
     bool Gone() const;
+    // A handle opened with `access` is closed: its lock ends, and so does the claim on the
+    // image when no handle open for writing and no lock is left.
+    void Closed(HANDLE handle, DWORD access);
 };
 
 enum class DeviceKind { PhysicalDrive, Volume, ScsiPort, DosDevice };

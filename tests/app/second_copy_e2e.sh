@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
-# Starts tramsik twice under Xvfb (no window manager) and drives it with xdotool: the first copy
-# shows its main window on the demo machine; the second finds the single-instance mutex taken,
-# shows only the second-copy dialog, and exits with 0 once its OK button is clicked; the first
-# copy is unaffected and ends with 0 when its close button is clicked.
-# Usage: second_copy_e2e.sh <tramsik> <machine file holding the mutex>
+# Starts tramsik twice on the demo machine under Xvfb (no window manager) and drives it with
+# xdotool: the first copy shows its main window; the second finds the single-instance mutex
+# taken, shows only the second-copy dialog, and exits with 0 once its OK button is clicked; the
+# first copy is unaffected and ends with 0 when its close button is clicked.
+# Usage: second_copy_e2e.sh <tramsik>
 set -euo pipefail
 source "$(dirname "$0")/../support/x_session.sh"
 in_xvfb "$0" "$@"
 tramsik=$1
-second_machine=$2
 first_pid=
 trap 'kill $first_pid 2>/dev/null || true' EXIT
 
@@ -17,7 +16,7 @@ first_pid=$!
 first=$(one_window_of $first_pid)
 geometry_of "$first" 1024 728
 
-check_second_copy "$tramsik" "$second_machine"
+check_second_copy "$tramsik"
 
 kill -0 $first_pid 2>/dev/null || fail "the first copy ended with the second"
 [ "$(windows_of $first_pid)" = "$first" ] || fail "the first copy's windows changed"

@@ -1,14 +1,17 @@
 // A simulated machine for one test: loaded from JSON text or a file under machines/, its
-// images in a fresh temporary folder, installed as the platform every call goes to.
+// images in a fresh temporary folder, installed as the platform every call goes to. The folder
+// is also the runtime folder of the host's named mutexes, so a test's mutexes meet neither
+// another test's nor those of a copy of the program running on this computer.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
-#include <stdexcept>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -16,6 +19,7 @@
 #include "platform/platform.h"
 #include "platform/sim/machine_loader.h"
 #include "platform/sim/sim_platform.h"
+#include "tests/platform/scoped_environment.h"
 
 class SimTest : public ::testing::Test {
   protected:
@@ -26,9 +30,11 @@ class SimTest : public ::testing::Test {
                    "-" + std::to_string(std::random_device{}()));
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_);
+        runtimeFolder_.emplace("XDG_RUNTIME_DIR", folder_.string());
     }
     void TearDown() override {
         platform::UsePlatform(nullptr);
+        runtimeFolder_.reset();
         std::filesystem::remove_all(folder_);
     }
 
@@ -64,4 +70,5 @@ class SimTest : public ::testing::Test {
     }
 
     std::filesystem::path folder_;
+    std::optional<ScopedEnvironment> runtimeFolder_;
 };

@@ -7,9 +7,16 @@ in_xvfb() {
     [ "${TRAMSIK_IN_XVFB:-}" = 1 ] && return 0
     local script=$1
     shift
+    # A runtime folder of the session's own: the copies started in it find each other's
+    # single-instance lock file there, and not one of another session or of a copy running on
+    # this computer.
+    local runtime status=0
+    runtime=$(mktemp -d)
     # No session bus, so that SDL does not try to reach or start one for its input methods.
-    exec env TRAMSIK_IN_XVFB=1 DBUS_SESSION_BUS_ADDRESS=disabled: \
-        xvfb-run -a -s "-screen 0 1280x800x24" "$script" "$@"
+    env TRAMSIK_IN_XVFB=1 DBUS_SESSION_BUS_ADDRESS=disabled: XDG_RUNTIME_DIR="$runtime" \
+        xvfb-run -a -s "-screen 0 1280x800x24" "$script" "$@" || status=$?
+    rm -rf "$runtime"
+    exit $status
 }
 
 fail() {
@@ -80,12 +87,11 @@ ends_with_zero() {
     [ "$status" -eq 0 ] || fail "$2 ended with $status"
 }
 
-# Starts a second copy of $1 on the machine file $2, whose single-instance mutex is already held
-# (the simulator keeps named mutexes per process, so the file says another program holds it):
-# it shows only its dialog, centred on the screen since it has no parent, and ends with 0 once
-# its OK button is clicked.
+# Starts a second copy of $1 on the demo machine while the caller's copy runs there: it finds the
+# single-instance mutex held, shows only its dialog, centred on the screen since it has no
+# parent, and ends with 0 once its OK button is clicked.
 check_second_copy() {
-    TRAMSIK_MACHINE=$2 "$1" &
+    TRAMSIK_MACHINE=demo "$1" &
     local pid=$!
     # The caller's X, Y, WIDTH and HEIGHT stay those of its own window.
     local dialog X Y WIDTH HEIGHT

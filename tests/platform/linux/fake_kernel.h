@@ -47,7 +47,6 @@ class FakeKernel : public KernelIo {
     std::map<std::string, FsStats> fileSystems;
     std::map<std::string, std::string> environment;
     SystemName system{"Linux", "6.1.76-amd64", "x86_64"};
-    std::set<std::string> heldLocks;  // lock files another process holds
 
     std::vector<Open> opens;
     std::vector<Write> writes;
@@ -75,10 +74,9 @@ class FakeKernel : public KernelIo {
         if (disk != disks.end()) {
             if (disk->second.openError) return -disk->second.openError;
             if (mode == OpenMode::ReadWriteExclusive && disk->second.exclusiveBusy) return -EBUSY;
-        } else if (mode != OpenMode::CreateReadWrite && !files.count(path)) {
+        } else if (!files.count(path)) {
             return -ENOENT;
         }
-        if (mode == OpenMode::CreateReadWrite && disk == disks.end()) files.emplace(path, "");
         opens.push_back({path, mode});
         return static_cast<int>(opens.size()) + 2;
     }
@@ -136,12 +134,6 @@ class FakeKernel : public KernelIo {
     }
     int Sync(int fd) override {
         if (const auto found = disks.find(PathOf(fd)); found != disks.end()) ++found->second.syncs;
-        return 0;
-    }
-    int LockExclusive(int fd) override {
-        const std::string& path = PathOf(fd);
-        if (heldLocks.count(path)) return -EWOULDBLOCK;
-        heldLocks.insert(path);
         return 0;
     }
 

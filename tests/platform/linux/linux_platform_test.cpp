@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "platform/partition_table.h"
 #include "platform/win_constants.h"
 #include "tests/platform/linux/fake_kernel.h"
+#include "tests/platform/scoped_environment.h"
 
 using namespace platform;
 using namespace platform::linux_backend;
@@ -783,12 +785,13 @@ TEST_F(LinuxPlatformTest, ServiceVersionMutexAndRights) {
     platform_->GetNativeSystemInfo(&system);
     EXPECT_EQ(system.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_AMD64);
 
-    kernel_->environment["XDG_RUNTIME_DIR"] = "/run/user/1000";
+    // Named mutexes are the host's, with their lock files in the runtime folder.
+    const PrivateRuntimeFolder runtime;
     EXPECT_EQ(platform_->OpenMutexW(MUTEX_ALL_ACCESS, 0, L"OrvelTramsik"), nullptr);
     const HANDLE first = platform_->CreateMutexW(0, L"OrvelTramsik");
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(platform_->GetLastError(), ERROR_SUCCESS);
-    EXPECT_EQ(kernel_->opens.back().path, "/run/user/1000/OrvelTramsik.lock");
+    EXPECT_TRUE(std::filesystem::exists(runtime.Path() / "OrvelTramsik.lock"));
     const HANDLE second = platform_->CreateMutexW(0, L"OrvelTramsik");
     EXPECT_EQ(platform_->GetLastError(), ERROR_ALREADY_EXISTS);
     const HANDLE opened = platform_->OpenMutexW(MUTEX_ALL_ACCESS, 0, L"OrvelTramsik");

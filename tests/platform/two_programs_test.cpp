@@ -1,0 +1,149 @@
+// Two programs on one machine file, each with its own simulated machine: the named mutexes
+// they meet are the host's, and a drive's image is written by one of them at a time while
+// both may read it.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ioctl.h"
+#include "platform/win_constants.h"
+#include "sim_fixture.h"
+
+namespace {
+
+using namespace platform;
+
+constexpr char kMachine[] = R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0},
+    "drives": [{"physicalDrive": 0, "route": "ata", "size": "4MiB", "identify": {"model": "A"}}]})";
+constexpr char kMachineHoldingOther[] = R"({"format": "tramsik-machine/1",
+    "os": {"major": 10, "minor": 0, "heldMutexes": ["Other"]},
+    "drives": [{"physicalDrive": 0, "route": "ata", "size": "4MiB", "identify": {"model": "A"}}]})";
+
+class TwoPrograms : public SimTest {
+  protected:
+    // The other program: its own machine from `json`, with its images where the first's are.
+    std::unique_ptr<sim::SimPlatform> Other(const char* json) {
+        std::string error;
+        auto machine = sim::ParseMachine(json, "test", folder_, &error);
+        EXPECT_TRUE(machine) << error;
+        auto other = sim::SimPlatform::Create(std::move(*machine), {folder_}, &error);
+        EXPECT_TRUE(other) << error;
+        return other;
+    }
+};
+
+HANDLE OpenDrive(sim::SimPlatform& program, DWORD access) {
+    return program.CreateFileW(L"\\\\.\\PhysicalDrive0", access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               OPEN_EXISTING, 0);
+}
+
+// What a request answers: 0, or the error it failed with.
+DWORD Outcome(sim::SimPlatform& program, BOOL ok) {
+    return ok ? 0 : program.GetLastError();
+}
+
+DWORD WriteSector(sim::SimPlatform& program, HANDLE drive, uint8_t fill) {
+    const std::vector<uint8_t> sector(kSectorSize, fill);
+    DWORD done = 0;
+    program.SetFilePointerEx(drive, 100 * kSectorSize, nullptr, FILE_BEGIN);
+    return Outcome(program, program.WriteFile(drive, sector.data(), kSectorSize, &done));
+}
+
+uint8_t ReadSector(sim::SimPlatform& program, HANDLE drive) {
+    std::vector<uint8_t> sector(kSectorSize, 0xEE);
+    DWORD done = 0;
+    program.SetFilePointerEx(drive, 100 * kSectorSize, nullptr, FILE_BEGIN);
+    EXPECT_TRUE(program.ReadFile(drive, sector.data(), kSectorSize, &done));
+    return sector[0];
+}
+
+DWORD Request(sim::SimPlatform& program, HANDLE drive, DWORD code) {
+    DWORD returned = 0;
+    return Outcome(program,
+                   program.DeviceIoControl(drive, code, nullptr, 0, nullptr, 0, &returned));
+}
+
+TEST_F(TwoPrograms, NamedMutexesAreTheHostsAndDeclaredOnesTheMachines) {
+    sim::SimPlatform& first = Load(kMachine);
+    const auto second = Other(kMachineHoldingOther);
+    const HANDLE running = first.CreateMutexW(0, L"OrvelTramsik");
+    ASSERT_NE(running, nullptr);
+    EXPECT_EQ(first.GetLastError(), ERROR_SUCCESS);
+    const HANDLE again = second->CreateMutexW(0, L"OrvelTramsik");
+    EXPECT_EQ(second->GetLastError(), ERROR_ALREADY_EXISTS) << "the second copy is told";
+    second->CloseHandle(again);
+
+    // A mutex the machine file declares held is that machine's alone.
+    const HANDLE other = first.CreateMutexW(0, L"Other");
+    EXPECT_EQ(first.GetLastError(), ERROR_SUCCESS);
+    first.CloseHandle(other);
+    const HANDLE declared = second->CreateMutexW(0, L"Other");
+    EXPECT_EQ(second->GetLastError(), ERROR_ALREADY_EXISTS);
+    second->CloseHandle(declared);
+    EXPECT_EQ(first.OpenMutexW(MUTEX_ALL_ACCESS, 0, L"Other"), nullptr);
+
+    first.CloseHandle(running);
+    EXPECT_EQ(second->OpenMutexW(MUTEX_ALL_ACCESS, 0, L"OrvelTramsik"), nullptr)
+        << "gone with the first copy's handle";
+}
+
+TEST_F(TwoPrograms, OneWritesADriveImageAtATimeAndBothRead) {
+    sim::SimPlatform& first = Load(kMachine);
+    const auto second = Other(kMachine);
+    ASSERT_EQ(first.ImagePath(0), second->ImagePath(0));
+    const HANDLE writer = OpenDrive(first, GENERIC_READ | GENERIC_WRITE);
+    ASSERT_EQ(WriteSector(first, writer, 0x5C), 0u);
+
+    // Opening for writing and reading stay open to the other program; what writes is refused
+    // as for a drive in use, until the writer's handle is closed.
+    const HANDLE waiting = OpenDrive(*second, GENERIC_READ | GENERIC_WRITE);
+    ASSERT_NE(waiting, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadSector(*second, waiting), 0x5C);
+    const struct {
+        const char* name;
+        std::function<DWORD(sim::SimPlatform&, HANDLE)> attempt;
+    } writes[] = {
+        {"write", [](sim::SimPlatform& p, HANDLE h) { return WriteSector(p, h, 0xA5); }},
+        {"layout deletion", [](sim::SimPlatform& p,
+                               HANDLE h) { return Request(p, h, IOCTL_DISK_DELETE_DRIVE_LAYOUT); }},
+        {"lock", [](sim::SimPlatform& p, HANDLE h) { return Request(p, h, FSCTL_LOCK_VOLUME); }},
+    };
+    for (const auto& w : writes) {
+        SCOPED_TRACE(w.name);
+        EXPECT_EQ(w.attempt(*second, waiting), ERROR_ACCESS_DENIED);
+    }
+    EXPECT_EQ(ReadSector(first, writer), 0x5C) << "nothing of the refused writes arrived";
+
+    first.CloseHandle(writer);
+    EXPECT_EQ(Request(*second, waiting, FSCTL_LOCK_VOLUME), 0u);
+    EXPECT_EQ(WriteSector(*second, waiting, 0xA5), 0u);
+    const HANDLE reader = OpenDrive(first, GENERIC_READ | GENERIC_WRITE);
+    EXPECT_EQ(ReadSector(first, reader), 0xA5);
+    EXPECT_EQ(WriteSector(first, reader, 0x11), ERROR_ACCESS_DENIED) << "now the second writes";
+
+    second->CloseHandle(waiting);
+    EXPECT_EQ(WriteSector(first, reader, 0x11), 0u);
+    first.CloseHandle(reader);
+}
+
+TEST_F(TwoPrograms, AHandleOpenForWritingThatOnlyAsksTakesNothing) {
+    sim::SimPlatform& first = Load(kMachine);
+    const auto second = Other(kMachine);
+    // The inventory opens drives for reading and writing, only to ask them.
+    const HANDLE asking = OpenDrive(first, GENERIC_READ | GENERIC_WRITE);
+    std::vector<uint8_t> geometry(24);
+    DWORD returned = 0;
+    EXPECT_TRUE(first.DeviceIoControl(asking, IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0,
+                                      geometry.data(), 24, &returned));
+    EXPECT_EQ(ReadSector(first, asking), 0);
+    const HANDLE writer = OpenDrive(*second, GENERIC_READ | GENERIC_WRITE);
+    EXPECT_EQ(WriteSector(*second, writer, 0x77), 0u);
+    second->CloseHandle(writer);
+    first.CloseHandle(asking);
+}
+
+}  // namespace
