@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "base/utf8.h"
+#include "platform/inventory/locator.h"
 #include "platform/ioctl.h"
 #include "platform/linux/device_inventory.h"
 #include "platform/linux/errors.h"
@@ -67,7 +68,8 @@ void LinuxPlatform::Refresh() {
     }
     letters_ = AssignDriveLetters(
         ParseMountInfo(kernel_->ReadText("/proc/self/mountinfo").value_or("")), physical);
-    inventory_ = std::make_shared<const sim::Machine>(BuildDeviceInventory(*kernel_, disks_));
+    inventory_ =
+        std::make_shared<const inventory::Inventory>(BuildDeviceInventory(*kernel_, disks_));
 }
 
 std::wstring LinuxPlatform::AccessProblem() {
@@ -337,22 +339,13 @@ BOOL LinuxPlatform::GetDiskFreeSpaceExW(const wchar_t* root, ULONGLONG* availabl
     return 1;
 }
 
-BOOL LinuxPlatform::GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName,
-                                          DWORD volumeNameSize, DWORD* serialNumber,
-                                          DWORD* maxComponentLength, DWORD* fileSystemFlags,
-                                          wchar_t* fileSystemName, DWORD fileSystemNameSize) {
-    constexpr DWORD kCasePreservedUnicode = 0x00000006;
+std::optional<LinuxPlatform::VolumeFacts> LinuxPlatform::DescribeVolume(wchar_t letter) {
     std::lock_guard lock(mutex_);
-    const std::wstring path = root ? root : L"";
-    const LetteredMount* mount = path.size() == 3 && path[2] == L'\\' ? MountOf(root) : nullptr;
-    if (!mount) return Fail(ERROR_PATH_NOT_FOUND);
-    if (!CopyText(L"", volumeName, volumeNameSize) ||
-        !CopyText(FromUtf8(mount->mount.fsType), fileSystemName, fileSystemNameSize))
-        return Fail(ERROR_BAD_LENGTH);
-    if (serialNumber) *serialNumber = mount->mount.device.major << 20 | mount->mount.device.minor;
-    if (maxComponentLength) *maxComponentLength = 255;
-    if (fileSystemFlags) *fileSystemFlags = kCasePreservedUnicode;
-    return 1;
+    const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+    const LetteredMount* mount = MountOf(root);
+    if (!mount) return std::nullopt;
+    return VolumeFacts{L"", FromUtf8(mount->mount.fsType),
+                       mount->mount.device.major << 20 | mount->mount.device.minor};
 }
 
 UINT LinuxPlatform::GetSystemDirectoryW(wchar_t* buffer, UINT size) {
@@ -361,50 +354,18 @@ UINT LinuxPlatform::GetSystemDirectoryW(wchar_t* buffer, UINT size) {
 
 // ---- management instrumentation and services ----
 
-HRESULT LinuxPlatform::CoInitializeSecurity() {
-    return S_OK;
-}
-
 HRESULT LinuxPlatform::CreateWbemLocator(std::unique_ptr<WmiLocator>* locator) {
     std::lock_guard lock(mutex_);
     // Each inventory starts here, so it sees the drives and mounts as they are now.
     Refresh();
-    *locator = MakeInventoryLocator(inventory_);
+    // The management service is part of this backend and always answers.
+    *locator = inventory::MakeLocator(inventory_);
     return S_OK;
 }
 
 // The management service is part of this backend and always runs.
-SC_HANDLE LinuxPlatform::OpenSCManagerW(const wchar_t* machine, const wchar_t*, DWORD) {
-    std::lock_guard lock(mutex_);
-    if (machine && *machine) {
-        Fail(ERROR_ACCESS_DENIED);
-        return nullptr;
-    }
-    const uintptr_t value = NewHandleValue();
-    services_[value] = true;
-    return reinterpret_cast<SC_HANDLE>(value);
-}
-
-SC_HANDLE LinuxPlatform::OpenServiceW(SC_HANDLE manager, const wchar_t* name, DWORD) {
-    std::lock_guard lock(mutex_);
-    const auto found = services_.find(reinterpret_cast<uintptr_t>(manager));
-    if (found == services_.end() || !found->second) {
-        Fail(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    if (!name || UpperCase(name) != L"WINMGMT") {
-        Fail(ERROR_SERVICE_DOES_NOT_EXIST);
-        return nullptr;
-    }
-    const uintptr_t value = NewHandleValue();
-    services_[value] = false;
-    return reinterpret_cast<SC_HANDLE>(value);
-}
-
 BOOL LinuxPlatform::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) {
-    std::lock_guard lock(mutex_);
-    const auto found = services_.find(reinterpret_cast<uintptr_t>(service));
-    if (found == services_.end() || found->second) return Fail(ERROR_INVALID_HANDLE);
+    if (!ServiceAccess(service)) return Fail(ERROR_INVALID_HANDLE);
     if (!status) return Fail(ERROR_INVALID_PARAMETER);
     *status = SERVICE_STATUS{};
     status->dwServiceType = SERVICE_WIN32_SHARE_PROCESS;
@@ -413,15 +374,7 @@ BOOL LinuxPlatform::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status
 }
 
 BOOL LinuxPlatform::StartServiceW(SC_HANDLE service, DWORD, const wchar_t**) {
-    std::lock_guard lock(mutex_);
-    const auto found = services_.find(reinterpret_cast<uintptr_t>(service));
-    if (found == services_.end() || found->second) return Fail(ERROR_INVALID_HANDLE);
-    return Fail(ERROR_SERVICE_ALREADY_RUNNING);
-}
-
-BOOL LinuxPlatform::CloseServiceHandle(SC_HANDLE handle) {
-    std::lock_guard lock(mutex_);
-    return services_.erase(reinterpret_cast<uintptr_t>(handle)) ? 1 : Fail(ERROR_INVALID_HANDLE);
+    return Fail(ServiceAccess(service) ? ERROR_SERVICE_ALREADY_RUNNING : ERROR_INVALID_HANDLE);
 }
 
 // Only the service control tool is ever asked for; the service it would configure already
@@ -435,30 +388,17 @@ intptr_t LinuxPlatform::ShellExecuteW(const wchar_t*, const wchar_t* file, const
 
 // ---- version ----
 
-BOOL LinuxPlatform::GetVersionExW(OSVERSIONINFOEXW* info) {
-    if (!info) return Fail(ERROR_INVALID_PARAMETER);
-    const DWORD size = info->dwOSVersionInfoSize;
-    if (size != kOsVersionInfoSize && size != kOsVersionInfoExSize)
-        return Fail(ERROR_INVALID_PARAMETER);
-    info->dwMajorVersion = kEquivalentMajor;
-    info->dwMinorVersion = kEquivalentMinor;
+LinuxPlatform::VersionFacts LinuxPlatform::DescribeVersion() {
+    VersionFacts version;
+    version.major = kEquivalentMajor;
+    version.minor = kEquivalentMinor;
     // The kernel's release in the build number: 6.1.76 -> 60176.
-    info->dwBuildNumber =
+    version.build =
         os_.major * 10000 + std::min<DWORD>(os_.minor, 99) * 100 + std::min<DWORD>(os_.build, 99);
-    info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+    version.platformId = VER_PLATFORM_WIN32_NT;
     // The distribution's name travels where the service-pack text would.
-    std::fill(std::begin(info->szCSDVersion), std::end(info->szCSDVersion), u'\0');
-    const size_t length = std::min(os_.name.size(), std::size(info->szCSDVersion) - 1);
-    for (size_t i = 0; i < length; ++i)
-        info->szCSDVersion[i] = os_.name[i] > 0xFFFF ? u'?' : static_cast<char16_t>(os_.name[i]);
-    if (size == kOsVersionInfoExSize) {
-        info->wServicePackMajor = 0;
-        info->wServicePackMinor = 0;
-        info->wSuiteMask = 0x0100;
-        info->wProductType = 1;
-        info->wReserved = 0;
-    }
-    return 1;
+    version.csdVersion = os_.name;
+    return version;
 }
 
 void LinuxPlatform::GetNativeSystemInfo(SYSTEM_INFO* info) {
@@ -472,14 +412,9 @@ UINT LinuxPlatform::GetACP() {
     return codePage_;
 }
 
-BOOL LinuxPlatform::GetPcieLinkProperties(const std::wstring& controllerDeviceId, PcieLink* link) {
+std::optional<PcieLink> LinuxPlatform::ControllerLink(const std::wstring& deviceId) {
     std::lock_guard lock(mutex_);
-    for (const sim::ControllerSpec& controller : inventory_->controllers) {
-        if (UpperCase(controller.deviceId) != UpperCase(controllerDeviceId)) continue;
-        if (link) *link = controller.pcieLink.value_or(PcieLink{});
-        return 1;
-    }
-    return Fail(ERROR_FILE_NOT_FOUND);
+    return inventory::LinkOf(inventory_->controllers, deviceId);
 }
 
 // ---- time and the single-instance lock ----

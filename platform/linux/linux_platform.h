@@ -14,11 +14,11 @@
 #include <variant>
 #include <vector>
 
+#include "platform/inventory/inventory.h"
 #include "platform/linux/block_devices.h"
 #include "platform/linux/kernel_io.h"
 #include "platform/linux/mounts.h"
 #include "platform/linux/os_facts.h"
-#include "platform/sim/machine.h"
 #include "platform/win_requests.h"
 #include "platform/windows_semantics.h"
 
@@ -49,28 +49,17 @@ class LinuxPlatform : public WindowsSemantics {
     UINT GetDriveTypeW(const wchar_t* root) override;
     BOOL GetDiskFreeSpaceExW(const wchar_t* root, ULONGLONG* availableToCaller, ULONGLONG* total,
                              ULONGLONG* totalFree) override;
-    BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName, DWORD volumeNameSize,
-                               DWORD* serialNumber, DWORD* maxComponentLength,
-                               DWORD* fileSystemFlags, wchar_t* fileSystemName,
-                               DWORD fileSystemNameSize) override;
     UINT GetSystemDirectoryW(wchar_t* buffer, UINT size) override;
 
-    HRESULT CoInitializeSecurity() override;
     HRESULT CreateWbemLocator(std::unique_ptr<WmiLocator>* locator) override;
 
-    SC_HANDLE OpenSCManagerW(const wchar_t* machine, const wchar_t* database,
-                             DWORD access) override;
-    SC_HANDLE OpenServiceW(SC_HANDLE manager, const wchar_t* name, DWORD access) override;
     BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) override;
     BOOL StartServiceW(SC_HANDLE service, DWORD argumentCount, const wchar_t** arguments) override;
-    BOOL CloseServiceHandle(SC_HANDLE handle) override;
     intptr_t ShellExecuteW(const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                            const wchar_t* directory, int show) override;
 
-    BOOL GetVersionExW(OSVERSIONINFOEXW* info) override;
     void GetNativeSystemInfo(SYSTEM_INFO* info) override;
     UINT GetACP() override;
-    BOOL GetPcieLinkProperties(const std::wstring& controllerDeviceId, PcieLink* link) override;
 
     DWORD GetTickCount() override;
     LocalTime GetLocalTime() override;
@@ -79,6 +68,11 @@ class LinuxPlatform : public WindowsSemantics {
     BOOL QueryPerformanceFrequency(int64_t* frequency) override;
     HANDLE CreateMutexW(BOOL initialOwner, const wchar_t* name) override;
     HANDLE OpenMutexW(DWORD access, BOOL inheritHandle, const wchar_t* name) override;
+
+  protected:
+    std::optional<VolumeFacts> DescribeVolume(wchar_t letter) override;
+    VersionFacts DescribeVersion() override;
+    std::optional<PcieLink> ControllerLink(const std::wstring& deviceId) override;
 
   private:
     struct DiskFile {
@@ -144,11 +138,10 @@ class LinuxPlatform : public WindowsSemantics {
     mutable std::mutex mutex_;
     std::vector<BlockDisk> disks_;
     std::vector<LetteredMount> letters_;
-    std::shared_ptr<const sim::Machine> inventory_;
+    std::shared_ptr<const inventory::Inventory> inventory_;
     OsFacts os_;
     UINT codePage_ = 1252;
     std::map<uintptr_t, OpenHandle> handles_;
-    std::map<uintptr_t, bool> services_;  // handle -> is the manager
 };
 
 }  // namespace platform::linux_backend

@@ -10,7 +10,7 @@
 #include "base/utf8.h"
 #include "platform/ioctl.h"
 #include "platform/sim/layout_io.h"
-#include "platform/sim/wmi_sim.h"
+#include "platform/sim/machine_inventory.h"
 #include "platform/win_constants.h"
 #include "platform/win_names.h"
 
@@ -357,22 +357,11 @@ BOOL SimPlatform::GetDiskFreeSpaceExW(const wchar_t* root, ULONGLONG* availableT
     return 1;
 }
 
-BOOL SimPlatform::GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName,
-                                        DWORD volumeNameSize, DWORD* serialNumber,
-                                        DWORD* maxComponentLength, DWORD* fileSystemFlags,
-                                        wchar_t* fileSystemName, DWORD fileSystemNameSize) {
-    constexpr DWORD kCasePreservedUnicode = 0x00000006;
+std::optional<SimPlatform::VolumeFacts> SimPlatform::DescribeVolume(wchar_t letter) {
     std::lock_guard lock(mutex_);
-    const std::wstring path = root ? root : L"";
-    const VolumeSpec* volume = path.size() == 3 && path[2] == L'\\' ? VolumeOfPath(root) : nullptr;
-    if (!volume) return Fail(ERROR_PATH_NOT_FOUND);
-    if (!CopyText(volume->label, volumeName, volumeNameSize) ||
-        !CopyText(volume->fileSystem, fileSystemName, fileSystemNameSize))
-        return Fail(ERROR_BAD_LENGTH);
-    if (serialNumber) *serialNumber = volume->serialNumber;
-    if (maxComponentLength) *maxComponentLength = 255;
-    if (fileSystemFlags) *fileSystemFlags = kCasePreservedUnicode;
-    return 1;
+    const VolumeSpec* volume = state_.Volume(letter);
+    if (!volume) return std::nullopt;
+    return VolumeFacts{volume->label, volume->fileSystem, volume->serialNumber};
 }
 
 UINT SimPlatform::GetSystemDirectoryW(wchar_t* buffer, UINT size) {
@@ -381,14 +370,10 @@ UINT SimPlatform::GetSystemDirectoryW(wchar_t* buffer, UINT size) {
 
 // ---- management instrumentation and services ----
 
-HRESULT SimPlatform::CoInitializeSecurity() {
-    return S_OK;
-}
-
 HRESULT SimPlatform::CreateWbemLocator(std::unique_ptr<WmiLocator>* locator) {
     locator->reset();
     if (machine_->os.wmi == WmiState::LocatorFails) return REGDB_E_CLASSNOTREG;
-    *locator = MakeSimWmiLocator(*machine_, [this] {
+    *locator = MakeMachineLocator(*machine_, [this] {
         std::lock_guard lock(mutex_);
         return ServiceAvailable();
     });
@@ -411,38 +396,11 @@ bool SimPlatform::ServiceAvailable() {
     return serviceState_ == ServiceState::Running;
 }
 
-SC_HANDLE SimPlatform::OpenSCManagerW(const wchar_t* machine, const wchar_t*, DWORD access) {
-    std::lock_guard lock(mutex_);
-    if (machine && *machine) {
-        Fail(ERROR_ACCESS_DENIED);
-        return nullptr;
-    }
-    const uintptr_t value = NewHandleValue();
-    services_[value] = {true, access};
-    return reinterpret_cast<SC_HANDLE>(value);
-}
-
-SC_HANDLE SimPlatform::OpenServiceW(SC_HANDLE manager, const wchar_t* name, DWORD access) {
-    std::lock_guard lock(mutex_);
-    const auto found = services_.find(reinterpret_cast<uintptr_t>(manager));
-    if (found == services_.end() || !found->second.manager) {
-        Fail(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    if (!name || UpperCase(name) != L"WINMGMT") {
-        Fail(ERROR_SERVICE_DOES_NOT_EXIST);
-        return nullptr;
-    }
-    const uintptr_t value = NewHandleValue();
-    services_[value] = {false, access};
-    return reinterpret_cast<SC_HANDLE>(value);
-}
-
 BOOL SimPlatform::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) {
+    const std::optional<DWORD> access = ServiceAccess(service);
+    if (!access) return Fail(ERROR_INVALID_HANDLE);
+    if (!(*access & SERVICE_QUERY_STATUS)) return Fail(ERROR_ACCESS_DENIED);
     std::lock_guard lock(mutex_);
-    const auto found = services_.find(reinterpret_cast<uintptr_t>(service));
-    if (found == services_.end() || found->second.manager) return Fail(ERROR_INVALID_HANDLE);
-    if (!(found->second.access & SERVICE_QUERY_STATUS)) return Fail(ERROR_ACCESS_DENIED);
     if (!status) return Fail(ERROR_INVALID_PARAMETER);
     UpdateService();
     *status = SERVICE_STATUS{};
@@ -454,11 +412,11 @@ BOOL SimPlatform::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) 
 }
 
 BOOL SimPlatform::StartServiceW(SC_HANDLE service, DWORD, const wchar_t**) {
+    const std::optional<DWORD> access = ServiceAccess(service);
+    if (!access) return Fail(ERROR_INVALID_HANDLE);
     std::lock_guard lock(mutex_);
-    const auto found = services_.find(reinterpret_cast<uintptr_t>(service));
-    if (found == services_.end() || found->second.manager) return Fail(ERROR_INVALID_HANDLE);
     ++startRequests_;
-    if (!(found->second.access & SERVICE_START)) return Fail(ERROR_ACCESS_DENIED);
+    if (!(*access & SERVICE_START)) return Fail(ERROR_ACCESS_DENIED);
     UpdateService();
     if (serviceState_ != ServiceState::Stopped) return Fail(ERROR_SERVICE_ALREADY_RUNNING);
     if (serviceDisabled_) return Fail(ERROR_SERVICE_DISABLED);
@@ -466,11 +424,6 @@ BOOL SimPlatform::StartServiceW(SC_HANDLE service, DWORD, const wchar_t**) {
     serviceReadyAt_ = state_.clockMs + machine_->os.winmgmtStartMs;
     UpdateService();
     return 1;
-}
-
-BOOL SimPlatform::CloseServiceHandle(SC_HANDLE handle) {
-    std::lock_guard lock(mutex_);
-    return services_.erase(reinterpret_cast<uintptr_t>(handle)) ? 1 : Fail(ERROR_INVALID_HANDLE);
 }
 
 intptr_t SimPlatform::ShellExecuteW(const wchar_t*, const wchar_t* file, const wchar_t* parameters,
@@ -488,26 +441,10 @@ intptr_t SimPlatform::ShellExecuteW(const wchar_t*, const wchar_t* file, const w
 
 // ---- version ----
 
-BOOL SimPlatform::GetVersionExW(OSVERSIONINFOEXW* info) {
-    if (!info) return Fail(ERROR_INVALID_PARAMETER);
+SimPlatform::VersionFacts SimPlatform::DescribeVersion() {
     const OsSpec& os = machine_->os;
-    const DWORD size = info->dwOSVersionInfoSize;
-    if (size != kOsVersionInfoSize && !(size == kOsVersionInfoExSize && os.versionInfoEx))
-        return Fail(ERROR_INVALID_PARAMETER);
-    info->dwMajorVersion = os.major;
-    info->dwMinorVersion = os.minor;
-    info->dwBuildNumber = os.build;
-    info->dwPlatformId = os.platformId;
-    std::fill(std::begin(info->szCSDVersion), std::end(info->szCSDVersion), u'\0');
-    std::copy(os.csdVersion.begin(), os.csdVersion.end(), info->szCSDVersion);
-    if (size == kOsVersionInfoExSize) {
-        info->wServicePackMajor = os.servicePackMajor;
-        info->wServicePackMinor = os.servicePackMinor;
-        info->wSuiteMask = 0x0100;  // single user
-        info->wProductType = 1;     // workstation
-        info->wReserved = 0;
-    }
-    return 1;
+    return {os.major,      os.minor,           os.build,           os.platformId,
+            os.csdVersion, os.servicePackMajor, os.servicePackMinor, os.versionInfoEx};
 }
 
 void SimPlatform::GetNativeSystemInfo(SYSTEM_INFO* info) {
@@ -521,13 +458,8 @@ UINT SimPlatform::GetACP() {
     return machine_->os.codePage;
 }
 
-BOOL SimPlatform::GetPcieLinkProperties(const std::wstring& controllerDeviceId, PcieLink* link) {
-    for (const ControllerSpec& controller : machine_->controllers) {
-        if (UpperCase(controller.deviceId) != UpperCase(controllerDeviceId)) continue;
-        if (link) *link = controller.pcieLink.value_or(PcieLink{});
-        return 1;
-    }
-    return Fail(ERROR_FILE_NOT_FOUND);
+std::optional<PcieLink> SimPlatform::ControllerLink(const std::wstring& deviceId) {
+    return inventory::LinkOf(machine_->controllers, deviceId);
 }
 
 // ---- time and mutexes ----

@@ -56,28 +56,17 @@ class SimPlatform : public WindowsSemantics {
     UINT GetDriveTypeW(const wchar_t* root) override;
     BOOL GetDiskFreeSpaceExW(const wchar_t* root, ULONGLONG* availableToCaller, ULONGLONG* total,
                              ULONGLONG* totalFree) override;
-    BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName, DWORD volumeNameSize,
-                               DWORD* serialNumber, DWORD* maxComponentLength,
-                               DWORD* fileSystemFlags, wchar_t* fileSystemName,
-                               DWORD fileSystemNameSize) override;
     UINT GetSystemDirectoryW(wchar_t* buffer, UINT size) override;
 
-    HRESULT CoInitializeSecurity() override;
     HRESULT CreateWbemLocator(std::unique_ptr<WmiLocator>* locator) override;
 
-    SC_HANDLE OpenSCManagerW(const wchar_t* machine, const wchar_t* database,
-                             DWORD access) override;
-    SC_HANDLE OpenServiceW(SC_HANDLE manager, const wchar_t* name, DWORD access) override;
     BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) override;
     BOOL StartServiceW(SC_HANDLE service, DWORD argumentCount, const wchar_t** arguments) override;
-    BOOL CloseServiceHandle(SC_HANDLE handle) override;
     intptr_t ShellExecuteW(const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                            const wchar_t* directory, int show) override;
 
-    BOOL GetVersionExW(OSVERSIONINFOEXW* info) override;
     void GetNativeSystemInfo(SYSTEM_INFO* info) override;
     UINT GetACP() override;
-    BOOL GetPcieLinkProperties(const std::wstring& controllerDeviceId, PcieLink* link) override;
 
     DWORD GetTickCount() override;
     LocalTime GetLocalTime() override;
@@ -87,15 +76,16 @@ class SimPlatform : public WindowsSemantics {
     HANDLE CreateMutexW(BOOL initialOwner, const wchar_t* name) override;
     HANDLE OpenMutexW(DWORD access, BOOL inheritHandle, const wchar_t* name) override;
 
+  protected:
+    std::optional<VolumeFacts> DescribeVolume(wchar_t letter) override;
+    VersionFacts DescribeVersion() override;
+    std::optional<PcieLink> ControllerLink(const std::wstring& deviceId) override;
+
   private:
     struct MutexHandle {
         std::wstring name;
     };
     using Handle = std::variant<OpenFile, MutexHandle>;
-    struct ServiceHandle {
-        bool manager = false;
-        DWORD access = 0;
-    };
     enum class ServiceState { Stopped, StartPending, Running };
 
     explicit SimPlatform(std::unique_ptr<Machine> machine);
@@ -116,7 +106,6 @@ class SimPlatform : public WindowsSemantics {
     SimState state_;
     mutable std::mutex mutex_;
     std::map<uintptr_t, Handle> handles_;
-    std::map<uintptr_t, ServiceHandle> services_;
     std::map<std::wstring, unsigned> mutexes_;
     std::vector<Launch> launches_;
     ServiceState serviceState_ = ServiceState::Stopped;
