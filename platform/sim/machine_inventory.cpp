@@ -17,18 +17,17 @@ inventory::Inventory MachineInventory(const Machine& machine) {
     return result;
 }
 
-std::unique_ptr<WmiLocator> MakeMachineLocator(const Machine& machine,
-                                               std::function<bool()> serviceAvailable) {
-    const WmiState state = machine.os.wmi;
+std::unique_ptr<WmiLocator> MakeMachineLocator(
+    const OsSpec& os, std::shared_ptr<const inventory::Inventory> inventory,
+    std::function<bool()> serviceAvailable) {
+    const WmiState state = os.wmi;
     inventory::FailurePoints failures;
     failures.serviceAvailable = [state, available = std::move(serviceAvailable)] {
         return state != WmiState::ConnectFails && available();
     };
     failures.blanketFails = state == WmiState::BlanketFails;
     failures.queryFails = state == WmiState::QueryFails;
-    return inventory::MakeLocator(
-        std::make_shared<const inventory::Inventory>(MachineInventory(machine)),
-        std::move(failures));
+    return inventory::MakeLocator(std::move(inventory), std::move(failures));
 }
 
 }  // namespace platform::sim

@@ -16,10 +16,11 @@ namespace platform::sim {
 // lists them too.
 inventory::Inventory MachineInventory(const Machine& machine);
 
-// A locator over the machine's inventory whose connections fail where the machine says and
-// which needs the management service: `serviceAvailable` is asked on every connection (it may
-// start the service).
-std::unique_ptr<WmiLocator> MakeMachineLocator(const Machine& machine,
-                                               std::function<bool()> serviceAvailable);
+// A locator over the machine's inventory whose connections fail where `os` says and which
+// needs the management service: `serviceAvailable` is asked on every connection (it may start
+// the service).
+std::unique_ptr<WmiLocator> MakeMachineLocator(
+    const OsSpec& os, std::shared_ptr<const inventory::Inventory> inventory,
+    std::function<bool()> serviceAvailable);
 
 }  // namespace platform::sim

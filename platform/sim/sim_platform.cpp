@@ -67,8 +67,26 @@ std::filesystem::path DefaultCacheFolder() {
     return std::filesystem::temp_directory_path() / "tramsik";
 }
 
+WindowsSemantics::SystemFacts SimPlatform::SystemFactsOf(const OsSpec& os) {
+    return {.major = os.major,
+            .minor = os.minor,
+            .build = os.build,
+            .platformId = os.platformId,
+            .csdVersion = os.csdVersion,
+            .servicePackMajor = os.servicePackMajor,
+            .servicePackMinor = os.servicePackMinor,
+            .extendedRecord = os.versionInfoEx,
+            .architecture = os.architecture,
+            .processors = 4,
+            .codePage = os.codePage,
+            .systemDirectory = os.systemDirectory};
+}
+
 SimPlatform::SimPlatform(std::unique_ptr<Machine> machine)
-    : machine_(std::move(machine)), state_(*machine_) {
+    : WindowsSemantics(SystemFactsOf(machine->os)),
+      machine_(std::move(machine)),
+      state_(*machine_) {
+    ShareInventory(std::make_shared<const inventory::Inventory>(MachineInventory(*machine_)));
     const OsSpec& os = machine_->os;
     serviceState_ =
         os.winmgmt == WinmgmtState::Running ? ServiceState::Running : ServiceState::Stopped;
@@ -146,40 +164,26 @@ SimDrive* SimPlatform::DriveOf(const OpenFile& file) {
     return file.kind == DeviceKind::PhysicalDrive ? &state_.drives[file.number] : nullptr;
 }
 
-const VolumeSpec* SimPlatform::VolumeOfPath(const wchar_t* path) const {
-    if (!path || !path[0] || path[1] != L':') return nullptr;
-    return state_.Volume(static_cast<wchar_t>(std::towupper(path[0])));
-}
-
 // ---- files and devices ----
 
-HANDLE SimPlatform::CreateFileW(const wchar_t* name, DWORD access, DWORD, DWORD disposition,
-                                DWORD) {
+HANDLE SimPlatform::OpenDevice(const std::wstring& device, DWORD access) {
     std::lock_guard lock(mutex_);
-    const std::wstring device = DeviceName(name);
-    if (disposition != OPEN_EXISTING) {
-        Fail(ERROR_ACCESS_DENIED);
-        return INVALID_HANDLE_VALUE;
-    }
     OpenFile file;
-    file.access = access & GENERIC_ALL ? GENERIC_READ | GENERIC_WRITE : access;
+    file.access = access;
     if (const auto number = NumberBetween(device, L"PHYSICALDRIVE", L"")) {
         const auto found =
             std::find_if(state_.drives.begin(), state_.drives.end(), [&](const SimDrive& drive) {
                 return drive.config->physicalDrive == *number && !drive.Gone();
             });
-        if (found == state_.drives.end()) {
-            Fail(ERROR_FILE_NOT_FOUND);
-            return INVALID_HANDLE_VALUE;
-        }
+        if (found == state_.drives.end()) return FailOpen(ERROR_FILE_NOT_FOUND);
         file.kind = DeviceKind::PhysicalDrive;
         file.number = static_cast<uint32_t>(found - state_.drives.begin());
         return NewHandle(file);
     }
-    if (device.size() == 2 && device[1] == L':' && VolumeOfPath(device.c_str())) {
+    if (const VolumeSpec* volume =
+            device.size() == 2 && device[1] == L':' ? state_.Volume(device[0]) : nullptr) {
         file.kind = DeviceKind::Volume;
-        file.number =
-            static_cast<uint32_t>(VolumeOfPath(device.c_str()) - machine_->volumes.data());
+        file.number = static_cast<uint32_t>(volume - machine_->volumes.data());
         return NewHandle(file);
     }
     if (const auto number = NumberBetween(device, L"SCSI", L":")) {
@@ -188,10 +192,7 @@ HANDLE SimPlatform::CreateFileW(const wchar_t* name, DWORD access, DWORD, DWORD 
                                              return (drive.scsi && drive.scsi->port == *number) ||
                                                     (drive.csmi && drive.csmi->port == *number);
                                          });
-        if (!present) {
-            Fail(ERROR_FILE_NOT_FOUND);
-            return INVALID_HANDLE_VALUE;
-        }
+        if (!present) return FailOpen(ERROR_FILE_NOT_FOUND);
         file.kind = DeviceKind::ScsiPort;
         file.number = *number;
         return NewHandle(file);
@@ -201,31 +202,24 @@ HANDLE SimPlatform::CreateFileW(const wchar_t* name, DWORD access, DWORD, DWORD 
         file.target = std::move(*target);
         return NewHandle(file);
     }
-    Fail(ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
+    return FailOpen(ERROR_FILE_NOT_FOUND);
 }
 
-BOOL SimPlatform::DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
-                                  DWORD outSize, DWORD* returned) {
+DWORD SimPlatform::Control(HANDLE device, ControlRequest& request) {
     std::lock_guard lock(mutex_);
-    if (returned) *returned = 0;
     OpenFile* file = File(device);
-    if (!file) return Fail(ERROR_INVALID_HANDLE);
-    if ((!in && inSize) || (!out && outSize)) return Fail(ERROR_INVALID_PARAMETER);
+    if (!file) return ERROR_INVALID_HANDLE;
     if (SimDrive* drive = DriveOf(*file)) {
-        if (drive->Gone()) return Fail(ERROR_DEVICE_NOT_CONNECTED);
+        if (drive->Gone()) return ERROR_DEVICE_NOT_CONNECTED;
         ++drive->requests;
     }
-    if (!AccessAllows(code, file->access)) return Fail(ERROR_ACCESS_DENIED);
-    return Buffered(in, inSize, out, outSize, returned,
-                    [&](std::span<uint8_t> system, DWORD& count) {
-                        IoRequest request{{code, system, inSize, outSize, 0}, device};
-                        std::optional<DWORD> result;
-                        for (const DeviceModel* model : DeviceModels())
-                            if ((result = model->Control(state_, *file, request))) break;
-                        count = request.returned;
-                        return result.value_or(ERROR_INVALID_FUNCTION);
-                    });
+    if (!AccessAllows(request.code, file->access)) return ERROR_ACCESS_DENIED;
+    IoRequest io{request, device};
+    std::optional<DWORD> result;
+    for (const DeviceModel* model : DeviceModels())
+        if ((result = model->Control(state_, *file, io))) break;
+    request.returned = io.returned;
+    return result.value_or(ERROR_INVALID_FUNCTION);
 }
 
 BOOL SimPlatform::SetFilePointerEx(HANDLE handle, int64_t distance, int64_t* newPosition,
@@ -265,8 +259,7 @@ double SimPlatform::SlowTransfer(const SimDrive& drive, uint64_t bytes) {
     return wait;
 }
 
-BOOL SimPlatform::Transfer(HANDLE handle, void* readBuffer, const void* writeBuffer, DWORD size,
-                           DWORD* done) {
+BOOL SimPlatform::Transfer(HANDLE handle, void* into, const void* from, DWORD size, DWORD* done) {
     double sleepMs = 0;
     BOOL result = 0;
     {
@@ -276,7 +269,7 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* readBuffer, const void* writeBuf
         if (!file) return Fail(ERROR_INVALID_HANDLE);
         SimDrive* drive = DriveOf(*file);
         if (!drive) return Fail(ERROR_INVALID_FUNCTION);
-        const bool writing = writeBuffer != nullptr;
+        const bool writing = from != nullptr;
         if (!(file->access & (writing ? GENERIC_WRITE : GENERIC_READ)))
             return Fail(ERROR_ACCESS_DENIED);
         if (drive->Gone()) return Fail(ERROR_DEVICE_NOT_CONNECTED);
@@ -293,8 +286,8 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* readBuffer, const void* writeBuf
         if (writing ? Overlaps(first, sectors, faults.writeErrorSector, faults.writeErrorCount)
                     : Overlaps(first, sectors, faults.readErrorSector, faults.readErrorCount))
             return Fail(faults.errorCode);
-        const bool ok = writing ? drive->image->Write(position, writeBuffer, size)
-                                : drive->image->Read(position, readBuffer, size);
+        const bool ok = writing ? drive->image->Write(position, from, size)
+                                : drive->image->Read(position, into, size);
         if (!ok) return Fail(ERROR_IO_DEVICE);
         file->position += size;
         if (done) *done = size;
@@ -305,17 +298,6 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* readBuffer, const void* writeBuf
     if (sleepMs > 0)
         std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(sleepMs));
     return result;
-}
-
-BOOL SimPlatform::ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) {
-    if (!buffer && size) return Fail(ERROR_INVALID_PARAMETER);
-    return Transfer(file, buffer, nullptr, size, read);
-}
-
-BOOL SimPlatform::WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) {
-    static const uint8_t nothing = 0;
-    if (!buffer && size) return Fail(ERROR_INVALID_PARAMETER);
-    return Transfer(file, nullptr, buffer ? buffer : &nothing, size, written);
 }
 
 BOOL SimPlatform::CloseHandle(HANDLE handle) {
@@ -332,40 +314,18 @@ BOOL SimPlatform::CloseHandle(HANDLE handle) {
     return 1;
 }
 
-// ---- volumes and paths ----
-
-UINT SimPlatform::GetDriveTypeW(const wchar_t* root) {
-    std::lock_guard lock(mutex_);
-    const std::wstring path = root ? root : machine_->os.systemDirectory.substr(0, 3);
-    const VolumeSpec* volume =
-        path.size() == 3 && path[2] == L'\\' ? VolumeOfPath(path.c_str()) : nullptr;
-    return volume ? volume->driveType : DRIVE_NO_ROOT_DIR;
-}
-
-BOOL SimPlatform::GetDiskFreeSpaceExW(const wchar_t* root, ULONGLONG* availableToCaller,
-                                      ULONGLONG* total, ULONGLONG* totalFree) {
-    std::lock_guard lock(mutex_);
-    const VolumeSpec* volume = VolumeOfPath(root);
-    if (!volume) return Fail(ERROR_PATH_NOT_FOUND);
-    uint64_t bytes = volume->totalBytes.value_or(0);
-    if (!volume->totalBytes)
-        for (const auto& extent : state_.VolumeExtents(*volume))
-            bytes += extent.length;
-    if (availableToCaller) *availableToCaller = volume->freeBytes;
-    if (total) *total = bytes;
-    if (totalFree) *totalFree = volume->freeBytes;
-    return 1;
-}
+// ---- volumes ----
 
 std::optional<SimPlatform::VolumeFacts> SimPlatform::DescribeVolume(wchar_t letter) {
     std::lock_guard lock(mutex_);
     const VolumeSpec* volume = state_.Volume(letter);
     if (!volume) return std::nullopt;
-    return VolumeFacts{volume->label, volume->fileSystem, volume->serialNumber};
-}
-
-UINT SimPlatform::GetSystemDirectoryW(wchar_t* buffer, UINT size) {
-    return CopyPath(machine_->os.systemDirectory, buffer, size);
+    uint64_t bytes = volume->totalBytes.value_or(0);
+    if (!volume->totalBytes)
+        for (const auto& extent : state_.VolumeExtents(*volume))
+            bytes += extent.length;
+    return VolumeFacts{volume->label, volume->fileSystem, volume->serialNumber, volume->driveType,
+                       VolumeFacts::Space{volume->freeBytes, bytes, volume->freeBytes}};
 }
 
 // ---- management instrumentation and services ----
@@ -373,7 +333,7 @@ UINT SimPlatform::GetSystemDirectoryW(wchar_t* buffer, UINT size) {
 HRESULT SimPlatform::CreateWbemLocator(std::unique_ptr<WmiLocator>* locator) {
     locator->reset();
     if (machine_->os.wmi == WmiState::LocatorFails) return REGDB_E_CLASSNOTREG;
-    *locator = MakeMachineLocator(*machine_, [this] {
+    *locator = MakeMachineLocator(machine_->os, SharedInventory(), [this] {
         std::lock_guard lock(mutex_);
         return ServiceAvailable();
     });
@@ -437,29 +397,6 @@ intptr_t SimPlatform::ShellExecuteW(const wchar_t*, const wchar_t* file, const w
     if (machine_->os.scConfigWorks && UpperCase(arguments) == L"CONFIG WINMGMT START= AUTO")
         serviceDisabled_ = false;
     return 42;
-}
-
-// ---- version ----
-
-SimPlatform::VersionFacts SimPlatform::DescribeVersion() {
-    const OsSpec& os = machine_->os;
-    return {os.major,      os.minor,           os.build,           os.platformId,
-            os.csdVersion, os.servicePackMajor, os.servicePackMinor, os.versionInfoEx};
-}
-
-void SimPlatform::GetNativeSystemInfo(SYSTEM_INFO* info) {
-    if (!info) return;
-    info->wProcessorArchitecture = machine_->os.architecture;
-    info->dwPageSize = 4096;
-    info->dwNumberOfProcessors = 4;
-}
-
-UINT SimPlatform::GetACP() {
-    return machine_->os.codePage;
-}
-
-std::optional<PcieLink> SimPlatform::ControllerLink(const std::wstring& deviceId) {
-    return inventory::LinkOf(machine_->controllers, deviceId);
 }
 
 // ---- time and mutexes ----
