@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace platform {
 
@@ -25,7 +26,8 @@ PARTITION_INFORMATION_EX PartitionInformation(DWORD style, const LayoutPartition
         std::copy(partition.typeGuid.begin(), partition.typeGuid.end(), info.Gpt.PartitionType);
         std::copy(partition.uniqueGuid.begin(), partition.uniqueGuid.end(), info.Gpt.PartitionId);
         info.Gpt.Attributes = partition.attributes;
-        std::copy(partition.name.begin(), partition.name.end(), info.Gpt.Name);
+        std::copy_n(partition.name.begin(),
+                    std::min(partition.name.size(), std::size(info.Gpt.Name)), info.Gpt.Name);
     }
     return info;
 }
@@ -74,7 +76,7 @@ DWORD DriveLayoutReply(ControlRequest& request, const DriveLayout& layout, DWORD
     for (DWORD place = 0; place < count; ++place) {
         const auto partition =
             mbr ? std::find_if(layout.partitions.begin(), layout.partitions.end(),
-                               [&](const LayoutPartition& p) { return p.slot == place; })
+                               [&](const LayoutPartition& p) { return p.index == place; })
                 : layout.partitions.begin() + place;
         if (partition == layout.partitions.end()) continue;
         const PARTITION_INFORMATION_EX info =

@@ -3,7 +3,6 @@
 // plain description a backend gives.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,13 +19,14 @@ DWORD DriveGeometry(ControlRequest& request, uint64_t diskSize, DWORD bytesPerSe
 
 struct LayoutPartition {
     // Slot in the MBR (0..3) or in the GPT entry array.
-    uint32_t slot = 0;
+    uint32_t index = 0;
     uint64_t startLba = 0, sectorCount = 0;
     uint8_t mbrType = 0;
     bool bootable = false;
     GuidBytes typeGuid{}, uniqueGuid{};
     uint64_t attributes = 0;
-    std::array<char16_t, 36> name{};
+    // Up to the first zero.
+    std::u16string name{};
 };
 
 // A partition table as the layout request reports it.

@@ -94,13 +94,16 @@ DWORD LinuxPlatform::Layout(const DiskFile& file, Request& request) {
             const bool used = std::any_of(entry.typeGuid.begin(), entry.typeGuid.end(),
                                           [](uint8_t b) { return b != 0; });
             if (!used || entry.endingLba < entry.startingLba) continue;
-            LayoutPartition partition{i, entry.startingLba,
-                                      entry.endingLba - entry.startingLba + 1};
-            partition.typeGuid = entry.typeGuid;
-            partition.uniqueGuid = entry.uniqueGuid;
-            partition.attributes = entry.attributes;
-            std::copy(std::begin(entry.name), std::end(entry.name), partition.name.begin());
-            layout.partitions.push_back(partition);
+            layout.partitions.push_back(
+                {.index = i,
+                 .startLba = entry.startingLba,
+                 .sectorCount = entry.endingLba - entry.startingLba + 1,
+                 .typeGuid = entry.typeGuid,
+                 .uniqueGuid = entry.uniqueGuid,
+                 .attributes = entry.attributes,
+                 .name = std::u16string(
+                     std::begin(entry.name),
+                     std::find(std::begin(entry.name), std::end(entry.name), u'\0'))});
         }
         break;
     }
@@ -110,8 +113,11 @@ DWORD LinuxPlatform::Layout(const DiskFile& file, Request& request) {
         for (uint32_t slot = 0; slot < 4; ++slot) {
             const MbrPartitionEntry& entry = mbr.partitions[slot];
             if (entry.type != 0 && entry.sectorCount != 0)
-                layout.partitions.push_back(
-                    {slot, entry.startingLba, entry.sectorCount, entry.type, entry.status == 0x80});
+                layout.partitions.push_back({.index = slot,
+                                             .startLba = entry.startingLba,
+                                             .sectorCount = entry.sectorCount,
+                                             .mbrType = entry.type,
+                                             .bootable = entry.status == 0x80});
         }
     }
     return DriveLayoutReply(request, layout, sector);

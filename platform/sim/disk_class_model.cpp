@@ -35,14 +35,7 @@ DriveLayout LayoutOf(const PartitionTable& table) {
     layout.lastUsableLba = table.lastUsableLba;
     // Images are laid out with the usual entry array; that is what the driver reports.
     layout.maxPartitionCount = kGptEntryCount;
-    for (const TableEntry& entry : table.entries) {
-        LayoutPartition partition{entry.index,      entry.startLba,   entry.sectorCount,
-                                  entry.mbrType,    entry.bootable,   entry.typeGuid,
-                                  entry.uniqueGuid, entry.attributes, {}};
-        std::copy_n(entry.name.begin(), std::min(entry.name.size(), partition.name.size()),
-                    partition.name.begin());
-        layout.partitions.push_back(partition);
-    }
+    layout.partitions = table.entries;
     return layout;
 }
 

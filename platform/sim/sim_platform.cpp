@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <cwctype>
 #include <thread>
 
 #include "base/utf8.h"
