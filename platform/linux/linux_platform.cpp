@@ -13,6 +13,7 @@
 #include "platform/ioctl.h"
 #include "platform/linux/device_inventory.h"
 #include "platform/linux/errors.h"
+#include "platform/linux/os_facts.h"
 #include "platform/linux/sysfs_text.h"
 #include "platform/win_constants.h"
 #include "platform/win_names.h"

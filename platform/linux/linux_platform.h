@@ -17,7 +17,6 @@
 #include "platform/linux/block_devices.h"
 #include "platform/linux/kernel_io.h"
 #include "platform/linux/mounts.h"
-#include "platform/linux/os_facts.h"
 #include "platform/win_requests.h"
 #include "platform/windows_semantics.h"
 
