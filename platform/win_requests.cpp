@@ -41,6 +41,59 @@ DWORD VolumeDiskExtents(ControlRequest& request, std::span<const DISK_EXTENT> ex
     return ERROR_SUCCESS;
 }
 
+DWORD AtaPassThrough(ControlRequest& request, const RunAtaCommand& run) {
+    if (request.inSize < sizeof(ATA_PASS_THROUGH_EX) ||
+        request.outSize < sizeof(ATA_PASS_THROUGH_EX))
+        return ERROR_INVALID_PARAMETER;
+    AtaCommand command;
+    ATA_PASS_THROUGH_EX& apt = command.header;
+    std::memcpy(&apt, request.buffer.data(), sizeof apt);
+    if (apt.Length != sizeof(ATA_PASS_THROUGH_EX)) return ERROR_INVALID_PARAMETER;
+    command.dataIn = apt.AtaFlags & ATA_FLAGS_DATA_IN;
+    command.dataOut = apt.AtaFlags & ATA_FLAGS_DATA_OUT;
+    if ((command.dataIn && command.dataOut) ||
+        (apt.DataTransferLength > 0) != (command.dataIn || command.dataOut))
+        return ERROR_INVALID_PARAMETER;
+    if (apt.DataTransferLength > 0) {
+        const uint64_t end = uint64_t{apt.DataBufferOffset} + apt.DataTransferLength;
+        if (apt.DataBufferOffset < sizeof(ATA_PASS_THROUGH_EX) || end > request.buffer.size() ||
+            (command.dataIn && end > request.outSize) || (command.dataOut && end > request.inSize))
+            return ERROR_INVALID_PARAMETER;
+        command.data = request.buffer.subspan(apt.DataBufferOffset, apt.DataTransferLength);
+    }
+
+    const TaskFileResult result = run(command);
+    if (result.error != ERROR_SUCCESS) return result.error;
+    std::memcpy(apt.CurrentTaskFile, result.registers, sizeof apt.CurrentTaskFile);
+    std::memcpy(request.buffer.data(), &apt, sizeof apt);
+    request.returned = command.dataIn ? apt.DataBufferOffset + apt.DataTransferLength
+                                      : static_cast<DWORD>(sizeof(ATA_PASS_THROUGH_EX));
+    return ERROR_SUCCESS;
+}
+
+DWORD DecodeScsiPassThrough(ControlRequest& request, ScsiCommand* command) {
+    if (request.inSize < sizeof(SCSI_PASS_THROUGH) || request.outSize < sizeof(SCSI_PASS_THROUGH))
+        return ERROR_INVALID_PARAMETER;
+    SCSI_PASS_THROUGH& spt = command->header;
+    std::memcpy(&spt, request.buffer.data(), sizeof spt);
+    command->toDevice = spt.DataIn == SCSI_IOCTL_DATA_OUT;
+    const uint64_t dataEnd = uint64_t{spt.DataBufferOffset} + spt.DataTransferLength;
+    const uint64_t senseEnd = uint64_t{spt.SenseInfoOffset} + spt.SenseInfoLength;
+    if (spt.Length != sizeof(SCSI_PASS_THROUGH) || spt.CdbLength == 0 ||
+        spt.CdbLength > sizeof spt.Cdb ||
+        (spt.DataTransferLength != 0 &&
+         (spt.DataBufferOffset < sizeof spt ||
+          dataEnd > (command->toDevice ? request.inSize : request.outSize))) ||
+        (spt.SenseInfoLength != 0 &&
+         (spt.SenseInfoOffset < sizeof spt || senseEnd > request.outSize)))
+        return ERROR_INVALID_PARAMETER;
+    command->data = {};
+    if (spt.DataTransferLength != 0)
+        command->data = request.buffer.subspan(spt.DataBufferOffset, spt.DataTransferLength);
+    if (!command->toDevice) std::fill(command->data.begin(), command->data.end(), uint8_t{0});
+    return ERROR_SUCCESS;
+}
+
 DWORD SmartReceive(ControlRequest& request, const RunTaskFile& run) {
     if (request.inSize < offsetof(SENDCMDINPARAMS, bBuffer)) return ERROR_INVALID_PARAMETER;
     if (request.outSize < sizeof(SENDCMDOUTPARAMS)) return ERROR_INSUFFICIENT_BUFFER;
@@ -88,6 +141,20 @@ DWORD SmartSend(ControlRequest& request, const RunTaskFile& run) {
         request.returned += sizeof(IDEREGS);
     }
     return ERROR_SUCCESS;
+}
+
+std::optional<DWORD> AtaControl(ControlRequest& request, const AtaPaths& paths) {
+    switch (request.code) {
+        case IOCTL_ATA_PASS_THROUGH:
+            return paths.passThrough ? AtaPassThrough(request, paths.passThrough)
+                                     : ERROR_INVALID_FUNCTION;
+        case SMART_RCV_DRIVE_DATA:
+            return paths.smart ? SmartReceive(request, paths.smart) : ERROR_INVALID_FUNCTION;
+        case SMART_SEND_DRIVE_COMMAND:
+            return paths.smart ? SmartSend(request, paths.smart) : ERROR_INVALID_FUNCTION;
+        default:
+            return std::nullopt;
+    }
 }
 
 DWORD NvmeProtocolQuery(ControlRequest& request, const FetchNvmeData& fetch) {

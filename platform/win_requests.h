@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <span>
 
 #include "platform/ioctl.h"
@@ -48,12 +49,50 @@ struct TaskFileResult {
 using RunTaskFile =
     std::function<TaskFileResult(const BYTE taskFile[8], std::span<uint8_t> dataIn)>;
 
+// IOCTL_ATA_PASS_THROUGH as the disk driver accepts it: the header as sent and the data area
+// it names (empty when no data moves).
+struct AtaCommand {
+    ATA_PASS_THROUGH_EX header{};
+    bool dataIn = false, dataOut = false;
+    std::span<uint8_t> data;
+};
+// Carries the command out; a result with an error fails the call, one without has the
+// registers the reply shows (a device that aborted says so there).
+using RunAtaCommand = std::function<TaskFileResult(const AtaCommand& command)>;
+// Checks the header's length, its direction flags against its data length and the data area
+// against both buffers (ERROR_INVALID_PARAMETER), runs it and answers with the header holding
+// the registers after the command, followed by the data when data came in.
+DWORD AtaPassThrough(ControlRequest& request, const RunAtaCommand& run);
+
 // SMART_RCV_DRIVE_DATA: IDENTIFY DEVICE, SMART READ DATA or READ THRESHOLDS, answered with a
 // SENDCMDOUTPARAMS; any other command is refused.
 DWORD SmartReceive(ControlRequest& request, const RunTaskFile& run);
 // SMART_SEND_DRIVE_COMMAND: SMART ENABLE / DISABLE OPERATIONS and RETURN STATUS, whose
 // registers follow the reply header.
 DWORD SmartSend(ControlRequest& request, const RunTaskFile& run);
+
+// IOCTL_SCSI_PASS_THROUGH as the port driver accepts it: the header as sent and its data
+// area (empty when no data moves), which is zeroed when data is to come in, so a failed command
+// never looks like data.
+struct ScsiCommand {
+    SCSI_PASS_THROUGH header{};
+    bool toDevice = false;
+    std::span<uint8_t> data;
+};
+// Checks the header's length and CDB length, and the data and sense areas against the buffers
+// they travel in; ERROR_INVALID_PARAMETER for a request that breaks one of them.
+DWORD DecodeScsiPassThrough(ControlRequest& request, ScsiCommand* command);
+
+// How a disk's ATA device is reached: through pass-through and through the SMART codes; a
+// path the driver does not offer is left empty.
+struct AtaPaths {
+    RunAtaCommand passThrough;
+    RunTaskFile smart;
+};
+// The disk driver's ATA codes (IOCTL_ATA_PASS_THROUGH, SMART_RCV_DRIVE_DATA and
+// SMART_SEND_DRIVE_COMMAND), ERROR_INVALID_FUNCTION where their path is not offered; none for
+// any other code.
+std::optional<DWORD> AtaControl(ControlRequest& request, const AtaPaths& paths);
 
 // The data a protocol-specific NVMe storage query can ask for.
 enum class NvmeQueryData { IdentifyController, HealthLog };

@@ -8,7 +8,6 @@
 
 #include "base/utf8.h"
 #include "platform/linux/sysfs_text.h"
-#include "platform/sim/wmi_sim.h"
 
 namespace platform::linux_backend {
 
@@ -29,16 +28,17 @@ constexpr uint32_t kProgIfAhci = 0x01;
 struct KnownName {
     uint32_t subClass;  // base class and sub-class
     std::optional<uint32_t> progIf;
-    sim::ControllerClass klass;
+    inventory::ControllerClass klass;
     // The name the system's own driver gives such a controller; empty: from the id database.
     const wchar_t* driverName;
 };
 constexpr KnownName kControllerKinds[] = {
-    {kClassSata, kProgIfAhci, sim::ControllerClass::Ide, L"Standard SATA AHCI Controller"},
-    {kClassSata, std::nullopt, sim::ControllerClass::Ide, nullptr},
-    {kClassIde, std::nullopt, sim::ControllerClass::Ide, nullptr},
-    {kClassNvme, std::nullopt, sim::ControllerClass::Scsi, L"Standard NVM Express Controller"},
-    {kClassUsbHost, std::nullopt, sim::ControllerClass::Usb, nullptr},
+    {kClassSata, kProgIfAhci, inventory::ControllerClass::Ide, L"Standard SATA AHCI Controller"},
+    {kClassSata, std::nullopt, inventory::ControllerClass::Ide, nullptr},
+    {kClassIde, std::nullopt, inventory::ControllerClass::Ide, nullptr},
+    {kClassNvme, std::nullopt, inventory::ControllerClass::Scsi,
+     L"Standard NVM Express Controller"},
+    {kClassUsbHost, std::nullopt, inventory::ControllerClass::Usb, nullptr},
 };
 
 std::wstring Wide(const std::string& text) {
@@ -143,7 +143,7 @@ std::wstring DiskModel(const BlockDisk& disk) {
     return Wide(disk.model);
 }
 
-std::vector<std::pair<std::wstring, WmiValue>> DiskObject(const BlockDisk& disk, size_t number) {
+inventory::Properties DiskObject(const BlockDisk& disk, size_t number) {
     const bool ata = !disk.usb && disk.kind == BlockDisk::Kind::Scsi && disk.vendor == "ATA";
     const std::wstring media = disk.usb         ? L"External hard disk media"
                                : disk.removable ? L"Removable Media"
@@ -200,9 +200,8 @@ std::wstring DiskPnpId(const BlockDisk& disk) {
                 instance);
 }
 
-sim::Machine BuildDeviceInventory(KernelIo& kernel, const std::vector<BlockDisk>& disks) {
-    sim::Machine machine;
-    machine.name = "linux";
+inventory::Inventory BuildDeviceInventory(KernelIo& kernel, const std::vector<BlockDisk>& disks) {
+    inventory::Inventory machine;
     const IdDatabase pciIds(kernel, {"/usr/share/misc/pci.ids", "/usr/share/hwdata/pci.ids"});
     const IdDatabase usbIds(kernel, {"/var/lib/usbutils/usb.ids", "/usr/share/misc/usb.ids",
                                      "/usr/share/hwdata/usb.ids"});
@@ -214,8 +213,8 @@ sim::Machine BuildDeviceInventory(KernelIo& kernel, const std::vector<BlockDisk>
         const PciFunction pci = ReadPci(kernel, path);
         const KnownName* kind = KindOf(pci);
         if (!kind && (pci.klass >> 16) != kClassStorage) continue;
-        sim::ControllerSpec controller;
-        controller.klass = kind ? kind->klass : sim::ControllerClass::Scsi;
+        inventory::Controller controller;
+        controller.klass = kind ? kind->klass : inventory::ControllerClass::Scsi;
         std::string name = pciIds.Name(pci.vendor, pci.device);
         if (name.empty()) name = Hex("PCI controller %04X:%04X", pci.vendor, pci.device);
         controller.name = kind && kind->driverName ? kind->driverName : Wide(name);
@@ -224,7 +223,7 @@ sim::Machine BuildDeviceInventory(KernelIo& kernel, const std::vector<BlockDisk>
         for (const BlockDisk& disk : disks) {
             if (disk.pciFunction != path) continue;
             const std::wstring model = DiskModel(disk);
-            if (controller.klass == sim::ControllerClass::Usb && disk.usb) {
+            if (controller.klass == inventory::ControllerClass::Usb && disk.usb) {
                 // The enclosure's USB device comes first, its disk right after it.
                 std::string product = disk.usb->product;
                 if (product.empty()) product = usbIds.Name(disk.usb->vendorId, disk.usb->productId);
@@ -237,61 +236,9 @@ sim::Machine BuildDeviceInventory(KernelIo& kernel, const std::vector<BlockDisk>
         }
         machine.controllers.push_back(std::move(controller));
     }
-    for (size_t number = 0; number < disks.size(); ++number) {
-        sim::DriveSpec drive;
-        drive.index = number;
-        drive.physicalDrive = static_cast<uint32_t>(number);
-        drive.wmi = DiskObject(disks[number], number);
-        machine.drives.push_back(std::move(drive));
-    }
+    for (size_t number = 0; number < disks.size(); ++number)
+        machine.disks.push_back({DiskObject(disks[number], number), std::nullopt});
     return machine;
-}
-
-namespace {
-
-// Keeps the inventory alive for as long as anything handed out may read it.
-class InventoryServices : public WmiServices {
-  public:
-    InventoryServices(std::shared_ptr<const sim::Machine> inventory,
-                      std::unique_ptr<WmiServices> inner)
-        : inventory_(std::move(inventory)), inner_(std::move(inner)) {}
-    HRESULT SetProxyBlanket(DWORD a, DWORD b, DWORD c, DWORD d, DWORD e) override {
-        return inner_->SetProxyBlanket(a, b, c, d, e);
-    }
-    HRESULT ExecQuery(const std::wstring& language, const std::wstring& query, long flags,
-                      std::unique_ptr<WmiEnumerator>* enumerator) override {
-        return inner_->ExecQuery(language, query, flags, enumerator);
-    }
-
-  private:
-    std::shared_ptr<const sim::Machine> inventory_;
-    std::unique_ptr<WmiServices> inner_;
-};
-
-class InventoryLocator : public WmiLocator {
-  public:
-    explicit InventoryLocator(std::shared_ptr<const sim::Machine> inventory)
-        : inventory_(std::move(inventory)),
-          inner_(sim::MakeSimWmiLocator(*inventory_, [] { return true; })) {}
-    HRESULT ConnectServer(const std::wstring& nameSpace, long flags,
-                          std::unique_ptr<WmiServices>* services) override {
-        std::unique_ptr<WmiServices> inner;
-        const HRESULT result = inner_->ConnectServer(nameSpace, flags, &inner);
-        services->reset();
-        if (Succeeded(result) && inner)
-            *services = std::make_unique<InventoryServices>(inventory_, std::move(inner));
-        return result;
-    }
-
-  private:
-    std::shared_ptr<const sim::Machine> inventory_;
-    std::unique_ptr<WmiLocator> inner_;
-};
-
-}  // namespace
-
-std::unique_ptr<WmiLocator> MakeInventoryLocator(std::shared_ptr<const sim::Machine> inventory) {
-    return std::make_unique<InventoryLocator>(std::move(inventory));
 }
 
 }  // namespace platform::linux_backend

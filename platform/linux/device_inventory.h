@@ -1,18 +1,15 @@
 // The management-instrumentation view of a Linux machine: its PCI storage and USB host
 // controllers with the disks below them, and a Win32_DiskDrive object per physical drive, all
-// from sysfs (and the PCI and USB id databases when they are installed). The objects are
-// answered by the same WQL interpreter that serves simulated machines.
+// from sysfs (and the PCI and USB id databases when they are installed).
 #pragma once
 
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/inventory/inventory.h"
 #include "platform/linux/block_devices.h"
 #include "platform/linux/kernel_io.h"
-#include "platform/sim/machine.h"
-#include "platform/wmi.h"
 
 namespace platform::linux_backend {
 
@@ -23,10 +20,8 @@ uint32_t PcieGeneration(std::string_view sysfsSpeed);
 // The device id a disk's controller lists it by (Win32_DiskDrive's PNPDeviceID).
 std::wstring DiskPnpId(const BlockDisk& disk);
 
-// Controllers and disk objects of this machine. Drive n of `disks` is PHYSICALDRIVEn.
-sim::Machine BuildDeviceInventory(KernelIo& kernel, const std::vector<BlockDisk>& disks);
-
-// A locator over `inventory`; the management service always counts as running.
-std::unique_ptr<WmiLocator> MakeInventoryLocator(std::shared_ptr<const sim::Machine> inventory);
+// Controllers and disk objects of this machine. Drive n of `disks` is PHYSICALDRIVEn; no
+// driver here keeps failure-prediction pages.
+inventory::Inventory BuildDeviceInventory(KernelIo& kernel, const std::vector<BlockDisk>& disks);
 
 }  // namespace platform::linux_backend

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/disk_requests.h"
 #include "platform/ioctl.h"
 #include "platform/linux/errors.h"
 #include "platform/linux/kernel_abi.h"
@@ -16,7 +17,6 @@ namespace platform::linux_backend {
 namespace {
 
 constexpr DWORD ERROR_NOT_LOCKED = 158;
-constexpr DWORD kHeads = 255, kSectorsPerTrack = 63;
 // A GPT with more or larger entries than this is not one this program wrote or can rewrite;
 // the limits also keep a corrupt header from asking for a huge read.
 constexpr uint32_t kMaxGptEntries = 1024, kMaxGptEntrySize = 1024;
@@ -24,14 +24,6 @@ constexpr uint32_t kMaxGptEntries = 1024, kMaxGptEntrySize = 1024;
 bool HasGptSignature(const uint8_t* sector) {
     return std::memcmp(sector, kGptSignature, sizeof kGptSignature) == 0;
 }
-
-struct LayoutEntry {
-    uint32_t slot = 0;
-    uint64_t startLba = 0, sectors = 0;
-    uint8_t mbrType = 0;
-    bool bootable = false;
-    const GptEntry* gpt = nullptr;
-};
 
 }  // namespace
 
@@ -47,19 +39,10 @@ uint32_t LinuxPlatform::SectorSizeOf(const DiskFile& file) {
     return static_cast<uint32_t>(size);
 }
 
-DWORD LinuxPlatform::Geometry(const DiskFile& file, Request& request, bool extended) {
+DWORD LinuxPlatform::Geometry(const DiskFile& file, Request& request) {
     const auto size = SizeOf(file);
     if (!size) return ERROR_IO_DEVICE;
-    DISK_GEOMETRY_EX geometry{};
-    geometry.Geometry.BytesPerSector = SectorSizeOf(file);
-    geometry.Geometry.TracksPerCylinder = kHeads;
-    geometry.Geometry.SectorsPerTrack = kSectorsPerTrack;
-    geometry.Geometry.Cylinders = static_cast<int64_t>(
-        *size / (uint64_t{kHeads} * kSectorsPerTrack * geometry.Geometry.BytesPerSector));
-    geometry.Geometry.MediaType = file.info.removable ? RemovableMedia : FixedMedia;
-    geometry.DiskSize = static_cast<int64_t>(*size);
-    if (!extended) return ReplyWith(request, geometry.Geometry);
-    return ReplyWith(request, geometry, kDiskGeometryExMinimum);
+    return DriveGeometry(request, *size, SectorSizeOf(file), file.info.removable);
 }
 
 // The table on the disk now: a GPT when a valid header (the primary, else the backup) is
@@ -75,10 +58,7 @@ DWORD LinuxPlatform::Layout(const DiskFile& file, Request& request) {
     MasterBootRecord mbr;
     std::memcpy(&mbr, first.data(), sizeof mbr);
 
-    DRIVE_LAYOUT_INFORMATION_EX header{};
-    header.PartitionStyle = PARTITION_STYLE_RAW;
-    std::vector<LayoutEntry> entries;
-    std::vector<GptEntry> gptEntries;
+    DriveLayout layout;
     for (const uint64_t lba : {uint64_t{1}, lastLba}) {
         std::vector<uint8_t> bytes(sector);
         GptHeader gpt;
@@ -102,74 +82,45 @@ DWORD LinuxPlatform::Layout(const DiskFile& file, Request& request) {
             Crc32(0, {array.data(), static_cast<size_t>(arrayBytes)}) !=
                 gpt.partitionEntryArrayCrc32)
             continue;
-        header.PartitionStyle = PARTITION_STYLE_GPT;
-        std::copy(gpt.diskGuid.begin(), gpt.diskGuid.end(), header.Gpt.DiskId);
-        header.Gpt.StartingUsableOffset = static_cast<int64_t>(gpt.firstUsableLba * sector);
-        header.Gpt.UsableLength =
-            static_cast<int64_t>((gpt.lastUsableLba - gpt.firstUsableLba + 1) * sector);
-        header.Gpt.MaxPartitionCount = gpt.numberOfPartitionEntries;
-        gptEntries.resize(gpt.numberOfPartitionEntries);
+        layout.style = PARTITION_STYLE_GPT;
+        layout.diskGuid = gpt.diskGuid;
+        layout.firstUsableLba = gpt.firstUsableLba;
+        layout.lastUsableLba = gpt.lastUsableLba;
+        layout.maxPartitionCount = gpt.numberOfPartitionEntries;
         for (uint32_t i = 0; i < gpt.numberOfPartitionEntries; ++i) {
-            std::memcpy(&gptEntries[i], array.data() + uint64_t{i} * gpt.sizeOfPartitionEntry,
-                        sizeof(GptEntry));
-            const GptEntry& entry = gptEntries[i];
+            GptEntry entry;
+            std::memcpy(&entry, array.data() + uint64_t{i} * gpt.sizeOfPartitionEntry,
+                        sizeof entry);
             const bool used = std::any_of(entry.typeGuid.begin(), entry.typeGuid.end(),
                                           [](uint8_t b) { return b != 0; });
-            if (used && entry.endingLba >= entry.startingLba)
-                entries.push_back({i, entry.startingLba, entry.endingLba - entry.startingLba + 1, 0,
-                                   false, &gptEntries[i]});
+            if (!used || entry.endingLba < entry.startingLba) continue;
+            layout.partitions.push_back(
+                {.index = i,
+                 .startLba = entry.startingLba,
+                 .sectorCount = entry.endingLba - entry.startingLba + 1,
+                 .typeGuid = entry.typeGuid,
+                 .uniqueGuid = entry.uniqueGuid,
+                 .attributes = entry.attributes,
+                 .name = std::u16string(
+                     std::begin(entry.name),
+                     std::find(std::begin(entry.name), std::end(entry.name), u'\0'))});
         }
         break;
     }
-    if (header.PartitionStyle == PARTITION_STYLE_RAW && mbr.bootSignature == kMbrBootSignature) {
-        header.PartitionStyle = PARTITION_STYLE_MBR;
-        header.Mbr.Signature = mbr.diskSignature;
+    if (layout.style == PARTITION_STYLE_RAW && mbr.bootSignature == kMbrBootSignature) {
+        layout.style = PARTITION_STYLE_MBR;
+        layout.signature = mbr.diskSignature;
         for (uint32_t slot = 0; slot < 4; ++slot) {
             const MbrPartitionEntry& entry = mbr.partitions[slot];
             if (entry.type != 0 && entry.sectorCount != 0)
-                entries.push_back({slot, entry.startingLba, entry.sectorCount, entry.type,
-                                   entry.status == 0x80, nullptr});
+                layout.partitions.push_back({.index = slot,
+                                             .startLba = entry.startingLba,
+                                             .sectorCount = entry.sectorCount,
+                                             .mbrType = entry.type,
+                                             .bootable = entry.status == 0x80});
         }
     }
-
-    const bool isMbr = header.PartitionStyle == PARTITION_STYLE_MBR;
-    const DWORD count = isMbr ? 4 : static_cast<DWORD>(entries.size());
-    header.PartitionCount = count;
-    const DWORD needed = kDriveLayoutHeaderSize + count * sizeof(PARTITION_INFORMATION_EX);
-    if (request.outSize < needed) return ERROR_INSUFFICIENT_BUFFER;
-    std::fill(request.buffer.begin(), request.buffer.end(), uint8_t{0});
-    std::memcpy(request.buffer.data(), &header, kDriveLayoutHeaderSize);
-    DWORD number = 0;
-    for (DWORD place = 0; place < count; ++place) {
-        const auto found = isMbr
-                               ? std::find_if(entries.begin(), entries.end(),
-                                              [&](const LayoutEntry& e) { return e.slot == place; })
-                               : entries.begin() + place;
-        PARTITION_INFORMATION_EX info{};
-        info.PartitionStyle = header.PartitionStyle;
-        if (found != entries.end()) {
-            info.StartingOffset = static_cast<int64_t>(found->startLba * sector);
-            info.PartitionLength = static_cast<int64_t>(found->sectors * sector);
-            info.PartitionNumber = ++number;
-            if (isMbr) {
-                info.Mbr.PartitionType = found->mbrType;
-                info.Mbr.BootIndicator = found->bootable;
-                info.Mbr.RecognizedPartition = 1;
-                info.Mbr.HiddenSectors = static_cast<DWORD>(found->startLba);
-            } else {
-                std::copy(found->gpt->typeGuid.begin(), found->gpt->typeGuid.end(),
-                          info.Gpt.PartitionType);
-                std::copy(found->gpt->uniqueGuid.begin(), found->gpt->uniqueGuid.end(),
-                          info.Gpt.PartitionId);
-                info.Gpt.Attributes = found->gpt->attributes;
-                std::copy(std::begin(found->gpt->name), std::end(found->gpt->name), info.Gpt.Name);
-            }
-        }
-        std::memcpy(request.buffer.data() + kDriveLayoutHeaderSize + place * sizeof info, &info,
-                    sizeof info);
-    }
-    request.returned = needed;
-    return ERROR_SUCCESS;
+    return DriveLayoutReply(request, layout, sector);
 }
 
 // Order: the MBR's entries and signature in sector 0 (its boot code and disk signature stay),
@@ -225,45 +176,18 @@ DWORD LinuxPlatform::Lock(DiskFile& file) {
 }
 
 DWORD LinuxPlatform::Descriptor(const DiskFile& file, Request& request) {
-    if (request.inSize < 8) return ERROR_INVALID_PARAMETER;
-    STORAGE_PROPERTY_QUERY query{};
-    std::memcpy(&query, request.buffer.data(), 8);
-    if (query.PropertyId == StorageAdapterProtocolSpecificProperty)
+    const std::optional<STORAGE_PROPERTY_QUERY> query = PropertyQuery(request);
+    if (query && query->PropertyId == StorageAdapterProtocolSpecificProperty)
         return file.info.kind == BlockDisk::Kind::Nvme ? NvmeQuery(file, request)
                                                        : ERROR_NOT_SUPPORTED;
-    if (query.PropertyId != StorageDeviceProperty) return ERROR_NOT_SUPPORTED;
-    if (query.QueryType == PropertyExistsQuery) return ERROR_SUCCESS;
-    if (query.QueryType != PropertyStandardQuery) return ERROR_INVALID_PARAMETER;
-    if (request.outSize < kStorageDescriptorHeaderSize) return ERROR_INSUFFICIENT_BUFFER;
-
     const BlockDisk& disk = file.info;
-    std::vector<uint8_t> reply(offsetof(STORAGE_DEVICE_DESCRIPTOR, RawDeviceProperties), 0);
-    const auto append = [&](const std::string& text) -> DWORD {
-        if (text.empty()) return 0;
-        const DWORD offset = static_cast<DWORD>(reply.size());
-        reply.insert(reply.end(), text.begin(), text.end());
-        reply.push_back(0);
-        return offset;
-    };
-    STORAGE_DEVICE_DESCRIPTOR descriptor{};
-    descriptor.VendorIdOffset = append(disk.vendor);
-    descriptor.ProductIdOffset = append(disk.model);
-    descriptor.ProductRevisionOffset = append(disk.revision);
-    descriptor.SerialNumberOffset = append(disk.usb ? disk.usb->serial : disk.serial);
-    descriptor.Version = sizeof(STORAGE_DEVICE_DESCRIPTOR);
-    descriptor.Size = static_cast<DWORD>(reply.size());
-    descriptor.RemovableMedia = disk.removable;
-    descriptor.BusType = disk.usb                             ? BusTypeUsb
-                         : disk.kind == BlockDisk::Kind::Nvme ? BusTypeNvme
-                         : disk.vendor == "ATA"               ? BusTypeSata
-                                                              : BusTypeScsi;
-    std::memcpy(reply.data(), &descriptor,
-                offsetof(STORAGE_DEVICE_DESCRIPTOR, RawDeviceProperties));
-    // A short buffer gets the beginning, so a caller can learn the size it needs.
-    const DWORD copied = std::min<DWORD>(request.outSize, static_cast<DWORD>(reply.size()));
-    std::copy(reply.begin(), reply.begin() + copied, request.buffer.begin());
-    request.returned = copied;
-    return ERROR_SUCCESS;
+    const DWORD busType = disk.usb                             ? BusTypeUsb
+                          : disk.kind == BlockDisk::Kind::Nvme ? BusTypeNvme
+                          : disk.vendor == "ATA"               ? BusTypeSata
+                                                               : BusTypeScsi;
+    return DeviceDescriptorQuery(
+        request, {disk.vendor, disk.model, disk.revision, disk.usb ? disk.usb->serial : disk.serial,
+                  busType, disk.removable});
 }
 
 DWORD LinuxPlatform::ScsiAddress(const DiskFile& file, Request& request) {
@@ -280,13 +204,8 @@ DWORD LinuxPlatform::ScsiAddress(const DiskFile& file, Request& request) {
 }
 
 DWORD LinuxPlatform::DiskControl(DiskFile& file, Request& request) {
+    if (const std::optional<DWORD> ata = AtaControl(request, AtaPathsOf(file))) return *ata;
     switch (request.code) {
-        case IOCTL_ATA_PASS_THROUGH:
-            return AtaPassThrough(file, request);
-        case SMART_RCV_DRIVE_DATA:
-            return SmartReceive(file, request);
-        case SMART_SEND_DRIVE_COMMAND:
-            return SmartSend(file, request);
         case SMART_GET_VERSION:
             return SmartVersion(file, request);
         case IOCTL_SCSI_PASS_THROUGH:
@@ -294,9 +213,8 @@ DWORD LinuxPlatform::DiskControl(DiskFile& file, Request& request) {
         case IOCTL_STORAGE_QUERY_PROPERTY:
             return Descriptor(file, request);
         case IOCTL_DISK_GET_DRIVE_GEOMETRY:
-            return Geometry(file, request, false);
         case IOCTL_DISK_GET_DRIVE_GEOMETRY_EX:
-            return Geometry(file, request, true);
+            return Geometry(file, request);
         case IOCTL_DISK_GET_LENGTH_INFO: {
             const auto size = SizeOf(file);
             if (!size) return ERROR_IO_DEVICE;

@@ -2,16 +2,17 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <cwctype>
 #include <set>
 #include <thread>
 
 #include "base/utf8.h"
+#include "platform/inventory/locator.h"
 #include "platform/ioctl.h"
 #include "platform/linux/device_inventory.h"
 #include "platform/linux/errors.h"
+#include "platform/linux/os_facts.h"
 #include "platform/linux/sysfs_text.h"
 #include "platform/win_constants.h"
 #include "platform/win_names.h"
@@ -20,16 +21,47 @@ namespace platform::linux_backend {
 
 namespace {
 
+<<<<<<< HEAD
 // What the backend can do matches the storage stack of this Windows release (ATA pass-through,
 // the NVMe storage query); the engine's feature choices go by these numbers.
 constexpr DWORD kEquivalentMajor = 10, kEquivalentMinor = 0;
 constexpr wchar_t kSystemDirectory[] = L"C:\\Windows\\System32";
+=======
+// Lock files live where the user's runtime files do, else in /tmp; the kernel drops the lock
+// when the process ends, however it ends.
+std::string LockFilePath(KernelIo& kernel, const std::wstring& name) {
+    std::string file;
+    for (const char c : ToUtf8(name))
+        file += (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_') ? c : '_';
+    const std::string folder = kernel.Environment("XDG_RUNTIME_DIR").value_or("/tmp");
+    return (folder.empty() ? std::string("/tmp") : folder) + "/" + file + ".lock";
+}
+>>>>>>> h1-backends
 
 }  // namespace
 
-LinuxPlatform::LinuxPlatform(std::unique_ptr<KernelIo> kernel) : kernel_(std::move(kernel)) {
-    os_ = ReadOsFacts(*kernel_);
-    codePage_ = ReadCodePage(*kernel_);
+// What the backend can do matches the storage stack of this Windows release (ATA pass-through,
+// the NVMe storage query); the engine's feature choices go by these numbers.
+WindowsSemantics::SystemFacts LinuxPlatform::SystemFactsOf(KernelIo& kernel) {
+    const OsFacts os = ReadOsFacts(kernel);
+    SystemFacts system;
+    system.major = 10;
+    system.minor = 0;
+    // The kernel's release in the build number: 6.1.76 -> 60176.
+    system.build =
+        os.major * 10000 + std::min<DWORD>(os.minor, 99) * 100 + std::min<DWORD>(os.build, 99);
+    system.platformId = VER_PLATFORM_WIN32_NT;
+    // The distribution's name travels where the service-pack text would.
+    system.csdVersion = os.name;
+    system.architecture = os.architecture;
+    system.processors = std::max(1u, std::thread::hardware_concurrency());
+    system.codePage = ReadCodePage(kernel);
+    system.systemDirectory = L"C:\\Windows\\System32";
+    return system;
+}
+
+LinuxPlatform::LinuxPlatform(std::unique_ptr<KernelIo> kernel)
+    : WindowsSemantics(SystemFactsOf(*kernel)), kernel_(std::move(kernel)) {
     std::lock_guard lock(mutex_);
     Refresh();
 }
@@ -56,7 +88,8 @@ void LinuxPlatform::Refresh() {
     }
     letters_ = AssignDriveLetters(
         ParseMountInfo(kernel_->ReadText("/proc/self/mountinfo").value_or("")), physical);
-    inventory_ = std::make_shared<const sim::Machine>(BuildDeviceInventory(*kernel_, disks_));
+    ShareInventory(
+        std::make_shared<const inventory::Inventory>(BuildDeviceInventory(*kernel_, disks_)));
 }
 
 std::wstring LinuxPlatform::AccessProblem() {
@@ -158,27 +191,14 @@ void LinuxPlatform::CloseFile(OpenHandle& handle) {
 
 // ---- files and devices ----
 
-HANDLE LinuxPlatform::CreateFileW(const wchar_t* name, DWORD access, DWORD, DWORD disposition,
-                                  DWORD) {
+HANDLE LinuxPlatform::OpenDevice(const std::wstring& device, DWORD access) {
     std::lock_guard lock(mutex_);
-    const std::wstring device = DeviceName(name);
-    if (disposition != OPEN_EXISTING) {
-        Fail(ERROR_ACCESS_DENIED);
-        return INVALID_HANDLE_VALUE;
-    }
-    access = access & GENERIC_ALL ? GENERIC_READ | GENERIC_WRITE : access;
     if (const auto number = NumberBetween(device, L"PHYSICALDRIVE", L"")) {
-        if (*number >= disks_.size()) {
-            Fail(ERROR_FILE_NOT_FOUND);
-            return INVALID_HANDLE_VALUE;
-        }
+        if (*number >= disks_.size()) return FailOpen(ERROR_FILE_NOT_FOUND);
         const auto mode =
             access & GENERIC_WRITE ? KernelIo::OpenMode::ReadWrite : KernelIo::OpenMode::Read;
         const int fd = kernel_->Open(DevicePath(disks_[*number]), mode);
-        if (fd < 0) {
-            Fail(WindowsError(fd));
-            return INVALID_HANDLE_VALUE;
-        }
+        if (fd < 0) return FailOpen(WindowsError(fd));
         return NewHandle({DiskFile{disks_[*number], fd}, access});
     }
     if (device.size() == 2 && device[1] == L':' && MountOf(device.c_str())) {
@@ -190,30 +210,18 @@ HANDLE LinuxPlatform::CreateFileW(const wchar_t* name, DWORD access, DWORD, DWOR
         kernel_->ReadText("/sys/class/scsi_host/host" + std::to_string(*port) + "/proc_name")) {
         return NewHandle({PortFile{*port}, access});
     }
-    Fail(ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
+    return FailOpen(ERROR_FILE_NOT_FOUND);
 }
 
-BOOL LinuxPlatform::DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
-                                    DWORD outSize, DWORD* returned) {
+DWORD LinuxPlatform::Control(HANDLE device, ControlRequest& request) {
     std::lock_guard lock(mutex_);
-    if (returned) *returned = 0;
     OpenHandle* handle = Find(device);
-    if (!handle || std::holds_alternative<MutexFile>(handle->file))
-        return Fail(ERROR_INVALID_HANDLE);
-    if ((!in && inSize) || (!out && outSize)) return Fail(ERROR_INVALID_PARAMETER);
-    if (!AccessAllows(code, handle->access)) return Fail(ERROR_ACCESS_DENIED);
-    return Buffered(in, inSize, out, outSize, returned,
-                    [&](std::span<uint8_t> system, DWORD& count) {
-                        Request request{code, system, inSize, outSize, 0};
-                        DWORD error = ERROR_INVALID_FUNCTION;
-                        if (DiskFile* disk = std::get_if<DiskFile>(&handle->file))
-                            error = DiskControl(*disk, request);
-                        else if (const VolumeFile* volume = std::get_if<VolumeFile>(&handle->file))
-                            error = VolumeControl(*volume, request);
-                        count = request.returned;
-                        return error;
-                    });
+    if (!handle || std::holds_alternative<MutexFile>(handle->file)) return ERROR_INVALID_HANDLE;
+    if (!AccessAllows(request.code, handle->access)) return ERROR_ACCESS_DENIED;
+    if (DiskFile* disk = std::get_if<DiskFile>(&handle->file)) return DiskControl(*disk, request);
+    if (const VolumeFile* volume = std::get_if<VolumeFile>(&handle->file))
+        return VolumeControl(*volume, request);
+    return ERROR_INVALID_FUNCTION;
 }
 
 BOOL LinuxPlatform::SetFilePointerEx(HANDLE file, int64_t distance, int64_t* newPosition,
@@ -238,57 +246,52 @@ BOOL LinuxPlatform::SetFilePointerEx(HANDLE file, int64_t distance, int64_t* new
     return 1;
 }
 
-BOOL LinuxPlatform::ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) {
+BOOL LinuxPlatform::Transfer(HANDLE file, void* into, const void* from, DWORD size, DWORD* done) {
     std::lock_guard lock(mutex_);
-    if (read) *read = 0;
+    if (done) *done = 0;
     OpenHandle* handle = Find(file);
     DiskFile* disk = handle ? std::get_if<DiskFile>(&handle->file) : nullptr;
     if (!disk) return Fail(ERROR_INVALID_HANDLE);
-    if (!buffer && size) return Fail(ERROR_INVALID_PARAMETER);
-    if (!(handle->access & GENERIC_READ)) return Fail(ERROR_ACCESS_DENIED);
+    if (!(handle->access & (from ? GENERIC_WRITE : GENERIC_READ))) return Fail(ERROR_ACCESS_DENIED);
     // Raw disk transfers are whole sectors at sector boundaries.
     if (disk->position % kSectorSize || size % kSectorSize) return Fail(ERROR_INVALID_PARAMETER);
-    DWORD done = 0;
-    while (done < size) {
-        const int64_t got =
-            kernel_->ReadAt(disk->fd, static_cast<uint8_t*>(buffer) + done, size - done,
-                            static_cast<uint64_t>(disk->position) + done);
-        if (got < 0) return Fail(WindowsError(static_cast<int>(got)));
-        if (got == 0) break;  // the end of the disk
-        done += static_cast<DWORD>(got);
-    }
-    if (done % kSectorSize) return Fail(ERROR_IO_DEVICE);
-    disk->position += done;
-    if (read) *read = done;
-    return 1;
+    const DWORD error = from ? Write(*disk, from, size, done) : Read(*disk, into, size, done);
+    return error == ERROR_SUCCESS ? 1 : Fail(error);
 }
 
-BOOL LinuxPlatform::WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) {
-    std::lock_guard lock(mutex_);
-    if (written) *written = 0;
-    OpenHandle* handle = Find(file);
-    DiskFile* disk = handle ? std::get_if<DiskFile>(&handle->file) : nullptr;
-    if (!disk) return Fail(ERROR_INVALID_HANDLE);
-    if (!buffer && size) return Fail(ERROR_INVALID_PARAMETER);
-    if (!(handle->access & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
-    if (disk->position % kSectorSize || size % kSectorSize) return Fail(ERROR_INVALID_PARAMETER);
-    const auto diskSize = SizeOf(*disk);
-    if (!diskSize) return Fail(ERROR_IO_DEVICE);
-    if (static_cast<uint64_t>(disk->position) + size > *diskSize)
-        return Fail(ERROR_SECTOR_NOT_FOUND);
-    DWORD done = 0;
-    while (done < size) {
-        const int64_t put =
-            kernel_->WriteAt(disk->fd, static_cast<const uint8_t*>(buffer) + done, size - done,
-                             static_cast<uint64_t>(disk->position) + done);
-        if (put < 0) return Fail(WindowsError(static_cast<int>(put)));
-        if (put == 0) return Fail(ERROR_IO_DEVICE);
-        done += static_cast<DWORD>(put);
-        disk->written = true;
+DWORD LinuxPlatform::Read(DiskFile& disk, void* into, DWORD size, DWORD* done) {
+    DWORD count = 0;
+    while (count < size) {
+        const int64_t got =
+            kernel_->ReadAt(disk.fd, static_cast<uint8_t*>(into) + count, size - count,
+                            static_cast<uint64_t>(disk.position) + count);
+        if (got < 0) return WindowsError(static_cast<int>(got));
+        if (got == 0) break;  // the end of the disk
+        count += static_cast<DWORD>(got);
     }
-    disk->position += done;
-    if (written) *written = done;
-    return 1;
+    if (count % kSectorSize) return ERROR_IO_DEVICE;
+    disk.position += count;
+    if (done) *done = count;
+    return ERROR_SUCCESS;
+}
+
+DWORD LinuxPlatform::Write(DiskFile& disk, const void* from, DWORD size, DWORD* done) {
+    const auto diskSize = SizeOf(disk);
+    if (!diskSize) return ERROR_IO_DEVICE;
+    if (static_cast<uint64_t>(disk.position) + size > *diskSize) return ERROR_SECTOR_NOT_FOUND;
+    DWORD count = 0;
+    while (count < size) {
+        const int64_t put =
+            kernel_->WriteAt(disk.fd, static_cast<const uint8_t*>(from) + count, size - count,
+                             static_cast<uint64_t>(disk.position) + count);
+        if (put < 0) return WindowsError(static_cast<int>(put));
+        if (put == 0) return ERROR_IO_DEVICE;
+        count += static_cast<DWORD>(put);
+        disk.written = true;
+    }
+    disk.position += count;
+    if (done) *done = count;
+    return ERROR_SUCCESS;
 }
 
 BOOL LinuxPlatform::CloseHandle(HANDLE handle) {
@@ -300,203 +303,34 @@ BOOL LinuxPlatform::CloseHandle(HANDLE handle) {
     return 1;
 }
 
-// ---- volumes and paths ----
+// ---- volumes ----
 
-UINT LinuxPlatform::GetDriveTypeW(const wchar_t* root) {
+std::optional<LinuxPlatform::VolumeFacts> LinuxPlatform::DescribeVolume(wchar_t letter) {
     std::lock_guard lock(mutex_);
-    const LetteredMount* mount = MountOf(root ? root : L"C:\\");
-    if (!mount) return DRIVE_NO_ROOT_DIR;
-    for (const Extent& extent : ExtentsOf(mount->mount.device))
-        if (disks_[extent.disk].removable) return DRIVE_REMOVABLE;
-    return DRIVE_FIXED;
-}
-
-BOOL LinuxPlatform::GetDiskFreeSpaceExW(const wchar_t* root, ULONGLONG* availableToCaller,
-                                        ULONGLONG* total, ULONGLONG* totalFree) {
-    std::lock_guard lock(mutex_);
+    const wchar_t root[] = {letter, L':', L'\\', L'\0'};
     const LetteredMount* mount = MountOf(root);
-    if (!mount) return Fail(ERROR_PATH_NOT_FOUND);
-    const auto stats = kernel_->FileSystemStats(mount->mount.mountPoint);
-    if (!stats) return Fail(ERROR_NOT_READY);
-    if (availableToCaller) *availableToCaller = stats->availableBytes;
-    if (total) *total = stats->totalBytes;
-    if (totalFree) *totalFree = stats->freeBytes;
-    return 1;
+    if (!mount) return std::nullopt;
+    VolumeFacts volume;
+    volume.fileSystem = FromUtf8(mount->mount.fsType);
+    volume.serialNumber = mount->mount.device.major << 20 | mount->mount.device.minor;
+    for (const Extent& extent : ExtentsOf(mount->mount.device))
+        if (disks_[extent.disk].removable) volume.driveType = DRIVE_REMOVABLE;
+    if (const auto stats = kernel_->FileSystemStats(mount->mount.mountPoint))
+        volume.space = {stats->availableBytes, stats->totalBytes, stats->freeBytes};
+    return volume;
 }
 
-BOOL LinuxPlatform::GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName,
-                                          DWORD volumeNameSize, DWORD* serialNumber,
-                                          DWORD* maxComponentLength, DWORD* fileSystemFlags,
-                                          wchar_t* fileSystemName, DWORD fileSystemNameSize) {
-    constexpr DWORD kCasePreservedUnicode = 0x00000006;
-    std::lock_guard lock(mutex_);
-    const std::wstring path = root ? root : L"";
-    const LetteredMount* mount = path.size() == 3 && path[2] == L'\\' ? MountOf(root) : nullptr;
-    if (!mount) return Fail(ERROR_PATH_NOT_FOUND);
-    if (!CopyText(L"", volumeName, volumeNameSize) ||
-        !CopyText(FromUtf8(mount->mount.fsType), fileSystemName, fileSystemNameSize))
-        return Fail(ERROR_BAD_LENGTH);
-    if (serialNumber) *serialNumber = mount->mount.device.major << 20 | mount->mount.device.minor;
-    if (maxComponentLength) *maxComponentLength = 255;
-    if (fileSystemFlags) *fileSystemFlags = kCasePreservedUnicode;
-    return 1;
-}
-
-UINT LinuxPlatform::GetSystemDirectoryW(wchar_t* buffer, UINT size) {
-    return CopyPath(kSystemDirectory, buffer, size);
-}
-
-// ---- management instrumentation and services ----
-
-HRESULT LinuxPlatform::CoInitializeSecurity() {
-    return S_OK;
-}
+// ---- management instrumentation ----
 
 HRESULT LinuxPlatform::CreateWbemLocator(std::unique_ptr<WmiLocator>* locator) {
     std::lock_guard lock(mutex_);
-    // Each inventory starts here, so it sees the drives and mounts as they are now.
     Refresh();
-    *locator = MakeInventoryLocator(inventory_);
+    // The management service is part of this backend and always answers.
+    *locator = inventory::MakeLocator(SharedInventory());
     return S_OK;
 }
 
-// The management service is part of this backend and always runs.
-SC_HANDLE LinuxPlatform::OpenSCManagerW(const wchar_t* machine, const wchar_t*, DWORD) {
-    std::lock_guard lock(mutex_);
-    if (machine && *machine) {
-        Fail(ERROR_ACCESS_DENIED);
-        return nullptr;
-    }
-    const uintptr_t value = NewHandleValue();
-    services_[value] = true;
-    return reinterpret_cast<SC_HANDLE>(value);
-}
-
-SC_HANDLE LinuxPlatform::OpenServiceW(SC_HANDLE manager, const wchar_t* name, DWORD) {
-    std::lock_guard lock(mutex_);
-    const auto found = services_.find(reinterpret_cast<uintptr_t>(manager));
-    if (found == services_.end() || !found->second) {
-        Fail(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    if (!name || UpperCase(name) != L"WINMGMT") {
-        Fail(ERROR_SERVICE_DOES_NOT_EXIST);
-        return nullptr;
-    }
-    const uintptr_t value = NewHandleValue();
-    services_[value] = false;
-    return reinterpret_cast<SC_HANDLE>(value);
-}
-
-BOOL LinuxPlatform::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) {
-    std::lock_guard lock(mutex_);
-    const auto found = services_.find(reinterpret_cast<uintptr_t>(service));
-    if (found == services_.end() || found->second) return Fail(ERROR_INVALID_HANDLE);
-    if (!status) return Fail(ERROR_INVALID_PARAMETER);
-    *status = SERVICE_STATUS{};
-    status->dwServiceType = SERVICE_WIN32_SHARE_PROCESS;
-    status->dwCurrentState = SERVICE_RUNNING;
-    return 1;
-}
-
-BOOL LinuxPlatform::StartServiceW(SC_HANDLE service, DWORD, const wchar_t**) {
-    std::lock_guard lock(mutex_);
-    const auto found = services_.find(reinterpret_cast<uintptr_t>(service));
-    if (found == services_.end() || found->second) return Fail(ERROR_INVALID_HANDLE);
-    return Fail(ERROR_SERVICE_ALREADY_RUNNING);
-}
-
-BOOL LinuxPlatform::CloseServiceHandle(SC_HANDLE handle) {
-    std::lock_guard lock(mutex_);
-    return services_.erase(reinterpret_cast<uintptr_t>(handle)) ? 1 : Fail(ERROR_INVALID_HANDLE);
-}
-
-// Only the service control tool is ever asked for; the service it would configure already
-// runs, so nothing is started.
-intptr_t LinuxPlatform::ShellExecuteW(const wchar_t*, const wchar_t* file, const wchar_t*,
-                                      const wchar_t*, int) {
-    const std::wstring program = UpperCase(file ? file : L"");
-    constexpr intptr_t kStarted = 42;
-    return program == L"SC" || program == L"SC.EXE" ? kStarted : SE_ERR_FNF;
-}
-
-// ---- version ----
-
-BOOL LinuxPlatform::GetVersionExW(OSVERSIONINFOEXW* info) {
-    if (!info) return Fail(ERROR_INVALID_PARAMETER);
-    const DWORD size = info->dwOSVersionInfoSize;
-    if (size != kOsVersionInfoSize && size != kOsVersionInfoExSize)
-        return Fail(ERROR_INVALID_PARAMETER);
-    info->dwMajorVersion = kEquivalentMajor;
-    info->dwMinorVersion = kEquivalentMinor;
-    // The kernel's release in the build number: 6.1.76 -> 60176.
-    info->dwBuildNumber =
-        os_.major * 10000 + std::min<DWORD>(os_.minor, 99) * 100 + std::min<DWORD>(os_.build, 99);
-    info->dwPlatformId = VER_PLATFORM_WIN32_NT;
-    // The distribution's name travels where the service-pack text would.
-    std::fill(std::begin(info->szCSDVersion), std::end(info->szCSDVersion), u'\0');
-    const size_t length = std::min(os_.name.size(), std::size(info->szCSDVersion) - 1);
-    for (size_t i = 0; i < length; ++i)
-        info->szCSDVersion[i] = os_.name[i] > 0xFFFF ? u'?' : static_cast<char16_t>(os_.name[i]);
-    if (size == kOsVersionInfoExSize) {
-        info->wServicePackMajor = 0;
-        info->wServicePackMinor = 0;
-        info->wSuiteMask = 0x0100;
-        info->wProductType = 1;
-        info->wReserved = 0;
-    }
-    return 1;
-}
-
-void LinuxPlatform::GetNativeSystemInfo(SYSTEM_INFO* info) {
-    if (!info) return;
-    info->wProcessorArchitecture = os_.architecture;
-    info->dwPageSize = 4096;
-    info->dwNumberOfProcessors = std::max(1u, std::thread::hardware_concurrency());
-}
-
-UINT LinuxPlatform::GetACP() {
-    return codePage_;
-}
-
-BOOL LinuxPlatform::GetPcieLinkProperties(const std::wstring& controllerDeviceId, PcieLink* link) {
-    std::lock_guard lock(mutex_);
-    for (const sim::ControllerSpec& controller : inventory_->controllers) {
-        if (UpperCase(controller.deviceId) != UpperCase(controllerDeviceId)) continue;
-        if (link) *link = controller.pcieLink.value_or(PcieLink{});
-        return 1;
-    }
-    return Fail(ERROR_FILE_NOT_FOUND);
-}
-
-// ---- time and the single-instance lock ----
-
-DWORD LinuxPlatform::GetTickCount() {
-    const auto since = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
-}
-
-LocalTime LinuxPlatform::GetLocalTime() {
-    return base::CurrentLocalTime();
-}
-
-void LinuxPlatform::Sleep(DWORD milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-BOOL LinuxPlatform::QueryPerformanceCounter(int64_t* count) {
-    if (!count) return Fail(ERROR_INVALID_PARAMETER);
-    *count = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                 std::chrono::steady_clock::now().time_since_epoch())
-                 .count();
-    return 1;
-}
-
-BOOL LinuxPlatform::QueryPerformanceFrequency(int64_t* frequency) {
-    if (!frequency) return Fail(ERROR_INVALID_PARAMETER);
-    *frequency = 1000000000;
-    return 1;
-}
+// ---- the single-instance lock ----
 
 HANDLE LinuxPlatform::CreateMutexW(BOOL, const wchar_t* name) {
     std::lock_guard lock(mutex_);

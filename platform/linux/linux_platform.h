@@ -18,8 +18,6 @@
 #include "platform/linux/block_devices.h"
 #include "platform/linux/kernel_io.h"
 #include "platform/linux/mounts.h"
-#include "platform/linux/os_facts.h"
-#include "platform/sim/machine.h"
 #include "platform/win_requests.h"
 #include "platform/windows_semantics.h"
 
@@ -37,51 +35,24 @@ class LinuxPlatform : public WindowsSemantics {
     const std::vector<BlockDisk>& Disks() const { return disks_; }
     const std::vector<LetteredMount>& Letters() const { return letters_; }
 
-    HANDLE CreateFileW(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
-                       DWORD flags) override;
-    BOOL DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
-                         DWORD outSize, DWORD* returned) override;
     BOOL SetFilePointerEx(HANDLE file, int64_t distance, int64_t* newPosition,
                           DWORD method) override;
-    BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) override;
-    BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) override;
     BOOL CloseHandle(HANDLE handle) override;
-
-    UINT GetDriveTypeW(const wchar_t* root) override;
-    BOOL GetDiskFreeSpaceExW(const wchar_t* root, ULONGLONG* availableToCaller, ULONGLONG* total,
-                             ULONGLONG* totalFree) override;
-    BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName, DWORD volumeNameSize,
-                               DWORD* serialNumber, DWORD* maxComponentLength,
-                               DWORD* fileSystemFlags, wchar_t* fileSystemName,
-                               DWORD fileSystemNameSize) override;
-    UINT GetSystemDirectoryW(wchar_t* buffer, UINT size) override;
-
-    HRESULT CoInitializeSecurity() override;
+    // Each inventory starts here, so it sees the drives and mounts as they are now.
     HRESULT CreateWbemLocator(std::unique_ptr<WmiLocator>* locator) override;
-
-    SC_HANDLE OpenSCManagerW(const wchar_t* machine, const wchar_t* database,
-                             DWORD access) override;
-    SC_HANDLE OpenServiceW(SC_HANDLE manager, const wchar_t* name, DWORD access) override;
-    BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) override;
-    BOOL StartServiceW(SC_HANDLE service, DWORD argumentCount, const wchar_t** arguments) override;
-    BOOL CloseServiceHandle(SC_HANDLE handle) override;
-    intptr_t ShellExecuteW(const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
-                           const wchar_t* directory, int show) override;
-
-    BOOL GetVersionExW(OSVERSIONINFOEXW* info) override;
-    void GetNativeSystemInfo(SYSTEM_INFO* info) override;
-    UINT GetACP() override;
-    BOOL GetPcieLinkProperties(const std::wstring& controllerDeviceId, PcieLink* link) override;
-
-    DWORD GetTickCount() override;
-    LocalTime GetLocalTime() override;
-    void Sleep(DWORD milliseconds) override;
-    BOOL QueryPerformanceCounter(int64_t* count) override;
-    BOOL QueryPerformanceFrequency(int64_t* frequency) override;
+    // A lock file: the kernel drops the lock when the process ends, however it ends.
     HANDLE CreateMutexW(BOOL initialOwner, const wchar_t* name) override;
     HANDLE OpenMutexW(DWORD access, BOOL inheritHandle, const wchar_t* name) override;
 
   private:
+    HANDLE OpenDevice(const std::wstring& device, DWORD access) override;
+    DWORD Control(HANDLE handle, ControlRequest& request) override;
+    BOOL Transfer(HANDLE file, void* into, const void* from, DWORD size, DWORD* done) override;
+    // Mounted file systems by letter; removable when they lie on a removable disk.
+    std::optional<VolumeFacts> DescribeVolume(wchar_t letter) override;
+
+    static SystemFacts SystemFactsOf(KernelIo& kernel);
+
     struct DiskFile {
         // The drive as it was when opened: a later inventory may renumber the drives.
         BlockDisk info;
@@ -119,19 +90,18 @@ class LinuxPlatform : public WindowsSemantics {
     std::vector<Extent> ExtentsOf(const DeviceNumber& device, int depth = 0) const;
     bool InUse(const BlockDisk& disk) const;
     void CloseFile(OpenHandle& handle);
+    DWORD Read(DiskFile& file, void* into, DWORD size, DWORD* done);
+    DWORD Write(DiskFile& file, const void* from, DWORD size, DWORD* done);
 
     DWORD DiskControl(DiskFile& file, Request& request);
     DWORD VolumeControl(const VolumeFile& file, Request& request);
     // ATA, SMART, SCSI and NVMe pass-through (pass_through.cpp).
-    DWORD AtaPassThrough(const DiskFile& file, Request& request);
-    RunTaskFile TaskFileRunner(const DiskFile& file);
-    DWORD SmartReceive(const DiskFile& file, Request& request);
-    DWORD SmartSend(const DiskFile& file, Request& request);
+    AtaPaths AtaPathsOf(const DiskFile& file);
     DWORD SmartVersion(const DiskFile& file, Request& request);
     DWORD ScsiPassThrough(const DiskFile& file, Request& request);
     DWORD NvmeQuery(const DiskFile& file, Request& request);
     // Block-device requests (disk_control.cpp).
-    DWORD Geometry(const DiskFile& file, Request& request, bool extended);
+    DWORD Geometry(const DiskFile& file, Request& request);
     DWORD Layout(const DiskFile& file, Request& request);
     DWORD DeleteLayout(DiskFile& file);
     DWORD RereadPartitions(const DiskFile& file);
@@ -145,11 +115,7 @@ class LinuxPlatform : public WindowsSemantics {
     mutable std::mutex mutex_;
     std::vector<BlockDisk> disks_;
     std::vector<LetteredMount> letters_;
-    std::shared_ptr<const sim::Machine> inventory_;
-    OsFacts os_;
-    UINT codePage_ = 1252;
     std::map<uintptr_t, OpenHandle> handles_;
-    std::map<uintptr_t, bool> services_;  // handle -> is the manager
 };
 
 }  // namespace platform::linux_backend

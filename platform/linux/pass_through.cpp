@@ -40,14 +40,10 @@ uint8_t SenseKey(std::span<const uint8_t> sense) {
     return sense.size() > 2 ? sense[2] & 0x0F : 0;
 }
 
-struct AtaExchange {
-    DWORD error = ERROR_SUCCESS;
-    BYTE registers[8] = {};
-};
-
-// One task file to the device; the registers after it when it completed without error.
-AtaExchange ExchangeTaskFile(KernelIo& kernel, int fd, const BYTE taskFile[8],
-                             std::span<uint8_t> dataIn, uint32_t timeoutMs) {
+// One task file to the device: the registers after it, and the data that came in when it
+// completed without error.
+TaskFileResult Exchange(KernelIo& kernel, int fd, const BYTE taskFile[8], std::span<uint8_t> dataIn,
+                        uint32_t timeoutMs) {
     const bool in = !dataIn.empty();
     // Registers matter after a non-data command (the SMART status lives in them); a data-in
     // command shows its outcome in its data.
@@ -55,7 +51,7 @@ AtaExchange ExchangeTaskFile(KernelIo& kernel, int fd, const BYTE taskFile[8],
                                        static_cast<uint8_t>(dataIn.size() / kSectorSize), !in);
     const ScsiResult result = SendScsi(
         kernel, fd, cdb, in ? DataDirection::FromDevice : DataDirection::None, dataIn, timeoutMs);
-    AtaExchange exchange;
+    TaskFileResult exchange{ERROR_SUCCESS, {}, static_cast<DWORD>(dataIn.size())};
     if (result.error != 0) {
         exchange.error = WindowsError(result.error);
         return exchange;
@@ -81,57 +77,26 @@ AtaExchange ExchangeTaskFile(KernelIo& kernel, int fd, const BYTE taskFile[8],
 
 }  // namespace
 
-DWORD LinuxPlatform::AtaPassThrough(const DiskFile& file, Request& request) {
-    if (file.info.kind == BlockDisk::Kind::Nvme) return ERROR_INVALID_FUNCTION;
-    if (request.inSize < sizeof(ATA_PASS_THROUGH_EX) ||
-        request.outSize < sizeof(ATA_PASS_THROUGH_EX))
-        return ERROR_INVALID_PARAMETER;
-    ATA_PASS_THROUGH_EX apt;
-    std::memcpy(&apt, request.buffer.data(), sizeof apt);
-    if (apt.Length != sizeof(ATA_PASS_THROUGH_EX)) return ERROR_INVALID_PARAMETER;
-    const bool in = apt.AtaFlags & ATA_FLAGS_DATA_IN;
-    const bool out = apt.AtaFlags & ATA_FLAGS_DATA_OUT;
-    if ((in && out) || (apt.DataTransferLength > 0) != (in || out)) return ERROR_INVALID_PARAMETER;
-    // Writing through a task file would pass the block layer by; nothing here needs it.
-    if (out || (apt.AtaFlags & ATA_FLAGS_48BIT_COMMAND)) return ERROR_NOT_SUPPORTED;
-    if (in) {
-        const uint64_t end = uint64_t{apt.DataBufferOffset} + apt.DataTransferLength;
-        if (apt.DataBufferOffset < sizeof(ATA_PASS_THROUGH_EX) || end > request.outSize ||
-            apt.DataTransferLength % kSectorSize != 0 ||
+// An NVMe drive has no ATA device; any other reaches it through the SCSI/ATA translation.
+AtaPaths LinuxPlatform::AtaPathsOf(const DiskFile& file) {
+    if (file.info.kind == BlockDisk::Kind::Nvme) return {};
+    AtaPaths paths;
+    paths.passThrough = [this, &file](const AtaCommand& command) {
+        const ATA_PASS_THROUGH_EX& apt = command.header;
+        // Writing through a task file would pass the block layer by; nothing here needs it.
+        if (command.dataOut || (apt.AtaFlags & ATA_FLAGS_48BIT_COMMAND))
+            return TaskFileResult{ERROR_NOT_SUPPORTED};
+        // ATA PASS-THROUGH moves whole blocks, and counts them in one byte.
+        if (apt.DataTransferLength % kSectorSize != 0 ||
             apt.DataTransferLength > kMaxPioBlocks * kSectorSize)
-            return ERROR_INVALID_PARAMETER;
-    }
-    std::span<uint8_t> data;
-    if (in) data = request.buffer.subspan(apt.DataBufferOffset, apt.DataTransferLength);
-    const uint32_t timeoutMs = apt.TimeOutValue ? apt.TimeOutValue * 1000 : kDefaultTimeoutMs;
-    const AtaExchange exchange =
-        ExchangeTaskFile(*kernel_, file.fd, apt.CurrentTaskFile, data, timeoutMs);
-    if (exchange.error != ERROR_SUCCESS) return exchange.error;
-    std::memcpy(apt.CurrentTaskFile, exchange.registers, sizeof apt.CurrentTaskFile);
-    std::memcpy(request.buffer.data(), &apt, sizeof apt);
-    request.returned = in ? apt.DataBufferOffset + apt.DataTransferLength
-                          : static_cast<DWORD>(sizeof(ATA_PASS_THROUGH_EX));
-    return ERROR_SUCCESS;
-}
-
-RunTaskFile LinuxPlatform::TaskFileRunner(const DiskFile& file) {
-    return [this, &file](const BYTE taskFile[8], std::span<uint8_t> dataIn) {
-        const AtaExchange exchange =
-            ExchangeTaskFile(*kernel_, file.fd, taskFile, dataIn, kDefaultTimeoutMs);
-        TaskFileResult result{exchange.error, {}, static_cast<DWORD>(dataIn.size())};
-        std::memcpy(result.registers, exchange.registers, sizeof result.registers);
-        return result;
+            return TaskFileResult{ERROR_INVALID_PARAMETER};
+        const uint32_t timeoutMs = apt.TimeOutValue ? apt.TimeOutValue * 1000 : kDefaultTimeoutMs;
+        return Exchange(*kernel_, file.fd, apt.CurrentTaskFile, command.data, timeoutMs);
     };
-}
-
-DWORD LinuxPlatform::SmartReceive(const DiskFile& file, Request& request) {
-    if (file.info.kind == BlockDisk::Kind::Nvme) return ERROR_INVALID_FUNCTION;
-    return platform::SmartReceive(request, TaskFileRunner(file));
-}
-
-DWORD LinuxPlatform::SmartSend(const DiskFile& file, Request& request) {
-    if (file.info.kind == BlockDisk::Kind::Nvme) return ERROR_INVALID_FUNCTION;
-    return platform::SmartSend(request, TaskFileRunner(file));
+    paths.smart = [this, &file](const BYTE taskFile[8], std::span<uint8_t> dataIn) {
+        return Exchange(*kernel_, file.fd, taskFile, dataIn, kDefaultTimeoutMs);
+    };
+    return paths;
 }
 
 DWORD LinuxPlatform::SmartVersion(const DiskFile& file, Request& request) {
@@ -148,30 +113,16 @@ DWORD LinuxPlatform::SmartVersion(const DiskFile& file, Request& request) {
 }
 
 DWORD LinuxPlatform::ScsiPassThrough(const DiskFile& file, Request& request) {
-    if (request.inSize < sizeof(SCSI_PASS_THROUGH) || request.outSize < sizeof(SCSI_PASS_THROUGH))
-        return ERROR_INVALID_PARAMETER;
-    SCSI_PASS_THROUGH spt;
-    std::memcpy(&spt, request.buffer.data(), sizeof spt);
     constexpr BYTE kDataUnspecified = 2;
-    const bool toDevice = spt.DataIn == SCSI_IOCTL_DATA_OUT;
-    const uint64_t dataEnd = uint64_t{spt.DataBufferOffset} + spt.DataTransferLength;
-    const uint64_t senseEnd = uint64_t{spt.SenseInfoOffset} + spt.SenseInfoLength;
-    if (spt.Length != sizeof(SCSI_PASS_THROUGH) || spt.CdbLength == 0 ||
-        spt.CdbLength > sizeof spt.Cdb || spt.DataIn > kDataUnspecified ||
-        (spt.DataTransferLength != 0 &&
-         (spt.DataBufferOffset < sizeof spt ||
-          dataEnd > (toDevice ? request.inSize : request.outSize))) ||
-        (spt.SenseInfoLength != 0 &&
-         (spt.SenseInfoOffset < sizeof spt || senseEnd > request.outSize)))
-        return ERROR_INVALID_PARAMETER;
-
-    std::span<uint8_t> data;
-    if (spt.DataTransferLength != 0)
-        data = request.buffer.subspan(spt.DataBufferOffset, spt.DataTransferLength);
-    const DataDirection direction = data.empty() ? DataDirection::None
-                                    : toDevice   ? DataDirection::ToDevice
-                                                 : DataDirection::FromDevice;
-    if (direction == DataDirection::FromDevice) std::fill(data.begin(), data.end(), uint8_t{0});
+    ScsiCommand command;
+    if (const DWORD error = DecodeScsiPassThrough(request, &command); error != ERROR_SUCCESS)
+        return error;
+    SCSI_PASS_THROUGH& spt = command.header;
+    if (spt.DataIn > kDataUnspecified) return ERROR_INVALID_PARAMETER;
+    const std::span<uint8_t> data = command.data;
+    const DataDirection direction = data.empty()       ? DataDirection::None
+                                    : command.toDevice ? DataDirection::ToDevice
+                                                       : DataDirection::FromDevice;
     const uint32_t timeoutMs = spt.TimeOutValue ? spt.TimeOutValue * 1000 : kDefaultTimeoutMs;
     const ScsiResult result =
         SendScsi(*kernel_, file.fd, {spt.Cdb, spt.CdbLength}, direction, data, timeoutMs);

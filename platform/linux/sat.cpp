@@ -16,7 +16,6 @@ constexpr uint8_t kSenseFixedCurrent = 0x70, kSenseFixedDeferred = 0x71;
 constexpr uint8_t kAtaStatusReturnDescriptor = 0x09;
 constexpr uint8_t kAtaStatusReturnLength = 0x0C;
 constexpr size_t kDescriptorSenseHeader = 8;
-constexpr size_t kFixedSenseAtaEnd = 12;
 
 // CDB byte 2: CK_COND, T_DIR (from device), BYTE_BLOCK (blocks) and T_LENGTH (count field).
 constexpr uint8_t kCheckCondition = 0x20;
@@ -24,27 +23,26 @@ constexpr uint8_t kTransferFromDevice = 0x08;
 constexpr uint8_t kTransferBlocks = 0x04;
 constexpr uint8_t kLengthInCount = 0x02;
 
-// The registers of an ATA status return descriptor (14 bytes from its code).
-void FromStatusDescriptor(const uint8_t* d, BYTE registers[8]) {
-    registers[kAtaError] = d[3];
-    registers[kAtaSectorCount] = d[5];
-    registers[kAtaSectorNumber] = d[7];
-    registers[kAtaCylLow] = d[9];
-    registers[kAtaCylHigh] = d[11];
-    registers[kAtaDeviceHead] = d[12];
-    registers[kAtaStatus] = d[13];
-}
-
+// Where a register lies in a sense layout.
+struct RegisterAt {
+    AtaRegister reg;
+    size_t offset;
+};
+// An ATA status return descriptor, counted from its code.
+constexpr RegisterAt kStatusDescriptor[] = {
+    {kAtaError, 3},    {kAtaSectorCount, 5}, {kAtaSectorNumber, 7}, {kAtaCylLow, 9},
+    {kAtaCylHigh, 11}, {kAtaDeviceHead, 12}, {kAtaStatus, 13},
+};
 // Fixed sense of an ATA pass-through: error, status, device and count in the information
 // field, the LBA bytes in the command-specific field.
-void FromFixedSense(std::span<const uint8_t> s, BYTE registers[8]) {
-    registers[kAtaError] = s[3];
-    registers[kAtaStatus] = s[4];
-    registers[kAtaDeviceHead] = s[5];
-    registers[kAtaSectorCount] = s[6];
-    registers[kAtaSectorNumber] = s[9];
-    registers[kAtaCylLow] = s[10];
-    registers[kAtaCylHigh] = s[11];
+constexpr RegisterAt kFixedSense[] = {
+    {kAtaError, 3},        {kAtaStatus, 4},  {kAtaDeviceHead, 5}, {kAtaSectorCount, 6},
+    {kAtaSectorNumber, 9}, {kAtaCylLow, 10}, {kAtaCylHigh, 11},
+};
+
+void Gather(const uint8_t* bytes, std::span<const RegisterAt> layout, BYTE registers[8]) {
+    for (const RegisterAt& at : layout)
+        registers[at.reg] = bytes[at.offset];
 }
 
 // Finds the registers in the sense data; false when it holds none.
@@ -57,7 +55,7 @@ bool RegistersFromSense(std::span<const uint8_t> sense, BYTE registers[8]) {
         for (size_t at = kDescriptorSenseHeader; at + 2 <= end; at += 2 + sense[at + 1]) {
             if (sense[at] == kAtaStatusReturnDescriptor &&
                 sense[at + 1] >= kAtaStatusReturnLength && at + 2 + kAtaStatusReturnLength <= end) {
-                FromStatusDescriptor(&sense[at], registers);
+                Gather(&sense[at], kStatusDescriptor, registers);
                 return true;
             }
         }
@@ -67,7 +65,7 @@ bool RegistersFromSense(std::span<const uint8_t> sense, BYTE registers[8]) {
     constexpr uint8_t kAscAtaInfo = 0x00, kAscqAtaInfo = 0x1D;
     if ((code == kSenseFixedCurrent || code == kSenseFixedDeferred) && sense.size() >= 14 &&
         sense[12] == kAscAtaInfo && sense[13] == kAscqAtaInfo) {
-        FromFixedSense(sense.first(kFixedSenseAtaEnd), registers);
+        Gather(sense.data(), kFixedSense, registers);
         return true;
     }
     return false;

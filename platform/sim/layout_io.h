@@ -7,21 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/disk_requests.h"
 #include "platform/sim/disk_image.h"
 #include "platform/sim/machine.h"
 
 namespace platform::sim {
 
-struct TableEntry {
-    // Slot in the MBR (0..3) or in the GPT entry array.
-    uint32_t index = 0;
-    uint64_t startLba = 0, sectorCount = 0;
-    uint8_t mbrType = 0;
-    bool bootable = false;
-    GuidBytes typeGuid{}, uniqueGuid{};
-    uint64_t attributes = 0;
-    std::u16string name;
-};
+// An entry is what the layout request reports of it.
+using TableEntry = LayoutPartition;
 
 struct PartitionTable {
     LayoutStyle style = LayoutStyle::Raw;

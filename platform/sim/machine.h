@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/host.h"
+#include "platform/inventory/inventory.h"
 #include "platform/partition_table.h"
 #include "platform/platform.h"
 #include "platform/wmi.h"
@@ -43,18 +44,10 @@ struct OsSpec {
     LocalTime localTime{2026, 1, 15, 9, 30, 0, 0};
 };
 
-struct DeviceRef {
-    std::wstring deviceId, name;
-};
-
-enum class ControllerClass { Ide, Scsi, Usb };
-
-struct ControllerSpec {
-    ControllerClass klass = ControllerClass::Ide;
-    std::wstring name, deviceId;
-    std::vector<DeviceRef> devices;
-    std::optional<PcieLink> pcieLink;
-};
+// Controllers are stated as the management service lists them.
+using DeviceRef = inventory::DeviceRef;
+using ControllerClass = inventory::ControllerClass;
+using ControllerSpec = inventory::Controller;
 
 enum class Route {
     Ata,

@@ -4,13 +4,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <cwctype>
 #include <thread>
 
 #include "base/utf8.h"
 #include "platform/ioctl.h"
 #include "platform/sim/layout_io.h"
-#include "platform/sim/wmi_sim.h"
+#include "platform/sim/machine_inventory.h"
 #include "platform/win_constants.h"
 #include "platform/win_names.h"
 
@@ -67,8 +66,26 @@ std::filesystem::path DefaultCacheFolder() {
     return std::filesystem::temp_directory_path() / "tramsik";
 }
 
+WindowsSemantics::SystemFacts SimPlatform::SystemFactsOf(const OsSpec& os) {
+    return {.major = os.major,
+            .minor = os.minor,
+            .build = os.build,
+            .platformId = os.platformId,
+            .csdVersion = os.csdVersion,
+            .servicePackMajor = os.servicePackMajor,
+            .servicePackMinor = os.servicePackMinor,
+            .extendedRecord = os.versionInfoEx,
+            .architecture = os.architecture,
+            .processors = 4,
+            .codePage = os.codePage,
+            .systemDirectory = os.systemDirectory};
+}
+
 SimPlatform::SimPlatform(std::unique_ptr<Machine> machine)
-    : machine_(std::move(machine)), state_(*machine_) {
+    : WindowsSemantics(SystemFactsOf(machine->os)),
+      machine_(std::move(machine)),
+      state_(*machine_) {
+    ShareInventory(std::make_shared<const inventory::Inventory>(MachineInventory(*machine_)));
     const OsSpec& os = machine_->os;
     serviceState_ =
         os.winmgmt == WinmgmtState::Running ? ServiceState::Running : ServiceState::Stopped;
@@ -143,41 +160,27 @@ SimDrive* SimPlatform::DriveOf(const OpenFile& file) {
     return file.kind == DeviceKind::PhysicalDrive ? &state_.drives[file.number] : nullptr;
 }
 
-const VolumeSpec* SimPlatform::VolumeOfPath(const wchar_t* path) const {
-    if (!path || !path[0] || path[1] != L':') return nullptr;
-    return state_.Volume(static_cast<wchar_t>(std::towupper(path[0])));
-}
-
 // ---- files and devices ----
 
-HANDLE SimPlatform::CreateFileW(const wchar_t* name, DWORD access, DWORD, DWORD disposition,
-                                DWORD) {
+HANDLE SimPlatform::OpenDevice(const std::wstring& device, DWORD access) {
     std::lock_guard lock(mutex_);
-    const std::wstring device = DeviceName(name);
-    if (disposition != OPEN_EXISTING) {
-        Fail(ERROR_ACCESS_DENIED);
-        return INVALID_HANDLE_VALUE;
-    }
     OpenFile file;
-    file.access = access & GENERIC_ALL ? GENERIC_READ | GENERIC_WRITE : access;
+    file.access = access;
     if (const auto number = NumberBetween(device, L"PHYSICALDRIVE", L"")) {
         const auto found =
             std::find_if(state_.drives.begin(), state_.drives.end(), [&](const SimDrive& drive) {
                 return drive.config->physicalDrive == *number && !drive.Gone();
             });
-        if (found == state_.drives.end()) {
-            Fail(ERROR_FILE_NOT_FOUND);
-            return INVALID_HANDLE_VALUE;
-        }
+        if (found == state_.drives.end()) return FailOpen(ERROR_FILE_NOT_FOUND);
         file.kind = DeviceKind::PhysicalDrive;
         file.number = static_cast<uint32_t>(found - state_.drives.begin());
         if (file.access & GENERIC_WRITE) ++found->writeHandles;
         return NewHandle(file);
     }
-    if (device.size() == 2 && device[1] == L':' && VolumeOfPath(device.c_str())) {
+    if (const VolumeSpec* volume =
+            device.size() == 2 && device[1] == L':' ? state_.Volume(device[0]) : nullptr) {
         file.kind = DeviceKind::Volume;
-        file.number =
-            static_cast<uint32_t>(VolumeOfPath(device.c_str()) - machine_->volumes.data());
+        file.number = static_cast<uint32_t>(volume - machine_->volumes.data());
         return NewHandle(file);
     }
     if (const auto number = NumberBetween(device, L"SCSI", L":")) {
@@ -186,10 +189,7 @@ HANDLE SimPlatform::CreateFileW(const wchar_t* name, DWORD access, DWORD, DWORD 
                                              return (drive.scsi && drive.scsi->port == *number) ||
                                                     (drive.csmi && drive.csmi->port == *number);
                                          });
-        if (!present) {
-            Fail(ERROR_FILE_NOT_FOUND);
-            return INVALID_HANDLE_VALUE;
-        }
+        if (!present) return FailOpen(ERROR_FILE_NOT_FOUND);
         file.kind = DeviceKind::ScsiPort;
         file.number = *number;
         return NewHandle(file);
@@ -199,31 +199,24 @@ HANDLE SimPlatform::CreateFileW(const wchar_t* name, DWORD access, DWORD, DWORD 
         file.target = std::move(*target);
         return NewHandle(file);
     }
-    Fail(ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
+    return FailOpen(ERROR_FILE_NOT_FOUND);
 }
 
-BOOL SimPlatform::DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
-                                  DWORD outSize, DWORD* returned) {
+DWORD SimPlatform::Control(HANDLE device, ControlRequest& request) {
     std::lock_guard lock(mutex_);
-    if (returned) *returned = 0;
     OpenFile* file = File(device);
-    if (!file) return Fail(ERROR_INVALID_HANDLE);
-    if ((!in && inSize) || (!out && outSize)) return Fail(ERROR_INVALID_PARAMETER);
+    if (!file) return ERROR_INVALID_HANDLE;
     if (SimDrive* drive = DriveOf(*file)) {
-        if (drive->Gone()) return Fail(ERROR_DEVICE_NOT_CONNECTED);
+        if (drive->Gone()) return ERROR_DEVICE_NOT_CONNECTED;
         ++drive->requests;
     }
-    if (!AccessAllows(code, file->access)) return Fail(ERROR_ACCESS_DENIED);
-    return Buffered(in, inSize, out, outSize, returned,
-                    [&](std::span<uint8_t> system, DWORD& count) {
-                        IoRequest request{{code, system, inSize, outSize, 0}, device};
-                        std::optional<DWORD> result;
-                        for (const DeviceModel* model : DeviceModels())
-                            if ((result = model->Control(state_, *file, request))) break;
-                        count = request.returned;
-                        return result.value_or(ERROR_INVALID_FUNCTION);
-                    });
+    if (!AccessAllows(request.code, file->access)) return ERROR_ACCESS_DENIED;
+    IoRequest io{request, device};
+    std::optional<DWORD> result;
+    for (const DeviceModel* model : DeviceModels())
+        if ((result = model->Control(state_, *file, io))) break;
+    request.returned = io.returned;
+    return result.value_or(ERROR_INVALID_FUNCTION);
 }
 
 BOOL SimPlatform::SetFilePointerEx(HANDLE handle, int64_t distance, int64_t* newPosition,
@@ -263,8 +256,7 @@ double SimPlatform::SlowTransfer(const SimDrive& drive, uint64_t bytes) {
     return wait;
 }
 
-BOOL SimPlatform::Transfer(HANDLE handle, void* readBuffer, const void* writeBuffer, DWORD size,
-                           DWORD* done) {
+BOOL SimPlatform::Transfer(HANDLE handle, void* into, const void* from, DWORD size, DWORD* done) {
     double sleepMs = 0;
     BOOL result = 0;
     {
@@ -274,7 +266,7 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* readBuffer, const void* writeBuf
         if (!file) return Fail(ERROR_INVALID_HANDLE);
         SimDrive* drive = DriveOf(*file);
         if (!drive) return Fail(ERROR_INVALID_FUNCTION);
-        const bool writing = writeBuffer != nullptr;
+        const bool writing = from != nullptr;
         if (!(file->access & (writing ? GENERIC_WRITE : GENERIC_READ)))
             return Fail(ERROR_ACCESS_DENIED);
         if (drive->Gone()) return Fail(ERROR_DEVICE_NOT_CONNECTED);
@@ -292,8 +284,8 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* readBuffer, const void* writeBuf
         if (writing ? Overlaps(first, sectors, faults.writeErrorSector, faults.writeErrorCount)
                     : Overlaps(first, sectors, faults.readErrorSector, faults.readErrorCount))
             return Fail(faults.errorCode);
-        const bool ok = writing ? drive->image->Write(position, writeBuffer, size)
-                                : drive->image->Read(position, readBuffer, size);
+        const bool ok = writing ? drive->image->Write(position, from, size)
+                                : drive->image->Read(position, into, size);
         if (!ok) return Fail(ERROR_IO_DEVICE);
         file->position += size;
         if (done) *done = size;
@@ -304,17 +296,6 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* readBuffer, const void* writeBuf
     if (sleepMs > 0)
         std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(sleepMs));
     return result;
-}
-
-BOOL SimPlatform::ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) {
-    if (!buffer && size) return Fail(ERROR_INVALID_PARAMETER);
-    return Transfer(file, buffer, nullptr, size, read);
-}
-
-BOOL SimPlatform::WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) {
-    static const uint8_t nothing = 0;
-    if (!buffer && size) return Fail(ERROR_INVALID_PARAMETER);
-    return Transfer(file, nullptr, buffer ? buffer : &nothing, size, written);
 }
 
 BOOL SimPlatform::CloseHandle(HANDLE handle) {
@@ -329,63 +310,26 @@ BOOL SimPlatform::CloseHandle(HANDLE handle) {
     return 1;
 }
 
-// ---- volumes and paths ----
+// ---- volumes ----
 
-UINT SimPlatform::GetDriveTypeW(const wchar_t* root) {
+std::optional<SimPlatform::VolumeFacts> SimPlatform::DescribeVolume(wchar_t letter) {
     std::lock_guard lock(mutex_);
-    const std::wstring path = root ? root : machine_->os.systemDirectory.substr(0, 3);
-    const VolumeSpec* volume =
-        path.size() == 3 && path[2] == L'\\' ? VolumeOfPath(path.c_str()) : nullptr;
-    return volume ? volume->driveType : DRIVE_NO_ROOT_DIR;
-}
-
-BOOL SimPlatform::GetDiskFreeSpaceExW(const wchar_t* root, ULONGLONG* availableToCaller,
-                                      ULONGLONG* total, ULONGLONG* totalFree) {
-    std::lock_guard lock(mutex_);
-    const VolumeSpec* volume = VolumeOfPath(root);
-    if (!volume) return Fail(ERROR_PATH_NOT_FOUND);
+    const VolumeSpec* volume = state_.Volume(letter);
+    if (!volume) return std::nullopt;
     uint64_t bytes = volume->totalBytes.value_or(0);
     if (!volume->totalBytes)
         for (const auto& extent : state_.VolumeExtents(*volume))
             bytes += extent.length;
-    if (availableToCaller) *availableToCaller = volume->freeBytes;
-    if (total) *total = bytes;
-    if (totalFree) *totalFree = volume->freeBytes;
-    return 1;
-}
-
-BOOL SimPlatform::GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName,
-                                        DWORD volumeNameSize, DWORD* serialNumber,
-                                        DWORD* maxComponentLength, DWORD* fileSystemFlags,
-                                        wchar_t* fileSystemName, DWORD fileSystemNameSize) {
-    constexpr DWORD kCasePreservedUnicode = 0x00000006;
-    std::lock_guard lock(mutex_);
-    const std::wstring path = root ? root : L"";
-    const VolumeSpec* volume = path.size() == 3 && path[2] == L'\\' ? VolumeOfPath(root) : nullptr;
-    if (!volume) return Fail(ERROR_PATH_NOT_FOUND);
-    if (!CopyText(volume->label, volumeName, volumeNameSize) ||
-        !CopyText(volume->fileSystem, fileSystemName, fileSystemNameSize))
-        return Fail(ERROR_BAD_LENGTH);
-    if (serialNumber) *serialNumber = volume->serialNumber;
-    if (maxComponentLength) *maxComponentLength = 255;
-    if (fileSystemFlags) *fileSystemFlags = kCasePreservedUnicode;
-    return 1;
-}
-
-UINT SimPlatform::GetSystemDirectoryW(wchar_t* buffer, UINT size) {
-    return CopyPath(machine_->os.systemDirectory, buffer, size);
+    return VolumeFacts{volume->label, volume->fileSystem, volume->serialNumber, volume->driveType,
+                       VolumeFacts::Space{volume->freeBytes, bytes, volume->freeBytes}};
 }
 
 // ---- management instrumentation and services ----
 
-HRESULT SimPlatform::CoInitializeSecurity() {
-    return S_OK;
-}
-
 HRESULT SimPlatform::CreateWbemLocator(std::unique_ptr<WmiLocator>* locator) {
     locator->reset();
     if (machine_->os.wmi == WmiState::LocatorFails) return REGDB_E_CLASSNOTREG;
-    *locator = MakeSimWmiLocator(*machine_, [this] {
+    *locator = MakeMachineLocator(machine_->os, SharedInventory(), [this] {
         std::lock_guard lock(mutex_);
         return ServiceAvailable();
     });
@@ -408,38 +352,11 @@ bool SimPlatform::ServiceAvailable() {
     return serviceState_ == ServiceState::Running;
 }
 
-SC_HANDLE SimPlatform::OpenSCManagerW(const wchar_t* machine, const wchar_t*, DWORD access) {
-    std::lock_guard lock(mutex_);
-    if (machine && *machine) {
-        Fail(ERROR_ACCESS_DENIED);
-        return nullptr;
-    }
-    const uintptr_t value = NewHandleValue();
-    services_[value] = {true, access};
-    return reinterpret_cast<SC_HANDLE>(value);
-}
-
-SC_HANDLE SimPlatform::OpenServiceW(SC_HANDLE manager, const wchar_t* name, DWORD access) {
-    std::lock_guard lock(mutex_);
-    const auto found = services_.find(reinterpret_cast<uintptr_t>(manager));
-    if (found == services_.end() || !found->second.manager) {
-        Fail(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    if (!name || UpperCase(name) != L"WINMGMT") {
-        Fail(ERROR_SERVICE_DOES_NOT_EXIST);
-        return nullptr;
-    }
-    const uintptr_t value = NewHandleValue();
-    services_[value] = {false, access};
-    return reinterpret_cast<SC_HANDLE>(value);
-}
-
 BOOL SimPlatform::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) {
+    const std::optional<DWORD> access = ServiceAccess(service);
+    if (!access) return Fail(ERROR_INVALID_HANDLE);
+    if (!(*access & SERVICE_QUERY_STATUS)) return Fail(ERROR_ACCESS_DENIED);
     std::lock_guard lock(mutex_);
-    const auto found = services_.find(reinterpret_cast<uintptr_t>(service));
-    if (found == services_.end() || found->second.manager) return Fail(ERROR_INVALID_HANDLE);
-    if (!(found->second.access & SERVICE_QUERY_STATUS)) return Fail(ERROR_ACCESS_DENIED);
     if (!status) return Fail(ERROR_INVALID_PARAMETER);
     UpdateService();
     *status = SERVICE_STATUS{};
@@ -451,11 +368,11 @@ BOOL SimPlatform::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) 
 }
 
 BOOL SimPlatform::StartServiceW(SC_HANDLE service, DWORD, const wchar_t**) {
+    const std::optional<DWORD> access = ServiceAccess(service);
+    if (!access) return Fail(ERROR_INVALID_HANDLE);
     std::lock_guard lock(mutex_);
-    const auto found = services_.find(reinterpret_cast<uintptr_t>(service));
-    if (found == services_.end() || found->second.manager) return Fail(ERROR_INVALID_HANDLE);
     ++startRequests_;
-    if (!(found->second.access & SERVICE_START)) return Fail(ERROR_ACCESS_DENIED);
+    if (!(*access & SERVICE_START)) return Fail(ERROR_ACCESS_DENIED);
     UpdateService();
     if (serviceState_ != ServiceState::Stopped) return Fail(ERROR_SERVICE_ALREADY_RUNNING);
     if (serviceDisabled_) return Fail(ERROR_SERVICE_DISABLED);
@@ -463,11 +380,6 @@ BOOL SimPlatform::StartServiceW(SC_HANDLE service, DWORD, const wchar_t**) {
     serviceReadyAt_ = state_.clockMs + machine_->os.winmgmtStartMs;
     UpdateService();
     return 1;
-}
-
-BOOL SimPlatform::CloseServiceHandle(SC_HANDLE handle) {
-    std::lock_guard lock(mutex_);
-    return services_.erase(reinterpret_cast<uintptr_t>(handle)) ? 1 : Fail(ERROR_INVALID_HANDLE);
 }
 
 intptr_t SimPlatform::ShellExecuteW(const wchar_t*, const wchar_t* file, const wchar_t* parameters,
@@ -481,50 +393,6 @@ intptr_t SimPlatform::ShellExecuteW(const wchar_t*, const wchar_t* file, const w
     if (machine_->os.scConfigWorks && UpperCase(arguments) == L"CONFIG WINMGMT START= AUTO")
         serviceDisabled_ = false;
     return 42;
-}
-
-// ---- version ----
-
-BOOL SimPlatform::GetVersionExW(OSVERSIONINFOEXW* info) {
-    if (!info) return Fail(ERROR_INVALID_PARAMETER);
-    const OsSpec& os = machine_->os;
-    const DWORD size = info->dwOSVersionInfoSize;
-    if (size != kOsVersionInfoSize && !(size == kOsVersionInfoExSize && os.versionInfoEx))
-        return Fail(ERROR_INVALID_PARAMETER);
-    info->dwMajorVersion = os.major;
-    info->dwMinorVersion = os.minor;
-    info->dwBuildNumber = os.build;
-    info->dwPlatformId = os.platformId;
-    std::fill(std::begin(info->szCSDVersion), std::end(info->szCSDVersion), u'\0');
-    std::copy(os.csdVersion.begin(), os.csdVersion.end(), info->szCSDVersion);
-    if (size == kOsVersionInfoExSize) {
-        info->wServicePackMajor = os.servicePackMajor;
-        info->wServicePackMinor = os.servicePackMinor;
-        info->wSuiteMask = 0x0100;  // single user
-        info->wProductType = 1;     // workstation
-        info->wReserved = 0;
-    }
-    return 1;
-}
-
-void SimPlatform::GetNativeSystemInfo(SYSTEM_INFO* info) {
-    if (!info) return;
-    info->wProcessorArchitecture = machine_->os.architecture;
-    info->dwPageSize = 4096;
-    info->dwNumberOfProcessors = 4;
-}
-
-UINT SimPlatform::GetACP() {
-    return machine_->os.codePage;
-}
-
-BOOL SimPlatform::GetPcieLinkProperties(const std::wstring& controllerDeviceId, PcieLink* link) {
-    for (const ControllerSpec& controller : machine_->controllers) {
-        if (UpperCase(controller.deviceId) != UpperCase(controllerDeviceId)) continue;
-        if (link) *link = controller.pcieLink.value_or(PcieLink{});
-        return 1;
-    }
-    return Fail(ERROR_FILE_NOT_FOUND);
 }
 
 // ---- time and mutexes ----

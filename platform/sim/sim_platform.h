@@ -45,69 +45,49 @@ class SimPlatform : public WindowsSemantics {
     // StartServiceW calls on the management service, accepted or not.
     unsigned StartRequests() const;
 
-    HANDLE CreateFileW(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
-                       DWORD flags) override;
-    BOOL DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
-                         DWORD outSize, DWORD* returned) override;
     BOOL SetFilePointerEx(HANDLE file, int64_t distance, int64_t* newPosition,
                           DWORD method) override;
-    BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) override;
-    BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) override;
     BOOL CloseHandle(HANDLE handle) override;
-
-    UINT GetDriveTypeW(const wchar_t* root) override;
-    BOOL GetDiskFreeSpaceExW(const wchar_t* root, ULONGLONG* availableToCaller, ULONGLONG* total,
-                             ULONGLONG* totalFree) override;
-    BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* volumeName, DWORD volumeNameSize,
-                               DWORD* serialNumber, DWORD* maxComponentLength,
-                               DWORD* fileSystemFlags, wchar_t* fileSystemName,
-                               DWORD fileSystemNameSize) override;
-    UINT GetSystemDirectoryW(wchar_t* buffer, UINT size) override;
-
-    HRESULT CoInitializeSecurity() override;
+    // The machine says where connecting fails and how the management service starts.
     HRESULT CreateWbemLocator(std::unique_ptr<WmiLocator>* locator) override;
-
-    SC_HANDLE OpenSCManagerW(const wchar_t* machine, const wchar_t* database,
-                             DWORD access) override;
-    SC_HANDLE OpenServiceW(SC_HANDLE manager, const wchar_t* name, DWORD access) override;
     BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) override;
     BOOL StartServiceW(SC_HANDLE service, DWORD argumentCount, const wchar_t** arguments) override;
-    BOOL CloseServiceHandle(SC_HANDLE handle) override;
     intptr_t ShellExecuteW(const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                            const wchar_t* directory, int show) override;
 
-    BOOL GetVersionExW(OSVERSIONINFOEXW* info) override;
-    void GetNativeSystemInfo(SYSTEM_INFO* info) override;
-    UINT GetACP() override;
-    BOOL GetPcieLinkProperties(const std::wstring& controllerDeviceId, PcieLink* link) override;
+    // Named mutexes are the host's; those the machine names are held by another program.
+    HANDLE CreateMutexW(BOOL initialOwner, const wchar_t* name) override;
+    HANDLE OpenMutexW(DWORD access, BOOL inheritHandle, const wchar_t* name) override;
 
+    // The virtual clock: only sleeps and slow transfers move it.
     DWORD GetTickCount() override;
     LocalTime GetLocalTime() override;
     void Sleep(DWORD milliseconds) override;
     BOOL QueryPerformanceCounter(int64_t* count) override;
     BOOL QueryPerformanceFrequency(int64_t* frequency) override;
-    HANDLE CreateMutexW(BOOL initialOwner, const wchar_t* name) override;
-    HANDLE OpenMutexW(DWORD access, BOOL inheritHandle, const wchar_t* name) override;
 
   private:
+    // The device models answer control requests, the images hold the data.
+    HANDLE OpenDevice(const std::wstring& device, DWORD access) override;
+    DWORD Control(HANDLE handle, ControlRequest& request) override;
+    BOOL Transfer(HANDLE file, void* into, const void* from, DWORD size, DWORD* done) override;
+    // The machine's volumes, with the length of their partitions in the images now.
+    std::optional<VolumeFacts> DescribeVolume(wchar_t letter) override;
+
     // A mutex of the host, or none for one the machine declares held.
     struct MutexHandle {
         std::optional<HostMutex> host;
     };
     using Handle = std::variant<OpenFile, MutexHandle>;
-    struct ServiceHandle {
-        bool manager = false;
-        DWORD access = 0;
-    };
     enum class ServiceState { Stopped, StartPending, Running };
 
     explicit SimPlatform(std::unique_ptr<Machine> machine);
+    static SystemFacts SystemFactsOf(const OsSpec& os);
 
     // All below run with mutex_ held.
     HANDLE NewHandle(Handle handle);
     OpenFile* File(HANDLE handle);
     SimDrive* DriveOf(const OpenFile& file);
-    const VolumeSpec* VolumeOfPath(const wchar_t* path) const;
     void UpdateService();
     bool ServiceAvailable();
     // Whether the machine declares the mutex `name` held by a program outside this run.
@@ -115,13 +95,11 @@ class SimPlatform : public WindowsSemantics {
     // Moves the clock by the time a transfer of `bytes` takes on `drive`; returns the real wait
     // now due, which the caller sleeps after unlocking.
     double SlowTransfer(const SimDrive& drive, uint64_t bytes);
-    BOOL Transfer(HANDLE file, void* readBuffer, const void* writeBuffer, DWORD size, DWORD* done);
 
     std::unique_ptr<Machine> machine_;
     SimState state_;
     mutable std::mutex mutex_;
     std::map<uintptr_t, Handle> handles_;
-    std::map<uintptr_t, ServiceHandle> services_;
     std::vector<Launch> launches_;
     ServiceState serviceState_ = ServiceState::Stopped;
     bool serviceDisabled_ = false;

@@ -9,6 +9,7 @@
 #include "platform/sim/ata_device.h"
 #include "platform/sim/device_models.h"
 #include "platform/win_constants.h"
+#include "platform/win_requests.h"
 
 namespace platform::sim {
 
@@ -115,33 +116,20 @@ class UsbBridge : public DeviceModel {
         const Dialect* dialect = DialectOf(drive.config->route);
         if (dialect == nullptr) return std::nullopt;
 
-        if (request.inSize < sizeof(SCSI_PASS_THROUGH) ||
-            request.outSize < sizeof(SCSI_PASS_THROUGH))
+        ScsiCommand command;
+        if (const DWORD error = DecodeScsiPassThrough(request, &command); error != ERROR_SUCCESS)
+            return error;
+        // Data only ever comes in from these chips.
+        SCSI_PASS_THROUGH& spt = command.header;
+        if (!command.data.empty() && spt.DataIn != SCSI_IOCTL_DATA_IN)
             return ERROR_INVALID_PARAMETER;
-        SCSI_PASS_THROUGH spt;
-        std::memcpy(&spt, request.buffer.data(), sizeof spt);
-        const uint64_t dataEnd = uint64_t{spt.DataBufferOffset} + spt.DataTransferLength;
-        const uint64_t senseEnd = uint64_t{spt.SenseInfoOffset} + spt.SenseInfoLength;
-        if (spt.Length != sizeof(SCSI_PASS_THROUGH) || spt.CdbLength == 0 ||
-            spt.CdbLength > sizeof spt.Cdb ||
-            (spt.DataTransferLength != 0 &&
-             (spt.DataIn != SCSI_IOCTL_DATA_IN || spt.DataBufferOffset < sizeof spt ||
-              dataEnd > request.outSize)) ||
-            (spt.SenseInfoLength != 0 &&
-             (spt.SenseInfoOffset < sizeof spt || senseEnd > request.outSize)))
-            return ERROR_INVALID_PARAMETER;
-
-        std::span<uint8_t> data;
-        if (spt.DataTransferLength != 0)
-            data = request.buffer.subspan(spt.DataBufferOffset, spt.DataTransferLength);
-        std::ranges::fill(data, uint8_t{0});
         DWORD transferred = 0;
         const auto registers = Decode(*dialect, spt);
         if (!registers) {
             spt.ScsiStatus = SCSISTAT_CHECK_CONDITION;
             WriteSense(request, spt, kIllegalRequest, kInvalidOperationCode);
         } else {
-            const AtaOutcome outcome = ExecuteAta(drive, registers->data(), data);
+            const AtaOutcome outcome = ExecuteAta(drive, registers->data(), command.data);
             if (outcome.completed) {
                 transferred = outcome.transferred;
             } else {

@@ -1,30 +1,16 @@
-#include "platform/sim/wmi_sim.h"
+#include "platform/inventory/wql.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <regex>
 
-namespace platform::sim {
+#include "platform/win_names.h"
+
+namespace platform::inventory {
 
 namespace {
 
-std::wstring Upper(std::wstring text) {
-    for (wchar_t& c : text)
-        c = static_cast<wchar_t>(std::towupper(c));
-    return text;
-}
-
-// Object paths arrive with their backslashes doubled by WQL escaping or not at all; both
-// name the same device.
-std::wstring PathKey(const std::wstring& id) {
-    std::wstring key;
-    for (wchar_t c : Upper(id))
-        if (c != L'\\' || key.empty() || key.back() != L'\\') key += c;
-    return key;
-}
-
 bool SameClass(const std::wstring& a, const std::wstring& b) {
-    return Upper(a) == Upper(b);
+    return UpperCase(a) == UpperCase(b);
 }
 
 std::wstring ControllerClassName(ControllerClass klass) {
@@ -50,8 +36,7 @@ WmiInstance Entity(const std::wstring& className, const std::wstring& deviceId,
     return instance;
 }
 
-std::wstring TextProperty(const std::vector<std::pair<std::wstring, WmiValue>>& properties,
-                          const wchar_t* name) {
+std::wstring TextProperty(const Properties& properties, const wchar_t* name) {
     for (const auto& [key, value] : properties)
         if (key == name && std::holds_alternative<std::wstring>(value))
             return std::get<std::wstring>(value);
@@ -69,9 +54,9 @@ struct Cimv2 {
     std::vector<Association> associations;
 };
 
-Cimv2 BuildCimv2(const Machine& machine) {
+Cimv2 BuildCimv2(const Inventory& inventory) {
     Cimv2 world;
-    for (const ControllerSpec& controller : machine.controllers) {
+    for (const Controller& controller : inventory.controllers) {
         const std::wstring className = ControllerClassName(controller.klass);
         const WmiInstance self = Entity(className, controller.deviceId, controller.name);
         world.objects.push_back(self);
@@ -81,34 +66,34 @@ Cimv2 BuildCimv2(const Machine& machine) {
             world.associations.push_back({className + L"Device", self, entity});
         }
     }
-    for (const DriveSpec& drive : machine.drives) {
-        if (!drive.wmi) continue;
+    for (const DiskDrive& drive : inventory.disks) {
         WmiInstance disk{L"Win32_DiskDrive", {}};
-        for (const auto& [name, value] : *drive.wmi)
+        for (const auto& [name, value] : drive.properties)
             disk.object.Set(name, value);
         world.objects.push_back(disk);
-        const std::wstring pnp = TextProperty(*drive.wmi, L"PNPDeviceID");
+        const std::wstring pnp = TextProperty(drive.properties, L"PNPDeviceID");
         if (!pnp.empty())
             world.associations.push_back(
                 {L"Win32_PnPDevice", disk,
-                 Entity(L"Win32_PnPEntity", pnp, TextProperty(*drive.wmi, L"Model"))});
+                 Entity(L"Win32_PnPEntity", pnp, TextProperty(drive.properties, L"Model"))});
     }
     return world;
 }
 
-std::vector<WmiInstance> BuildRootWmi(const Machine& machine, const std::wstring& className) {
+std::vector<WmiInstance> BuildRootWmi(const Inventory& inventory, const std::wstring& className) {
     std::vector<WmiInstance> objects;
     const bool data = SameClass(className, L"MSStorageDriver_FailurePredictData");
     const bool thresholds = SameClass(className, L"MSStorageDriver_FailurePredictThresholds");
     const bool status = SameClass(className, L"MSStorageDriver_FailurePredictStatus");
-    for (const DriveSpec& drive : machine.drives) {
-        if (!drive.wmi || !drive.smart || !drive.smart->wmi) continue;
-        const std::wstring pnp = TextProperty(*drive.wmi, L"PNPDeviceID");
+    for (const DiskDrive& drive : inventory.disks) {
+        if (!drive.failurePrediction) continue;
+        const std::wstring pnp = TextProperty(drive.properties, L"PNPDeviceID");
         if (pnp.empty()) continue;
         WmiInstance instance{className, {}};
         instance.object.Set(L"InstanceName", pnp + L"_0");
         instance.object.Set(L"Active", int64_t{1});
-        const Page& page = data ? drive.smart->data : drive.smart->thresholds;
+        const auto& page =
+            data ? drive.failurePrediction->data : drive.failurePrediction->thresholds;
         if (data || thresholds)
             instance.object.Set(L"VendorSpecific", std::vector<uint8_t>(page.begin(), page.end()));
         if (status) {
@@ -120,25 +105,25 @@ std::vector<WmiInstance> BuildRootWmi(const Machine& machine, const std::wstring
     return objects;
 }
 
+bool IsOneOf(const std::wstring& className, std::initializer_list<const wchar_t*> known) {
+    return std::any_of(known.begin(), known.end(),
+                       [&](const wchar_t* name) { return SameClass(className, name); });
+}
+
 bool IsRootWmiClass(const std::wstring& className) {
-    return SameClass(className, L"MSStorageDriver_FailurePredictData") ||
-           SameClass(className, L"MSStorageDriver_FailurePredictThresholds") ||
-           SameClass(className, L"MSStorageDriver_FailurePredictStatus");
+    return IsOneOf(className, {L"MSStorageDriver_FailurePredictData",
+                               L"MSStorageDriver_FailurePredictThresholds",
+                               L"MSStorageDriver_FailurePredictStatus"});
 }
 
 bool IsCimv2Class(const std::wstring& className) {
-    for (const wchar_t* known :
-         {L"Win32_DiskDrive", L"Win32_IDEController", L"Win32_SCSIController",
-          L"Win32_USBController", L"Win32_PnPEntity"})
-        if (SameClass(className, known)) return true;
-    return false;
+    return IsOneOf(className, {L"Win32_DiskDrive", L"Win32_IDEController", L"Win32_SCSIController",
+                               L"Win32_USBController", L"Win32_PnPEntity"});
 }
 
 bool IsAssociationClass(const std::wstring& className) {
-    for (const wchar_t* known : {L"Win32_IDEControllerDevice", L"Win32_SCSIControllerDevice",
-                                 L"Win32_USBControllerDevice", L"Win32_PnPDevice"})
-        if (SameClass(className, known)) return true;
-    return false;
+    return IsOneOf(className, {L"Win32_IDEControllerDevice", L"Win32_SCSIControllerDevice",
+                               L"Win32_USBControllerDevice", L"Win32_PnPDevice"});
 }
 
 std::wstring DeviceIdOf(const WmiInstance& instance) {
@@ -158,7 +143,7 @@ WmiInstance Project(const WmiInstance& instance, const std::vector<std::wstring>
     return projected;
 }
 
-HRESULT Select(const Machine& machine, bool rootWmi, const std::wstring& properties,
+HRESULT Select(const Inventory& inventory, bool rootWmi, const std::wstring& properties,
                const std::wstring& className, std::vector<WmiInstance>* results) {
     std::vector<std::wstring> names;
     if (properties != L"*") {
@@ -170,13 +155,13 @@ HRESULT Select(const Machine& machine, bool rootWmi, const std::wstring& propert
     }
     if (rootWmi) {
         if (!IsRootWmiClass(className)) return WBEM_E_INVALID_CLASS;
-        for (const WmiInstance& instance : BuildRootWmi(machine, className))
+        for (const WmiInstance& instance : BuildRootWmi(inventory, className))
             results->push_back(Project(instance, names));
         return S_OK;
     }
     if (!IsCimv2Class(className)) return WBEM_E_INVALID_CLASS;
     std::vector<std::wstring> seen;
-    for (const WmiInstance& instance : BuildCimv2(machine).objects) {
+    for (const WmiInstance& instance : BuildCimv2(inventory).objects) {
         if (!SameClass(instance.className, className)) continue;
         // A device below two controllers is still one entity.
         const std::wstring key = PathKey(DeviceIdOf(instance));
@@ -187,7 +172,7 @@ HRESULT Select(const Machine& machine, bool rootWmi, const std::wstring& propert
     return S_OK;
 }
 
-HRESULT Associators(const Machine& machine, const std::wstring& sourceClass,
+HRESULT Associators(const Inventory& inventory, const std::wstring& sourceClass,
                     const std::wstring& keyName, const std::wstring& keyValue,
                     const std::wstring& where, std::vector<WmiInstance>* results) {
     if (!SameClass(keyName, L"DeviceID")) return WBEM_E_INVALID_QUERY;
@@ -198,7 +183,7 @@ HRESULT Associators(const Machine& machine, const std::wstring& sourceClass,
     std::wsmatch match;
     std::wstring rest = where;
     while (!rest.empty() && std::regex_search(rest, match, clause) && match.position(0) == 0) {
-        (Upper(match[1]) == L"ASSOCCLASS" ? assocClass : resultClass) = match[2];
+        (UpperCase(match[1]) == L"ASSOCCLASS" ? assocClass : resultClass) = match[2];
         rest = match.suffix();
     }
     if (!rest.empty()) return WBEM_E_INVALID_QUERY;
@@ -208,7 +193,7 @@ HRESULT Associators(const Machine& machine, const std::wstring& sourceClass,
     const auto matches = [&](const WmiInstance& instance) {
         return SameClass(instance.className, sourceClass) && PathKey(DeviceIdOf(instance)) == key;
     };
-    for (const Association& association : BuildCimv2(machine).associations) {
+    for (const Association& association : BuildCimv2(inventory).associations) {
         if (!assocClass.empty() && !SameClass(association.assocClass, assocClass)) continue;
         const WmiInstance* other = matches(association.left)    ? &association.right
                                    : matches(association.right) ? &association.left
@@ -219,77 +204,16 @@ HRESULT Associators(const Machine& machine, const std::wstring& sourceClass,
     return S_OK;
 }
 
-// ---- COM-shaped wrappers ----
-
-class SimEnumerator : public WmiEnumerator {
-  public:
-    explicit SimEnumerator(std::vector<WmiInstance> results) : results_(std::move(results)) {}
-    HRESULT Next(long, WmiObject* object, DWORD* returned) override {
-        if (next_ >= results_.size()) {
-            *returned = 0;
-            return WBEM_S_FALSE;
-        }
-        *object = results_[next_++].object;
-        *returned = 1;
-        return S_OK;
-    }
-
-  private:
-    std::vector<WmiInstance> results_;
-    size_t next_ = 0;
-};
-
-class SimServices : public WmiServices {
-  public:
-    SimServices(const Machine& machine, std::wstring nameSpace)
-        : machine_(machine), nameSpace_(std::move(nameSpace)) {}
-    HRESULT SetProxyBlanket(DWORD, DWORD, DWORD, DWORD, DWORD) override {
-        return machine_.os.wmi == WmiState::BlanketFails ? E_ACCESSDENIED : S_OK;
-    }
-    HRESULT ExecQuery(const std::wstring& language, const std::wstring& query, long,
-                      std::unique_ptr<WmiEnumerator>* enumerator) override {
-        enumerator->reset();
-        if (Upper(language) != L"WQL") return WBEM_E_INVALID_QUERY_TYPE;
-        if (machine_.os.wmi == WmiState::QueryFails) return WBEM_E_TRANSPORT_FAILURE;
-        std::vector<WmiInstance> results;
-        const HRESULT result = RunWql(machine_, nameSpace_, query, &results);
-        if (!Succeeded(result)) return result;
-        *enumerator = std::make_unique<SimEnumerator>(std::move(results));
-        return S_OK;
-    }
-
-  private:
-    const Machine& machine_;
-    std::wstring nameSpace_;
-};
-
-class SimLocator : public WmiLocator {
-  public:
-    SimLocator(const Machine& machine, std::function<bool()> serviceAvailable)
-        : machine_(machine), serviceAvailable_(std::move(serviceAvailable)) {}
-    HRESULT ConnectServer(const std::wstring& nameSpace, long,
-                          std::unique_ptr<WmiServices>* services) override {
-        services->reset();
-        if (machine_.os.wmi == WmiState::ConnectFails || !serviceAvailable_())
-            return WBEM_E_TRANSPORT_FAILURE;
-        // "\\.\root\cimv2" and "root\cimv2" name the same namespace on the local machine.
-        std::wstring local = nameSpace;
-        for (const wchar_t* prefix : {L"\\\\.\\", L"//./"})
-            if (local.rfind(prefix, 0) == 0) local = local.substr(4);
-        if (PathKey(local) != L"ROOT\\CIMV2" && PathKey(local) != L"ROOT\\WMI")
-            return WBEM_E_INVALID_NAMESPACE;
-        *services = std::make_unique<SimServices>(machine_, local);
-        return S_OK;
-    }
-
-  private:
-    const Machine& machine_;
-    std::function<bool()> serviceAvailable_;
-};
-
 }  // namespace
 
-HRESULT RunWql(const Machine& machine, const std::wstring& nameSpace, const std::wstring& query,
+std::wstring PathKey(const std::wstring& id) {
+    std::wstring key;
+    for (wchar_t c : UpperCase(id))
+        if (c != L'\\' || key.empty() || key.back() != L'\\') key += c;
+    return key;
+}
+
+HRESULT RunWql(const Inventory& inventory, const std::wstring& nameSpace, const std::wstring& query,
                std::vector<WmiInstance>* results) {
     const bool rootWmi = PathKey(nameSpace) == L"ROOT\\WMI";
     static const std::wregex select(LR"(^\s*select\s+(\*|\w+(\s*,\s*\w+)*)\s+from\s+(\w+)\s*$)",
@@ -299,16 +223,11 @@ HRESULT RunWql(const Machine& machine, const std::wstring& nameSpace, const std:
         std::regex::icase);
     std::wsmatch match;
     if (std::regex_match(query, match, select))
-        return Select(machine, rootWmi, match[1], match[3], results);
+        return Select(inventory, rootWmi, match[1], match[3], results);
     if (!rootWmi && std::regex_match(query, match, associators))
-        return Associators(machine, match[1], match[2], match[3].matched ? match[3] : match[4],
+        return Associators(inventory, match[1], match[2], match[3].matched ? match[3] : match[4],
                            match[5], results);
     return WBEM_E_INVALID_QUERY;
 }
 
-std::unique_ptr<WmiLocator> MakeSimWmiLocator(const Machine& machine,
-                                              std::function<bool()> serviceAvailable) {
-    return std::make_unique<SimLocator>(machine, std::move(serviceAvailable));
-}
-
-}  // namespace platform::sim
+}  // namespace platform::inventory
