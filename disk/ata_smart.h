@@ -108,10 +108,6 @@ class CAtaSmart {
     void ScanPhysicalDrives();
     void ScanScsiPorts();
     bool IsRecorded(int32_t physicalDriveId) const;
-    bool IdentifyPhysicalDrive(int32_t physicalDriveId, transport::AtaBuffer identify);
-    bool ProbeNvme(const DriveAddress& address, transport::AtaBuffer identify, bool* answered);
-    bool ProbeUsbBridges(const DriveAddress& address, int32_t interfaceType, int32_t usbVendorId,
-                         int32_t usbProductId);
 
     // Removable volumes count in the drive-letter mapping of this run.
     bool removableLettersCount_ = false;
