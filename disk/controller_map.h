@@ -11,10 +11,6 @@
 
 #include "platform/wmi.h"
 
-// 1 when the IDE controller handled last by the latest controller map runs in AHCI mode.
-// Process-wide; the disk information page reads it.
-extern int AhciMode;
-
 struct SiliconImageDevice {
     std::wstring pnpDeviceId;
     int32_t type = 0;  // the chip number, e.g. 3112 or 3132; 0 when the name gave none
@@ -38,10 +34,13 @@ struct ControllerMap {
     std::vector<std::wstring> controllerText;
     bool nvidiaControllerFound = false;
     bool marvellControllerFound = false;
+    // The IDE controller listed last runs in AHCI mode. The engine's map (CAtaSmart::Controllers)
+    // is where the disk information page and the command line read it from.
+    bool ahciMode = false;
 };
 
-// Builds the map through a connection to root\cimv2, logging each class as it is done, and
-// sets AhciMode. scsiScan: SCSI ports are probed directly this run, so no controller is black
+// Builds the map through a connection to root\cimv2, logging each class as it is done.
+// scsiScan: SCSI ports are probed directly this run, so no controller is black
 // listed. A failed query or walk leaves the map as far as it got.
 ControllerMap BuildControllerMap(platform::WmiServices& services, bool scsiScan);
 

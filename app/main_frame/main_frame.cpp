@@ -5,12 +5,12 @@
 #include <string_view>
 
 #include "app/dialog/message_dialog.h"
-#include "base/log.h"
 #include "app/main_frame/control_bindings.h"
 #include "app/main_frame/disk_info_view.h"
 #include "app/main_frame/migration_view.h"
 #include "app/main_frame/smart_list_view.h"
 #include "app/pages/migration_page.h"
+#include "base/log.h"
 #include "base/text_rows.h"
 #include "base/ui_text.h"
 #include "disk/ata_smart.h"
@@ -329,7 +329,7 @@ void CMainFrame::FillSmartList(int32_t driveIndex) {
 }
 
 DiskInfoPage CMainFrame::DiskInfoOf(const DriveRecord& record) const {
-    return BuildDiskInfoPage(record, powerOn_, AhciMode != 0, selectedVolume_);
+    return BuildDiskInfoPage(record, powerOn_, engine_->Controllers.ahciMode, selectedVolume_);
 }
 
 void CMainFrame::ShowVolumes(int32_t driveIndex) {

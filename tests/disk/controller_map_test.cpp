@@ -171,11 +171,10 @@ TEST_F(ControllerMapTest, UsbMassStorageTakesTheIdsOfTheDeviceBeforeIt) {
 }
 
 TEST_F(ControllerMapTest, AhciModeIsThatOfTheLastIdeController) {
-    AhciMode = 0;
     ControllerMap map = MapOf(
         Json::array({Controller("IDE", "Standard SATA AHCI Controller", "PCI\\VEN_8086&DEV_A352\\3",
                                 {Device("SCSI\\DISK&A\\1", "Disk A")})}));
-    EXPECT_EQ(AhciMode, 1);
+    EXPECT_TRUE(map.ahciMode);
     ASSERT_EQ(map.controllerText.size(), 1u);
     EXPECT_EQ(map.controllerText[0],
               L"Standard SATA AHCI Controller [ATA]\r\n   - SCSI\\DISK&A\\1 (Disk A)");
@@ -183,13 +182,14 @@ TEST_F(ControllerMapTest, AhciModeIsThatOfTheLastIdeController) {
                                  "--ControllerMap--\r", "Standard SATA AHCI Controller [ATA]\r",
                                  "   - SCSI\\DISK&A\\1 (Disk A)", "OK:Win32_USBController"}));
 
-    MapOf(Json::array({Controller("IDE", "Standard SATA AHCI Controller", "PCI\\A\\1"),
-                       Controller("IDE", "ATA Channel 0", "PCIIDE\\IDECHANNEL\\4&1&0")}));
-    EXPECT_EQ(AhciMode, 0);
-
-    MapOf(Json::array({Controller("IDE", "ATA Channel 0", "PCIIDE\\IDECHANNEL\\4&1&0"),
-                       Controller("IDE", "Intel(R) 6 Series SATA AHCI Controller", "PCI\\A\\1")}));
-    EXPECT_EQ(AhciMode, 1);
+    EXPECT_FALSE(
+        MapOf(Json::array({Controller("IDE", "Standard SATA AHCI Controller", "PCI\\A\\1"),
+                           Controller("IDE", "ATA Channel 0", "PCIIDE\\IDECHANNEL\\4&1&0")}))
+            .ahciMode);
+    EXPECT_TRUE(MapOf(Json::array({Controller("IDE", "ATA Channel 0", "PCIIDE\\IDECHANNEL\\4&1&0"),
+                                   Controller("IDE", "Intel(R) 6 Series SATA AHCI Controller",
+                                              "PCI\\A\\1")}))
+                    .ahciMode);
 }
 
 TEST_F(ControllerMapTest, ControllerMakersAndListCaps) {
@@ -221,12 +221,11 @@ TEST_F(ControllerMapTest, FailedQueriesLeaveTheMapEmptyAndAreLogged) {
     ASSERT_EQ(platform::CreateWbemLocator(&locator), platform::S_OK);
     std::unique_ptr<platform::WmiServices> services;
     ASSERT_EQ(locator->ConnectServer(L"\\\\.\\root\\cimv2", 0, &services), platform::S_OK);
-    AhciMode = 1;
     LogWatch watch;
     const ControllerMap map = BuildControllerMap(*services, false);
     const LogLines lines = watch.Messages();
     EXPECT_TRUE(map.controllerText.empty());
-    EXPECT_EQ(AhciMode, 1);  // no IDE controller was handled
+    EXPECT_FALSE(map.ahciMode);  // no IDE controller was handled
     EXPECT_TRUE(InOrder(lines, {"EX:Win32_IDEController", "EX:Win32_SCSIController",
                                 "--ControllerMap--\r", "EX:Win32_USBController"}));
     EXPECT_FALSE(Has(lines, "OK:Win32_IDEController"));

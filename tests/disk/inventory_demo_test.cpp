@@ -88,7 +88,7 @@ TEST_F(InventoryDemoTest, SataDrivesAreRecordedWithTheirSmartReading) {
     EXPECT_TRUE(engine.StorageQueryAvailable);
     EXPECT_EQ(engine.GetOsName(), L"Windows 10 64");
     EXPECT_EQ(engine.LastUpdateTick, platform::GetTickCount());
-    EXPECT_EQ(AhciMode, 1);
+    EXPECT_TRUE(engine.Controllers.ahciMode);
 
     // The two SATA drives come first, then the NVMe drive and the USB disk.
     ASSERT_EQ(engine.vars.Count(), 4);

@@ -89,7 +89,7 @@ TEST_F(InventoryWmiTest, ConnectionWaitsForTheServiceAndMapsTheControllers) {
         lines, {"Waiting... Winmgmt", "CoInitializeSecurity()", "CoCreateInstance()",
                 "ConnectServer()", "CoSetProxyBlanket()", "OK:WMI Init", "OK:Win32_IDEController",
                 "WakeUp(0)", "WakeUp(1)", "DO:SELECT * FROM Win32_DiskDrive"}));
-    EXPECT_EQ(AhciMode, 1);
+    EXPECT_TRUE(Engine().Controllers.ahciMode);
     ASSERT_NE(Drive(1), nullptr);
     EXPECT_EQ(Drive(1)->WmiModel, L"Orvel SSD W1");
     EXPECT_EQ(Drive(1)->PnpDeviceId, L"SCSI\\DISK&VEN_&PROD_W1\\4&1&0&010000");
