@@ -39,7 +39,7 @@ std::wstring CAtaSmart::GetOsName() const {
 
 bool CAtaSmart::IsRecorded(int32_t physicalDriveId) const {
     return std::ranges::any_of(vars.Records(), [&](const DriveRecord& record) {
-        return record.PhysicalDriveId == physicalDriveId;
+        return record.Address.physicalDriveId == physicalDriveId;
     });
 }
 
@@ -98,12 +98,13 @@ void CAtaSmart::WakeUpFixedDisks() {
 }
 
 void CAtaSmart::ScanCsmiPorts() {
-    const auto scan = RouteOf(CMD_TYPE_CSMI).scanPort;
+    const auto scan = RouteOf(CommandType::CMD_TYPE_CSMI).scanPort;
     if (scan == nullptr || CsmiEnabled == 0) return;
     for (int32_t port = 0; port <= kMaxScsiPort; ++port) {
         scan(port, Routes(), [&](const AtaPage& identify, const CsmiPortData& portData) {
-            AddDisk(CMD_TYPE_CSMI, &portData, -1, port, -1, -1, TARGET_FIRST_DEVICE, identify, 0,
-                    L"");
+            AddDisk(CommandType::CMD_TYPE_CSMI,
+                    {.scsiPort = port, .target = TARGET_FIRST_DEVICE, .csmiPortData = portData},
+                    identify);
         });
     }
 }

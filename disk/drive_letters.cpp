@@ -84,9 +84,9 @@ DriveLetterMap MapDriveLetters(bool includeRemovable) {
 
 void ApplyDriveLetters(const DriveLetterMap& map, DriveList& drives) {
     for (DriveRecord& record : drives.Records()) {
-        if (record.PhysicalDriveId < 0 || static_cast<size_t>(record.PhysicalDriveId) >= map.size())
-            continue;
-        record.DriveLetterMap = map[static_cast<size_t>(record.PhysicalDriveId)];
+        const int32_t drive = record.Address.physicalDriveId;
+        if (drive < 0 || static_cast<size_t>(drive) >= map.size()) continue;
+        record.DriveLetterMap = map[static_cast<size_t>(drive)];
         std::wstring letters;
         for (int n = 0; n < 26; ++n)
             if (record.DriveLetterMap & (1u << n))

@@ -18,15 +18,15 @@ enum class IdentifyOutcome {
 
 // Resets the record to a fresh one holding the unchanged answer, the route and target, the
 // route tag, the checksum flag and the identity strings.
-IdentifyOutcome StartIdentification(const AtaPage& identify, int32_t commandType, uint8_t target,
-                                    DriveRecord& record);
+IdentifyOutcome StartIdentification(const AtaPage& identify, CommandType commandType,
+                                    uint8_t target, DriveRecord& record);
 
 // Parses the rest of record.IdentifyDevice: standard version, transfer mode, power-on time
 // unit, feature flags, geometry and sizes. Needs the strings StartIdentification left.
 IdentifyOutcome FinishIdentification(DriveRecord& record);
 
 // Both halves, for a caller with no list to check against.
-IdentifyOutcome IdentifyDrive(const AtaPage& identify, int32_t commandType, uint8_t target,
+IdentifyOutcome IdentifyDrive(const AtaPage& identify, CommandType commandType, uint8_t target,
                               DriveRecord& record);
 
 // Model and serial number joined, without the characters a file name cannot hold.

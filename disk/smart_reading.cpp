@@ -39,7 +39,7 @@ namespace {
 void LogLine(const wchar_t* format, const DriveRecord& record) {
     if (format == nullptr) return;
     const std::wstring code = CommandTypeCode(record.CommandType);
-    WriteLog(format, record.PhysicalDriveId, code.c_str());
+    WriteLog(format, record.Address.physicalDriveId, code.c_str());
 }
 
 bool ReadData(transport::AtaRoute& route, DriveRecord& record) {

@@ -55,7 +55,7 @@ extern const SmartReadProfile kWmiSmartRead;
 
 // Reads and confirms the pages into the record, setting SmartSupported, SmartDataValid and
 // SmartThresholdValid, VendorId and the rest of the classification. record.Model,
-// FirmwareRev, PhysicalDriveId, CommandType and TimeUnitType must already be known.
+// FirmwareRev, Address.physicalDriveId, CommandType and TimeUnitType must already be known.
 void ReadAndConfirmSmart(transport::AtaRoute& route, const SmartReadProfile& profile,
                          DriveRecord& record);
 

@@ -28,7 +28,7 @@ void getSystemDisk(const DriveList& drives, SystemDisk& systemDisk) {
         if (record.DriveLetters.find(systemDisk.letter) == std::wstring::npos) continue;
         WriteLog(L"=====>GetSystemDiskPhysicalDrive = %d", index);
         systemDisk.index = index;
-        systemDisk.physicalDriveId = record.PhysicalDriveId;
+        systemDisk.physicalDriveId = record.Address.physicalDriveId;
         systemDisk.model = record.Model;
         return;
     }

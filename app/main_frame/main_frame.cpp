@@ -182,7 +182,7 @@ void CMainFrame::OnRefresh(TNotifyUI&) {
 void CMainFrame::OnStart(TNotifyUI&) {
     // Start is disabled without a target; the view gets physical drive numbers only.
     if (const DriveRecord* target = Target())
-        migrationView_->Start(systemDisk_.physicalDriveId, target->PhysicalDriveId);
+        migrationView_->Start(systemDisk_.physicalDriveId, target->Address.physicalDriveId);
 }
 
 void CMainFrame::OnCancel(TNotifyUI&) {
@@ -346,7 +346,7 @@ const DriveRecord* CMainFrame::Drive(int32_t index) const {
 
 int32_t CMainFrame::SystemDiskIndex() const {
     for (int32_t index = 0; index < Drives().Count(); ++index)
-        if (Drives()[index].PhysicalDriveId == systemDisk_.physicalDriveId) return index;
+        if (Drives()[index].Address.physicalDriveId == systemDisk_.physicalDriveId) return index;
     return -1;
 }
 

@@ -100,7 +100,7 @@ std::wstring DriveMapText(const std::wstring& driveLetters) {
 }
 
 PowerOnTexts PowerOnTextsOf(const DriveRecord& record, const SmartTable& table) {
-    if (record.InterfaceType == INTERFACE_TYPE_NVME)
+    if (record.InterfaceType == InterfaceType::INTERFACE_TYPE_NVME)
         return {RawDecimalOf(table, kNvmePowerCyclesRow),
                 RawDecimalOf(table, kNvmePowerOnHoursRow)};
     return {table.PowerOnCountText, table.PowerOnTimeText};

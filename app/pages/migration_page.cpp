@@ -77,7 +77,8 @@ std::vector<int32_t> MigrationTargets(const DriveList& drives,
                                       const migration::SystemDisk& systemDisk) {
     std::vector<int32_t> targets;
     for (int32_t index = 0; index < drives.Count(); ++index)
-        if (drives[index].PhysicalDriveId != systemDisk.physicalDriveId) targets.push_back(index);
+        if (drives[index].Address.physicalDriveId != systemDisk.physicalDriveId)
+            targets.push_back(index);
     return targets;
 }
 
@@ -92,7 +93,7 @@ namespace {
 std::optional<std::wstring> SystemVolumeCapacity(const DriveList& drives,
                                                  const migration::SystemDisk& systemDisk) {
     for (const DriveRecord& record : drives.Records()) {
-        if (record.PhysicalDriveId != systemDisk.physicalDriveId) continue;
+        if (record.Address.physicalDriveId != systemDisk.physicalDriveId) continue;
         for (const VolumeSpace& volume : record.Volumes)
             if (volume.Letter != 0 && volume.Letter == systemDisk.letter)
                 return GetUiText(kCapacityLabel) + L" " + GigabyteText(volume.TotalSize);

@@ -46,7 +46,7 @@ bool IsIndilinx(const DriveRecord& r) {
     return r.VendorId == VENDOR_INDILINX;
 }
 bool IsNvme(const DriveRecord& r) {
-    return r.InterfaceType == INTERFACE_TYPE_NVME;
+    return r.InterfaceType == InterfaceType::INTERFACE_TYPE_NVME;
 }
 bool AnyDrive(const DriveRecord&) {
     return true;

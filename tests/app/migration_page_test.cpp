@@ -21,7 +21,7 @@ VolumeSpace Volume(wchar_t letter, double totalSize) {
 
 DriveRecord Disk(int32_t physicalDrive, const std::wstring& model, double size) {
     DriveRecord record;
-    record.PhysicalDriveId = physicalDrive;
+    record.Address.physicalDriveId = physicalDrive;
     record.Model = model;
     record.TotalDiskSize = size;
     return record;

@@ -107,7 +107,7 @@ TEST(SmartRows, ColumnsByKindOfDrive) {
     EXPECT_EQ(row[5], L"1122334455665A64");
 
     DriveRecord nvme = Drive(VENDOR_NVME, true, {attribute});
-    nvme.InterfaceType = INTERFACE_TYPE_NVME;
+    nvme.InterfaceType = InterfaceType::INTERFACE_TYPE_NVME;
     row = BuildSmartTable(nvme, Names()).Rows[0];
     EXPECT_EQ(row[2], L"---");
     EXPECT_EQ(row[3], L"---");
@@ -272,7 +272,8 @@ TEST(SmartRows, GarbagePagesStayInBounds) {
             record.SmartDataValid = true;
         }
         FinishSmartReading(record);
-        record.InterfaceType = round % 5 == 0 ? INTERFACE_TYPE_NVME : INTERFACE_TYPE_SATA;
+        record.InterfaceType = round % 5 == 0 ? InterfaceType::INTERFACE_TYPE_NVME
+                                              : InterfaceType::INTERFACE_TYPE_SATA;
 
         ASSERT_LE(record.AttributeCount, kSmartEntryCount);
         EXPECT_LT(record.Temperature, 100);

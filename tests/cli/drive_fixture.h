@@ -26,15 +26,15 @@ inline DriveRecord SataDrive(int32_t physicalDrive, const std::wstring& model, d
                              std::initializer_list<AttributeSpec> attributes,
                              std::initializer_list<std::pair<uint8_t, uint8_t>> thresholds) {
     DriveRecord record;
-    record.PhysicalDriveId = physicalDrive;
+    record.Address.physicalDriveId = physicalDrive;
     record.Model = model;
     record.SerialNumber = L"SN" + std::to_wstring(physicalDrive);
     record.TotalDiskSize = sizeMb;
     record.Interface = L"Serial ATA";
-    record.InterfaceType = 2;
-    record.CommandType = 1;
+    record.InterfaceType = InterfaceType::INTERFACE_TYPE_SATA;
+    record.CommandType = CommandType::CMD_TYPE_PHYSICAL_DRIVE;
     record.CommandTypeTag = L"pd1";
-    record.Target = 0xA0;
+    record.Address.target = 0xA0;
     record.SmartKeyName = L"Smart";
     record.SmartReadData = DataPage(attributes);
     FillSmartData(record);

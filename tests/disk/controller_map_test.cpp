@@ -96,8 +96,8 @@ TEST_F(ControllerMapTest, SiliconImageNamesGiveTheChipOfTheirDisks) {
                                 "physicalDriveId=0, scsiPort=0, scsiBus=0, scsiTargetId=0",
                                 "DoIdentifyDevicePd(0, 0xA0) - 1", "AddDisk(0, 0, 0) - 6"}));
     ASSERT_NE(Drive(0), nullptr);
-    EXPECT_EQ(Drive(0)->SiliconImageType, 3132);
-    EXPECT_EQ(Drive(0)->CommandType, CMD_TYPE_PHYSICAL_DRIVE);
+    EXPECT_EQ(Drive(0)->Address.siliconImageType, 3132);
+    EXPECT_EQ(Drive(0)->CommandType, CommandType::CMD_TYPE_PHYSICAL_DRIVE);
 }
 
 TEST_F(ControllerMapTest, BlackListedControllersUnlessScsiPortsAreScanned) {

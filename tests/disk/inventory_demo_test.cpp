@@ -78,7 +78,7 @@ TEST_F(InventoryDemoTest, SataDrivesAreRecordedWithTheirSmartReading) {
     // The volume-space pass ends the inventory, once per record in list order.
     std::vector<int32_t> measured;
     engine_->updateDiskSpace = [&](CAtaSmart& engine, int32_t index) {
-        measured.push_back(engine.vars[index].PhysicalDriveId);
+        measured.push_back(engine.vars[index].Address.physicalDriveId);
     };
     Inventory();
     EXPECT_EQ(measured, (std::vector<int32_t>{0, 1, 2, 3}));
@@ -94,13 +94,14 @@ TEST_F(InventoryDemoTest, SataDrivesAreRecordedWithTheirSmartReading) {
     ASSERT_EQ(engine.vars.Count(), 4);
     const DriveRecord& system = engine.vars[0];
     const DriveRecord& second = engine.vars[1];
-    EXPECT_EQ(system.PhysicalDriveId, 0);
+    EXPECT_EQ(system.Address.physicalDriveId, 0);
     EXPECT_EQ(system.Model, L"Orvel SSD S3 1GB");
     EXPECT_EQ(system.SerialNumber, L"ORV2026S3000142");
     EXPECT_EQ(system.FirmwareRev, L"S3FM02.1");
     EXPECT_EQ(system.WmiModel, L"Orvel SSD S3 1GB");
-    EXPECT_EQ(system.PnpDeviceId, L"SCSI\\DISK&VEN_&PROD_ORVEL_SSD_S3_1GB\\4&2A1D4E5C&0&000000");
-    EXPECT_EQ(system.CommandType, CMD_TYPE_PHYSICAL_DRIVE);
+    EXPECT_EQ(system.Address.pnpDeviceId,
+              L"SCSI\\DISK&VEN_&PROD_ORVEL_SSD_S3_1GB\\4&2A1D4E5C&0&000000");
+    EXPECT_EQ(system.CommandType, CommandType::CMD_TYPE_PHYSICAL_DRIVE);
     EXPECT_EQ(system.CommandTypeTag, L"pd1");
     EXPECT_EQ(system.Interface, L"Serial ATA");
     EXPECT_EQ(system.DriveLetters, L"C:");

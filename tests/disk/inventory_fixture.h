@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "disk/ata_smart.h"
-#include "tests/support/log_watch.h"
 #include "tests/platform/sim_fixture.h"
+#include "tests/support/log_watch.h"
 
 using Json = nlohmann::json;
 using LogLines = std::vector<std::string>;
@@ -115,7 +115,7 @@ class InventoryTest : public SimTest {
     // The record of physical drive n, or null.
     const DriveRecord* Drive(int32_t physicalDrive) const {
         for (const DriveRecord& record : engine_->vars.Records())
-            if (record.PhysicalDriveId == physicalDrive) return &record;
+            if (record.Address.physicalDriveId == physicalDrive) return &record;
         return nullptr;
     }
 

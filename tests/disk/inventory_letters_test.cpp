@@ -93,12 +93,12 @@ TEST(DriveLetterMapTest, LettersOfEveryNumberedRecord) {
     map[3] = 1u << 4;
     DriveList list;
     DriveRecord record;
-    record.PhysicalDriveId = 0;
+    record.Address.physicalDriveId = 0;
     list.Append(record);
-    record.PhysicalDriveId = -1;
+    record.Address.physicalDriveId = -1;
     record.DriveLetters = L"untouched";
     list.Append(record);
-    record.PhysicalDriveId = 3;
+    record.Address.physicalDriveId = 3;
     list.Append(record);
     ApplyDriveLetters(map, list);
     EXPECT_EQ(list[0].DriveLetters, L"C: Z:");

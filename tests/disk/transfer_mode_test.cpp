@@ -3,10 +3,12 @@
 #include "disk/drive_codes.h"
 #include "disk/transfer_mode.h"
 
+using enum InterfaceType;
+
 namespace {
 
 void ExpectMode(const TransferModeInfo& info, int32_t code, const std::wstring& max,
-                const std::wstring& current, int32_t interfaceType) {
+                const std::wstring& current, InterfaceType interfaceType) {
     EXPECT_EQ(info.Code, code);
     EXPECT_EQ(info.MaxTransferMode, max);
     EXPECT_EQ(info.CurrentTransferMode, current);

@@ -21,7 +21,7 @@ class SystemDiskTest : public InventoryTest {
     static DriveRecord Record(int32_t physicalDrive, const std::wstring& letters,
                               const std::wstring& model) {
         DriveRecord record;
-        record.PhysicalDriveId = physicalDrive;
+        record.Address.physicalDriveId = physicalDrive;
         record.DriveLetters = letters;
         record.Model = model;
         return record;

@@ -44,7 +44,7 @@ class VolumeSpaceTest : public InventoryTest {
     // A record of physical drive `drive` with the letters set, as the inventory leaves it.
     static DriveRecord Record(int32_t drive, const std::string& letters, double totalDiskSize) {
         DriveRecord record;
-        record.PhysicalDriveId = drive;
+        record.Address.physicalDriveId = drive;
         record.DriveLetterMap = LettersOf(letters);
         record.TotalDiskSize = totalDiskSize;
         return record;
