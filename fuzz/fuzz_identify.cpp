@@ -26,7 +26,8 @@ void CheckUsable(const DriveRecord& record) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AtaPage page{};
     std::memcpy(page.data(), data, std::min(size, page.size()));
-    const int32_t commandType = size > page.size() ? static_cast<int8_t>(data[page.size()]) : 1;
+    const auto commandType =
+        static_cast<CommandType>(size > page.size() ? static_cast<int8_t>(data[page.size()]) : 1);
     const uint8_t target = size > page.size() + 1 ? data[page.size() + 1] : 0xA0;
 
     DriveRecord record;
