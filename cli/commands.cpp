@@ -15,6 +15,11 @@
 #include "migration/volume_space.h"
 #include "platform/platform.h"
 
+using disk::AttributeNameTables;
+using disk::CAtaSmart;
+using disk::DriveList;
+using disk::DriveRecord;
+
 namespace {
 
 void Print(std::FILE* stream, const std::string& text) {

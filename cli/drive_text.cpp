@@ -14,6 +14,10 @@
 #include "cli/info_command.h"
 #include "cli/text_columns.h"
 
+using disk::AttributeNameTables;
+using disk::DriveList;
+using disk::DriveRecord;
+
 using namespace text_rows;
 
 namespace {

@@ -14,6 +14,16 @@
 #include "base/utf8.h"
 #include "cli/info_command.h"
 
+using disk::AttributeNameTables;
+using disk::CommandType;
+using disk::DriveAddress;
+using disk::DriveList;
+using disk::DriveRecord;
+using disk::InterfaceType;
+using disk::kSmartEntryCount;
+using disk::SmartAttribute;
+using disk::VolumeSpace;
+
 namespace {
 
 using Json = nlohmann::ordered_json;

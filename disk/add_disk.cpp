@@ -7,6 +7,8 @@
 #include "disk/ata_smart.h"
 #include "disk/identify.h"
 
+namespace disk {
+
 bool CAtaSmart::AddDisk(CommandType commandType, const DriveAddress& address,
                         const AtaPage& identify) {
     if (vars.IsFull()) return false;
@@ -54,3 +56,5 @@ bool CAtaSmart::AddDisk(CommandType commandType, const DriveAddress& address,
     }
     return vars.Append(*record);
 }
+
+}  // namespace disk

@@ -12,6 +12,8 @@
 #include "disk/pcie_link.h"
 #include "disk/vendor.h"
 
+namespace disk {
+
 namespace {
 
 // Identify Controller fields (byte offsets in the 512 bytes kept).
@@ -157,3 +159,5 @@ bool CAtaSmart::AddDiskNVMe(CommandType commandType, NvmeRoute& route, const Dri
     }
     return vars.Append(*record);
 }
+
+}  // namespace disk

@@ -14,6 +14,8 @@
 
 using namespace platform;
 
+namespace disk {
+
 CAtaSmart::CAtaSmart() {
     ReadSystemFacts();
     UsbSatEnabled.fill(true);
@@ -34,7 +36,7 @@ SystemRoutes CAtaSmart::Routes() const {
 }
 
 std::wstring CAtaSmart::GetOsName() const {
-    return ::GetOsName(OsVersion);
+    return disk::GetOsName(OsVersion);
 }
 
 bool CAtaSmart::IsRecorded(int32_t physicalDriveId) const {
@@ -121,3 +123,5 @@ void CAtaSmart::WakeUp(int32_t physicalDriveId) {
     ReadFile(drive, sector, sizeof sector, &read);
     CloseHandle(drive);
 }
+
+}  // namespace disk

@@ -16,6 +16,8 @@
 #include "disk/wmi_disk.h"
 #include "platform/win_types.h"
 
+namespace disk {
+
 // The USB bridge vendors the probe tells apart (the names are those of its log lines).
 inline constexpr int32_t USB_VENDOR_IO_DATA = 0x04BB;
 inline constexpr int32_t USB_VENDOR_LOGITEC = 0x0789;
@@ -118,3 +120,5 @@ class CAtaSmart {
     // Removable volumes count in the drive-letter mapping of this run.
     bool removableLettersCount_ = false;
 };
+
+}  // namespace disk

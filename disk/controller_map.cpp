@@ -13,6 +13,8 @@
 #include "disk/text_match.h"
 #include "disk/wmi_query.h"
 
+namespace disk {
+
 namespace {
 
 using platform::WmiObject;
@@ -218,3 +220,5 @@ UsbDevice UsbIdsOf(const std::wstring& deviceId) {
     }
     return ids;
 }
+
+}  // namespace disk

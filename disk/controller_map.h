@@ -11,6 +11,8 @@
 
 #include "platform/wmi.h"
 
+namespace disk {
+
 struct SiliconImageDevice {
     std::wstring pnpDeviceId;
     int32_t type = 0;  // the chip number, e.g. 3112 or 3132; 0 when the name gave none
@@ -50,3 +52,5 @@ int32_t SiliconImageTypeOf(const std::wstring& controllerName);
 
 // The USB ids in a device id such as "USB\VID_152D&PID_2338\..." (0 where absent).
 UsbDevice UsbIdsOf(const std::wstring& deviceId);
+
+}  // namespace disk

@@ -17,6 +17,8 @@
 
 using namespace platform;
 
+namespace disk {
+
 namespace {
 
 constexpr DWORD kDescriptorBufferSize = 4096;
@@ -116,3 +118,5 @@ void CAtaSmart::ScanScsiPorts() {
     }
     WriteLog(L"OK:GetDiskInfo - Scsi");
 }
+
+}  // namespace disk

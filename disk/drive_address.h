@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace disk {
+
 // A RAID drive's port description as its driver gives it; it addresses every command.
 inline constexpr size_t kCsmiPortDataSize = 64;
 using CsmiPortData = std::array<uint8_t, kCsmiPortDataSize>;
@@ -23,3 +25,5 @@ struct DriveAddress {
     CsmiPortData csmiPortData{};
     std::wstring pnpDeviceId{};  // upper-cased; empty outside the management pass
 };
+
+}  // namespace disk

@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace disk {
+
 namespace {
 
 struct RouteCode {
@@ -48,3 +50,5 @@ std::wstring FormatCommandTypeTag(CommandType commandType, uint8_t target) {
     if (route.numbersDevice) tag += target == TARGET_SECOND_DEVICE ? L'2' : L'1';
     return tag;
 }
+
+}  // namespace disk

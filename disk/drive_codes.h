@@ -8,6 +8,8 @@
 #include <string>
 #include <type_traits>
 
+namespace disk {
+
 // Route by which a drive is reached (DriveRecord::CommandType). 0 means not yet known; 11 has a
 // code but no route assigns it, so the drive enumeration treats it as unknown.
 enum class CommandType : int32_t {
@@ -94,3 +96,5 @@ inline constexpr int32_t TIME_UNIT_HALF_MINUTES = 3;
 inline constexpr int32_t TIME_UNIT_SECONDS = 4;
 inline constexpr int32_t TIME_UNIT_TEN_MINUTES = 5;
 inline constexpr int32_t TIME_UNIT_ADJUSTED_HOURS = 6;  // hours of a counter that needs fixing up
+
+}  // namespace disk

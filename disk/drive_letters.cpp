@@ -11,6 +11,8 @@
 
 using namespace platform;
 
+namespace disk {
+
 namespace {
 
 // Room for the extents the mapping looks at; a volume on more of them is not mapped.
@@ -94,3 +96,5 @@ void ApplyDriveLetters(const DriveLetterMap& map, DriveList& drives) {
         record.DriveLetters = TrimWhiteSpace(letters);
     }
 }
+
+}  // namespace disk

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace disk {
+
 void SortDriveList(DriveList& drives) {
     const auto key = [](const DriveRecord& record) {
         const DriveAddress& address = record.Address;
@@ -11,3 +13,5 @@ void SortDriveList(DriveList& drives) {
     };
     std::ranges::stable_sort(drives.Records(), {}, key);
 }
+
+}  // namespace disk

@@ -13,6 +13,8 @@
 #include "disk/drive_codes.h"
 #include "disk/smart_entry.h"
 
+namespace disk {
+
 // Size of an IDENTIFY DEVICE answer and of each SMART page.
 inline constexpr size_t kAtaPageSize = 512;
 using AtaPage = std::array<uint8_t, kAtaPageSize>;
@@ -68,9 +70,9 @@ struct DriveRecord {
     // Location and route. The code types share their names with these fields, hence the
     // qualified spelling.
     DriveAddress Address;  // its target is the device select value every later command uses
-    ::CommandType CommandType = ::CommandType::CMD_TYPE_UNKNOWN;
+    disk::CommandType CommandType = disk::CommandType::CMD_TYPE_UNKNOWN;
     std::wstring CommandTypeTag;
-    ::InterfaceType InterfaceType = ::InterfaceType::INTERFACE_TYPE_UNKNOWN;
+    disk::InterfaceType InterfaceType = disk::InterfaceType::INTERFACE_TYPE_UNKNOWN;
     std::wstring Interface;
     int32_t UsbVendorId = 0;
     int32_t UsbProductId = 0;
@@ -183,3 +185,5 @@ class DriveList {
     std::array<DriveRecord, kCapacity> spare_;
     int32_t count_ = 0;
 };
+
+}  // namespace disk

@@ -6,6 +6,8 @@
 #include "base/log.h"
 #include "disk/ata_smart.h"
 
+namespace disk {
+
 using enum CommandType;
 using enum InterfaceType;
 
@@ -230,3 +232,5 @@ bool CAtaSmart::GetDiskInfo(const DriveAddress& found, const ProbeHints& hints) 
     WriteLog(L"else (USB-HDD)");
     return tryBridges(kGenericTries).value_or(false);
 }
+
+}  // namespace disk

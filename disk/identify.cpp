@@ -12,6 +12,8 @@
 #include "disk/time_unit.h"
 #include "disk/transfer_mode.h"
 
+namespace disk {
+
 namespace {
 
 // IDENTIFY DEVICE words read here.
@@ -293,3 +295,5 @@ IdentifyOutcome IdentifyDrive(const AtaPage& identify, CommandType commandType, 
     const IdentifyOutcome outcome = StartIdentification(identify, commandType, target, record);
     return outcome == IdentifyOutcome::Usable ? FinishIdentification(record) : outcome;
 }
+
+}  // namespace disk

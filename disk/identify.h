@@ -9,6 +9,8 @@
 
 #include "disk/drive_record.h"
 
+namespace disk {
+
 enum class IdentifyOutcome {
     Usable,
     BadTextByte,           // a DEL byte in a text field; logged
@@ -42,3 +44,5 @@ void ApplyFeatureFlags(DriveRecord& record);
 bool ApplyGeometry(DriveRecord& record);
 // Sizes in MiB and the sector count of the size chosen; needs the geometry and the flags.
 void ApplySizes(DriveRecord& record);
+
+}  // namespace disk

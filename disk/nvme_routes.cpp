@@ -7,6 +7,8 @@
 #include "transport/nvme_samsung.h"
 #include "transport/nvme_storage_query.h"
 
+namespace disk {
+
 namespace {
 
 using Read = bool (*)(int physicalDrive, transport::NvmePage page);
@@ -66,3 +68,5 @@ std::unique_ptr<NvmeRoute> OpenNvmeRoute(CommandType commandType, const DriveAdd
     if (reads == std::end(kNvmeReads)) return nullptr;
     return std::make_unique<TableNvmeRoute>(*reads, address.physicalDriveId, system.storageQuery);
 }
+
+}  // namespace disk

@@ -8,6 +8,8 @@
 
 #include "disk/route_table.h"
 
+namespace disk {
+
 // The route of an NVMe CommandType; null for any other value.
 std::unique_ptr<NvmeRoute> OpenNvmeRoute(CommandType commandType, const DriveAddress& address,
                                          const SystemRoutes& system);
@@ -18,3 +20,5 @@ std::unique_ptr<NvmeRoute> OpenNvmeRouteOf(const DriveAddress& address,
                                            const SystemRoutes& system) {
     return OpenNvmeRoute(commandType, address, system);
 }
+
+}  // namespace disk

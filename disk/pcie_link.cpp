@@ -8,6 +8,8 @@
 
 using namespace platform;
 
+namespace disk {
+
 namespace {
 
 constexpr size_t kMaxObjects = 256;
@@ -46,3 +48,5 @@ PcieLink GetPcieLink(int32_t physicalDriveId) {
 std::wstring FormatPcieLink(uint32_t speed, uint32_t width) {
     return L"PCIe " + std::to_wstring(speed) + L".0 x" + std::to_wstring(width);
 }
+
+}  // namespace disk

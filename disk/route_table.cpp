@@ -10,6 +10,8 @@
 #include "transport/usb_bridge.h"
 #include "transport/wmi_smart.h"
 
+namespace disk {
+
 using enum CommandType;
 
 namespace {
@@ -129,3 +131,5 @@ bool ReadSmartThroughRoute(const SystemRoutes& system, DriveRecord& record) {
     ReadSmartSequence(*route, physicalDrive.get(), *entry.smartRead, record);
     return true;
 }
+
+}  // namespace disk

@@ -17,6 +17,8 @@
 #include "platform/win_types.h"
 #include "transport/ata_route.h"
 
+namespace disk {
+
 // What the system offers the routes, fixed from its version at the start of an inventory.
 struct SystemRoutes {
     bool ataPassThrough = false;
@@ -65,3 +67,5 @@ bool IdentifyThroughRoute(CommandType commandType, const DriveAddress& address,
 // Reads and confirms the record's SMART pages through the route its CommandType names. False
 // when that route cannot read SMART: an unknown value, or a route not built.
 bool ReadSmartThroughRoute(const SystemRoutes& system, DriveRecord& record);
+
+}  // namespace disk

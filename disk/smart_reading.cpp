@@ -9,6 +9,8 @@
 #include "disk/smart_data.h"
 #include "disk/vendor.h"
 
+namespace disk {
+
 const SmartReadProfile kPhysicalDriveSmartRead = {
     .lines = {.firstRead = L"GetSmartAttributePd(%d) - 1",
               .retryRead = L"GetSmartAttributePd(%d) - 2"},
@@ -191,3 +193,5 @@ void ReadSmartPhysicalDrive(transport::AtaRoute& route, DriveRecord& record) {
     ReadAndConfirmSmart(route, kPhysicalDriveSmartRead, record);
     FinishSmartReading(record);
 }
+
+}  // namespace disk

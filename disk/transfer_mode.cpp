@@ -4,6 +4,8 @@
 
 #include "disk/drive_codes.h"
 
+namespace disk {
+
 namespace {
 
 struct Mode {
@@ -86,3 +88,5 @@ TransferModeInfo GetTransferMode(uint16_t word63, uint16_t word76, uint16_t word
     if (speed >= 1 && speed < kSataCurrent.size()) info.CurrentTransferMode = kSataCurrent[speed];
     return info;
 }
+
+}  // namespace disk

@@ -7,6 +7,8 @@
 
 using namespace platform;
 
+namespace disk {
+
 namespace {
 
 const transport::WmiConnectLog kInventoryConnectLog = {.beforeLocator = L"CoCreateInstance()",
@@ -35,3 +37,5 @@ std::unique_ptr<WmiServices> ConnectInventoryWmi(const OSVERSIONINFOEXW& os) {
                                           transport::WmiConnectFlagsFor(os.dwMajorVersion),
                                           kInventoryConnectLog);
 }
+
+}  // namespace disk

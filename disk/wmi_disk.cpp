@@ -7,6 +7,8 @@
 #include "disk/disk_identity_rules.h"
 #include "disk/wmi_query.h"
 
+namespace disk {
+
 using enum InterfaceType;
 
 namespace {
@@ -158,3 +160,5 @@ bool CompleteFromWmi(const WmiDisk& disk, InterfaceType interfaceType,
     WriteLog(L"OK:Check Model Name");
     return true;
 }
+
+}  // namespace disk

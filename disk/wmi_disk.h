@@ -11,6 +11,8 @@
 #include "disk/drive_record.h"
 #include "platform/wmi.h"
 
+namespace disk {
+
 struct WmiDisk {
     // Each empty when absent or null. mediaType is lower-cased, pnpDeviceId upper-cased.
     std::wstring size, deviceId, model, firmware, mediaType, interfaceType, pnpDeviceId;
@@ -28,3 +30,5 @@ InterfaceType WmiInterfaceOf(const WmiDisk& disk, bool uasp);
 // is what WmiInterfaceOf gave. False when the record has no model and must be removed.
 bool CompleteFromWmi(const WmiDisk& disk, InterfaceType interfaceType,
                      std::span<const UsbDevice> usbDevices, DriveRecord& record);
+
+}  // namespace disk

@@ -11,6 +11,8 @@
 #include "disk/wmi_disk.h"
 #include "disk/wmi_query.h"
 
+namespace disk {
+
 namespace {
 
 // Removable drives that are still worth probing and whose letters count.
@@ -108,3 +110,5 @@ void CAtaSmart::AddWmiDisk(const WmiDisk& disk) {
     if (!CompleteFromWmi(disk, hints.interfaceType, Controllers.usbDevices, vars[index]))
         vars.RemoveAt(index);
 }
+
+}  // namespace disk

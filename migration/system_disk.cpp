@@ -6,6 +6,9 @@
 #include "base/log.h"
 #include "platform/platform.h"
 
+using disk::DriveList;
+using disk::DriveRecord;
+
 namespace migration {
 
 wchar_t SystemDriveLetter() {

@@ -14,6 +14,10 @@
 #include "platform/platform.h"
 #include "platform/win_constants.h"
 
+using disk::CAtaSmart;
+using disk::DriveRecord;
+using disk::VolumeSpace;
+
 namespace migration {
 
 using namespace platform;

@@ -21,6 +21,10 @@
 #include "ui/layouts.h"
 #include "ui/list.h"
 
+using disk::CAtaSmart;
+using disk::DriveList;
+using disk::DriveRecord;
+
 using namespace SkinUI;
 
 namespace {

@@ -8,6 +8,10 @@
 #include "base/ui_text.h"
 #include "disk/drive_codes.h"
 
+using disk::DriveRecord;
+using disk::InterfaceType;
+using disk::VolumeSpace;
+
 using namespace text_rows;
 
 namespace {

@@ -8,6 +8,10 @@
 #include "base/ui_text.h"
 #include "migration/migration_state.h"
 
+using disk::DriveList;
+using disk::DriveRecord;
+using disk::VolumeSpace;
+
 using namespace text_rows;
 
 namespace {

@@ -11,6 +11,10 @@
 #include "disk/drive_codes.h"
 #include "tests/support/language_scope.h"
 
+using disk::DriveRecord;
+using disk::InterfaceType;
+using disk::VolumeSpace;
+
 namespace {
 
 VolumeSpace Volume(wchar_t letter, double totalSize) {

@@ -10,6 +10,10 @@
 #include "migration/migration_state.h"
 #include "tests/support/language_scope.h"
 
+using disk::DriveList;
+using disk::DriveRecord;
+using disk::VolumeSpace;
+
 namespace {
 
 VolumeSpace Volume(wchar_t letter, double totalSize) {

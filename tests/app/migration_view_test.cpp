@@ -28,6 +28,10 @@
 #include "ui/message_loop.h"
 #include "ui/progress.h"
 
+using disk::CAtaSmart;
+using disk::DriveList;
+using disk::DriveRecord;
+
 namespace {
 
 using namespace migration;

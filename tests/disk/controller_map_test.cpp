@@ -5,6 +5,8 @@
 #include "platform/platform.h"
 #include "tests/disk/inventory_fixture.h"
 
+namespace disk {
+
 namespace {
 
 Json Controller(const std::string& klass, const std::string& name, const std::string& deviceId,
@@ -232,3 +234,5 @@ TEST_F(ControllerMapTest, FailedQueriesLeaveTheMapEmptyAndAreLogged) {
 }
 
 }  // namespace
+
+}  // namespace disk

@@ -7,6 +7,8 @@
 #include "disk/drive_codes.h"
 #include "disk/drive_record.h"
 
+namespace disk {
+
 using enum CommandType;
 
 TEST(DriveRecord, FreshRecordHoldsTheUnknownValues) {
@@ -134,3 +136,5 @@ TEST(DriveList, ClearEmptiesBothSetsOfSlots) {
     EXPECT_TRUE(list->Spare()[5].Model.empty());
     EXPECT_EQ(list->Spare()[5].Address.physicalDriveId, -1);
 }
+
+}  // namespace disk

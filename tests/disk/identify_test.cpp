@@ -9,6 +9,8 @@
 #include "identify_builder.h"
 #include "tests/support/log_watch.h"
 
+namespace disk {
+
 using enum CommandType;
 using enum InterfaceType;
 
@@ -444,3 +446,5 @@ TEST(Identify, CorpusSeedsAreUsableDrives) {
     }
     EXPECT_GE(count, 2);
 }
+
+}  // namespace disk

@@ -9,6 +9,8 @@
 #include "tests/disk/inventory_fixture.h"
 #include "transport/usb_bridge.h"
 
+namespace disk {
+
 using enum CommandType;
 using enum InterfaceType;
 
@@ -417,3 +419,5 @@ TEST(BridgeRouteTable, EveryRouteOfTheseDrivesIsBuilt) {
 }
 
 }  // namespace
+
+}  // namespace disk

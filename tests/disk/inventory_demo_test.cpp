@@ -8,6 +8,8 @@
 #include "disk/vendor.h"
 #include "tests/disk/inventory_fixture.h"
 
+namespace disk {
+
 namespace {
 
 const std::filesystem::path kGolden =
@@ -150,3 +152,5 @@ TEST_F(InventoryDemoTest, SataDrivesAreRecordedWithTheirSmartReading) {
 }
 
 }  // namespace
+
+}  // namespace disk

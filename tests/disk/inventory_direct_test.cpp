@@ -2,6 +2,8 @@
 
 #include "tests/disk/inventory_fixture.h"
 
+namespace disk {
+
 namespace {
 
 class InventoryDirectTest : public InventoryTest {};
@@ -116,3 +118,5 @@ TEST_F(InventoryDirectTest, SmartIsReadOnlyWhenTheDriveHasIt) {
 }
 
 }  // namespace
+
+}  // namespace disk

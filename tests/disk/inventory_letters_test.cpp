@@ -3,6 +3,8 @@
 #include "disk/drive_letters.h"
 #include "tests/disk/inventory_fixture.h"
 
+namespace disk {
+
 namespace {
 
 Json Extent(int drive, int partition) {
@@ -108,3 +110,5 @@ TEST(DriveLetterMapTest, LettersOfEveryNumberedRecord) {
 }
 
 }  // namespace
+
+}  // namespace disk

@@ -5,6 +5,8 @@
 #include "tests/disk/inventory_fixture.h"
 #include "transport/physical_drive.h"
 
+namespace disk {
+
 using enum CommandType;
 
 namespace {
@@ -143,3 +145,5 @@ TEST(DriveOrderTest, ByDriveNumberThenByPortByte) {
 }
 
 }  // namespace
+
+}  // namespace disk

@@ -3,6 +3,8 @@
 #include "disk/route_table.h"
 #include "tests/disk/inventory_fixture.h"
 
+namespace disk {
+
 using enum CommandType;
 using enum InterfaceType;
 
@@ -216,3 +218,5 @@ TEST(RouteTableTest, OnlyBuiltRoutesAnswer) {
 }
 
 }  // namespace
+
+}  // namespace disk

@@ -6,6 +6,8 @@
 #include "tests/disk/identify_builder.h"
 #include "tests/disk/inventory_fixture.h"
 
+namespace disk {
+
 using enum CommandType;
 using enum InterfaceType;
 
@@ -306,3 +308,5 @@ TEST(WmiDiskTest, DecorationUsbNamesAndRemoval) {
 }
 
 }  // namespace
+
+}  // namespace disk

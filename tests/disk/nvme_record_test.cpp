@@ -12,6 +12,8 @@
 #include "disk/vendor.h"
 #include "tests/disk/inventory_fixture.h"
 
+namespace disk {
+
 using enum CommandType;
 using enum InterfaceType;
 
@@ -325,3 +327,5 @@ TEST_F(PcieLinkTest, FoundFromTheDriveThroughItsController) {
 }
 
 }  // namespace
+
+}  // namespace disk

@@ -13,6 +13,8 @@
 #include "disk/vendor.h"
 #include "transport/physical_drive.h"
 
+namespace disk {
+
 namespace {
 
 class SmartEndToEnd : public SimTest {
@@ -82,3 +84,5 @@ TEST_F(SmartEndToEnd, SmartThatAnswersOnlyOnceEnabledIsEnabledAndRead) {
 }
 
 }  // namespace
+
+}  // namespace disk

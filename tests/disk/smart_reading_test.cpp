@@ -12,6 +12,8 @@
 #include "tests/disk/smart_page_builder.h"
 #include "tests/support/log_watch.h"
 
+namespace disk {
+
 namespace {
 
 // A route that answers with scripted pages: each data read takes the next entry of its
@@ -302,3 +304,5 @@ TEST(SmartReading, FinishFlagsQuirksAndAdjustsIntelHours) {
 }
 
 }  // namespace
+
+}  // namespace disk

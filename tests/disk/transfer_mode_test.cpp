@@ -3,6 +3,8 @@
 #include "disk/drive_codes.h"
 #include "disk/transfer_mode.h"
 
+namespace disk {
+
 using enum InterfaceType;
 
 namespace {
@@ -75,3 +77,5 @@ TEST(TransferMode, AllOnesWord76StaysParallel) {
     ExpectMode(GetTransferMode(0, 0xFFFF, 0x0004, 0), TRANSFER_MODE_SATA_UNKNOWN, L"----",
                L"SATA/300", INTERFACE_TYPE_PATA);
 }
+
+}  // namespace disk

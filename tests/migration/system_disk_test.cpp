@@ -7,6 +7,10 @@
 #include "disk/ata_smart.h"
 #include "tests/disk/inventory_fixture.h"
 
+using disk::CAtaSmart;
+using disk::DriveList;
+using disk::DriveRecord;
+
 namespace {
 
 class SystemDiskTest : public InventoryTest {

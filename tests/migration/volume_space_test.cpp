@@ -7,6 +7,10 @@
 #include "disk/ata_smart.h"
 #include "tests/disk/inventory_fixture.h"
 
+using disk::CAtaSmart;
+using disk::DriveRecord;
+using disk::VolumeSpace;
+
 namespace {
 
 constexpr double kGiB = 1024.0;  // in MiB
