@@ -13,6 +13,7 @@ namespace disk {
 inline constexpr size_t kCsmiPortDataSize = 64;
 using CsmiPortData = std::array<uint8_t, kCsmiPortDataSize>;
 
+// Every field has a default, so that an address names only what discovery knows about a drive.
 struct DriveAddress {
     int32_t physicalDriveId = -1;  // -1: found without a physical drive number
     int32_t scsiPort = -1;
