@@ -14,6 +14,9 @@
 #include "platform/sim/machine_loader.h"
 #include "platform/sim/sim_platform.h"
 
+using disk::CAtaSmart;
+using disk::DriveList;
+
 namespace {
 
 // The machine with its images in a folder of its own, removed at the end.

@@ -15,6 +15,11 @@
 #include "migration/volume_space.h"
 #include "platform/platform.h"
 
+using disk::AttributeNameTables;
+using disk::CAtaSmart;
+using disk::DriveList;
+using disk::DriveRecord;
+
 namespace {
 
 void Print(std::FILE* stream, const std::string& text) {
@@ -25,7 +30,7 @@ MachineFacts FactsOf(const CAtaSmart& engine, const migration::SystemDisk& syste
     return {.OsName = engine.GetOsName(),
             .OsMajor = engine.OsVersion.dwMajorVersion,
             .OsMinor = engine.OsVersion.dwMinorVersion,
-            .AhciMode = AhciMode != 0,
+            .AhciMode = engine.Controllers.ahciMode,
             .SystemDisk = systemDisk};
 }
 
@@ -78,7 +83,7 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
                 return kExitNoDrive;
             }
             Print(out, ToUtf8(options.Command == CliCommand::Info
-                                  ? InfoText(*drive, names, AhciMode != 0)
+                                  ? InfoText(*drive, names, engine->Controllers.ahciMode)
                                   : SmartText(*drive, names)));
             return kExitSuccess;
         }

@@ -14,6 +14,10 @@
 #include "cli/info_command.h"
 #include "cli/text_columns.h"
 
+using disk::AttributeNameTables;
+using disk::DriveList;
+using disk::DriveRecord;
+
 using namespace text_rows;
 
 namespace {
@@ -22,7 +26,8 @@ constexpr Align kSmartAligns[] = {Align::Left,  Align::Left,  Align::Right, Alig
                                   Align::Right, Align::Right, Align::Left};
 
 std::wstring DriveNumber(const DriveRecord& drive) {
-    return drive.PhysicalDriveId >= 0 ? std::to_wstring(drive.PhysicalDriveId) : L"-";
+    return drive.Address.physicalDriveId >= 0 ? std::to_wstring(drive.Address.physicalDriveId)
+                                              : L"-";
 }
 
 // "label : value" lines with the colons in one column.
@@ -81,7 +86,7 @@ std::wstring SizeText(double sizeMb) {
 
 const DriveRecord* FindDrive(const DriveList& drives, int32_t physicalDrive) {
     for (const DriveRecord& drive : drives.Records())
-        if (drive.PhysicalDriveId == physicalDrive) return &drive;
+        if (drive.Address.physicalDriveId == physicalDrive) return &drive;
     return nullptr;
 }
 

@@ -18,17 +18,17 @@ std::wstring SizeText(double sizeMb);
 std::wstring LabelText(int row);
 
 // "Drive N  <model>" and a line feed; N is "-" for a drive without a physical drive number.
-std::wstring DriveTitle(const DriveRecord& drive);
+std::wstring DriveTitle(const disk::DriveRecord& drive);
 
 // The record with this physical drive number, or nullptr.
-const DriveRecord* FindDrive(const DriveList& drives, int32_t physicalDrive);
+const disk::DriveRecord* FindDrive(const disk::DriveList& drives, int32_t physicalDrive);
 
 // A header line and one line per drive: physical drive, model, size, interface, route tag.
-std::wstring ListText(const DriveList& drives);
+std::wstring ListText(const disk::DriveList& drives);
 
 // A title line naming the drive, then its S.M.A.R.T. rows under the page's column headers.
-std::wstring SmartText(const DriveRecord& drive, const AttributeNameTables& names);
+std::wstring SmartText(const disk::DriveRecord& drive, const disk::AttributeNameTables& names);
 
 // The machine facts, the drive list, and for every drive its identity and S.M.A.R.T. table.
-std::wstring ReportText(const MachineFacts& facts, const DriveList& drives,
-                        const AttributeNameTables& names);
+std::wstring ReportText(const MachineFacts& facts, const disk::DriveList& drives,
+                        const disk::AttributeNameTables& names);

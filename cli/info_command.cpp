@@ -7,6 +7,10 @@
 #include "cli/drive_text.h"
 #include "cli/text_columns.h"
 
+using disk::AttributeNameTables;
+using disk::DriveRecord;
+using disk::VolumeSpace;
+
 using namespace text_rows;
 
 namespace {

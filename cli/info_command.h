@@ -10,13 +10,14 @@
 #include "disk/drive_record.h"
 
 // The page of `drive`, its power-on texts taken from its S.M.A.R.T. rows as the window does.
-DiskInfoPage DiskInfoPageOf(const DriveRecord& drive, const AttributeNameTables& names,
+DiskInfoPage DiskInfoPageOf(const disk::DriveRecord& drive, const disk::AttributeNameTables& names,
                             bool ahciMode);
 
 // The title line, every line of the page as the window shows it (a tooltip follows in
 // parentheses), the usage bar and one line per volume.
-std::wstring InfoText(const DriveRecord& drive, const AttributeNameTables& names, bool ahciMode);
+std::wstring InfoText(const disk::DriveRecord& drive, const disk::AttributeNameTables& names,
+                      bool ahciMode);
 
 // One line per volume of `drive` under a header: letter, file system, capacity, used, free and
 // used share; empty when the drive has no volume.
-std::wstring VolumesText(const DriveRecord& drive, std::wstring_view indent);
+std::wstring VolumesText(const disk::DriveRecord& drive, std::wstring_view indent);

@@ -16,6 +16,9 @@
 #include "migration/migration_driver.h"
 #include "migration/migration_worker.h"
 
+using disk::DriveList;
+using disk::DriveRecord;
+
 using namespace text_rows;
 
 namespace {

@@ -21,6 +21,6 @@ struct MigrateRequest {
 
 // Migrates the system disk of `drives` onto the request's target. The confirmation is read
 // from `in`; the progress line and the messages go to `err`, the outcome text to `out`.
-int RunMigrate(const MigrateRequest& request, const DriveList& drives,
+int RunMigrate(const MigrateRequest& request, const disk::DriveList& drives,
                const migration::SystemDisk& systemDisk, std::FILE* in, std::FILE* out,
                std::FILE* err);

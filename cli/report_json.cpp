@@ -6,6 +6,7 @@
 #include <iterator>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <variant>
 
 #include "app/pages/smart_rows.h"
@@ -13,14 +14,27 @@
 #include "base/utf8.h"
 #include "cli/info_command.h"
 
+using disk::AttributeNameTables;
+using disk::CommandType;
+using disk::DriveAddress;
+using disk::DriveList;
+using disk::DriveRecord;
+using disk::InterfaceType;
+using disk::kSmartEntryCount;
+using disk::SmartAttribute;
+using disk::VolumeSpace;
+
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-// A record field the report copies as it is.
-using Member = std::variant<std::wstring DriveRecord::*, int32_t DriveRecord::*,
-                            uint32_t DriveRecord::*, uint64_t DriveRecord::*,
-                            uint16_t DriveRecord::*, uint8_t DriveRecord::*, double DriveRecord::*>;
+// A field of the record or of its address that the report copies as it is; codes go out as
+// their numbers.
+using Member =
+    std::variant<std::wstring DriveRecord::*, int32_t DriveRecord::*, uint32_t DriveRecord::*,
+                 uint64_t DriveRecord::*, uint16_t DriveRecord::*, double DriveRecord::*,
+                 CommandType DriveRecord::*, InterfaceType DriveRecord::*,
+                 std::wstring DriveAddress::*, int32_t DriveAddress::*, uint8_t DriveAddress::*>;
 struct Field {
     const char* name;
     Member member;
@@ -28,7 +42,7 @@ struct Field {
 
 // Identity, route, geometry and sizes: everything before "flags".
 const Field kIdentityFields[] = {
-    {"physicalDrive", &DriveRecord::PhysicalDriveId},
+    {"physicalDrive", &DriveAddress::physicalDriveId},
     {"model", &DriveRecord::Model},
     {"serialNumber", &DriveRecord::SerialNumber},
     {"firmwareRev", &DriveRecord::FirmwareRev},
@@ -40,12 +54,12 @@ const Field kIdentityFields[] = {
     {"interfaceType", &DriveRecord::InterfaceType},
     {"commandType", &DriveRecord::CommandType},
     {"commandTypeTag", &DriveRecord::CommandTypeTag},
-    {"target", &DriveRecord::Target},
-    {"scsiPort", &DriveRecord::ScsiPort},
-    {"scsiTargetId", &DriveRecord::ScsiTargetId},
-    {"scsiBus", &DriveRecord::ScsiBus},
-    {"siliconImageType", &DriveRecord::SiliconImageType},
-    {"pnpDeviceId", &DriveRecord::PnpDeviceId},
+    {"target", &DriveAddress::target},
+    {"scsiPort", &DriveAddress::scsiPort},
+    {"scsiTargetId", &DriveAddress::scsiTargetId},
+    {"scsiBus", &DriveAddress::scsiBus},
+    {"siliconImageType", &DriveAddress::siliconImageType},
+    {"pnpDeviceId", &DriveAddress::pnpDeviceId},
     {"wmiModel", &DriveRecord::WmiModel},
     {"usbVendorId", &DriveRecord::UsbVendorId},
     {"usbProductId", &DriveRecord::UsbProductId},
@@ -135,12 +149,26 @@ Json ValueOf(const std::wstring& text) {
 }
 template <typename Number>
 Json ValueOf(Number number) {
-    return number;
+    if constexpr (std::is_enum_v<Number>)
+        return ToUnderlying(number);
+    else
+        return number;
+}
+
+// The record itself, or its address for the fields the address holds.
+template <typename Value>
+const DriveRecord& OwnerOf(const DriveRecord& drive, Value DriveRecord::*) {
+    return drive;
+}
+template <typename Value>
+const DriveAddress& OwnerOf(const DriveRecord& drive, Value DriveAddress::*) {
+    return drive.Address;
 }
 
 void CopyFields(const DriveRecord& drive, std::span<const Field> fields, Json& out) {
     for (const Field& field : fields)
-        std::visit([&](auto member) { out[field.name] = ValueOf(drive.*member); }, field.member);
+        std::visit([&](auto member) { out[field.name] = ValueOf(OwnerOf(drive, member).*member); },
+                   field.member);
 }
 
 // The six raw bytes, most significant first.

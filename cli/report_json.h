@@ -14,12 +14,12 @@ inline constexpr const char* kReportFormat = "tramsik-report/1";
 
 // One element of "drives": the record at position `index` of the list. `ahciMode` is the
 // machine's, which the drive's Disk information page shows.
-nlohmann::ordered_json DriveJson(const DriveRecord& drive, int32_t index,
-                                 const AttributeNameTables& names, bool ahciMode = false);
+nlohmann::ordered_json DriveJson(const disk::DriveRecord& drive, int32_t index,
+                                 const disk::AttributeNameTables& names, bool ahciMode = false);
 
 // The whole report in the current interface language.
-nlohmann::ordered_json ReportJson(const MachineFacts& facts, const DriveList& drives,
-                                  const AttributeNameTables& names);
+nlohmann::ordered_json ReportJson(const MachineFacts& facts, const disk::DriveList& drives,
+                                  const disk::AttributeNameTables& names);
 
 // The report as text: indented by two, with invalid text replaced rather than refused.
 std::string ReportJsonText(const nlohmann::ordered_json& report);

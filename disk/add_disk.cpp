@@ -7,22 +7,18 @@
 #include "disk/ata_smart.h"
 #include "disk/identify.h"
 
-bool CAtaSmart::AddDisk(int32_t commandType, const CsmiPortData* csmiPortData,
-                        int32_t physicalDriveId, int32_t scsiPort, int32_t scsiTargetId,
-                        int32_t scsiBus, uint8_t target, const AtaPage& identify,
-                        int32_t siliconImageType, const std::wstring& pnpDeviceId) {
+namespace disk {
+
+bool CAtaSmart::AddDisk(CommandType commandType, const DriveAddress& address,
+                        const AtaPage& identify) {
     if (vars.IsFull()) return false;
     // A record is too large for the stack of every caller.
     const auto record = std::make_unique<DriveRecord>();
-    if (StartIdentification(identify, commandType, target, *record) != IdentifyOutcome::Usable)
+    if (StartIdentification(identify, commandType, address.target, *record) !=
+        IdentifyOutcome::Usable)
         return false;
-    record->PhysicalDriveId = physicalDriveId;
-    record->ScsiPort = scsiPort;
-    record->ScsiTargetId = scsiTargetId;
-    record->ScsiBus = scsiBus;
-    record->SiliconImageType = siliconImageType;
-    record->PnpDeviceId = pnpDeviceId;
-    if (csmiPortData != nullptr) record->CsmiPortData = *csmiPortData;
+    record->Address = address;
+    const int32_t physicalDriveId = address.physicalDriveId;
 
     // The same drive may already be listed: found behind a RAID port without a drive number,
     // or by a pass that knew less about it.
@@ -30,13 +26,12 @@ bool CAtaSmart::AddDisk(int32_t commandType, const CsmiPortData* csmiPortData,
     for (int32_t i = 0; i < vars.Count(); ++i) {
         DriveRecord& listed = vars[i];
         if (listed.Model != record->Model || listed.SerialNumber != record->SerialNumber) continue;
-        if (listed.PhysicalDriveId == -1 && physicalDriveId >= 0) {
-            listed.PhysicalDriveId = physicalDriveId;
+        if (listed.Address.physicalDriveId == -1 && physicalDriveId >= 0) {
+            listed.Address.physicalDriveId = physicalDriveId;
             if (CsmiEnabled != 1) return false;
             WriteLog(L"vars[i].CommandType = CMD_TYPE_CSMI_PHYSICAL_DRIVE");
-            listed.CommandType = CMD_TYPE_CSMI_PHYSICAL_DRIVE;
-            listed.CommandTypeTag =
-                FormatCommandTypeTag(CMD_TYPE_CSMI_PHYSICAL_DRIVE, listed.Target);
+            listed.CommandType = CommandType::CMD_TYPE_CSMI_PHYSICAL_DRIVE;
+            listed.CommandTypeTag = FormatCommandTypeTag(listed.CommandType, listed.Address.target);
             replaced = i;
             break;
         }
@@ -52,7 +47,8 @@ bool CAtaSmart::AddDisk(int32_t commandType, const CsmiPortData* csmiPortData,
     FinishSmartReading(*record);
 
     // A clamped geometry means garbage in the answer, except on the routes a SCSI scan trusts.
-    if (record->IsGeometryOutOfRange && !(ScsiScan && record->CommandType < CMD_TYPE_SAT))
+    if (record->IsGeometryOutOfRange &&
+        !(ScsiScan && record->CommandType < CommandType::CMD_TYPE_SAT))
         return false;
     if (replaced) {
         if (!record->SmartDataValid) return false;
@@ -60,3 +56,5 @@ bool CAtaSmart::AddDisk(int32_t commandType, const CsmiPortData* csmiPortData,
     }
     return vars.Append(*record);
 }
+
+}  // namespace disk

@@ -12,6 +12,8 @@
 #include "disk/pcie_link.h"
 #include "disk/vendor.h"
 
+namespace disk {
+
 namespace {
 
 // Identify Controller fields (byte offsets in the 512 bytes kept).
@@ -94,7 +96,7 @@ void StartNvmeRecord(const AtaPage& identify, DriveRecord& record) {
     record.SmartThresholdValid = true;
     record.IsSsd = true;
     record.VendorVariant = 1;
-    record.InterfaceType = INTERFACE_TYPE_NVME;
+    record.InterfaceType = InterfaceType::INTERFACE_TYPE_NVME;
     record.TemperatureMultiplier = 1.0;
     record.Temperature = -1000;
     record.PowerOnHours = record.DetectedPowerOnHours = record.PowerOnRawValue = -1;
@@ -133,16 +135,12 @@ void ApplyNvmeHealthLog(DriveRecord& record) {
     record.VendorCode = VendorCodeOf(VENDOR_NVME);
 }
 
-bool CAtaSmart::AddDiskNVMe(int32_t commandType, NvmeRoute& route, const DriveAddress& address,
+bool CAtaSmart::AddDiskNVMe(CommandType commandType, NvmeRoute& route, const DriveAddress& address,
                             const AtaPage& identify) {
     if (vars.IsFull()) return false;
     // A record is too large for the stack of every caller.
     const auto record = std::make_unique<DriveRecord>();
-    record->PhysicalDriveId = address.physicalDriveId;
-    record->ScsiPort = address.scsiPort;
-    record->ScsiTargetId = address.scsiTargetId;
-    record->ScsiBus = address.scsiBus;
-    record->PnpDeviceId = address.pnpDeviceId;
+    record->Address = address;
     record->CommandType = commandType;
     record->CommandTypeTag = FormatCommandTypeTag(commandType, address.target);
     StartNvmeRecord(identify, *record);
@@ -161,3 +159,5 @@ bool CAtaSmart::AddDiskNVMe(int32_t commandType, NvmeRoute& route, const DriveAd
     }
     return vars.Append(*record);
 }
+
+}  // namespace disk

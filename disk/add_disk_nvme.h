@@ -7,6 +7,8 @@
 
 #include "disk/drive_record.h"
 
+namespace disk {
+
 // The fresh record's NVMe values: SMART taken as supported and confirmed (the log has no
 // thresholds to disagree with), an SSD, the identity strings, the interface and its version.
 // `identify` is kept as the record's IdentifyDevice.
@@ -19,3 +21,5 @@ void ApplyNvmeHealthLog(DriveRecord& record);
 // "NVM Express <major>.<minor>" from the version field, "NVM Express 1.0/1.1" for controllers
 // from before the field was defined (major 0).
 std::wstring NvmeVersionText(const AtaPage& identify);
+
+}  // namespace disk

@@ -14,6 +14,8 @@
 
 using namespace platform;
 
+namespace disk {
+
 CAtaSmart::CAtaSmart() {
     ReadSystemFacts();
     UsbSatEnabled.fill(true);
@@ -34,12 +36,12 @@ SystemRoutes CAtaSmart::Routes() const {
 }
 
 std::wstring CAtaSmart::GetOsName() const {
-    return ::GetOsName(OsVersion);
+    return disk::GetOsName(OsVersion);
 }
 
 bool CAtaSmart::IsRecorded(int32_t physicalDriveId) const {
     return std::ranges::any_of(vars.Records(), [&](const DriveRecord& record) {
-        return record.PhysicalDriveId == physicalDriveId;
+        return record.Address.physicalDriveId == physicalDriveId;
     });
 }
 
@@ -98,12 +100,13 @@ void CAtaSmart::WakeUpFixedDisks() {
 }
 
 void CAtaSmart::ScanCsmiPorts() {
-    const auto scan = RouteOf(CMD_TYPE_CSMI).scanPort;
+    const auto scan = RouteOf(CommandType::CMD_TYPE_CSMI).scanPort;
     if (scan == nullptr || CsmiEnabled == 0) return;
     for (int32_t port = 0; port <= kMaxScsiPort; ++port) {
         scan(port, Routes(), [&](const AtaPage& identify, const CsmiPortData& portData) {
-            AddDisk(CMD_TYPE_CSMI, &portData, -1, port, -1, -1, TARGET_FIRST_DEVICE, identify, 0,
-                    L"");
+            AddDisk(CommandType::CMD_TYPE_CSMI,
+                    {.scsiPort = port, .target = TARGET_FIRST_DEVICE, .csmiPortData = portData},
+                    identify);
         });
     }
 }
@@ -120,3 +123,5 @@ void CAtaSmart::WakeUp(int32_t physicalDriveId) {
     ReadFile(drive, sector, sizeof sector, &read);
     CloseHandle(drive);
 }
+
+}  // namespace disk

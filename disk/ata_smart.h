@@ -16,6 +16,8 @@
 #include "disk/wmi_disk.h"
 #include "platform/win_types.h"
 
+namespace disk {
+
 // The USB bridge vendors the probe tells apart (the names are those of its log lines).
 inline constexpr int32_t USB_VENDOR_IO_DATA = 0x04BB;
 inline constexpr int32_t USB_VENDOR_LOGITEC = 0x0789;
@@ -27,6 +29,19 @@ inline constexpr int32_t USB_VENDOR_OXFORD = 0x0928;
 
 // The vendor id the direct pass gives a disk whose bus is USB but whose enclosure is unknown.
 inline constexpr int32_t USB_VENDOR_UNKNOWN = 0xFFFF;
+
+// What the pass that found a disk knows about it besides its address; it decides which routes
+// the probe tries, and in which order.
+struct ProbeHints {
+    InterfaceType interfaceType = InterfaceType::INTERFACE_TYPE_UNKNOWN;
+    // The enclosure's ids, for a disk on a USB bridge; 0 when unknown.
+    int32_t usbVendorId = 0;
+    int32_t usbProductId = 0;
+    // The machine has a controller of these makers, whose disks may answer only through the
+    // SCSI miniport.
+    bool nvidiaControllerFound = false;
+    bool marvellControllerFound = false;
+};
 
 class CAtaSmart {
   public:
@@ -45,23 +60,16 @@ class CAtaSmart {
     // and shows only in the log.
     void Init();
 
-    // Probes one disk through the routes its interface and USB vendor call for and records it
-    // when one answers IDENTIFY. -1 means unknown for the drive number, port, target id and
-    // bus; interfaceType is an INTERFACE_TYPE_ value.
-    bool GetDiskInfo(int32_t physicalDriveId, int32_t scsiPort, int32_t scsiTargetId,
-                     int32_t interfaceType, int32_t usbVendorId, int32_t usbProductId,
-                     int32_t scsiBus, int32_t siliconImageType, bool nvidiaFound, bool marvellFound,
-                     const std::wstring& pnpDeviceId);
+    // Probes the disk at `address` through the routes its hints call for and records it when
+    // one answers IDENTIFY. The address's target is set by each route tried.
+    bool GetDiskInfo(const DriveAddress& address, const ProbeHints& hints);
 
-    // Turns an IDENTIFY answer into a record, reads its SMART pages and appends it; a drive
-    // already listed is replaced or refused. False when the drive was refused.
-    bool AddDisk(int32_t commandType, const CsmiPortData* csmiPortData, int32_t physicalDriveId,
-                 int32_t scsiPort, int32_t scsiTargetId, int32_t scsiBus, uint8_t target,
-                 const AtaPage& identify, int32_t siliconImageType,
-                 const std::wstring& pnpDeviceId);
+    // Turns an IDENTIFY answer into a record at `address`, reads its SMART pages and appends
+    // it; a drive already listed is replaced or refused. False when the drive was refused.
+    bool AddDisk(CommandType commandType, const DriveAddress& address, const AtaPage& identify);
 
     // Records an NVMe drive that answered IDENTIFY CONTROLLER through `route`.
-    bool AddDiskNVMe(int32_t commandType, NvmeRoute& route, const DriveAddress& address,
+    bool AddDiskNVMe(CommandType commandType, NvmeRoute& route, const DriveAddress& address,
                      const AtaPage& identify);
 
     // Spins a sleeping drive up by reading its first sector.
@@ -85,8 +93,8 @@ class CAtaSmart {
     bool ExcludeSamsungHd = true;
     bool IncludeRemovable = false;
     int32_t CsmiEnabled = 1;
-    // One switch per USB bridge route, indexed by CommandType - CMD_TYPE_SAT.
-    std::array<bool, CMD_TYPE_CYPRESS - CMD_TYPE_SAT + 1> UsbSatEnabled{};
+    // One switch per USB bridge route, indexed by UsbBridgeIndex(CommandType).
+    std::array<bool, kUsbBridgeCount> UsbSatEnabled{};
 
     // Found by the controller map of the latest run.
     bool NvidiaControllerFound = false;
@@ -108,11 +116,9 @@ class CAtaSmart {
     void ScanPhysicalDrives();
     void ScanScsiPorts();
     bool IsRecorded(int32_t physicalDriveId) const;
-    bool IdentifyPhysicalDrive(int32_t physicalDriveId, transport::AtaBuffer identify);
-    bool ProbeNvme(const DriveAddress& address, transport::AtaBuffer identify, bool* answered);
-    bool ProbeUsbBridges(const DriveAddress& address, int32_t interfaceType, int32_t usbVendorId,
-                         int32_t usbProductId);
 
     // Removable volumes count in the drive-letter mapping of this run.
     bool removableLettersCount_ = false;
 };
+
+}  // namespace disk

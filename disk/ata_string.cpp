@@ -5,6 +5,8 @@
 
 #include "base/utf8.h"
 
+namespace disk {
+
 namespace {
 
 bool IsWhiteSpace(wchar_t c) {
@@ -50,3 +52,5 @@ std::wstring TrimWhiteSpace(std::wstring_view text) {
     const auto last = std::find_if_not(text.rbegin(), text.rend(), IsWhiteSpace).base();
     return first < last ? std::wstring(first, last) : std::wstring();
 }
+
+}  // namespace disk

@@ -10,6 +10,8 @@
 
 #include "disk/drive_record.h"
 
+namespace disk {
+
 struct AtaTextField {
     size_t offset;  // in bytes from the start of the page
     size_t length;  // in bytes, always even: the field is a run of 16-bit words
@@ -42,3 +44,5 @@ std::wstring AtaTextToString(std::span<const uint8_t> field);
 
 // Removes leading and trailing white space (the Unicode White_Space characters).
 std::wstring TrimWhiteSpace(std::wstring_view text);
+
+}  // namespace disk

@@ -5,6 +5,8 @@
 #include <cwchar>
 #include <iterator>
 
+namespace disk {
+
 namespace {
 
 struct MinorVersionName {
@@ -113,3 +115,5 @@ std::wstring GetAtaMinorVersion(uint16_t word81) {
     std::swprintf(unknown, std::size(unknown), L"---- [%04Xh]", static_cast<unsigned>(word81));
     return unknown;
 }
+
+}  // namespace disk

@@ -1,5 +1,7 @@
 #include "disk/attribute_name_data.h"
 
+namespace disk {
+
 // Attribute names by controller family: id, English, Chinese. The texts are shown as they are.
 namespace {
 
@@ -527,3 +529,5 @@ const AttributeNameFamily kAttributeNameFamilies[kAttributeNameFamilyCount] = {
     {L"SmartToshiba", kSmartToshiba},
     {L"SmartSanDiskGb", kSmartSanDiskGb},
 };
+
+}  // namespace disk

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <span>
 
+namespace disk {
+
 struct AttributeNameRow {
     unsigned char id;
     const wchar_t* english;
@@ -18,3 +20,5 @@ struct AttributeNameFamily {
 
 inline constexpr size_t kAttributeNameFamilyCount = 18;
 extern const AttributeNameFamily kAttributeNameFamilies[kAttributeNameFamilyCount];
+
+}  // namespace disk

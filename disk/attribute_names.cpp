@@ -2,6 +2,8 @@
 
 #include "base/ui_text.h"
 
+namespace disk {
+
 namespace {
 
 constexpr int kVendorSpecificText = 46;
@@ -31,3 +33,5 @@ std::wstring AttributeNameTables::GetAttributeName(const std::wstring& smartKeyN
     }
     return GetUiText(kVendorSpecificText);
 }
+
+}  // namespace disk

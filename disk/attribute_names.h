@@ -6,6 +6,8 @@
 
 #include "disk/attribute_name_data.h"
 
+namespace disk {
+
 class AttributeNameTables {
   public:
     // Fills an English and a Chinese table of 256 names for every family. Until then every
@@ -23,3 +25,5 @@ class AttributeNameTables {
     std::array<Table, 2 * kAttributeNameFamilyCount> tables_;
     bool built_ = false;
 };
+
+}  // namespace disk

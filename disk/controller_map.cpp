@@ -13,7 +13,7 @@
 #include "disk/text_match.h"
 #include "disk/wmi_query.h"
 
-int AhciMode = 0;
+namespace disk {
 
 namespace {
 
@@ -129,7 +129,7 @@ void MapIdeControllers(platform::WmiServices& services, ControllerMap& map) {
         services, kIdeControllers, [&](const std::wstring& id, const std::wstring& name) {
             const std::wstring line = name + kIdeControllers.textSuffix;
             // Each controller decides anew, so the last one handled wins.
-            AhciMode = line.find(L"SATA AHCI") != std::wstring::npos ? 1 : 0;
+            map.ahciMode = line.find(L"SATA AHCI") != std::wstring::npos;
             AddCapped(map.controllerText, ListController(services, kIdeControllers, id, name,
                                                          [](const std::wstring&) {}));
             NoteMaker(name, map);
@@ -220,3 +220,5 @@ UsbDevice UsbIdsOf(const std::wstring& deviceId) {
     }
     return ids;
 }
+
+}  // namespace disk

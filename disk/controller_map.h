@@ -11,9 +11,7 @@
 
 #include "platform/wmi.h"
 
-// 1 when the IDE controller handled last by the latest controller map runs in AHCI mode.
-// Process-wide; the disk information page reads it.
-extern int AhciMode;
+namespace disk {
 
 struct SiliconImageDevice {
     std::wstring pnpDeviceId;
@@ -38,10 +36,13 @@ struct ControllerMap {
     std::vector<std::wstring> controllerText;
     bool nvidiaControllerFound = false;
     bool marvellControllerFound = false;
+    // The IDE controller listed last runs in AHCI mode. The engine's map (CAtaSmart::Controllers)
+    // is where the disk information page and the command line read it from.
+    bool ahciMode = false;
 };
 
-// Builds the map through a connection to root\cimv2, logging each class as it is done, and
-// sets AhciMode. scsiScan: SCSI ports are probed directly this run, so no controller is black
+// Builds the map through a connection to root\cimv2, logging each class as it is done.
+// scsiScan: SCSI ports are probed directly this run, so no controller is black
 // listed. A failed query or walk leaves the map as far as it got.
 ControllerMap BuildControllerMap(platform::WmiServices& services, bool scsiScan);
 
@@ -51,3 +52,5 @@ int32_t SiliconImageTypeOf(const std::wstring& controllerName);
 
 // The USB ids in a device id such as "USB\VID_152D&PID_2338\..." (0 where absent).
 UsbDevice UsbIdsOf(const std::wstring& deviceId);
+
+}  // namespace disk

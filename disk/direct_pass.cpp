@@ -17,6 +17,8 @@
 
 using namespace platform;
 
+namespace disk {
+
 namespace {
 
 constexpr DWORD kDescriptorBufferSize = 4096;
@@ -61,17 +63,12 @@ bool IsFixedDisk(HANDLE drive) {
            returned == sizeof geometry && geometry.MediaType == FixedMedia;
 }
 
-struct DirectProbe {
-    int32_t interfaceType = INTERFACE_TYPE_UNKNOWN;
-    int32_t usbVendorId = 0;
-};
-
 // Whether drive `n` is a fixed disk worth probing, and on which bus. The handle is closed on
 // every way out.
-std::optional<DirectProbe> ExamineDrive(int32_t n, bool excludeSamsungHd) {
+std::optional<ProbeHints> ExamineDrive(int32_t n, bool excludeSamsungHd) {
     const HANDLE drive = transport::OpenPhysicalDrive(n);
     if (drive == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::optional<DirectProbe> probe;
+    std::optional<ProbeHints> probe;
     const std::optional<StorageDescriptor> descriptor =
         IsFixedDisk(drive) ? QueryStorageDescriptor(drive) : std::nullopt;
     if (descriptor &&
@@ -82,7 +79,8 @@ std::optional<DirectProbe> ExamineDrive(int32_t n, bool excludeSamsungHd) {
             WriteLog(L"Check Bus Type");
             if (bus->busType == BusTypeUsb) {
                 WriteLog(L"Bus Type = USB");
-                *probe = {INTERFACE_TYPE_USB, USB_VENDOR_UNKNOWN};
+                *probe = {.interfaceType = InterfaceType::INTERFACE_TYPE_USB,
+                          .usbVendorId = USB_VENDOR_UNKNOWN};
             }
         }
     }
@@ -95,19 +93,17 @@ std::optional<DirectProbe> ExamineDrive(int32_t n, bool excludeSamsungHd) {
 void CAtaSmart::ScanPhysicalDrives() {
     for (int32_t n = 0; n <= kMaxPhysicalDrive; ++n) {
         if (IsRecorded(n)) continue;
-        const std::optional<DirectProbe> probe = ExamineDrive(n, ExcludeSamsungHd);
+        const std::optional<ProbeHints> probe = ExamineDrive(n, ExcludeSamsungHd);
         if (!probe) continue;
         WriteLog(L"DO:GetDiskInfo");
-        if (!GetDiskInfo(n, -1, -1, probe->interfaceType, probe->usbVendorId, 0, -1, 0, false,
-                         false, L""))
-            continue;
+        if (!GetDiskInfo({.physicalDriveId = n}, *probe)) continue;
         WriteLog(L"OK:GetDiskInfo");
         DriveRecord& record = vars[vars.Count() - 1];
         if (HasSwappedMakerName(record.Model)) {
             WriteLog(L"Reverse");
             UseStoredStrings(record);
         }
-        if (probe->interfaceType == INTERFACE_TYPE_USB)
+        if (probe->interfaceType == InterfaceType::INTERFACE_TYPE_USB)
             record.Interface = L"USB (" + record.Interface + L")";
     }
 }
@@ -115,12 +111,12 @@ void CAtaSmart::ScanPhysicalDrives() {
 void CAtaSmart::ScanScsiPorts() {
     for (int32_t port = 0; port <= kMaxScsiPort; ++port) {
         for (int32_t target = 0; target <= kMaxScsiTarget; ++target) {
-            if (!GetDiskInfo(-1, port, target, INTERFACE_TYPE_UNKNOWN, 0, 0, -1, 0, false, false,
-                             L""))
-                continue;
+            if (!GetDiskInfo({.scsiPort = port, .scsiTargetId = target}, {})) continue;
             DriveRecord& record = vars[vars.Count() - 1];
             if (HasSwappedMakerName(record.Model)) UseStoredStrings(record);
         }
     }
     WriteLog(L"OK:GetDiskInfo - Scsi");
 }
+
+}  // namespace disk

@@ -5,6 +5,8 @@
 
 #include "disk/identify.h"
 
+namespace disk {
+
 namespace {
 
 // Appended by the disk class to a model name; they say nothing about the drive itself.
@@ -93,3 +95,5 @@ void UseStoredStrings(DriveRecord& record) {
     record.Model = record.ModelReverse;
     record.ModelSerial = MakeModelSerial(record.Model, record.SerialNumber);
 }
+
+}  // namespace disk

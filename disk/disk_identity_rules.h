@@ -9,6 +9,8 @@
 
 #include "disk/drive_record.h"
 
+namespace disk {
+
 // The physical drive number a Win32_DiskDrive DeviceID ends in ("\\.\PHYSICALDRIVE12" gives
 // 12, "...DRIVE5" 5): the last two characters when they make 10 or more, else the last one.
 // -1 when the id does not end in a digit.
@@ -35,3 +37,5 @@ bool HasSwappedMakerName(const std::wstring& model);
 
 // Takes the "as stored" strings as the drive's identity.
 void UseStoredStrings(DriveRecord& record);
+
+}  // namespace disk

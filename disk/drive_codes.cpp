@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace disk {
+
 namespace {
 
 struct RouteCode {
@@ -9,7 +11,7 @@ struct RouteCode {
     bool numbersDevice;  // the tag says which device answered: first or second
 };
 
-constexpr std::array<RouteCode, CMD_TYPE_COUNT> kRoutes{{
+constexpr std::array<RouteCode, kCommandTypeCount> kRoutes{{
     {L"un", false},  // CMD_TYPE_UNKNOWN
     {L"pd", true},   // CMD_TYPE_PHYSICAL_DRIVE
     {L"sm", false},  // CMD_TYPE_SCSI_MINIPORT
@@ -30,20 +32,23 @@ constexpr std::array<RouteCode, CMD_TYPE_COUNT> kRoutes{{
     {L"sq", false},  // CMD_TYPE_NVME_STORAGE_QUERY
 }};
 
-const RouteCode& Route(int32_t commandType) {
-    const bool known = commandType >= 0 && commandType < CMD_TYPE_COUNT;
-    return kRoutes[known ? commandType : CMD_TYPE_UNKNOWN];
+const RouteCode& Route(CommandType commandType) {
+    const auto index = static_cast<size_t>(ToUnderlying(commandType));
+    return index < kRoutes.size() ? kRoutes[index]
+                                  : kRoutes[ToUnderlying(CommandType::CMD_TYPE_UNKNOWN)];
 }
 
 }  // namespace
 
-std::wstring CommandTypeCode(int32_t commandType) {
+std::wstring CommandTypeCode(CommandType commandType) {
     return Route(commandType).code;
 }
 
-std::wstring FormatCommandTypeTag(int32_t commandType, uint8_t target) {
+std::wstring FormatCommandTypeTag(CommandType commandType, uint8_t target) {
     const RouteCode& route = Route(commandType);
     std::wstring tag = route.code;
     if (route.numbersDevice) tag += target == TARGET_SECOND_DEVICE ? L'2' : L'1';
     return tag;
 }
+
+}  // namespace disk

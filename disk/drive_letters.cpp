@@ -11,6 +11,8 @@
 
 using namespace platform;
 
+namespace disk {
+
 namespace {
 
 // Room for the extents the mapping looks at; a volume on more of them is not mapped.
@@ -84,9 +86,9 @@ DriveLetterMap MapDriveLetters(bool includeRemovable) {
 
 void ApplyDriveLetters(const DriveLetterMap& map, DriveList& drives) {
     for (DriveRecord& record : drives.Records()) {
-        if (record.PhysicalDriveId < 0 || static_cast<size_t>(record.PhysicalDriveId) >= map.size())
-            continue;
-        record.DriveLetterMap = map[static_cast<size_t>(record.PhysicalDriveId)];
+        const int32_t drive = record.Address.physicalDriveId;
+        if (drive < 0 || static_cast<size_t>(drive) >= map.size()) continue;
+        record.DriveLetterMap = map[static_cast<size_t>(drive)];
         std::wstring letters;
         for (int n = 0; n < 26; ++n)
             if (record.DriveLetterMap & (1u << n))
@@ -94,3 +96,5 @@ void ApplyDriveLetters(const DriveLetterMap& map, DriveList& drives) {
         record.DriveLetters = TrimWhiteSpace(letters);
     }
 }
+
+}  // namespace disk

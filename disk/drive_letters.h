@@ -7,6 +7,8 @@
 
 #include "disk/drive_record.h"
 
+namespace disk {
+
 // One word per physical drive number; bit n set when letter 'A' + n lies on that disk.
 using DriveLetterMap = std::array<uint32_t, 256>;
 
@@ -16,3 +18,5 @@ DriveLetterMap MapDriveLetters(bool includeRemovable);
 
 // Gives every record with a physical drive number its map word and its letters ("C: D:").
 void ApplyDriveLetters(const DriveLetterMap& map, DriveList& drives);
+
+}  // namespace disk

@@ -4,9 +4,13 @@
 
 #include "disk/drive_record.h"
 
-// Byte of CsmiPortData that orders the drives found behind RAID ports.
+namespace disk {
+
+// Byte of the CSMI port data that orders the drives found behind RAID ports.
 inline constexpr size_t kCsmiSortByte = 28;
 
-// Sorts the valid records by PhysicalDriveId; two records without one by kCsmiSortByte of
-// their CsmiPortData. Records that compare equal keep their order.
+// Sorts the valid records by physical drive number; two records without one by kCsmiSortByte
+// of their CSMI port data. Records that compare equal keep their order.
 void SortDriveList(DriveList& drives);
+
+}  // namespace disk

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace disk {
+
 void DriveList::Clear() {
     // Every slot goes back to a fresh record, so nothing of an earlier inventory can leak into
     // a later one through a slot that is reused.
@@ -23,3 +25,5 @@ bool DriveList::RemoveAt(int32_t index) {
     records_[static_cast<size_t>(--count_)] = DriveRecord{};
     return true;
 }
+
+}  // namespace disk

@@ -9,8 +9,11 @@
 #include <span>
 #include <string>
 
+#include "disk/drive_address.h"
 #include "disk/drive_codes.h"
 #include "disk/smart_entry.h"
+
+namespace disk {
 
 // Size of an IDENTIFY DEVICE answer and of each SMART page.
 inline constexpr size_t kAtaPageSize = 512;
@@ -31,7 +34,6 @@ struct VolumeSpace {
 
 struct DriveRecord {
     static constexpr size_t kMaxVolumes = 26;
-    static constexpr size_t kCsmiPortDataSize = 64;
 
     // Raw pages. IdentifyDevice is the answer exactly as the transport returned it.
     AtaPage IdentifyDevice{};
@@ -65,22 +67,16 @@ struct DriveRecord {
     bool IsJMicron60xOrIndilinx = false;
     bool IsSandForce = false;
 
-    // Location and route.
-    int32_t PhysicalDriveId = -1;  // -1: found without a physical drive number
-    int32_t ScsiPort = -1;
-    int32_t ScsiTargetId = -1;
-    int32_t ScsiBus = -1;
-    int32_t SiliconImageType = 0;
-    int32_t CommandType = CMD_TYPE_UNKNOWN;
+    // Location and route. The code types share their names with these fields, hence the
+    // qualified spelling.
+    DriveAddress Address;  // its target is the device select value every later command uses
+    disk::CommandType CommandType = disk::CommandType::CMD_TYPE_UNKNOWN;
     std::wstring CommandTypeTag;
-    uint8_t Target = 0;  // ATA device select value every later command uses
-    std::array<uint8_t, kCsmiPortDataSize> CsmiPortData{};
-    int32_t InterfaceType = INTERFACE_TYPE_UNKNOWN;
+    disk::InterfaceType InterfaceType = disk::InterfaceType::INTERFACE_TYPE_UNKNOWN;
     std::wstring Interface;
     int32_t UsbVendorId = 0;
     int32_t UsbProductId = 0;
     std::wstring UsbDeviceName;
-    std::wstring PnpDeviceId;
     std::wstring WmiModel;
     std::wstring DriveLetters;    // e.g. "C: D:"
     uint32_t DriveLetterMap = 0;  // bit n: letter 'A' + n lies on this disk
@@ -189,3 +185,5 @@ class DriveList {
     std::array<DriveRecord, kCapacity> spare_;
     int32_t count_ = 0;
 };
+
+}  // namespace disk

@@ -6,11 +6,16 @@
 #include "base/log.h"
 #include "disk/ata_smart.h"
 
+namespace disk {
+
+using enum CommandType;
+using enum InterfaceType;
+
 namespace {
 
 // One IDENTIFY attempt through a USB bridge route, and the line logged when it answers.
 struct BridgeTry {
-    int32_t commandType;
+    CommandType commandType;
     uint8_t target;
     const wchar_t* addLog;
 };
@@ -101,7 +106,7 @@ constexpr PdTry kPhysicalDriveTries[] = {
 
 // The NVMe routes in the order they are tried, and their log lines.
 struct NvmeTry {
-    int32_t commandType;
+    CommandType commandType;
     bool needsStorageQuery;
     const wchar_t* identifyLog;
     const wchar_t* addLog;
@@ -115,49 +120,43 @@ constexpr NvmeTry kNvmeTries[] = {
      L"AddDiskNVMe - CMD_TYPE_NVME_INTEL"},
 };
 
-bool IsAtaAttached(int32_t interfaceType) {
+bool IsAtaAttached(InterfaceType interfaceType) {
     return interfaceType == INTERFACE_TYPE_UNKNOWN || interfaceType == INTERFACE_TYPE_PATA ||
            interfaceType == INTERFACE_TYPE_SATA;
 }
 
 }  // namespace
 
-bool CAtaSmart::GetDiskInfo(int32_t physicalDriveId, int32_t scsiPort, int32_t scsiTargetId,
-                            int32_t interfaceType, int32_t usbVendorId, int32_t usbProductId,
-                            int32_t scsiBus, int32_t siliconImageType, bool nvidiaFound,
-                            bool marvellFound, const std::wstring& pnpDeviceId) {
+bool CAtaSmart::GetDiskInfo(const DriveAddress& found, const ProbeHints& hints) {
     WriteLog(L"GetDiskInfo");
     if (vars.IsFull()) {
         WriteLog(L"GetDiskInfo - FALSE0");
         return false;
     }
+    const int32_t physicalDriveId = found.physicalDriveId;
     if (physicalDriveId >= 0 && IsRecorded(physicalDriveId)) {
         WriteLog(L"GetDiskInfo - FALSE1");
         return false;
     }
 
-    DriveAddress address{.physicalDriveId = physicalDriveId,
-                         .scsiPort = scsiPort,
-                         .scsiTargetId = scsiTargetId,
-                         .scsiBus = scsiBus,
-                         .siliconImageType = siliconImageType,
-                         .pnpDeviceId = pnpDeviceId};
+    DriveAddress address = found;
     AtaPage identify{};
-    const auto identifyThrough = [&](int32_t commandType, uint8_t target) {
+    const auto identifyThrough = [&](CommandType commandType, uint8_t target) {
         address.target = target;
         return IdentifyThroughRoute(commandType, address, Routes(), identify);
     };
-    const auto add = [&](int32_t commandType, uint8_t target) {
-        return AddDisk(commandType, nullptr, physicalDriveId, scsiPort, scsiTargetId, scsiBus,
-                       target, identify, siliconImageType, pnpDeviceId);
+    const auto add = [&](CommandType commandType, uint8_t target) {
+        address.target = target;
+        return AddDisk(commandType, address, identify);
     };
+    const int32_t scsiPort = found.scsiPort, scsiTargetId = found.scsiTargetId;
     const bool scsiAddressed = scsiPort >= 0 && scsiTargetId >= 0;
 
-    if (IsAtaAttached(interfaceType)) {
-        if (siliconImageType != 0) {
+    if (IsAtaAttached(hints.interfaceType)) {
+        if (found.siliconImageType != 0) {
             WakeUp(physicalDriveId);
             WriteLog(L"physicalDriveId=%d, scsiPort=%d, scsiBus=%d, scsiTargetId=%d",
-                     physicalDriveId, scsiPort, scsiBus, scsiTargetId);
+                     physicalDriveId, scsiPort, found.scsiBus, scsiTargetId);
             if (identifyThrough(CMD_TYPE_SILICON_IMAGE, A0)) {
                 WriteLog(L"AddDisk - Si");
                 return add(CMD_TYPE_SILICON_IMAGE, A0);
@@ -183,14 +182,14 @@ bool CAtaSmart::GetDiskInfo(int32_t physicalDriveId, int32_t scsiPort, int32_t s
         }
         WriteLog(L"DoIdentifyDeviceScsi(%d, %d) - 4", scsiPort, scsiTargetId);
         // Only these controllers' disks are known to answer the miniport request instead.
-        if (!(nvidiaFound || marvellFound || ScsiScan) || !scsiAddressed ||
-            !identifyThrough(CMD_TYPE_SCSI_MINIPORT, A0))
+        if (!(hints.nvidiaControllerFound || hints.marvellControllerFound || ScsiScan) ||
+            !scsiAddressed || !identifyThrough(CMD_TYPE_SCSI_MINIPORT, A0))
             return false;
         WriteLog(L"AddDisk(%d, %d, %d) - 5", physicalDriveId, scsiPort, scsiTargetId);
         return add(CMD_TYPE_SCSI_MINIPORT, A0);
     }
 
-    if (interfaceType == INTERFACE_TYPE_NVME) {
+    if (hints.interfaceType == INTERFACE_TYPE_NVME) {
         for (const NvmeTry& attempt : kNvmeTries) {
             if (attempt.needsStorageQuery && !StorageQueryAvailable) continue;
             WriteLog(L"%ls", attempt.identifyLog);
@@ -210,7 +209,7 @@ bool CAtaSmart::GetDiskInfo(int32_t physicalDriveId, int32_t scsiPort, int32_t s
     // Tries each bridge whose switch is on; the first that answers decides.
     const auto tryBridges = [&](std::span<const BridgeTry> tries) -> std::optional<bool> {
         for (const BridgeTry& attempt : tries) {
-            if (!UsbSatEnabled[static_cast<size_t>(attempt.commandType - CMD_TYPE_SAT)]) continue;
+            if (!UsbSatEnabled[UsbBridgeIndex(attempt.commandType)]) continue;
             if (!identifyThrough(attempt.commandType, attempt.target)) continue;
             WriteLog(L"%ls", attempt.addLog);
             return add(attempt.commandType, attempt.target);
@@ -218,9 +217,9 @@ bool CAtaSmart::GetDiskInfo(int32_t physicalDriveId, int32_t scsiPort, int32_t s
         return std::nullopt;
     };
 
-    if (interfaceType == INTERFACE_TYPE_USB) {
+    if (hints.interfaceType == INTERFACE_TYPE_USB) {
         for (const VendorBranch& branch : kVendorBranches) {
-            if (!branch.matches(usbVendorId, usbProductId)) continue;
+            if (!branch.matches(hints.usbVendorId, hints.usbProductId)) continue;
             WriteLog(L"%ls", branch.log);
             if (const auto added = tryBridges(branch.tries)) return *added;
             if (branch.otherwise == Otherwise::Refuse) {
@@ -233,3 +232,5 @@ bool CAtaSmart::GetDiskInfo(int32_t physicalDriveId, int32_t scsiPort, int32_t s
     WriteLog(L"else (USB-HDD)");
     return tryBridges(kGenericTries).value_or(false);
 }
+
+}  // namespace disk

@@ -12,6 +12,8 @@
 #include "disk/time_unit.h"
 #include "disk/transfer_mode.h"
 
+namespace disk {
+
 namespace {
 
 // IDENTIFY DEVICE words read here.
@@ -137,13 +139,13 @@ std::wstring MakeModelSerial(std::wstring_view model, std::wstring_view serial) 
     return joined;
 }
 
-IdentifyOutcome StartIdentification(const AtaPage& identify, int32_t commandType, uint8_t target,
-                                    DriveRecord& record) {
+IdentifyOutcome StartIdentification(const AtaPage& identify, CommandType commandType,
+                                    uint8_t target, DriveRecord& record) {
     record = DriveRecord{};
     record.CommandType = commandType;
     record.CommandTypeTag = FormatCommandTypeTag(commandType, target);
     record.IdentifyDevice = identify;
-    record.Target = target;
+    record.Address.target = target;
 
     const unsigned sum = std::accumulate(identify.begin(), identify.end(), 0u);
     record.IsIdentifySumError = sum % 256 != 0;
@@ -288,8 +290,10 @@ IdentifyOutcome FinishIdentification(DriveRecord& record) {
     return IdentifyOutcome::Usable;
 }
 
-IdentifyOutcome IdentifyDrive(const AtaPage& identify, int32_t commandType, uint8_t target,
+IdentifyOutcome IdentifyDrive(const AtaPage& identify, CommandType commandType, uint8_t target,
                               DriveRecord& record) {
     const IdentifyOutcome outcome = StartIdentification(identify, commandType, target, record);
     return outcome == IdentifyOutcome::Usable ? FinishIdentification(record) : outcome;
 }
+
+}  // namespace disk

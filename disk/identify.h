@@ -9,6 +9,8 @@
 
 #include "disk/drive_record.h"
 
+namespace disk {
+
 enum class IdentifyOutcome {
     Usable,
     BadTextByte,           // a DEL byte in a text field; logged
@@ -18,15 +20,15 @@ enum class IdentifyOutcome {
 
 // Resets the record to a fresh one holding the unchanged answer, the route and target, the
 // route tag, the checksum flag and the identity strings.
-IdentifyOutcome StartIdentification(const AtaPage& identify, int32_t commandType, uint8_t target,
-                                    DriveRecord& record);
+IdentifyOutcome StartIdentification(const AtaPage& identify, CommandType commandType,
+                                    uint8_t target, DriveRecord& record);
 
 // Parses the rest of record.IdentifyDevice: standard version, transfer mode, power-on time
 // unit, feature flags, geometry and sizes. Needs the strings StartIdentification left.
 IdentifyOutcome FinishIdentification(DriveRecord& record);
 
 // Both halves, for a caller with no list to check against.
-IdentifyOutcome IdentifyDrive(const AtaPage& identify, int32_t commandType, uint8_t target,
+IdentifyOutcome IdentifyDrive(const AtaPage& identify, CommandType commandType, uint8_t target,
                               DriveRecord& record);
 
 // Model and serial number joined, without the characters a file name cannot hold.
@@ -42,3 +44,5 @@ void ApplyFeatureFlags(DriveRecord& record);
 bool ApplyGeometry(DriveRecord& record);
 // Sizes in MiB and the sector count of the size chosen; needs the geometry and the flags.
 void ApplySizes(DriveRecord& record);
+
+}  // namespace disk

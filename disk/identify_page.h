@@ -6,6 +6,8 @@
 
 #include "disk/drive_record.h"
 
+namespace disk {
+
 inline constexpr size_t kIdentifyWordCount = kAtaPageSize / 2;
 
 // Word n occupies bytes 2n and 2n+1. Callers pass named word numbers, each checked against
@@ -18,3 +20,5 @@ constexpr uint16_t IdentifyWord(const AtaPage& page, size_t word) {
 constexpr uint32_t IdentifyDoubleWord(const AtaPage& page, size_t word) {
     return IdentifyWord(page, word) | uint32_t{IdentifyWord(page, word + 1)} << 16;
 }
+
+}  // namespace disk

@@ -4,6 +4,8 @@
 #include <limits>
 #include <string>
 
+namespace disk {
+
 namespace {
 
 // The C locale's white space, which is what the C library skips before a number.
@@ -92,3 +94,5 @@ double LeadingDecimal(std::wstring_view text) {
     const double magnitude = ParseUnsigned(AsciiPrefix(number.rest));
     return number.negative ? -magnitude : magnitude;
 }
+
+}  // namespace disk

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+namespace disk {
+
 // Leading white space is skipped, an optional sign and decimal digits are read, and reading
 // stops at the first character that cannot continue the number. No digits gives 0; a value
 // beyond 32 bits gives the nearest 32-bit limit.
@@ -14,3 +16,5 @@ int32_t LeadingInteger(std::wstring_view text);
 // hexadecimal number with the "0x" prefix, "inf", "infinity" or "nan". A value too large for
 // a double gives infinity of its sign; one too small gives zero.
 double LeadingDecimal(std::wstring_view text);
+
+}  // namespace disk

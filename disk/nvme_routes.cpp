@@ -7,12 +7,14 @@
 #include "transport/nvme_samsung.h"
 #include "transport/nvme_storage_query.h"
 
+namespace disk {
+
 namespace {
 
 using Read = bool (*)(int physicalDrive, transport::NvmePage page);
 
 struct NvmeReads {
-    int32_t commandType;
+    CommandType commandType;
     Read identify;
     // The health log needs the system's storage query, which older systems lack.
     bool logNeedsStorageQuery;
@@ -21,17 +23,17 @@ struct NvmeReads {
 };
 
 constexpr NvmeReads kNvmeReads[] = {
-    {CMD_TYPE_NVME_STORAGE_QUERY,
+    {CommandType::CMD_TYPE_NVME_STORAGE_QUERY,
      transport::DoIdentifyDeviceNVMeStorageQuery,
      true,
      {transport::GetSmartAttributeNVMeStorageQuery, nullptr}},
-    {CMD_TYPE_NVME_INTEL,
+    {CommandType::CMD_TYPE_NVME_INTEL,
      transport::DoIdentifyDeviceNVMeIntel,
      false,
      {transport::GetSmartAttributeNVMeIntel, nullptr}},
     // Samsung's driver does not give the log on every drive; the Intel miniport's short read
     // still gets its first bytes.
-    {CMD_TYPE_NVME_SAMSUNG,
+    {CommandType::CMD_TYPE_NVME_SAMSUNG,
      transport::DoIdentifyDeviceNVMeSamsung,
      false,
      {transport::GetSmartAttributeNVMeSamsung, transport::GetSmartAttributeNVMeIntelShort}},
@@ -60,9 +62,11 @@ class TableNvmeRoute : public NvmeRoute {
 
 }  // namespace
 
-std::unique_ptr<NvmeRoute> OpenNvmeRoute(int32_t commandType, const DriveAddress& address,
+std::unique_ptr<NvmeRoute> OpenNvmeRoute(CommandType commandType, const DriveAddress& address,
                                          const SystemRoutes& system) {
     const auto* reads = std::ranges::find(kNvmeReads, commandType, &NvmeReads::commandType);
     if (reads == std::end(kNvmeReads)) return nullptr;
     return std::make_unique<TableNvmeRoute>(*reads, address.physicalDriveId, system.storageQuery);
 }
+
+}  // namespace disk

@@ -8,13 +8,17 @@
 
 #include "disk/route_table.h"
 
+namespace disk {
+
 // The route of an NVMe CommandType; null for any other value.
-std::unique_ptr<NvmeRoute> OpenNvmeRoute(int32_t commandType, const DriveAddress& address,
+std::unique_ptr<NvmeRoute> OpenNvmeRoute(CommandType commandType, const DriveAddress& address,
                                          const SystemRoutes& system);
 
 // The same in the shape of a route-table entry, one per NVMe CommandType.
-template <int32_t commandType>
+template <CommandType commandType>
 std::unique_ptr<NvmeRoute> OpenNvmeRouteOf(const DriveAddress& address,
                                            const SystemRoutes& system) {
     return OpenNvmeRoute(commandType, address, system);
 }
+
+}  // namespace disk

@@ -9,6 +9,8 @@
 #include "platform/platform.h"
 #include "platform/win_constants.h"
 
+namespace disk {
+
 namespace {
 
 struct OsName {
@@ -101,3 +103,5 @@ bool AtaPassThroughAvailableFor(const platform::OSVERSIONINFOEXW& record) {
 bool StorageQueryAvailableFor(const platform::OSVERSIONINFOEXW& record) {
     return record.dwMajorVersion >= 10;
 }
+
+}  // namespace disk

@@ -6,6 +6,8 @@
 
 #include "platform/win_types.h"
 
+namespace disk {
+
 // Fills `record` from GetVersionExW: first as the 284-byte extended record, and when the system
 // refuses that, as the older 276-byte one (whose result is not checked).
 void ReadOsVersion(platform::OSVERSIONINFOEXW* record);
@@ -26,3 +28,5 @@ bool AtaPassThroughAvailableFor(const platform::OSVERSIONINFOEXW& record);
 
 // The NVMe storage query exists from Windows 10 on.
 bool StorageQueryAvailableFor(const platform::OSVERSIONINFOEXW& record);
+
+}  // namespace disk

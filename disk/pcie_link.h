@@ -8,8 +8,12 @@
 
 #include "platform/platform.h"
 
+namespace disk {
+
 // Never fails: whatever cannot be found reads as zeros.
 platform::PcieLink GetPcieLink(int32_t physicalDriveId);
 
 // "PCIe <speed>.0 x<width>", the form the transfer-mode fields show.
 std::wstring FormatPcieLink(uint32_t speed, uint32_t width);
+
+}  // namespace disk

@@ -10,6 +10,10 @@
 #include "transport/usb_bridge.h"
 #include "transport/wmi_smart.h"
 
+namespace disk {
+
+using enum CommandType;
+
 namespace {
 
 std::unique_ptr<transport::AtaRoute> OpenPhysicalDriveRoute(const DriveAddress& address,
@@ -24,11 +28,11 @@ std::unique_ptr<transport::AtaRoute> OpenScsiMiniportRoute(const DriveAddress& a
 }
 
 // The bridge chip is the route: one opener per CommandType.
-template <int32_t commandType>
+template <CommandType bridge>
 std::unique_ptr<transport::AtaRoute> OpenUsbBridgeRoute(const DriveAddress& address,
                                                         const SystemRoutes&) {
-    return std::make_unique<transport::UsbBridgeRoute>(commandType, address.physicalDriveId,
-                                                       address.target);
+    return std::make_unique<transport::UsbBridgeRoute>(ToUnderlying(bridge),
+                                                       address.physicalDriveId, address.target);
 }
 
 // Discovery gives the controller's device number as the SCSI bus.
@@ -66,29 +70,30 @@ std::unique_ptr<transport::AtaRoute> OpenWmiRoute(const DriveAddress& address,
 }
 
 // Entries left empty belong to routes that are not built yet; each lands with its transport.
-const std::array<RouteEntry, CMD_TYPE_COUNT> kRoutes = [] {
-    std::array<RouteEntry, CMD_TYPE_COUNT> routes{};
-    routes[CMD_TYPE_PHYSICAL_DRIVE] = {.openAta = OpenPhysicalDriveRoute,
-                                       .smartRead = &kPhysicalDriveSmartRead};
-    routes[CMD_TYPE_SCSI_MINIPORT] = {.openAta = OpenScsiMiniportRoute,
-                                      .smartRead = &kScsiMiniportSmartRead};
-    routes[CMD_TYPE_SILICON_IMAGE] = {.openAta = OpenSiliconImageRoute,
-                                      .smartRead = &kSiliconImageSmartRead};
-    routes[CMD_TYPE_SAT] = {OpenUsbBridgeRoute<CMD_TYPE_SAT>, &kUsbBridgeSmartRead};
-    routes[CMD_TYPE_SUNPLUS] = {OpenUsbBridgeRoute<CMD_TYPE_SUNPLUS>, &kUsbBridgeSmartRead};
-    routes[CMD_TYPE_IO_DATA] = {OpenUsbBridgeRoute<CMD_TYPE_IO_DATA>, &kUsbBridgeSmartRead};
-    routes[CMD_TYPE_LOGITEC1] = {OpenUsbBridgeRoute<CMD_TYPE_LOGITEC1>, &kUsbBridgeSmartRead};
-    routes[CMD_TYPE_LOGITEC2] = {OpenUsbBridgeRoute<CMD_TYPE_LOGITEC2>, &kUsbBridgeSmartRead};
-    routes[CMD_TYPE_JMICRON] = {OpenUsbBridgeRoute<CMD_TYPE_JMICRON>, &kUsbBridgeSmartRead};
-    routes[CMD_TYPE_CYPRESS] = {OpenUsbBridgeRoute<CMD_TYPE_CYPRESS>, &kUsbBridgeSmartRead};
-    routes[CMD_TYPE_CSMI] = {
+const std::array<RouteEntry, kCommandTypeCount> kRoutes = [] {
+    std::array<RouteEntry, kCommandTypeCount> routes{};
+    const auto route = [&](CommandType type) -> RouteEntry& { return routes[ToUnderlying(type)]; };
+    route(CMD_TYPE_PHYSICAL_DRIVE) = {.openAta = OpenPhysicalDriveRoute,
+                                      .smartRead = &kPhysicalDriveSmartRead};
+    route(CMD_TYPE_SCSI_MINIPORT) = {.openAta = OpenScsiMiniportRoute,
+                                     .smartRead = &kScsiMiniportSmartRead};
+    route(CMD_TYPE_SILICON_IMAGE) = {.openAta = OpenSiliconImageRoute,
+                                     .smartRead = &kSiliconImageSmartRead};
+    route(CMD_TYPE_SAT) = {OpenUsbBridgeRoute<CMD_TYPE_SAT>, &kUsbBridgeSmartRead};
+    route(CMD_TYPE_SUNPLUS) = {OpenUsbBridgeRoute<CMD_TYPE_SUNPLUS>, &kUsbBridgeSmartRead};
+    route(CMD_TYPE_IO_DATA) = {OpenUsbBridgeRoute<CMD_TYPE_IO_DATA>, &kUsbBridgeSmartRead};
+    route(CMD_TYPE_LOGITEC1) = {OpenUsbBridgeRoute<CMD_TYPE_LOGITEC1>, &kUsbBridgeSmartRead};
+    route(CMD_TYPE_LOGITEC2) = {OpenUsbBridgeRoute<CMD_TYPE_LOGITEC2>, &kUsbBridgeSmartRead};
+    route(CMD_TYPE_JMICRON) = {OpenUsbBridgeRoute<CMD_TYPE_JMICRON>, &kUsbBridgeSmartRead};
+    route(CMD_TYPE_CYPRESS) = {OpenUsbBridgeRoute<CMD_TYPE_CYPRESS>, &kUsbBridgeSmartRead};
+    route(CMD_TYPE_CSMI) = {
         .openAta = OpenCsmiRoute, .smartRead = &kCsmiSmartRead, .scanPort = ScanCsmiPort};
-    routes[CMD_TYPE_CSMI_PHYSICAL_DRIVE] = {.openAta = OpenCsmiRoute,
-                                            .smartRead = &kCsmiPhysicalDriveSmartRead};
-    routes[CMD_TYPE_WMI] = {.openAta = OpenWmiRoute, .smartRead = &kWmiSmartRead};
-    routes[CMD_TYPE_NVME_SAMSUNG] = {.openNvme = OpenNvmeRouteOf<CMD_TYPE_NVME_SAMSUNG>};
-    routes[CMD_TYPE_NVME_INTEL] = {.openNvme = OpenNvmeRouteOf<CMD_TYPE_NVME_INTEL>};
-    routes[CMD_TYPE_NVME_STORAGE_QUERY] = {.openNvme = OpenNvmeRouteOf<CMD_TYPE_NVME_STORAGE_QUERY>};
+    route(CMD_TYPE_CSMI_PHYSICAL_DRIVE) = {.openAta = OpenCsmiRoute,
+                                           .smartRead = &kCsmiPhysicalDriveSmartRead};
+    route(CMD_TYPE_WMI) = {.openAta = OpenWmiRoute, .smartRead = &kWmiSmartRead};
+    route(CMD_TYPE_NVME_SAMSUNG) = {.openNvme = OpenNvmeRouteOf<CMD_TYPE_NVME_SAMSUNG>};
+    route(CMD_TYPE_NVME_INTEL) = {.openNvme = OpenNvmeRouteOf<CMD_TYPE_NVME_INTEL>};
+    route(CMD_TYPE_NVME_STORAGE_QUERY) = {.openNvme = OpenNvmeRouteOf<CMD_TYPE_NVME_STORAGE_QUERY>};
     return routes;
 }();
 
@@ -96,23 +101,12 @@ const RouteEntry kNoRoute{};
 
 }  // namespace
 
-DriveAddress AddressOf(const DriveRecord& record) {
-    return {.physicalDriveId = record.PhysicalDriveId,
-            .scsiPort = record.ScsiPort,
-            .scsiTargetId = record.ScsiTargetId,
-            .scsiBus = record.ScsiBus,
-            .siliconImageType = record.SiliconImageType,
-            .target = record.Target,
-            .csmiPortData = record.CsmiPortData,
-            .pnpDeviceId = record.PnpDeviceId};
+const RouteEntry& RouteOf(CommandType commandType) {
+    const auto index = static_cast<size_t>(ToUnderlying(commandType));
+    return index < kRoutes.size() ? kRoutes[index] : kNoRoute;
 }
 
-const RouteEntry& RouteOf(int32_t commandType) {
-    const bool known = commandType >= 0 && commandType < CMD_TYPE_COUNT;
-    return known ? kRoutes[static_cast<size_t>(commandType)] : kNoRoute;
-}
-
-bool IdentifyThroughRoute(int32_t commandType, const DriveAddress& address,
+bool IdentifyThroughRoute(CommandType commandType, const DriveAddress& address,
                           const SystemRoutes& system, transport::AtaBuffer identify) {
     const RouteEntry& entry = RouteOf(commandType);
     if (entry.openAta == nullptr) return false;
@@ -124,7 +118,7 @@ bool IdentifyThroughRoute(int32_t commandType, const DriveAddress& address,
 bool ReadSmartThroughRoute(const SystemRoutes& system, DriveRecord& record) {
     const RouteEntry& entry = RouteOf(record.CommandType);
     if (entry.openAta == nullptr || entry.smartRead == nullptr) return false;
-    const DriveAddress address = AddressOf(record);
+    const DriveAddress& address = record.Address;
     const auto route = entry.openAta(address, system);
     // Some sequences also read through the drive's physical-drive route, at the first device.
     std::unique_ptr<transport::AtaRoute> physicalDrive;
@@ -137,3 +131,5 @@ bool ReadSmartThroughRoute(const SystemRoutes& system, DriveRecord& record) {
     ReadSmartSequence(*route, physicalDrive.get(), *entry.smartRead, record);
     return true;
 }
+
+}  // namespace disk

@@ -11,27 +11,13 @@
 #include <memory>
 #include <string>
 
+#include "disk/drive_address.h"
 #include "disk/drive_record.h"
 #include "disk/smart_reading.h"
 #include "platform/win_types.h"
 #include "transport/ata_route.h"
 
-using CsmiPortData = std::array<uint8_t, DriveRecord::kCsmiPortDataSize>;
-
-// Where a drive is, as discovery knows it: what any route needs to address it.
-struct DriveAddress {
-    int32_t physicalDriveId = -1;
-    int32_t scsiPort = -1;
-    int32_t scsiTargetId = -1;
-    int32_t scsiBus = -1;
-    int32_t siliconImageType = 0;  // the chip number of a Silicon Image controller
-    uint8_t target = TARGET_FIRST_DEVICE;
-    CsmiPortData csmiPortData{};
-    std::wstring pnpDeviceId;
-};
-
-// The address a recorded drive keeps for every later command.
-DriveAddress AddressOf(const DriveRecord& record);
+namespace disk {
 
 // What the system offers the routes, fixed from its version at the start of an inventory.
 struct SystemRoutes {
@@ -71,13 +57,15 @@ struct RouteEntry {
 };
 
 // The entry of a route; values outside the table get an empty one.
-const RouteEntry& RouteOf(int32_t commandType);
+const RouteEntry& RouteOf(CommandType commandType);
 
 // IDENTIFY DEVICE through the route of `commandType`; false when the route is not built or the
 // drive does not answer.
-bool IdentifyThroughRoute(int32_t commandType, const DriveAddress& address,
+bool IdentifyThroughRoute(CommandType commandType, const DriveAddress& address,
                           const SystemRoutes& system, transport::AtaBuffer identify);
 
 // Reads and confirms the record's SMART pages through the route its CommandType names. False
 // when that route cannot read SMART: an unknown value, or a route not built.
 bool ReadSmartThroughRoute(const SystemRoutes& system, DriveRecord& record);
+
+}  // namespace disk

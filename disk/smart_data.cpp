@@ -9,6 +9,8 @@
 #include "base/log.h"
 #include "disk/vendor.h"
 
+namespace disk {
+
 namespace {
 
 // Both pages start with a two-byte revision; the 12-byte entries follow.
@@ -329,3 +331,5 @@ bool CheckSmartAttributeCorrect(const DriveRecord& first, const DriveRecord& sec
     }
     return true;
 }
+
+}  // namespace disk

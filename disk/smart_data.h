@@ -7,6 +7,8 @@
 
 #include "disk/drive_record.h"
 
+namespace disk {
+
 // Parses record.SmartReadData into Attribute / AttributeCount and the derived values, reading
 // the vendor attributes with the current record.VendorId. False when no entry has an id.
 bool FillSmartData(DriveRecord& record);
@@ -35,3 +37,5 @@ int32_t ConvertPowerOnTime(int64_t value, int32_t timeUnitType);
 
 // The counter value at which the adjusted-hours counters of some drives start.
 inline constexpr int32_t kPowerOnHoursOffset = 0xDA753;
+
+}  // namespace disk

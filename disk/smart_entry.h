@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace disk {
+
 #pragma pack(push, 1)
 
 struct SmartAttribute {
@@ -35,3 +37,5 @@ static_assert(offsetof(SmartThreshold, Reserved) == 2);
 
 // Entries per page.
 inline constexpr size_t kSmartEntryCount = 30;
+
+}  // namespace disk

@@ -9,6 +9,8 @@
 #include "disk/smart_data.h"
 #include "disk/vendor.h"
 
+namespace disk {
+
 const SmartReadProfile kPhysicalDriveSmartRead = {
     .lines = {.firstRead = L"GetSmartAttributePd(%d) - 1",
               .retryRead = L"GetSmartAttributePd(%d) - 2"},
@@ -39,7 +41,7 @@ namespace {
 void LogLine(const wchar_t* format, const DriveRecord& record) {
     if (format == nullptr) return;
     const std::wstring code = CommandTypeCode(record.CommandType);
-    WriteLog(format, record.PhysicalDriveId, code.c_str());
+    WriteLog(format, record.Address.physicalDriveId, code.c_str());
 }
 
 bool ReadData(transport::AtaRoute& route, DriveRecord& record) {
@@ -191,3 +193,5 @@ void ReadSmartPhysicalDrive(transport::AtaRoute& route, DriveRecord& record) {
     ReadAndConfirmSmart(route, kPhysicalDriveSmartRead, record);
     FinishSmartReading(record);
 }
+
+}  // namespace disk

@@ -7,6 +7,8 @@
 #include "disk/drive_record.h"
 #include "transport/ata_route.h"
 
+namespace disk {
+
 // What a route writes to the diagnostic log around its reads. Each line is a printf format
 // that receives the physical drive index (%d) and then the route's two-letter code (%ls); a
 // null line is not written.
@@ -55,7 +57,7 @@ extern const SmartReadProfile kWmiSmartRead;
 
 // Reads and confirms the pages into the record, setting SmartSupported, SmartDataValid and
 // SmartThresholdValid, VendorId and the rest of the classification. record.Model,
-// FirmwareRev, PhysicalDriveId, CommandType and TimeUnitType must already be known.
+// FirmwareRev, Address.physicalDriveId, CommandType and TimeUnitType must already be known.
 void ReadAndConfirmSmart(transport::AtaRoute& route, const SmartReadProfile& profile,
                          DriveRecord& record);
 
@@ -72,3 +74,5 @@ void FinishSmartReading(DriveRecord& record);
 
 // Both, for a drive on the physical-drive route.
 void ReadSmartPhysicalDrive(transport::AtaRoute& route, DriveRecord& record);
+
+}  // namespace disk

@@ -7,6 +7,8 @@
 #include <span>
 #include <string_view>
 
+namespace disk {
+
 inline bool StartsWithAny(std::wstring_view text, std::span<const std::wstring_view> prefixes) {
     return std::ranges::any_of(prefixes, [&](std::wstring_view p) { return text.starts_with(p); });
 }
@@ -22,3 +24,5 @@ inline bool ContainsAny(std::wstring_view text, std::span<const std::wstring_vie
 inline bool ContainsAny(std::wstring_view text, std::initializer_list<std::wstring_view> parts) {
     return ContainsAny(text, std::span(parts.begin(), parts.size()));
 }
+
+}  // namespace disk

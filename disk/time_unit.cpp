@@ -7,6 +7,8 @@
 #include "disk/leading_number.h"
 #include "disk/text_match.h"
 
+namespace disk {
+
 namespace {
 
 struct DriveFacts {
@@ -102,3 +104,5 @@ int32_t GetTimeUnitType(std::wstring_view model, std::wstring_view firmware,
         if (const std::optional<int32_t> unit = rule(facts)) return *unit;
     return TIME_UNIT_HOURS;
 }
+
+}  // namespace disk

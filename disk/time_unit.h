@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace disk {
+
 // A TIME_UNIT_ value; TIME_UNIT_HOURS for every drive no rule knows.
 int32_t GetTimeUnitType(std::wstring_view model, std::wstring_view firmware,
                         int32_t ataMajorVersion, int32_t transferMode);
@@ -13,3 +15,5 @@ int32_t GetTimeUnitType(std::wstring_view model, std::wstring_view firmware,
 // The text with its ASCII letters in upper case; other characters are kept, so the result
 // does not depend on the locale.
 std::wstring ToAsciiUpper(std::wstring_view text);
+
+}  // namespace disk

@@ -4,6 +4,8 @@
 
 #include "disk/drive_codes.h"
 
+namespace disk {
+
 namespace {
 
 struct Mode {
@@ -52,7 +54,7 @@ TransferModeInfo GetTransferMode(uint16_t word63, uint16_t word76, uint16_t word
                                  uint16_t word88) {
     TransferModeInfo info;
     info.Interface = L"Parallel ATA";
-    info.InterfaceType = INTERFACE_TYPE_PATA;
+    info.InterfaceType = InterfaceType::INTERFACE_TYPE_PATA;
     info.Code = TRANSFER_MODE_NONE;
 
     if (word63 & 0x0700) {
@@ -71,7 +73,7 @@ TransferModeInfo GetTransferMode(uint16_t word63, uint16_t word76, uint16_t word
         info.MaxTransferMode = L"SATA/150";
         info.CurrentTransferMode = info.MaxTransferMode;
         info.Interface = L"Serial ATA";
-        info.InterfaceType = INTERFACE_TYPE_SATA;
+        info.InterfaceType = InterfaceType::INTERFACE_TYPE_SATA;
     }
     // Read even when word 76 is all ones, which then reports the unknown generation.
     for (const SataCapability& capability : kSataCapabilities) {
@@ -86,3 +88,5 @@ TransferModeInfo GetTransferMode(uint16_t word63, uint16_t word76, uint16_t word
     if (speed >= 1 && speed < kSataCurrent.size()) info.CurrentTransferMode = kSataCurrent[speed];
     return info;
 }
+
+}  // namespace disk

@@ -5,13 +5,19 @@
 #include <cstdint>
 #include <string>
 
+#include "disk/drive_codes.h"
+
+namespace disk {
+
 struct TransferModeInfo {
     int32_t Code = 0;  // TRANSFER_MODE_ value of MaxTransferMode
     std::wstring MaxTransferMode;
     std::wstring CurrentTransferMode;
     std::wstring Interface;  // "Parallel ATA" or "Serial ATA"
-    int32_t InterfaceType = 0;
+    disk::InterfaceType InterfaceType = disk::InterfaceType::INTERFACE_TYPE_UNKNOWN;
 };
 
 TransferModeInfo GetTransferMode(uint16_t word63, uint16_t word76, uint16_t word77,
                                  uint16_t word88);
+
+}  // namespace disk

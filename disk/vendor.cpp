@@ -10,6 +10,8 @@
 #include "disk/text_match.h"
 #include "disk/time_unit.h"
 
+namespace disk {
+
 namespace {
 
 constexpr std::array<const wchar_t*, VENDOR_COUNT> kVendorCodes = {
@@ -231,3 +233,5 @@ void ClassifyVendor(DriveRecord& record) {
     }
     record.SmartKeyName = GenericKey(record);
 }
+
+}  // namespace disk

@@ -8,6 +8,8 @@
 
 #include "disk/drive_record.h"
 
+namespace disk {
+
 // DriveRecord::VendorId. 1 is not used.
 inline constexpr int32_t VENDOR_NONE = 0;
 inline constexpr int32_t VENDOR_MTRON = 2;
@@ -41,3 +43,5 @@ std::wstring VendorCodeOf(int32_t vendorId);
 // attribute table, raises IsSsd, IsJMicron60xOrIndilinx and IsSandForce where the family calls
 // for it, and then reads the family's own attributes again with the new vendor.
 void ClassifyVendor(DriveRecord& record);
+
+}  // namespace disk

@@ -4,6 +4,8 @@
 #include "platform/platform.h"
 #include "platform/win_constants.h"
 
+namespace disk {
+
 namespace {
 
 using namespace platform;
@@ -85,3 +87,5 @@ bool StartWinmgmt() {
     WriteLog(L"StartService Completed : SERVICE_RUNNING");
     return true;
 }
+
+}  // namespace disk

@@ -2,6 +2,8 @@
 // uses it.
 #pragma once
 
+namespace disk {
+
 // True only when the service reports that it runs. Every failure reads as "not running".
 bool IsWinmgmtRunning();
 
@@ -9,3 +11,5 @@ bool IsWinmgmtRunning();
 // start type is set to automatic with "sc", then up to ten waits of 500 ms with a start request
 // before each. True when the service runs at the end.
 bool StartWinmgmt();
+
+}  // namespace disk

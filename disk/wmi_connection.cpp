@@ -3,8 +3,22 @@
 #include "base/log.h"
 #include "disk/winmgmt.h"
 #include "platform/platform.h"
+#include "transport/wmi_connect.h"
 
 using namespace platform;
+
+namespace disk {
+
+namespace {
+
+const transport::WmiConnectLog kInventoryConnectLog = {.beforeLocator = L"CoCreateInstance()",
+                                                       .locatorFailed = L"NG:WMI Init 1",
+                                                       .beforeConnect = L"ConnectServer()",
+                                                       .beforeBlanket = L"CoSetProxyBlanket()",
+                                                       .blanketFailed = L"NG:WMI Init - %08X",
+                                                       .connected = L"OK:WMI Init"};
+
+}  // namespace
 
 std::unique_ptr<WmiServices> ConnectInventoryWmi(const OSVERSIONINFOEXW& os) {
     if (!IsWinmgmtRunning()) {
@@ -19,28 +33,9 @@ std::unique_ptr<WmiServices> ConnectInventoryWmi(const OSVERSIONINFOEXW& os) {
     WriteLog(L"CoInitializeSecurity()");
     CoInitializeSecurity();
 
-    WriteLog(L"CoCreateInstance()");
-    std::unique_ptr<WmiLocator> locator;
-    if (!Succeeded(CreateWbemLocator(&locator)) || !locator) {
-        WriteLog(L"NG:WMI Init 1");
-        return nullptr;
-    }
-
-    WriteLog(L"ConnectServer()");
-    // Waiting as long as the service needs exists from Vista on.
-    const long flags = os.dwMajorVersion >= 6 ? WBEM_FLAG_CONNECT_USE_MAX_WAIT : 0;
-    std::unique_ptr<WmiServices> services;
-    if (!Succeeded(locator->ConnectServer(L"\\\\.\\root\\cimv2", flags, &services)) || !services)
-        return nullptr;
-
-    WriteLog(L"CoSetProxyBlanket()");
-    const HRESULT blanket =
-        services->SetProxyBlanket(RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, RPC_C_AUTHN_LEVEL_CALL,
-                                  RPC_C_IMP_LEVEL_IMPERSONATE, EOAC_NONE);
-    if (!Succeeded(blanket)) {
-        WriteLog(L"NG:WMI Init - %08X", static_cast<unsigned>(blanket));
-        return nullptr;
-    }
-    WriteLog(L"OK:WMI Init");
-    return services;
+    return transport::ConnectWmiNamespace(L"\\\\.\\root\\cimv2",
+                                          transport::WmiConnectFlagsFor(os.dwMajorVersion),
+                                          kInventoryConnectLog);
 }
+
+}  // namespace disk

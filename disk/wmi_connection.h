@@ -8,6 +8,10 @@
 #include "platform/win_types.h"
 #include "platform/wmi.h"
 
+namespace disk {
+
 // The connection, or null when management instrumentation cannot be used this time; the
 // inventory then lists the disks without it.
 std::unique_ptr<platform::WmiServices> ConnectInventoryWmi(const platform::OSVERSIONINFOEXW& os);
+
+}  // namespace disk

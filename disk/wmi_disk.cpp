@@ -7,6 +7,10 @@
 #include "disk/disk_identity_rules.h"
 #include "disk/wmi_query.h"
 
+namespace disk {
+
+using enum InterfaceType;
+
 namespace {
 
 constexpr uint64_t kBytesPerMiB = 1024 * 1024;
@@ -50,9 +54,9 @@ void ApplyWmiSize(const std::wstring& size, DriveRecord& record) {
 }
 
 // "USB (Serial ATA)" and the like, for a disk on a bridge. False when the disk is on none.
-bool DecorateInterface(const WmiDisk& disk, int32_t interfaceType, std::wstring& model,
+bool DecorateInterface(const WmiDisk& disk, InterfaceType interfaceType, std::wstring& model,
                        DriveRecord& record) {
-    int32_t decorated = INTERFACE_TYPE_UNKNOWN;
+    InterfaceType decorated = INTERFACE_TYPE_UNKNOWN;
     const wchar_t* format = nullptr;
     if (interfaceType == INTERFACE_TYPE_UASP) {
         decorated = INTERFACE_TYPE_UASP;
@@ -97,7 +101,7 @@ WmiDisk ReadWmiDisk(const platform::WmiObject& object) {
     return disk;
 }
 
-int32_t WmiInterfaceOf(const WmiDisk& disk, bool uasp) {
+InterfaceType WmiInterfaceOf(const WmiDisk& disk, bool uasp) {
     if (uasp) {
         WriteLog(L"INTERFACE_TYPE_UASP");
         return INTERFACE_TYPE_UASP;
@@ -118,7 +122,7 @@ int32_t WmiInterfaceOf(const WmiDisk& disk, bool uasp) {
     return INTERFACE_TYPE_UNKNOWN;
 }
 
-bool CompleteFromWmi(const WmiDisk& disk, int32_t interfaceType,
+bool CompleteFromWmi(const WmiDisk& disk, InterfaceType interfaceType,
                      std::span<const UsbDevice> usbDevices, DriveRecord& record) {
     ApplyWmiSize(disk.size, record);
     record.WmiModel = disk.model;
@@ -156,3 +160,5 @@ bool CompleteFromWmi(const WmiDisk& disk, int32_t interfaceType,
     WriteLog(L"OK:Check Model Name");
     return true;
 }
+
+}  // namespace disk

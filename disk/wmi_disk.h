@@ -11,6 +11,8 @@
 #include "disk/drive_record.h"
 #include "platform/wmi.h"
 
+namespace disk {
+
 struct WmiDisk {
     // Each empty when absent or null. mediaType is lower-cased, pnpDeviceId upper-cased.
     std::wstring size, deviceId, model, firmware, mediaType, interfaceType, pnpDeviceId;
@@ -22,9 +24,11 @@ WmiDisk ReadWmiDisk(const platform::WmiObject& object);
 
 // The interface the management view tells (INTERFACE_TYPE_UASP, _NVME, _IEEE1394, _USB), or
 // INTERFACE_TYPE_UNKNOWN for an ATA disk; logged.
-int32_t WmiInterfaceOf(const WmiDisk& disk, bool uasp);
+InterfaceType WmiInterfaceOf(const WmiDisk& disk, bool uasp);
 
 // Completes the record of a disk the probe recorded from its management view; interfaceType
 // is what WmiInterfaceOf gave. False when the record has no model and must be removed.
-bool CompleteFromWmi(const WmiDisk& disk, int32_t interfaceType,
+bool CompleteFromWmi(const WmiDisk& disk, InterfaceType interfaceType,
                      std::span<const UsbDevice> usbDevices, DriveRecord& record);
+
+}  // namespace disk

@@ -11,6 +11,8 @@
 #include "disk/wmi_disk.h"
 #include "disk/wmi_query.h"
 
+namespace disk {
+
 namespace {
 
 // Removable drives that are still worth probing and whose letters count.
@@ -78,29 +80,35 @@ void CAtaSmart::AddWmiDisk(const WmiDisk& disk) {
     WriteLog(L"DO:GetDiskInfo pd=%d, sp=%d, st=%d, mt=%ls", physicalDriveId, disk.scsiPort,
              disk.scsiTargetId, disk.mediaType.c_str());
 
-    const int32_t interfaceType = WmiInterfaceOf(disk, uasp);
+    ProbeHints hints{.interfaceType = WmiInterfaceOf(disk, uasp),
+                     .nvidiaControllerFound = NvidiaControllerFound,
+                     .marvellControllerFound = MarvellControllerFound};
     // A disk on no bridge is an ATA disk: probed whatever its media type says.
-    if (interfaceType == INTERFACE_TYPE_UNKNOWN) target = true;
+    if (hints.interfaceType == InterfaceType::INTERFACE_TYPE_UNKNOWN) target = true;
 
-    int32_t usbVendorId = 0, usbProductId = 0;
     for (const UsbDevice& device : Controllers.usbDevices) {
         if (device.name.empty() || !disk.model.starts_with(device.name)) continue;
-        usbVendorId = device.vendorId;
-        usbProductId = device.productId;
-        WriteLog(L"usbVendorId=%04X, usbProductId=%04X", static_cast<unsigned>(usbVendorId),
-                 static_cast<unsigned>(usbProductId));
+        hints.usbVendorId = device.vendorId;
+        hints.usbProductId = device.productId;
+        WriteLog(L"usbVendorId=%04X, usbProductId=%04X", static_cast<unsigned>(device.vendorId),
+                 static_cast<unsigned>(device.productId));
     }
     if (ScsiScan && disk.mediaType.empty()) target = true;
     if (ExcludeSamsungHd && IsUnsafeSamsungHd(disk.model, disk.firmware)) target = false;
 
     WriteLog(L"flagTarget && GetDiskInfo");
-    if (!target || !GetDiskInfo(physicalDriveId, disk.scsiPort, disk.scsiTargetId, interfaceType,
-                                usbVendorId, usbProductId, disk.scsiBus, siliconImageType,
-                                NvidiaControllerFound, MarvellControllerFound, disk.pnpDeviceId))
-        return;
+    const DriveAddress address{.physicalDriveId = physicalDriveId,
+                               .scsiPort = disk.scsiPort,
+                               .scsiTargetId = disk.scsiTargetId,
+                               .scsiBus = disk.scsiBus,
+                               .siliconImageType = siliconImageType,
+                               .pnpDeviceId = disk.pnpDeviceId};
+    if (!target || !GetDiskInfo(address, hints)) return;
 
     WriteLog(L"int index = (int)vars.GetCount() - 1;");
     const int32_t index = vars.Count() - 1;
-    if (!CompleteFromWmi(disk, interfaceType, Controllers.usbDevices, vars[index]))
+    if (!CompleteFromWmi(disk, hints.interfaceType, Controllers.usbDevices, vars[index]))
         vars.RemoveAt(index);
 }
+
+}  // namespace disk

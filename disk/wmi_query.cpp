@@ -3,6 +3,8 @@
 #include <cwchar>
 #include <variant>
 
+namespace disk {
+
 using platform::WmiValue;
 
 std::unique_ptr<platform::WmiEnumerator> RunWqlQuery(platform::WmiServices& services,
@@ -59,3 +61,5 @@ std::wstring WqlEscape(const std::wstring& text) {
     }
     return escaped;
 }
+
+}  // namespace disk

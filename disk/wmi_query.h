@@ -11,6 +11,8 @@
 
 #include "platform/wmi.h"
 
+namespace disk {
+
 // Every query of the inventory streams its objects forward once.
 inline constexpr long kWqlFlags =
     platform::WBEM_FLAG_FORWARD_ONLY | platform::WBEM_FLAG_RETURN_IMMEDIATELY;
@@ -41,3 +43,5 @@ std::optional<int64_t> WmiInteger(const platform::WmiObject& object, const wchar
 
 // Every backslash doubled, as a device id is written inside a WQL string.
 std::wstring WqlEscape(const std::wstring& text);
+
+}  // namespace disk

@@ -8,6 +8,9 @@
 
 #include "disk/identify.h"
 
+using disk::AtaPage;
+using disk::DriveRecord;
+
 namespace {
 
 // The stage promises these of every record it calls usable; a breach is a crash to report.
@@ -26,11 +29,12 @@ void CheckUsable(const DriveRecord& record) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AtaPage page{};
     std::memcpy(page.data(), data, std::min(size, page.size()));
-    const int32_t commandType = size > page.size() ? static_cast<int8_t>(data[page.size()]) : 1;
+    const auto commandType = static_cast<disk::CommandType>(
+        size > page.size() ? static_cast<int8_t>(data[page.size()]) : 1);
     const uint8_t target = size > page.size() + 1 ? data[page.size() + 1] : 0xA0;
 
     DriveRecord record;
-    if (IdentifyDrive(page, commandType, target, record) == IdentifyOutcome::Usable)
+    if (disk::IdentifyDrive(page, commandType, target, record) == disk::IdentifyOutcome::Usable)
         CheckUsable(record);
     return 0;
 }

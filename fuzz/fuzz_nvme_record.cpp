@@ -7,6 +7,9 @@
 
 #include "disk/add_disk_nvme.h"
 
+using disk::AtaPage;
+using disk::DriveRecord;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AtaPage identify{};
     std::memcpy(identify.data(), data, std::min(size, identify.size()));

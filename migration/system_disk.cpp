@@ -6,6 +6,9 @@
 #include "base/log.h"
 #include "platform/platform.h"
 
+using disk::DriveList;
+using disk::DriveRecord;
+
 namespace migration {
 
 wchar_t SystemDriveLetter() {
@@ -28,7 +31,7 @@ void getSystemDisk(const DriveList& drives, SystemDisk& systemDisk) {
         if (record.DriveLetters.find(systemDisk.letter) == std::wstring::npos) continue;
         WriteLog(L"=====>GetSystemDiskPhysicalDrive = %d", index);
         systemDisk.index = index;
-        systemDisk.physicalDriveId = record.PhysicalDriveId;
+        systemDisk.physicalDriveId = record.Address.physicalDriveId;
         systemDisk.model = record.Model;
         return;
     }

@@ -29,6 +29,6 @@ wchar_t SystemDriveLetter();
 // Looks for the first record whose DriveLetters hold the system drive letter and records it
 // in `systemDisk`. When no record does, `systemDisk` keeps what it held (only its letter is
 // refreshed), as after an inventory that could not reach the system disk.
-void getSystemDisk(const DriveList& drives, SystemDisk& systemDisk);
+void getSystemDisk(const disk::DriveList& drives, SystemDisk& systemDisk);
 
 }  // namespace migration

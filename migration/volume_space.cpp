@@ -14,6 +14,10 @@
 #include "platform/platform.h"
 #include "platform/win_constants.h"
 
+using disk::CAtaSmart;
+using disk::DriveRecord;
+using disk::VolumeSpace;
+
 namespace migration {
 
 using namespace platform;
@@ -45,9 +49,9 @@ bool FirstPartitionAligned(HANDLE disk, DWORD style) {
 // Size of the disk in MiB from its geometry, and its alignment into `record`. Nothing when the
 // disk cannot be opened or its layout read.
 std::optional<double> MeasureDisk(DriveRecord& record) {
-    const HANDLE disk = openPhysicalDrive(static_cast<uint32_t>(record.PhysicalDriveId));
+    const HANDLE disk = openPhysicalDrive(static_cast<uint32_t>(record.Address.physicalDriveId));
     if (disk == INVALID_HANDLE_VALUE) return std::nullopt;
-    WriteLog(L"get driver %d size\n", record.PhysicalDriveId);
+    WriteLog(L"get driver %d size\n", record.Address.physicalDriveId);
     const double measured =
         static_cast<double>(getDiskSectorCount(disk)) * kSectorSize / kBytesPerMiB;
     const std::optional<DWORD> style = getDriveLayoutStyle(disk);
@@ -84,7 +88,7 @@ VolumeSpace MeasureVolume(wchar_t letter) {
 }  // namespace
 
 void updateDiskSpace(DriveRecord& record, int32_t index) {
-    if (record.PhysicalDriveId >= 0) {
+    if (record.Address.physicalDriveId >= 0) {
         const std::optional<double> measured = MeasureDisk(record);
         if (!measured) return;
         if (*measured != 0 && *measured != record.TotalDiskSize) record.TotalDiskSize = *measured;

@@ -6,7 +6,9 @@
 
 #include "disk/drive_record.h"
 
+namespace disk {
 class CAtaSmart;
+}  // namespace disk
 
 namespace migration {
 
@@ -16,9 +18,9 @@ inline constexpr double kUnallocatedFloorMiB = 300.0;
 // Measures `record` (the list's record `index`, which the log names). A disk that cannot be
 // opened keeps its previous figures; a failed volume query gives that volume zeros; an
 // unreadable partition table only clears IsAligned4K.
-void updateDiskSpace(DriveRecord& record, int32_t index);
+void updateDiskSpace(disk::DriveRecord& record, int32_t index);
 
 // Makes every inventory of `engine` end with updateDiskSpace for each of its records.
-void AttachDiskSpace(CAtaSmart& engine);
+void AttachDiskSpace(disk::CAtaSmart& engine);
 
 }  // namespace migration

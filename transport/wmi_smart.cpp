@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "platform/wmi.h"
+#include "transport/wmi_connect.h"
 
 namespace transport {
 
@@ -23,26 +24,13 @@ std::wstring Upper(std::wstring text) {
     return text;
 }
 
-std::unique_ptr<WmiServices> ConnectRootWmi(DWORD osMajorVersion) {
-    std::unique_ptr<WmiLocator> locator;
-    if (!Succeeded(CreateWbemLocator(&locator)) || !locator) return nullptr;
-    const long flags = osMajorVersion > 5 ? WBEM_FLAG_CONNECT_USE_MAX_WAIT : 0;
-    std::unique_ptr<WmiServices> services;
-    if (!Succeeded(locator->ConnectServer(L"\\\\.\\root\\WMI", flags, &services)) || !services)
-        return nullptr;
-    if (!Succeeded(services->SetProxyBlanket(RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE,
-                                             RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE,
-                                             EOAC_NONE)))
-        return nullptr;
-    return services;
-}
-
 }  // namespace
 
 bool ReadSmartPageWmi(const std::wstring& pnpDeviceId, DWORD osMajorVersion, bool wantThresholds,
                       AtaBuffer page) {
     if (pnpDeviceId.empty()) return false;
-    const auto services = ConnectRootWmi(osMajorVersion);
+    const auto services =
+        ConnectWmiNamespace(L"\\\\.\\root\\WMI", WmiConnectFlagsFor(osMajorVersion));
     if (!services) return false;
     const wchar_t* query = wantThresholds
                                ? L"SELECT * FROM MSStorageDriver_FailurePredictThresholds"

@@ -5,12 +5,12 @@
 #include <string_view>
 
 #include "app/dialog/message_dialog.h"
-#include "base/log.h"
 #include "app/main_frame/control_bindings.h"
 #include "app/main_frame/disk_info_view.h"
 #include "app/main_frame/migration_view.h"
 #include "app/main_frame/smart_list_view.h"
 #include "app/pages/migration_page.h"
+#include "base/log.h"
 #include "base/text_rows.h"
 #include "base/ui_text.h"
 #include "disk/ata_smart.h"
@@ -20,6 +20,10 @@
 #include "ui/combo.h"
 #include "ui/layouts.h"
 #include "ui/list.h"
+
+using disk::CAtaSmart;
+using disk::DriveList;
+using disk::DriveRecord;
 
 using namespace SkinUI;
 
@@ -182,7 +186,7 @@ void CMainFrame::OnRefresh(TNotifyUI&) {
 void CMainFrame::OnStart(TNotifyUI&) {
     // Start is disabled without a target; the view gets physical drive numbers only.
     if (const DriveRecord* target = Target())
-        migrationView_->Start(systemDisk_.physicalDriveId, target->PhysicalDriveId);
+        migrationView_->Start(systemDisk_.physicalDriveId, target->Address.physicalDriveId);
 }
 
 void CMainFrame::OnCancel(TNotifyUI&) {
@@ -329,7 +333,7 @@ void CMainFrame::FillSmartList(int32_t driveIndex) {
 }
 
 DiskInfoPage CMainFrame::DiskInfoOf(const DriveRecord& record) const {
-    return BuildDiskInfoPage(record, powerOn_, AhciMode != 0, selectedVolume_);
+    return BuildDiskInfoPage(record, powerOn_, engine_->Controllers.ahciMode, selectedVolume_);
 }
 
 void CMainFrame::ShowVolumes(int32_t driveIndex) {
@@ -346,7 +350,7 @@ const DriveRecord* CMainFrame::Drive(int32_t index) const {
 
 int32_t CMainFrame::SystemDiskIndex() const {
     for (int32_t index = 0; index < Drives().Count(); ++index)
-        if (Drives()[index].PhysicalDriveId == systemDisk_.physicalDriveId) return index;
+        if (Drives()[index].Address.physicalDriveId == systemDisk_.physicalDriveId) return index;
     return -1;
 }
 

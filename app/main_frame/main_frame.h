@@ -14,7 +14,9 @@
 #include "migration/system_disk.h"
 #include "ui/menu.h"
 
+namespace disk {
 class CAtaSmart;
+}  // namespace disk
 class MigrationPageView;
 
 // The pages, as the tab layout "setting_Tab" holds them.
@@ -58,7 +60,7 @@ class CMainFrame : public XMLWnd {
     void Reinventory();
 
     // What the window shows, for the pages and for checks.
-    const DriveList& Drives() const;
+    const disk::DriveList& Drives() const;
     const migration::SystemDisk& SystemDisk() const { return systemDisk_; }
     int32_t CurrentPage() const { return currentPage_; }
     int32_t SelectedDrive() const { return selectedDrive_; }
@@ -93,22 +95,22 @@ class CMainFrame : public XMLWnd {
     void FillSmartList(int32_t driveIndex);
     // The page model of the Disk information page for a record, with the current power-on
     // texts and volume choice.
-    DiskInfoPage DiskInfoOf(const DriveRecord& record) const;
+    DiskInfoPage DiskInfoOf(const disk::DriveRecord& record) const;
     // Lays out the volume buttons of record `driveIndex` and highlights the chosen volume; none
     // for an index outside the list.
     void ShowVolumes(int32_t driveIndex);
     void OnDisplayChange(SkinUI::LPARAM lParam);
 
     // Record `index` of the list, or null outside it.
-    const DriveRecord* Drive(int32_t index) const;
+    const disk::DriveRecord* Drive(int32_t index) const;
     // The list index of the system disk, -1 when the list does not hold it.
     int32_t SystemDiskIndex() const;
     // The record chosen in "Mig_drive_name", or null.
-    const DriveRecord* Target() const;
+    const disk::DriveRecord* Target() const;
     SkinUI::Size VolumeReference() const;
 
-    std::unique_ptr<CAtaSmart> engine_;
-    AttributeNameTables names_;
+    std::unique_ptr<disk::CAtaSmart> engine_;
+    disk::AttributeNameTables names_;
     // Destroyed before the window base's paint manager: it waits for a running worker while
     // the controls it touches still exist.
     std::unique_ptr<MigrationPageView> migrationView_;

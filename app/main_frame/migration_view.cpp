@@ -10,6 +10,9 @@
 #include "ui/paint_manager.h"
 #include "ui/progress.h"
 
+using disk::DriveList;
+using disk::DriveRecord;
+
 using namespace migration;
 
 namespace {

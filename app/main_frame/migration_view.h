@@ -34,10 +34,10 @@ class MigrationPageView {
     // The migration branch of RefreshPage: source section, "Refresh" hidden, "Drive_name"
     // disabled with image "res = '213' restype='png'", then the target lines. `target` is the
     // chosen target's record or null.
-    void Fill(const DriveList& drives, const migration::SystemDisk& systemDisk,
-              const std::wstring& osName, const DriveRecord* target);
+    void Fill(const disk::DriveList& drives, const migration::SystemDisk& systemDisk,
+              const std::wstring& osName, const disk::DriveRecord* target);
     // "itemselect" on "Mig_drive_name".
-    void RefreshTargetLines(const DriveRecord* target);
+    void RefreshTargetLines(const disk::DriveRecord* target);
     // "click" on "Button_Start": pre-check (text 87), confirmation (text 81), worker thread and
     // timer 2016 on "progress3", period 1000 ms. `source`/`target` are physical drive numbers.
     void Start(int32_t source, int32_t target);

@@ -9,6 +9,9 @@
 #include "ui/list.h"
 #include "ui/paint_manager.h"
 
+using disk::AttributeNameTables;
+using disk::DriveRecord;
+
 namespace {
 
 constexpr int kSmartRowHeight = 40;

@@ -12,8 +12,8 @@ class CPaintManagerUI;
 // Rebuilds "listview" with one row of seven texts per attribute of `record` (no rows for null)
 // and returns the power-on texts the Disk information page shows for the same drive (empty for
 // null).
-PowerOnTexts FillSmartList(SkinUI::CPaintManagerUI& manager, const DriveRecord* record,
-                           const AttributeNameTables& names);
+PowerOnTexts FillSmartList(SkinUI::CPaintManagerUI& manager, const disk::DriveRecord* record,
+                           const disk::AttributeNameTables& names);
 
 // The six named header items ("Description" to "Status") in the current language.
 void SetSmartHeaderTexts(SkinUI::CPaintManagerUI& manager);

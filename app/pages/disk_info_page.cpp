@@ -8,6 +8,10 @@
 #include "base/ui_text.h"
 #include "disk/drive_codes.h"
 
+using disk::DriveRecord;
+using disk::InterfaceType;
+using disk::VolumeSpace;
+
 using namespace text_rows;
 
 namespace {
@@ -100,7 +104,7 @@ std::wstring DriveMapText(const std::wstring& driveLetters) {
 }
 
 PowerOnTexts PowerOnTextsOf(const DriveRecord& record, const SmartTable& table) {
-    if (record.InterfaceType == INTERFACE_TYPE_NVME)
+    if (record.InterfaceType == InterfaceType::INTERFACE_TYPE_NVME)
         return {RawDecimalOf(table, kNvmePowerCyclesRow),
                 RawDecimalOf(table, kNvmePowerOnHoursRow)};
     return {table.PowerOnCountText, table.PowerOnTimeText};

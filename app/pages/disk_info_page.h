@@ -68,11 +68,11 @@ struct PowerOnTexts {
     std::wstring count;
     std::wstring hours;
 };
-PowerOnTexts PowerOnTextsOf(const DriveRecord& record, const SmartTable& table);
+PowerOnTexts PowerOnTextsOf(const disk::DriveRecord& record, const SmartTable& table);
 
 // The page for `record`. `ahciMode` is the machine's AHCI flag; `selectedVolume` the letter
 // the user chose last ('A' for none yet: the first volume is highlighted).
-DiskInfoPage BuildDiskInfoPage(const DriveRecord& record, const PowerOnTexts& powerOn,
+DiskInfoPage BuildDiskInfoPage(const disk::DriveRecord& record, const PowerOnTexts& powerOn,
                                bool ahciMode, wchar_t selectedVolume = L'A');
 
 // "SATA1", "SATA2" or "SATA3" for a mode naming 150, 300 or 600 (in that order of tests); any

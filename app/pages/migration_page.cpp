@@ -8,6 +8,10 @@
 #include "base/ui_text.h"
 #include "migration/migration_state.h"
 
+using disk::DriveList;
+using disk::DriveRecord;
+using disk::VolumeSpace;
+
 using namespace text_rows;
 
 namespace {
@@ -77,7 +81,8 @@ std::vector<int32_t> MigrationTargets(const DriveList& drives,
                                       const migration::SystemDisk& systemDisk) {
     std::vector<int32_t> targets;
     for (int32_t index = 0; index < drives.Count(); ++index)
-        if (drives[index].PhysicalDriveId != systemDisk.physicalDriveId) targets.push_back(index);
+        if (drives[index].Address.physicalDriveId != systemDisk.physicalDriveId)
+            targets.push_back(index);
     return targets;
 }
 
@@ -92,7 +97,7 @@ namespace {
 std::optional<std::wstring> SystemVolumeCapacity(const DriveList& drives,
                                                  const migration::SystemDisk& systemDisk) {
     for (const DriveRecord& record : drives.Records()) {
-        if (record.PhysicalDriveId != systemDisk.physicalDriveId) continue;
+        if (record.Address.physicalDriveId != systemDisk.physicalDriveId) continue;
         for (const VolumeSpace& volume : record.Volumes)
             if (volume.Letter != 0 && volume.Letter == systemDisk.letter)
                 return GetUiText(kCapacityLabel) + L" " + GigabyteText(volume.TotalSize);

@@ -65,7 +65,7 @@ std::wstring formatDuration(uint64_t seconds);
 
 // The records a migration may target: every record but the system disk (compared by physical
 // drive number), in list order. Indexes into the list.
-std::vector<int32_t> MigrationTargets(const DriveList& drives,
+std::vector<int32_t> MigrationTargets(const disk::DriveList& drives,
                                       const migration::SystemDisk& systemDisk);
 
 // A page line with its tooltip; `tooltip` is set only when the line is cut.
@@ -81,7 +81,7 @@ struct MigrationTargetTexts {
     std::wstring startButton;     // "Button_Start"
     std::wstring cancelButton;    // "Button_Cancel"
 };
-MigrationTargetTexts BuildMigrationTargetLines(const DriveRecord* target);
+MigrationTargetTexts BuildMigrationTargetLines(const disk::DriveRecord* target);
 
 // The page's lines for the system disk and the chosen target.
 struct MigrationPageTexts : MigrationTargetTexts {
@@ -95,9 +95,9 @@ struct MigrationPageTexts : MigrationTargetTexts {
 
 // `osName` is the engine's OS name ("Windows 10 64"); `target` is the chosen target's record,
 // or null when there is none.
-MigrationPageTexts BuildMigrationPage(const DriveList& drives,
+MigrationPageTexts BuildMigrationPage(const disk::DriveList& drives,
                                       const migration::SystemDisk& systemDisk,
-                                      const std::wstring& osName, const DriveRecord* target);
+                                      const std::wstring& osName, const disk::DriveRecord* target);
 
 // "capacityData2" for a target of `totalDiskSize` MiB ("Disk capacity :" alone for 0).
 std::wstring TargetCapacityText(double totalDiskSize);

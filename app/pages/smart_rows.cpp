@@ -11,6 +11,12 @@
 #include "disk/drive_codes.h"
 #include "disk/vendor.h"
 
+using disk::AttributeNameTables;
+using disk::DriveRecord;
+using disk::InterfaceType;
+using disk::kSmartEntryCount;
+using disk::SmartAttribute;
+
 namespace {
 
 constexpr std::wstring_view kHidden = L"---";
@@ -37,16 +43,16 @@ struct ColumnLayout {
 };
 
 bool IsSandForce(const DriveRecord& r) {
-    return r.VendorId == VENDOR_SANDFORCE;
+    return r.VendorId == disk::VENDOR_SANDFORCE;
 }
 bool IsJMicron60x(const DriveRecord& r) {
-    return r.VendorId == VENDOR_JMICRON && r.IsJMicron60xOrIndilinx;
+    return r.VendorId == disk::VENDOR_JMICRON && r.IsJMicron60xOrIndilinx;
 }
 bool IsIndilinx(const DriveRecord& r) {
-    return r.VendorId == VENDOR_INDILINX;
+    return r.VendorId == disk::VENDOR_INDILINX;
 }
 bool IsNvme(const DriveRecord& r) {
-    return r.InterfaceType == INTERFACE_TYPE_NVME;
+    return r.InterfaceType == InterfaceType::INTERFACE_TYPE_NVME;
 }
 bool AnyDrive(const DriveRecord&) {
     return true;
@@ -114,15 +120,15 @@ struct LifeAttribute {
     uint8_t id;
 };
 constexpr LifeAttribute kLifeAttributes[] = {
-    {VENDOR_INTEL, 0xE8},     {VENDOR_PLEXTOR, 0xE8},   {VENDOR_SANDISK, 0xE8},
-    {VENDOR_MTRON, 0xBB},     {VENDOR_SAMSUNG, 0xB3},   {VENDOR_SAMSUNG, 0xB4},
-    {VENDOR_INDILINX, 0xD1},  {VENDOR_SANDFORCE, 0xE7}, {VENDOR_CORSAIR, 0xE7},
-    {VENDOR_KINGSTON, 0xE7},  {VENDOR_MICRON, 0xCA},    {VENDOR_OCZ, 0xE9},
-    {VENDOR_OCZ_VECTOR, 0xE9}};
+    {disk::VENDOR_INTEL, 0xE8},     {disk::VENDOR_PLEXTOR, 0xE8},   {disk::VENDOR_SANDISK, 0xE8},
+    {disk::VENDOR_MTRON, 0xBB},     {disk::VENDOR_SAMSUNG, 0xB3},   {disk::VENDOR_SAMSUNG, 0xB4},
+    {disk::VENDOR_INDILINX, 0xD1},  {disk::VENDOR_SANDFORCE, 0xE7}, {disk::VENDOR_CORSAIR, 0xE7},
+    {disk::VENDOR_KINGSTON, 0xE7},  {disk::VENDOR_MICRON, 0xCA},    {disk::VENDOR_OCZ, 0xE9},
+    {disk::VENDOR_OCZ_VECTOR, 0xE9}};
 constexpr uint8_t kJMicronLifeId = 0xAA;  // not on the 60x controllers
 
 bool IsLifeAttribute(const DriveRecord& record, uint8_t id) {
-    if (record.VendorId == VENDOR_JMICRON && !record.IsJMicron60xOrIndilinx)
+    if (record.VendorId == disk::VENDOR_JMICRON && !record.IsJMicron60xOrIndilinx)
         return id == kJMicronLifeId;
     return std::ranges::any_of(kLifeAttributes, [&](const LifeAttribute& l) {
         return l.vendor == record.VendorId && l.id == id;
@@ -170,7 +176,7 @@ int SmartStatusOf(const DriveRecord& record, size_t row) {
         if (current == 0 || current < threshold) return SMART_STATUS_BAD;
         return current > record.LifeCautionLimit ? SMART_STATUS_OK : SMART_STATUS_CAUTION;
     }
-    if (a.Id == 0x01 && record.VendorId == VENDOR_SANDFORCE) {
+    if (a.Id == 0x01 && record.VendorId == disk::VENDOR_SANDFORCE) {
         // An unused error-rate counter reads all zeros rather than failing.
         if (current == 0 && a.RawValue[0] == 0 && a.RawValue[1] == 0) return SMART_STATUS_OK;
         return AboveThreshold(current, threshold);

@@ -30,8 +30,8 @@ struct SmartTable {
 };
 
 // The table of a drive, with names in the current interface language.
-SmartTable BuildSmartTable(const DriveRecord& record, const AttributeNameTables& names);
+SmartTable BuildSmartTable(const disk::DriveRecord& record, const disk::AttributeNameTables& names);
 
 // The status of attribute row `row` (below record.AttributeCount) as one of the SMART_STATUS_
 // text rows.
-int SmartStatusOf(const DriveRecord& record, size_t row);
+int SmartStatusOf(const disk::DriveRecord& record, size_t row);

@@ -11,6 +11,10 @@
 #include "disk/drive_codes.h"
 #include "tests/support/language_scope.h"
 
+using disk::DriveRecord;
+using disk::InterfaceType;
+using disk::VolumeSpace;
+
 namespace {
 
 VolumeSpace Volume(wchar_t letter, double totalSize) {
@@ -22,7 +26,7 @@ VolumeSpace Volume(wchar_t letter, double totalSize) {
 
 DriveRecord Drive() {
     DriveRecord record;
-    record.PhysicalDriveId = 0;
+    record.Address.physicalDriveId = 0;
     record.SerialNumber = L"ORV2026S3";
     record.FirmwareRev = L"S3FM02.1";
     record.Interface = L"Serial ATA";
@@ -213,14 +217,14 @@ TEST(DiskInfoPage, PowerOnTextsOfSataAndNvmeDrives) {
     table.Rows = {cycles, hours};
 
     DriveRecord sata;
-    sata.InterfaceType = INTERFACE_TYPE_SATA;
+    sata.InterfaceType = InterfaceType::INTERFACE_TYPE_SATA;
     PowerOnTexts texts = PowerOnTextsOf(sata, table);
     EXPECT_EQ(texts.count, L"12");
     EXPECT_EQ(texts.hours, L"3400");
 
     // On an NVMe drive rows 11 and 12 hold the power cycles and the power-on hours.
     DriveRecord nvme;
-    nvme.InterfaceType = INTERFACE_TYPE_NVME;
+    nvme.InterfaceType = InterfaceType::INTERFACE_TYPE_NVME;
     texts = PowerOnTextsOf(nvme, table);
     EXPECT_EQ(texts.count, L"42");
     EXPECT_EQ(texts.hours, L"256");

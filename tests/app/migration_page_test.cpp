@@ -10,6 +10,10 @@
 #include "migration/migration_state.h"
 #include "tests/support/language_scope.h"
 
+using disk::DriveList;
+using disk::DriveRecord;
+using disk::VolumeSpace;
+
 namespace {
 
 VolumeSpace Volume(wchar_t letter, double totalSize) {
@@ -21,7 +25,7 @@ VolumeSpace Volume(wchar_t letter, double totalSize) {
 
 DriveRecord Disk(int32_t physicalDrive, const std::wstring& model, double size) {
     DriveRecord record;
-    record.PhysicalDriveId = physicalDrive;
+    record.Address.physicalDriveId = physicalDrive;
     record.Model = model;
     record.TotalDiskSize = size;
     return record;

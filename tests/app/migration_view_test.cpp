@@ -28,6 +28,10 @@
 #include "ui/message_loop.h"
 #include "ui/progress.h"
 
+using disk::CAtaSmart;
+using disk::DriveList;
+using disk::DriveRecord;
+
 namespace {
 
 using namespace migration;
@@ -209,7 +213,7 @@ class MigrationViewTest : public DriverTest, protected DialogHarness {
             if (msg.type == SkinUI::notify::kTimer && msg.wParam == 2016) view_->OnTimer();
             if (msg.type != SkinUI::notify::kClick) return;
             if (name == L"Button_Start")
-                view_->Start(systemDisk_.physicalDriveId, Target(0).PhysicalDriveId);
+                view_->Start(systemDisk_.physicalDriveId, Target(0).Address.physicalDriveId);
             if (name == L"Button_Cancel") view_->Cancel();
         };
         view_->Fill(engine_->vars, systemDisk_, engine_->GetOsName(), &Target(0));

@@ -13,6 +13,11 @@
 #include "tests/disk/smart_page_builder.h"
 #include "tests/support/language_scope.h"
 
+using disk::AttributeNameTables;
+using disk::DriveRecord;
+using disk::InterfaceType;
+using disk::kSmartEntryCount;
+
 namespace {
 
 const AttributeNameTables& Names() {
@@ -46,7 +51,7 @@ std::wstring Status(const DriveRecord& record, size_t row = 0) {
 
 TEST(SmartRows, ColumnsOfAnOrdinaryDrive) {
     DriveRecord hdd =
-        Drive(VENDOR_NONE, false,
+        Drive(disk::VENDOR_NONE, false,
               {{.id = 0x05, .current = 100, .worst = 99, .raw = 0x0A0B0C0D0E0F, .reserved = 0x77},
                {.id = 0xC2, .current = 36, .worst = 55, .raw = 0x24}},
               {{0x05, 36}});
@@ -78,7 +83,7 @@ TEST(SmartRows, ColumnsByKindOfDrive) {
     const AttributeSpec attribute{
         .id = 0x01, .current = 0x64, .worst = 0x5A, .raw = 0x112233445566, .reserved = 0xAB};
 
-    DriveRecord sandForce = Drive(VENDOR_SANDFORCE, true, {attribute}, {{0x01, 6}});
+    DriveRecord sandForce = Drive(disk::VENDOR_SANDFORCE, true, {attribute}, {{0x01, 6}});
     SmartRowTexts row = BuildSmartTable(sandForce, Names()).Rows[0];
     EXPECT_EQ(row[2], L"100");
     EXPECT_EQ(row[3], L"90");
@@ -87,7 +92,7 @@ TEST(SmartRows, ColumnsByKindOfDrive) {
     sandForce.SmartThresholdValid = false;
     EXPECT_EQ(BuildSmartTable(sandForce, Names()).Rows[0][4], L"---");
 
-    DriveRecord jmicron = Drive(VENDOR_JMICRON, true, {attribute}, {{0x01, 6}});
+    DriveRecord jmicron = Drive(disk::VENDOR_JMICRON, true, {attribute}, {{0x01, 6}});
     jmicron.IsJMicron60xOrIndilinx = true;
     row = BuildSmartTable(jmicron, Names()).Rows[0];
     EXPECT_EQ(row[2], L"100");
@@ -98,7 +103,7 @@ TEST(SmartRows, ColumnsByKindOfDrive) {
     jmicron.IsJMicron60xOrIndilinx = false;
     EXPECT_EQ(BuildSmartTable(jmicron, Names()).Rows[0][5], L"112233445566");
 
-    DriveRecord indilinx = Drive(VENDOR_INDILINX, true, {attribute}, {{0x01, 6}});
+    DriveRecord indilinx = Drive(disk::VENDOR_INDILINX, true, {attribute}, {{0x01, 6}});
     indilinx.IsJMicron60xOrIndilinx = true;
     row = BuildSmartTable(indilinx, Names()).Rows[0];
     EXPECT_EQ(row[2], L"---");
@@ -106,8 +111,8 @@ TEST(SmartRows, ColumnsByKindOfDrive) {
     EXPECT_EQ(row[4], L"---");
     EXPECT_EQ(row[5], L"1122334455665A64");
 
-    DriveRecord nvme = Drive(VENDOR_NVME, true, {attribute});
-    nvme.InterfaceType = INTERFACE_TYPE_NVME;
+    DriveRecord nvme = Drive(disk::VENDOR_NVME, true, {attribute});
+    nvme.InterfaceType = InterfaceType::INTERFACE_TYPE_NVME;
     row = BuildSmartTable(nvme, Names()).Rows[0];
     EXPECT_EQ(row[2], L"---");
     EXPECT_EQ(row[3], L"---");
@@ -115,7 +120,7 @@ TEST(SmartRows, ColumnsByKindOfDrive) {
     EXPECT_EQ(row[5], L"AB112233445566");
 
     // Rows of id 0 and 0xFF are there but empty.
-    DriveRecord gaps = Drive(VENDOR_NONE, false, {{.id = 0xFF}, {.id = 0x09, .raw = 5}});
+    DriveRecord gaps = Drive(disk::VENDOR_NONE, false, {{.id = 0xFF}, {.id = 0x09, .raw = 5}});
     gaps.Attribute[2].Id = 0;
     gaps.AttributeCount = 3;
     const SmartTable table = BuildSmartTable(gaps, Names());
@@ -128,7 +133,7 @@ TEST(SmartRows, ColumnsByKindOfDrive) {
 TEST(SmartRows, StatusRules) {
     // Counters of a hard disk against their caution limits.
     DriveRecord hdd =
-        Drive(VENDOR_NONE, false, {{.id = 0x05, .current = 100, .raw = 0xFF}}, {{0x05, 36}});
+        Drive(disk::VENDOR_NONE, false, {{.id = 0x05, .current = 100, .raw = 0xFF}}, {{0x05, 36}});
     EXPECT_EQ(Status(hdd), L"OK");
     hdd.CautionLimit05 = 1;
     EXPECT_EQ(Status(hdd), L"CAUTION");
@@ -136,52 +141,57 @@ TEST(SmartRows, StatusRules) {
     EXPECT_EQ(Status(hdd), L"OK");
     hdd.Attribute[0].CurrentValue = 35;
     EXPECT_EQ(Status(hdd), L"Bad");
-    DriveRecord pending = Drive(VENDOR_NONE, false, {{.id = 0xC5, .raw = 0x0102}, {.id = 0xC6}});
+    DriveRecord pending =
+        Drive(disk::VENDOR_NONE, false, {{.id = 0xC5, .raw = 0x0102}, {.id = 0xC6}});
     pending.CautionLimitC5 = 0x0102;
     pending.CautionLimitC6 = 1;
     EXPECT_EQ(Status(pending, 0), L"CAUTION");
     EXPECT_EQ(Status(pending, 1), L"OK");
     // On an SSD the same counter goes by its threshold only.
-    DriveRecord ssd = Drive(VENDOR_NONE, true, {{.id = 0x05, .raw = 0xFF}}, {{0x05, 10}});
+    DriveRecord ssd = Drive(disk::VENDOR_NONE, true, {{.id = 0x05, .raw = 0xFF}}, {{0x05, 10}});
     ssd.CautionLimit05 = 1;
     EXPECT_EQ(Status(ssd), L"OK");
 
     // Temperature and 0xB8 are never judged.
     DriveRecord fixed =
-        Drive(VENDOR_NONE, true, {{.id = 0xC2, .current = 1}, {.id = 0xB8, .current = 1}},
+        Drive(disk::VENDOR_NONE, true, {{.id = 0xC2, .current = 1}, {.id = 0xB8, .current = 1}},
               {{0xC2, 50}, {0xB8, 50}});
     EXPECT_EQ(Status(fixed, 0), L"OK");
     EXPECT_EQ(Status(fixed, 1), L"OK");
 
     // The family's life attribute.
-    DriveRecord samsung = Drive(VENDOR_SAMSUNG, true, {{.id = 0xB3, .current = 5}}, {{0xB3, 10}});
+    DriveRecord samsung =
+        Drive(disk::VENDOR_SAMSUNG, true, {{.id = 0xB3, .current = 5}}, {{0xB3, 10}});
     EXPECT_EQ(Status(samsung), L"Bad");
-    samsung = Drive(VENDOR_SAMSUNG, true, {{.id = 0xB3, .current = 5}});
+    samsung = Drive(disk::VENDOR_SAMSUNG, true, {{.id = 0xB3, .current = 5}});
     samsung.LifeCautionLimit = 10;
     EXPECT_EQ(Status(samsung), L"CAUTION");
     samsung.LifeCautionLimit = 4;
     EXPECT_EQ(Status(samsung), L"OK");
     samsung.Attribute[0].CurrentValue = 0;
     EXPECT_EQ(Status(samsung), L"Bad");
-    DriveRecord jmicron = Drive(VENDOR_JMICRON, true, {{.id = 0xAA, .current = 0}});
+    DriveRecord jmicron = Drive(disk::VENDOR_JMICRON, true, {{.id = 0xAA, .current = 0}});
     EXPECT_EQ(Status(jmicron), L"Bad");
     jmicron.IsJMicron60xOrIndilinx = true;  // not its life attribute on the 60x
     EXPECT_EQ(Status(jmicron), L"OK");
     const std::pair<int32_t, uint8_t> lives[] = {
-        {VENDOR_INTEL, 0xE8},     {VENDOR_PLEXTOR, 0xE8}, {VENDOR_SANDISK, 0xE8},
-        {VENDOR_MTRON, 0xBB},     {VENDOR_SAMSUNG, 0xB4}, {VENDOR_INDILINX, 0xD1},
-        {VENDOR_SANDFORCE, 0xE7}, {VENDOR_CORSAIR, 0xE7}, {VENDOR_KINGSTON, 0xE7},
-        {VENDOR_MICRON, 0xCA},    {VENDOR_OCZ, 0xE9},     {VENDOR_OCZ_VECTOR, 0xE9}};
+        {disk::VENDOR_INTEL, 0xE8},     {disk::VENDOR_PLEXTOR, 0xE8},
+        {disk::VENDOR_SANDISK, 0xE8},   {disk::VENDOR_MTRON, 0xBB},
+        {disk::VENDOR_SAMSUNG, 0xB4},   {disk::VENDOR_INDILINX, 0xD1},
+        {disk::VENDOR_SANDFORCE, 0xE7}, {disk::VENDOR_CORSAIR, 0xE7},
+        {disk::VENDOR_KINGSTON, 0xE7},  {disk::VENDOR_MICRON, 0xCA},
+        {disk::VENDOR_OCZ, 0xE9},       {disk::VENDOR_OCZ_VECTOR, 0xE9}};
     for (const auto& [vendor, id] : lives) {
         DriveRecord drive = Drive(vendor, true, {{.id = id, .current = 0}});
         EXPECT_EQ(Status(drive), L"Bad") << vendor;
         // Another family reads the same id by its threshold.
-        EXPECT_EQ(Status(Drive(VENDOR_ST, true, {{.id = id, .current = 0}})), L"OK") << vendor;
+        EXPECT_EQ(Status(Drive(disk::VENDOR_ST, true, {{.id = id, .current = 0}})), L"OK")
+            << vendor;
     }
 
     // SandForce's error rate reads all zeros while unused.
     DriveRecord sandForce =
-        Drive(VENDOR_SANDFORCE, true, {{.id = 0x01, .current = 0, .raw = 0}}, {{0x01, 6}});
+        Drive(disk::VENDOR_SANDFORCE, true, {{.id = 0x01, .current = 0, .raw = 0}}, {{0x01, 6}});
     EXPECT_EQ(Status(sandForce), L"OK");
     sandForce.Attribute[0].RawValue[1] = 1;
     EXPECT_EQ(Status(sandForce), L"Bad");
@@ -190,29 +200,30 @@ TEST(SmartRows, StatusRules) {
 
     // Vendor counters of a hard disk or a JMicron 60x are not judged; standard ones are.
     DriveRecord vendorHdd =
-        Drive(VENDOR_NONE, false, {{.id = 0xB5, .current = 1}, {.id = 0x0A, .current = 1}},
+        Drive(disk::VENDOR_NONE, false, {{.id = 0xB5, .current = 1}, {.id = 0x0A, .current = 1}},
               {{0xB5, 50}, {0x0A, 50}});
     EXPECT_EQ(Status(vendorHdd, 0), L"OK");
     EXPECT_EQ(Status(vendorHdd, 1), L"Bad");
-    DriveRecord jm60x = Drive(VENDOR_JMICRON, true, {{.id = 0xE5, .current = 1}}, {{0xE5, 50}});
+    DriveRecord jm60x =
+        Drive(disk::VENDOR_JMICRON, true, {{.id = 0xE5, .current = 1}}, {{0xE5, 50}});
     jm60x.IsJMicron60xOrIndilinx = true;
     EXPECT_EQ(Status(jm60x), L"OK");
     for (uint8_t standard : {0x01, 0x0D, 0xBB, 0xC1, 0xC3, 0xD1, 0xD3, 0xD4, 0xDC, 0xE4, 0xE6, 0xE7,
                              0xF0, 0xFA, 0xFE}) {
         DriveRecord drive =
-            Drive(VENDOR_NONE, false, {{.id = standard, .current = 1}}, {{standard, 50}});
+            Drive(disk::VENDOR_NONE, false, {{.id = standard, .current = 1}}, {{standard, 50}});
         EXPECT_EQ(Status(drive), L"Bad") << int{standard};
     }
     for (uint8_t outside : {0x0E, 0xBA, 0xD2, 0xD5, 0xDB, 0xE5, 0xF1, 0xFB}) {
         DriveRecord drive =
-            Drive(VENDOR_NONE, false, {{.id = outside, .current = 1}}, {{outside, 50}});
+            Drive(disk::VENDOR_NONE, false, {{.id = outside, .current = 1}}, {{outside, 50}});
         EXPECT_EQ(Status(drive), L"OK") << int{outside};
     }
 
     // An SSD's vendor attribute goes by its threshold.
-    DriveRecord f5 = Drive(VENDOR_NONE, true, {{.id = 0xF5, .current = 100}});
+    DriveRecord f5 = Drive(disk::VENDOR_NONE, true, {{.id = 0xF5, .current = 100}});
     EXPECT_EQ(Status(f5), L"OK");
-    f5 = Drive(VENDOR_NONE, true, {{.id = 0xF5, .current = 5}}, {{0xF5, 10}});
+    f5 = Drive(disk::VENDOR_NONE, true, {{.id = 0xF5, .current = 5}}, {{0xF5, 10}});
     EXPECT_EQ(Status(f5), L"Bad");
     f5.Attribute[0].CurrentValue = 10;
     EXPECT_EQ(Status(f5), L"OK");
@@ -227,7 +238,7 @@ TEST(SmartRows, StatusRules) {
 }
 
 TEST(SmartRows, PowerOnTextsFromTheRawColumns) {
-    DriveRecord drive = Drive(VENDOR_NONE, false,
+    DriveRecord drive = Drive(disk::VENDOR_NONE, false,
                               {{.id = 0x09, .raw = 0x04D2}, {.id = 0x0C, .raw = 0x0100000000FF}});
     SmartTable table = BuildSmartTable(drive, Names());
     EXPECT_EQ(table.PowerOnTimeText, L"1234");
@@ -235,7 +246,7 @@ TEST(SmartRows, PowerOnTextsFromTheRawColumns) {
 
     // The raw column as shown is what is read back, vendor bytes included.
     DriveRecord indilinx =
-        Drive(VENDOR_INDILINX, true,
+        Drive(disk::VENDOR_INDILINX, true,
               {{.id = 0x09, .current = 0xFF, .worst = 0xFF, .raw = 0xFFFFFFFFFFFF}});
     table = BuildSmartTable(indilinx, Names());
     EXPECT_EQ(table.Rows[0][5], L"FFFFFFFFFFFFFFFF");
@@ -243,7 +254,7 @@ TEST(SmartRows, PowerOnTextsFromTheRawColumns) {
     EXPECT_EQ(table.PowerOnCountText, L"");
 
     // A drive without the attributes leaves both empty.
-    table = BuildSmartTable(Drive(VENDOR_NONE, false, {{.id = 0x05}}), Names());
+    table = BuildSmartTable(Drive(disk::VENDOR_NONE, false, {{.id = 0x05}}), Names());
     EXPECT_EQ(table.PowerOnTimeText, L"");
     EXPECT_EQ(table.PowerOnCountText, L"");
 }
@@ -272,7 +283,8 @@ TEST(SmartRows, GarbagePagesStayInBounds) {
             record.SmartDataValid = true;
         }
         FinishSmartReading(record);
-        record.InterfaceType = round % 5 == 0 ? INTERFACE_TYPE_NVME : INTERFACE_TYPE_SATA;
+        record.InterfaceType = round % 5 == 0 ? InterfaceType::INTERFACE_TYPE_NVME
+                                              : InterfaceType::INTERFACE_TYPE_SATA;
 
         ASSERT_LE(record.AttributeCount, kSmartEntryCount);
         EXPECT_LT(record.Temperature, 100);

@@ -12,9 +12,9 @@
 #include "tests/disk/smart_page_builder.h"
 #include "tests/support/language_scope.h"
 
-inline const AttributeNameTables& Names() {
-    static const AttributeNameTables names = [] {
-        AttributeNameTables built;
+inline const disk::AttributeNameTables& Names() {
+    static const disk::AttributeNameTables names = [] {
+        disk::AttributeNameTables built;
         built.BuildAttributeNameTables();
         return built;
     }();
@@ -22,24 +22,24 @@ inline const AttributeNameTables& Names() {
 }
 
 // A SATA drive with a confirmed SMART reading of `attributes` and `thresholds`.
-inline DriveRecord SataDrive(int32_t physicalDrive, const std::wstring& model, double sizeMb,
-                             std::initializer_list<AttributeSpec> attributes,
-                             std::initializer_list<std::pair<uint8_t, uint8_t>> thresholds) {
-    DriveRecord record;
-    record.PhysicalDriveId = physicalDrive;
+inline disk::DriveRecord SataDrive(int32_t physicalDrive, const std::wstring& model, double sizeMb,
+                                   std::initializer_list<AttributeSpec> attributes,
+                                   std::initializer_list<std::pair<uint8_t, uint8_t>> thresholds) {
+    disk::DriveRecord record;
+    record.Address.physicalDriveId = physicalDrive;
     record.Model = model;
     record.SerialNumber = L"SN" + std::to_wstring(physicalDrive);
     record.TotalDiskSize = sizeMb;
     record.Interface = L"Serial ATA";
-    record.InterfaceType = 2;
-    record.CommandType = 1;
+    record.InterfaceType = disk::InterfaceType::INTERFACE_TYPE_SATA;
+    record.CommandType = disk::CommandType::CMD_TYPE_PHYSICAL_DRIVE;
     record.CommandTypeTag = L"pd1";
-    record.Target = 0xA0;
+    record.Address.target = 0xA0;
     record.SmartKeyName = L"Smart";
     record.SmartReadData = DataPage(attributes);
-    FillSmartData(record);
+    disk::FillSmartData(record);
     record.SmartReadThreshold = ThresholdPage(thresholds);
-    FillSmartThreshold(record);
+    disk::FillSmartThreshold(record);
     record.SmartDataValid = true;
     record.SmartThresholdValid = true;
     return record;

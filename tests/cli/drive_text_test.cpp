@@ -8,6 +8,9 @@
 #include "cli/text_columns.h"
 #include "tests/cli/drive_fixture.h"
 
+using disk::DriveList;
+using disk::DriveRecord;
+
 namespace {
 
 std::vector<std::wstring> Lines(const std::wstring& text) {

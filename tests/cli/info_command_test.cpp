@@ -15,6 +15,10 @@
 #include "tests/cli/drive_fixture.h"
 #include "tests/cli/schema_check.h"
 
+using disk::DriveList;
+using disk::DriveRecord;
+using disk::VolumeSpace;
+
 namespace {
 
 using nlohmann::json;

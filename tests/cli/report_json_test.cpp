@@ -8,6 +8,9 @@
 #include "tests/cli/drive_fixture.h"
 #include "tests/cli/schema_check.h"
 
+using disk::DriveList;
+using disk::DriveRecord;
+
 namespace {
 
 using nlohmann::json;

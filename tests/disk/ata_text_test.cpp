@@ -6,6 +6,8 @@
 
 #include "disk/ata_string.h"
 
+namespace disk {
+
 namespace {
 
 std::vector<uint8_t> Bytes(std::string_view text) {
@@ -65,3 +67,5 @@ TEST(AtaText, FieldsLieWhereTheWordsAre) {
     EXPECT_EQ(FieldBytes(page, kModelField).front(), 54);
     EXPECT_EQ(FieldBytes(page, kModelField).back(), 93);
 }
+
+}  // namespace disk

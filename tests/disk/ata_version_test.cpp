@@ -2,6 +2,8 @@
 
 #include "disk/ata_version.h"
 
+namespace disk {
+
 namespace {
 
 void ExpectMajor(uint16_t word, int32_t number, const std::wstring& name) {
@@ -63,3 +65,5 @@ TEST(AtaVersion, MinorTableHasEveryRevision) {
     }
     EXPECT_EQ(next, named.size());
 }
+
+}  // namespace disk

@@ -6,6 +6,8 @@
 #include "disk/attribute_names.h"
 #include "tests/support/language_scope.h"
 
+namespace disk {
+
 namespace {
 
 AttributeNameTables Built() {
@@ -87,3 +89,5 @@ TEST(AttributeNames, MicronFamiliesShareEnglishButNotChinese) {
 }
 
 }  // namespace
+
+}  // namespace disk

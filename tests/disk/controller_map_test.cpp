@@ -5,6 +5,8 @@
 #include "platform/platform.h"
 #include "tests/disk/inventory_fixture.h"
 
+namespace disk {
+
 namespace {
 
 Json Controller(const std::string& klass, const std::string& name, const std::string& deviceId,
@@ -96,8 +98,8 @@ TEST_F(ControllerMapTest, SiliconImageNamesGiveTheChipOfTheirDisks) {
                                 "physicalDriveId=0, scsiPort=0, scsiBus=0, scsiTargetId=0",
                                 "DoIdentifyDevicePd(0, 0xA0) - 1", "AddDisk(0, 0, 0) - 6"}));
     ASSERT_NE(Drive(0), nullptr);
-    EXPECT_EQ(Drive(0)->SiliconImageType, 3132);
-    EXPECT_EQ(Drive(0)->CommandType, CMD_TYPE_PHYSICAL_DRIVE);
+    EXPECT_EQ(Drive(0)->Address.siliconImageType, 3132);
+    EXPECT_EQ(Drive(0)->CommandType, CommandType::CMD_TYPE_PHYSICAL_DRIVE);
 }
 
 TEST_F(ControllerMapTest, BlackListedControllersUnlessScsiPortsAreScanned) {
@@ -171,11 +173,10 @@ TEST_F(ControllerMapTest, UsbMassStorageTakesTheIdsOfTheDeviceBeforeIt) {
 }
 
 TEST_F(ControllerMapTest, AhciModeIsThatOfTheLastIdeController) {
-    AhciMode = 0;
     ControllerMap map = MapOf(
         Json::array({Controller("IDE", "Standard SATA AHCI Controller", "PCI\\VEN_8086&DEV_A352\\3",
                                 {Device("SCSI\\DISK&A\\1", "Disk A")})}));
-    EXPECT_EQ(AhciMode, 1);
+    EXPECT_TRUE(map.ahciMode);
     ASSERT_EQ(map.controllerText.size(), 1u);
     EXPECT_EQ(map.controllerText[0],
               L"Standard SATA AHCI Controller [ATA]\r\n   - SCSI\\DISK&A\\1 (Disk A)");
@@ -183,13 +184,14 @@ TEST_F(ControllerMapTest, AhciModeIsThatOfTheLastIdeController) {
                                  "--ControllerMap--\r", "Standard SATA AHCI Controller [ATA]\r",
                                  "   - SCSI\\DISK&A\\1 (Disk A)", "OK:Win32_USBController"}));
 
-    MapOf(Json::array({Controller("IDE", "Standard SATA AHCI Controller", "PCI\\A\\1"),
-                       Controller("IDE", "ATA Channel 0", "PCIIDE\\IDECHANNEL\\4&1&0")}));
-    EXPECT_EQ(AhciMode, 0);
-
-    MapOf(Json::array({Controller("IDE", "ATA Channel 0", "PCIIDE\\IDECHANNEL\\4&1&0"),
-                       Controller("IDE", "Intel(R) 6 Series SATA AHCI Controller", "PCI\\A\\1")}));
-    EXPECT_EQ(AhciMode, 1);
+    EXPECT_FALSE(
+        MapOf(Json::array({Controller("IDE", "Standard SATA AHCI Controller", "PCI\\A\\1"),
+                           Controller("IDE", "ATA Channel 0", "PCIIDE\\IDECHANNEL\\4&1&0")}))
+            .ahciMode);
+    EXPECT_TRUE(MapOf(Json::array({Controller("IDE", "ATA Channel 0", "PCIIDE\\IDECHANNEL\\4&1&0"),
+                                   Controller("IDE", "Intel(R) 6 Series SATA AHCI Controller",
+                                              "PCI\\A\\1")}))
+                    .ahciMode);
 }
 
 TEST_F(ControllerMapTest, ControllerMakersAndListCaps) {
@@ -221,15 +223,16 @@ TEST_F(ControllerMapTest, FailedQueriesLeaveTheMapEmptyAndAreLogged) {
     ASSERT_EQ(platform::CreateWbemLocator(&locator), platform::S_OK);
     std::unique_ptr<platform::WmiServices> services;
     ASSERT_EQ(locator->ConnectServer(L"\\\\.\\root\\cimv2", 0, &services), platform::S_OK);
-    AhciMode = 1;
     LogWatch watch;
     const ControllerMap map = BuildControllerMap(*services, false);
     const LogLines lines = watch.Messages();
     EXPECT_TRUE(map.controllerText.empty());
-    EXPECT_EQ(AhciMode, 1);  // no IDE controller was handled
+    EXPECT_FALSE(map.ahciMode);  // no IDE controller was handled
     EXPECT_TRUE(InOrder(lines, {"EX:Win32_IDEController", "EX:Win32_SCSIController",
                                 "--ControllerMap--\r", "EX:Win32_USBController"}));
     EXPECT_FALSE(Has(lines, "OK:Win32_IDEController"));
 }
 
 }  // namespace
+
+}  // namespace disk

@@ -7,6 +7,10 @@
 #include "disk/drive_codes.h"
 #include "disk/drive_record.h"
 
+namespace disk {
+
+using enum CommandType;
+
 TEST(DriveRecord, FreshRecordHoldsTheUnknownValues) {
     const DriveRecord r;
     EXPECT_TRUE(std::all_of(r.IdentifyDevice.begin(), r.IdentifyDevice.end(),
@@ -29,8 +33,8 @@ TEST(DriveRecord, FreshRecordHoldsTheUnknownValues) {
     EXPECT_EQ(r.AttributeCount, 0u);
     EXPECT_EQ(r.TemperatureMultiplier, 1.0);
     EXPECT_EQ(r.TimeUnitType, TIME_UNIT_UNKNOWN);
-    EXPECT_EQ(r.PhysicalDriveId, -1);
-    EXPECT_EQ(r.ScsiPort, -1);
+    EXPECT_EQ(r.Address.physicalDriveId, -1);
+    EXPECT_EQ(r.Address.scsiPort, -1);
     EXPECT_EQ(r.TotalDiskSize, 0.0);
     EXPECT_EQ(r.CautionLimit05 | r.CautionLimitC5 | r.CautionLimitC6 | r.LifeCautionLimit, 0);
     EXPECT_FALSE(r.IsSsd || r.IsAligned4K || r.SmartDataValid);
@@ -73,7 +77,7 @@ TEST(CommandType, TagsNumberTheDeviceOnBridgeRoutes) {
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_LOGITEC2, 0xA0), L"l21");
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_JMICRON, 0xB0), L"jm2");
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_CYPRESS, 0xB1), L"cy1");
-    EXPECT_EQ(FormatCommandTypeTag(11, 0xB0), L"pr2");
+    EXPECT_EQ(FormatCommandTypeTag(CommandType{11}, 0xB0), L"pr2");
     // The other routes address no device by a select byte.
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_UNKNOWN, 0xB0), L"un");
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_SCSI_MINIPORT, 0xB0), L"sm");
@@ -85,10 +89,10 @@ TEST(CommandType, TagsNumberTheDeviceOnBridgeRoutes) {
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_NVME_INTEL, 0xA0), L"ni");
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_NVME_STORAGE_QUERY, 0xB0), L"sq");
     // A value outside the table is an unknown route, not a read past it.
-    EXPECT_EQ(FormatCommandTypeTag(18, 0xB0), L"un");
-    EXPECT_EQ(FormatCommandTypeTag(-1, 0xA0), L"un");
+    EXPECT_EQ(FormatCommandTypeTag(CommandType{18}, 0xB0), L"un");
+    EXPECT_EQ(FormatCommandTypeTag(CommandType{-1}, 0xA0), L"un");
     EXPECT_EQ(CommandTypeCode(CMD_TYPE_SAT), L"sa");
-    EXPECT_EQ(CommandTypeCode(1000), L"un");
+    EXPECT_EQ(CommandTypeCode(CommandType{1000}), L"un");
 }
 
 TEST(DriveList, AppendsUpToFortyAndRemovesByShifting) {
@@ -96,39 +100,41 @@ TEST(DriveList, AppendsUpToFortyAndRemovesByShifting) {
     EXPECT_EQ(list->Count(), 0);
     DriveRecord record;
     for (int32_t i = 0; i < DriveList::kCapacity; ++i) {
-        record.PhysicalDriveId = i;
+        record.Address.physicalDriveId = i;
         EXPECT_TRUE(list->Append(record));
     }
     EXPECT_TRUE(list->IsFull());
-    record.PhysicalDriveId = 99;
+    record.Address.physicalDriveId = 99;
     EXPECT_FALSE(list->Append(record));
     EXPECT_EQ(list->Count(), 40);
-    EXPECT_EQ((*list)[39].PhysicalDriveId, 39);
+    EXPECT_EQ((*list)[39].Address.physicalDriveId, 39);
 
     EXPECT_TRUE(list->RemoveAt(0));
     EXPECT_TRUE(list->RemoveAt(10));  // the record that came with 11
     EXPECT_EQ(list->Count(), 38);
-    EXPECT_EQ((*list)[0].PhysicalDriveId, 1);
-    EXPECT_EQ((*list)[9].PhysicalDriveId, 10);
-    EXPECT_EQ((*list)[10].PhysicalDriveId, 12);
-    EXPECT_EQ(list->Records().back().PhysicalDriveId, 39);
+    EXPECT_EQ((*list)[0].Address.physicalDriveId, 1);
+    EXPECT_EQ((*list)[9].Address.physicalDriveId, 10);
+    EXPECT_EQ((*list)[10].Address.physicalDriveId, 12);
+    EXPECT_EQ(list->Records().back().Address.physicalDriveId, 39);
     EXPECT_FALSE(list->RemoveAt(38));
     EXPECT_FALSE(list->RemoveAt(-1));
     EXPECT_EQ(list->Count(), 38);
     EXPECT_TRUE(list->RemoveAt(37));
-    EXPECT_EQ(list->Records().back().PhysicalDriveId, 38);
+    EXPECT_EQ(list->Records().back().Address.physicalDriveId, 38);
 }
 
 TEST(DriveList, ClearEmptiesBothSetsOfSlots) {
     auto list = std::make_unique<DriveList>();
     DriveRecord record;
     record.Model = L"OLD";
-    record.PhysicalDriveId = 3;
+    record.Address.physicalDriveId = 3;
     list->Append(record);
     list->Spare()[5] = record;
     list->Clear();
     EXPECT_EQ(list->Count(), 0);
     EXPECT_TRUE(list->Records().empty());
     EXPECT_TRUE(list->Spare()[5].Model.empty());
-    EXPECT_EQ(list->Spare()[5].PhysicalDriveId, -1);
+    EXPECT_EQ(list->Spare()[5].Address.physicalDriveId, -1);
 }
+
+}  // namespace disk

@@ -24,14 +24,14 @@ class IdentifyBuilder {
         return *this;
     }
     // The text in ATA order (first character of each pair in the high byte), blank-padded.
-    IdentifyBuilder& AtaText(AtaTextField field, std::string_view text) {
+    IdentifyBuilder& AtaText(disk::AtaTextField field, std::string_view text) {
         for (size_t i = 0; i < field.length; ++i)
             page_.at(field.offset + (i ^ 1)) =
                 i < text.size() ? static_cast<uint8_t>(text[i]) : ' ';
         return *this;
     }
     // The text in reading order, as a bridge that already swapped the pairs delivers it.
-    IdentifyBuilder& StoredText(AtaTextField field, std::string_view text) {
+    IdentifyBuilder& StoredText(disk::AtaTextField field, std::string_view text) {
         for (size_t i = 0; i < field.length; ++i)
             page_.at(field.offset + i) = i < text.size() ? static_cast<uint8_t>(text[i]) : ' ';
         return *this;
@@ -39,9 +39,9 @@ class IdentifyBuilder {
     // A drive with a model, serial and firmware, a full CHS geometry and nothing else.
     static IdentifyBuilder Minimal() {
         IdentifyBuilder builder;
-        builder.AtaText(kModelField, "TEST DRIVE 100")
-            .AtaText(kSerialNumberField, "SN0001")
-            .AtaText(kFirmwareRevField, "1.0")
+        builder.AtaText(disk::kModelField, "TEST DRIVE 100")
+            .AtaText(disk::kSerialNumberField, "SN0001")
+            .AtaText(disk::kFirmwareRevField, "1.0")
             .Word(1, 16383)
             .Word(3, 16)
             .Word(6, 63);
@@ -56,8 +56,8 @@ class IdentifyBuilder {
         page_[511] = static_cast<uint8_t>(-sum);
         return *this;
     }
-    const AtaPage& Page() const { return page_; }
+    const disk::AtaPage& Page() const { return page_; }
 
   private:
-    AtaPage page_{};
+    disk::AtaPage page_{};
 };

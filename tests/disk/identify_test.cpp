@@ -9,6 +9,11 @@
 #include "identify_builder.h"
 #include "tests/support/log_watch.h"
 
+namespace disk {
+
+using enum CommandType;
+using enum InterfaceType;
+
 namespace {
 
 // Major version words: the highest set bit is the standard.
@@ -23,7 +28,8 @@ struct Identified {
     DriveRecord record;
 };
 
-Identified Identify(const IdentifyBuilder& builder, int32_t commandType = CMD_TYPE_PHYSICAL_DRIVE,
+Identified Identify(const IdentifyBuilder& builder,
+                    CommandType commandType = CMD_TYPE_PHYSICAL_DRIVE,
                     uint8_t target = TARGET_FIRST_DEVICE) {
     Identified result{IdentifyOutcome::Usable, DriveRecord{}};
     result.outcome = IdentifyDrive(builder.Page(), commandType, target, result.record);
@@ -127,7 +133,7 @@ TEST(Identify, RouteTagTargetAndChecksum) {
     const Identified first = Identify(builder, CMD_TYPE_SAT, TARGET_SECOND_DEVICE);
     EXPECT_EQ(first.record.CommandType, CMD_TYPE_SAT);
     EXPECT_EQ(first.record.CommandTypeTag, L"sa2");
-    EXPECT_EQ(first.record.Target, TARGET_SECOND_DEVICE);
+    EXPECT_EQ(first.record.Address.target, TARGET_SECOND_DEVICE);
     EXPECT_FALSE(first.record.IsIdentifySumError);
     builder.Byte(300, 1);
     const Identified second = Identify(builder, CMD_TYPE_CSMI, TARGET_FIRST_DEVICE);
@@ -139,7 +145,7 @@ TEST(Identify, RouteTagTargetAndChecksum) {
 TEST(Identify, StartLeavesAFreshRecordForTheCaller) {
     DriveRecord record;
     record.Model = L"previous";
-    record.PhysicalDriveId = 7;
+    record.Address.physicalDriveId = 7;
     record.IsSsd = true;
     record.Temperature = 40;
     IdentifyBuilder builder = IdentifyBuilder::Minimal();
@@ -147,16 +153,16 @@ TEST(Identify, StartLeavesAFreshRecordForTheCaller) {
     ASSERT_EQ(StartIdentification(builder.Page(), CMD_TYPE_PHYSICAL_DRIVE, 0xA0, record),
               IdentifyOutcome::Usable);
     EXPECT_EQ(record.Model, L"TEST DRIVE 100");
-    EXPECT_EQ(record.PhysicalDriveId, -1);
+    EXPECT_EQ(record.Address.physicalDriveId, -1);
     EXPECT_EQ(record.Temperature, -1000);
     // Nothing past the strings is parsed yet.
     EXPECT_FALSE(record.IsSsd);
     EXPECT_EQ(record.Cylinder, 0u);
     EXPECT_TRUE(record.ModelSerial.empty());
     // The caller fills in where the drive was found; finishing keeps that.
-    record.PhysicalDriveId = 2;
+    record.Address.physicalDriveId = 2;
     ASSERT_EQ(FinishIdentification(record), IdentifyOutcome::Usable);
-    EXPECT_EQ(record.PhysicalDriveId, 2);
+    EXPECT_EQ(record.Address.physicalDriveId, 2);
     EXPECT_TRUE(record.IsSsd);
     EXPECT_EQ(record.Cylinder, 16383u);
 }
@@ -440,3 +446,5 @@ TEST(Identify, CorpusSeedsAreUsableDrives) {
     }
     EXPECT_GE(count, 2);
 }
+
+}  // namespace disk

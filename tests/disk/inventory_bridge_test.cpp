@@ -9,6 +9,11 @@
 #include "tests/disk/inventory_fixture.h"
 #include "transport/usb_bridge.h"
 
+namespace disk {
+
+using enum CommandType;
+using enum InterfaceType;
+
 namespace {
 
 Json UsbDrive(int physicalDrive, const std::string& route, int vid, int pid,
@@ -26,8 +31,9 @@ class InventoryBridgeTest : public InventoryTest {
     // One probe of drive 1 as a USB disk with these ids; its log.
     LogLines ProbeUsb(int32_t vendorId, int32_t productId, bool* added) {
         LogWatch watch;
-        *added = Engine().GetDiskInfo(1, -1, -1, INTERFACE_TYPE_USB, vendorId, productId, -1, 0,
-                                      false, false, L"");
+        *added = Engine().GetDiskInfo({.physicalDriveId = 1}, {.interfaceType = INTERFACE_TYPE_USB,
+                                                               .usbVendorId = vendorId,
+                                                               .usbProductId = productId});
         return watch.Messages();
     }
 };
@@ -40,7 +46,7 @@ TEST_F(InventoryBridgeTest, EachEnclosureVendorReachesItsBridge) {
     struct Case {
         std::string route, target;
         int32_t vendorId, productId;
-        int32_t commandType;  // 0: refused
+        CommandType commandType;  // CMD_TYPE_UNKNOWN: refused
         std::string branch, added;
     };
     const Case cases[] = {
@@ -76,10 +82,11 @@ TEST_F(InventoryBridgeTest, EachEnclosureVendorReachesItsBridge) {
         {"logitec2", "0xB0", USB_VENDOR_UNKNOWN, 0, CMD_TYPE_LOGITEC2, "else (USB-HDD)",
          "AddDisk - USB20"},
         // These vendors' branches end without the other bridges.
-        {"sat", "0xA0", USB_VENDOR_LOGITEC, 0x00D9, 0,
+        {"sat", "0xA0", USB_VENDOR_LOGITEC, 0x00D9, CMD_TYPE_UNKNOWN,
          "FALSE: usbVendorId == USB_VENDOR_LOGITEC && productId == 0x00D9", ""},
-        {"sunplus", "0xA0", USB_VENDOR_JMICRON, 0x0578, 0, "FALSE - USB0", ""},
-        {"sat", "0xA0", USB_VENDOR_CYPRESS, 0x6830, 0, "usbVendorId == USB_VENDOR_CYPRESS", ""},
+        {"sunplus", "0xA0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_UNKNOWN, "FALSE - USB0", ""},
+        {"sat", "0xA0", USB_VENDOR_CYPRESS, 0x6830, CMD_TYPE_UNKNOWN,
+         "usbVendorId == USB_VENDOR_CYPRESS", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.route + " " + c.target + " " + std::to_string(c.vendorId));
@@ -87,7 +94,7 @@ TEST_F(InventoryBridgeTest, EachEnclosureVendorReachesItsBridge) {
         bool added = false;
         const LogLines lines = ProbeUsb(c.vendorId, c.productId, &added);
         EXPECT_TRUE(Has(lines, c.branch));
-        if (c.commandType == 0) {
+        if (c.commandType == CMD_TYPE_UNKNOWN) {
             EXPECT_FALSE(added);
             EXPECT_EQ(Engine().vars.Count(), 0);
             continue;
@@ -97,7 +104,7 @@ TEST_F(InventoryBridgeTest, EachEnclosureVendorReachesItsBridge) {
         const DriveRecord* record = Drive(1);
         ASSERT_NE(record, nullptr);
         EXPECT_EQ(record->CommandType, c.commandType);
-        EXPECT_EQ(record->Target, c.target == "0xA0" ? 0xA0 : 0xB0);
+        EXPECT_EQ(record->Address.target, c.target == "0xA0" ? 0xA0 : 0xB0);
         EXPECT_TRUE(record->SmartDataValid);
         EXPECT_TRUE(record->SmartThresholdValid);
         EXPECT_EQ(record->AttributeCount, 4u);
@@ -120,8 +127,9 @@ std::vector<std::vector<uint8_t>> TracedCdbs(const LogLines& lines) {
     return cdbs;
 }
 
-std::vector<uint8_t> IdentifyCdb(int32_t type, uint8_t target) {
-    const auto cdb = transport::BuildBridgeCdb(type, transport::BridgeOperation::Identify, target);
+std::vector<uint8_t> IdentifyCdb(CommandType type, uint8_t target) {
+    const auto cdb =
+        transport::BuildBridgeCdb(ToUnderlying(type), transport::BridgeOperation::Identify, target);
     return {cdb->bytes, cdb->bytes + 16};
 }
 
@@ -133,7 +141,7 @@ TEST_F(InventoryBridgeTest, TheGenericChainTriesTwelveAttemptsInOrder) {
     const LogLines lines = ProbeUsb(USB_VENDOR_UNKNOWN, 0, &added);
     platform::SetDeviceIoTrace(false);
     ASSERT_TRUE(added);
-    const std::pair<int32_t, uint8_t> chain[] = {
+    const std::pair<CommandType, uint8_t> chain[] = {
         {CMD_TYPE_SAT, 0xA0},     {CMD_TYPE_JMICRON, 0xA0},  {CMD_TYPE_SUNPLUS, 0xA0},
         {CMD_TYPE_CYPRESS, 0xA0}, {CMD_TYPE_LOGITEC1, 0xA0}, {CMD_TYPE_LOGITEC2, 0xA0},
         {CMD_TYPE_SAT, 0xB0},     {CMD_TYPE_JMICRON, 0xB0},  {CMD_TYPE_SUNPLUS, 0xB0},
@@ -143,7 +151,7 @@ TEST_F(InventoryBridgeTest, TheGenericChainTriesTwelveAttemptsInOrder) {
     for (size_t i = 0; i < std::size(chain); ++i)
         EXPECT_EQ(cdbs[i], IdentifyCdb(chain[i].first, chain[i].second)) << "attempt " << i;
     // After the answer come the SMART reads of the route that answered.
-    const auto read = transport::BuildBridgeCdb(CMD_TYPE_LOGITEC2,
+    const auto read = transport::BuildBridgeCdb(ToUnderlying(CMD_TYPE_LOGITEC2),
                                                 transport::BridgeOperation::ReadSmartData, 0xB0);
     EXPECT_EQ(cdbs[std::size(chain)], std::vector<uint8_t>(read->bytes, read->bytes + 16));
     EXPECT_TRUE(InOrder(lines, {"else (USB-HDD)", "AddDisk - USB20",
@@ -152,7 +160,7 @@ TEST_F(InventoryBridgeTest, TheGenericChainTriesTwelveAttemptsInOrder) {
 
     // A bridge whose switch is off is not tried: the chain goes on to the next one.
     Machine(MachineOf(Json::array({UsbDrive(1, "sat", 0x1234, 0x0001)})));
-    Engine().UsbSatEnabled[CMD_TYPE_SAT - CMD_TYPE_SAT] = false;
+    Engine().UsbSatEnabled[UsbBridgeIndex(CMD_TYPE_SAT)] = false;
     platform::SetDeviceIoTrace(true);
     const LogLines off = ProbeUsb(USB_VENDOR_UNKNOWN, 0, &added);
     platform::SetDeviceIoTrace(false);
@@ -210,9 +218,10 @@ TEST_F(InventoryBridgeTest, ScsiMiniportDrivesAreReachedByPortAndTarget) {
 
     // A disk the physical-drive route does not reach: only these controllers' disks are asked.
     LogWatch watch;
-    EXPECT_FALSE(
-        Engine().GetDiskInfo(4, 1, 2, INTERFACE_TYPE_SATA, 0, 0, -1, 0, false, false, L""));
-    EXPECT_TRUE(Engine().GetDiskInfo(4, 1, 2, INTERFACE_TYPE_SATA, 0, 0, -1, 0, true, false, L""));
+    const DriveAddress address{.physicalDriveId = 4, .scsiPort = 1, .scsiTargetId = 2};
+    EXPECT_FALSE(Engine().GetDiskInfo(address, {.interfaceType = INTERFACE_TYPE_SATA}));
+    EXPECT_TRUE(Engine().GetDiskInfo(
+        address, {.interfaceType = INTERFACE_TYPE_SATA, .nvidiaControllerFound = true}));
     EXPECT_TRUE(Has(watch.Messages(), "AddDisk(4, 1, 2) - 5"));
     ASSERT_NE(Drive(4), nullptr);
     EXPECT_EQ(Drive(4)->CommandType, CMD_TYPE_SCSI_MINIPORT);
@@ -220,14 +229,14 @@ TEST_F(InventoryBridgeTest, ScsiMiniportDrivesAreReachedByPortAndTarget) {
     EXPECT_TRUE(Drive(4)->SmartThresholdValid);
 
     LogWatch port;
-    EXPECT_TRUE(
-        Engine().GetDiskInfo(-1, 1, 3, INTERFACE_TYPE_SATA, 0, 0, -1, 0, false, false, L""));
+    EXPECT_TRUE(Engine().GetDiskInfo({.scsiPort = 1, .scsiTargetId = 3},
+                                     {.interfaceType = INTERFACE_TYPE_SATA}));
     EXPECT_TRUE(Has(port.Messages(), "AddDisk(-1, 1, 3) - 8"));
     EXPECT_EQ(Drive(-1)->Model, L"Orvel Port Disk");
     EXPECT_EQ(Drive(-1)->PowerOnHours, 1200);
     // An empty target is no drive.
-    EXPECT_FALSE(
-        Engine().GetDiskInfo(-1, 1, 5, INTERFACE_TYPE_SATA, 0, 0, -1, 0, false, false, L""));
+    EXPECT_FALSE(Engine().GetDiskInfo({.scsiPort = 1, .scsiTargetId = 5},
+                                      {.interfaceType = INTERFACE_TYPE_SATA}));
 }
 
 Json SiliconImageDrive(int chip) {
@@ -238,11 +247,20 @@ Json SiliconImageDrive(int chip) {
     return drive;
 }
 
+// Where the management pass finds that drive: on port 2, device 1 of the controller.
+DriveAddress SiliconImageAddress(int32_t chip) {
+    return {.physicalDriveId = 0,
+            .scsiPort = 2,
+            .scsiBus = 1,
+            .siliconImageType = chip,
+            .pnpDeviceId = L"SCSI\\DISK&VEN_&PROD_ORVEL_SIL\\1"};
+}
+
 TEST_F(InventoryBridgeTest, SiliconImageDrivesConfirmThroughThePhysicalDrive) {
     Machine(MachineOf(Json::array({SiliconImageDrive(3512)})));
     LogWatch watch;
-    ASSERT_TRUE(Engine().GetDiskInfo(0, 2, -1, INTERFACE_TYPE_SATA, 0, 0, 1, 3512, false, false,
-                                     L"SCSI\\DISK&VEN_&PROD_ORVEL_SIL\\1"));
+    ASSERT_TRUE(
+        Engine().GetDiskInfo(SiliconImageAddress(3512), {.interfaceType = INTERFACE_TYPE_SATA}));
     EXPECT_TRUE(
         Consecutive(watch.Messages(), {"physicalDriveId=0, scsiPort=2, scsiBus=1, scsiTargetId=-1",
                                        "AddDisk - Si", "GetSmartAttributeSi(physicalDriveId, &asi)",
@@ -253,7 +271,7 @@ TEST_F(InventoryBridgeTest, SiliconImageDrivesConfirmThroughThePhysicalDrive) {
     const DriveRecord* record = Drive(0);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->CommandType, CMD_TYPE_SILICON_IMAGE);
-    EXPECT_EQ(record->SiliconImageType, 3512);
+    EXPECT_EQ(record->Address.siliconImageType, 3512);
     EXPECT_TRUE(record->SmartSupported);
     EXPECT_TRUE(record->SmartDataValid);
     EXPECT_TRUE(record->SmartThresholdValid);
@@ -264,8 +282,8 @@ TEST_F(InventoryBridgeTest, SiliconImageDrivesConfirmThroughThePhysicalDrive) {
     quiet["ata"] = {{"passThrough", false}, {"smartIoctl", false}};
     Machine(MachineOf(Json::array({quiet})));
     LogWatch second;
-    ASSERT_TRUE(Engine().GetDiskInfo(0, 2, -1, INTERFACE_TYPE_SATA, 0, 0, 1, 3112, false, false,
-                                     L"SCSI\\DISK&VEN_&PROD_ORVEL_SIL\\1"));
+    ASSERT_TRUE(
+        Engine().GetDiskInfo(SiliconImageAddress(3112), {.interfaceType = INTERFACE_TYPE_SATA}));
     EXPECT_TRUE(Has(second.Messages(), "CheckSmartAttributeCorrect(&asi, &asiCheck) - 2"));
     EXPECT_FALSE(Has(second.Messages(), "GetSmartThresholdPd"));
     EXPECT_TRUE(Drive(0)->SmartDataValid);
@@ -289,9 +307,9 @@ TEST_F(InventoryBridgeTest, RaidPortsAddTheirDrivesInTheChosenMode) {
     Inventory(machine);
     ASSERT_EQ(Engine().vars.Count(), 3);
     for (const DriveRecord& record : Engine().vars.Records()) {
-        EXPECT_EQ(record.PhysicalDriveId, -1);
+        EXPECT_EQ(record.Address.physicalDriveId, -1);
         EXPECT_EQ(record.CommandType, CMD_TYPE_CSMI);
-        EXPECT_EQ(record.ScsiPort, 0);
+        EXPECT_EQ(record.Address.scsiPort, 0);
         EXPECT_TRUE(record.SmartDataValid);
         EXPECT_TRUE(record.SmartThresholdValid);
     }
@@ -316,7 +334,7 @@ TEST_F(InventoryBridgeTest, ARaidDriveFoundAgainAsAPhysicalDriveIsMerged) {
     // Its SMART is read on both routes: the physical drive's record replaces the RAID one.
     Inventory(MachineOf(Json::array({CsmiDrive(2, 0, 0x5000, true, "Orvel Raid Disk")})));
     ASSERT_EQ(Engine().vars.Count(), 1);
-    EXPECT_EQ(Engine().vars[0].PhysicalDriveId, 2);
+    EXPECT_EQ(Engine().vars[0].Address.physicalDriveId, 2);
     EXPECT_EQ(Engine().vars[0].CommandType, CMD_TYPE_PHYSICAL_DRIVE);
     EXPECT_TRUE(Engine().vars[0].SmartDataValid);
 
@@ -327,7 +345,7 @@ TEST_F(InventoryBridgeTest, ARaidDriveFoundAgainAsAPhysicalDriveIsMerged) {
     EXPECT_TRUE(Has(lines, "vars[i].CommandType = CMD_TYPE_CSMI_PHYSICAL_DRIVE"));
     ASSERT_EQ(Engine().vars.Count(), 1);
     const DriveRecord& merged = Engine().vars[0];
-    EXPECT_EQ(merged.PhysicalDriveId, 2);
+    EXPECT_EQ(merged.Address.physicalDriveId, 2);
     EXPECT_EQ(merged.CommandType, CMD_TYPE_CSMI_PHYSICAL_DRIVE);
     EXPECT_EQ(merged.CommandTypeTag, L"cp");
 }
@@ -336,9 +354,9 @@ TEST_F(InventoryBridgeTest, MergedRaidDrivesTryThePhysicalDriveFirst) {
     // The drive's RAID port and PHY, as discovery recorded them.
     Inventory(MachineOf(Json::array({CsmiDrive(nullptr, 0, 0x5000, true, "Orvel Raid Disk")})));
     DriveRecord record = Engine().vars[0];
-    EXPECT_EQ(record.ScsiPort, 0);
+    EXPECT_EQ(record.Address.scsiPort, 0);
     record.CommandType = CMD_TYPE_CSMI_PHYSICAL_DRIVE;
-    record.PhysicalDriveId = 2;
+    record.Address.physicalDriveId = 2;
     record.SmartDataValid = record.SmartThresholdValid = record.SmartSupported = false;
     Json drive = CsmiDrive(2, 0, 0x5000, true, "Orvel Raid Disk");
     Machine(MachineOf(Json::array({drive})));
@@ -369,9 +387,9 @@ TEST_F(InventoryBridgeTest, WmiRouteReadsBothPagesWithoutConfirming) {
     Machine(MachineOf(Json::array({drive})));
     DriveRecord record;
     record.CommandType = CMD_TYPE_WMI;
-    record.PhysicalDriveId = 5;
+    record.Address.physicalDriveId = 5;
     record.Model = L"Orvel Wmi Disk";
-    record.PnpDeviceId = L"IDE\\DISKORVEL_WMI\\5&0";
+    record.Address.pnpDeviceId = L"IDE\\DISKORVEL_WMI\\5&0";
     LogWatch watch;
     ASSERT_TRUE(ReadSmartThroughRoute({.osMajorVersion = 10}, record));
     EXPECT_TRUE(watch.Messages().empty());
@@ -382,18 +400,18 @@ TEST_F(InventoryBridgeTest, WmiRouteReadsBothPagesWithoutConfirming) {
     // No instance for the drive: nothing is valid.
     DriveRecord unknown;
     unknown.CommandType = CMD_TYPE_WMI;
-    unknown.PnpDeviceId = L"IDE\\OTHER";
+    unknown.Address.pnpDeviceId = L"IDE\\OTHER";
     ASSERT_TRUE(ReadSmartThroughRoute({.osMajorVersion = 10}, unknown));
     EXPECT_FALSE(unknown.SmartSupported || unknown.SmartDataValid || unknown.SmartThresholdValid);
 }
 
 TEST(BridgeRouteTable, EveryRouteOfTheseDrivesIsBuilt) {
-    for (int32_t type :
+    for (const CommandType type :
          {CMD_TYPE_SCSI_MINIPORT, CMD_TYPE_SILICON_IMAGE, CMD_TYPE_SAT, CMD_TYPE_SUNPLUS,
           CMD_TYPE_IO_DATA, CMD_TYPE_LOGITEC1, CMD_TYPE_LOGITEC2, CMD_TYPE_JMICRON,
           CMD_TYPE_CYPRESS, CMD_TYPE_CSMI, CMD_TYPE_CSMI_PHYSICAL_DRIVE, CMD_TYPE_WMI}) {
-        EXPECT_NE(RouteOf(type).openAta, nullptr) << type;
-        EXPECT_NE(RouteOf(type).smartRead, nullptr) << type;
+        EXPECT_NE(RouteOf(type).openAta, nullptr) << ToUnderlying(type);
+        EXPECT_NE(RouteOf(type).smartRead, nullptr) << ToUnderlying(type);
     }
     EXPECT_NE(RouteOf(CMD_TYPE_CSMI).scanPort, nullptr);
     EXPECT_EQ(RouteOf(CMD_TYPE_SAT).smartRead, &kUsbBridgeSmartRead);
@@ -401,3 +419,5 @@ TEST(BridgeRouteTable, EveryRouteOfTheseDrivesIsBuilt) {
 }
 
 }  // namespace
+
+}  // namespace disk

@@ -8,6 +8,8 @@
 #include "disk/vendor.h"
 #include "tests/disk/inventory_fixture.h"
 
+namespace disk {
+
 namespace {
 
 const std::filesystem::path kGolden =
@@ -78,7 +80,7 @@ TEST_F(InventoryDemoTest, SataDrivesAreRecordedWithTheirSmartReading) {
     // The volume-space pass ends the inventory, once per record in list order.
     std::vector<int32_t> measured;
     engine_->updateDiskSpace = [&](CAtaSmart& engine, int32_t index) {
-        measured.push_back(engine.vars[index].PhysicalDriveId);
+        measured.push_back(engine.vars[index].Address.physicalDriveId);
     };
     Inventory();
     EXPECT_EQ(measured, (std::vector<int32_t>{0, 1, 2, 3}));
@@ -88,19 +90,20 @@ TEST_F(InventoryDemoTest, SataDrivesAreRecordedWithTheirSmartReading) {
     EXPECT_TRUE(engine.StorageQueryAvailable);
     EXPECT_EQ(engine.GetOsName(), L"Windows 10 64");
     EXPECT_EQ(engine.LastUpdateTick, platform::GetTickCount());
-    EXPECT_EQ(AhciMode, 1);
+    EXPECT_TRUE(engine.Controllers.ahciMode);
 
     // The two SATA drives come first, then the NVMe drive and the USB disk.
     ASSERT_EQ(engine.vars.Count(), 4);
     const DriveRecord& system = engine.vars[0];
     const DriveRecord& second = engine.vars[1];
-    EXPECT_EQ(system.PhysicalDriveId, 0);
+    EXPECT_EQ(system.Address.physicalDriveId, 0);
     EXPECT_EQ(system.Model, L"Orvel SSD S3 1GB");
     EXPECT_EQ(system.SerialNumber, L"ORV2026S3000142");
     EXPECT_EQ(system.FirmwareRev, L"S3FM02.1");
     EXPECT_EQ(system.WmiModel, L"Orvel SSD S3 1GB");
-    EXPECT_EQ(system.PnpDeviceId, L"SCSI\\DISK&VEN_&PROD_ORVEL_SSD_S3_1GB\\4&2A1D4E5C&0&000000");
-    EXPECT_EQ(system.CommandType, CMD_TYPE_PHYSICAL_DRIVE);
+    EXPECT_EQ(system.Address.pnpDeviceId,
+              L"SCSI\\DISK&VEN_&PROD_ORVEL_SSD_S3_1GB\\4&2A1D4E5C&0&000000");
+    EXPECT_EQ(system.CommandType, CommandType::CMD_TYPE_PHYSICAL_DRIVE);
     EXPECT_EQ(system.CommandTypeTag, L"pd1");
     EXPECT_EQ(system.Interface, L"Serial ATA");
     EXPECT_EQ(system.DriveLetters, L"C:");
@@ -149,3 +152,5 @@ TEST_F(InventoryDemoTest, SataDrivesAreRecordedWithTheirSmartReading) {
 }
 
 }  // namespace
+
+}  // namespace disk

@@ -2,6 +2,8 @@
 
 #include "tests/disk/inventory_fixture.h"
 
+namespace disk {
+
 namespace {
 
 class InventoryDirectTest : public InventoryTest {};
@@ -22,11 +24,11 @@ TEST_F(InventoryDirectTest, DiskSeenByManagementIsNotProbedAgain) {
                                 "OK:GetDiskInfo - PhysicalDrive", "OK:qsort"}));
     EXPECT_EQ(Drive(0)->WmiModel, L"Orvel SSD Listed");
     EXPECT_TRUE(Drive(1)->WmiModel.empty());
-    EXPECT_EQ(Drive(1)->ScsiPort, -1);
+    EXPECT_EQ(Drive(1)->Address.scsiPort, -1);
 
     // Asked again for a recorded drive, the probe refuses at once.
     LogWatch watch;
-    EXPECT_FALSE(Engine().GetDiskInfo(1, -1, -1, 0, 0, 0, -1, 0, false, false, L""));
+    EXPECT_FALSE(Engine().GetDiskInfo({.physicalDriveId = 1}, {}));
     EXPECT_EQ(watch.Messages(), (LogLines{"GetDiskInfo", "GetDiskInfo - FALSE1"}));
 }
 
@@ -40,7 +42,7 @@ TEST_F(InventoryDirectTest, SecondDeviceAnswerIsRecordedAsFirst) {
          "SendAtaCommandPd - IDENTIFY_DEVICE", "WakeUp(0)", "DoIdentifyDevicePd(0, 0xA0) - 2"}));
     EXPECT_TRUE(InOrder(lines, {"DoIdentifyDevicePd(0, 0xB0) - 3", "AddDisk(0, -1, -1) - 6"}));
     ASSERT_NE(Drive(0), nullptr);
-    EXPECT_EQ(Drive(0)->Target, TARGET_FIRST_DEVICE);
+    EXPECT_EQ(Drive(0)->Address.target, TARGET_FIRST_DEVICE);
     EXPECT_EQ(Drive(0)->CommandTypeTag, L"pd1");
     EXPECT_EQ(Drive(0)->Model, L"Orvel SSD Slave");
 }
@@ -116,3 +118,5 @@ TEST_F(InventoryDirectTest, SmartIsReadOnlyWhenTheDriveHasIt) {
 }
 
 }  // namespace
+
+}  // namespace disk

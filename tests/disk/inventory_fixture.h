@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "disk/ata_smart.h"
-#include "tests/support/log_watch.h"
 #include "tests/platform/sim_fixture.h"
+#include "tests/support/log_watch.h"
 
 using Json = nlohmann::json;
 using LogLines = std::vector<std::string>;
@@ -94,12 +94,12 @@ inline bool Consecutive(const LogLines& lines, const std::vector<std::string>& e
 class InventoryTest : public SimTest {
   protected:
     // Loads the machine and makes a fresh engine for it (the engine reads the OS version).
-    CAtaSmart& Machine(const Json& machine) {
+    disk::CAtaSmart& Machine(const Json& machine) {
         Load(machine.dump());
-        engine_ = std::make_unique<CAtaSmart>();
+        engine_ = std::make_unique<disk::CAtaSmart>();
         return *engine_;
     }
-    CAtaSmart& Engine() { return *engine_; }
+    disk::CAtaSmart& Engine() { return *engine_; }
 
     // One inventory; the log lines it wrote.
     LogLines Inventory() {
@@ -113,11 +113,11 @@ class InventoryTest : public SimTest {
     }
 
     // The record of physical drive n, or null.
-    const DriveRecord* Drive(int32_t physicalDrive) const {
-        for (const DriveRecord& record : engine_->vars.Records())
-            if (record.PhysicalDriveId == physicalDrive) return &record;
+    const disk::DriveRecord* Drive(int32_t physicalDrive) const {
+        for (const disk::DriveRecord& record : engine_->vars.Records())
+            if (record.Address.physicalDriveId == physicalDrive) return &record;
         return nullptr;
     }
 
-    std::unique_ptr<CAtaSmart> engine_;
+    std::unique_ptr<disk::CAtaSmart> engine_;
 };

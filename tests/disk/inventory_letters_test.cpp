@@ -3,6 +3,8 @@
 #include "disk/drive_letters.h"
 #include "tests/disk/inventory_fixture.h"
 
+namespace disk {
+
 namespace {
 
 Json Extent(int drive, int partition) {
@@ -93,12 +95,12 @@ TEST(DriveLetterMapTest, LettersOfEveryNumberedRecord) {
     map[3] = 1u << 4;
     DriveList list;
     DriveRecord record;
-    record.PhysicalDriveId = 0;
+    record.Address.physicalDriveId = 0;
     list.Append(record);
-    record.PhysicalDriveId = -1;
+    record.Address.physicalDriveId = -1;
     record.DriveLetters = L"untouched";
     list.Append(record);
-    record.PhysicalDriveId = 3;
+    record.Address.physicalDriveId = 3;
     list.Append(record);
     ApplyDriveLetters(map, list);
     EXPECT_EQ(list[0].DriveLetters, L"C: Z:");
@@ -108,3 +110,5 @@ TEST(DriveLetterMapTest, LettersOfEveryNumberedRecord) {
 }
 
 }  // namespace
+
+}  // namespace disk

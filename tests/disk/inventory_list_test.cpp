@@ -5,6 +5,10 @@
 #include "tests/disk/inventory_fixture.h"
 #include "transport/physical_drive.h"
 
+namespace disk {
+
+using enum CommandType;
+
 namespace {
 
 class InventoryListTest : public InventoryTest {
@@ -30,7 +34,7 @@ TEST_F(InventoryListTest, FullListRefusesTheFortyFirstDrive) {
 
     ASSERT_EQ(Engine().vars.Count(), DriveList::kCapacity);
     for (int32_t i = 0; i < DriveList::kCapacity; ++i) {
-        EXPECT_EQ(Engine().vars[i].PhysicalDriveId, i);
+        EXPECT_EQ(Engine().vars[i].Address.physicalDriveId, i);
         EXPECT_TRUE(Engine().vars[i].SmartDataValid) << i;
     }
     // Drives 40 and 41 meet the full list in both passes.
@@ -41,10 +45,11 @@ TEST_F(InventoryListTest, FullListRefusesTheFortyFirstDrive) {
     EXPECT_EQ(lines[lines.size() - 1], "device num 40");
 
     // Nothing is overwritten: a further drive is refused at once.
-    EXPECT_FALSE(Engine().AddDisk(CMD_TYPE_PHYSICAL_DRIVE, nullptr, 41, -1, -1, -1,
-                                  TARGET_FIRST_DEVICE, IdentifyOf(41), 0, L""));
+    EXPECT_FALSE(Engine().AddDisk(CMD_TYPE_PHYSICAL_DRIVE,
+                                  {.physicalDriveId = 41, .target = TARGET_FIRST_DEVICE},
+                                  IdentifyOf(41)));
     EXPECT_EQ(Engine().vars.Count(), DriveList::kCapacity);
-    EXPECT_EQ(Engine().vars[39].PhysicalDriveId, 39);
+    EXPECT_EQ(Engine().vars[39].Address.physicalDriveId, 39);
 }
 
 TEST_F(InventoryListTest, SameModelAndSerialTwice) {
@@ -54,13 +59,13 @@ TEST_F(InventoryListTest, SameModelAndSerialTwice) {
         {AtaDrive(0, "Orvel SSD Twin", "TWIN"), AtaDrive(1, "Orvel SSD Twin", "TWIN")}));
     Inventory(twins);
     ASSERT_EQ(Engine().vars.Count(), 1);
-    EXPECT_EQ(Engine().vars[0].PhysicalDriveId, 1);
+    EXPECT_EQ(Engine().vars[0].Address.physicalDriveId, 1);
 
     Json listed = twins;
     listed["drives"][0]["wmi"] = WmiView(0, "Orvel SSD Twin", "SCSI\\DISK&TWIN\\0");
     const LogLines lines = Inventory(listed);
     ASSERT_EQ(Engine().vars.Count(), 1);
-    EXPECT_EQ(Engine().vars[0].PhysicalDriveId, 0);
+    EXPECT_EQ(Engine().vars[0].Address.physicalDriveId, 0);
     EXPECT_TRUE(InOrder(lines, {"AddDisk(1, -1, -1) - 6", "OK:GetDiskInfo - PhysicalDrive"}));
     EXPECT_FALSE(Has(lines, "OK:GetDiskInfo"));
 
@@ -69,7 +74,7 @@ TEST_F(InventoryListTest, SameModelAndSerialTwice) {
     unconfirmed["drives"][1].erase("smart");
     Inventory(unconfirmed);
     ASSERT_EQ(Engine().vars.Count(), 1);
-    EXPECT_EQ(Engine().vars[0].PhysicalDriveId, 0);
+    EXPECT_EQ(Engine().vars[0].Address.physicalDriveId, 0);
 }
 
 TEST_F(InventoryListTest, RaidDriveFoundAgainByNumberIsMerged) {
@@ -84,35 +89,36 @@ TEST_F(InventoryListTest, RaidDriveFoundAgainByNumberIsMerged) {
         // which needs no route to be recorded.
         AtaPage page = IdentifyOf(0);
         page[2 * 82] &= 0xFE;
-        EXPECT_TRUE(Engine().AddDisk(CMD_TYPE_CSMI, &port, -1, 0, -1, -1, TARGET_FIRST_DEVICE, page,
-                                     0, L""));
+        EXPECT_TRUE(Engine().AddDisk(
+            CMD_TYPE_CSMI, {.scsiPort = 0, .target = TARGET_FIRST_DEVICE, .csmiPortData = port},
+            page));
         EXPECT_EQ(Engine().vars[0].CommandTypeTag, L"cs");
     };
 
     // Found again with a confirmed reading: the new record takes the earlier one's place.
     recordBehindPort(confirmed);
     LogWatch watch;
-    EXPECT_TRUE(Engine().GetDiskInfo(0, -1, -1, 0, 0, 0, -1, 0, false, false, L""));
+    EXPECT_TRUE(Engine().GetDiskInfo({.physicalDriveId = 0}, {}));
     EXPECT_TRUE(Has(watch.Messages(), "vars[i].CommandType = CMD_TYPE_CSMI_PHYSICAL_DRIVE"));
     ASSERT_EQ(Engine().vars.Count(), 1);
-    EXPECT_EQ(Engine().vars[0].PhysicalDriveId, 0);
+    EXPECT_EQ(Engine().vars[0].Address.physicalDriveId, 0);
     EXPECT_EQ(Engine().vars[0].CommandType, CMD_TYPE_PHYSICAL_DRIVE);
     EXPECT_TRUE(Engine().vars[0].SmartDataValid);
 
     // Without one the earlier record stays, now with the drive number and both routes.
     recordBehindPort(raid);
-    EXPECT_FALSE(Engine().GetDiskInfo(0, -1, -1, 0, 0, 0, -1, 0, false, false, L""));
+    EXPECT_FALSE(Engine().GetDiskInfo({.physicalDriveId = 0}, {}));
     ASSERT_EQ(Engine().vars.Count(), 1);
-    EXPECT_EQ(Engine().vars[0].PhysicalDriveId, 0);
+    EXPECT_EQ(Engine().vars[0].Address.physicalDriveId, 0);
     EXPECT_EQ(Engine().vars[0].CommandType, CMD_TYPE_CSMI_PHYSICAL_DRIVE);
     EXPECT_EQ(Engine().vars[0].CommandTypeTag, L"cp");
 
     // With RAID drives limited to set members the number is taken but no merge happens.
     recordBehindPort(confirmed);
     Engine().CsmiEnabled = 2;
-    EXPECT_FALSE(Engine().GetDiskInfo(0, -1, -1, 0, 0, 0, -1, 0, false, false, L""));
+    EXPECT_FALSE(Engine().GetDiskInfo({.physicalDriveId = 0}, {}));
     ASSERT_EQ(Engine().vars.Count(), 1);
-    EXPECT_EQ(Engine().vars[0].PhysicalDriveId, 0);
+    EXPECT_EQ(Engine().vars[0].Address.physicalDriveId, 0);
     EXPECT_EQ(Engine().vars[0].CommandType, CMD_TYPE_CSMI);
 }
 
@@ -120,8 +126,8 @@ TEST(DriveOrderTest, ByDriveNumberThenByPortByte) {
     DriveList list;
     const auto add = [&](int32_t physicalDrive, uint8_t portByte, const wchar_t* model) {
         DriveRecord record;
-        record.PhysicalDriveId = physicalDrive;
-        record.CsmiPortData[kCsmiSortByte] = portByte;
+        record.Address.physicalDriveId = physicalDrive;
+        record.Address.csmiPortData[kCsmiSortByte] = portByte;
         record.Model = model;
         list.Append(record);
     };
@@ -139,3 +145,5 @@ TEST(DriveOrderTest, ByDriveNumberThenByPortByte) {
 }
 
 }  // namespace
+
+}  // namespace disk

@@ -3,15 +3,25 @@
 #include "disk/route_table.h"
 #include "tests/disk/inventory_fixture.h"
 
+namespace disk {
+
+using enum CommandType;
+using enum InterfaceType;
+
 namespace {
 
 class InventoryRouteTest : public InventoryTest {
   protected:
     // The log of one probe of physical drive 0 with these interface and USB ids.
-    LogLines Probe(int32_t interfaceType, int32_t vendorId, int32_t productId) {
+    LogLines Probe(InterfaceType interfaceType, int32_t vendorId, int32_t productId) {
         LogWatch watch;
-        EXPECT_FALSE(Engine().GetDiskInfo(0, 2, 0, interfaceType, vendorId, productId, 0, 0, false,
-                                          false, L"USBSTOR\\DISK"));
+        EXPECT_FALSE(Engine().GetDiskInfo(
+            {.physicalDriveId = 0,
+             .scsiPort = 2,
+             .scsiTargetId = 0,
+             .scsiBus = 0,
+             .pnpDeviceId = L"USBSTOR\\DISK"},
+            {.interfaceType = interfaceType, .usbVendorId = vendorId, .usbProductId = productId}));
         return watch.Messages();
     }
 };
@@ -129,8 +139,8 @@ TEST_F(InventoryRouteTest, AtaDisksFallBackToTheScsiMiniportOnlyWhereItHelps) {
     gone["faults"] = {{"gone", true}};
     Machine(MachineOf(Json::array({gone})));
     LogWatch watch;
-    EXPECT_FALSE(
-        Engine().GetDiskInfo(0, 1, 2, INTERFACE_TYPE_UNKNOWN, 0, 0, 0, 0, false, false, L""));
+    EXPECT_FALSE(Engine().GetDiskInfo(
+        {.physicalDriveId = 0, .scsiPort = 1, .scsiTargetId = 2, .scsiBus = 0}, {}));
     LogLines lines = watch.Messages();
     EXPECT_TRUE(InOrder(
         lines, {"DoIdentifyDevicePd(0, 0xA0) - 1", "WakeUp(0)", "DoIdentifyDevicePd(0, 0xA0) - 2",
@@ -139,10 +149,13 @@ TEST_F(InventoryRouteTest, AtaDisksFallBackToTheScsiMiniportOnlyWhereItHelps) {
 
     // Without a drive number only the SCSI address can reach the disk.
     LogWatch scsi;
-    EXPECT_FALSE(Engine().GetDiskInfo(-1, 3, 4, INTERFACE_TYPE_SATA, 0, 0, 0, 0, true, true, L""));
+    const DriveAddress portOnly{.scsiPort = 3, .scsiTargetId = 4, .scsiBus = 0};
+    EXPECT_FALSE(Engine().GetDiskInfo(portOnly, {.interfaceType = INTERFACE_TYPE_SATA,
+                                                 .nvidiaControllerFound = true,
+                                                 .marvellControllerFound = true}));
     EXPECT_EQ(scsi.Messages(), (LogLines{"GetDiskInfo", "DoIdentifyDeviceScsi(3, 4) - 7"}));
     LogWatch bridge;
-    EXPECT_FALSE(Engine().GetDiskInfo(-1, 3, 4, INTERFACE_TYPE_USB, 0, 0, 0, 0, false, false, L""));
+    EXPECT_FALSE(Engine().GetDiskInfo(portOnly, {.interfaceType = INTERFACE_TYPE_USB}));
     EXPECT_EQ(bridge.Messages(), (LogLines{"GetDiskInfo"}));
 }
 
@@ -175,8 +188,8 @@ TEST_F(InventoryRouteTest, NvmeRecordsTakeTheirPlaceAndRoute) {
     ASSERT_TRUE(Engine().AddDiskNVMe(CMD_TYPE_NVME_STORAGE_QUERY, route, address, identify));
     EXPECT_EQ(route.logReads, 1);
     const DriveRecord& record = Engine().vars[0];
-    EXPECT_EQ(record.PhysicalDriveId, 7);
-    EXPECT_EQ(record.ScsiPort, 1);
+    EXPECT_EQ(record.Address.physicalDriveId, 7);
+    EXPECT_EQ(record.Address.scsiPort, 1);
     EXPECT_EQ(record.CommandType, CMD_TYPE_NVME_STORAGE_QUERY);
     EXPECT_EQ(record.CommandTypeTag, L"sq");
     EXPECT_EQ(record.InterfaceType, INTERFACE_TYPE_NVME);
@@ -189,16 +202,21 @@ TEST(RouteTableTest, OnlyBuiltRoutesAnswer) {
     // The physical drive route is built; routes that are not stay silent rather than pretend.
     EXPECT_NE(RouteOf(CMD_TYPE_PHYSICAL_DRIVE).openAta, nullptr);
     EXPECT_EQ(RouteOf(CMD_TYPE_PHYSICAL_DRIVE).smartRead, &kPhysicalDriveSmartRead);
-    for (int32_t type : {CMD_TYPE_UNKNOWN, 11, CMD_TYPE_COUNT, -1, 1000})
-        EXPECT_EQ(RouteOf(type).openAta, nullptr) << type;
+    // Values no route has, as a corrupt record could hold them.
+    const CommandType unassigned{11}, pastTable{static_cast<int32_t>(kCommandTypeCount)},
+        negative{-1}, large{1000};
+    for (const CommandType type : {CMD_TYPE_UNKNOWN, unassigned, pastTable, negative, large})
+        EXPECT_EQ(RouteOf(type).openAta, nullptr) << ToUnderlying(type);
     DriveRecord record;
-    for (int32_t type : {CMD_TYPE_UNKNOWN, 11, CMD_TYPE_NVME_STORAGE_QUERY}) {
+    for (const CommandType type : {CMD_TYPE_UNKNOWN, unassigned, CMD_TYPE_NVME_STORAGE_QUERY}) {
         record.CommandType = type;
-        EXPECT_FALSE(ReadSmartThroughRoute({}, record)) << type;
+        EXPECT_FALSE(ReadSmartThroughRoute({}, record)) << ToUnderlying(type);
     }
     AtaPage identify;
     identify.fill(0xEE);
-    EXPECT_FALSE(IdentifyThroughRoute(11, {}, {}, identify));
+    EXPECT_FALSE(IdentifyThroughRoute(unassigned, {}, {}, identify));
 }
 
 }  // namespace
+
+}  // namespace disk

@@ -6,6 +6,11 @@
 #include "tests/disk/identify_builder.h"
 #include "tests/disk/inventory_fixture.h"
 
+namespace disk {
+
+using enum CommandType;
+using enum InterfaceType;
+
 namespace {
 
 // Two ATA disks, each with a fixed volume, and an IDE controller above them.
@@ -70,7 +75,7 @@ TEST_F(InventoryWmiTest, WithoutManagementTheDirectPassStillFindsDisksAndLetters
         for (int pd : {0, 1}) {
             ASSERT_NE(Drive(pd), nullptr);
             EXPECT_TRUE(Drive(pd)->WmiModel.empty());
-            EXPECT_TRUE(Drive(pd)->PnpDeviceId.empty());
+            EXPECT_TRUE(Drive(pd)->Address.pnpDeviceId.empty());
             EXPECT_TRUE(Drive(pd)->SmartDataValid);
         }
         EXPECT_EQ(Drive(0)->DriveLetters, L"C:");
@@ -89,11 +94,11 @@ TEST_F(InventoryWmiTest, ConnectionWaitsForTheServiceAndMapsTheControllers) {
         lines, {"Waiting... Winmgmt", "CoInitializeSecurity()", "CoCreateInstance()",
                 "ConnectServer()", "CoSetProxyBlanket()", "OK:WMI Init", "OK:Win32_IDEController",
                 "WakeUp(0)", "WakeUp(1)", "DO:SELECT * FROM Win32_DiskDrive"}));
-    EXPECT_EQ(AhciMode, 1);
+    EXPECT_TRUE(Engine().Controllers.ahciMode);
     ASSERT_NE(Drive(1), nullptr);
     EXPECT_EQ(Drive(1)->WmiModel, L"Orvel SSD W1");
-    EXPECT_EQ(Drive(1)->PnpDeviceId, L"SCSI\\DISK&VEN_&PROD_W1\\4&1&0&010000");
-    EXPECT_EQ(Drive(1)->ScsiTargetId, 1);
+    EXPECT_EQ(Drive(1)->Address.pnpDeviceId, L"SCSI\\DISK&VEN_&PROD_W1\\4&1&0&010000");
+    EXPECT_EQ(Drive(1)->Address.scsiTargetId, 1);
 }
 
 TEST_F(InventoryWmiTest, DriveNumberComesFromTheEndOfTheDeviceId) {
@@ -112,7 +117,7 @@ TEST_F(InventoryWmiTest, DriveNumberComesFromTheEndOfTheDeviceId) {
     EXPECT_EQ(Drive(12)->WmiModel, L"Orvel SSD D12");
     EXPECT_EQ(Drive(5)->WmiModel, L"Orvel SSD D5");
     // Sorted by drive number.
-    EXPECT_EQ(Engine().vars[0].PhysicalDriveId, 5);
+    EXPECT_EQ(Engine().vars[0].Address.physicalDriveId, 5);
 
     EXPECT_EQ(PhysicalDriveOfDeviceId(L"\\\\.\\PHYSICALDRIVE12"), 12);
     EXPECT_EQ(PhysicalDriveOfDeviceId(L"\\\\.\\PHYSICALDRIVE5"), 5);
@@ -248,10 +253,10 @@ TEST(WmiDiskTest, DecorationUsbNamesAndRemoval) {
     const std::vector<UsbDevice> usb = {{L"JMicron Generic USB Device", 0x152D, 0x0578},
                                         {L"Other", 1, 2}};
     struct Case {
-        int32_t interfaceType;
+        InterfaceType interfaceType;
         std::wstring model, interfaceText;
         std::wstring expectedInterface;
-        int32_t expectedType;
+        InterfaceType expectedType;
         int32_t expectedVendor;
     };
     const Case cases[] = {
@@ -303,3 +308,5 @@ TEST(WmiDiskTest, DecorationUsbNamesAndRemoval) {
 }
 
 }  // namespace
+
+}  // namespace disk

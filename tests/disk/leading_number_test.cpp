@@ -5,6 +5,8 @@
 
 #include "disk/leading_number.h"
 
+namespace disk {
+
 TEST(LeadingInteger, ReadsTheDigitsAfterBlanksAndSign) {
     EXPECT_EQ(LeadingInteger(L"346"), 346);
     EXPECT_EQ(LeadingInteger(L"  \t-25x"), -25);
@@ -73,3 +75,5 @@ TEST(LeadingDecimal, OutOfRangeValuesGoToInfinityOrZero) {
     EXPECT_EQ(LeadingDecimal(L"1e-999"), 0.0);
     EXPECT_EQ(LeadingDecimal(L"0x1p-99999"), 0.0);
 }
+
+}  // namespace disk

@@ -12,6 +12,11 @@
 #include "disk/vendor.h"
 #include "tests/disk/inventory_fixture.h"
 
+namespace disk {
+
+using enum CommandType;
+using enum InterfaceType;
+
 namespace {
 
 void Put(AtaPage& page, size_t offset, uint64_t value, size_t width) {
@@ -294,7 +299,8 @@ TEST(NvmeHealthLogChoice, FollowsTheRouteWithTheIntelShortLogBehindSamsung) {
 
     // Other routes have no NVMe health log.
     EXPECT_EQ(OpenNvmeRoute(CMD_TYPE_PHYSICAL_DRIVE, address, current), nullptr);
-    EXPECT_EQ(OpenNvmeRoute(CMD_TYPE_COUNT, address, current), nullptr);
+    EXPECT_EQ(OpenNvmeRoute(CommandType{static_cast<int32_t>(kCommandTypeCount)}, address, current),
+              nullptr);
     platform::UsePlatform(nullptr);
 }
 
@@ -321,3 +327,5 @@ TEST_F(PcieLinkTest, FoundFromTheDriveThroughItsController) {
 }
 
 }  // namespace
+
+}  // namespace disk

@@ -6,6 +6,8 @@
 #include "tests/platform/sim_fixture.h"
 #include "tests/support/log_watch.h"
 
+namespace disk {
+
 namespace {
 
 using platform::OSVERSIONINFOEXW;
@@ -111,3 +113,5 @@ TEST_F(OsVersion, OsNameIsTheWindowsNameAndTheProcessorWidth) {
 }
 
 }  // namespace
+
+}  // namespace disk

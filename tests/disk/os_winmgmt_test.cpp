@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "disk/winmgmt.h"
-#include "tests/support/log_watch.h"
 #include "tests/platform/sim_fixture.h"
+#include "tests/support/log_watch.h"
+
+namespace disk {
 
 namespace {
 
@@ -100,3 +102,5 @@ TEST_F(Winmgmt, AStartableServiceComesUpInTheShortWait) {
 }
 
 }  // namespace
+
+}  // namespace disk

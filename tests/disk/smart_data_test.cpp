@@ -6,8 +6,10 @@
 
 #include "disk/smart_data.h"
 #include "disk/vendor.h"
-#include "tests/support/log_watch.h"
 #include "tests/disk/smart_page_builder.h"
+#include "tests/support/log_watch.h"
+
+namespace disk {
 
 namespace {
 
@@ -346,3 +348,5 @@ TEST(CheckSmartAttributeCorrect, ComparesIdsUpToTheFirstCount) {
 }
 
 }  // namespace
+
+}  // namespace disk

@@ -13,6 +13,8 @@
 #include "disk/vendor.h"
 #include "transport/physical_drive.h"
 
+namespace disk {
+
 namespace {
 
 class SmartEndToEnd : public SimTest {
@@ -23,9 +25,9 @@ class SmartEndToEnd : public SimTest {
         AtaPage identify{};
         EXPECT_TRUE(route.IdentifyDevice(identify));
         DriveRecord record;
-        EXPECT_EQ(IdentifyDrive(identify, CMD_TYPE_PHYSICAL_DRIVE, 0xA0, record),
+        EXPECT_EQ(IdentifyDrive(identify, CommandType::CMD_TYPE_PHYSICAL_DRIVE, 0xA0, record),
                   IdentifyOutcome::Usable);
-        record.PhysicalDriveId = physicalDrive;
+        record.Address.physicalDriveId = physicalDrive;
         ReadSmartPhysicalDrive(route, record);
         return record;
     }
@@ -70,9 +72,9 @@ TEST_F(SmartEndToEnd, SmartThatAnswersOnlyOnceEnabledIsEnabledAndRead) {
     AtaPage identify{};
     ASSERT_TRUE(route.IdentifyDevice(identify));
     DriveRecord record;
-    ASSERT_EQ(IdentifyDrive(identify, CMD_TYPE_PHYSICAL_DRIVE, 0xB0, record),
+    ASSERT_EQ(IdentifyDrive(identify, CommandType::CMD_TYPE_PHYSICAL_DRIVE, 0xB0, record),
               IdentifyOutcome::Usable);
-    record.PhysicalDriveId = 0;
+    record.Address.physicalDriveId = 0;
     ReadSmartPhysicalDrive(route, record);
     EXPECT_TRUE(record.SmartDataValid);
     EXPECT_TRUE(record.SmartThresholdValid);
@@ -81,3 +83,5 @@ TEST_F(SmartEndToEnd, SmartThatAnswersOnlyOnceEnabledIsEnabledAndRead) {
 }
 
 }  // namespace
+
+}  // namespace disk

@@ -21,7 +21,7 @@ struct AttributeSpec {
 inline constexpr size_t kSmartEntryBytes = 12;
 
 // Entry `slot` of a data page.
-inline void PutAttribute(AtaPage& page, size_t slot, const AttributeSpec& a) {
+inline void PutAttribute(disk::AtaPage& page, size_t slot, const AttributeSpec& a) {
     uint8_t* entry = page.data() + 2 + slot * kSmartEntryBytes;
     entry[0] = a.id;
     entry[1] = static_cast<uint8_t>(a.statusFlags);
@@ -34,8 +34,8 @@ inline void PutAttribute(AtaPage& page, size_t slot, const AttributeSpec& a) {
 }
 
 // A data page with the attributes in slots 0, 1, ... and revision 0x0010.
-inline AtaPage DataPage(std::initializer_list<AttributeSpec> attributes) {
-    AtaPage page{};
+inline disk::AtaPage DataPage(std::initializer_list<AttributeSpec> attributes) {
+    disk::AtaPage page{};
     page[0] = 0x10;
     size_t slot = 0;
     for (const AttributeSpec& a : attributes)
@@ -44,20 +44,20 @@ inline AtaPage DataPage(std::initializer_list<AttributeSpec> attributes) {
 }
 
 // A data page of the given ids with neutral values.
-inline AtaPage IdPage(std::span<const uint8_t> ids) {
-    AtaPage page{};
+inline disk::AtaPage IdPage(std::span<const uint8_t> ids) {
+    disk::AtaPage page{};
     page[0] = 0x10;
     for (size_t slot = 0; slot < ids.size(); ++slot)
         PutAttribute(page, slot, {.id = ids[slot]});
     return page;
 }
-inline AtaPage IdPage(std::initializer_list<uint8_t> ids) {
+inline disk::AtaPage IdPage(std::initializer_list<uint8_t> ids) {
     return IdPage(std::span<const uint8_t>(ids.begin(), ids.size()));
 }
 
 // A threshold page of (id, threshold) entries in slots 0, 1, ...
-inline AtaPage ThresholdPage(std::initializer_list<std::pair<uint8_t, uint8_t>> entries) {
-    AtaPage page{};
+inline disk::AtaPage ThresholdPage(std::initializer_list<std::pair<uint8_t, uint8_t>> entries) {
+    disk::AtaPage page{};
     page[0] = 0x10;
     size_t slot = 0;
     for (const auto& [id, value] : entries) {

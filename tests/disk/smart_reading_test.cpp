@@ -9,8 +9,10 @@
 #include "disk/smart_data.h"
 #include "disk/smart_reading.h"
 #include "disk/vendor.h"
-#include "tests/support/log_watch.h"
 #include "tests/disk/smart_page_builder.h"
+#include "tests/support/log_watch.h"
+
+namespace disk {
 
 namespace {
 
@@ -68,8 +70,8 @@ const AtaPage kSamsungThresholds = ThresholdPage({{0xB3, 10}, {0xB4, 10}, {0xC2,
 
 DriveRecord PhysicalDrive(int32_t number, const wchar_t* model = L"SAMSUNG SSD 840") {
     DriveRecord record;
-    record.PhysicalDriveId = number;
-    record.CommandType = CMD_TYPE_PHYSICAL_DRIVE;
+    record.Address.physicalDriveId = number;
+    record.CommandType = CommandType::CMD_TYPE_PHYSICAL_DRIVE;
     record.Model = model;
     record.FirmwareRev = L"DXT06B0Q";
     record.TimeUnitType = TIME_UNIT_HOURS;
@@ -240,7 +242,7 @@ TEST(SmartReading, DataEqualToThresholdsIsNoSmart) {
     route.thresholdPage = same;
     route.enableAnswers = true;
     record = PhysicalDrive(5, L"X");
-    record.CommandType = CMD_TYPE_SAT;
+    record.CommandType = CommandType::CMD_TYPE_SAT;
     LogWatch bridgeLog;
     ReadAndConfirmSmart(route, bridge, record);
     EXPECT_EQ(bridgeLog.Messages(),
@@ -302,3 +304,5 @@ TEST(SmartReading, FinishFlagsQuirksAndAdjustsIntelHours) {
 }
 
 }  // namespace
+
+}  // namespace disk

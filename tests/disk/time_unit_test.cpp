@@ -3,6 +3,8 @@
 #include "disk/drive_codes.h"
 #include "disk/time_unit.h"
 
+namespace disk {
+
 namespace {
 
 constexpr int32_t kUdma133 = TRANSFER_MODE_UDMA_133;
@@ -102,3 +104,5 @@ TEST(TimeUnit, FirstDecidingRuleWins) {
 TEST(TimeUnit, UpperCasingTouchesOnlyAsciiLetters) {
     EXPECT_EQ(ToAsciiUpper(L"abz-09 \u00e9\u00ff"), L"ABZ-09 \u00e9\u00ff");
 }
+
+}  // namespace disk

@@ -3,10 +3,14 @@
 #include "disk/drive_codes.h"
 #include "disk/transfer_mode.h"
 
+namespace disk {
+
+using enum InterfaceType;
+
 namespace {
 
 void ExpectMode(const TransferModeInfo& info, int32_t code, const std::wstring& max,
-                const std::wstring& current, int32_t interfaceType) {
+                const std::wstring& current, InterfaceType interfaceType) {
     EXPECT_EQ(info.Code, code);
     EXPECT_EQ(info.MaxTransferMode, max);
     EXPECT_EQ(info.CurrentTransferMode, current);
@@ -73,3 +77,5 @@ TEST(TransferMode, AllOnesWord76StaysParallel) {
     ExpectMode(GetTransferMode(0, 0xFFFF, 0x0004, 0), TRANSFER_MODE_SATA_UNKNOWN, L"----",
                L"SATA/300", INTERFACE_TYPE_PATA);
 }
+
+}  // namespace disk

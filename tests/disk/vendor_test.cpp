@@ -7,6 +7,8 @@
 #include "disk/vendor.h"
 #include "tests/disk/smart_page_builder.h"
 
+namespace disk {
+
 namespace {
 
 using Ids = std::vector<uint8_t>;
@@ -258,3 +260,5 @@ TEST(VendorCodeOf, TableByVendorId) {
 }
 
 }  // namespace
+
+}  // namespace disk

@@ -7,6 +7,10 @@
 #include "disk/ata_smart.h"
 #include "tests/disk/inventory_fixture.h"
 
+using disk::CAtaSmart;
+using disk::DriveList;
+using disk::DriveRecord;
+
 namespace {
 
 class SystemDiskTest : public InventoryTest {
@@ -21,7 +25,7 @@ class SystemDiskTest : public InventoryTest {
     static DriveRecord Record(int32_t physicalDrive, const std::wstring& letters,
                               const std::wstring& model) {
         DriveRecord record;
-        record.PhysicalDriveId = physicalDrive;
+        record.Address.physicalDriveId = physicalDrive;
         record.DriveLetters = letters;
         record.Model = model;
         return record;

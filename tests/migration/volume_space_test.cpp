@@ -7,6 +7,10 @@
 #include "disk/ata_smart.h"
 #include "tests/disk/inventory_fixture.h"
 
+using disk::CAtaSmart;
+using disk::DriveRecord;
+using disk::VolumeSpace;
+
 namespace {
 
 constexpr double kGiB = 1024.0;  // in MiB
@@ -44,7 +48,7 @@ class VolumeSpaceTest : public InventoryTest {
     // A record of physical drive `drive` with the letters set, as the inventory leaves it.
     static DriveRecord Record(int32_t drive, const std::string& letters, double totalDiskSize) {
         DriveRecord record;
-        record.PhysicalDriveId = drive;
+        record.Address.physicalDriveId = drive;
         record.DriveLetterMap = LettersOf(letters);
         record.TotalDiskSize = totalDiskSize;
         return record;
