@@ -15,8 +15,9 @@ namespace {
 
 // Runs the main window until the user closes it; the inventory is taken while it is created.
 void RunMainWindow() {
-    CMainFrame frame;
-    if (frame.Create(nullptr, L"OrvelTramsik", kMainFrameStyle, kMainFrameExStyle) == nullptr)
+    app::CMainFrame frame;
+    if (frame.Create(nullptr, L"OrvelTramsik", app::kMainFrameStyle, app::kMainFrameExStyle) ==
+        nullptr)
         return;
     frame.CenterWindow();
     frame.ShowModal();
@@ -37,7 +38,7 @@ int main() {
         return 2;
     }
     SkinUI::SetBackend(std::move(backend));
-    const int code = RunStartup(RunMainWindow);
+    const int code = app::RunStartup(RunMainWindow);
     SkinUI::SetBackend(nullptr);
     return code;
 }

@@ -2,6 +2,8 @@
 
 #include "base/ui_text.h"
 
+namespace cli {
+
 namespace {
 
 struct CliWordTexts {
@@ -29,3 +31,5 @@ std::wstring CliText(CliWord word) {
     const CliWordTexts& texts = kWords[static_cast<size_t>(word)];
     return LanguageFlag == 1 ? texts.chinese : texts.english;
 }
+
+}  // namespace cli

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace cli {
+
 enum class CliWord {
     Drive,
     Model,
@@ -18,3 +20,5 @@ enum class CliWord {
 };
 
 std::wstring CliText(CliWord word);
+
+}  // namespace cli

@@ -15,6 +15,8 @@
 #include "migration/volume_space.h"
 #include "platform/platform.h"
 
+namespace cli {
+
 using disk::AttributeNameTables;
 using disk::CAtaSmart;
 using disk::DriveList;
@@ -97,3 +99,5 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
     }
     return kExitUsage;
 }
+
+}  // namespace cli

@@ -6,5 +6,9 @@
 
 #include "cli/options.h"
 
+namespace cli {
+
 // The exit status of the run. Results go to `out`, messages to `err`, both UTF-8.
 int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err);
+
+}  // namespace cli

@@ -14,6 +14,13 @@
 #include "cli/info_command.h"
 #include "cli/text_columns.h"
 
+namespace cli {
+
+using app::BuildSmartTable;
+using app::GigabyteText;
+using app::SmartRowTexts;
+using app::SmartTable;
+
 using disk::AttributeNameTables;
 using disk::DriveList;
 using disk::DriveRecord;
@@ -135,3 +142,5 @@ std::wstring ReportText(const MachineFacts& facts, const DriveList& drives,
     }
     return TerminalSafe(text);
 }
+
+}  // namespace cli

@@ -10,6 +10,8 @@
 #include "disk/attribute_names.h"
 #include "disk/drive_record.h"
 
+namespace cli {
+
 // A size held in MiB as the pages show it: "%.1f GB" of the size / 1024.
 std::wstring SizeText(double sizeMb);
 
@@ -32,3 +34,5 @@ std::wstring SmartText(const disk::DriveRecord& drive, const disk::AttributeName
 // The machine facts, the drive list, and for every drive its identity and S.M.A.R.T. table.
 std::wstring ReportText(const MachineFacts& facts, const disk::DriveList& drives,
                         const disk::AttributeNameTables& names);
+
+}  // namespace cli

@@ -7,6 +7,13 @@
 #include "cli/drive_text.h"
 #include "cli/text_columns.h"
 
+namespace cli {
+
+using app::BuildDiskInfoPage;
+using app::BuildSmartTable;
+using app::DiskInfoPage;
+using app::InfoLine;
+
 using disk::AttributeNameTables;
 using disk::DriveRecord;
 using disk::VolumeSpace;
@@ -65,3 +72,5 @@ std::wstring InfoText(const DriveRecord& drive, const AttributeNameTables& names
     if (!volumes.empty()) text += L"\n" + volumes;
     return TerminalSafe(text);
 }
+
+}  // namespace cli

@@ -9,9 +9,11 @@
 #include "disk/attribute_names.h"
 #include "disk/drive_record.h"
 
+namespace cli {
+
 // The page of `drive`, its power-on texts taken from its S.M.A.R.T. rows as the window does.
-DiskInfoPage DiskInfoPageOf(const disk::DriveRecord& drive, const disk::AttributeNameTables& names,
-                            bool ahciMode);
+app::DiskInfoPage DiskInfoPageOf(const disk::DriveRecord& drive,
+                                 const disk::AttributeNameTables& names, bool ahciMode);
 
 // The title line, every line of the page as the window shows it (a tooltip follows in
 // parentheses), the usage bar and one line per volume.
@@ -21,3 +23,5 @@ std::wstring InfoText(const disk::DriveRecord& drive, const disk::AttributeNameT
 // One line per volume of `drive` under a header: letter, file system, capacity, used, free and
 // used share; empty when the drive has no volume.
 std::wstring VolumesText(const disk::DriveRecord& drive, std::wstring_view indent);
+
+}  // namespace cli

@@ -5,6 +5,8 @@
 
 #include "migration/system_disk.h"
 
+namespace cli {
+
 struct MachineFacts {
     std::wstring OsName;  // as the window shows it, e.g. "Windows 10 64"
     unsigned OsMajor = 0;
@@ -12,3 +14,5 @@ struct MachineFacts {
     bool AhciMode = false;
     migration::SystemDisk SystemDisk;  // not Found() while undetermined
 };
+
+}  // namespace cli

@@ -7,10 +7,11 @@
 #include "cli/options.h"
 
 int main(int argc, char** argv) {
-    CliOptions options;
-    const ParseOutcome parsed = ParseCommandLine(argc, argv, &options, std::cout, std::cerr);
+    cli::CliOptions options;
+    const cli::ParseOutcome parsed =
+        cli::ParseCommandLine(argc, argv, &options, std::cout, std::cerr);
     if (!parsed.Run) return parsed.ExitCode;
-    const int status = RunCommand(options, stdout, stderr);
+    const int status = cli::RunCommand(options, stdout, stderr);
     std::fflush(stdout);
     return status;
 }

@@ -16,6 +16,15 @@
 #include "migration/migration_driver.h"
 #include "migration/migration_worker.h"
 
+namespace cli {
+
+using app::kConfirmMigrationMessage;
+using app::kTargetTooSmallMessage;
+using app::MessageText;
+using app::MigrationOutcomeMessage;
+using app::MigrationRunLines;
+using app::MigrationRunTexts;
+
 using disk::DriveList;
 using disk::DriveRecord;
 
@@ -133,3 +142,5 @@ int RunMigrate(const MigrateRequest& request, const DriveList& drives,
     Print(result == kMigrationSucceeded ? out : err, OutcomeText(state, result));
     return result == kMigrationSucceeded ? kExitSuccess : -result;
 }
+
+}  // namespace cli

@@ -9,6 +9,8 @@
 #include "disk/drive_record.h"
 #include "migration/system_disk.h"
 
+namespace cli {
+
 // Exit statuses of a migration beyond the common ones: the pre-check refused; the user did not
 // confirm. A migration that started and failed exits with -MigrationResult (1 to 15).
 inline constexpr int kExitPrecheckRefused = 20;
@@ -24,3 +26,5 @@ struct MigrateRequest {
 int RunMigrate(const MigrateRequest& request, const disk::DriveList& drives,
                const migration::SystemDisk& systemDisk, std::FILE* in, std::FILE* out,
                std::FILE* err);
+
+}  // namespace cli

@@ -6,6 +6,8 @@
 
 #include "base/utf8.h"
 
+namespace cli {
+
 ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* options,
                               std::ostream& out, std::ostream& err) {
     CLI::App app{"Lists drives, their identity and S.M.A.R.T. health.", "tramsik-cli"};
@@ -70,3 +72,5 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
                                            : CliCommand::Report;
     return {true, kExitSuccess};
 }
+
+}  // namespace cli

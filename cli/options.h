@@ -6,6 +6,8 @@
 #include <ostream>
 #include <string>
 
+namespace cli {
+
 // Exit statuses.
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitUsage = 2;  // also an invalid machine file
@@ -33,3 +35,5 @@ struct ParseOutcome {
 // Reads argv (UTF-8). Help goes to `out`, usage errors to `err`.
 ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* options,
                               std::ostream& out, std::ostream& err);
+
+}  // namespace cli

@@ -14,6 +14,14 @@
 #include "base/utf8.h"
 #include "cli/info_command.h"
 
+namespace cli {
+
+using app::BuildSmartTable;
+using app::DiskInfoPage;
+using app::InfoLine;
+using app::SmartRowTexts;
+using app::VolumeButton;
+
 using disk::AttributeNameTables;
 using disk::CommandType;
 using disk::DriveAddress;
@@ -286,3 +294,5 @@ Json ReportJson(const MachineFacts& facts, const DriveList& drives,
 std::string ReportJsonText(const Json& report) {
     return report.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
+
+}  // namespace cli

@@ -10,6 +10,8 @@
 #include "disk/attribute_names.h"
 #include "disk/drive_record.h"
 
+namespace cli {
+
 inline constexpr const char* kReportFormat = "tramsik-report/1";
 
 // One element of "drives": the record at position `index` of the list. `ahciMode` is the
@@ -23,3 +25,5 @@ nlohmann::ordered_json ReportJson(const MachineFacts& facts, const disk::DriveLi
 
 // The report as text: indented by two, with invalid text replaced rather than refused.
 std::string ReportJsonText(const nlohmann::ordered_json& report);
+
+}  // namespace cli

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace cli {
+
 namespace {
 
 struct WideRange {
@@ -73,3 +75,5 @@ std::wstring FormatColumns(const std::vector<std::vector<std::wstring>>& rows,
     }
     return text;
 }
+
+}  // namespace cli

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace cli {
+
 enum class Align { Left, Right };
 
 // `text` with every control character except the line feed (C0, DEL and C1) replaced by
@@ -25,3 +27,5 @@ std::wstring PadRight(std::wstring_view text, size_t width);
 // Blanks at the end of a line are dropped.
 std::wstring FormatColumns(const std::vector<std::vector<std::wstring>>& rows,
                            std::span<const Align> aligns = {});
+
+}  // namespace cli

@@ -2,14 +2,16 @@
 
 #include <string_view>
 
-#include "base/log.h"
 #include "app/main_frame/control_bindings.h"
+#include "base/log.h"
 #include "base/ui_text.h"
 #include "skin/skin_resources.h"
 #include "ui/button.h"
 #include "ui/dialog_builder.h"
 #include "ui/message_loop.h"
 #include "ui/window_impl_base.h"
+
+namespace app {
 
 SkinUI::CWindowWnd* MainWindowHandle = nullptr;
 
@@ -185,3 +187,5 @@ UINT ShowMessage(CMessageDialog& dialog, const std::wstring& text, int textX, in
     dialog.CenterWindow();
     return dialog.ShowModal();
 }
+
+}  // namespace app

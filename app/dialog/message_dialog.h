@@ -9,6 +9,8 @@
 #include "ui/paint_manager.h"
 #include "ui/window_wnd.h"
 
+namespace app {
+
 // The main window, once its initialisation has run; every message dialog is its child. Empty
 // during start-up, so a dialog shown then has no parent and is centred on the screen. The
 // dialog module owns it (ShowMessage is its reader); its one writer is the main window, which
@@ -48,3 +50,5 @@ class CMessageDialog : public SkinUI::CWindowWnd, public SkinUI::INotifyUI {
 // not be loaded. A dialog object serves one message.
 SkinUI::UINT ShowMessage(CMessageDialog& dialog, const std::wstring& text, int textX, int mode,
                          int iconKind);
+
+}  // namespace app

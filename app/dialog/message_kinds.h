@@ -2,6 +2,8 @@
 // name without linking the dialog itself.
 #pragma once
 
+namespace app {
+
 // Button modes.
 inline constexpr int kMessageOk = 0;           // OK only
 inline constexpr int kMessageOkCancel = 1;     // OK and Cancel
@@ -17,3 +19,5 @@ inline constexpr int kIconSuccess = 128;
 inline constexpr int kResultClosed = 0;  // the close button or the system close command
 inline constexpr int kResultOk = 1;
 inline constexpr int kResultCancel = 2;
+
+}  // namespace app

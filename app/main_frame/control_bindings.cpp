@@ -6,6 +6,8 @@
 #include "ui/control.h"
 #include "ui/paint_manager.h"
 
+namespace app {
+
 namespace {
 
 using K = ControlKind;
@@ -121,3 +123,5 @@ std::vector<std::wstring> FindUnboundControls(const SkinUI::CPaintManagerUI& man
     }
     return unbound;
 }
+
+}  // namespace app

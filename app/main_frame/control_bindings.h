@@ -14,6 +14,8 @@ class CControlUI;
 class CPaintManagerUI;
 }  // namespace SkinUI
 
+namespace app {
+
 enum class ControlKind {
     Control,  // any control (the colour keys)
     Label,    // one line or more of text: a label or a text
@@ -47,3 +49,5 @@ bool IsControlKind(const SkinUI::CControlUI& control, ControlKind kind);
 // table order; empty when the window can work.
 std::vector<std::wstring> FindUnboundControls(const SkinUI::CPaintManagerUI& manager,
                                               std::span<const ControlBinding> bindings);
+
+}  // namespace app

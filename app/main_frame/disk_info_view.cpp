@@ -6,6 +6,8 @@
 #include "ui/paint_manager.h"
 #include "ui/progress.h"
 
+namespace app {
+
 namespace {
 
 constexpr wchar_t kFirstVolumeLetter = L'C';
@@ -109,3 +111,5 @@ void HighlightVolume(SkinUI::CPaintManagerUI& manager, const std::vector<VolumeB
             button->SetBkImage(volume.highlighted ? kVolumeHighlightImage : kVolumeButtonImage);
     }
 }
+
+}  // namespace app

@@ -11,6 +11,8 @@ namespace SkinUI {
 class CPaintManagerUI;
 }  // namespace SkinUI
 
+namespace app {
+
 // Copies `page` into the page's controls: each line's text, its tooltip (cleared where the line
 // has none, so no earlier drive's serial number lingers) and colour, the usage bar, and the
 // colour keys disabled. Also gives "Drive_name" its normal images.
@@ -34,3 +36,5 @@ void HighlightVolume(SkinUI::CPaintManagerUI& manager, const std::vector<VolumeB
 
 // The name of the volume button of `letter`: "Disk C".
 std::wstring VolumeButtonName(wchar_t letter);
+
+}  // namespace app

@@ -21,6 +21,8 @@
 #include "ui/layouts.h"
 #include "ui/list.h"
 
+namespace app {
+
 using disk::CAtaSmart;
 using disk::DriveList;
 using disk::DriveRecord;
@@ -329,7 +331,7 @@ const DriveList& CMainFrame::Drives() const {
 }
 
 void CMainFrame::FillSmartList(int32_t driveIndex) {
-    powerOn_ = ::FillSmartList(paintManager_, Drive(driveIndex), names_);
+    powerOn_ = app::FillSmartList(paintManager_, Drive(driveIndex), names_);
 }
 
 DiskInfoPage CMainFrame::DiskInfoOf(const DriveRecord& record) const {
@@ -410,3 +412,5 @@ LRESULT CMainFrame::OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, bool
     handled = true;
     return CaptionHitTest(PointFromParam(lParam), {L"ButtonUI", L"OptionUI"});
 }
+
+}  // namespace app

@@ -17,6 +17,8 @@
 namespace disk {
 class CAtaSmart;
 }  // namespace disk
+namespace app {
+
 class MigrationPageView;
 
 // The pages, as the tab layout "setting_Tab" holds them.
@@ -123,3 +125,5 @@ class CMainFrame : public XMLWnd {
     PowerOnTexts powerOn_;
     SkinUI::MenuCheckMap menuChecks_;
 };
+
+}  // namespace app

@@ -10,6 +10,8 @@
 #include "ui/paint_manager.h"
 #include "ui/progress.h"
 
+namespace app {
+
 using disk::DriveList;
 using disk::DriveRecord;
 
@@ -169,3 +171,5 @@ void MigrationPageView::LockPage() {
 bool MigrationPageView::Busy() const {
     return worker_.Running();
 }
+
+}  // namespace app

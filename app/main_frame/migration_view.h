@@ -15,6 +15,8 @@ namespace SkinUI {
 class CControlUI;
 class CPaintManagerUI;
 }  // namespace SkinUI
+namespace app {
+
 struct MigrationTargetTexts;
 
 // The one-second timer the page runs on "progress3" while a migration is under way; the
@@ -66,3 +68,5 @@ class MigrationPageView {
     // Last member: destroyed first, so the worker has returned before the rest goes.
     migration::MigrationWorker worker_;
 };
+
+}  // namespace app

@@ -9,6 +9,8 @@
 #include "ui/list.h"
 #include "ui/paint_manager.h"
 
+namespace app {
+
 using disk::AttributeNameTables;
 using disk::DriveRecord;
 
@@ -51,3 +53,5 @@ void SetSmartHeaderTexts(SkinUI::CPaintManagerUI& manager) {
             header->SetText(GetUiText(text_rows::kSmartHeaderFirst + static_cast<int>(i)));
     }
 }
+
+}  // namespace app

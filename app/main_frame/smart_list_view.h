@@ -9,6 +9,8 @@ namespace SkinUI {
 class CPaintManagerUI;
 }  // namespace SkinUI
 
+namespace app {
+
 // Rebuilds "listview" with one row of seven texts per attribute of `record` (no rows for null)
 // and returns the power-on texts the Disk information page shows for the same drive (empty for
 // null).
@@ -17,3 +19,5 @@ PowerOnTexts FillSmartList(SkinUI::CPaintManagerUI& manager, const disk::DriveRe
 
 // The six named header items ("Description" to "Status") in the current language.
 void SetSmartHeaderTexts(SkinUI::CPaintManagerUI& manager);
+
+}  // namespace app

@@ -6,7 +6,11 @@
 
 #include "ui/window_impl_base.h"
 
+namespace app {
+
 class XMLWnd : public SkinUI::WindowImplBase {
   public:
     std::wstring GetWindowClassName() const override { return L"XMLWnd"; }
 };
+
+}  // namespace app

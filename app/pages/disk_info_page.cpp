@@ -8,6 +8,8 @@
 #include "base/ui_text.h"
 #include "disk/drive_codes.h"
 
+namespace app {
+
 using disk::DriveRecord;
 using disk::InterfaceType;
 using disk::VolumeSpace;
@@ -151,3 +153,5 @@ DiskInfoPage BuildDiskInfoPage(const DriveRecord& record, const PowerOnTexts& po
     page.volumes = VolumeButtons(record, selectedVolume);
     return page;
 }
+
+}  // namespace app

@@ -12,6 +12,8 @@
 #include "app/pages/smart_rows.h"
 #include "disk/drive_record.h"
 
+namespace app {
+
 // Text colours of the AHCI line.
 inline constexpr uint32_t kAhciOnColour = 0x00515151;   // grey
 inline constexpr uint32_t kAhciOffColour = 0x00DC143C;  // crimson
@@ -85,3 +87,5 @@ std::wstring DriveMapText(const std::wstring& driveLetters);
 
 // A size in MiB as "%.1f GB".
 std::wstring GigabyteText(double mebibytes);
+
+}  // namespace app

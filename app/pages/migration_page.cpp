@@ -8,6 +8,8 @@
 #include "base/ui_text.h"
 #include "migration/migration_state.h"
 
+namespace app {
+
 using disk::DriveList;
 using disk::DriveRecord;
 using disk::VolumeSpace;
@@ -148,3 +150,5 @@ MigrationRunTexts MigrationRunLines(bool running, uint64_t elapsedSeconds,
     texts.status = GetUiText(TEXT_MIGRATING);
     return texts;
 }
+
+}  // namespace app

@@ -13,6 +13,8 @@
 #include "disk/drive_record.h"
 #include "migration/system_disk.h"
 
+namespace app {
+
 // Interface text rows the page uses.
 inline constexpr int TEXT_MIGRATION_LOCK_FAILED = 76;
 inline constexpr int TEXT_MIGRATION_CANCELLED = 77;
@@ -111,3 +113,5 @@ struct MigrationRunTexts {
 };
 MigrationRunTexts MigrationRunLines(bool running, uint64_t elapsedSeconds,
                                     int64_t remainingSeconds);
+
+}  // namespace app

@@ -11,6 +11,8 @@
 #include "disk/drive_codes.h"
 #include "disk/vendor.h"
 
+namespace app {
+
 using disk::AttributeNameTables;
 using disk::DriveRecord;
 using disk::InterfaceType;
@@ -211,3 +213,5 @@ SmartTable BuildSmartTable(const DriveRecord& record, const AttributeNameTables&
     }
     return table;
 }
+
+}  // namespace app

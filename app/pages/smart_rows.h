@@ -12,6 +12,8 @@
 #include "disk/attribute_names.h"
 #include "disk/drive_record.h"
 
+namespace app {
+
 inline constexpr size_t kSmartColumnCount = 7;
 using SmartRowTexts = std::array<std::wstring, kSmartColumnCount>;
 
@@ -35,3 +37,5 @@ SmartTable BuildSmartTable(const disk::DriveRecord& record, const disk::Attribut
 // The status of attribute row `row` (below record.AttributeCount) as one of the SMART_STATUS_
 // text rows.
 int SmartStatusOf(const disk::DriveRecord& record, size_t row);
+
+}  // namespace app

@@ -7,6 +7,8 @@
 #include "skin/skin_resources.h"
 #include "ui/paint_manager.h"
 
+namespace app {
+
 namespace {
 
 // Held until the process ends; the system then releases it, so the next start works.
@@ -49,3 +51,5 @@ int RunStartup(void (*runMainWindow)()) {
     runMainWindow();
     return 0;
 }
+
+}  // namespace app

@@ -4,6 +4,8 @@
 
 #include "platform/win_types.h"
 
+namespace app {
+
 // The name of the single-instance mutex.
 inline constexpr wchar_t kSingleInstanceMutex[] = L"OrvelTramsik";
 
@@ -21,3 +23,5 @@ platform::HANDLE SingleInstanceHandle();
 // The whole start-up: skins, language, single instance, then `runMainWindow` until the main
 // window closes. Always 0, the program's exit code.
 int RunStartup(void (*runMainWindow)());
+
+}  // namespace app

@@ -19,27 +19,6 @@
 
 namespace platform::linux_backend {
 
-namespace {
-
-<<<<<<< HEAD
-// What the backend can do matches the storage stack of this Windows release (ATA pass-through,
-// the NVMe storage query); the engine's feature choices go by these numbers.
-constexpr DWORD kEquivalentMajor = 10, kEquivalentMinor = 0;
-constexpr wchar_t kSystemDirectory[] = L"C:\\Windows\\System32";
-=======
-// Lock files live where the user's runtime files do, else in /tmp; the kernel drops the lock
-// when the process ends, however it ends.
-std::string LockFilePath(KernelIo& kernel, const std::wstring& name) {
-    std::string file;
-    for (const char c : ToUtf8(name))
-        file += (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_') ? c : '_';
-    const std::string folder = kernel.Environment("XDG_RUNTIME_DIR").value_or("/tmp");
-    return (folder.empty() ? std::string("/tmp") : folder) + "/" + file + ".lock";
-}
->>>>>>> h1-backends
-
-}  // namespace
-
 // What the backend can do matches the storage stack of this Windows release (ATA pass-through,
 // the NVMe storage query); the engine's feature choices go by these numbers.
 WindowsSemantics::SystemFacts LinuxPlatform::SystemFactsOf(KernelIo& kernel) {

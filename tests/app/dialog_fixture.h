@@ -13,6 +13,8 @@
 #include "ui/image_cache.h"
 #include "ui/message_loop.h"
 
+namespace app {
+
 class DialogHarness {
   protected:
     void InstallDialogs() {
@@ -61,3 +63,5 @@ class DialogTest : public ::testing::Test, protected DialogHarness {
     void SetUp() override { InstallDialogs(); }
     void TearDown() override { RemoveDialogs(); }
 };
+
+}  // namespace app

@@ -11,6 +11,8 @@
 #include "disk/drive_codes.h"
 #include "tests/support/language_scope.h"
 
+namespace app {
+
 using disk::DriveRecord;
 using disk::InterfaceType;
 using disk::VolumeSpace;
@@ -232,3 +234,5 @@ TEST(DiskInfoPage, PowerOnTextsOfSataAndNvmeDrives) {
 }
 
 }  // namespace
+
+}  // namespace app

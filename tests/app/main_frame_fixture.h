@@ -16,6 +16,8 @@
 #include "ui/combo.h"
 #include "ui/combo_wnd.h"
 
+namespace app {
+
 class MainFrameTest : public SimTest, protected DialogHarness {
   protected:
     void SetUp() override {
@@ -75,3 +77,5 @@ class MainFrameTest : public SimTest, protected DialogHarness {
 
     std::unique_ptr<CMainFrame> frame_;
 };
+
+}  // namespace app

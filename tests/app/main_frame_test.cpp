@@ -21,6 +21,8 @@
 #include "ui/list.h"
 #include "ui/menu.h"
 
+namespace app {
+
 namespace {
 
 using namespace SkinUI;
@@ -569,3 +571,5 @@ TEST_F(MainFrameWindowTest, StartCancelAndTheTimerReachTheMigrationPage) {
 }
 
 }  // namespace
+
+}  // namespace app

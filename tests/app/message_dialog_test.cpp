@@ -11,6 +11,8 @@
 #include "ui/button.h"
 #include "ui/window_impl_base.h"
 
+namespace app {
+
 namespace {
 
 using namespace SkinUI;
@@ -332,3 +334,5 @@ TEST_F(IncompleteSkin, AnUnreadableSkinShowsTheFrameworksBoxAndNoDialog) {
 }
 
 }  // namespace
+
+}  // namespace app

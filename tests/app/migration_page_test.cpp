@@ -10,6 +10,8 @@
 #include "migration/migration_state.h"
 #include "tests/support/language_scope.h"
 
+namespace app {
+
 using disk::DriveList;
 using disk::DriveRecord;
 using disk::VolumeSpace;
@@ -210,3 +212,5 @@ TEST(MigrationPage, PreCheckAndConfirmationDialogs) {
 }
 
 }  // namespace
+
+}  // namespace app

@@ -28,6 +28,8 @@
 #include "ui/message_loop.h"
 #include "ui/progress.h"
 
+namespace app {
+
 using disk::CAtaSmart;
 using disk::DriveList;
 using disk::DriveRecord;
@@ -576,3 +578,5 @@ TEST_F(MigrationViewTest, EveryFailedEndShowsItsMessageAndReturnsToIdle) {
 }
 
 }  // namespace
+
+}  // namespace app

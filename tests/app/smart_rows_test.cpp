@@ -13,6 +13,8 @@
 #include "tests/disk/smart_page_builder.h"
 #include "tests/support/language_scope.h"
 
+namespace app {
+
 using disk::AttributeNameTables;
 using disk::DriveRecord;
 using disk::InterfaceType;
@@ -304,3 +306,5 @@ TEST(SmartRows, GarbagePagesStayInBounds) {
 }
 
 }  // namespace
+
+}  // namespace app

@@ -11,6 +11,8 @@
 #include "tests/app/dialog_fixture.h"
 #include "tests/platform/sim_fixture.h"
 
+namespace app {
+
 namespace {
 
 using namespace SkinUI;
@@ -110,3 +112,5 @@ TEST_F(Startup, FirstCopyRunsHoldsTheMutexAndANewStartWorksOnceItIsGone) {
 }
 
 }  // namespace
+
+}  // namespace app

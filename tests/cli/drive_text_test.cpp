@@ -8,6 +8,8 @@
 #include "cli/text_columns.h"
 #include "tests/cli/drive_fixture.h"
 
+namespace cli {
+
 using disk::DriveList;
 using disk::DriveRecord;
 
@@ -177,3 +179,5 @@ TEST(CliDriveText, ReportHasMachineFactsAndEveryDrive) {
 }
 
 }  // namespace
+
+}  // namespace cli

@@ -15,6 +15,8 @@
 #include "tests/cli/drive_fixture.h"
 #include "tests/cli/schema_check.h"
 
+namespace cli {
+
 using disk::DriveList;
 using disk::DriveRecord;
 using disk::VolumeSpace;
@@ -198,3 +200,5 @@ TEST(CliInfo, InfoTakesADriveNumber) {
 }
 
 }  // namespace
+
+}  // namespace cli

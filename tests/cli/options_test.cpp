@@ -7,6 +7,8 @@
 
 #include "cli/options.h"
 
+namespace cli {
+
 namespace {
 
 struct Parsed {
@@ -124,3 +126,5 @@ TEST(CliOptions, HelpAndVersionSucceed) {
 }
 
 }  // namespace
+
+}  // namespace cli

@@ -8,6 +8,8 @@
 #include "tests/cli/drive_fixture.h"
 #include "tests/cli/schema_check.h"
 
+namespace cli {
+
 using disk::DriveList;
 using disk::DriveRecord;
 
@@ -182,3 +184,5 @@ TEST(CliSchemaCheck, FindsEveryKindOfMismatch) {
 }
 
 }  // namespace
+
+}  // namespace cli

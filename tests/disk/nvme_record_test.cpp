@@ -14,6 +14,9 @@
 
 namespace disk {
 
+using app::BuildSmartTable;
+using app::SmartRowTexts;
+using app::SmartTable;
 using enum CommandType;
 using enum InterfaceType;
 

@@ -6,6 +6,14 @@
 #include "tests/skin/skin_fixture.h"
 
 namespace skin_test {
+
+using app::ControlBinding;
+using app::ControlKind;
+using app::FindUnboundControls;
+using app::IsControlKind;
+using app::MainFrameBindings;
+using app::MessageDialogBindings;
+
 namespace {
 
 const std::map<ControlKind, const wchar_t*> kElementOf = {

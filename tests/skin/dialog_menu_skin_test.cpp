@@ -5,6 +5,12 @@
 #include "ui/menu.h"
 
 namespace skin_test {
+
+using app::ControlBinding;
+using app::FindUnboundControls;
+using app::IsControlKind;
+using app::MessageDialogBindings;
+
 namespace {
 
 TEST_F(SkinTest, MessageDialogSkin) {

@@ -12,6 +12,12 @@
 #include "ui/scrollbar.h"
 
 namespace skin_test {
+
+using app::ControlBinding;
+using app::FindUnboundControls;
+using app::IsControlKind;
+using app::MainFrameBindings;
+
 namespace {
 
 class MainSkinTest : public SkinTest {

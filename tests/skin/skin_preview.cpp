@@ -148,10 +148,10 @@ class PreviewMain : public PreviewBase {
         if (msg.type == notify::kWindowInit && options_.dialog) {
             // The program's own dialog in front of the window; the window's timer, which keeps
             // running during the dialog, takes the screenshot and closes the dialog.
-            MainWindowHandle = this;
+            app::MainWindowHandle = this;
             ScheduleScreenshot();
-            ShowMessage(dialog_, GetUiText(options_.dialogRow), options_.dialogTextX,
-                        options_.dialogMode, options_.dialogIcon);
+            app::ShowMessage(dialog_, GetUiText(options_.dialogRow), options_.dialogTextX,
+                             options_.dialogMode, options_.dialogIcon);
             Close(1);
         }
     }
@@ -161,7 +161,7 @@ class PreviewMain : public PreviewBase {
     void OnFinalMessage() override { CMessageLoop::PostQuit(saved_ ? 0 : 1); }
 
   private:
-    CMessageDialog dialog_;
+    app::CMessageDialog dialog_;
 
     void FillTabsAndDrives() {
         SetText(L"Data_Mig", Ui(68));
