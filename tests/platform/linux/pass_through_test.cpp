@@ -1,0 +1,235 @@
+// ATA, SMART, NVMe and SCSI pass-through on the Linux backend, as SG_IO and admin commands.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "tests/platform/linux/linux_fixture.h"
+
+namespace linux_test {
+namespace {
+
+TEST_F(LinuxPlatformTest, AtaPassThroughBecomesAtaPassThrough16) {
+    kernel_->answerSg = [](SgIoHeader& header, const std::vector<uint8_t>&) {
+        auto* data = static_cast<uint8_t*>(header.dxferp);
+        for (uint32_t i = 0; i < header.dxferLen; ++i)
+            data[i] = static_cast<uint8_t>(i);
+    };
+    const HANDLE drive = Open(L"\\\\.\\PhysicalDrive0");
+    ASSERT_NE(drive, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(kernel_->opens.back().path, "/dev/sda");
+    ATA_PASS_THROUGH_EX_WITH_BUFFERS request{};
+    request.apt.Length = sizeof(ATA_PASS_THROUGH_EX);
+    request.apt.AtaFlags = ATA_FLAGS_DATA_IN;
+    request.apt.DataTransferLength = 512;
+    request.apt.DataBufferOffset = offsetof(ATA_PASS_THROUGH_EX_WITH_BUFFERS, ucDataBuf);
+    request.apt.TimeOutValue = 3;
+    request.apt.CurrentTaskFile[kAtaDeviceHead] = 0xA0;
+    request.apt.CurrentTaskFile[kAtaCommand] = ATA_IDENTIFY_DEVICE;
+    DWORD returned = 0;
+    ASSERT_TRUE(platform_->DeviceIoControl(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request,
+                                           &request, sizeof request, &returned));
+    EXPECT_EQ(returned, sizeof request);
+    ASSERT_EQ(kernel_->sgCalls.size(), 1u);
+    const FakeKernel::SgCall& call = kernel_->sgCalls[0];
+    EXPECT_EQ(call.header.interfaceId, 'S');
+    EXPECT_EQ(call.header.dxferDirection, kSgDxferFromDev);
+    EXPECT_EQ(call.header.dxferLen, 512u);
+    EXPECT_EQ(call.header.timeout, 3000u);
+    EXPECT_EQ(call.cdb, (std::vector<uint8_t>{0x85, 0x08, 0x0E, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0xA0,
+                                              0xEC, 0}));
+    EXPECT_EQ(request.ucDataBuf[0], 0);
+    EXPECT_EQ(request.ucDataBuf[511], 0xFF);
+    EXPECT_EQ(request.apt.CurrentTaskFile[kAtaStatus], ATA_STATUS_DRDY | ATA_STATUS_DSC);
+
+    // The device refusing the command is a failed request, not a zeroed page.
+    AnswerWithRegisters(ATA_ERROR_ABRT, 0x51, 0, 0);
+    EXPECT_FALSE(platform_->DeviceIoControl(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request,
+                                            &request, sizeof request, &returned));
+    EXPECT_EQ(platform_->GetLastError(), ERROR_IO_DEVICE);
+    // Data-out and malformed requests never reach the device.
+    request.apt.AtaFlags = ATA_FLAGS_DATA_OUT;
+    EXPECT_FALSE(platform_->DeviceIoControl(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request,
+                                            &request, sizeof request, &returned));
+    request.apt.AtaFlags = ATA_FLAGS_DATA_IN;
+    request.apt.DataTransferLength = 600;
+    EXPECT_FALSE(platform_->DeviceIoControl(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request,
+                                            &request, sizeof request, &returned));
+    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(kernel_->sgCalls.size(), 2u);
+    EXPECT_TRUE(platform_->CloseHandle(drive));
+    EXPECT_TRUE(kernel_->opens.back().closed);
+}
+
+TEST_F(LinuxPlatformTest, SmartRequestsUseCheckConditionForRegisters) {
+    const HANDLE drive = Open(L"\\\\.\\PHYSICALDRIVE0");
+    SENDCMDINPARAMS in{};
+    in.irDriveRegs = {SMART_RETURN_STATUS, 0, 0, SMART_CYL_LOW, SMART_CYL_HIGH, 0xA0, ATA_SMART, 0};
+    uint8_t out[kSendCmdOutHeaderSize + sizeof(IDEREGS)] = {};
+    DWORD returned = 0;
+    AnswerWithRegisters(0, 0x50, 0xF4, 0x2C);
+    ASSERT_TRUE(platform_->DeviceIoControl(drive, SMART_SEND_DRIVE_COMMAND, &in, sizeof in - 1, out,
+                                           sizeof out, &returned));
+    EXPECT_EQ(returned, sizeof out);
+    EXPECT_EQ(kernel_->sgCalls.back().header.dxferDirection, kSgDxferNone);
+    EXPECT_EQ(kernel_->sgCalls.back().cdb[2], 0x20);  // CK_COND, no data
+    EXPECT_EQ(kernel_->sgCalls.back().cdb[4], SMART_RETURN_STATUS);
+    EXPECT_EQ(out[kSendCmdOutHeaderSize + 3], 0xF4);
+    EXPECT_EQ(out[kSendCmdOutHeaderSize + 4], 0x2C);
+    EXPECT_EQ(out[kSendCmdOutHeaderSize + 6], 0x50);
+
+    in.irDriveRegs.bFeaturesReg = SMART_ENABLE_OPERATIONS;
+    AnswerWithRegisters(ATA_ERROR_ABRT, 0x51, SMART_CYL_LOW, SMART_CYL_HIGH);
+    EXPECT_FALSE(platform_->DeviceIoControl(drive, SMART_SEND_DRIVE_COMMAND, &in, sizeof in - 1,
+                                            out, kSendCmdOutHeaderSize, &returned));
+    EXPECT_EQ(platform_->GetLastError(), ERROR_IO_DEVICE);
+
+    // SMART READ DATA: a data-in command whose page lands after the reply header.
+    kernel_->answerSg = [](SgIoHeader& header, const std::vector<uint8_t>&) {
+        std::memset(header.dxferp, 0x5A, header.dxferLen);
+    };
+    in.irDriveRegs.bFeaturesReg = SMART_READ_DATA;
+    in.irDriveRegs.bSectorCountReg = 1;
+    in.irDriveRegs.bSectorNumberReg = 1;
+    SENDCMDOUTPARAMS reply{};
+    ASSERT_TRUE(platform_->DeviceIoControl(drive, SMART_RCV_DRIVE_DATA, &in, sizeof in - 1, &reply,
+                                           sizeof reply, &returned));
+    EXPECT_EQ(returned, sizeof reply);
+    EXPECT_EQ(reply.cBufferSize, 512u);
+    EXPECT_EQ(reply.bBuffer[0], 0x5A);
+    EXPECT_EQ(reply.bBuffer[511], 0x5A);
+    EXPECT_EQ(kernel_->sgCalls.back().cdb,
+              (std::vector<uint8_t>{0x85, 0x08, 0x0E, 0, 0xD0, 0, 1, 0, 1, 0, 0x4F, 0, 0xC2, 0xA0,
+                                    0xB0, 0}));
+    // A command the driver does not know is refused before it reaches the device.
+    const size_t calls = kernel_->sgCalls.size();
+    in.irDriveRegs.bFeaturesReg = 0xD4;
+    EXPECT_FALSE(platform_->DeviceIoControl(drive, SMART_RCV_DRIVE_DATA, &in, sizeof in - 1, &reply,
+                                            sizeof reply, &returned));
+    EXPECT_EQ(kernel_->sgCalls.size(), calls);
+    platform_->CloseHandle(drive);
+}
+
+TEST_F(LinuxPlatformTest, NvmeStorageQueryBecomesAdminCommands) {
+    kernel_->answerNvme = [](NvmeAdminCommand& command) {
+        auto* data = reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(command.addr));
+        data[0] = command.opcode;
+        data[command.dataLen - 1] = 0x77;
+        return 0;
+    };
+    const HANDLE drive = Open(L"\\\\.\\PhysicalDrive2");
+    ASSERT_NE(drive, INVALID_HANDLE_VALUE);
+    auto query = std::make_unique<STORAGE_QUERY_NVME_BUFFER>();
+    const auto ask = [&](DWORD type, DWORD value, DWORD subValue) {
+        *query = STORAGE_QUERY_NVME_BUFFER{};
+        query->PropertyId = StorageAdapterProtocolSpecificProperty;
+        query->ProtocolSpecific.ProtocolType = ProtocolTypeNvme;
+        query->ProtocolSpecific.DataType = type;
+        query->ProtocolSpecific.ProtocolDataRequestValue = value;
+        query->ProtocolSpecific.ProtocolDataRequestSubValue = subValue;
+        query->ProtocolSpecific.ProtocolDataOffset = sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA);
+        query->ProtocolSpecific.ProtocolDataLength = kNvmeTransferSize;
+        DWORD returned = 0;
+        const BOOL ok =
+            platform_->DeviceIoControl(drive, IOCTL_STORAGE_QUERY_PROPERTY, query.get(),
+                                       sizeof *query, query.get(), sizeof *query, &returned);
+        return ok ? returned : 0;
+    };
+    EXPECT_EQ(ask(NVMeDataTypeIdentify, NVME_IDENTIFY_CNS_CONTROLLER, 0), sizeof *query);
+    ASSERT_EQ(kernel_->nvmeCalls.size(), 1u);
+    const NvmeAdminCommand identify = kernel_->nvmeCalls[0];
+    EXPECT_EQ(identify.opcode, 0x06);
+    EXPECT_EQ(identify.nsid, 0u);
+    EXPECT_EQ(identify.cdw10, 1u);
+    EXPECT_EQ(identify.dataLen, 4096u);
+    // The reply: the data descriptor (version and size), the request as sent, then the data.
+    EXPECT_EQ(query->PropertyId, kStorageQueryNvmeDataOffset);
+    EXPECT_EQ(query->QueryType, kStorageQueryNvmeDataOffset);
+    EXPECT_EQ(query->ProtocolSpecific.DataType, NVMeDataTypeIdentify);
+    EXPECT_EQ(query->Data[0], 0x06);
+    EXPECT_EQ(query->Data[4095], 0x77);
+
+    EXPECT_EQ(ask(NVMeDataTypeLogPage, NVME_LOG_PAGE_HEALTH_INFO, NVME_NAMESPACE_ALL),
+              sizeof *query);
+    const NvmeAdminCommand log = kernel_->nvmeCalls[1];
+    EXPECT_EQ(log.opcode, 0x02);
+    EXPECT_EQ(log.nsid, 0xFFFFFFFFu);
+    EXPECT_EQ(log.cdw10, 0x007F0002u);  // 128 dwords less one, log 02h
+    EXPECT_EQ(log.dataLen, 512u);
+    EXPECT_EQ(query->Data[0], 0x02);
+    EXPECT_EQ(query->Data[511], 0x77);
+    EXPECT_EQ(query->Data[512], 0);
+
+    // A failing command, another log page and ATA requests on an NVMe drive all fail.
+    kernel_->answerNvme = [](NvmeAdminCommand&) { return 0x4002; };
+    EXPECT_EQ(ask(NVMeDataTypeIdentify, 0, 0), 0u);
+    EXPECT_EQ(platform_->GetLastError(), ERROR_IO_DEVICE);
+    EXPECT_EQ(ask(NVMeDataTypeLogPage, 0x01, 0), 0u);
+    EXPECT_EQ(platform_->GetLastError(), ERROR_NOT_SUPPORTED);
+    ATA_PASS_THROUGH_EX_WITH_BUFFERS ata{};
+    ata.apt.Length = sizeof ata.apt;
+    DWORD returned = 0;
+    EXPECT_FALSE(platform_->DeviceIoControl(drive, IOCTL_ATA_PASS_THROUGH, &ata, sizeof ata, &ata,
+                                            sizeof ata, &returned));
+    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
+    EXPECT_TRUE(kernel_->sgCalls.empty());
+    platform_->CloseHandle(drive);
+}
+
+TEST_F(LinuxPlatformTest, ScsiPassThroughAndUnsupportedDrivers) {
+    kernel_->answerSg = [](SgIoHeader& header, const std::vector<uint8_t>&) {
+        const uint8_t sense[] = {0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20, 0};
+        std::memcpy(header.sbp, sense, sizeof sense);
+        header.sbLenWr = sizeof sense;
+        header.status = 0x02;
+        header.resid = static_cast<int32_t>(header.dxferLen);
+    };
+    const HANDLE drive = Open(L"\\\\.\\PhysicalDrive1");
+    SCSI_PASS_THROUGH_WITH_BUFFERS request{};
+    request.spt.Length = sizeof(SCSI_PASS_THROUGH);
+    request.spt.CdbLength = 12;
+    request.spt.SenseInfoLength = 24;
+    request.spt.DataIn = SCSI_IOCTL_DATA_IN;
+    request.spt.DataTransferLength = 512;
+    request.spt.TimeOutValue = 2;
+    request.spt.DataBufferOffset = kScsiPassThroughDataOffset;
+    request.spt.SenseInfoOffset = kScsiPassThroughSenseOffset;
+    request.spt.Cdb[0] = 0xA1;
+    request.spt.Cdb[9] = 0xEC;
+    DWORD returned = 0;
+    ASSERT_TRUE(platform_->DeviceIoControl(drive, IOCTL_SCSI_PASS_THROUGH, &request, sizeof request,
+                                           &request, sizeof request, &returned));
+    const FakeKernel::SgCall& call = kernel_->sgCalls.back();
+    EXPECT_EQ(call.cdb.size(), 12u);
+    EXPECT_EQ(call.cdb[0], 0xA1);
+    EXPECT_EQ(call.cdb[9], 0xEC);
+    EXPECT_EQ(call.header.dxferDirection, kSgDxferFromDev);
+    EXPECT_EQ(request.spt.ScsiStatus, SCSISTAT_CHECK_CONDITION);
+    EXPECT_EQ(request.spt.DataTransferLength, 0u);
+    EXPECT_EQ(request.spt.SenseInfoLength, 14);
+    EXPECT_EQ(request.ucSenseBuf[2], 0x05);
+    // What comes back reaches the data area, where no data arrived.
+    EXPECT_EQ(returned, kScsiPassThroughDataOffset);
+
+    // Miniport, Silicon Image, CSMI and failure prediction: no such driver on this system.
+    uint8_t buffer[600] = {};
+    EXPECT_FALSE(platform_->DeviceIoControl(drive, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer,
+                                            buffer, sizeof buffer, &returned));
+    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
+    EXPECT_FALSE(platform_->DeviceIoControl(drive, IOCTL_STORAGE_PREDICT_FAILURE, nullptr, 0,
+                                            buffer, sizeof buffer, &returned));
+    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
+    const HANDLE port = Open(L"\\\\.\\Scsi6:");
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(platform_->DeviceIoControl(port, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer,
+                                            buffer, sizeof buffer, &returned));
+    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
+    EXPECT_EQ(Open(L"\\\\.\\Scsi3:"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(L"\\\\.\\PhysicalDrive3"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(platform_->GetLastError(), ERROR_FILE_NOT_FOUND);
+    platform_->CloseHandle(port);
+    platform_->CloseHandle(drive);
+}
+
+}  // namespace
+}  // namespace linux_test
