@@ -2,9 +2,8 @@
 // the DOS device names a program defines, the numbers handed out as handles, the argument
 // rules of the file and control calls, the service manager's handles, the records the version
 // and volume calls fill from a backend's own facts, and the controller links of the inventory
-// it shares. A backend that
-// keeps no clock and no management service of its own answers with the host's clock and a
-// service that always runs.
+// it shares. A backend that keeps no clock and no management service of its own answers with
+// the host's clock and a service that always runs.
 #pragma once
 
 #include <atomic>
