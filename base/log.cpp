@@ -44,9 +44,10 @@ void DiagnosticLog::StartAt(const std::wstring& logPath) {
 void DiagnosticLog::Write(const wchar_t* format, va_list arguments) {
     wchar_t message[kMaxMessage + 1];
     message[0] = L'\0';
-    // A message too long for the buffer comes back cut and terminated; the -1 it returns then
-    // is not an error for the log.
+    // A message too long for the buffer comes back cut, but the C library need not terminate it
+    // then (glibc does not); the -1 it returns is not an error for the log.
     std::vswprintf(message, kMaxMessage + 1, format, arguments);
+    message[kMaxMessage] = L'\0';
 
     const base::LocalTime t = base::CurrentLocalTime();
     wchar_t stamp[64];
