@@ -17,6 +17,7 @@
 namespace disk {
 class CAtaSmart;
 }  // namespace disk
+
 namespace app {
 
 class MigrationPageView;

@@ -15,6 +15,7 @@ namespace SkinUI {
 class CControlUI;
 class CPaintManagerUI;
 }  // namespace SkinUI
+
 namespace app {
 
 struct MigrationTargetTexts;
