@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <filesystem>
+#include <fstream>
 #include <string_view>
 #include <thread>
 
@@ -59,10 +60,8 @@ void DiagnosticLog::Write(const wchar_t* format, va_list arguments) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (!path_.empty()) {
         // Opened and closed per line, so a crash loses at most the line being written.
-        if (std::FILE* file = std::fopen(FilePath(path_).c_str(), "ab")) {
-            std::fwrite(line.data(), 1, line.size(), file);
-            std::fclose(file);
-        }
+        std::ofstream file(FilePath(path_), std::ios::binary | std::ios::app);
+        file.write(line.data(), static_cast<std::streamsize>(line.size()));
     }
     lock_.exchange(0);
 }
