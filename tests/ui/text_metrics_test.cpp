@@ -29,6 +29,12 @@ TEST(HeadlessTextMetrics, SingleLineKeepsBreaksAsBlanksAndEllipsizes) {
     EXPECT_LE(lines[0].width, 40);
     lines = LayoutText(L"0123", font, 40, text::kSingleLine | text::kEndEllipsis);
     EXPECT_EQ(lines[0].text, L"0123") << "text that fits is left alone";
+    // U+1F600 is one wide character (12 px) wherever it takes two units, and is never halved.
+    lines = LayoutText(L"a\U0001F600b", font, 0, text::kSingleLine);
+    EXPECT_EQ(lines[0].width, 24);
+    lines = LayoutText(L"\U0001F600\U0001F600\U0001F600\U0001F600", font, 40,
+                       text::kSingleLine | text::kEndEllipsis);
+    EXPECT_EQ(lines[0].text, L"\U0001F600...");
 }
 
 TEST(HeadlessTextMetrics, WrapsAtBlanksAndBetweenWideCharacters) {
@@ -53,6 +59,13 @@ TEST(HeadlessTextMetrics, WrapsAtBlanksAndBetweenWideCharacters) {
     // A line narrower than one character still advances.
     lines = LayoutText(L"abc", font, 1, text::kWordBreak);
     EXPECT_EQ(lines.size(), 3u);
+    lines = LayoutText(L"\U0001F600\U0001F600", font, 1, text::kWordBreak);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, L"\U0001F600");
+    // Two of them (24 px) fit a line of 30: a pair is one character.
+    lines = LayoutText(L"\U0001F600\U0001F600\U0001F600", font, 30, text::kWordBreak);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, L"\U0001F600\U0001F600");
 }
 
 }  // namespace
