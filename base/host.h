@@ -1,5 +1,6 @@
-// Facts about the running process that do not depend on the chosen backend: the same for a
-// simulated machine as for the real one.
+// Facts about the running process, and the host's ways of writing text, that do not depend on
+// the chosen backend: the same for a simulated machine as for the real one. Each host system has
+// its own file of them (host_posix.cpp, host_win32.cpp).
 #pragma once
 
 #include <cstdio>
