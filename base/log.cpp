@@ -1,7 +1,6 @@
 #include "base/log.h"
 
 #include <chrono>
-#include <cstdio>
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
@@ -10,11 +9,15 @@
 
 #include "base/host.h"
 #include "base/utf8.h"
+#include "base/wide_chars.h"
 
 namespace {
 
+// A path given as UTF-8 means the same file on every system; a narrow string would be taken in
+// the ANSI code page on Windows.
 std::filesystem::path FilePath(const std::wstring& path) {
-    return std::filesystem::path(ToUtf8(path));
+    const std::string utf8 = ToUtf8(path);
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
 }  // namespace
@@ -54,7 +57,9 @@ void DiagnosticLog::Write(const wchar_t* format, va_list arguments) {
     wchar_t stamp[64];
     std::swprintf(stamp, 64, L"%d-%d-%d %d:%d:%d:   ", t.year, t.month, t.day, t.hour, t.minute,
                   t.second);
-    const std::string line = ToUtf8(std::wstring(stamp) + message + L"\n");
+    // A message cut at the end of the buffer may end in half a character; that half goes.
+    const std::string line = base::LogLineBytes(
+        std::wstring(stamp) + std::wstring(base::FirstUnits(message, kMaxMessage)));
 
     while (lock_.exchange(1) == 1)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
