@@ -18,9 +18,9 @@
 #include "platform/partition_table.h"
 #include "platform/platform.h"
 #include "platform/win_constants.h"
+#include "tests/platform/sim_fixture.h"
 #include "tests/support/log_watch.h"
 #include "tests/support/peer_tools.h"
-#include "tests/platform/sim_fixture.h"
 
 using Sector = std::array<uint8_t, 512>;
 
@@ -119,11 +119,11 @@ class MigrationTest : public SimTest {
 
 // True when `messages` holds `line` exactly (a log message without its time stamp).
 inline bool Logged(const std::vector<std::string>& messages, const std::string& line) {
-    return std::find(messages.begin(), messages.end(), line) != messages.end();
+    return std::find(messages.begin(), messages.end(), LogWatch::AsLogged(line)) != messages.end();
 }
 inline size_t CountStartingWith(const std::vector<std::string>& messages,
                                 const std::string& prefix) {
+    const std::string logged = LogWatch::AsLogged(prefix);
     return std::count_if(messages.begin(), messages.end(),
-                         [&](const std::string& m) { return m.rfind(prefix, 0) == 0; });
+                         [&](const std::string& m) { return m.rfind(logged, 0) == 0; });
 }
-

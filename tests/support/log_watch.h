@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/host.h"
 #include "base/log.h"
 #include "base/utf8.h"
 
@@ -22,10 +23,20 @@ class LogWatch {
         std::vector<std::string> messages;
         std::istringstream added(Contents().substr(start_));
         for (std::string line; std::getline(added, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();  // Windows' line end
             const size_t stamp = line.find(":   ");
             messages.push_back(stamp == std::string::npos ? line : line.substr(stamp + 4));
         }
         return messages;
+    }
+
+    // A message as the host writes it to the log (on Windows, in the ANSI code page), for
+    // comparing with what Messages() returns.
+    static std::string AsLogged(const std::string& utf8) {
+        std::string bytes = base::LogLineBytes(FromUtf8(utf8));
+        while (!bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r'))
+            bytes.pop_back();
+        return bytes;
     }
 
   private:
