@@ -53,7 +53,9 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
     std::wstring problem;
     if (!platform::SelectPlatform(options.Machine, &problem)) {
         Print(err, L"tramsik-cli: " + problem + L"\n");
-        return kExitUsage;
+        // A machine file can be wrong; the real machine can only keep its drives from us (no
+        // rights, or no drive at all), which must not read as an empty list.
+        return options.Machine.empty() ? kExitNoDrive : kExitUsage;
     }
     SetLanguageFlag(platform::GetACP(), options.LanguageFlag);
 
