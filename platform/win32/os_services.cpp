@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/win32/com_thread.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_api.h"
 
@@ -53,6 +54,8 @@ BOOL Win32Platform::CloseServiceHandle(SC_HANDLE handle) {
 intptr_t Win32Platform::ShellExecuteW(const wchar_t* verb, const wchar_t* file,
                                       const wchar_t* parameters, const wchar_t* directory,
                                       int show) {
+    // The shell may hand the request to an extension it reaches through COM.
+    StartComOnThisThread();
     // The result is a number dressed as a module handle.
     return reinterpret_cast<intptr_t>(
         ::ShellExecuteW(nullptr, verb, file, parameters, directory, show));

@@ -2,6 +2,7 @@
 // query returns, each read whole into the seam's object when it arrives.
 #include <utility>
 
+#include "platform/win32/com_thread.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_api.h"
 #include "platform/win32/wmi_variant.h"
@@ -11,31 +12,6 @@
 namespace platform::win32 {
 
 namespace {
-
-// COM for the calling thread, started the first time the thread needs it and ended with it.
-// A window thread is an apartment of its own, as the shell calls it makes want.
-class ThreadCom {
-  public:
-    ThreadCom()
-        : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
-    ~ThreadCom() {
-        if (SUCCEEDED(result_)) ::CoUninitialize();
-    }
-    ThreadCom(const ThreadCom&) = delete;
-    ThreadCom& operator=(const ThreadCom&) = delete;
-
-    // Another part of the program may have chosen this thread's apartment already; COM works
-    // all the same.
-    HRESULT Result() const { return result_ == RPC_E_CHANGED_MODE ? S_OK : result_; }
-
-  private:
-    ::HRESULT result_;
-};
-
-HRESULT StartComOnThisThread() {
-    thread_local const ThreadCom com;
-    return com.Result();
-}
 
 struct Release {
     void operator()(IUnknown* object) const { object->Release(); }
