@@ -1,6 +1,7 @@
 // Files, devices, volumes, the clock and named mutexes: kernel32 as it is.
 #include "platform/win32/win32_platform.h"
 
+#include "base/host.h"
 #include "platform/win32/windows_api.h"
 
 namespace platform::win32 {
@@ -112,15 +113,8 @@ DWORD Win32Platform::GetTickCount() {
 }
 
 LocalTime Win32Platform::GetLocalTime() {
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    return {.year = now.wYear,
-            .month = now.wMonth,
-            .day = now.wDay,
-            .hour = now.wHour,
-            .minute = now.wMinute,
-            .second = now.wSecond,
-            .milliseconds = now.wMilliseconds};
+    // The host's clock is the system's GetLocalTime already.
+    return base::CurrentLocalTime();
 }
 
 void Win32Platform::Sleep(DWORD milliseconds) {
