@@ -1,8 +1,11 @@
-// Facts about the running process that do not depend on the chosen backend: the same for a
-// simulated machine as for the real one.
+// Facts about the running process, and the host's ways of writing text, that do not depend on
+// the chosen backend: the same for a simulated machine as for the real one. Each host system has
+// its own file of them (host_posix.cpp, host_win32.cpp).
 #pragma once
 
+#include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace base {
 
@@ -16,5 +19,14 @@ std::wstring ExecutablePath();
 
 // The wall clock in the local time zone.
 LocalTime CurrentLocalTime();
+
+// One line of the diagnostic log as the host keeps its log: `line` in the host's encoding, each
+// "\n" in it and the line end added after it written as the host ends lines. Empty when the
+// line cannot be encoded.
+std::string LogLineBytes(const std::wstring& line);
+
+// Writes UTF-8 `text` to `stream` so that a person sees it intact: to a console in the console's
+// own way, to a pipe or file as the UTF-8 bytes.
+void WriteText(std::FILE* stream, std::string_view text);
 
 }  // namespace base

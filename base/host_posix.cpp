@@ -26,4 +26,13 @@ LocalTime CurrentLocalTime() {
             parts.tm_min,         parts.tm_sec,     static_cast<int>(ms)};
 }
 
+// Terminals and log readers here expect UTF-8 with bare line feeds.
+std::string LogLineBytes(const std::wstring& line) {
+    return ToUtf8(line) + "\n";
+}
+
+void WriteText(std::FILE* stream, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
 }  // namespace base

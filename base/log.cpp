@@ -1,19 +1,23 @@
 #include "base/log.h"
 
 #include <chrono>
-#include <cstdio>
 #include <cwchar>
 #include <filesystem>
+#include <fstream>
 #include <string_view>
 #include <thread>
 
 #include "base/host.h"
 #include "base/utf8.h"
+#include "base/wide_chars.h"
 
 namespace {
 
+// A path given as UTF-8 means the same file on every system; a narrow string would be taken in
+// the ANSI code page on Windows.
 std::filesystem::path FilePath(const std::wstring& path) {
-    return std::filesystem::path(ToUtf8(path));
+    const std::string utf8 = ToUtf8(path);
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
 }  // namespace
@@ -53,16 +57,16 @@ void DiagnosticLog::Write(const wchar_t* format, va_list arguments) {
     wchar_t stamp[64];
     std::swprintf(stamp, 64, L"%d-%d-%d %d:%d:%d:   ", t.year, t.month, t.day, t.hour, t.minute,
                   t.second);
-    const std::string line = ToUtf8(std::wstring(stamp) + message + L"\n");
+    // A message cut at the end of the buffer may end in half a character; that half goes.
+    const std::string line = base::LogLineBytes(
+        std::wstring(stamp) + std::wstring(base::FirstUnits(message, kMaxMessage)));
 
     while (lock_.exchange(1) == 1)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (!path_.empty()) {
         // Opened and closed per line, so a crash loses at most the line being written.
-        if (std::FILE* file = std::fopen(FilePath(path_).c_str(), "ab")) {
-            std::fwrite(line.data(), 1, line.size(), file);
-            std::fclose(file);
-        }
+        std::ofstream file(FilePath(path_), std::ios::binary | std::ios::app);
+        file.write(line.data(), static_cast<std::streamsize>(line.size()));
     }
     lock_.exchange(0);
 }

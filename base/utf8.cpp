@@ -1,5 +1,7 @@
 #include "base/utf8.h"
 
+#include "base/wide_chars.h"
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -24,37 +26,13 @@ void Append(std::string& out, char32_t c) {
     }
 }
 
-void AppendWide(std::wstring& out, char32_t c) {
-    if constexpr (sizeof(wchar_t) == 2) {
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += static_cast<wchar_t>(0xD800 + (c >> 10));
-            out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
-            return;
-        }
-    }
-    out += static_cast<wchar_t>(c);
-}
-
 }  // namespace
 
 std::string ToUtf8(std::wstring_view text) {
     std::string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = static_cast<char32_t>(text[i]);
-        if constexpr (sizeof(wchar_t) == 2) {
-            // Join a surrogate pair; a lone half is replaced by Append.
-            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-                const char32_t low = static_cast<char32_t>(text[i + 1]);
-                if (low >= 0xDC00 && low <= 0xDFFF) {
-                    c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                    ++i;
-                }
-            }
-        }
+    for (const char32_t c : base::Characters(text))
         Append(out, c);
-    }
     return out;
 }
 
@@ -84,11 +62,11 @@ std::wstring FromUtf8(std::string_view text) {
         }
         valid = valid && c >= minimum && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
         if (!valid) {
-            AppendWide(out, kReplacement);
+            base::AppendCharacter(out, kReplacement);
             ++i;
             continue;
         }
-        AppendWide(out, c);
+        base::AppendCharacter(out, c);
         i += length;
     }
     return out;

@@ -1,6 +1,8 @@
 #include "cli/cli_text.h"
 
+#include "base/host.h"
 #include "base/ui_text.h"
+#include "base/utf8.h"
 
 namespace cli {
 
@@ -30,6 +32,15 @@ constexpr CliWordTexts kWords[] = {
 std::wstring CliText(CliWord word) {
     const CliWordTexts& texts = kWords[static_cast<size_t>(word)];
     return LanguageFlag == 1 ? texts.chinese : texts.english;
+}
+
+void Print(std::FILE* stream, std::string_view utf8) {
+    base::WriteText(stream, utf8);
+    std::fflush(stream);
+}
+
+void Print(std::FILE* stream, std::wstring_view text) {
+    Print(stream, ToUtf8(text));
 }
 
 }  // namespace cli

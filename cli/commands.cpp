@@ -5,7 +5,7 @@
 
 #include "base/log.h"
 #include "base/ui_text.h"
-#include "base/utf8.h"
+#include "cli/cli_text.h"
 #include "cli/drive_text.h"
 #include "cli/info_command.h"
 #include "cli/migrate_command.h"
@@ -23,10 +23,6 @@ using disk::DriveList;
 using disk::DriveRecord;
 
 namespace {
-
-void Print(std::FILE* stream, const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
-}
 
 MachineFacts FactsOf(const CAtaSmart& engine, const migration::SystemDisk& systemDisk) {
     return {.OsName = engine.GetOsName(),
@@ -56,7 +52,7 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
 
     std::wstring problem;
     if (!platform::SelectPlatform(options.Machine, &problem)) {
-        Print(err, "tramsik-cli: " + ToUtf8(problem) + "\n");
+        Print(err, L"tramsik-cli: " + problem + L"\n");
         return kExitUsage;
     }
     SetLanguageFlag(platform::GetACP(), options.LanguageFlag);
@@ -73,26 +69,27 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
 
     switch (options.Command) {
         case CliCommand::List:
-            Print(out, ToUtf8(ListText(drives)));
+            Print(out, ListText(drives));
             return kExitSuccess;
         case CliCommand::Smart:
         case CliCommand::Info: {
             const DriveRecord* drive = ChosenDrive(drives, options, systemDisk);
             if (!drive) {
-                Print(err, options.Drive ? "tramsik-cli: no drive with physical drive number " +
-                                               std::to_string(*options.Drive) + "\n"
-                                         : std::string("tramsik-cli: no drive found\n"));
+                Print(err, options.Drive ? L"tramsik-cli: no drive with physical drive number " +
+                                               std::to_wstring(*options.Drive) + L"\n"
+                                         : std::wstring(L"tramsik-cli: no drive found\n"));
                 return kExitNoDrive;
             }
-            Print(out, ToUtf8(options.Command == CliCommand::Info
-                                  ? InfoText(*drive, names, engine->Controllers.ahciMode)
-                                  : SmartText(*drive, names)));
+            Print(out, options.Command == CliCommand::Info
+                           ? InfoText(*drive, names, engine->Controllers.ahciMode)
+                           : SmartText(*drive, names));
             return kExitSuccess;
         }
         case CliCommand::Report:
-            Print(out, options.Json
-                           ? ReportJsonText(ReportJson(FactsOf(*engine, systemDisk), drives, names))
-                           : ToUtf8(ReportText(FactsOf(*engine, systemDisk), drives, names)));
+            if (options.Json)
+                Print(out, ReportJsonText(ReportJson(FactsOf(*engine, systemDisk), drives, names)));
+            else
+                Print(out, ReportText(FactsOf(*engine, systemDisk), drives, names));
             return kExitSuccess;
         case CliCommand::Migrate:
             return RunMigrate({options.Target, options.Yes}, drives, systemDisk, stdin, out, err);

@@ -10,7 +10,7 @@
 #include "app/pages/migration_page.h"
 #include "base/text_rows.h"
 #include "base/ui_text.h"
-#include "base/utf8.h"
+#include "cli/cli_text.h"
 #include "cli/drive_text.h"
 #include "cli/options.h"
 #include "migration/migration_driver.h"
@@ -35,12 +35,6 @@ namespace {
 using namespace migration;
 
 constexpr int kBarCells = 30;
-
-void Print(std::FILE* stream, const std::wstring& text) {
-    const std::string bytes = ToUtf8(text);
-    std::fwrite(bytes.data(), 1, bytes.size(), stream);
-    std::fflush(stream);
-}
 
 // Ctrl-C is the page's Cancel: it only sets the state word, and the worker stops at its next
 // chunk and deletes the target's table. A second Ctrl-C is one more Cancel, never a kill in

@@ -2,13 +2,15 @@
 
 #include <algorithm>
 
+#include "base/wide_chars.h"
+
 namespace cli {
 
 namespace {
 
 struct WideRange {
-    wchar_t first;
-    wchar_t last;
+    char32_t first;
+    char32_t last;
 };
 
 // East Asian wide and fullwidth blocks of the BMP, which is all the program's text uses.
@@ -18,7 +20,7 @@ constexpr WideRange kWideRanges[] = {
     {0xFE30, 0xFE4F}, {0xFF00, 0xFF60}, {0xFFE0, 0xFFE6},
 };
 
-bool IsWide(wchar_t c) {
+bool IsWide(char32_t c) {
     return std::ranges::any_of(kWideRanges,
                                [c](const WideRange& r) { return c >= r.first && c <= r.last; });
 }
@@ -38,7 +40,7 @@ std::wstring TerminalSafe(std::wstring_view text) {
 
 size_t DisplayWidth(std::wstring_view text) {
     size_t width = 0;
-    for (wchar_t c : text)
+    for (const char32_t c : base::Characters(text))
         width += IsWide(c) ? 2 : 1;
     return width;
 }

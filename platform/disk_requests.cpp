@@ -90,7 +90,7 @@ DWORD DriveLayoutReply(ControlRequest& request, const DriveLayout& layout, DWORD
 
 std::optional<STORAGE_PROPERTY_QUERY> PropertyQuery(const ControlRequest& request) {
     // The property and the query type; what follows them depends on the property.
-    constexpr DWORD kQueryHead = 8;
+    constexpr DWORD kQueryHead = offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters);
     if (request.inSize < kQueryHead) return std::nullopt;
     STORAGE_PROPERTY_QUERY query{};
     std::memcpy(&query, request.buffer.data(), kQueryHead);

@@ -1,10 +1,12 @@
 // Named mutexes that belong to the host, whichever backend a process runs on: two programs of
 // one user find the same mutex whether they drive the real machine or a simulated one, so one
-// program at a time stays the desktop's rule everywhere. A mutex is a lock file in the user's
-// runtime folder ($XDG_RUNTIME_DIR, else /tmp); a handle that holds the file's exclusive lock
-// owns the mutex, and the kernel drops the lock when the process ends, however it ends.
+// program at a time stays the desktop's rule everywhere. On Windows they are the system's own
+// named mutexes. Elsewhere a mutex is a lock file in the user's runtime folder
+// ($XDG_RUNTIME_DIR, else /tmp); a handle that holds the file's exclusive lock owns the mutex,
+// and the kernel drops the lock when the process ends, however it ends.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -30,12 +32,14 @@ class HostMutex {
     ~HostMutex();
 
   private:
-    explicit HostMutex(int fd) : fd_(fd) {}
+    explicit HostMutex(intptr_t handle) : handle_(handle) {}
 
-    int fd_ = -1;
+    // The host's handle: a file descriptor, or a Windows handle.
+    intptr_t handle_ = -1;
 };
 
-// The lock file of the mutex `name`, in the folder the environment names now.
+// Where the host keeps no named mutexes of its own: the lock file of the mutex `name`, in the
+// folder the environment names now.
 std::string HostMutexPath(const std::wstring& name);
 
 }  // namespace platform

@@ -56,15 +56,15 @@ std::optional<HostMutex> HostMutex::Open(const wchar_t* name) {
     return HostMutex(fd);
 }
 
-HostMutex::HostMutex(HostMutex&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+HostMutex::HostMutex(HostMutex&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
 
 HostMutex& HostMutex::operator=(HostMutex&& other) noexcept {
-    std::swap(fd_, other.fd_);
+    std::swap(handle_, other.handle_);
     return *this;
 }
 
 HostMutex::~HostMutex() {
-    if (fd_ >= 0) ::close(fd_);
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }
 
 }  // namespace platform

@@ -1,6 +1,9 @@
 // Device control codes and the request and reply layouts that travel through DeviceIoControl.
-// The transports build these buffers, every backend reads them, so each layout is fixed here
-// once, byte-packed as the 32-bit Windows headers define it, and checked by static_assert.
+// The transports build these buffers, every backend reads them and on Windows the drivers do,
+// so each layout is the one the Windows headers give on the build's own target: naturally
+// aligned, byte-packed only where the headers pack (the SMART requests), and with the
+// pass-through requests' buffer offset as wide as a pointer. static_assert fixes every layout
+// here; platform/win32/sdk_layout_check.cpp holds them against the Windows headers themselves.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +12,12 @@
 #include "platform/win_types.h"
 
 namespace platform {
+
+// A size or an offset of a layout with a pointer-sized field: the first on 32-bit targets, the
+// second on 64-bit ones.
+constexpr size_t ByPointerSize(size_t bits32, size_t bits64) {
+    return sizeof(void*) == 8 ? bits64 : bits32;
+}
 
 // A control code packs the device type, the required access, the function and the method.
 constexpr DWORD CTL_CODE(DWORD deviceType, DWORD function, DWORD method, DWORD access) {
@@ -77,8 +86,6 @@ inline constexpr BYTE ATA_ERROR_ABRT = 0x04;
 
 inline constexpr DWORD kSectorSize = 512;
 
-#pragma pack(push, 1)
-
 // IOCTL_ATA_PASS_THROUGH. Task-file registers in order: features (error on return), sector
 // count, sector number, cylinder low, cylinder high, device/head, command (status on return).
 inline constexpr WORD ATA_FLAGS_DRDY_REQUIRED = 0x01;
@@ -106,24 +113,28 @@ struct ATA_PASS_THROUGH_EX {
     DWORD DataTransferLength;
     DWORD TimeOutValue;
     DWORD ReservedAsUlong;
-    DWORD DataBufferOffset;
+    uintptr_t DataBufferOffset;  // pointer-sized in the Windows headers
     BYTE PreviousTaskFile[8];
     BYTE CurrentTaskFile[8];
 };
-static_assert(sizeof(ATA_PASS_THROUGH_EX) == 40);
+static_assert(sizeof(ATA_PASS_THROUGH_EX) == ByPointerSize(40, 48));
 static_assert(offsetof(ATA_PASS_THROUGH_EX, DataTransferLength) == 8);
-static_assert(offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset) == 20);
-static_assert(offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile) == 32);
+static_assert(offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset) == ByPointerSize(20, 24));
+static_assert(offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile) == ByPointerSize(32, 40));
 
+// The request with one sector of data after a filler word. A 64-bit build pads the structure
+// behind the data, so a request's length is the data's end, not the structure's size.
 struct ATA_PASS_THROUGH_EX_WITH_BUFFERS {
     ATA_PASS_THROUGH_EX apt;
     DWORD Filler;
     BYTE ucDataBuf[512];
 };
-static_assert(sizeof(ATA_PASS_THROUGH_EX_WITH_BUFFERS) == 556);
-static_assert(offsetof(ATA_PASS_THROUGH_EX_WITH_BUFFERS, ucDataBuf) == 44);
+inline constexpr DWORD kAtaPassThroughDataOffset =
+    offsetof(ATA_PASS_THROUGH_EX_WITH_BUFFERS, ucDataBuf);
+static_assert(kAtaPassThroughDataOffset == ByPointerSize(44, 52));
 
-// SMART_RCV_DRIVE_DATA and SMART_SEND_DRIVE_COMMAND.
+// SMART_RCV_DRIVE_DATA and SMART_SEND_DRIVE_COMMAND, byte-packed as the headers have them.
+#pragma pack(push, 1)
 struct IDEREGS {
     BYTE bFeaturesReg;
     BYTE bSectorCountReg;
@@ -169,6 +180,21 @@ struct SENDCMDOUTPARAMS {
 inline constexpr DWORD kSendCmdOutHeaderSize = 16;
 static_assert(sizeof(SENDCMDOUTPARAMS) == 528);
 static_assert(offsetof(SENDCMDOUTPARAMS, bBuffer) == kSendCmdOutHeaderSize);
+
+// The reply of SMART_GET_VERSION.
+struct GETVERSIONINPARAMS {
+    BYTE bVersion;
+    BYTE bRevision;
+    BYTE bReserved;
+    BYTE bIDEDeviceMap;
+    DWORD fCapabilities;
+    DWORD dwReserved[4];
+};
+#pragma pack(pop)
+static_assert(sizeof(GETVERSIONINPARAMS) == 24);
+inline constexpr DWORD CAP_ATA_ID_CMD = 1;
+inline constexpr DWORD CAP_ATAPI_ID_CMD = 2;
+inline constexpr DWORD CAP_SMART_CMD = 4;
 
 // Geometry.
 inline constexpr DWORD RemovableMedia = 11;
@@ -333,9 +359,8 @@ inline constexpr DWORD kStorageQueryNvmeDataOffset = 48;
 static_assert(sizeof(STORAGE_QUERY_NVME_BUFFER) == 4144);
 static_assert(offsetof(STORAGE_QUERY_NVME_BUFFER, ProtocolSpecific) == 8);
 static_assert(offsetof(STORAGE_QUERY_NVME_BUFFER, Data) == kStorageQueryNvmeDataOffset);
-static_assert(kStorageQueryNvmeDataOffset ==
-              offsetof(STORAGE_QUERY_NVME_BUFFER, ProtocolSpecific) +
-                  sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA));
+static_assert(kStorageQueryNvmeDataOffset == offsetof(STORAGE_QUERY_NVME_BUFFER, ProtocolSpecific) +
+                                                 sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA));
 
 enum STORAGE_BUS_TYPE : DWORD {
     BusTypeUnknown = 0,
@@ -405,13 +430,16 @@ struct SCSI_PASS_THROUGH {
     BYTE Reserved[3];
     DWORD DataTransferLength;
     DWORD TimeOutValue;
-    DWORD DataBufferOffset;
+    uintptr_t DataBufferOffset;  // pointer-sized in the Windows headers
     DWORD SenseInfoOffset;
     BYTE Cdb[16];
 };
-static_assert(sizeof(SCSI_PASS_THROUGH) == 44);
+// A 64-bit build pads the header behind the CDB as well.
+static_assert(sizeof(SCSI_PASS_THROUGH) == ByPointerSize(44, 56));
 static_assert(offsetof(SCSI_PASS_THROUGH, DataTransferLength) == 12);
-static_assert(offsetof(SCSI_PASS_THROUGH, Cdb) == 28);
+static_assert(offsetof(SCSI_PASS_THROUGH, DataBufferOffset) == ByPointerSize(20, 24));
+static_assert(offsetof(SCSI_PASS_THROUGH, SenseInfoOffset) == ByPointerSize(24, 32));
+static_assert(offsetof(SCSI_PASS_THROUGH, Cdb) == ByPointerSize(28, 36));
 
 // The Samsung NVMe route's SCSI pass-through: 24 sense bytes right after the header, then one
 // 512-byte data block.
@@ -420,11 +448,13 @@ struct SCSI_PASS_THROUGH_NVME_BUFFERS {
     BYTE SenseBuf[24];
     BYTE DataBuf[512];
 };
-inline constexpr DWORD kNvmePassThroughSenseOffset = 44;
-inline constexpr DWORD kNvmePassThroughDataOffset = 68;
-static_assert(sizeof(SCSI_PASS_THROUGH_NVME_BUFFERS) == 580);
-static_assert(offsetof(SCSI_PASS_THROUGH_NVME_BUFFERS, SenseBuf) == kNvmePassThroughSenseOffset);
-static_assert(offsetof(SCSI_PASS_THROUGH_NVME_BUFFERS, DataBuf) == kNvmePassThroughDataOffset);
+inline constexpr DWORD kNvmePassThroughSenseOffset =
+    offsetof(SCSI_PASS_THROUGH_NVME_BUFFERS, SenseBuf);
+inline constexpr DWORD kNvmePassThroughDataOffset =
+    offsetof(SCSI_PASS_THROUGH_NVME_BUFFERS, DataBuf);
+static_assert(sizeof(SCSI_PASS_THROUGH_NVME_BUFFERS) == ByPointerSize(580, 592));
+static_assert(kNvmePassThroughSenseOffset == sizeof(SCSI_PASS_THROUGH));
+static_assert(kNvmePassThroughDataOffset == ByPointerSize(68, 80));
 // SCSI SECURITY PROTOCOL IN / OUT, and the protocol value the Samsung NVMe driver listens on.
 inline constexpr BYTE SCSIOP_SECURITY_PROTOCOL_IN = 0xA2;
 inline constexpr BYTE SCSIOP_SECURITY_PROTOCOL_OUT = 0xB5;
@@ -456,24 +486,27 @@ static_assert(offsetof(NVME_PASS_THROUGH_IOCTL, ReturnBufferLen) == 148);
 static_assert(offsetof(NVME_PASS_THROUGH_IOCTL, DataBuffer) == kNvmePassThroughHeaderSize);
 
 // A SCSI pass-through with its sense and data areas in the same buffer, as the USB bridge
-// routes send it.
+// routes send it. As with the ATA request, a 64-bit build pads the structure behind the data.
 struct SCSI_PASS_THROUGH_WITH_BUFFERS {
     SCSI_PASS_THROUGH spt;
     DWORD Filler;
     BYTE ucSenseBuf[32];
     BYTE ucDataBuf[512];
 };
-inline constexpr DWORD kScsiPassThroughSenseOffset = 48;
-inline constexpr DWORD kScsiPassThroughDataOffset = 80;
-static_assert(sizeof(SCSI_PASS_THROUGH_WITH_BUFFERS) == 592);
-static_assert(offsetof(SCSI_PASS_THROUGH_WITH_BUFFERS, ucSenseBuf) == kScsiPassThroughSenseOffset);
-static_assert(offsetof(SCSI_PASS_THROUGH_WITH_BUFFERS, ucDataBuf) == kScsiPassThroughDataOffset);
+inline constexpr DWORD kScsiPassThroughSenseOffset =
+    offsetof(SCSI_PASS_THROUGH_WITH_BUFFERS, ucSenseBuf);
+inline constexpr DWORD kScsiPassThroughDataOffset =
+    offsetof(SCSI_PASS_THROUGH_WITH_BUFFERS, ucDataBuf);
+static_assert(kScsiPassThroughSenseOffset == ByPointerSize(48, 60));
+static_assert(kScsiPassThroughDataOffset == ByPointerSize(80, 92));
 // SCSI status of a command that ended with sense data.
 inline constexpr BYTE SCSISTAT_CHECK_CONDITION = 0x02;
 
 // The miniport SMART request ("SCSIDISK"): the register block goes in after the header and the
-// driver puts its SENDCMDOUTPARAMS reply in the same place.
+// driver puts its SENDCMDOUTPARAMS reply in the same place. Packed like the SMART structures
+// it carries.
 inline constexpr char kMiniportSmartSignature[8] = {'S', 'C', 'S', 'I', 'D', 'I', 'S', 'K'};
+#pragma pack(push, 1)
 struct SRB_IO_SMART_REQUEST {
     SRB_IO_CONTROL header;
     union {
@@ -482,6 +515,7 @@ struct SRB_IO_SMART_REQUEST {
     };
     BYTE Spare;
 };
+#pragma pack(pop)
 // The part of the request the driver reads: the header and the register block.
 inline constexpr DWORD kMiniportSmartInSize = 60;
 static_assert(sizeof(SRB_IO_SMART_REQUEST) == 557);
@@ -511,7 +545,5 @@ struct STORAGE_PREDICT_FAILURE {
 };
 static_assert(sizeof(STORAGE_PREDICT_FAILURE) == 516);
 static_assert(offsetof(STORAGE_PREDICT_FAILURE, VendorSpecific) == 4);
-
-#pragma pack(pop)
 
 }  // namespace platform

@@ -4,7 +4,7 @@
 
 #include "base/utf8.h"
 #include "platform/demo_machine.h"
-#include "platform/linux/native_platform.h"
+#include "platform/native_platform.h"
 #include "platform/platform.h"
 #include "platform/sim/machine_loader.h"
 #include "platform/sim/sim_platform.h"

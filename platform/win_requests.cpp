@@ -66,8 +66,9 @@ DWORD AtaPassThrough(ControlRequest& request, const RunAtaCommand& run) {
     if (result.error != ERROR_SUCCESS) return result.error;
     std::memcpy(apt.CurrentTaskFile, result.registers, sizeof apt.CurrentTaskFile);
     std::memcpy(request.buffer.data(), &apt, sizeof apt);
-    request.returned = command.dataIn ? apt.DataBufferOffset + apt.DataTransferLength
-                                      : static_cast<DWORD>(sizeof(ATA_PASS_THROUGH_EX));
+    request.returned =
+        static_cast<DWORD>(command.dataIn ? apt.DataBufferOffset + apt.DataTransferLength
+                                          : sizeof(ATA_PASS_THROUGH_EX));
     return ERROR_SUCCESS;
 }
 
@@ -162,7 +163,8 @@ DWORD NvmeProtocolQuery(ControlRequest& request, const FetchNvmeData& fetch) {
     constexpr DWORD kProtocolStart = offsetof(STORAGE_QUERY_NVME_BUFFER, ProtocolSpecific);
     if (request.inSize < kHeader || request.outSize < kHeader) return ERROR_INVALID_PARAMETER;
     STORAGE_PROPERTY_QUERY query{};
-    std::memcpy(&query, request.buffer.data(), 8);
+    std::memcpy(&query, request.buffer.data(),
+                offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters));
     if (query.QueryType == PropertyExistsQuery) return ERROR_SUCCESS;
     if (query.QueryType != PropertyStandardQuery) return ERROR_INVALID_PARAMETER;
 

@@ -15,7 +15,6 @@ using namespace platform;
 namespace {
 
 constexpr DWORD kPassThroughTimeoutSeconds = 2;
-constexpr DWORD kPassThroughHeaderSize = offsetof(ATA_PASS_THROUGH_EX_WITH_BUFFERS, ucDataBuf);
 // SMART_SEND_DRIVE_COMMAND carries no buffer byte; its reply has no data.
 constexpr DWORD kSendCommandInSize = offsetof(SENDCMDINPARAMS, bBuffer);
 constexpr DWORD kSendCommandOutSize = kSendCmdOutHeaderSize;
@@ -62,7 +61,7 @@ BOOL SendAtaCommandPd(int physicalDrive, uint8_t target, uint8_t command, uint8_
     request.apt.AtaFlags = dataSize != 0 ? ATA_FLAGS_DATA_IN : 0;
     request.apt.DataTransferLength = dataSize;
     request.apt.TimeOutValue = kPassThroughTimeoutSeconds;
-    request.apt.DataBufferOffset = kPassThroughHeaderSize;
+    request.apt.DataBufferOffset = kAtaPassThroughDataOffset;
     BYTE* registers = request.apt.CurrentTaskFile;
     registers[kAtaFeatures] = feature;
     if (command == ATA_SMART) {
@@ -75,7 +74,7 @@ BOOL SendAtaCommandPd(int physicalDrive, uint8_t target, uint8_t command, uint8_
     registers[kAtaCommand] = command;
     if (dataSize != 0) request.ucDataBuf[0] = 0xCF;
 
-    const DWORD size = kPassThroughHeaderSize + dataSize;
+    const DWORD size = kAtaPassThroughDataOffset + dataSize;
     DWORD returned = 0;
     const BOOL ok = ControlOnce(physicalDrive, nullptr, IOCTL_ATA_PASS_THROUGH, &request, size,
                                 &request, size, &returned);

@@ -102,8 +102,8 @@ std::optional<BridgeCdb> BuildBridgeCdb(int32_t commandType, BridgeOperation ope
 
 namespace {
 
-// One bridge command on its own handle. A data command succeeds only with the whole 592-byte
-// reply, whose data area is then copied to `data`; the enable command has no data area.
+// One bridge command on its own handle. A data command succeeds only with the whole reply, up to
+// the end of its data area, which is then copied to `data`; the enable command has no data area.
 bool SendBridgeCommand(int32_t commandType, int physicalDrive, uint8_t target,
                        BridgeOperation operation, uint8_t* data) {
     const auto cdb = BuildBridgeCdb(commandType, operation, target);
@@ -129,7 +129,7 @@ bool SendBridgeCommand(int32_t commandType, int physicalDrive, uint8_t target,
                                     sizeof(SCSI_PASS_THROUGH), &request, outSize, &returned);
     CloseHandle(drive);
     if (!withData) return ok != 0;
-    if (!ok || returned != sizeof request) return false;
+    if (!ok || returned != kScsiPassThroughDataOffset + sizeof request.ucDataBuf) return false;
     std::memcpy(data, request.ucDataBuf, kSectorSize);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "ui/markup.h"
 
 #include "base/utf8.h"
+#include "base/wide_chars.h"
 #include "ui/attribute_values.h"
 
 namespace SkinUI {
@@ -124,8 +125,8 @@ class CMarkup::Parser {
     bool Fail(const wchar_t* message) {
         doc_.errorMessage_ = message;
         size_t line = 1, column = 1;
-        for (size_t i = 0; i < pos_ && i < text_.size(); ++i) {
-            if (text_[i] == L'\n') {
+        for (const char32_t c : base::Characters(text_.substr(0, pos_))) {
+            if (c == L'\n') {
                 ++line;
                 column = 1;
             } else {

@@ -6,6 +6,7 @@
 
 #include "base/text_rows.h"
 #include "base/ui_text.h"
+#include "base/wide_chars.h"
 #include "disk/drive_codes.h"
 
 namespace app {
@@ -46,9 +47,10 @@ std::wstring RawDecimalOf(const SmartTable& table, const wchar_t* id) {
 
 InfoLine SerialLine(const std::wstring& serial) {
     InfoLine line{L"serial_no", Labelled(kSerialLabel, serial), std::nullopt, std::nullopt};
-    if (line.text.size() > kSerialLineLimit) {
+    if (base::CharacterCount(line.text) > kSerialLineLimit) {
         const size_t cut = LanguageFlag == 1 ? kSerialCutChinese : kSerialCutEnglish;
-        line.text = Labelled(kSerialLabel, serial.substr(0, cut) + L"..");
+        line.text =
+            Labelled(kSerialLabel, std::wstring(base::FirstCharacters(serial, cut)) + L"..");
         line.tooltip = serial;
     }
     return line;

@@ -6,6 +6,7 @@
 #include "app/pages/disk_info_page.h"
 #include "base/text_rows.h"
 #include "base/ui_text.h"
+#include "base/wide_chars.h"
 #include "migration/migration_state.h"
 
 namespace app {
@@ -110,8 +111,8 @@ std::optional<std::wstring> SystemVolumeCapacity(const DriveList& drives,
 PageLine OsDriveLine(const std::wstring& model) {
     const std::wstring label = GetUiText(kOsDriveLabel) + L" ";
     PageLine line{label + model, std::nullopt};
-    if (line.text.size() > kOsDriveLineLimit) {
-        line.text = label + model.substr(0, kOsDriveModelCut) + L"..";
+    if (base::CharacterCount(line.text) > kOsDriveLineLimit) {
+        line.text = label + std::wstring(base::FirstCharacters(model, kOsDriveModelCut)) + L"..";
         line.tooltip = model;
     }
     return line;

@@ -1,4 +1,4 @@
-#include "platform/linux/native_platform.h"
+#include "platform/native_platform.h"
 
 #include "platform/linux/linux_platform.h"
 

@@ -19,20 +19,6 @@ constexpr uint32_t kDefaultTimeoutMs = 10000;
 constexpr uint8_t kSenseKeyIllegalRequest = 0x05;
 constexpr uint32_t kMaxPioBlocks = 255;
 
-// The SMART_GET_VERSION reply.
-#pragma pack(push, 1)
-struct GETVERSIONINPARAMS {
-    BYTE bVersion;
-    BYTE bRevision;
-    BYTE bReserved;
-    BYTE bIDEDeviceMap;
-    DWORD fCapabilities;
-    DWORD dwReserved[4];
-};
-#pragma pack(pop)
-static_assert(sizeof(GETVERSIONINPARAMS) == 24);
-constexpr DWORD CAP_ATA_ID_CMD = 1, CAP_ATAPI_ID_CMD = 2, CAP_SMART_CMD = 4;
-
 uint8_t SenseKey(std::span<const uint8_t> sense) {
     if (sense.empty()) return 0;
     const uint8_t code = sense[0] & 0x7F;

@@ -36,10 +36,11 @@ class DiskImage {
     void ReleaseWriting();
 
   private:
-    DiskImage(int fd, uint64_t size, std::filesystem::path path)
-        : fd_(fd), size_(size), path_(std::move(path)) {}
+    DiskImage(intptr_t file, uint64_t size, std::filesystem::path path)
+        : file_(file), size_(size), path_(std::move(path)) {}
 
-    int fd_;
+    // The host's handle of the open file: a descriptor, or a Windows handle.
+    intptr_t file_;
     bool claimed_ = false;
     uint64_t size_;
     std::filesystem::path path_;

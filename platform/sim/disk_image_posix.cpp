@@ -18,10 +18,14 @@ bool AllZero(const uint8_t* bytes, size_t length) {
     return std::all_of(bytes, bytes + length, [](uint8_t b) { return b == 0; });
 }
 
+int Descriptor(intptr_t file) {
+    return static_cast<int>(file);
+}
+
 }  // namespace
 
 DiskImage::~DiskImage() {
-    ::close(fd_);
+    ::close(Descriptor(file_));
 }
 
 std::unique_ptr<DiskImage> DiskImage::Open(const std::filesystem::path& path, std::string* error) {
@@ -54,7 +58,7 @@ bool DiskImage::Read(uint64_t offset, void* buffer, size_t length) const {
     if (offset > size_ || length > size_ - offset) return false;
     auto* bytes = static_cast<uint8_t*>(buffer);
     while (length > 0) {
-        const ssize_t done = ::pread(fd_, bytes, length, static_cast<off_t>(offset));
+        const ssize_t done = ::pread(Descriptor(file_), bytes, length, static_cast<off_t>(offset));
         if (done < 0 && errno == EINTR) continue;
         if (done <= 0) return false;
         bytes += done;
@@ -69,11 +73,11 @@ bool DiskImage::Write(uint64_t offset, const void* buffer, size_t length) {
     const auto* bytes = static_cast<const uint8_t*>(buffer);
     // Whole blocks of zeros become holes, which read back as zeros.
     if (offset % kHoleBlock == 0 && length % kHoleBlock == 0 && AllZero(bytes, length) &&
-        ::fallocate(fd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, static_cast<off_t>(offset),
-                    static_cast<off_t>(length)) == 0)
+        ::fallocate(Descriptor(file_), FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE,
+                    static_cast<off_t>(offset), static_cast<off_t>(length)) == 0)
         return true;
     while (length > 0) {
-        const ssize_t done = ::pwrite(fd_, bytes, length, static_cast<off_t>(offset));
+        const ssize_t done = ::pwrite(Descriptor(file_), bytes, length, static_cast<off_t>(offset));
         if (done < 0 && errno == EINTR) continue;
         if (done <= 0) return false;
         bytes += done;
@@ -84,12 +88,12 @@ bool DiskImage::Write(uint64_t offset, const void* buffer, size_t length) {
 }
 
 bool DiskImage::ClaimWriting() {
-    if (!claimed_) claimed_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    if (!claimed_) claimed_ = ::flock(Descriptor(file_), LOCK_EX | LOCK_NB) == 0;
     return claimed_;
 }
 
 void DiskImage::ReleaseWriting() {
-    if (claimed_) ::flock(fd_, LOCK_UN);
+    if (claimed_) ::flock(Descriptor(file_), LOCK_UN);
     claimed_ = false;
 }
 

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
 
 #include "base/utf8.h"
 
@@ -123,19 +124,23 @@ uint64_t Field::ByteSize() const {
         const std::string fraction = dot == std::string::npos ? "" : number.substr(dot + 1);
         if (whole.size() > 19 || fraction.size() > 18)
             Fail("size \"" + text + "\" has too many digits");
-        unsigned __int128 scale = 1, fractionValue = 0;
+        uint64_t scale = 1, fractionValue = 0;
         for (char digit : fraction) {
             scale *= 10;
             fractionValue = fractionValue * 10 + static_cast<unsigned>(digit - '0');
         }
-        const unsigned __int128 fractionBytes = fractionValue * candidate.factor;
-        if (fractionBytes % scale != 0)
+        // fraction / scale × factor is whole exactly when the fraction is a multiple of
+        // scale / gcd(scale, factor); reduced first, nothing here can overflow.
+        const uint64_t common = std::gcd(scale, candidate.factor);
+        if (fractionValue % (scale / common) != 0)
             Fail("size \"" + text + "\" is not a whole number of bytes");
-        const unsigned __int128 bytes =
-            static_cast<unsigned __int128>(std::stoull(whole)) * candidate.factor +
-            fractionBytes / scale;
-        if (bytes > UINT64_MAX) Fail("size \"" + text + "\" is too large");
-        return static_cast<uint64_t>(bytes);
+        const uint64_t fractionBytes =
+            fractionValue / (scale / common) * (candidate.factor / common);
+        uint64_t bytes = 0;
+        if (__builtin_mul_overflow(std::stoull(whole), candidate.factor, &bytes) ||
+            __builtin_add_overflow(bytes, fractionBytes, &bytes))
+            Fail("size \"" + text + "\" is too large");
+        return bytes;
     }
     Fail("unknown size unit \"" + unit + "\" in \"" + text +
          "\"; use B, KB, MB, GB, TB, KiB, MiB, GiB or TiB");

@@ -78,9 +78,9 @@ std::optional<DWORD> PassThrough(SimDrive& drive, IoRequest& request) {
     if (Execute(drive, spt, data)) {
         spt.ScsiStatus = 0;
         spt.SenseInfoLength = 0;
-        request.returned = spt.DataIn == SCSI_IOCTL_DATA_IN
-                               ? spt.DataBufferOffset + spt.DataTransferLength
-                               : static_cast<DWORD>(sizeof spt);
+        request.returned = static_cast<DWORD>(spt.DataIn == SCSI_IOCTL_DATA_IN
+                                                  ? spt.DataBufferOffset + spt.DataTransferLength
+                                                  : sizeof spt);
     } else {
         drive.samsungNvmeRequest = 0;
         spt.ScsiStatus = SCSISTAT_CHECK_CONDITION;

@@ -161,6 +161,21 @@ TEST(DiskInfoPage, LongSerialNumbersAreCutPerLanguage) {
         EXPECT_EQ(TextOf(BuildDiskInfoPage(drive, {}, false), L"serial_no"),
                   L"Serial No. : ABCDEFGHIJKL..");
     }
+    {
+        // U+1D7CE, a digit outside the BMP, is one character also where it takes two units: 14
+        // fill the line, 15 are cut after 12, and no pair is split.
+        LanguageScope english(0);
+        const std::wstring digit = L"\U0001D7CE";
+        std::wstring fourteen;
+        for (int i = 0; i < 14; ++i)
+            fourteen += digit;
+        drive.SerialNumber = fourteen;
+        EXPECT_EQ(TextOf(BuildDiskInfoPage(drive, {}, false), L"serial_no"),
+                  L"Serial No. : " + fourteen);
+        drive.SerialNumber = fourteen + digit;
+        EXPECT_EQ(TextOf(BuildDiskInfoPage(drive, {}, false), L"serial_no"),
+                  L"Serial No. : " + fourteen.substr(0, 12 * digit.size()) + L"..");
+    }
 }
 
 TEST(DiskInfoPage, SizesInGigabytesWithOneDecimal) {

@@ -122,6 +122,18 @@ TEST(MigrationPage, LongSystemModelsAreCut) {
     machine.systemDisk.model = L"ABCDEFGHIJKLMNOPQ";
     EXPECT_EQ(BuildMigrationPage(machine.drives, machine.systemDisk, L"", nullptr).osDrive.text,
               L"OS Drive : ABCDEFGHIJKLMN..");
+
+    // Characters outside the BMP count once, also where each takes two units.
+    const std::wstring digit = L"\U0001D7CE";
+    std::wstring sixteen;
+    for (int i = 0; i < 16; ++i)
+        sixteen += digit;
+    machine.systemDisk.model = sixteen;
+    EXPECT_EQ(BuildMigrationPage(machine.drives, machine.systemDisk, L"", nullptr).osDrive.text,
+              L"OS Drive : " + sixteen);
+    machine.systemDisk.model = sixteen + digit;
+    EXPECT_EQ(BuildMigrationPage(machine.drives, machine.systemDisk, L"", nullptr).osDrive.text,
+              L"OS Drive : " + sixteen.substr(0, 14 * digit.size()) + L"..");
 }
 
 TEST(MigrationPage, DurationsAndRunningLines) {

@@ -7,12 +7,24 @@
 #include <thread>
 #include <vector>
 
+#include "base/host.h"
 #include "base/log.h"
 #include "base/utf8.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+// Windows keeps its log in the ANSI code page with CR LF line ends; the other hosts in UTF-8 with
+// bare line feeds.
+constexpr bool kWindowsHost = TRAMSIK_WINDOWS_HOST;
+const std::string kLineEnd = kWindowsHost ? "\r\n" : "\n";
+
+// `text` as the host writes it in its log, without the line end.
+std::string Encoded(const std::wstring& text) {
+    const std::string line = base::LogLineBytes(text);
+    return line.substr(0, line.size() - kLineEnd.size());
+}
 
 class LogTest : public ::testing::Test {
   protected:
@@ -40,7 +52,8 @@ class LogTest : public ::testing::Test {
         std::vector<std::string> lines;
         std::string contents = Contents();
         size_t start = 0;
-        for (size_t end; (end = contents.find('\n', start)) != std::string::npos; start = end + 1)
+        for (size_t end; (end = contents.find(kLineEnd, start)) != std::string::npos;
+             start = end + kLineEnd.size())
             lines.push_back(contents.substr(start, end - start));
         EXPECT_EQ(start, contents.size()) << "the log ends in the middle of a line";
         return lines;
@@ -69,16 +82,15 @@ TEST_F(LogTest, LineEndsFollowTheMessage) {
     EXPECT_EQ(Message(lines[0]), "begin to update GPT");
     EXPECT_EQ(lines[1], "");
     EXPECT_EQ(Message(lines[2]), "=====>GetSystemDiskPhysicalDrive = 3");
-    EXPECT_EQ(Contents().find('\r'), std::string::npos);
 }
 
-TEST_F(LogTest, ArgumentsAreWrittenAsTheyAreAndInUtf8) {
+TEST_F(LogTest, ArgumentsAreWrittenAsTheyAreInTheHostsEncoding) {
     DiagnosticLog log;
     log.StartAt(LogPath());
     log.WriteFormatted(L"model %ls err(%d)-(0x%x)", L"100%s %d Orvel 磁盘", -5, 0x1F);
     const auto lines = Lines();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(Message(lines[0]), "model 100%s %d Orvel \xe7\xa3\x81\xe7\x9b\x98 err(-5)-(0x1f)");
+    EXPECT_EQ(Message(lines[0]), "model 100%s %d Orvel " + Encoded(L"磁盘") + " err(-5)-(0x1f)");
 }
 
 TEST_F(LogTest, LongMessagesAreCutAt4095Characters) {
@@ -88,15 +100,19 @@ TEST_F(LogTest, LongMessagesAreCutAt4095Characters) {
     log.WriteFormatted(L"%ls", exact.c_str());
     log.WriteFormatted(L"%lsbcdef", exact.c_str());
     log.WriteFormatted(L"%ls", std::wstring(100000, L'z').c_str());
+    // Where U+1F600 takes two units the cut falls between them, and the half left goes too.
+    log.WriteFormatted(L"%ls\U0001F600", std::wstring(4094, L'a').c_str());
     const auto lines = Lines();
-    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(Message(lines[0]), std::string(4095, 'a'));
     EXPECT_EQ(Message(lines[1]), std::string(4095, 'a'));
     EXPECT_EQ(Message(lines[2]), std::string(4095, 'z'));
+    EXPECT_EQ(Message(lines[3]),
+              std::string(4094, 'a') + (sizeof(wchar_t) == 2 ? "" : Encoded(L"\U0001F600")));
 }
 
 TEST_F(LogTest, StartDeletesThePreviousLogAndEarlierLinesAreDropped) {
-    { std::ofstream(path_) << "previous run\n"; }
+    { std::ofstream(path_, std::ios::binary) << "previous run\n"; }
     DiagnosticLog log;
     log.WriteFormatted(L"before start");
     EXPECT_EQ(Contents(), "previous run\n");
@@ -145,6 +161,30 @@ TEST_F(LogTest, UnwritablePlacesAreSilent) {
     DiagnosticLog off;
     off.StartAt(L"");
     off.WriteFormatted(L"log is off");
+}
+
+TEST(LogLine, TheHostsLineEndAndEncoding) {
+    // ASCII is the same bytes in every code page; "\n" in `bytes` stands for the host's line end.
+    struct Row {
+        std::wstring line;
+        std::string bytes;
+    };
+    const Row rows[] = {
+        {L"", "\n"},
+        {L"=====>GetSystemDiskPhysicalDrive = 3", "=====>GetSystemDiskPhysicalDrive = 3\n"},
+        {L"begin to update GPT\n", "begin to update GPT\n\n"},
+        {L"a\nb", "a\nb\n"},
+    };
+    for (const Row& row : rows) {
+        std::string expected;
+        for (const char c : row.bytes)
+            expected += c == '\n' ? kLineEnd : std::string(1, c);
+        EXPECT_EQ(base::LogLineBytes(row.line), expected) << row.bytes;
+    }
+    if (!kWindowsHost) {
+        EXPECT_EQ(base::LogLineBytes(L"磁盘 \U0001F600"),
+                  "\xe7\xa3\x81\xe7\x9b\x98 \xf0\x9f\x98\x80\n");
+    }
 }
 
 TEST(LogPath, ExtensionOfTheExecutableBecomesLog) {

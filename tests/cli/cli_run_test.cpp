@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ioctl.h"
 #include "tests/cli/cli_run_fixture.h"
 #include "tests/cli/schema_check.h"
 
@@ -51,7 +52,9 @@ TEST_F(CliRunTest, ListHasOneAlignedLinePerDrive) {
 
     ASSERT_EQ(Demo({"--trace", "list"}).status, 0);
     // The IDENTIFY pass-through request to the first drive, in the dump.
-    EXPECT_TRUE(Has(ReadWhole(log_), "DeviceIoControl 0x0004D02C in 556 out 556: ok"));
+    const std::string size = std::to_string(platform::kAtaPassThroughDataOffset + 512);
+    EXPECT_TRUE(
+        Has(ReadWhole(log_), "DeviceIoControl 0x0004D02C in " + size + " out " + size + ": ok"));
 }
 
 TEST_F(CliRunTest, SmartShowsTheTableOfTheChosenDrive) {

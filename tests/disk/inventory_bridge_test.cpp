@@ -6,6 +6,7 @@
 
 #include "disk/route_table.h"
 #include "platform/io_trace.h"
+#include "platform/ioctl.h"
 #include "tests/disk/inventory_fixture.h"
 #include "transport/usb_bridge.h"
 
@@ -113,16 +114,21 @@ TEST_F(InventoryBridgeTest, EachEnclosureVendorReachesItsBridge) {
 
 // The CDBs of the pass-through requests in a trace of the log, in order.
 std::vector<std::vector<uint8_t>> TracedCdbs(const LogLines& lines) {
+    // The header goes in alone, sixteen bytes a line.
+    constexpr size_t kHeader = sizeof(platform::SCSI_PASS_THROUGH);
+    constexpr size_t kCdb = offsetof(platform::SCSI_PASS_THROUGH, Cdb);
+    constexpr size_t kRows = (kHeader + 15) / 16;
+    const std::string request = "DeviceIoControl 0x0004D004 in " + std::to_string(kHeader) + " ";
     std::vector<std::vector<uint8_t>> cdbs;
-    for (size_t i = 0; i + 3 < lines.size(); ++i) {
-        if (!lines[i].starts_with("DeviceIoControl 0x0004D004 in 44")) continue;
+    for (size_t i = 0; i + kRows < lines.size(); ++i) {
+        if (!lines[i].starts_with(request)) continue;
         std::vector<uint8_t> bytes;
-        for (size_t line = 1; line <= 3; ++line) {
+        for (size_t line = 1; line <= kRows; ++line) {
             std::istringstream in(lines[i + line].substr(lines[i + line].find(": ") + 2));
             for (std::string hex; in >> hex;)
                 bytes.push_back(static_cast<uint8_t>(std::stoul(hex, nullptr, 16)));
         }
-        cdbs.emplace_back(bytes.begin() + 28, bytes.begin() + 44);
+        cdbs.emplace_back(bytes.begin() + kCdb, bytes.begin() + kCdb + 16);
     }
     return cdbs;
 }

@@ -289,7 +289,7 @@ TEST_F(GptTest, ReadErrorsNameTheirPlace) {
 void ExpectSgdiskAccepts(const std::filesystem::path& image) {
     const std::string sgdisk = FindTool("sgdisk");
     if (sgdisk.empty()) GTEST_SKIP() << "sgdisk is not installed";
-    const std::string verdict = RunTool(sgdisk, "-v", image);
+    const std::string verdict = RunTool(sgdisk, "-v", image).output;
     EXPECT_NE(verdict.find("No problems found"), std::string::npos) << verdict;
     EXPECT_EQ(verdict.find("ERROR"), std::string::npos) << verdict;
     EXPECT_EQ(verdict.find("problems"), verdict.find("No problems found") + 3) << verdict;

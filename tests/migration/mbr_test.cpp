@@ -165,7 +165,7 @@ TEST_F(MbrTest, RewriteClearsEntriesAfterTheSystemPartitionOnly) {
 
             const std::string sfdisk = FindTool("sfdisk");
             if (!sfdisk.empty()) {
-                const std::string dump = RunTool(sfdisk, "-d", Image(1));
+                const std::string dump = RunTool(sfdisk, "-d", Image(1)).output;
                 static const std::regex line(R"(: start=\s*(\d+), size=\s*(\d+), type=(\w+))");
                 std::vector<std::string> found;
                 for (std::sregex_iterator it(dump.begin(), dump.end(), line), end; it != end; ++it)

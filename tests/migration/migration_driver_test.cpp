@@ -147,7 +147,7 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.what);
         LoadHooked(c.machine, "case" + std::to_string(n++));
-        const std::string source = Sha256(Image(0)), target = Sha256(Image(1));
+        const size_t source = Fingerprint(Image(0)), target = Fingerprint(Image(1));
         const LogWatch log;
         EXPECT_EQ(Migrate(c.args.sourceNumber, c.args.targetNumber), c.result);
         EXPECT_EQ(MigrationState.load(), c.state);
@@ -159,17 +159,17 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
         EXPECT_FALSE(Logged(messages, "system migration success"));
         EXPECT_EQ(Logged(messages, "dst disk del success, please re-plug disk and retry"),
                   c.targetOpened);
-        EXPECT_EQ(Sha256(Image(0)), source);
+        EXPECT_EQ(Fingerprint(Image(0)), source);
         if (c.targetOpened)
             EXPECT_TRUE(TableDeleted(1));
         else
-            EXPECT_EQ(Sha256(Image(1)), target);
+            EXPECT_EQ(Fingerprint(Image(1)), target);
     }
 }
 
 TEST_F(DriverTest, WriteProtectedTargetStopsBeforeAnythingIsLockedOrWritten) {
     LoadHooked(GptPair("{}", R"({ "writeProtected": true })"), "protected");
-    const std::string target = Sha256(Image(1));
+    const size_t target = Fingerprint(Image(1));
     const LogWatch log;
     EXPECT_EQ(Migrate(0, 1), -14);
     EXPECT_EQ(MigrationState.load(), kStateNotWritable);
@@ -180,12 +180,12 @@ TEST_F(DriverTest, WriteProtectedTargetStopsBeforeAnythingIsLockedOrWritten) {
     // The deletion after the failure is refused as well: nothing on the disk changed.
     EXPECT_FALSE(Logged(messages, "dst disk del success, please re-plug disk and retry"));
     EXPECT_TRUE(Logged(messages, "system migration err, del partitons and restart"));
-    EXPECT_EQ(Sha256(Image(1)), target);
+    EXPECT_EQ(Fingerprint(Image(1)), target);
 }
 
 TEST_F(DriverTest, SucceedsWhateverElseTheLayoutDeletionAnswersAndAfterTheSettleWait) {
     LoadHooked(GptPair("{}", R"({ "deleteLayoutError": 5 })"), "other");
-    const std::string source = Sha256(Image(0));
+    const size_t source = Fingerprint(Image(0));
     const double before = sim_->VirtualMilliseconds();
     const LogWatch log;
     EXPECT_EQ(Migrate(0, 1), 0);
@@ -200,13 +200,13 @@ TEST_F(DriverTest, SucceedsWhateverElseTheLayoutDeletionAnswersAndAfterTheSettle
     EXPECT_FALSE(Logged(messages, "system migration err, del partitons and restart"));
     // The one-second wait before the outcome is virtual time, not real time.
     EXPECT_GE(sim_->VirtualMilliseconds() - before, 1000.0);
-    EXPECT_EQ(Sha256(Image(0)), source);
+    EXPECT_EQ(Fingerprint(Image(0)), source);
     EXPECT_TRUE(SameSectors(0, 1, kGptPairRange - 4096, kGptPairRange));
 }
 
 TEST_F(DriverTest, CancelDuringTheCopyEndsWithMinus11AndADeletedTable) {
     auto& hooked = LoadHooked(GptPair(), "cancel");
-    const std::string source = Sha256(Image(0));
+    const size_t source = Fingerprint(Image(0));
     std::promise<void> halfway, cancelled;
     auto cancelledSeen = cancelled.get_future().share();
     bool fired = false;
@@ -233,12 +233,12 @@ TEST_F(DriverTest, CancelDuringTheCopyEndsWithMinus11AndADeletedTable) {
     EXPECT_TRUE(Logged(messages, "data migration err-end"));
     EXPECT_TRUE(Logged(messages, "dst disk del success, please re-plug disk and retry"));
     EXPECT_TRUE(TableDeleted(1));
-    EXPECT_EQ(Sha256(Image(0)), source);
+    EXPECT_EQ(Fingerprint(Image(0)), source);
 }
 
 TEST_F(DriverTest, MbrSourceMigratesItsSystemPartitionFoundByItsExtent) {
     LoadHooked(MbrPair(), "mbr");
-    const std::string source = Sha256(Image(0));
+    const size_t source = Fingerprint(Image(0));
     const LogWatch log;
     EXPECT_TRUE(checkMigrationTarget(0, 1));
     EXPECT_EQ(Migrate(0, 1), 0);
@@ -252,7 +252,7 @@ TEST_F(DriverTest, MbrSourceMigratesItsSystemPartitionFoundByItsExtent) {
     EXPECT_EQ(uint64_t{target.partitions[2].sectorCount}, 0u);
     EXPECT_EQ(uint64_t{target.diskSignature}, uint64_t{original.diskSignature});
     EXPECT_TRUE(SameSectors(0, 1, 1, kMbrPairRange));
-    EXPECT_EQ(Sha256(Image(0)), source);
+    EXPECT_EQ(Fingerprint(Image(0)), source);
 }
 
 TEST_F(DriverTest, PreCheckRefusalsAndTheirLogLines) {
@@ -278,12 +278,12 @@ TEST_F(DriverTest, PreCheckRefusalsAndTheirLogLines) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         LoadHooked(c.machine, "check" + std::to_string(n++));
-        const std::string target = Sha256(Image(1));
+        const size_t target = Fingerprint(Image(1));
         const LogWatch log;
         EXPECT_FALSE(checkMigrationTarget(c.source, c.target));
         EXPECT_TRUE(Logged(log.Messages(), c.line));
         // The pre-check only asks; it never changes a disk.
-        EXPECT_EQ(Sha256(Image(1)), target);
+        EXPECT_EQ(Fingerprint(Image(1)), target);
     }
     LoadHooked(GptPair("{}", "{}", At((kGptPairRange + 100) * 512) + "B"), "check-fits");
     EXPECT_TRUE(checkMigrationTarget(0, 1));

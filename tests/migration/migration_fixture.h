@@ -19,6 +19,7 @@
 #include "platform/platform.h"
 #include "platform/win_constants.h"
 #include "tests/support/log_watch.h"
+#include "tests/support/peer_tools.h"
 #include "tests/platform/sim_fixture.h"
 
 using Sector = std::array<uint8_t, 512>;
@@ -126,23 +127,3 @@ inline size_t CountStartingWith(const std::vector<std::string>& messages,
                          [&](const std::string& m) { return m.rfind(prefix, 0) == 0; });
 }
 
-// The first of the usual places that holds a tool; empty when it is not installed.
-inline std::string FindTool(const std::string& name) {
-    for (const char* folder : {"/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/"})
-        if (std::filesystem::exists(std::string(folder) + name)) return std::string(folder) + name;
-    return {};
-}
-
-// Runs a tool on an image; stdout and stderr together.
-inline std::string RunTool(const std::string& tool, const std::string& arguments,
-                           const std::filesystem::path& image) {
-    std::string output;
-    const std::string command = tool + " " + arguments + " '" + image.string() + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return output;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        output.append(buffer, n);
-    pclose(pipe);
-    return output;
-}

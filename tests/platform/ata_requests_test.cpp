@@ -9,7 +9,8 @@ namespace {
 
 using namespace platform;
 
-constexpr DWORD kAptSize = 44 + 512;
+// Where the data of an ATA pass-through request starts.
+constexpr size_t kAptData = kAtaPassThroughDataOffset;
 
 class AtaRequests : public SimTest {};
 
@@ -21,18 +22,19 @@ TEST_F(AtaRequests, DemoIdentifyThroughPassThroughAndSmartIoctlIsTheDrivesPage) 
     Answer answer = ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize);
     ASSERT_TRUE(answer.ok) << answer.error;
     EXPECT_EQ(answer.returned, kAptSize);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), apt.begin() + 44));
-    EXPECT_EQ(apt[32 + kAtaStatus], 0x50) << "status: ready, no error";
-    EXPECT_EQ(apt[32 + kAtaError], 0);
-    EXPECT_EQ(AtaText(&apt[44], 27, 20), "Orvel SSD S3 1GB");
-    EXPECT_EQ(AtaText(&apt[44], 10, 10), "ORV2026S3000142");
-    EXPECT_EQ(AtaText(&apt[44], 23, 4), "S3FM02.1");
-    EXPECT_EQ(apt[44 + 510], 0xA5);
-    EXPECT_EQ(ByteSum(&apt[44], 512), 0) << "IDENTIFY checksum";
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), apt.begin() + kAptData));
+    EXPECT_EQ(apt[kAptRegisters + kAtaStatus], 0x50) << "status: ready, no error";
+    EXPECT_EQ(apt[kAptRegisters + kAtaError], 0);
+    EXPECT_EQ(AtaText(&apt[kAptData], 27, 20), "Orvel SSD S3 1GB");
+    EXPECT_EQ(AtaText(&apt[kAptData], 10, 10), "ORV2026S3000142");
+    EXPECT_EQ(AtaText(&apt[kAptData], 23, 4), "S3FM02.1");
+    EXPECT_EQ(apt[kAptData + 510], 0xA5);
+    EXPECT_EQ(ByteSum(&apt[kAptData], 512), 0) << "IDENTIFY checksum";
     // 1 GiB in 512-byte sectors, in the 28-bit and the 48-bit count.
-    EXPECT_EQ(apt[44 + 120] | apt[44 + 121] << 8 | apt[44 + 122] << 16 | apt[44 + 123] << 24,
+    EXPECT_EQ(apt[kAptData + 120] | apt[kAptData + 121] << 8 | apt[kAptData + 122] << 16 |
+                  apt[kAptData + 123] << 24,
               2097152);
-    EXPECT_EQ(apt[44 + 200] | apt[44 + 201] << 8 | apt[44 + 202] << 16, 2097152);
+    EXPECT_EQ(apt[kAptData + 200] | apt[kAptData + 201] << 8 | apt[kAptData + 202] << 16, 2097152);
 
     auto in = SmartRequest(0xEC, 0, 0xA0, 512, 0, 0);
     std::vector<uint8_t> out(528, 0xEE);
@@ -51,8 +53,8 @@ TEST_F(AtaRequests, SmartPagesComeBackWithValidChecksumsOnBothPaths) {
          {std::pair{uint8_t{0xD0}, smart.data}, std::pair{uint8_t{0xD1}, smart.thresholds}}) {
         auto apt = AtaPassThrough(0xB0, feature, 0xA0, 512);
         ASSERT_TRUE(ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
-        EXPECT_TRUE(std::equal(page.begin(), page.end(), apt.begin() + 44));
-        EXPECT_EQ(ByteSum(&apt[44], 512), 0) << "page checksum in byte 511";
+        EXPECT_TRUE(std::equal(page.begin(), page.end(), apt.begin() + kAptData));
+        EXPECT_EQ(ByteSum(&apt[kAptData], 512), 0) << "page checksum in byte 511";
 
         auto in = SmartRequest(0xB0, feature, 0xA0, 512, 0x4F, 0xC2);
         std::vector<uint8_t> out(528);
@@ -78,11 +80,11 @@ TEST_F(AtaRequests, MalformedRequestsAreRefusedLikeTheDriverDoes) {
     };
 
     auto wrongLength = AtaPassThrough(0xEC, 0, 0xA0, 512);
-    wrongLength[0] = 48;
+    wrongLength[0] += 8;
     EXPECT_EQ(refused(wrongLength, kAptSize, kAptSize, IOCTL_ATA_PASS_THROUGH),
               ERROR_INVALID_PARAMETER);
     auto overlapping = AtaPassThrough(0xEC, 0, 0xA0, 512);
-    overlapping[20] = 20;
+    overlapping[offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset)] = 20;
     EXPECT_EQ(refused(overlapping, kAptSize, kAptSize, IOCTL_ATA_PASS_THROUGH),
               ERROR_INVALID_PARAMETER);
     EXPECT_EQ(
@@ -93,7 +95,8 @@ TEST_F(AtaRequests, MalformedRequestsAreRefusedLikeTheDriverDoes) {
     noDirection[2] = 0;
     EXPECT_EQ(refused(noDirection, kAptSize, kAptSize, IOCTL_ATA_PASS_THROUGH),
               ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(refused(AtaPassThrough(0xEC, 0, 0xA0, 512), 39, kAptSize, IOCTL_ATA_PASS_THROUGH),
+    EXPECT_EQ(refused(AtaPassThrough(0xEC, 0, 0xA0, 512), sizeof(ATA_PASS_THROUGH_EX) - 1, kAptSize,
+                      IOCTL_ATA_PASS_THROUGH),
               ERROR_INVALID_PARAMETER);
 
     EXPECT_EQ(
@@ -121,10 +124,10 @@ TEST_F(AtaRequests, MalformedRequestsAreRefusedLikeTheDriverDoes) {
     auto unsigned_ = AtaPassThrough(0xB0, 0xD0, 0xA0, 512, false);
     ASSERT_TRUE(
         ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, unsigned_, kAptSize, unsigned_, kAptSize).ok);
-    EXPECT_EQ(unsigned_[32 + kAtaStatus] & ATA_STATUS_ERR, ATA_STATUS_ERR);
-    EXPECT_EQ(unsigned_[32 + kAtaError], ATA_ERROR_ABRT);
-    EXPECT_TRUE(
-        std::all_of(unsigned_.begin() + 44, unsigned_.end(), [](uint8_t b) { return b == 0; }));
+    EXPECT_EQ(unsigned_[kAptRegisters + kAtaStatus] & ATA_STATUS_ERR, ATA_STATUS_ERR);
+    EXPECT_EQ(unsigned_[kAptRegisters + kAtaError], ATA_ERROR_ABRT);
+    EXPECT_TRUE(std::all_of(unsigned_.begin() + kAptData, unsigned_.end(),
+                            [](uint8_t b) { return b == 0; }));
 }
 
 TEST_F(AtaRequests, SmartAnswersOnlyAfterEnableOperationsWhereTheDriveSaysSo) {
@@ -132,7 +135,7 @@ TEST_F(AtaRequests, SmartAnswersOnlyAfterEnableOperationsWhereTheDriveSaysSo) {
     // Drive 0 answers at 0xB0 and starts with SMART disabled.
     auto read = AtaPassThrough(0xB0, 0xD0, 0xB0, 512);
     ASSERT_TRUE(ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, read, kAptSize, read, kAptSize).ok);
-    EXPECT_EQ(read[32 + kAtaStatus] & ATA_STATUS_ERR, ATA_STATUS_ERR);
+    EXPECT_EQ(read[kAptRegisters + kAtaStatus] & ATA_STATUS_ERR, ATA_STATUS_ERR);
     auto in = SmartRequest(0xB0, 0xD0, 0xB0, 512, 0x4F, 0xC2);
     std::vector<uint8_t> out(528);
     EXPECT_EQ(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).error, ERROR_IO_DEVICE);
@@ -146,16 +149,17 @@ TEST_F(AtaRequests, SmartAnswersOnlyAfterEnableOperationsWhereTheDriveSaysSo) {
 
     read = AtaPassThrough(0xB0, 0xD0, 0xB0, 512);
     ASSERT_TRUE(ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, read, kAptSize, read, kAptSize).ok);
-    EXPECT_EQ(read[32 + kAtaStatus], 0x50);
-    EXPECT_EQ(read[44 + 2], 5) << "first attribute id";
+    EXPECT_EQ(read[kAptRegisters + kAtaStatus], 0x50);
+    EXPECT_EQ(read[kAptData + 2], 5) << "first attribute id";
     EXPECT_TRUE(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).ok);
 
     // The enable command through pass-through moves no data: flags 0, length 0.
     auto disable = AtaPassThrough(0xB0, 0xD9, 0xB0, 0);
-    const Answer disabled = ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, disable, 44, disable, 44);
+    const Answer disabled =
+        ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, disable, kAptData, disable, kAptData);
     ASSERT_TRUE(disabled.ok);
-    EXPECT_EQ(disabled.returned, 40u);
-    EXPECT_EQ(disable[32 + kAtaStatus], 0x50);
+    EXPECT_EQ(disabled.returned, sizeof(ATA_PASS_THROUGH_EX));
+    EXPECT_EQ(disable[kAptRegisters + kAtaStatus], 0x50);
     EXPECT_EQ(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).error, ERROR_IO_DEVICE);
 }
 
@@ -164,14 +168,14 @@ TEST_F(AtaRequests, DeviceSelectRoutesAndCapabilitiesDecideWhoAnswers) {
     // Drive 0 is the second device: at 0xA0 nobody answers.
     auto apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
     ASSERT_TRUE(ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
-    EXPECT_EQ(apt[32 + kAtaStatus], 0);
-    EXPECT_EQ(apt[44 + 54], 0) << "no model: the transport falls back";
+    EXPECT_EQ(apt[kAptRegisters + kAtaStatus], 0);
+    EXPECT_EQ(apt[kAptData + 54], 0) << "no model: the transport falls back";
     auto in = SmartRequest(0xEC, 0, 0xA0, 512, 0, 0);
     std::vector<uint8_t> out(528);
     EXPECT_EQ(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).error, ERROR_IO_DEVICE);
     apt = AtaPassThrough(0xEC, 0, 0xB0, 512);
     ASSERT_TRUE(ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
-    EXPECT_EQ(AtaText(&apt[44], 27, 20), "Second Device SSD");
+    EXPECT_EQ(AtaText(&apt[kAptData], 27, 20), "Second Device SSD");
 
     // Drive 1 has no pass-through, drive 2 no SMART control codes.
     apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
@@ -183,12 +187,12 @@ TEST_F(AtaRequests, DeviceSelectRoutesAndCapabilitiesDecideWhoAnswers) {
               ERROR_INVALID_FUNCTION);
     apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
     ASSERT_TRUE(ControlOnDrive(2, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
-    EXPECT_EQ(apt[44 + 2 * 217] | apt[44 + 2 * 217 + 1] << 8, 7200) << "word override";
-    EXPECT_EQ(ByteSum(&apt[44], 512), 0) << "checksum made valid after the override";
+    EXPECT_EQ(apt[kAptData + 2 * 217] | apt[kAptData + 2 * 217 + 1] << 8, 7200) << "word override";
+    EXPECT_EQ(ByteSum(&apt[kAptData], 512), 0) << "checksum made valid after the override";
     // Drive 2 has no SMART at all: the device aborts SMART commands.
     apt = AtaPassThrough(0xB0, 0xD0, 0xA0, 512);
     ASSERT_TRUE(ControlOnDrive(2, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
-    EXPECT_EQ(apt[32 + kAtaError], ATA_ERROR_ABRT);
+    EXPECT_EQ(apt[kAptRegisters + kAtaError], ATA_ERROR_ABRT);
 
     // A handle without write access may not send ATA commands.
     const HANDLE readOnly = OpenDrive(2, GENERIC_READ);
@@ -223,9 +227,9 @@ TEST_F(AtaRequests, RawHexPagesAreAnsweredAsGiven) {
          data + R"(", "thresholdHex": ")" + std::string(1024, '1') + R"("}}]})");
     auto apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
     ASSERT_TRUE(ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
-    EXPECT_EQ(AtaText(&apt[44], 27, 1), "AZ");
-    EXPECT_EQ(apt[44 + 510], 0xBE);
-    EXPECT_EQ(apt[44 + 511], 0xEF);
+    EXPECT_EQ(AtaText(&apt[kAptData], 27, 1), "AZ");
+    EXPECT_EQ(apt[kAptData + 510], 0xBE);
+    EXPECT_EQ(apt[kAptData + 511], 0xEF);
     auto in = SmartRequest(0xB0, 0xD1, 0xA0, 512, 0x4F, 0xC2);
     std::vector<uint8_t> out(528);
     ASSERT_TRUE(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).ok);

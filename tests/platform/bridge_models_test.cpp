@@ -23,21 +23,12 @@ constexpr const char* kMachine = R"({"format": "tramsik-machine/1", "os": {"majo
     {"physicalDrive": null, "route": "csmi", "size": 1048576, "identify": {"model": "Raid Disk"},
      "csmi": {"port": 2, "phy": 1, "sasAddress": 4660, "raidMember": true}}]})";
 
-// A SAT IDENTIFY in the 592-byte pass-through request.
+// A SAT IDENTIFY in the pass-through request with its sense and data areas.
+constexpr uint8_t kSatIdentify[12] = {0xA1, 0x08, 0x0E, 0, 1, 0, 0, 0, 0xA0, 0xEC};
+constexpr DWORD kRequestSize = sizeof(SCSI_PASS_THROUGH_WITH_BUFFERS);
+constexpr DWORD kHeaderSize = sizeof(SCSI_PASS_THROUGH);
 std::vector<uint8_t> SatIdentify() {
-    std::vector<uint8_t> buffer(592, 0);
-    SCSI_PASS_THROUGH spt{};
-    spt.Length = 44;
-    spt.CdbLength = 12;
-    spt.SenseInfoLength = 24;
-    spt.DataIn = SCSI_IOCTL_DATA_IN;
-    spt.DataTransferLength = 512;
-    spt.DataBufferOffset = 80;
-    spt.SenseInfoOffset = 48;
-    const uint8_t cdb[12] = {0xA1, 0x08, 0x0E, 0, 1, 0, 0, 0, 0xA0, 0xEC};
-    std::memcpy(spt.Cdb, cdb, sizeof cdb);
-    std::memcpy(buffer.data(), &spt, sizeof spt);
-    return buffer;
+    return BytesOf(BridgePassThrough(kSatIdentify, true));
 }
 
 HANDLE OpenPort(int port) {
@@ -50,33 +41,41 @@ using BridgeModels = SimTest;
 TEST_F(BridgeModels, UsbBridgeAnswersItsDialectAndRefusesBrokenRequests) {
     Load(kMachine);
     auto request = SatIdentify();
-    auto answer = ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, 44, request, 592);
+    auto answer =
+        ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, kHeaderSize, request, kRequestSize);
     ASSERT_TRUE(answer.ok);
-    EXPECT_EQ(answer.returned, 592u);
-    EXPECT_EQ(AtaText(&request[80], 27, 20), "Usb Disk");
+    EXPECT_EQ(answer.returned, kBridgeReplySize);
+    EXPECT_EQ(AtaText(&request[kScsiPassThroughDataOffset], 27, 20), "Usb Disk");
 
     // A data-in protocol without data is not the chip's command: CHECK CONDITION, no data.
-    request = SatIdentify();
-    request[12] = request[13] = 0;
-    answer = ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, 44, request, 592);
+    request = BytesOf(BridgePassThrough(kSatIdentify, false));
+    answer =
+        ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, kHeaderSize, request, kRequestSize);
     ASSERT_TRUE(answer.ok);
-    EXPECT_EQ(answer.returned, 80u);
+    EXPECT_EQ(answer.returned, kScsiPassThroughDataOffset);
     EXPECT_EQ(request[2], SCSISTAT_CHECK_CONDITION);
-    EXPECT_EQ(request[48], 0x70);
-    EXPECT_EQ(request[48 + 2], 0x05);   // ILLEGAL REQUEST
-    EXPECT_EQ(request[48 + 12], 0x20);  // invalid command operation code
+    const uint8_t* sense = &request[kScsiPassThroughSenseOffset];
+    EXPECT_EQ(sense[0], 0x70);
+    EXPECT_EQ(sense[2], 0x05);   // ILLEGAL REQUEST
+    EXPECT_EQ(sense[12], 0x20);  // invalid command operation code
 
     // Malformed requests are refused outright.
     request = SatIdentify();
-    request[0] = 40;
-    EXPECT_EQ(ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, 44, request, 592).error,
-              ERROR_INVALID_PARAMETER);
+    request[0] += 4;
+    EXPECT_EQ(
+        ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, kHeaderSize, request, kRequestSize)
+            .error,
+        ERROR_INVALID_PARAMETER);
     request = SatIdentify();
-    EXPECT_EQ(ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, 44, request, 500).error,
+    EXPECT_EQ(ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, kHeaderSize, request,
+                             kBridgeReplySize - 1)
+                  .error,
               ERROR_INVALID_PARAMETER);  // the data area does not fit
     request = SatIdentify();
-    EXPECT_EQ(ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, 40, request, 592).error,
-              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(
+        ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, kHeaderSize - 4, request, kRequestSize)
+            .error,
+        ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(BridgeModels, MiniportRefusesRegistersThatDoNotFitTheRequest) {

@@ -10,36 +10,11 @@
 #include "platform/sim/layout_io.h"
 #include "requests.h"
 #include "sim_fixture.h"
+#include "tests/support/peer_tools.h"
 
 namespace {
 
 using namespace platform;
-
-// The first of the usual places that holds the tool; empty when it is not installed.
-std::string FindTool(const std::string& name) {
-    for (const char* folder : {"/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/"})
-        if (std::filesystem::exists(std::string(folder) + name)) return std::string(folder) + name;
-    return {};
-}
-
-struct ToolRun {
-    int status = -1;
-    std::string output;
-};
-
-// Runs a tool on an image with stdout and stderr together.
-ToolRun RunTool(const std::string& tool, const std::string& arguments,
-                const std::filesystem::path& image) {
-    ToolRun run;
-    const std::string command = tool + " " + arguments + " '" + image.string() + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.output.append(buffer, n);
-    run.status = pclose(pipe);
-    return run;
-}
 
 struct DumpedPartition {
     uint64_t start = 0, size = 0;

@@ -47,8 +47,8 @@ TEST(MachineValidator, GoodDemoAndTestMachinesLoad) {
     EXPECT_EQ(demo->drives.size(), 4u);
     EXPECT_EQ(demo->os.codePage, 1252u);
     EXPECT_EQ(demo->os.architecture, 9);
-    for (const auto& entry :
-         std::filesystem::directory_iterator(std::filesystem::path(TRAMSIK_SOURCE_DIR "/tests/platform/machines")))
+    for (const auto& entry : std::filesystem::directory_iterator(
+             std::filesystem::path(TRAMSIK_SOURCE_DIR "/tests/platform/machines")))
         EXPECT_TRUE(LoadMachineFile(entry.path(), &error)) << error;
     // The file in machines/ is the one the programs carry.
     EXPECT_TRUE(LoadMachineFile(
@@ -88,6 +88,16 @@ TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblem) {
          R"(broken.json: $.volumes[0].extents[0].drive: no drive has physical drive number 7)"},
         {Replace(R"("size": "64MiB")", R"("size": "64 MegaBytes")"),
          R"(broken.json: $.drives[0].size: unknown size unit "MegaBytes" in "64 MegaBytes")"},
+        {Replace(R"("size": "64MiB")", R"("size": "0.3KB")"),
+         R"(broken.json: $.drives[0].size: a disk size is a non-zero multiple of 512 bytes)"},
+        {Replace(R"("size": "64MiB")", R"("size": "0.0001KB")"),
+         R"(broken.json: $.drives[0].size: size "0.0001KB" is not a whole number of bytes)"},
+        {Replace(R"("size": "64MiB")", R"("size": "1.000000000000000001TB")"),
+         R"(broken.json: $.drives[0].size: size "1.000000000000000001TB" is not a whole number of bytes)"},
+        {Replace(R"("size": "64MiB")", R"("size": "16777216TiB")"),
+         R"(broken.json: $.drives[0].size: size "16777216TiB" is too large)"},
+        {Replace(R"("size": "64MiB")", R"("size": "18446744073709551615.5KB")"),
+         R"(broken.json: $.drives[0].size: size "18446744073709551615.5KB" has too many digits)"},
         {Replace(R"("size": "64MiB")", R"("size": 1000)"),
          R"(broken.json: $.drives[0].size: a disk size is a non-zero multiple of 512 bytes)"},
         {Replace(R"("physicalDrive": 0,)", R"("physicalDrive": null,)"),

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -49,22 +50,17 @@ Bytes StorageQuery(uint32_t dataType, uint32_t value, uint32_t subValue) {
 }
 
 Bytes SecurityProtocol(bool in, uint8_t page, uint8_t requestByte) {
-    Bytes bytes(580, 0);
-    bytes[0] = 44;
-    bytes[6] = 16;
-    bytes[7] = 24;
-    bytes[8] = in ? 1 : 0;
-    PutDword(bytes, 12, 512);
-    PutDword(bytes, 16, 2);
-    PutDword(bytes, 20, 68);
-    PutDword(bytes, 24, 44);
-    bytes[28] = in ? 0xA2 : 0xB5;
-    bytes[29] = 0xFE;
-    bytes[31] = page;
-    bytes[in ? 36 : 37] = in ? 0x01 : 0x40;
-    bytes[68] = requestByte;
-    return bytes;
+    std::array<uint8_t, 16> cdb{};
+    cdb[0] = in ? 0xA2 : 0xB5;
+    cdb[1] = 0xFE;
+    cdb[3] = page;
+    cdb[in ? 8 : 9] = in ? 0x01 : 0x40;
+    const uint8_t block[] = {requestByte};
+    return SamsungPassThrough(in ? 1 : 0, cdb, block);
 }
+// Where the Samsung driver's answer lands: sense and data areas.
+constexpr size_t kSense = kNvmePassThroughSenseOffset, kData = kNvmePassThroughDataOffset;
+constexpr DWORD kSamsungSize = sizeof(SCSI_PASS_THROUGH_NVME_BUFFERS);
 
 Bytes Miniport(uint32_t opcode, uint32_t dword10) {
     Bytes bytes(4248, 0);
@@ -90,7 +86,8 @@ class NvmeModels : public SimTest {
                               static_cast<DWORD>(request.size()));
     }
     Answer PassThrough(int drive, Bytes& request) {
-        return ControlOnDrive(drive, IOCTL_SCSI_PASS_THROUGH, request, 580, request, 580);
+        return ControlOnDrive(drive, IOCTL_SCSI_PASS_THROUGH, request, kSamsungSize, request,
+                              kSamsungSize);
     }
     Answer OnPort(int port, Bytes& request, DWORD size = 4248) {
         const std::wstring name = L"\\\\.\\SCSI" + std::to_wstring(port) + L":";
@@ -151,15 +148,15 @@ TEST_F(NvmeModels, SamsungDriverAnswersTheSecurityProtocolPairs) {
     Bytes in = SecurityProtocol(true, 6, 0);
     ASSERT_TRUE(PassThrough(1, in).ok);
     EXPECT_EQ(in[2], 0);
-    EXPECT_EQ(in[68 + 1] | in[68 + 2] << 8, 308);
+    EXPECT_EQ(in[kData + 1] | in[kData + 2] << 8, 308);
 
     // An IN without its OUT, and an OUT whose block names another structure, end in a check
     // condition with ILLEGAL REQUEST sense and no data.
     Bytes lone = SecurityProtocol(true, 5, 0);
     ASSERT_TRUE(PassThrough(1, lone).ok);
     EXPECT_EQ(lone[2], 0x02);
-    EXPECT_EQ(lone[44 + 2], 0x05);
-    EXPECT_EQ(lone[68 + 24], 0);
+    EXPECT_EQ(lone[kSense + 2], 0x05);
+    EXPECT_EQ(lone[kData + 24], 0);
     Bytes mismatched = SecurityProtocol(false, 5, 2);
     ASSERT_TRUE(PassThrough(1, mismatched).ok);
     EXPECT_EQ(mismatched[2], 0x02);
@@ -168,17 +165,18 @@ TEST_F(NvmeModels, SamsungDriverAnswersTheSecurityProtocolPairs) {
     ASSERT_TRUE(PassThrough(1, identifyOut).ok);
     Bytes identifyIn = SecurityProtocol(true, 5, 0);
     ASSERT_TRUE(PassThrough(1, identifyIn).ok);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&identifyIn[68 + 24]), 10), "Orvel NVMe");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&identifyIn[kData + 24]), 10),
+              "Orvel NVMe");
 
     // Malformed pass-through requests are refused by the port driver.
     Bytes badLength = SecurityProtocol(false, 5, 1);
-    badLength[0] = 40;
+    badLength[0] -= 4;
     EXPECT_EQ(PassThrough(1, badLength).error, ERROR_INVALID_PARAMETER);
     Bytes badOffset = SecurityProtocol(true, 5, 0);
-    PutDword(badOffset, 20, 600);
+    PutDword(badOffset, offsetof(SCSI_PASS_THROUGH, DataBufferOffset), kSamsungSize + 20);
     EXPECT_EQ(PassThrough(1, badOffset).error, ERROR_INVALID_PARAMETER);
     Bytes badSense = SecurityProtocol(true, 5, 0);
-    PutDword(badSense, 24, 570);
+    PutDword(badSense, offsetof(SCSI_PASS_THROUGH, SenseInfoOffset), kSamsungSize - 10);
     EXPECT_EQ(PassThrough(1, badSense).error, ERROR_INVALID_PARAMETER);
 }
 

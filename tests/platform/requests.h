@@ -1,5 +1,6 @@
 // Request buffers as a transport lays them out, built here from the byte tables so a test
-// checks the simulator against the wire format, not against its own structures.
+// checks the simulator against the wire format, not against its own structures; the
+// pass-through requests, whose layout follows the target, come from pass_through_bytes.h.
 #pragma once
 
 #include <array>
@@ -11,29 +12,7 @@
 #include "platform/ioctl.h"
 #include "platform/platform.h"
 #include "platform/win_constants.h"
-
-// The 556-byte ATA pass-through request; SMART commands carry 1/1/0x4F/0xC2 unless `registers`
-// says otherwise.
-inline std::vector<uint8_t> AtaPassThrough(uint8_t command, uint8_t feature, uint8_t target,
-                                           uint32_t dataSize, bool smartRegisters = true) {
-    std::vector<uint8_t> buffer(556, 0);
-    buffer[0] = 40;
-    buffer[2] = dataSize ? 2 : 0;
-    std::memcpy(&buffer[8], &dataSize, 4);
-    buffer[12] = 2;
-    buffer[20] = 44;
-    buffer[32] = feature;
-    if (command == 0xB0 && smartRegisters) {
-        buffer[33] = 1;
-        buffer[34] = 1;
-        buffer[35] = 0x4F;
-        buffer[36] = 0xC2;
-    }
-    buffer[37] = target;
-    buffer[38] = command;
-    if (dataSize) buffer[44] = 0xCF;
-    return buffer;
-}
+#include "tests/support/pass_through_bytes.h"
 
 // The 33-byte SMART request (SENDCMDINPARAMS).
 inline std::vector<uint8_t> SmartRequest(uint8_t command, uint8_t feature, uint8_t target,

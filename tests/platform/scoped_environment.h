@@ -7,18 +7,15 @@
 #include <random>
 #include <string>
 
+#include "tests/support/environment.h"
+
 class ScopedEnvironment {
   public:
     ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
-        setenv(name, value.c_str(), 1);
+        SetTestEnvironment(name, value);
     }
-    ~ScopedEnvironment() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
+    ~ScopedEnvironment() { SetTestEnvironment(name_, old_); }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 

@@ -3,10 +3,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "base/utf8.h"
 #include "platform/platform.h"
 #include "platform/win_constants.h"
+#include "scoped_environment.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -19,21 +21,14 @@ class Select : public SimTest {
   protected:
     void SetUp() override {
         SimTest::SetUp();
-        const char* old = std::getenv("XDG_CACHE_HOME");
-        oldCache_ = old ? old : "";
-        hadCache_ = old != nullptr;
-        setenv("XDG_CACHE_HOME", folder_.c_str(), 1);
+        cache_.emplace("XDG_CACHE_HOME", folder_.string());
     }
     void TearDown() override {
-        if (hadCache_)
-            setenv("XDG_CACHE_HOME", oldCache_.c_str(), 1);
-        else
-            unsetenv("XDG_CACHE_HOME");
-        unsetenv("TRAMSIK_MACHINE");
+        cache_.reset();
+        SetTestEnvironment("TRAMSIK_MACHINE", std::nullopt);
         SimTest::TearDown();
     }
-    std::string oldCache_;
-    bool hadCache_ = false;
+    std::optional<ScopedEnvironment> cache_;
 };
 
 TEST_F(Select, DemoAndMachineFilesBecomeTheCurrentPlatform) {
@@ -45,7 +40,8 @@ TEST_F(Select, DemoAndMachineFilesBecomeTheCurrentPlatform) {
     EXPECT_NE(drive, INVALID_HANDLE_VALUE);
     CloseHandle(drive);
 
-    setenv("TRAMSIK_MACHINE", MachinePath("platform/machines/ata_variants.json").c_str(), 1);
+    SetTestEnvironment("TRAMSIK_MACHINE",
+                       MachinePath("platform/machines/ata_variants.json").string());
     ASSERT_TRUE(SelectPlatformFromEnvironment(&error)) << ToUtf8(error);
     SYSTEM_INFO info;
     GetNativeSystemInfo(&info);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/pass_through_bytes.h"
 #include "../support/scripted_platform.h"
 #include "transport/nvme_intel.h"
 #include "transport/nvme_samsung.h"
@@ -51,18 +52,7 @@ Bytes StorageQueryBytes(uint32_t dataType, uint32_t value, uint32_t subValue) {
 
 // One Samsung pass-through call: the header, the CDB and the data block sent.
 Bytes SamsungBytes(uint8_t dataIn, std::array<uint8_t, 16> cdb, std::vector<uint8_t> data) {
-    Bytes bytes(580, 0);
-    bytes[0] = 44;  // Length
-    bytes[6] = 16;  // CdbLength
-    bytes[7] = 24;  // SenseInfoLength
-    bytes[8] = dataIn;
-    PutDword(bytes, 12, 512);
-    PutDword(bytes, 16, 2);
-    PutDword(bytes, 20, 68);
-    PutDword(bytes, 24, 44);
-    std::memcpy(&bytes[28], cdb.data(), cdb.size());
-    std::ranges::copy(data, bytes.begin() + 68);
-    return bytes;
+    return SamsungPassThrough(dataIn, cdb, data);
 }
 
 // The Intel miniport request with NVMe command dwords 0, 1 and 10.
@@ -146,7 +136,9 @@ struct SamsungDrive {
             std::memcpy(out, request.in.data(), request.in.size());
             if (calls == failAt) return 0;
             out[2] = status;
-            if (request.in[28] == 0xA2 && status == 0) std::memcpy(out + 68, answer.data(), 512);
+            const uint8_t operation = request.in[offsetof(platform::SCSI_PASS_THROUGH, Cdb)];
+            if (operation == 0xA2 && status == 0)
+                std::memcpy(out + platform::kNvmePassThroughDataOffset, answer.data(), 512);
             *returned = request.outSize;
             return 1;
         };
@@ -166,7 +158,7 @@ TEST_F(NvmeRouteTest, SamsungReadsAreTwoSecurityProtocolCallsOnOneBuffer) {
     for (const ScriptedRequest& request : machine.requests) {
         EXPECT_EQ(request.device, L"\\\\.\\PhysicalDrive1");
         EXPECT_EQ(request.code, kScsiPassThrough);
-        EXPECT_EQ(request.outSize, 580u);
+        EXPECT_EQ(request.outSize, sizeof(platform::SCSI_PASS_THROUGH_NVME_BUFFERS));
     }
     EXPECT_EQ(machine.requests[0].in,
               SamsungBytes(0, {0xB5, 0xFE, 0, 5, 0, 0, 0, 0, 0, 0x40}, {1}));

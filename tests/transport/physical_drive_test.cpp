@@ -11,6 +11,7 @@
 #include "platform/io_trace.h"
 #include "platform/ioctl.h"
 #include "tests/support/log_watch.h"
+#include "tests/support/pass_through_bytes.h"
 
 namespace {
 
@@ -23,22 +24,11 @@ constexpr DWORD kPassThrough = 0x0004D02C;
 constexpr DWORD kReceive = 0x0007C088;
 constexpr DWORD kSend = 0x0007C084;
 
-// The pass-through request as laid out on the wire, written out byte by byte.
+// The pass-through request as laid out on the wire: without data, the header and its filler.
 std::vector<uint8_t> PassThroughBytes(uint8_t command, uint8_t feature, uint8_t target,
                                       bool withData) {
-    std::vector<uint8_t> bytes(withData ? 556 : 44, 0);
-    bytes[0] = 40;
-    bytes[2] = withData ? 2 : 0;
-    bytes[9] = withData ? 2 : 0;  // 512, little-endian
-    bytes[12] = 2;
-    bytes[20] = 44;
-    bytes[32] = feature;
-    if (command == 0xB0) {
-        bytes[33] = 1, bytes[34] = 1, bytes[35] = 0x4F, bytes[36] = 0xC2;
-    }
-    bytes[37] = target;
-    bytes[38] = command;
-    if (withData) bytes[44] = 0xCF;
+    std::vector<uint8_t> bytes = AtaPassThrough(command, feature, target, withData ? 512 : 0);
+    if (!withData) bytes.resize(platform::kAtaPassThroughDataOffset);
     return bytes;
 }
 
@@ -73,7 +63,8 @@ struct Drive {
             if (request.code == kPassThrough) {
                 if (!passThroughWorks) return 0;
                 std::memcpy(out, request.in.data(), request.in.size());
-                if (request.outSize == 556) std::memcpy(out + 44, answer.data(), 512);
+                if (request.outSize == kAptSize)
+                    std::memcpy(out + platform::kAtaPassThroughDataOffset, answer.data(), 512);
                 *returned = request.outSize;
                 return 1;
             }
@@ -224,11 +215,20 @@ TEST_F(PhysicalDriveTest, TraceDumpsEveryRequestAndAnswerToTheLog) {
     platform::SetDeviceIoTrace(false);
     ASSERT_TRUE(ok);
     const std::vector<std::string> lines = log.Messages();
-    ASSERT_EQ(lines.size(), 1u + 1u + 3u + 3u);
-    EXPECT_EQ(lines[1], "DeviceIoControl 0x0004D02C in 44 out 44: ok (error 0)");
-    EXPECT_EQ(lines[2], "  in  0000: 28 00 00 00 00 00 00 00 00 00 00 00 02 00 00 00 ");
-    EXPECT_EQ(lines[4], "  in  0020: D8 01 01 4F C2 A0 B0 00 00 00 00 00 ");
-    EXPECT_EQ(lines[7], "  out 0020: D8 01 01 4F C2 A0 B0 00 00 00 00 00 ");
+    // The request without data goes in and comes back: sixteen bytes a line each way.
+    const size_t size = platform::kAtaPassThroughDataOffset;
+    const size_t rows = (size + 15) / 16;
+    ASSERT_EQ(lines.size(), 1u + 1u + 2 * rows);
+    EXPECT_EQ(lines[1], "DeviceIoControl 0x0004D02C in " + std::to_string(size) + " out " +
+                            std::to_string(size) + ": ok (error 0)");
+    // The header's length comes first; the registers are in the dump as sent and as returned.
+    ASSERT_EQ(lines[2].substr(0, 12), "  in  0000: ");
+    EXPECT_EQ(std::stoul(lines[2].substr(12, 2), nullptr, 16),
+              sizeof(platform::ATA_PASS_THROUGH_EX));
+    const size_t row = kAptRegisters / 16, column = 12 + 3 * (kAptRegisters % 16);
+    EXPECT_EQ(lines[2 + row].substr(column, 21), "D8 01 01 4F C2 A0 B0 ");
+    ASSERT_EQ(lines[2 + rows].substr(0, 12), "  out 0000: ");
+    EXPECT_EQ(lines[2 + rows + row].substr(column, 21), "D8 01 01 4F C2 A0 B0 ");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/log_watch.h"
+#include "tests/support/pass_through_bytes.h"
 #include "tests/support/scripted_platform.h"
 
 namespace {
@@ -63,20 +64,12 @@ const CdbRow kRows[] = {
      "24 24 00 BE 00 00 D8 00 00 4F C2 T B0 00 00 00"},
 };
 
-// The 44 bytes of the SCSI pass-through header the route sends.
+// The SCSI pass-through header the route sends, without its sense and data areas.
 std::vector<uint8_t> PassThroughHeader(const std::vector<uint8_t>& cdb, bool withData) {
-    std::vector<uint8_t> bytes(44, 0);
-    bytes[0] = 44;
-    bytes[6] = static_cast<uint8_t>(cdb.size());
-    bytes[7] = 24;
-    bytes[8] = 1;
-    if (withData) bytes[13] = 2;  // 512, little-endian
-    bytes[16] = 2;
-    bytes[20] = 80;
-    bytes[24] = 48;
-    std::memcpy(&bytes[28], cdb.data(), cdb.size());
-    return bytes;
+    return BytesOf(BridgePassThrough(cdb, withData).spt);
 }
+// What the route offers for a reply with data: the whole request.
+constexpr DWORD kRequestSize = sizeof(platform::SCSI_PASS_THROUGH_WITH_BUFFERS);
 
 Page Pattern(uint8_t seed) {
     Page page{};
@@ -93,8 +86,10 @@ class UsbBridgeTest : public ::testing::Test {
             [this](const ScriptedRequest& request, uint8_t* out, DWORD* returned) -> BOOL {
                 std::memset(out, 0, request.outSize);
                 std::memcpy(out, request.in.data(), request.in.size());
-                if (request.outSize == 592) std::memcpy(out + 80, answer.data(), 512);
-                *returned = request.outSize == 592 ? replyLength : request.outSize;
+                const bool withData = request.outSize == kRequestSize;
+                if (withData)
+                    std::memcpy(out + platform::kScsiPassThroughDataOffset, answer.data(), 512);
+                *returned = withData ? replyLength : request.outSize;
                 return callSucceeds;
             });
         ScriptedPlatform& scripted = *backend;
@@ -104,7 +99,7 @@ class UsbBridgeTest : public ::testing::Test {
     void TearDown() override { platform::UsePlatform(nullptr); }
 
     Page answer = Pattern(7);
-    DWORD replyLength = 592;
+    DWORD replyLength = kBridgeReplySize;
     BOOL callSucceeds = 1;
 };
 
@@ -166,7 +161,8 @@ TEST_F(UsbBridgeTest, RequestsAreLaidOutByteForByteForEveryBridge) {
             EXPECT_EQ(request.in,
                       PassThroughHeader(Hex(expected[i].first, 0xB0), expected[i].second))
                 << "type " << row.type << " request " << i;
-            EXPECT_EQ(request.outSize, expected[i].second ? 592u : 80u);
+            EXPECT_EQ(request.outSize,
+                      expected[i].second ? kRequestSize : platform::kScsiPassThroughDataOffset);
         }
         EXPECT_EQ(identify, answer);
         EXPECT_EQ(data, answer);
@@ -179,7 +175,7 @@ TEST_F(UsbBridgeTest, RequestsAreLaidOutByteForByteForEveryBridge) {
 
 TEST_F(UsbBridgeTest, AReplyShorterThanTheWholeRequestIsNoAnswer) {
     ScriptedPlatform& machine = Install();
-    replyLength = 591;
+    replyLength = kBridgeReplySize - 1;
     UsbBridgeRoute route(9, 1, 0xA0);
     Page identify = Pattern(1), data = Pattern(2), thresholds = Pattern(3);
     EXPECT_FALSE(route.IdentifyDevice(identify));
@@ -189,12 +185,12 @@ TEST_F(UsbBridgeTest, AReplyShorterThanTheWholeRequestIsNoAnswer) {
     EXPECT_EQ(data, Pattern(2));
     EXPECT_FALSE(route.ReadSmartThresholds(thresholds));
     EXPECT_EQ(thresholds, Pattern(3));
-    // The enable command carries no data: its 80-byte answer is enough.
+    // The enable command carries no data: an answer without the data area is enough.
     EXPECT_TRUE(route.EnableSmartOperations());
     EXPECT_EQ(machine.requests.size(), 4u);
 
     callSucceeds = 0;
-    replyLength = 592;
+    replyLength = kBridgeReplySize;
     EXPECT_FALSE(route.ReadSmartData(data));
     EXPECT_FALSE(route.EnableSmartOperations());
     EXPECT_EQ(data, Pattern(2));

@@ -77,6 +77,8 @@ TEST(Markup, EveryErrorHasItsMessageAndLocation) {
         {L"<A></A x>", L"Unmatched closing tag", L"line 1, column 8"},
         {L"<A =\"1\"/>", L"Error while parsing attributes", L"line 1, column 4"},
         {L"<A b=\"1\"c=\"2\"/>", L"Error while parsing attributes", L"line 1, column 9"},
+        // A character outside the BMP is one column, also where it takes two units.
+        {L"<A b=\"\U0001F600\"c=\"2\"/>", L"Error while parsing attributes", L"line 1, column 9"},
         {L"<A b/>", L"Expected attribute value", L"line 1, column 5"},
         {L"<A b=1/>", L"Expected attribute value", L"line 1, column 6"},
         {L"<A b=\"1/>", L"Error while parsing attribute string", L"line 1, column 7"},

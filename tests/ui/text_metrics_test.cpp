@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace SkinUI::headless {
 namespace {
 
@@ -29,30 +32,42 @@ TEST(HeadlessTextMetrics, SingleLineKeepsBreaksAsBlanksAndEllipsizes) {
     EXPECT_LE(lines[0].width, 40);
     lines = LayoutText(L"0123", font, 40, text::kSingleLine | text::kEndEllipsis);
     EXPECT_EQ(lines[0].text, L"0123") << "text that fits is left alone";
+    // U+1F600 is one wide character (12 px) wherever it takes two units, and is never halved.
+    lines = LayoutText(L"a\U0001F600b", font, 0, text::kSingleLine);
+    EXPECT_EQ(lines[0].width, 24);
+    lines = LayoutText(L"\U0001F600\U0001F600\U0001F600\U0001F600", font, 40,
+                       text::kSingleLine | text::kEndEllipsis);
+    EXPECT_EQ(lines[0].text, L"\U0001F600...");
 }
 
 TEST(HeadlessTextMetrics, WrapsAtBlanksAndBetweenWideCharacters) {
-    TFontInfo font{L"Face", 12};
-    // 7 characters of 6 px per 42 px line.
-    auto lines = LayoutText(L"one two three", font, 42, text::kWordBreak);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].text, L"one two");
-    EXPECT_EQ(lines[1].text, L"three");
-    lines = LayoutText(L"中文中文中文", font, 30, text::kWordBreak);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0].text, L"中文");
-    // A word longer than the line is cut where the line ends.
-    lines = LayoutText(L"abcdefghij", font, 30, text::kWordBreak);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].text, L"abcde");
-    // Explicit breaks start new lines, empty ones included.
-    lines = LayoutText(L"\nProgram has opened!", font, 400, text::kWordBreak);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].text, L"");
-    EXPECT_EQ(lines[1].text, L"Program has opened!");
-    // A line narrower than one character still advances.
-    lines = LayoutText(L"abc", font, 1, text::kWordBreak);
-    EXPECT_EQ(lines.size(), 3u);
+    struct Row {
+        std::wstring text;
+        int maxWidth;
+        std::vector<std::wstring> lines;
+    };
+    const std::wstring smile = L"\U0001F600";  // a wide character outside the BMP
+    const Row rows[] = {
+        // 7 characters of 6 px per 42 px line.
+        {L"one two three", 42, {L"one two", L"three"}},
+        {L"中文中文中文", 30, {L"中文", L"中文", L"中文"}},
+        // A word longer than the line is cut where the line ends.
+        {L"abcdefghij", 30, {L"abcde", L"fghij"}},
+        // Explicit breaks start new lines, empty ones included.
+        {L"\nProgram has opened!", 400, {L"", L"Program has opened!"}},
+        // A line narrower than one character still advances, by a whole one.
+        {L"abc", 1, {L"a", L"b", L"c"}},
+        {smile + smile, 1, {smile, smile}},
+        // Two of them (24 px) fit a line of 30, also where each takes two units.
+        {smile + smile + smile, 30, {smile + smile, smile}},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::wstring> lines;
+        for (const TextLine& line :
+             LayoutText(row.text, TFontInfo{L"Face", 12}, row.maxWidth, text::kWordBreak))
+            lines.push_back(line.text);
+        EXPECT_EQ(lines, row.lines) << row.text;
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/utf8.h"
+#include "base/wide_chars.h"
 #include "ui/backend/headless/png_writer.h"
 #include "ui/backend/headless/text_metrics.h"
 #include "ui/control.h"
@@ -101,7 +102,7 @@ class HeadlessSurface : public ISurface {
                 x = rc.left + (rc.Width() - line.width) / 2;
             else if (style & text::kRight)
                 x = rc.right - line.width;
-            for (wchar_t c : line.text) {
+            for (const char32_t c : base::Characters(line.text)) {
                 int advance = CharWidth(c, font);
                 if (c != L' ') {
                     Rect glyph{x + 1, y + lineHeight / 5, x + advance - 1,

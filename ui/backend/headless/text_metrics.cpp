@@ -1,16 +1,20 @@
 #include "ui/backend/headless/text_metrics.h"
 
+#include "base/wide_chars.h"
+
 namespace SkinUI::headless {
+
+using base::NextCharacter;
 
 namespace {
 
-bool IsWide(wchar_t c) {
+bool IsWide(char32_t c) {
     return c >= 0x2E80;
 }
 
 int Width(std::wstring_view text, const TFontInfo& font) {
     int width = 0;
-    for (wchar_t c : text)
+    for (const char32_t c : base::Characters(text))
         width += CharWidth(c, font);
     return width;
 }
@@ -18,21 +22,21 @@ int Width(std::wstring_view text, const TFontInfo& font) {
 // Cuts a line with "..." so that it fits.
 TextLine Ellipsize(std::wstring_view text, const TFontInfo& font, int maxWidth) {
     const std::wstring dots = L"...";
-    int budget = maxWidth - Width(dots, font);
-    std::wstring kept;
+    const int budget = maxWidth - Width(dots, font);
+    size_t kept = 0;
     int width = 0;
-    for (wchar_t c : text) {
-        if (width + CharWidth(c, font) > budget) break;
-        kept += c;
-        width += CharWidth(c, font);
+    for (size_t next = 0; kept < text.size(); kept = next) {
+        const int advance = CharWidth(NextCharacter(text, next), font);
+        if (width + advance > budget) break;
+        width += advance;
     }
-    kept += dots;
-    return {kept, Width(kept, font)};
+    const std::wstring line = std::wstring(text.substr(0, kept)) + dots;
+    return {line, Width(line, font)};
 }
 
 }  // namespace
 
-int CharWidth(wchar_t c, const TFontInfo& font) {
+int CharWidth(char32_t c, const TFontInfo& font) {
     int em = font.size > 0 ? font.size : 12;
     return IsWide(c) ? em : (em + 1) / 2;
 }
@@ -63,18 +67,21 @@ std::vector<TextLine> LayoutText(std::wstring_view text, const TFontInfo& font, 
             do {
                 int width = 0;
                 size_t cut = pos, lastBreak = std::wstring_view::npos;
-                while (cut < paragraph.size() &&
-                       width + CharWidth(paragraph[cut], font) <= maxWidth) {
-                    width += CharWidth(paragraph[cut], font);
-                    if (paragraph[cut] == L' ' || IsWide(paragraph[cut])) lastBreak = cut + 1;
-                    ++cut;
+                char32_t c = 0;  // the character at `cut` once the loop has stopped there
+                while (cut < paragraph.size()) {
+                    size_t next = cut;
+                    c = NextCharacter(paragraph, next);
+                    if (width + CharWidth(c, font) > maxWidth) break;
+                    width += CharWidth(c, font);
+                    if (c == L' ' || IsWide(c)) lastBreak = next;
+                    cut = next;
                 }
                 // Back to the last break only when the line would end inside a word.
-                bool insideWord =
-                    cut < paragraph.size() && paragraph[cut] != L' ' && !IsWide(paragraph[cut]);
+                const bool insideWord = cut < paragraph.size() && c != L' ' && !IsWide(c);
                 if (insideWord && lastBreak != std::wstring_view::npos && lastBreak > pos)
                     cut = lastBreak;
-                if (cut == pos) ++cut;  // a character wider than the line still moves on
+                // A character wider than the line still moves on.
+                if (cut == pos) NextCharacter(paragraph, cut);
                 std::wstring line(paragraph.substr(pos, cut - pos));
                 while (!line.empty() && line.back() == L' ')
                     line.pop_back();

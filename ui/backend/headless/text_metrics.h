@@ -1,5 +1,6 @@
 // Text layout of the headless backend: fixed, font-independent metrics, so that tests can
-// predict where text lands. A wide (CJK) character is one em; any other is half an em.
+// predict where text lands. A wide (CJK) character is one em; any other is half an em. A
+// surrogate pair is one character.
 #pragma once
 
 #include <string>
@@ -15,7 +16,7 @@ struct TextLine {
     int width = 0;
 };
 
-int CharWidth(wchar_t c, const TFontInfo& font);
+int CharWidth(char32_t c, const TFontInfo& font);
 int LineHeight(const TFontInfo& font);
 // Breaks text into lines: at "\n", and with text::kWordBreak at blanks or between wide
 // characters to fit `maxWidth`; with text::kEndEllipsis a single line too long for `maxWidth`

@@ -1,0 +1,86 @@
+// Counting and cutting wide text by characters. Texts are written as UTF-8 so that the same rows
+// hold where wchar_t has 16 bits (a pair for U+1F600) and where it has 32.
+#include "base/wide_chars.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/utf8.h"
+
+namespace {
+
+const std::string kSmile = "\xf0\x9f\x98\x80";         // U+1F600, outside the BMP
+const std::string kDisk = "\xe7\xa3\x81\xe7\x9b\x98";  // two Chinese characters
+
+TEST(WideChars, APairIsOneCharacter) {
+    struct Row {
+        std::string text;
+        size_t count;
+    };
+    const Row rows[] = {
+        {"", 0}, {"abc", 3}, {kDisk, 2}, {kSmile, 1}, {"a" + kSmile + "b" + kSmile, 4},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(base::CharacterCount(FromUtf8(row.text)), row.count) << row.text;
+
+    const std::wstring text = FromUtf8("a" + kSmile + kDisk);
+    std::vector<char32_t> seen;
+    for (const char32_t c : base::Characters(text))
+        seen.push_back(c);
+    EXPECT_EQ(seen, (std::vector<char32_t>{U'a', U'\U0001F600', U'\u78c1', U'\u76d8'}));
+}
+
+TEST(WideChars, LoneSurrogatesAreOneCharacterEach) {
+    // Built from units: a high half with no low one after it, and a low one alone.
+    const std::wstring lone{static_cast<wchar_t>(0xD83D), L'x', static_cast<wchar_t>(0xDE00)};
+    EXPECT_EQ(base::CharacterCount(lone), 3u);
+    std::vector<char32_t> seen;
+    for (const char32_t c : base::Characters(lone))
+        seen.push_back(c);
+    EXPECT_EQ(seen, (std::vector<char32_t>{0xD83D, U'x', 0xDE00}));
+}
+
+TEST(WideChars, FirstCharactersNeverSplitAPair) {
+    struct Row {
+        std::string text;
+        size_t count;
+        std::string first;
+    };
+    const std::string text = "a" + kSmile + kDisk;
+    const Row rows[] = {
+        {text, 0, ""},
+        {text, 1, "a"},
+        {text, 2, "a" + kSmile},
+        {text, 3, "a" + kSmile + "\xe7\xa3\x81"},
+        {text, 4, text},
+        {text, 9, text},
+        {"", 3, ""},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(ToUtf8(base::FirstCharacters(FromUtf8(row.text), row.count)), row.first)
+            << row.text << " " << row.count;
+}
+
+TEST(WideChars, FirstUnitsDropAHalfPairAtTheEnd) {
+    const bool utf16 = sizeof(wchar_t) == 2;
+    struct Row {
+        size_t units;
+        std::string first;  // of "ab", U+1F600, "c"
+    };
+    const Row rows[] = {
+        {0, ""},
+        {2, "ab"},
+        // The third unit is the pair's first half where wchar_t has 16 bits.
+        {3, utf16 ? "ab" : "ab" + kSmile},
+        {4, utf16 ? "ab" + kSmile : "ab" + kSmile + "c"},
+        {5, "ab" + kSmile + "c"},
+        {50, "ab" + kSmile + "c"},
+    };
+    const std::wstring text = FromUtf8("ab" + kSmile + "c");
+    for (const Row& row : rows)
+        EXPECT_EQ(ToUtf8(base::FirstUnits(text, row.units)), row.first) << row.units;
+}
+
+}  // namespace
