@@ -32,12 +32,14 @@ PcieLink GetPcieLink(int32_t physicalDriveId) {
     const auto services =
         transport::ConnectWmiNamespace(L"\\\\.\\root\\cimv2", WBEM_FLAG_CONNECT_USE_MAX_WAIT);
     if (!services) return {};
-    const auto entity = LastDeviceId(
-        *services, L"ASSOCIATORS OF {Win32_DiskDrive.DeviceID='\\\\.\\PhysicalDrive" +
-                       std::to_wstring(physicalDriveId) + L"'} WHERE ResultClass=Win32_PnPEntity");
+    // An object path's backslashes are escapes, so every one of an id is doubled.
+    const std::wstring drive = L"\\\\.\\PhysicalDrive" + std::to_wstring(physicalDriveId);
+    const auto entity =
+        LastDeviceId(*services, L"ASSOCIATORS OF {Win32_DiskDrive.DeviceID='" + WqlEscape(drive) +
+                                    L"'} WHERE ResultClass=Win32_PnPEntity");
     if (!entity) return {};
     const auto controller =
-        LastDeviceId(*services, L"ASSOCIATORS OF {Win32_PnPEntity.DeviceID='" + *entity +
+        LastDeviceId(*services, L"ASSOCIATORS OF {Win32_PnPEntity.DeviceID='" + WqlEscape(*entity) +
                                     L"'} WHERE AssocClass=Win32_SCSIControllerDevice");
     if (!controller) return {};
     PcieLink link;

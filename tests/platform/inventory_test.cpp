@@ -57,6 +57,15 @@ TEST(InventoryWql, AnswersItsFormsAndRefusesOthers) {
         {L"root\\cimv2",
          L"ASSOCIATORS OF {Win32_PnPEntity.DeviceID='SCSI\\DISK&VEN_&PROD_ONE\\4&1&0&000000'}",
          S_OK, 3},
+        // Doubled inside single quotes too, as the way from a drive to its controller asks.
+        {L"root\\cimv2",
+         L"ASSOCIATORS OF {Win32_DiskDrive.DeviceID='\\\\\\\\.\\\\PHYSICALDRIVE0'} "
+         L"WHERE ResultClass=Win32_PnPEntity",
+         S_OK, 1},
+        {L"root\\cimv2",
+         L"ASSOCIATORS OF {Win32_PnPEntity.DeviceID='SCSI\\\\DISK&VEN_&PROD_ONE\\\\4&1&0&000000'} "
+         L"WHERE AssocClass=Win32_SCSIControllerDevice",
+         S_OK, 1},
     };
     for (const Row& row : rows) {
         std::vector<WmiInstance> results;
