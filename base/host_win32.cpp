@@ -53,7 +53,8 @@ std::string LogLineBytes(const std::wstring& line) {
     std::wstring text;
     text.reserve(line.size() + 2);
     for (const wchar_t c : line) {
-        if (c == L'\n') text += L'\r';
+        // A line end the text already spells as CR LF stays as it is.
+        if (c == L'\n' && (text.empty() || text.back() != L'\r')) text += L'\r';
         text += c;
     }
     text += L"\r\n";

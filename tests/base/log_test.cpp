@@ -181,6 +181,8 @@ TEST(LogLine, TheHostsLineEndAndEncoding) {
             expected += c == '\n' ? kLineEnd : std::string(1, c);
         EXPECT_EQ(base::LogLineBytes(row.line), expected) << row.bytes;
     }
+    EXPECT_EQ(base::LogLineBytes(L"--ControllerMap--\r\n"),
+              std::string("--ControllerMap--\r\n") + kLineEnd);
     if (!kWindowsHost) {
         EXPECT_EQ(base::LogLineBytes(L"磁盘 \U0001F600"),
                   "\xe7\xa3\x81\xe7\x9b\x98 \xf0\x9f\x98\x80\n");
