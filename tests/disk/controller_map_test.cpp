@@ -181,7 +181,7 @@ TEST_F(ControllerMapTest, AhciModeIsThatOfTheLastIdeController) {
     EXPECT_EQ(map.controllerText[0],
               L"Standard SATA AHCI Controller [ATA]\r\n   - SCSI\\DISK&A\\1 (Disk A)");
     EXPECT_TRUE(InOrder(lines_, {"OK:Win32_IDEController", "OK:Win32_SCSIController",
-                                 "--ControllerMap--\r", "Standard SATA AHCI Controller [ATA]\r",
+                                 "--ControllerMap--", "Standard SATA AHCI Controller [ATA]",
                                  "   - SCSI\\DISK&A\\1 (Disk A)", "OK:Win32_USBController"}));
 
     EXPECT_FALSE(
@@ -229,7 +229,7 @@ TEST_F(ControllerMapTest, FailedQueriesLeaveTheMapEmptyAndAreLogged) {
     EXPECT_TRUE(map.controllerText.empty());
     EXPECT_FALSE(map.ahciMode);  // no IDE controller was handled
     EXPECT_TRUE(InOrder(lines, {"EX:Win32_IDEController", "EX:Win32_SCSIController",
-                                "--ControllerMap--\r", "EX:Win32_USBController"}));
+                                "--ControllerMap--", "EX:Win32_USBController"}));
     EXPECT_FALSE(Has(lines, "OK:Win32_IDEController"));
 }
 

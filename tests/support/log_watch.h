@@ -18,12 +18,14 @@ class LogWatch {
   public:
     LogWatch() : start_(Contents().size()) {}
 
-    // The messages of the new lines, without their time stamps.
+    // The messages of the new lines, without their time stamps and line ends.
     std::vector<std::string> Messages() const {
         std::vector<std::string> messages;
         std::istringstream added(Contents().substr(start_));
         for (std::string line; std::getline(added, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();  // Windows' line end
+            // Windows ends lines with CR LF, and a message may spell its own line end so.
+            while (!line.empty() && line.back() == '\r')
+                line.pop_back();
             const size_t stamp = line.find(":   ");
             messages.push_back(stamp == std::string::npos ? line : line.substr(stamp + 4));
         }
