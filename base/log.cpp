@@ -11,17 +11,6 @@
 #include "base/utf8.h"
 #include "base/wide_chars.h"
 
-namespace {
-
-// A path given as UTF-8 means the same file on every system; a narrow string would be taken in
-// the ANSI code page on Windows.
-std::filesystem::path FilePath(const std::wstring& path) {
-    const std::string utf8 = ToUtf8(path);
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-}  // namespace
-
 std::wstring DiagnosticLog::PathFor(const std::wstring& executablePath) {
     if (executablePath.empty()) return std::wstring();
     // Only a dot in the file name starts an extension; a dot in a folder name does not.
@@ -42,7 +31,7 @@ void DiagnosticLog::StartAt(const std::wstring& logPath) {
     path_ = logPath;
     if (path_.empty()) return;
     std::error_code ignored;
-    std::filesystem::remove(FilePath(path_), ignored);
+    std::filesystem::remove(PathFromWide(path_), ignored);
 }
 
 void DiagnosticLog::Write(const wchar_t* format, va_list arguments) {
@@ -65,7 +54,7 @@ void DiagnosticLog::Write(const wchar_t* format, va_list arguments) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (!path_.empty()) {
         // Opened and closed per line, so a crash loses at most the line being written.
-        std::ofstream file(FilePath(path_), std::ios::binary | std::ios::app);
+        std::ofstream file(PathFromWide(path_), std::ios::binary | std::ios::app);
         file.write(line.data(), static_cast<std::streamsize>(line.size()));
     }
     lock_.exchange(0);

@@ -79,3 +79,8 @@ std::wstring FromLatin1(std::string_view bytes) {
         out += static_cast<wchar_t>(b);
     return out;
 }
+
+std::filesystem::path PathFromWide(std::wstring_view path) {
+    const std::string utf8 = ToUtf8(path);
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}

@@ -2,6 +2,7 @@
 // (files, terminal, JSON, text rendering).
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -13,3 +14,7 @@ std::wstring FromUtf8(std::string_view text);
 
 // Each byte is one character (the identity mapping of bytes to U+0000..U+00FF).
 std::wstring FromLatin1(std::string_view bytes);
+
+// The file a wide path names, the same on every system: built from UTF-8, since a narrow string
+// would be read in the ANSI code page on Windows.
+std::filesystem::path PathFromWide(std::wstring_view path);

@@ -46,7 +46,7 @@ bool SelectPlatform(const std::wstring& machine, std::wstring* error) {
     std::string problem;
     std::optional<sim::Machine> loaded =
         machine == L"demo" ? sim::ParseMachine(DemoMachineJson(), "demo", {}, &problem)
-                           : sim::LoadMachineFile(std::filesystem::path(ToUtf8(machine)), &problem);
+                           : sim::LoadMachineFile(PathFromWide(machine), &problem);
     std::unique_ptr<sim::SimPlatform> backend;
     if (loaded) backend = sim::SimPlatform::Create(std::move(*loaded), {}, &problem);
     if (!backend) {

@@ -147,7 +147,7 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.what);
         LoadHooked(c.machine, "case" + std::to_string(n++));
-        const size_t source = Fingerprint(Image(0)), target = Fingerprint(Image(1));
+        const uint64_t source = Fingerprint(Image(0)), target = Fingerprint(Image(1));
         const LogWatch log;
         EXPECT_EQ(Migrate(c.args.sourceNumber, c.args.targetNumber), c.result);
         EXPECT_EQ(MigrationState.load(), c.state);
@@ -169,7 +169,7 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
 
 TEST_F(DriverTest, WriteProtectedTargetStopsBeforeAnythingIsLockedOrWritten) {
     LoadHooked(GptPair("{}", R"({ "writeProtected": true })"), "protected");
-    const size_t target = Fingerprint(Image(1));
+    const uint64_t target = Fingerprint(Image(1));
     const LogWatch log;
     EXPECT_EQ(Migrate(0, 1), -14);
     EXPECT_EQ(MigrationState.load(), kStateNotWritable);
@@ -185,7 +185,7 @@ TEST_F(DriverTest, WriteProtectedTargetStopsBeforeAnythingIsLockedOrWritten) {
 
 TEST_F(DriverTest, SucceedsWhateverElseTheLayoutDeletionAnswersAndAfterTheSettleWait) {
     LoadHooked(GptPair("{}", R"({ "deleteLayoutError": 5 })"), "other");
-    const size_t source = Fingerprint(Image(0));
+    const uint64_t source = Fingerprint(Image(0));
     const double before = sim_->VirtualMilliseconds();
     const LogWatch log;
     EXPECT_EQ(Migrate(0, 1), 0);
@@ -206,7 +206,7 @@ TEST_F(DriverTest, SucceedsWhateverElseTheLayoutDeletionAnswersAndAfterTheSettle
 
 TEST_F(DriverTest, CancelDuringTheCopyEndsWithMinus11AndADeletedTable) {
     auto& hooked = LoadHooked(GptPair(), "cancel");
-    const size_t source = Fingerprint(Image(0));
+    const uint64_t source = Fingerprint(Image(0));
     std::promise<void> halfway, cancelled;
     auto cancelledSeen = cancelled.get_future().share();
     bool fired = false;
@@ -238,7 +238,7 @@ TEST_F(DriverTest, CancelDuringTheCopyEndsWithMinus11AndADeletedTable) {
 
 TEST_F(DriverTest, MbrSourceMigratesItsSystemPartitionFoundByItsExtent) {
     LoadHooked(MbrPair(), "mbr");
-    const size_t source = Fingerprint(Image(0));
+    const uint64_t source = Fingerprint(Image(0));
     const LogWatch log;
     EXPECT_TRUE(checkMigrationTarget(0, 1));
     EXPECT_EQ(Migrate(0, 1), 0);
@@ -278,7 +278,7 @@ TEST_F(DriverTest, PreCheckRefusalsAndTheirLogLines) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         LoadHooked(c.machine, "check" + std::to_string(n++));
-        const size_t target = Fingerprint(Image(1));
+        const uint64_t target = Fingerprint(Image(1));
         const LogWatch log;
         EXPECT_FALSE(checkMigrationTarget(c.source, c.target));
         EXPECT_TRUE(Logged(log.Messages(), c.line));

@@ -48,7 +48,7 @@ TEST_F(EndToEndTest, DemoSystemSsdOntoTheSecondSsd) {
     for (auto& drive : demo["drives"])
         drive.erase("faults");
     LoadHooked(demo.dump(), "demo");
-    const size_t source = Fingerprint(Image(0));
+    const uint64_t source = Fingerprint(Image(0));
     const std::string sourceRows = RunTool(sgdisk, "-p", Image(0)).output;
 
     ASSERT_TRUE(checkMigrationTarget(0, 1));
@@ -96,7 +96,7 @@ TEST_F(EndToEndTest, MbrSystemDiskOntoALargerDrive) {
     const std::string sfdisk = FindTool("sfdisk");
     if (sfdisk.empty()) GTEST_SKIP() << "sfdisk is not installed or not reachable";
     LoadHookedFile("migration/machines/mbr_system.json");
-    const size_t source = Fingerprint(Image(0));
+    const uint64_t source = Fingerprint(Image(0));
     const std::string sourceDump = RunTool(sfdisk, "-d", Image(0)).output;
 
     ASSERT_TRUE(checkMigrationTarget(0, 1));
