@@ -9,7 +9,7 @@
 #include "app/startup/startup.h"
 #include "base/utf8.h"
 #include "platform/platform.h"
-#include "ui/backend/sdl/sdl_backend.h"
+#include "ui/backend/desktop.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ int main() {
         return 2;
     }
     std::string error;
-    std::unique_ptr<SkinUI::IBackend> backend = SkinUI::sdl::CreateSdlBackend(&error);
+    std::unique_ptr<SkinUI::IBackend> backend = SkinUI::CreateDesktopBackend(&error);
     if (!backend) {
         std::fprintf(stderr, "tramsik: no display: %s\n", error.c_str());
         return 2;

@@ -31,6 +31,7 @@ CWindowWnd* CWindowWnd::Create(CWindowWnd* parent, const std::wstring& name, UIN
     owner_ = parent;
     WindowParams params;
     params.kind = kind_;
+    params.className = GetWindowClassName();
     params.title = name;
     params.style = windowStyle;
     params.exStyle = exStyle;
@@ -161,6 +162,11 @@ Point CWindowWnd::ClientToScreen(Point pt) const {
 Point CWindowWnd::ScreenToClient(Point pt) const {
     Rect rc = GetWindowRect();
     return {pt.x - rc.left, pt.y - rc.top};
+}
+
+void CWindowWnd::EnableWindow(bool enable) {
+    enabled_ = enable;
+    if (native_) native_->Enable(enable);
 }
 
 void CWindowWnd::SetFocus() {
