@@ -11,9 +11,11 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// The order matters: GDI+ needs the COM declarations that the lean header leaves out.
+// clang-format off
 #include <windows.h>
-// GDI+ needs the COM declarations that the lean header leaves out.
-#include <gdiplus.h>
 #include <objidl.h>
+#include <gdiplus.h>
+// clang-format on
 
 #undef DrawText
