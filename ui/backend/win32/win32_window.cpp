@@ -91,7 +91,8 @@ Win32Window::~Win32Window() {
     ReleaseFrame();
 }
 
-LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+::LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, ::UINT message, ::WPARAM wParam,
+                                           ::LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* self =
             static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);

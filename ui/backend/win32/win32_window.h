@@ -31,7 +31,9 @@ class Win32Window : public INativeWindow {
     void Paint(const std::function<void(ISurface&)>& painter) override;
 
   private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // In the system's own types: on x86 they are `long` where the framework's are `int`.
+    static ::LRESULT CALLBACK WindowProc(HWND hwnd, ::UINT message, ::WPARAM wParam,
+                                         ::LPARAM lParam);
     // True when the message was handled here, with its `result`; else the system handles it.
     bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam);
