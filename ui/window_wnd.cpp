@@ -223,6 +223,12 @@ LRESULT CWindowWnd::OnNativeMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                 return 0;
             }
             break;
+        case msg::kTimer:
+            // A loop of the system's own holds the thread (a native window moved by its
+            // caption); the backend ticks through it, so timers and painting go on meanwhile.
+            CMessageLoop::DeliverPosted();
+            CMessageLoop::FireTimersAndFlush();
+            return 0;
         case msg::kLButtonUp:
             if (dragging_) {
                 dragging_ = false;

@@ -8,6 +8,10 @@ namespace SkinUI::win32 {
 
 namespace {
 
+// The system timer that keeps the framework going while the system moves the window.
+constexpr UINT_PTR kMoveTick = 1;
+constexpr UINT kMoveTickMs = 50;
+
 struct NativeStyle {
     DWORD style;
     DWORD exStyle;
@@ -177,6 +181,18 @@ bool Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
             ::EndPaint(hwnd_, &paint);
             return true;
         }
+        case WM_ENTERSIZEMOVE:
+            // The system's move loop holds the thread until the button is released; the
+            // framework's timers (the migration's progress) tick through it.
+            ::SetTimer(hwnd_, kMoveTick, kMoveTickMs, nullptr);
+            return false;
+        case WM_EXITSIZEMOVE:
+            ::KillTimer(hwnd_, kMoveTick);
+            return false;
+        case WM_TIMER:
+            if (wParam != kMoveTick) return false;
+            Send(msg::kTimer, 0, 0);
+            return true;
         case WM_MOUSEACTIVATE:
             if (kind_ == WindowKind::kNormal) return false;
             result = MA_NOACTIVATE;
