@@ -28,17 +28,4 @@ function(tramsik_program_resources target)
   # windres does not report the files the script names: their changes must recompile it.
   set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${RC_MANIFEST};${RC_ICON}")
   target_sources(${target} PRIVATE ${rc})
-
-  # mingw's driver links a default manifest object when its runtime ships one (Debian's does
-  # not): a second RT_MANIFEST 1 beside ours. An empty object of that name, found first, keeps
-  # it out.
-  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=default-manifest.o
-                  OUTPUT_VARIABLE default_manifest OUTPUT_STRIP_TRAILING_WHITESPACE)
-  if(IS_ABSOLUTE "${default_manifest}" AND EXISTS "${default_manifest}")
-    set(stand_in ${CMAKE_BINARY_DIR}/no-default-manifest)
-    file(MAKE_DIRECTORY ${stand_in})
-    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -x c -c /dev/null
-                            -o ${stand_in}/default-manifest.o COMMAND_ERROR_IS_FATAL ANY)
-    target_link_options(${target} PRIVATE -B${stand_in}/)
-  endif()
 endfunction()

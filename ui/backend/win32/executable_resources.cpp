@@ -40,8 +40,7 @@ std::optional<std::string_view> CExecutableResources::Find(std::wstring_view nam
     const std::wstring typeName = Upper(type);
     const std::wstring stringName(name);
     WORD id = 0;
-    const wchar_t* resourceName =
-        IsIntegerId(name, id) ? MAKEINTRESOURCEW(id) : stringName.c_str();
+    const wchar_t* resourceName = IsIntegerId(name, id) ? MAKEINTRESOURCEW(id) : stringName.c_str();
     HMODULE module = GetModuleHandleW(nullptr);
     HRSRC info = FindResourceW(module, resourceName, typeName.c_str());
     if (info == nullptr) return std::nullopt;
