@@ -31,7 +31,9 @@ TEST(ExecutableResources, FindsIdsAndNamesWithTypesInAnyCase) {
     for (const Lookup& row : rows) {
         const auto bytes = ProbeResources().Find(row.name, row.type);
         ASSERT_EQ(bytes.has_value(), row.found) << row.why;
-        if (bytes) EXPECT_TRUE(bytes->starts_with("<?xml")) << row.why;
+        if (bytes) {
+            EXPECT_TRUE(bytes->starts_with("<?xml")) << row.why;
+        }
     }
 }
 
