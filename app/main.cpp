@@ -7,9 +7,8 @@
 
 #include "app/main_frame/main_frame.h"
 #include "app/startup/startup.h"
-#include "base/utf8.h"
 #include "platform/platform.h"
-#include "ui/backend/sdl/sdl_backend.h"
+#include "ui/backend/desktop.h"
 
 namespace {
 
@@ -26,15 +25,17 @@ void RunMainWindow() {
 }  // namespace
 
 int main() {
-    std::wstring problem;
-    if (!platform::SelectPlatformFromEnvironment(&problem)) {
-        std::fprintf(stderr, "tramsik: %s\n", ToUtf8(problem).c_str());
-        return 2;
-    }
     std::string error;
-    std::unique_ptr<SkinUI::IBackend> backend = SkinUI::sdl::CreateSdlBackend(&error);
+    std::unique_ptr<SkinUI::IBackend> backend = SkinUI::CreateDesktopBackend(&error);
     if (!backend) {
         std::fprintf(stderr, "tramsik: no display: %s\n", error.c_str());
+        return 2;
+    }
+    std::wstring problem;
+    if (!platform::SelectPlatformFromEnvironment(&problem)) {
+        // In the system's error box: a program started from a menu has no terminal (on Windows
+        // no standard error at all) and would otherwise end without a word.
+        backend->ShowErrorBox(L"Tramsik", problem);
         return 2;
     }
     SkinUI::SetBackend(std::move(backend));

@@ -31,6 +31,7 @@ CWindowWnd* CWindowWnd::Create(CWindowWnd* parent, const std::wstring& name, UIN
     owner_ = parent;
     WindowParams params;
     params.kind = kind_;
+    params.className = GetWindowClassName();
     params.title = name;
     params.style = windowStyle;
     params.exStyle = exStyle;
@@ -163,6 +164,11 @@ Point CWindowWnd::ScreenToClient(Point pt) const {
     return {pt.x - rc.left, pt.y - rc.top};
 }
 
+void CWindowWnd::EnableWindow(bool enable) {
+    enabled_ = enable;
+    if (native_) native_->Enable(enable);
+}
+
 void CWindowWnd::SetFocus() {
     if (native_) native_->Focus();
 }
@@ -217,6 +223,12 @@ LRESULT CWindowWnd::OnNativeMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                 return 0;
             }
             break;
+        case msg::kTimer:
+            // A loop of the system's own holds the thread (a native window moved by its
+            // caption); the backend ticks through it, so timers and painting go on meanwhile.
+            CMessageLoop::DeliverPosted();
+            CMessageLoop::FireTimersAndFlush();
+            return 0;
         case msg::kLButtonUp:
             if (dragging_) {
                 dragging_ = false;

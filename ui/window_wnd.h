@@ -61,7 +61,7 @@ class CWindowWnd : public IWindowHost {
     Point ClientToScreen(Point pt) const;
     Point ScreenToClient(Point pt) const;
     bool IsWindowEnabled() const { return enabled_; }
-    void EnableWindow(bool enable) { enabled_ = enable; }
+    void EnableWindow(bool enable);
     bool IsWindowVisible() const;
     void SetFocus();
     CWindowWnd* GetOwner() const;

@@ -196,7 +196,7 @@ TEST_F(DialogTest, SizeCentringAndParent) {
         CMessageDialog dialog;
         WhileShown(
             [&](CMessageDialog& shown) {
-                EXPECT_EQ(shown.GetWindowClassName(), L"UIMessageDialog");
+                EXPECT_EQ(backend_->WindowOf(shown)->Params().className, L"UIMessageDialog");
                 EXPECT_EQ(shown.GetOwner(), nullptr);
                 Rect rc = shown.GetWindowRect();
                 EXPECT_EQ(rc.Width(), 466);
@@ -222,7 +222,7 @@ TEST_F(DialogTest, SizeCentringAndParent) {
     WhileShown(
         [&](CMessageDialog& shown) {
             EXPECT_EQ(shown.GetOwner(), &mainWindow);
-            ownerEnabled = mainWindow.IsWindowEnabled();
+            ownerEnabled = backend_->WindowOf(mainWindow)->IsEnabled();
             Rect rc = shown.GetWindowRect();
             EXPECT_EQ(rc.left, 100 + (1024 - 466) / 2);
             EXPECT_EQ(rc.top, 50 + (728 - 177) / 2);
@@ -230,7 +230,7 @@ TEST_F(DialogTest, SizeCentringAndParent) {
         L"okBtn");
     ShowMessage(dialog, L"owned", 65, kMessageOk, kIconWarning);
     EXPECT_FALSE(ownerEnabled);
-    EXPECT_TRUE(mainWindow.IsWindowEnabled());
+    EXPECT_TRUE(backend_->WindowOf(mainWindow)->IsEnabled());
     // A main window that has gone does not own the next dialog.
     mainWindow.DestroyWindow();
     CMessageDialog orphan;

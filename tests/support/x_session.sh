@@ -87,11 +87,11 @@ ends_with_zero() {
     [ "$status" -eq 0 ] || fail "$2 ended with $status"
 }
 
-# Starts a second copy of $1 on the demo machine while the caller's copy runs there: it finds the
-# single-instance mutex held, shows only its dialog, centred on the screen since it has no
-# parent, and ends with 0 once its OK button is clicked.
+# Starts a second copy of the program (the command in the arguments) on the demo machine while
+# the caller's copy runs there: it finds the single-instance mutex held, shows only its dialog,
+# centred on the screen since it has no parent, and ends with 0 once its OK button is clicked.
 check_second_copy() {
-    TRAMSIK_MACHINE=demo "$1" &
+    TRAMSIK_MACHINE=demo "$@" &
     local pid=$!
     # The caller's X, Y, WIDTH and HEIGHT stay those of its own window.
     local dialog X Y WIDTH HEIGHT

@@ -158,6 +158,11 @@ TEST_F(BehaviourTest, TimersSurviveTheClockWrappingAround) {
     EXPECT_EQ(ticks, 1);
     EXPECT_EQ(CTimerQueue::NextTimeout(0x00000100u), 0x200);
     EXPECT_TRUE(pm.KillTimer(label, 1));
+    // While a loop of the system's holds the thread, the backend's tick fires what is due.
+    CTimerQueue::Set(&pm, label, 2, 10, backend_->Now() - 20);
+    window_.OnNativeMessage(msg::kTimer, 0, 0);
+    EXPECT_EQ(ticks, 2);
+    EXPECT_TRUE(pm.KillTimer(label, 2));
     EXPECT_EQ(CTimerQueue::NextTimeout(0), -1);
 }
 

@@ -62,6 +62,8 @@ enum class WindowKind { kNormal, kPopup, kToolTip };
 // portable code acts on kVisible itself, after the window exists.
 struct WindowParams {
     WindowKind kind = WindowKind::kNormal;
+    // The window class a native backend registers the window under ("XMLWnd" ...).
+    std::wstring className;
     std::wstring title;
     Rect rect;  // screen coordinates
     UINT style = 0;
@@ -81,6 +83,9 @@ class INativeWindow {
     virtual void SetIcon(const TImageInfo& image) = 0;
     virtual void SetRoundCorner(Size corner) = 0;
     virtual void SetCapture(bool capture) = 0;
+    // A modal loop disables its owner; the framework refuses the owner's input itself, a native
+    // backend also tells the system (no activation, no dragging by the caption).
+    virtual void Enable(bool enable) = 0;
     virtual void Minimize() = 0;
     virtual bool IsMinimized() const = 0;
     virtual void Focus() = 0;

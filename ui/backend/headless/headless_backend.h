@@ -101,6 +101,7 @@ class HeadlessWindow : public INativeWindow {
     void SetRoundCorner(Size corner) override { roundCorner_ = corner; }
     // Without a pointer there is nothing to follow outside the window.
     void SetCapture(bool) override {}
+    void Enable(bool enable) override { enabled_ = enable; }
     void Minimize() override { minimized_ = true; }
     bool IsMinimized() const override { return minimized_; }
     void Focus() override { focused_ = true; }
@@ -114,6 +115,7 @@ class HeadlessWindow : public INativeWindow {
     Size IconSize() const { return iconSize_; }
     Size RoundCorner() const { return roundCorner_; }
     bool IsFocused() const { return focused_; }
+    bool IsEnabled() const { return enabled_; }
     int PaintCount() const { return paintCount_; }
     // The last painted frame: premultiplied ARGB, GetRect()'s size.
     const std::vector<uint32_t>& Pixels() const { return pixels_; }
@@ -136,6 +138,7 @@ class HeadlessWindow : public INativeWindow {
     bool shown_ = false;
     bool minimized_ = false;
     bool focused_ = false;
+    bool enabled_ = true;
     int paintCount_ = 0;
     Size frameSize_;
     std::vector<uint32_t> pixels_;

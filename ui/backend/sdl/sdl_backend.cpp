@@ -8,6 +8,7 @@
 #include <map>
 
 #include "base/utf8.h"
+#include "ui/backend/desktop.h"
 #include "ui/backend/sdl/cairo_painter.h"
 #include "ui/backend/sdl/display_socket.h"
 
@@ -68,6 +69,8 @@ class SdlWindow : public INativeWindow {
     void SetCapture(bool capture) override {
         if (kind_ != WindowKind::kPopup) SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE);
     }
+    // SDL has no disabled windows; the framework already refuses the owner's input.
+    void Enable(bool) override {}
     void Minimize() override { SDL_MinimizeWindow(window_); }
     bool IsMinimized() const override {
         return (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0;
@@ -348,6 +351,14 @@ std::unique_ptr<IBackend> CreateSdlBackend(std::string* error) {
     if (!backend->Start(error)) return nullptr;
     return backend;
 }
+
+}  // namespace SkinUI::sdl
+
+std::unique_ptr<SkinUI::IBackend> SkinUI::CreateDesktopBackend(std::string* error) {
+    return sdl::CreateSdlBackend(error);
+}
+
+namespace SkinUI::sdl {
 
 bool SaveFramePng(const INativeWindow& window, const std::string& path) {
     cairo_surface_t* frame = static_cast<const SdlWindow&>(window).Frame();
