@@ -64,6 +64,5 @@ const SkinUI::CResourceModule& ${function}() {
   else()
     target_link_libraries(${target} PUBLIC tramsik_ui_win32_resources
                           INTERFACE $<TARGET_OBJECTS:${function}_rc>)
-    add_dependencies(${target} ${function}_rc)
   endif()
 endfunction()
