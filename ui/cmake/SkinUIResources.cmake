@@ -45,7 +45,8 @@ endfunction()
 function(_skinui_executable_resources target function script depends)
   set(rc ${CMAKE_CURRENT_BINARY_DIR}/${function}.rc)
   set(cpp ${CMAKE_CURRENT_BINARY_DIR}/${function}.cpp)
-  file(CONFIGURE OUTPUT ${rc} CONTENT "// Generated from the resource list; do not edit.\n${script}" @ONLY)
+  file(CONFIGURE OUTPUT ${rc} @ONLY
+       CONTENT "// Generated from the resource list; do not edit.\n${script}")
   file(CONFIGURE OUTPUT ${cpp} CONTENT "// Generated; do not edit.
 #include \"ui/backend/win32/executable_resources.h\"
 

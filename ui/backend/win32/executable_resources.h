@@ -8,8 +8,9 @@ namespace SkinUI {
 
 class CExecutableResources : public CResourceModule {
   public:
-    // A name of decimal digits is an integer id, any other name a string name; types are
-    // string types ("XML", "PNG", "FILE") in any case. The bytes live as long as the process.
+    // A name of decimal digits is an integer id, any other name a string name (which Windows
+    // compares without regard to case); types are string types ("XML", "PNG", "FILE") in any
+    // case. The bytes live as long as the process.
     std::optional<std::string_view> Find(std::wstring_view name,
                                          std::wstring_view type) const override;
 };
