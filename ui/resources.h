@@ -1,5 +1,6 @@
 // Skins and images as resources: (name, type) pairs with bytes, embedded into the executable at
-// build time (see ui/cmake/SkinUIResources.cmake) or registered by tests.
+// build time (see ui/cmake/SkinUIResources.cmake) or registered by tests. On Windows the build
+// makes them resources of the executable, served by a module that overrides Find.
 #pragma once
 
 #include <map>
@@ -12,10 +13,12 @@ namespace SkinUI {
 
 class CResourceModule {
   public:
+    virtual ~CResourceModule() = default;
     // `bytes` must outlive the module (embedded data does).
     void Add(std::wstring name, std::wstring type, std::string_view bytes);
     // Resource type names match without regard to case; names match exactly.
-    std::optional<std::string_view> Find(std::wstring_view name, std::wstring_view type) const;
+    virtual std::optional<std::string_view> Find(std::wstring_view name,
+                                                 std::wstring_view type) const;
 
   private:
     std::map<std::pair<std::wstring, std::wstring>, std::string_view> entries_;
