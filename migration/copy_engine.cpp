@@ -50,6 +50,30 @@ uint32_t TransferSectors(uint64_t first, uint64_t end) {
     return static_cast<uint32_t>(std::min<uint64_t>(kChunkSectors, end - first));
 }
 
+// Writes the transfer's sectors that lie outside the held ranges, each unbroken run in one
+// request; a transfer that touches no held sector is one request, as it always was.
+bool WriteUnheld(platform::HANDLE target, uint64_t first, const uint8_t* buffer, uint32_t sectors,
+                 const HeldSectors& held) {
+    const auto isHeld = [&held](uint64_t sector) {
+        return std::any_of(held.begin(), held.end(),
+                           [sector](const SectorRange& range) { return range.Contains(sector); });
+    };
+    uint32_t run = 0;
+    while (run < sectors) {
+        if (isHeld(first + run)) {
+            ++run;
+            continue;
+        }
+        uint32_t end = run + 1;
+        while (end < sectors && !isHeld(first + end))
+            ++end;
+        if (!WriteSectors(target, first + run, buffer + size_t{run} * kSectorSize, end - run))
+            return false;
+        run = end;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::array<uint64_t, 12> sampleSpeedPositions(uint64_t sectorCount) {
@@ -65,7 +89,7 @@ std::array<uint64_t, 12> sampleSpeedPositions(uint64_t sectorCount) {
 }
 
 float calcspeedsec_ssd(uint64_t sectorCount, platform::HANDLE sourceHandle,
-                       platform::HANDLE targetHandle) {
+                       platform::HANDLE targetHandle, const HeldSectors& held) {
     std::vector<uint8_t> buffer(kChunkBytes);
     const auto positions = sampleSpeedPositions(sectorCount);
     double totalMs = 0.0;
@@ -89,7 +113,7 @@ float calcspeedsec_ssd(uint64_t sectorCount, platform::HANDLE sourceHandle,
                 failed = true;
                 break;
             }
-            if (!WriteSectors(targetHandle, first, buffer.data(), sectors)) {
+            if (!WriteUnheld(targetHandle, first, buffer.data(), sectors, held)) {
                 WriteLog(L"calcspeedsec_ssd write_sect err -0x%x\n", LastError());
                 failed = true;
                 break;
@@ -115,11 +139,11 @@ float calcspeedsec_ssd(uint64_t sectorCount, platform::HANDLE sourceHandle,
     return result;
 }
 
-int copySectors(platform::HANDLE sourceHandle, platform::HANDLE targetHandle,
-                uint64_t sectorCount) {
+int copySectors(platform::HANDLE sourceHandle, platform::HANDLE targetHandle, uint64_t sectorCount,
+                const HeldSectors& held) {
     uint8_t percent = 0;
     int result = kCopyDone;
-    const float speed = calcspeedsec_ssd(sectorCount, sourceHandle, targetHandle);
+    const float speed = calcspeedsec_ssd(sectorCount, sourceHandle, targetHandle, held);
     if (speed == 0.0f) {
         result = kCopyProbeFailed;
     } else {
@@ -141,7 +165,7 @@ int copySectors(platform::HANDLE sourceHandle, platform::HANDLE targetHandle,
                 result = kCopyReadFailed;
                 break;
             }
-            if (!WriteSectors(targetHandle, first, buffer.data(), sectors)) {
+            if (!WriteUnheld(targetHandle, first, buffer.data(), sectors, held)) {
                 WriteLog(L"write_sect err -%llu -0x%x\n", Ull(first), LastError());
                 result = kCopyWriteFailed;
                 break;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "platform/win_types.h"
 
@@ -19,19 +20,30 @@ inline constexpr int kCopyCancelled = -2;
 inline constexpr int kCopyProbeFailed = -3;
 inline constexpr int kCopyWriteFailed = -4;
 
+// Sectors the copy reads but does not write: the target's partition table, which is written
+// only once the data is complete and durable, so that a copy cut short shows no table.
+struct SectorRange {
+    uint64_t first = 0;
+    uint64_t count = 0;
+    bool Contains(uint64_t sector) const { return sector >= first && sector - first < count; }
+};
+using HeldSectors = std::vector<SectorRange>;
+
 // Twelve sector numbers, ascending, a little before the middle of each twelfth of
 // `sectorCount`. Below 24 sectors the arithmetic wraps and every position lies beyond the end.
 std::array<uint64_t, 12> sampleSpeedPositions(uint64_t sectorCount);
 
 // Milliseconds per 64 KiB chunk, read from the source and written to the target at the
-// sampled positions (never past `sectorCount`). 0.0 only after a read or write error or when
-// no position lies inside the range; a disk faster than the clock still gets a positive
-// value. Leaves both handles at byte 0.
+// sampled positions (never past `sectorCount`, never the `held` sectors). 0.0 only after a read
+// or write error or when no position lies inside the range; a disk faster than the clock still
+// gets a positive value. Leaves both handles at byte 0.
 float calcspeedsec_ssd(uint64_t sectorCount, platform::HANDLE sourceHandle,
-                       platform::HANDLE targetHandle);
+                       platform::HANDLE targetHandle, const HeldSectors& held = {});
 
 // Copies sectors 0 to sectorCount − 1 from the source to the target, both positioned at byte
-// 0. Publishes MigrationProgress, polls the cancel bit of MigrationState before each chunk.
-int copySectors(platform::HANDLE sourceHandle, platform::HANDLE targetHandle, uint64_t sectorCount);
+// 0, except the `held` sectors. Publishes MigrationProgress, polls the cancel bit of
+// MigrationState before each chunk.
+int copySectors(platform::HANDLE sourceHandle, platform::HANDLE targetHandle, uint64_t sectorCount,
+                const HeldSectors& held = {});
 
 }  // namespace migration

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "base/log.h"
 #include "platform/ioctl.h"
 #include "platform/platform.h"
 #include "platform/win_constants.h"
@@ -41,6 +42,12 @@ bool SeekSector(HANDLE disk, uint64_t lba) {
     }
     int64_t position = 0;
     return SetFilePointerEx(disk, *offset, &position, FILE_BEGIN) != 0;
+}
+
+bool FlushSectors(HANDLE disk) {
+    if (FlushFileBuffers(disk)) return true;
+    WriteLog(L"FlushFileBuffers Error: %ld\n", static_cast<long>(GetLastError()));
+    return false;
 }
 
 namespace {

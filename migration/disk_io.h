@@ -34,6 +34,9 @@ bool ReadSectors(platform::HANDLE disk, uint64_t lba, void* buffer, uint32_t cou
 bool WriteSectors(platform::HANDLE disk, uint64_t lba, const void* buffer, uint32_t count = 1);
 // Positioning alone.
 bool SeekSector(platform::HANDLE disk, uint64_t lba);
+// Makes what was written durable (the drive's cache emptied onto the medium); false, logged,
+// with the system error in GetLastError when that fails, which counts as a failed write.
+bool FlushSectors(platform::HANDLE disk);
 
 // Byte offset of `lba`, or nothing when it does not fit a signed 64-bit file position.
 std::optional<int64_t> SectorOffset(uint64_t lba);

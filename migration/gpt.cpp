@@ -212,7 +212,8 @@ TableResult openGTP(GptDiskContext& context, platform::HANDLE handle,
 //   4. backup header in the target's last sector.
 // Nothing is written before the space test passes. A failure leaves what was written so far;
 // the migration deletes the target's table after a failed rewrite.
-TableResult modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& source) {
+TableResult modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& source,
+                      const void* protectiveMbr) {
     GptDiskContext table = source;
     GptHeader& header = table.header;
     const uint64_t sectorCount = QueryDiskGeometry(targetHandle).sectorCount;
@@ -256,31 +257,40 @@ TableResult modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& sourc
 
     const std::vector<uint8_t> array = ArraySectorsImage(table);
     const auto arrayCount = static_cast<uint32_t>(arraySectors);
-    if (!WriteSectors(targetHandle, header.myLba, &header)) {
-        WriteLog(L"modifyGpt WriteFile()-1 Error: %ld\n", LastError());
+    GptHeader backup = header;
+    backup.myLba = sectorCount - 1;
+    backup.alternateLba = 1;
+    backup.partitionEntryLba = header.lastUsableLba + 1;
+    SealGptHeader(backup);
+
+    // The backup first and made durable, then the primary and the protective MBR: from the
+    // moment the first header is complete, one valid header exists whatever is cut short.
+    if (!SeekSector(targetHandle, backup.partitionEntryLba)) {
+        WriteLog(L"SetFilePointerEx Error: %ld\n", LastError());
+        return TableResult::kSeekFailed;
+    }
+    if (!WriteSectors(targetHandle, backup.partitionEntryLba, array.data(), arrayCount)) {
+        WriteLog(L"modifyGpt WriteFile()-3 Error: %ld\n", LastError());
         return TableResult::kWriteFailed;
     }
+    if (!WriteSectors(targetHandle, backup.myLba, &backup)) {
+        WriteLog(L"modifyGpt WriteFile()-4 Error: %ld\n", LastError());
+        return TableResult::kWriteFailed;
+    }
+    if (!FlushSectors(targetHandle)) return TableResult::kWriteFailed;
     if (!WriteSectors(targetHandle, header.partitionEntryLba, array.data(), arrayCount)) {
         WriteLog(L"modifyGpt WriteFile()-2 Error: %ld\n", LastError());
         return TableResult::kWriteFailed;
     }
-
-    header.myLba = sectorCount - 1;
-    header.alternateLba = 1;
-    header.partitionEntryLba = header.lastUsableLba + 1;
-    SealGptHeader(header);
-    if (!SeekSector(targetHandle, header.partitionEntryLba)) {
-        WriteLog(L"SetFilePointerEx Error: %ld\n", LastError());
-        return TableResult::kSeekFailed;
-    }
-    if (!WriteSectors(targetHandle, header.partitionEntryLba, array.data(), arrayCount)) {
-        WriteLog(L"modifyGpt WriteFile()-3 Error: %ld\n", LastError());
-        return TableResult::kWriteFailed;
-    }
     if (!WriteSectors(targetHandle, header.myLba, &header)) {
-        WriteLog(L"modifyGpt WriteFile()-4 Error: %ld\n", LastError());
+        WriteLog(L"modifyGpt WriteFile()-1 Error: %ld\n", LastError());
         return TableResult::kWriteFailed;
     }
+    if (protectiveMbr != nullptr && !WriteSectors(targetHandle, 0, protectiveMbr)) {
+        WriteLog(L"modifyGpt WriteFile()-0 Error: %ld\n", LastError());
+        return TableResult::kWriteFailed;
+    }
+    if (!FlushSectors(targetHandle)) return TableResult::kWriteFailed;
 
     // A table that does not read back is not a rewritten table.
     GptDiskContext written;

@@ -58,7 +58,10 @@ TableResult openGTP(GptDiskContext& context, platform::HANDLE handle,
 
 // Writes the source table in `source` (from a successful openGTP) onto `targetHandle`,
 // keeping entries 0 to the system partition and placing the backup at the target's end.
-// kOk only when it was written and reads back.
-TableResult modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& source);
+// Writes the backup array and header, flushes, then the primary array and header and
+// `protectiveMbr` (512 bytes for sector 0; none leaves sector 0 alone), and flushes again.
+// kOk only when it was written, made durable and reads back.
+TableResult modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& source,
+                      const void* protectiveMbr = nullptr);
 
 }  // namespace migration

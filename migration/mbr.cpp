@@ -137,7 +137,7 @@ TableResult modifyMbr(const MbrDiskContext& source, HANDLE targetHandle) {
         WriteLog(L"modifyMbr WriteFile()-1 Error: %ld\n", static_cast<long>(GetLastError()));
         return TableResult::kWriteFailed;
     }
-    return TableResult::kOk;
+    return FlushSectors(targetHandle) ? TableResult::kOk : TableResult::kWriteFailed;
 }
 
 }  // namespace migration

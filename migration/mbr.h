@@ -38,7 +38,7 @@ void findSystemPartitionMbr(MbrDiskContext& context,
 
 // Writes the source's sector 0, with the entries after the system entry cleared, to sector 0
 // of `targetHandle`: kOk, kTargetTooSmall or kWriteFailed. Boot code, disk signature and the
-// kept entries go over unchanged.
+// kept entries go over unchanged. The sector is flushed to the medium before kOk.
 TableResult modifyMbr(const MbrDiskContext& source, platform::HANDLE targetHandle);
 
 }  // namespace migration

@@ -1,9 +1,11 @@
 #include "migration/migration_driver.h"
 
 #include <algorithm>
+#include <array>
 
 #include "base/log.h"
 #include "migration/copy_engine.h"
+#include "migration/disk_io.h"
 #include "migration/drive_ops.h"
 #include "migration/gpt.h"
 #include "migration/mbr.h"
@@ -53,6 +55,16 @@ struct SourceTable {
     bool isGpt = false;
     GptDiskContext gpt;
     MbrDiskContext mbr;
+
+    // Where the target's table goes (held back from the copy): sector 0, and for GPT the
+    // primary header and its entry array.
+    HeldSectors TableSectors() const {
+        HeldSectors held{{0, 1}};
+        if (isGpt)
+            held.insert(held.end(), {{gpt.header.myLba, 1},
+                                     {gpt.header.partitionEntryLba, GptArraySectors(gpt.header)}});
+        return held;
+    }
 
     // Sectors 0 through the end of the system partition. Every partition kept in the target's
     // table has to be copied whole, so one listed before the system partition but lying behind
@@ -162,15 +174,25 @@ int32_t Migrate(uint32_t sourceNumber, uint32_t targetNumber, DiskHandle& source
     const uint64_t range = table.RangeSectors();
     if (getDiskSectorCount(target.get()) < range) return kMigrationTargetTooSmall;
 
-    const int copied = copySectors(source.get(), target.get(), range);
+    // The table is written last, once every data sector is on the medium: a copy cut short
+    // (a power cut, a crash) leaves a target without a table, never one that shows half-copied
+    // volumes as a disk.
+    const int copied = copySectors(source.get(), target.get(), range, table.TableSectors());
     if (copied != kCopyDone) {
         WriteLog(L"data migration err-end\n");
         return CopyFailure(copied);
     }
+    if (!FlushSectors(target.get())) {
+        WriteLog(L"data migration err-end\n");
+        return kMigrationWriteFailed;
+    }
     WriteLog(*isGpt ? L"data migration end-recovery gpt\n" : L"data migration end-recovery mbr\n");
+    // The protective MBR goes over as the source has it, boot code included.
+    std::array<uint8_t, kSectorSize> protectiveMbr{};
+    if (*isGpt && !ReadSectors(source.get(), 0, protectiveMbr.data())) return kMigrationReadFailed;
     // A copy without a table that fits the target is no bootable disk: that is a failure.
-    const TableResult rewritten =
-        *isGpt ? modifyGpt(target.get(), table.gpt) : modifyMbr(table.mbr, target.get());
+    const TableResult rewritten = *isGpt ? modifyGpt(target.get(), table.gpt, protectiveMbr.data())
+                                         : modifyMbr(table.mbr, target.get());
     return rewritten == TableResult::kOk ? kMigrationSucceeded : kMigrationTableRewriteFailed;
 }
 

@@ -38,6 +38,8 @@ class Platform {
                                   DWORD method) = 0;
     virtual BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) = 0;
     virtual BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) = 0;
+    // What was written through the handle reaches the medium (a drive's cache is emptied).
+    virtual BOOL FlushFileBuffers(HANDLE file) = 0;
     virtual BOOL CloseHandle(HANDLE handle) = 0;
     virtual DWORD GetLastError() = 0;
     virtual void SetLastError(DWORD error) = 0;
@@ -133,6 +135,9 @@ inline BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) {
 }
 inline BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) {
     return CurrentPlatform().WriteFile(file, buffer, size, written);
+}
+inline BOOL FlushFileBuffers(HANDLE file) {
+    return CurrentPlatform().FlushFileBuffers(file);
 }
 inline BOOL CloseHandle(HANDLE handle) {
     return CurrentPlatform().CloseHandle(handle);

@@ -73,6 +73,10 @@ BOOL WindowsSemantics::WriteFile(HANDLE file, const void* buffer, DWORD size, DW
     return Transfer(file, nullptr, buffer ? buffer : &nothing, size, written);
 }
 
+BOOL WindowsSemantics::FlushFileBuffers(HANDLE file) {
+    return Flush(file);
+}
+
 DWORD WindowsSemantics::GetLastError() {
     return tLastError;
 }

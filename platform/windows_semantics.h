@@ -29,6 +29,7 @@ class WindowsSemantics : public Platform {
                          DWORD outSize, DWORD* returned) override;
     BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) override;
     BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) override;
+    BOOL FlushFileBuffers(HANDLE file) override;
     DWORD GetLastError() override;
     void SetLastError(DWORD error) override;
     BOOL DefineDosDeviceW(DWORD flags, const wchar_t* name, const wchar_t* target) override;
@@ -123,6 +124,8 @@ class WindowsSemantics : public Platform {
     virtual DWORD Control(HANDLE handle, ControlRequest& request) = 0;
     // Reads into `into`, or writes `from` (never both), at the handle's position.
     virtual BOOL Transfer(HANDLE file, void* into, const void* from, DWORD size, DWORD* done) = 0;
+    // Makes what was written through the handle durable.
+    virtual BOOL Flush(HANDLE file) = 0;
 
     // The volume with this upper-case letter; none when no volume has it.
     virtual std::optional<VolumeFacts> DescribeVolume(wchar_t letter) = 0;

@@ -238,6 +238,16 @@ BOOL LinuxPlatform::Transfer(HANDLE file, void* into, const void* from, DWORD si
     return error == ERROR_SUCCESS ? 1 : Fail(error);
 }
 
+BOOL LinuxPlatform::Flush(HANDLE file) {
+    std::lock_guard lock(mutex_);
+    OpenHandle* handle = Find(file);
+    DiskFile* disk = handle ? std::get_if<DiskFile>(&handle->file) : nullptr;
+    if (!disk) return Fail(ERROR_INVALID_HANDLE);
+    // fsync on a block device also has the kernel send the drive a cache flush.
+    const int synced = kernel_->Sync(disk->fd);
+    return synced == 0 ? 1 : Fail(WindowsError(synced));
+}
+
 DWORD LinuxPlatform::Read(DiskFile& disk, void* into, DWORD size, DWORD* done) {
     DWORD count = 0;
     while (count < size) {

@@ -48,6 +48,7 @@ class LinuxPlatform : public WindowsSemantics {
     HANDLE OpenDevice(const std::wstring& device, DWORD access) override;
     DWORD Control(HANDLE handle, ControlRequest& request) override;
     BOOL Transfer(HANDLE file, void* into, const void* from, DWORD size, DWORD* done) override;
+    BOOL Flush(HANDLE file) override;
     // Mounted file systems by letter; removable when they lie on a removable disk.
     std::optional<VolumeFacts> DescribeVolume(wchar_t letter) override;
 

@@ -4,16 +4,9 @@ namespace platform::sim {
 
 std::span<const DeviceModel* const> DeviceModels() {
     static const DeviceModel* const models[] = {
-        &AtaDriverModel(),
-        &ScsiMiniportModel(),
-        &UsbBridgeModel(),
-        &SiliconImageModel(),
-        &CsmiModel(),
-        &NvmeStorageQueryModel(),
-        &NvmeSamsungModel(),
-        &NvmeIntelModel(),
-        &DiskClassModel(),
-        &VolumeModel(),
+        &AtaDriverModel(), &ScsiMiniportModel(),     &UsbBridgeModel(),   &SiliconImageModel(),
+        &CsmiModel(),      &NvmeStorageQueryModel(), &NvmeSamsungModel(), &NvmeIntelModel(),
+        &DiskClassModel(), &VolumeModel(),
     };
     return models;
 }

@@ -298,6 +298,17 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* into, const void* from, DWORD si
     return result;
 }
 
+BOOL SimPlatform::Flush(HANDLE handle) {
+    std::lock_guard lock(mutex_);
+    OpenFile* file = File(handle);
+    if (!file) return Fail(ERROR_INVALID_HANDLE);
+    SimDrive* drive = DriveOf(*file);
+    if (!drive) return Fail(ERROR_INVALID_FUNCTION);
+    if (drive->Gone()) return Fail(ERROR_DEVICE_NOT_CONNECTED);
+    // The image file is the medium: what was written is there already.
+    return 1;
+}
+
 BOOL SimPlatform::CloseHandle(HANDLE handle) {
     std::lock_guard lock(mutex_);
     const auto found = handles_.find(reinterpret_cast<uintptr_t>(handle));

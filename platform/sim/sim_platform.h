@@ -71,6 +71,7 @@ class SimPlatform : public WindowsSemantics {
     HANDLE OpenDevice(const std::wstring& device, DWORD access) override;
     DWORD Control(HANDLE handle, ControlRequest& request) override;
     BOOL Transfer(HANDLE file, void* into, const void* from, DWORD size, DWORD* done) override;
+    BOOL Flush(HANDLE file) override;
     // The machine's volumes, with the length of their partitions in the images now.
     std::optional<VolumeFacts> DescribeVolume(wchar_t letter) override;
 

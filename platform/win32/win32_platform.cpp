@@ -57,6 +57,10 @@ BOOL Win32Platform::WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD
     return ok;
 }
 
+BOOL Win32Platform::FlushFileBuffers(HANDLE file) {
+    return ::FlushFileBuffers(file);
+}
+
 BOOL Win32Platform::CloseHandle(HANDLE handle) {
     return ::CloseHandle(handle);
 }

@@ -22,6 +22,7 @@ class Win32Platform : public Platform {
                           DWORD method) override;
     BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) override;
     BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) override;
+    BOOL FlushFileBuffers(HANDLE file) override;
     BOOL CloseHandle(HANDLE handle) override;
     DWORD GetLastError() override;
     void SetLastError(DWORD error) override;

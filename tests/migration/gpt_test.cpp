@@ -395,12 +395,22 @@ TEST_F(GptTest, FirstWriteFailureStopsTheRewrite) {
         const char* line;
     };
     const uint64_t n = 96 * 2048;
+    // In the order of the writes: the backup array and header, then the primary array and
+    // header, then the protective MBR.
     const Case cases[] = {
-        {1, "modifyGpt WriteFile()-1 Error: 1117"},
-        {20, "modifyGpt WriteFile()-2 Error: 1117"},
         {n - 20, "modifyGpt WriteFile()-3 Error: 1117"},
         {n - 1, "modifyGpt WriteFile()-4 Error: 1117"},
+        {20, "modifyGpt WriteFile()-2 Error: 1117"},
+        {1, "modifyGpt WriteFile()-1 Error: 1117"},
+        {0, "modifyGpt WriteFile()-0 Error: 1117"},
     };
+    const Sector protectiveMbr = [] {
+        Sector sector{};
+        sector[450] = 0xEE;
+        sector[510] = 0x55;
+        sector[511] = 0xAA;
+        return sector;
+    }();
     for (const Case& c : cases) {
         LoadDrives(
             GptMachine("96MiB", "{}", R"({ "writeErrorSector": )" + std::to_string(c.sector) + "}"),
@@ -408,12 +418,18 @@ TEST_F(GptTest, FirstWriteFailureStopsTheRewrite) {
         GptDiskContext source;
         ASSERT_EQ(openGTP(source, Drive(0)), TableResult::kOk);
         LogWatch log;
-        EXPECT_EQ(modifyGpt(Drive(1), source), TableResult::kWriteFailed) << c.line;
+        EXPECT_EQ(modifyGpt(Drive(1), source, protectiveMbr.data()), TableResult::kWriteFailed)
+            << c.line;
         EXPECT_TRUE(Logged(log.Messages(), c.line)) << c.line;
-        // Later steps did not run: the backup header is written last.
-        if (c.sector != n - 1) {
+        // Later steps did not run: the primary header comes after the whole backup, and the
+        // protective MBR after it.
+        if (c.sector != 0) {
+            EXPECT_EQ(ImageSector(1, 1), Sector{}) << c.line;
+        }
+        if (c.sector >= n - 20) {
             EXPECT_EQ(ImageSector(1, n - 1), Sector{}) << c.line;
         }
+        EXPECT_NE(ImageSector(1, 0), protectiveMbr) << c.line;
         TearDown();
         SetUp();
     }

@@ -15,8 +15,10 @@ class HookedPlatform : public platform::Platform {
 
     explicit HookedPlatform(std::unique_ptr<platform::Platform> inner) : inner_(std::move(inner)) {}
 
-    // Called before every WriteFile, on the writing thread; set before the platform is used.
+    // Called before every WriteFile and FlushFileBuffers, on the writing thread; set before the
+    // platform is used.
     WriteHook beforeWrite;
+    std::function<void(platform::HANDLE file)> beforeFlush;
 
     using BOOL = platform::BOOL;
     using DWORD = platform::DWORD;
@@ -40,6 +42,10 @@ class HookedPlatform : public platform::Platform {
     BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) override {
         if (beforeWrite) beforeWrite(file, size);
         return inner_->WriteFile(file, buffer, size, written);
+    }
+    BOOL FlushFileBuffers(HANDLE file) override {
+        if (beforeFlush) beforeFlush(file);
+        return inner_->FlushFileBuffers(file);
     }
     BOOL CloseHandle(HANDLE handle) override { return inner_->CloseHandle(handle); }
     DWORD GetLastError() override { return inner_->GetLastError(); }

@@ -236,6 +236,42 @@ TEST_F(DriverTest, CancelDuringTheCopyEndsWithMinus11AndADeletedTable) {
     EXPECT_EQ(Fingerprint(Image(0)), source);
 }
 
+// The target shows no table until its data is on the medium; then, for GPT, the backup is
+// complete and flushed before the primary header exists.
+TEST_F(DriverTest, TheTableIsWrittenLastAfterTheDataIsFlushed) {
+    const struct {
+        const char* name;
+        std::string machine;
+        int flushes;
+    } cases[] = {{"gpt", GptPair(), 3}, {"mbr", MbrPair(), 2}};
+    for (const auto& c : cases) {
+        auto& hooked = LoadHooked(c.machine, std::string("order-") + c.name);
+        int writesBeforeFlush = 0, writesShowingATable = 0, flushes = 0;
+        bool backupAloneAtSecondFlush = false;
+        hooked.beforeWrite = [&](platform::HANDLE, platform::DWORD) {
+            if (flushes > 0) return;
+            ++writesBeforeFlush;
+            writesShowingATable += !TableDeleted(1);
+        };
+        hooked.beforeFlush = [&](platform::HANDLE) {
+            if (++flushes != 2) return;
+            const uint64_t last = std::filesystem::file_size(Image(1)) / 512 - 1;
+            const auto backup = ImageAs<platform::GptHeader>(1, last);
+            backupAloneAtSecondFlush =
+                std::memcmp(backup.signature, platform::kGptSignature, 8) == 0 &&
+                ImageSector(1, 1) == Sector{};
+        };
+        EXPECT_EQ(Migrate(0, 1), 0) << c.name;
+        EXPECT_GT(writesBeforeFlush, 100) << c.name;
+        EXPECT_EQ(writesShowingATable, 0) << c.name;
+        EXPECT_EQ(flushes, c.flushes) << c.name;
+        EXPECT_EQ(backupAloneAtSecondFlush, c.flushes == 3) << c.name;
+        EXPECT_FALSE(TableDeleted(1)) << c.name;
+        // A protective MBR goes over as it is; an MBR loses the entries after the system's.
+        EXPECT_EQ(SameSectors(0, 1, 0, 1), c.flushes == 3) << c.name;
+    }
+}
+
 TEST_F(DriverTest, MbrSourceMigratesItsSystemPartitionFoundByItsExtent) {
     LoadHooked(MbrPair(), "mbr");
     const uint64_t source = Fingerprint(Image(0));

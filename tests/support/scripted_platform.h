@@ -79,6 +79,7 @@ class ScriptedPlatform : public platform::Platform {
                              platform::DWORD*) override {
         return No();
     }
+    platform::BOOL FlushFileBuffers(platform::HANDLE) override { return No(); }
     platform::BOOL DefineDosDeviceW(platform::DWORD, const wchar_t*, const wchar_t*) override {
         return No();
     }
