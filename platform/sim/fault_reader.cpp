@@ -25,6 +25,12 @@ FaultSpec ReadFaults(const Field& field) {
     if (auto count = object.Optional("goneAfterRequests"))
         faults.goneAfterRequests = count->Unsigned();
     if (auto slow = object.Optional("slowMsPerMiB")) faults.slowMsPerMiB = slow->Number();
+    faults.volatileWriteCache = OptionalBool(object, "volatileWriteCache", false);
+    if (auto count = object.Optional("powerCutAfterWrites"))
+        faults.powerCutAfterWrites = count->Unsigned();
+    faults.powerCutSeed = OptionalUnsigned<uint64_t>(object, "powerCutSeed", 1, UINT64_MAX);
+    if (auto code = object.Optional("flushError"))
+        faults.flushError = static_cast<DWORD>(code->Unsigned(UINT32_MAX));
     object.Close();
     return faults;
 }

@@ -171,7 +171,19 @@ struct FaultSpec {
     // The drive answers this many requests and then is gone.
     std::optional<uint64_t> goneAfterRequests;
     double slowMsPerMiB = 0;
+    // Writes stay in the drive's cache until a flush; a power cut keeps only some of them.
+    bool volatileWriteCache = false;
+    // The power fails as the drive takes this write request (counted from 1): the process
+    // ends at once with kPowerCutExitStatus, every volatile cache keeping a random subset of
+    // its unflushed writes, chosen by powerCutSeed.
+    std::optional<uint64_t> powerCutAfterWrites;
+    uint64_t powerCutSeed = 1;
+    // Flushing the drive's cache fails with this error.
+    std::optional<DWORD> flushError;
 };
+
+// The exit status of a process whose simulated power failed.
+inline constexpr int kPowerCutExitStatus = 99;
 
 struct DriveSpec {
     // Position in the file's drive list, for messages and image names.

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <thread>
 
 #include "base/utf8.h"
@@ -284,9 +285,19 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* into, const void* from, DWORD si
         if (writing ? Overlaps(first, sectors, faults.writeErrorSector, faults.writeErrorCount)
                     : Overlaps(first, sectors, faults.readErrorSector, faults.readErrorCount))
             return Fail(faults.errorCode);
+        if (writing && faults.volatileWriteCache) {
+            SimDrive::CachedWrite cached{
+                position, std::vector<uint8_t>(size),
+                std::vector<uint8_t>(static_cast<const uint8_t*>(from),
+                                     static_cast<const uint8_t*>(from) + size)};
+            if (!drive->image->Read(position, cached.before.data(), size))
+                return Fail(ERROR_IO_DEVICE);
+            drive->unflushed.push_back(std::move(cached));
+        }
         const bool ok = writing ? drive->image->Write(position, from, size)
                                 : drive->image->Read(position, into, size);
         if (!ok) return Fail(ERROR_IO_DEVICE);
+        if (writing && ++drive->writeRequests == faults.powerCutAfterWrites) PowerCut();
         file->position += size;
         if (done) *done = size;
         sleepMs = SlowTransfer(*drive, size);
@@ -305,8 +316,29 @@ BOOL SimPlatform::Flush(HANDLE handle) {
     SimDrive* drive = DriveOf(*file);
     if (!drive) return Fail(ERROR_INVALID_FUNCTION);
     if (drive->Gone()) return Fail(ERROR_DEVICE_NOT_CONNECTED);
-    // The image file is the medium: what was written is there already.
+    if (drive->config->faults.flushError) return Fail(*drive->config->faults.flushError);
+    // The image file is the medium: what the cache held is safe from now on.
+    drive->unflushed.clear();
     return 1;
+}
+
+void SimPlatform::PowerCut() {
+    // Each cache keeps what it happened to have written to the medium: first everything since
+    // the last flush is undone, newest first, then the kept writes are done again in order.
+    for (SimDrive& drive : state_.drives) {
+        std::mt19937_64 chance(drive.config->faults.powerCutSeed);
+        std::vector<bool> kept;
+        for (size_t i = 0; i < drive.unflushed.size(); ++i)
+            kept.push_back((chance() & 1) != 0);
+        for (auto it = drive.unflushed.rbegin(); it != drive.unflushed.rend(); ++it)
+            drive.image->Write(it->offset, it->before.data(), it->before.size());
+        for (size_t i = 0; i < drive.unflushed.size(); ++i)
+            if (kept[i])
+                drive.image->Write(drive.unflushed[i].offset, drive.unflushed[i].after.data(),
+                                   drive.unflushed[i].after.size());
+    }
+    // At once: no destructor, no buffered output, nothing a real power cut would allow.
+    std::_Exit(kPowerCutExitStatus);
 }
 
 BOOL SimPlatform::CloseHandle(HANDLE handle) {

@@ -72,6 +72,9 @@ class SimPlatform : public WindowsSemantics {
     DWORD Control(HANDLE handle, ControlRequest& request) override;
     BOOL Transfer(HANDLE file, void* into, const void* from, DWORD size, DWORD* done) override;
     BOOL Flush(HANDLE file) override;
+    // Ends the process as a power failure would, the volatile caches keeping part of their
+    // unflushed writes (faults.powerCutAfterWrites).
+    [[noreturn]] void PowerCut();
     // The machine's volumes, with the length of their partitions in the images now.
     std::optional<VolumeFacts> DescribeVolume(wchar_t letter) override;
 

@@ -38,6 +38,14 @@ struct SimDrive {
     // SECURITY PROTOCOL IN that follows fetches it.
     uint8_t samsungNvmeRequest = 0;
     uint64_t requests = 0;
+    uint64_t writeRequests = 0;
+    // With a volatile write cache, the writes since the last flush in order: what each
+    // overwrote and what it wrote, so that a power cut can keep any subset of them.
+    struct CachedWrite {
+        uint64_t offset = 0;
+        std::vector<uint8_t> before, after;
+    };
+    std::vector<CachedWrite> unflushed;
 
     // Unplugged, or past the request count after which it goes away.
     bool Gone() const;

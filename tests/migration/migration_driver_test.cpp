@@ -142,6 +142,14 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
          kStateFailed,
          {"data migration end-recovery gpt", "modifyGpt WriteFile()-4 Error: 1117"},
          true},
+        // A cache that cannot be emptied has not written the data: a failed write.
+        {"flushing the copy fails",
+         GptPair("{}", R"({ "flushError": 1117 })"),
+         {0, 1},
+         -9,
+         kStateFailed,
+         {"FlushFileBuffers Error: 1117", "data migration err-end"},
+         true},
     };
     int n = 0;
     for (const FailureCase& c : cases) {
