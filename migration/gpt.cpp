@@ -205,11 +205,13 @@ TableResult openGTP(GptDiskContext& context, platform::HANDLE handle,
     return CheckBackup(context);
 }
 
-// Order of writes on the target, each one stopping everything when it fails:
-//   1. primary header at LBA 1,
-//   2. primary entry array at the source's PartitionEntryLBA,
+// Order of writes on the target, each one stopping everything when it fails (the numbers are
+// those of the log lines):
 //   3. backup entry array right below the backup header,
-//   4. backup header in the target's last sector.
+//   4. backup header in the target's last sector, then a flush,
+//   2. primary entry array at the source's PartitionEntryLBA,
+//   1. primary header at LBA 1,
+//   0. the protective MBR, when one is given, then a flush.
 // Nothing is written before the space test passes. A failure leaves what was written so far;
 // the migration deletes the target's table after a failed rewrite.
 TableResult modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& source,
