@@ -8,9 +8,6 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 // The order matters: GDI+ needs the COM declarations that the lean header leaves out.
 // clang-format off
 #include <windows.h>
