@@ -25,6 +25,7 @@ constexpr CliWordTexts kWords[] = {
     {CliWord::NotDetermined, L"not determined", L"未确定"},
     {CliWord::NoAttributes, L"No S.M.A.R.T. attributes", L"没有 S.M.A.R.T. 属性"},
     {CliWord::UsbIds, L"USB ids", L"USB 标识"},
+    {CliWord::Verifying, L"Verifying", L"正在校验"},
 };
 
 }  // namespace

@@ -19,6 +19,7 @@ enum class CliWord {
     NotDetermined,
     NoAttributes,
     UsbIds,
+    Verifying,
 };
 
 std::wstring CliText(CliWord word);

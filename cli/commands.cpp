@@ -94,7 +94,8 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
                 Print(out, ReportText(FactsOf(*engine, systemDisk), drives, names));
             return kExitSuccess;
         case CliCommand::Migrate:
-            return RunMigrate({options.Target, options.Yes}, drives, systemDisk, stdin, out, err);
+            return RunMigrate({options.Target, options.Yes, options.Verify}, drives, systemDisk,
+                              stdin, out, err);
     }
     return kExitUsage;
 }

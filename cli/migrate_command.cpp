@@ -55,20 +55,23 @@ bool Confirmed(std::FILE* in) {
     return answer == "y" || answer == "yes" || answer == "ok";
 }
 
-// "[#########---------------------]  30%  Used Time :     00: 00: 12  Remain Time :     ..."
-std::wstring ProgressLine(uint64_t elapsedSeconds) {
-    const auto percent = static_cast<int>(MigrationProgress.percentDone.load());
+// "[#########---------------------]  30%  Used Time :     00: 00: 12  Remain Time :     ...",
+// behind "Verifying" while the copy is read back.
+std::wstring ProgressLine(bool verifying, int percent, uint64_t elapsedSeconds,
+                          int64_t remainingSeconds) {
     const int filled = percent * kBarCells / 100;
-    const MigrationRunTexts texts =
-        MigrationRunLines(true, elapsedSeconds, MigrationProgress.remainingSeconds.load());
+    const MigrationRunTexts texts = MigrationRunLines(true, elapsedSeconds, remainingSeconds);
     wchar_t number[8];
     std::swprintf(number, 8, L"%3d%%", percent);
-    return L"\r[" + std::wstring(filled, L'#') + std::wstring(kBarCells - filled, L'-') + L"] " +
-           number + L"  " + texts.usedTime + L"  " + texts.remainTime;
+    return L"\r" + (verifying ? CliText(CliWord::Verifying) + L" " : L"") + L"[" +
+           std::wstring(filled, L'#') + std::wstring(kBarCells - filled, L'-') + L"] " + number +
+           L"  " + texts.usedTime + L"  " + texts.remainTime;
 }
 
 // Runs the worker on its own thread and shows its progress once a second until it has ended
 // (after a Cancel it still deletes the target's table, so the wait is for the thread itself).
+// When a verified run starts reading back, the copy's line is finished at 100% and the
+// verification gets a line of its own.
 void RunWorker(const MigrationThreadArgs& args, std::FILE* err) {
     const auto previous = std::signal(SIGINT, CancelOnInterrupt);
     MigrationWorker worker;
@@ -76,6 +79,7 @@ void RunWorker(const MigrationThreadArgs& args, std::FILE* err) {
     worker.Start(args);
     uint64_t elapsed = 0;
     size_t shown = 0;
+    bool verifying = false;
     // Each line overwrites the one before; blanks cover what a shorter one would leave.
     const auto show = [&](std::wstring line) {
         const size_t length = line.size();
@@ -83,10 +87,21 @@ void RunWorker(const MigrationThreadArgs& args, std::FILE* err) {
         shown = length;
         Print(err, line);
     };
+    const auto showProgress = [&] {
+        if (!verifying && MigrationProgress.verifying.load()) {
+            show(ProgressLine(false, 100, elapsed, 0));
+            Print(err, L"\n");
+            shown = 0;
+            verifying = true;
+        }
+        show(ProgressLine(verifying, static_cast<int>(MigrationProgress.percentDone.load()),
+                          elapsed, MigrationProgress.remainingSeconds.load()));
+    };
     do {
-        show(ProgressLine(elapsed++));
+        showProgress();
+        ++elapsed;
     } while (!worker.WaitFor(std::chrono::seconds(1)));
-    show(ProgressLine(elapsed));
+    showProgress();
     Print(err, L"\n");
     std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
 }
@@ -117,7 +132,7 @@ int RunMigrate(const MigrateRequest& request, const DriveList& drives,
         return kExitNoDrive;
     }
     const MigrationThreadArgs args{static_cast<uint32_t>(systemDisk.physicalDriveId),
-                                   static_cast<uint32_t>(request.target)};
+                                   static_cast<uint32_t>(request.target), request.verify};
     Print(err, GetUiText(kOsDriveLabel) + L" " + systemDisk.model + L"\n" +
                    GetUiText(kTargetDiskLabel) + L" " + target->Model + L"\n");
 

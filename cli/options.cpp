@@ -52,6 +52,8 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
         ->check(CLI::NonNegativeNumber)
         ->type_name("N");
     migrate->add_flag("--yes", options->Yes, "Do not ask for confirmation");
+    migrate->add_flag("--verify", options->Verify,
+                      "Read the copy back from the target and compare it with the source");
 
     try {
         app.parse(argc, argv);

@@ -25,6 +25,7 @@ struct CliOptions {
     bool Json = false;             // report --json
     int32_t Target = 0;            // migrate --target, a physical drive number
     bool Yes = false;              // migrate --yes: no confirmation
+    bool Verify = false;           // migrate --verify: read the copy back and compare
 };
 
 struct ParseOutcome {

@@ -6,13 +6,12 @@
 #include "base/log.h"
 #include "migration/disk_io.h"
 #include "migration/migration_state.h"
+#include "migration/stopwatch.h"
 #include "platform/platform.h"
 
 namespace migration {
 
 namespace {
-
-constexpr size_t kChunkBytes = size_t{kChunkSectors} * kSectorSize;
 
 unsigned long long Ull(uint64_t value) {
     return static_cast<unsigned long long>(value);
@@ -20,34 +19,6 @@ unsigned long long Ull(uint64_t value) {
 
 unsigned LastError() {
     return static_cast<unsigned>(platform::GetLastError());
-}
-
-// A monotonic high-resolution clock: the performance counter in milliseconds. Without a
-// counter every span reads 0 and the probe falls back to its resolution floor.
-class Stopwatch {
-  public:
-    Stopwatch() {
-        int64_t frequency = 0;
-        if (platform::QueryPerformanceFrequency(&frequency) && frequency > 0)
-            msPerCount_ = 1000.0 / static_cast<double>(frequency);
-        start_ = Count();
-    }
-    double ElapsedMs() const { return static_cast<double>(Count() - start_) * msPerCount_; }
-    // The shortest span the clock can tell from zero.
-    double ResolutionMs() const { return msPerCount_ > 0.0 ? msPerCount_ : 1.0; }
-
-  private:
-    int64_t Count() const {
-        int64_t count = 0;
-        return msPerCount_ > 0.0 && platform::QueryPerformanceCounter(&count) ? count : 0;
-    }
-    double msPerCount_ = 0.0;
-    int64_t start_ = 0;
-};
-
-// Sectors of the transfer that starts at `first`, never past `end`.
-uint32_t TransferSectors(uint64_t first, uint64_t end) {
-    return static_cast<uint32_t>(std::min<uint64_t>(kChunkSectors, end - first));
 }
 
 // Writes the transfer's sectors that lie outside the held ranges, each unbroken run in one

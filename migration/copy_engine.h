@@ -3,15 +3,23 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "migration/disk_io.h"
 #include "platform/win_types.h"
 
 namespace migration {
 
 inline constexpr uint32_t kChunkSectors = 128;  // 64 KiB
 inline constexpr uint32_t kProbeTransfers = 8;  // chunks per sampled position
+inline constexpr size_t kChunkBytes = size_t{kChunkSectors} * kSectorSize;
+
+// Sectors of the transfer that starts at `first`, never past `end`.
+inline uint32_t TransferSectors(uint64_t first, uint64_t end) {
+    return static_cast<uint32_t>(end - first < kChunkSectors ? end - first : kChunkSectors);
+}
 
 // copySectors results.
 inline constexpr int kCopyDone = 0;

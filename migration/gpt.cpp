@@ -215,7 +215,7 @@ TableResult openGTP(GptDiskContext& context, platform::HANDLE handle,
 // Nothing is written before the space test passes. A failure leaves what was written so far;
 // the migration deletes the target's table after a failed rewrite.
 TableResult modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& source,
-                      const void* protectiveMbr) {
+                      const void* protectiveMbr, WrittenSectors* written) {
     GptDiskContext table = source;
     GptHeader& header = table.header;
     const uint64_t sectorCount = QueryDiskGeometry(targetHandle).sectorCount;
@@ -271,33 +271,33 @@ TableResult modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& sourc
         WriteLog(L"SetFilePointerEx Error: %ld\n", LastError());
         return TableResult::kSeekFailed;
     }
-    if (!WriteSectors(targetHandle, backup.partitionEntryLba, array.data(), arrayCount)) {
+    if (!WriteRecorded(targetHandle, backup.partitionEntryLba, array.data(), arrayCount, written)) {
         WriteLog(L"modifyGpt WriteFile()-3 Error: %ld\n", LastError());
         return TableResult::kWriteFailed;
     }
-    if (!WriteSectors(targetHandle, backup.myLba, &backup)) {
+    if (!WriteRecorded(targetHandle, backup.myLba, &backup, 1, written)) {
         WriteLog(L"modifyGpt WriteFile()-4 Error: %ld\n", LastError());
         return TableResult::kWriteFailed;
     }
     if (!FlushSectors(targetHandle)) return TableResult::kWriteFailed;
-    if (!WriteSectors(targetHandle, header.partitionEntryLba, array.data(), arrayCount)) {
+    if (!WriteRecorded(targetHandle, header.partitionEntryLba, array.data(), arrayCount, written)) {
         WriteLog(L"modifyGpt WriteFile()-2 Error: %ld\n", LastError());
         return TableResult::kWriteFailed;
     }
-    if (!WriteSectors(targetHandle, header.myLba, &header)) {
+    if (!WriteRecorded(targetHandle, header.myLba, &header, 1, written)) {
         WriteLog(L"modifyGpt WriteFile()-1 Error: %ld\n", LastError());
         return TableResult::kWriteFailed;
     }
-    if (protectiveMbr != nullptr && !WriteSectors(targetHandle, 0, protectiveMbr)) {
+    if (protectiveMbr != nullptr && !WriteRecorded(targetHandle, 0, protectiveMbr, 1, written)) {
         WriteLog(L"modifyGpt WriteFile()-0 Error: %ld\n", LastError());
         return TableResult::kWriteFailed;
     }
     if (!FlushSectors(targetHandle)) return TableResult::kWriteFailed;
 
     // A table that does not read back is not a rewritten table.
-    GptDiskContext written;
-    return openGTP(written, targetHandle) == TableResult::kOk ? TableResult::kOk
-                                                              : TableResult::kNotReadBack;
+    GptDiskContext readBack;
+    return openGTP(readBack, targetHandle) == TableResult::kOk ? TableResult::kOk
+                                                               : TableResult::kNotReadBack;
 }
 
 }  // namespace migration

@@ -8,6 +8,7 @@
 
 #include "migration/disk_io.h"
 #include "migration/table_result.h"
+#include "migration/written_sectors.h"
 #include "platform/partition_table.h"
 #include "platform/win_types.h"
 
@@ -60,8 +61,9 @@ TableResult openGTP(GptDiskContext& context, platform::HANDLE handle,
 // keeping entries 0 to the system partition and placing the backup at the target's end.
 // Writes the backup array and header, flushes, then the primary array and header and
 // `protectiveMbr` (512 bytes for sector 0; none leaves sector 0 alone), and flushes again.
-// kOk only when it was written, made durable and reads back.
+// kOk only when it was written, made durable and reads back. Each write done is appended to
+// `written` when one is given.
 TableResult modifyGpt(platform::HANDLE targetHandle, const GptDiskContext& source,
-                      const void* protectiveMbr = nullptr);
+                      const void* protectiveMbr = nullptr, WrittenSectors* written = nullptr);
 
 }  // namespace migration

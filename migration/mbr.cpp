@@ -119,7 +119,7 @@ void findSystemPartitionMbr(MbrDiskContext& context,
 }
 
 // One write: the whole of sector 0, after the space test passed.
-TableResult modifyMbr(const MbrDiskContext& source, HANDLE targetHandle) {
+TableResult modifyMbr(const MbrDiskContext& source, HANDLE targetHandle, WrittenSectors* written) {
     MbrDiskContext table = source;
     const uint64_t sectorCount = QueryDiskGeometry(targetHandle).sectorCount;
     const uint32_t system = table.systemEntryIndex;
@@ -133,7 +133,7 @@ TableResult modifyMbr(const MbrDiskContext& source, HANDLE targetHandle) {
     // Partitions after the system partition are not copied, so they leave the table.
     for (uint32_t i = system + 1; i < 4; ++i)
         table.mbr.partitions[i] = MbrPartitionEntry{};
-    if (!WriteSectors(targetHandle, 0, &table.mbr)) {
+    if (!WriteRecorded(targetHandle, 0, &table.mbr, 1, written)) {
         WriteLog(L"modifyMbr WriteFile()-1 Error: %ld\n", static_cast<long>(GetLastError()));
         return TableResult::kWriteFailed;
     }

@@ -7,6 +7,7 @@
 
 #include "migration/disk_io.h"
 #include "migration/table_result.h"
+#include "migration/written_sectors.h"
 #include "platform/partition_table.h"
 #include "platform/win_types.h"
 
@@ -38,7 +39,9 @@ void findSystemPartitionMbr(MbrDiskContext& context,
 
 // Writes the source's sector 0, with the entries after the system entry cleared, to sector 0
 // of `targetHandle`: kOk, kTargetTooSmall or kWriteFailed. Boot code, disk signature and the
-// kept entries go over unchanged. The sector is flushed to the medium before kOk.
-TableResult modifyMbr(const MbrDiskContext& source, platform::HANDLE targetHandle);
+// kept entries go over unchanged. The sector is flushed to the medium before kOk. The write
+// done is appended to `written` when one is given.
+TableResult modifyMbr(const MbrDiskContext& source, platform::HANDLE targetHandle,
+                      WrittenSectors* written = nullptr);
 
 }  // namespace migration

@@ -5,6 +5,7 @@
 
 #include "base/log.h"
 #include "migration/copy_engine.h"
+#include "migration/copy_verify.h"
 #include "migration/disk_io.h"
 #include "migration/drive_ops.h"
 #include "migration/gpt.h"
@@ -108,6 +109,19 @@ std::optional<bool> SourceIsGpt(HANDLE source) {
     return *style == PARTITION_STYLE_GPT;
 }
 
+// What a failed verification means: a source that cannot be read is a failed read, as in the
+// copy; a target that cannot be read back is a copy that cannot be proven.
+int32_t VerifyFailure(int verified) {
+    switch (verified) {
+        case kVerifySourceReadFailed:
+            return kMigrationReadFailed;
+        case kVerifyCancelled:
+            return kMigrationCancelled;
+        default:
+            return kMigrationVerifyFailed;
+    }
+}
+
 // What a failed copy means to the migration.
 int32_t CopyFailure(int copied) {
     switch (copied) {
@@ -125,9 +139,11 @@ int32_t CopyFailure(int copied) {
 // Everything up to the release, in order; the first failure ends it with its result. Effects
 // on the target, in order: its table is deleted, it is locked, sector 100 is zeroed, the speed
 // probe writes source data at its sample positions, sectors 0 to the end of the range are
-// overwritten, its table is rewritten. The source is open for reading only.
-int32_t Migrate(uint32_t sourceNumber, uint32_t targetNumber, DiskHandle& source,
-                DiskHandle& target) {
+// overwritten, its table is rewritten; a verified run then reads it back. The source is open
+// for reading only.
+int32_t Migrate(const MigrationThreadArgs& args, DiskHandle& source, DiskHandle& target) {
+    const uint32_t sourceNumber = DiskNumber(args.sourceNumber);
+    const uint32_t targetNumber = DiskNumber(args.targetNumber);
     if (sourceNumber == targetNumber) {
         WriteLog(L"select disk err\n");
         return kMigrationSameDisk;
@@ -191,9 +207,14 @@ int32_t Migrate(uint32_t sourceNumber, uint32_t targetNumber, DiskHandle& source
     std::array<uint8_t, kSectorSize> protectiveMbr{};
     if (*isGpt && !ReadSectors(source.get(), 0, protectiveMbr.data())) return kMigrationReadFailed;
     // A copy without a table that fits the target is no bootable disk: that is a failure.
-    const TableResult rewritten = *isGpt ? modifyGpt(target.get(), table.gpt, protectiveMbr.data())
-                                         : modifyMbr(table.mbr, target.get());
-    return rewritten == TableResult::kOk ? kMigrationSucceeded : kMigrationTableRewriteFailed;
+    WrittenSectors written;
+    const TableResult rewritten =
+        *isGpt ? modifyGpt(target.get(), table.gpt, protectiveMbr.data(), &written)
+               : modifyMbr(table.mbr, target.get(), &written);
+    if (rewritten != TableResult::kOk) return kMigrationTableRewriteFailed;
+    if (!args.verify) return kMigrationSucceeded;
+    const int verified = verifyCopy(source.get(), target.get(), range, written);
+    return verified == kVerifyDone ? kMigrationSucceeded : VerifyFailure(verified);
 }
 
 }  // namespace
@@ -248,8 +269,7 @@ bool checkMigrationTarget(uint32_t sourceNumber, uint32_t targetNumber) {
 uint32_t migrationThread(const MigrationThreadArgs& args) {
     MigrationState.store(kStateRunning, std::memory_order_relaxed);
     DiskHandle source, target;
-    const int32_t result =
-        Migrate(DiskNumber(args.sourceNumber), DiskNumber(args.targetNumber), source, target);
+    const int32_t result = Migrate(args, source, target);
 
     if (target) releaseDisk(target.get());
     WriteLog(L"unlock disk\n");

@@ -1,7 +1,7 @@
 // One system migration: the pre-check that a target can take the system disk, and the worker
 // that takes the target from the system, copies sectors 0 to the end of the system partition,
-// rewrites the target's partition table and publishes the outcome in MigrationState and
-// MigrationResult. The source is only ever read.
+// rewrites the target's partition table, reads the copy back when asked, and publishes the outcome
+// in MigrationState and MigrationResult. The source is only ever read.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,7 @@ namespace migration {
 struct MigrationThreadArgs {
     uint32_t sourceNumber = 0;  // physical drive numbers; only the low 16 bits count
     uint32_t targetNumber = 0;
+    bool verify = false;  // read the copy back after the table rewrite and compare it
 };
 
 // MigrationResult values.
@@ -32,6 +33,8 @@ inline constexpr int32_t kMigrationProbeFailed = -12;
 inline constexpr int32_t kMigrationTargetTooSmall = -13;
 inline constexpr int32_t kMigrationTargetNotWritable = -14;
 inline constexpr int32_t kMigrationTableRewriteFailed = -15;
+// -16 is the worker's own (migration_worker.h).
+inline constexpr int32_t kMigrationVerifyFailed = -17;  // the copy read back differs
 
 // Sectors a target needs beyond the range to copy before the pre-check offers it.
 inline constexpr uint64_t kTargetSpareSectors = 100;

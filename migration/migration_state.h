@@ -9,11 +9,12 @@
 //                      word becomes the cancelled one).
 //   MigrationResult    migrationThread, just before its final word; Start when no thread could
 //                      be made.
-//   MigrationProgress  the copy engine (percentDone, remainingSeconds); the migration page's
-//                      one-second timer advances elapsedSeconds; ClearMigrationProgress sets
-//                      all three back to zero (Start, and the page once it has told an outcome).
-// Who reads: the migration page's timer and tramsik-cli's migrate command (all three), and the
-// copy engine (the cancelled bit of the state word, once per chunk).
+//   MigrationProgress  the copy engine and the verification (percentDone, remainingSeconds,
+//                      verifying); the migration page's one-second timer advances
+//                      elapsedSeconds; ClearMigrationProgress sets them all back to zero
+//                      (Start, and the page once it has told an outcome).
+// Who reads: the migration page's timer and tramsik-cli's migrate command, and the copy engine
+// and the verification (the cancelled bit of the state word, once per chunk).
 //
 // Relaxed atomics: each is read on its own, and a stale value only shows for one timer tick.
 // MigrationResult is read once the state word has its ended bit, which is stored with release
@@ -46,6 +47,9 @@ struct MigrationProgressValues {
     std::atomic<float> percentDone{0.0f};      // 0 to 100, written by the copy
     std::atomic<int64_t> remainingSeconds{0};  // 0: no estimate
     std::atomic<uint64_t> elapsedSeconds{0};   // advanced by the page's timer
+    // Set when a verified run has finished the copy and reads it back; the percent and the
+    // remaining time are then the verification's.
+    std::atomic<bool> verifying{false};
 };
 inline MigrationProgressValues MigrationProgress;
 
@@ -54,6 +58,7 @@ inline void ClearMigrationProgress() {
     MigrationProgress.percentDone = 0.0f;
     MigrationProgress.remainingSeconds = 0;
     MigrationProgress.elapsedSeconds = 0;
+    MigrationProgress.verifying = false;
 }
 
 }  // namespace migration

@@ -31,6 +31,8 @@ FaultSpec ReadFaults(const Field& field) {
     faults.powerCutSeed = OptionalUnsigned<uint64_t>(object, "powerCutSeed", 1, UINT64_MAX);
     if (auto code = object.Optional("flushError"))
         faults.flushError = static_cast<DWORD>(code->Unsigned(UINT32_MAX));
+    if (auto sector = object.Optional("corruptWriteSector"))
+        faults.corruptWriteSector = sector->Unsigned();
     object.Close();
     return faults;
 }

@@ -180,6 +180,8 @@ struct FaultSpec {
     uint64_t powerCutSeed = 1;
     // Flushing the drive's cache fails with this error.
     std::optional<DWORD> flushError;
+    // Every write that covers this sector reports success but stores it with one bit flipped.
+    std::optional<uint64_t> corruptWriteSector;
 };
 
 // The exit status of a process whose simulated power failed.

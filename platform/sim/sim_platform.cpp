@@ -297,6 +297,9 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* into, const void* from, DWORD si
         const bool ok = writing ? drive->image->Write(position, from, size)
                                 : drive->image->Read(position, into, size);
         if (!ok) return Fail(ERROR_IO_DEVICE);
+        if (writing && Overlaps(first, sectors, faults.corruptWriteSector, 1) &&
+            !CorruptSector(*drive, *faults.corruptWriteSector))
+            return Fail(ERROR_IO_DEVICE);
         if (writing && ++drive->writeRequests == faults.powerCutAfterWrites) PowerCut();
         file->position += size;
         if (done) *done = size;
@@ -320,6 +323,15 @@ BOOL SimPlatform::Flush(HANDLE handle) {
     // The image file is the medium: what the cache held is safe from now on.
     drive->unflushed.clear();
     return 1;
+}
+
+bool SimPlatform::CorruptSector(SimDrive& drive, uint64_t sector) {
+    // One flipped bit in the middle of the sector: the drive said it wrote it, and did not.
+    uint8_t byte = 0;
+    const uint64_t offset = sector * kSectorSize + kSectorSize / 2;
+    if (!drive.image->Read(offset, &byte, 1)) return false;
+    byte ^= 0x01;
+    return drive.image->Write(offset, &byte, 1);
 }
 
 void SimPlatform::PowerCut() {

@@ -75,6 +75,8 @@ class SimPlatform : public WindowsSemantics {
     // Ends the process as a power failure would, the volatile caches keeping part of their
     // unflushed writes (faults.powerCutAfterWrites).
     [[noreturn]] void PowerCut();
+    // Changes the stored sector behind the writer's back (faults.corruptWriteSector).
+    static bool CorruptSector(SimDrive& drive, uint64_t sector);
     // The machine's volumes, with the length of their partitions in the images now.
     std::optional<VolumeFacts> DescribeVolume(wchar_t letter) override;
 

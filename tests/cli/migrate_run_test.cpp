@@ -65,16 +65,25 @@ class MigrateRunTest : public CliRunFixture {
 };
 
 TEST_F(MigrateRunTest, DemoSystemDiskOntoTheSecondSsdWithYes) {
-    const CliRun run = RunCli(folder_, Args("demo", {"migrate", "--target", "1", "--yes"}));
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, kDone);
-    EXPECT_TRUE(Has(run.err, "OS Drive : Orvel SSD S3 1GB\n")) << run.err;
-    EXPECT_FALSE(Has(run.err, "[y/N]")) << "--yes asks nothing";
-    EXPECT_TRUE(Has(run.err, "] 100%  Used Time :     00: 00: ")) << run.err;
-    EXPECT_TRUE(Has(Log(), "system migration success")) << Log();
-    // The target now starts with the source's protective MBR and a GPT of its own.
-    EXPECT_EQ(Sector(1, 0), Sector(0, 0));
-    EXPECT_EQ(Sector(1, 1).substr(0, 8), "EFI PART");
+    for (const bool verify : {false, true}) {
+        SCOPED_TRACE(verify ? "verified" : "unverified");
+        std::vector<std::string> args{"migrate", "--target", "1", "--yes"};
+        if (verify) args.push_back("--verify");
+        const CliRun run = RunCli(folder_, Args("demo", args));
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, kDone);
+        EXPECT_TRUE(Has(run.err, "OS Drive : Orvel SSD S3 1GB\n")) << run.err;
+        EXPECT_FALSE(Has(run.err, "[y/N]")) << "--yes asks nothing";
+        // The copy's line ends at 100%; a verified run's reading back has a line of its own.
+        EXPECT_TRUE(Has(run.err, "] 100%  Used Time :     00: 00: ")) << run.err;
+        EXPECT_EQ(Has(run.err, "\n\rVerifying ["), verify) << run.err;
+        EXPECT_EQ(Has(run.err, "Verifying [##############################] 100%"), verify);
+        EXPECT_TRUE(Has(Log(), "system migration success")) << Log();
+        EXPECT_EQ(Has(Log(), "verify end 0"), verify) << Log();
+        // The target now starts with the source's protective MBR and a GPT of its own.
+        EXPECT_EQ(Sector(1, 0), Sector(0, 0));
+        EXPECT_EQ(Sector(1, 1).substr(0, 8), "EFI PART");
+    }
 }
 
 TEST_F(MigrateRunTest, RefusalsAndTheirStatuses) {
@@ -105,12 +114,29 @@ TEST_F(MigrateRunTest, RefusalsAndTheirStatuses) {
 }
 
 TEST_F(MigrateRunTest, FailedMigrationExitsWithItsResult) {
-    const std::string machine = DemoWithFaults({json::object(), {{"writeErrorSector", 300000}}});
-    const CliRun run = RunCli(folder_, Args(machine, {"migrate", "--target", "1", "--yes"}));
-    EXPECT_EQ(run.status, 9);
-    EXPECT_TRUE(Has(run.err, "System migration failed [-9]\n")) << run.err;
-    EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(Has(Log(), "dst disk del success, please re-plug disk and retry"));
+    const struct {
+        const char* what;
+        json targetFaults;
+        std::vector<std::string> options;
+        int status;
+    } cases[] = {
+        {"a write fails", {{"writeErrorSector", 300000}}, {}, 9},
+        // The drive says it wrote the sector and did not: only reading back finds out.
+        {"a sector stored wrong, verified", {{"corruptWriteSector", 300000}}, {"--verify"}, 17},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string machine = DemoWithFaults({json::object(), c.targetFaults});
+        std::vector<std::string> args{"migrate", "--target", "1", "--yes"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const CliRun run = RunCli(folder_, Args(machine, args));
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_TRUE(Has(run.err, "System migration failed [-" + std::to_string(c.status) + "]\n"))
+            << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(Has(Log(), "dst disk del success, please re-plug disk and retry"));
+        EXPECT_NE(Sector(1, 1).substr(0, 8), "EFI PART");
+    }
 }
 
 TEST_F(MigrateRunTest, CtrlCCancelsAndASecondOneDoesNotKill) {

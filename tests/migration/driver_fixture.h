@@ -64,8 +64,7 @@ class DriverTest : public MigrationTest {
         MigrationTest::SetUp();
         migration::MigrationState = 0;
         migration::MigrationResult = 0;
-        migration::MigrationProgress.percentDone = 0;
-        migration::MigrationProgress.remainingSeconds = 0;
+        migration::ClearMigrationProgress();
     }
 
     // Loads the machine (each under its own name, so its images are fresh) behind a
@@ -97,10 +96,11 @@ class DriverTest : public MigrationTest {
     }
 
     // Runs the worker to its end on this thread; its own return value is always 0.
-    int32_t Migrate(uint32_t source, uint32_t target) {
-        EXPECT_EQ(migration::migrationThread({source, target}), 0u);
+    int32_t Migrate(const migration::MigrationThreadArgs& args) {
+        EXPECT_EQ(migration::migrationThread(args), 0u);
         return migration::MigrationResult.load();
     }
+    int32_t Migrate(uint32_t source, uint32_t target) { return Migrate({source, target}); }
 
     // The image's contents as a fingerprint: equal fingerprints, equal bytes. Hashed block by
     // block, since the demo's images are gigabytes (mostly holes).

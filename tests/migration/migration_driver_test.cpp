@@ -12,6 +12,7 @@
 #include "driver_fixture.h"
 #include "migration/copy_engine.h"
 #include "migration/drive_ops.h"
+#include "migration/migration_worker.h"
 #include "platform/ioctl.h"
 
 namespace {
@@ -150,6 +151,43 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
          kStateFailed,
          {"FlushFileBuffers Error: 1117", "data migration err-end"},
          true},
+        // Sectors the drive stored otherwise than it was told, found only by reading back: in
+        // the data, in the primary and the backup GPT header, in an MBR.
+        {"a data sector stored wrong",
+         GptPair("{}", R"({ "corruptWriteSector": 10000 })"),
+         {0, 1, true},
+         -17,
+         kStateFailed,
+         {"system migration err, del partitons and restart", "verify differs -10000"},
+         true},
+        {"the primary GPT header stored wrong",
+         GptPair("{}", R"({ "corruptWriteSector": 1 })"),
+         {0, 1, true},
+         -17,
+         kStateFailed,
+         {"verify differs -1"},
+         true},
+        {"the backup GPT header stored wrong",
+         GptPair("{}", R"({ "corruptWriteSector": 65535 })"),
+         {0, 1, true},
+         -17,
+         kStateFailed,
+         {"verify differs -65535"},
+         true},
+        {"an MBR stored wrong",
+         MbrPair("{}", R"({ "corruptWriteSector": 0 })"),
+         {0, 1, true},
+         -17,
+         kStateFailed,
+         {"verify differs -0"},
+         true},
+        {"the copy cannot be read back",
+         GptPair("{}", R"({ "readErrorSector": 10000 })"),
+         {0, 1, true},
+         -17,
+         kStateFailed,
+         {"verify target read_sect err -9984 -0x45d"},
+         true},
     };
     int n = 0;
     for (const FailureCase& c : cases) {
@@ -157,7 +195,7 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
         LoadHooked(c.machine, "case" + std::to_string(n++));
         const uint64_t source = Fingerprint(Image(0)), target = Fingerprint(Image(1));
         const LogWatch log;
-        EXPECT_EQ(Migrate(c.args.sourceNumber, c.args.targetNumber), c.result);
+        EXPECT_EQ(Migrate(c.args), c.result);
         EXPECT_EQ(MigrationState.load(), c.state);
         const auto messages = log.Messages();
         for (const std::string& line : c.lines)
@@ -277,6 +315,48 @@ TEST_F(DriverTest, TheTableIsWrittenLastAfterTheDataIsFlushed) {
         EXPECT_FALSE(TableDeleted(1)) << c.name;
         // A protective MBR goes over as it is; an MBR loses the entries after the system's.
         EXPECT_EQ(SameSectors(0, 1, 0, 1), c.flushes == 3) << c.name;
+    }
+}
+
+// Reading back covers the copied range and the GPT backup at the target's end, publishes its
+// own progress, stops at a Cancel, and is what finds a silently corrupted sector.
+TEST_F(DriverTest, AVerifiedRunReadsTheWholeCopyBack) {
+    const struct {
+        const char* what;
+        std::string machine;
+        bool verify, cancelWhileVerifying;
+        int32_t result;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"gpt", GptPair(), true, false, 0, {"verify begin -22561", "verify end 0"}},
+        {"mbr", MbrPair(), true, false, 0, {"verify begin -12288", "verify end 0"}},
+        {"unverified, a corruption goes unseen",
+         GptPair("{}", R"({ "corruptWriteSector": 10000 })"),
+         false,
+         false,
+         0,
+         {"system migration success"}},
+        {"cancelled while verifying", GptPair(), true, true, -11, {"verify end -4"}},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto& hooked = LoadHooked(c.machine, "verify" + std::to_string(n++));
+        int flushes = 0;
+        // The last flush of a GPT rewrite comes right before the reading back.
+        hooked.beforeFlush = [&](platform::HANDLE) {
+            if (++flushes == 3 && c.cancelWhileVerifying) RequestMigrationCancel();
+        };
+        ClearMigrationProgress();
+        const LogWatch log;
+        EXPECT_EQ(Migrate({0, 1, c.verify}), c.result);
+        const auto messages = log.Messages();
+        for (const std::string& line : c.lines)
+            EXPECT_TRUE(Logged(messages, line)) << line;
+        EXPECT_EQ(CountStartingWith(messages, "verify begin"), c.verify ? 1u : 0u);
+        EXPECT_EQ(MigrationProgress.verifying.load(), c.verify);
+        EXPECT_EQ(MigrationProgress.percentDone.load() == 100.0f, c.result == 0);
+        EXPECT_EQ(TableDeleted(1), c.result != 0);
     }
 }
 
