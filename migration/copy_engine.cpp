@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "base/log.h"
+#include "migration/aligned_buffer.h"
 #include "migration/disk_io.h"
 #include "migration/migration_state.h"
+#include "migration/read_ahead.h"
 #include "migration/stopwatch.h"
 #include "platform/platform.h"
 
@@ -61,9 +63,11 @@ std::array<uint64_t, 12> sampleSpeedPositions(uint64_t sectorCount) {
 
 float calcspeedsec_ssd(uint64_t sectorCount, platform::HANDLE sourceHandle,
                        platform::HANDLE targetHandle, const HeldSectors& held) {
-    std::vector<uint8_t> buffer(kChunkBytes);
+    const AlignedBuffer buffer(kChunkBytes);
     const auto positions = sampleSpeedPositions(sectorCount);
-    double totalMs = 0.0;
+    // The copy reads and writes at once, so a chunk costs the slower of the two transfers:
+    // each direction is timed on its own.
+    double readMs = 0.0, writeMs = 0.0;
     uint64_t transfers = 0;
     double resolutionMs = 1.0;
     bool failed = false;
@@ -78,22 +82,25 @@ float calcspeedsec_ssd(uint64_t sectorCount, platform::HANDLE sourceHandle,
         resolutionMs = watch.ResolutionMs();
         for (uint64_t first = position; first < end; first += kChunkSectors) {
             const uint32_t sectors = TransferSectors(first, end);
-            std::fill(buffer.begin(), buffer.end(), 0);
+            std::fill_n(buffer.data(), kChunkBytes, 0);
+            const Stopwatch reading;
             if (!ReadSectors(sourceHandle, first, buffer.data(), sectors)) {
                 WriteLog(L"calcspeedsec_ssd read_sect err -0x%x\n", LastError());
                 failed = true;
                 break;
             }
+            readMs += reading.ElapsedMs();
+            const Stopwatch writing;
             if (!WriteUnheld(targetHandle, first, buffer.data(), sectors, held)) {
                 WriteLog(L"calcspeedsec_ssd write_sect err -0x%x\n", LastError());
                 failed = true;
                 break;
             }
+            writeMs += writing.ElapsedMs();
             ++transfers;
         }
         if (failed) break;
         const double elapsedMs = watch.ElapsedMs();
-        totalMs += elapsedMs;
         WriteLog(L"calcspeedsec_ssd time %d - %llu-%llu - %f ms", j, Ull(position), Ull(transfers),
                  elapsedMs);
     }
@@ -101,8 +108,8 @@ float calcspeedsec_ssd(uint64_t sectorCount, platform::HANDLE sourceHandle,
     float result = 0.0f;
     if (!failed && transfers > 0) {
         // A disk faster than the clock measures 0 ms; it is fast, not failed.
-        result =
-            static_cast<float>(std::max(totalMs, resolutionMs) / static_cast<double>(transfers));
+        const double slowerMs = std::max({readMs, writeMs, resolutionMs});
+        result = static_cast<float>(slowerMs / static_cast<double>(transfers));
         WriteLog(L"calcspeedsec_ssd end %f", static_cast<double>(result));
     }
     SeekSector(sourceHandle, 0);
@@ -123,24 +130,26 @@ int copySectors(platform::HANDLE sourceHandle, platform::HANDLE targetHandle, ui
             return static_cast<int64_t>(static_cast<double>(chunksLeft) * speed / 1000.0);
         };
         MigrationProgress.remainingSeconds.store(secondsFor(chunks), std::memory_order_relaxed);
-        std::vector<uint8_t> buffer(kChunkBytes, 0);
+        ReadAhead source(sourceHandle, sectorCount);
         for (uint64_t i = 1; i <= chunks; ++i) {
             if (MigrationState.load(std::memory_order_relaxed) & kStateCancelledBit) {
                 result = kCopyCancelled;
                 break;
             }
-            const uint64_t first = (i - 1) * kChunkSectors;
-            const uint32_t sectors = TransferSectors(first, sectorCount);
-            if (!ReadSectors(sourceHandle, first, buffer.data(), sectors)) {
-                WriteLog(L"read_sect err -%llu -0x%x\n", Ull(first), LastError());
+            const ReadAhead::Chunk& chunk = source.Next();
+            if (chunk.readFailed) {
+                WriteLog(L"read_sect err -%llu -0x%x\n", Ull(chunk.first),
+                         static_cast<unsigned>(chunk.error));
                 result = kCopyReadFailed;
                 break;
             }
-            if (!WriteUnheld(targetHandle, first, buffer.data(), sectors, held)) {
-                WriteLog(L"write_sect err -%llu -0x%x\n", Ull(first), LastError());
+            if (!WriteUnheld(targetHandle, chunk.first, chunk.data.data(), chunk.sectors, held)) {
+                WriteLog(L"write_sect err -%llu -0x%x\n", Ull(chunk.first), LastError());
                 result = kCopyWriteFailed;
                 break;
             }
+            const uint64_t first = chunk.first;
+            source.Release();
             MigrationProgress.remainingSeconds.store(secondsFor(chunks - i),
                                                      std::memory_order_relaxed);
             const auto now = static_cast<uint8_t>(i * 100 / chunks);

@@ -1,5 +1,6 @@
 // Copying the first sectors of the source disk to the same places on the target, in 64 KiB
-// chunks, with a speed probe first so the page can show a remaining time.
+// chunks read ahead while earlier ones are written, with a speed probe first so the page can
+// show a remaining time.
 #pragma once
 
 #include <array>
@@ -41,16 +42,18 @@ using HeldSectors = std::vector<SectorRange>;
 // `sectorCount`. Below 24 sectors the arithmetic wraps and every position lies beyond the end.
 std::array<uint64_t, 12> sampleSpeedPositions(uint64_t sectorCount);
 
-// Milliseconds per 64 KiB chunk, read from the source and written to the target at the
-// sampled positions (never past `sectorCount`, never the `held` sectors). 0.0 only after a read
-// or write error or when no position lies inside the range; a disk faster than the clock still
-// gets a positive value. Leaves both handles at byte 0.
+// Milliseconds per 64 KiB chunk of the copy, which reads and writes at once: the slower of the
+// source's read time and the target's write time, each measured at the sampled positions
+// (never past `sectorCount`, never the `held` sectors). 0.0 only after a read or write error or
+// when no position lies inside the range; a disk faster than the clock still gets a positive
+// value. Leaves both handles at byte 0.
 float calcspeedsec_ssd(uint64_t sectorCount, platform::HANDLE sourceHandle,
                        platform::HANDLE targetHandle, const HeldSectors& held = {});
 
-// Copies sectors 0 to sectorCount − 1 from the source to the target, both positioned at byte
-// 0, except the `held` sectors. Publishes MigrationProgress, polls the cancel bit of
-// MigrationState before each chunk.
+// Copies sectors 0 to sectorCount − 1 from the source to the target, except the `held` sectors,
+// chunk by chunk in order; the source is read ahead on a thread of its own (ReadAhead), so a
+// failed read ends the copy once every chunk before it is written. Publishes MigrationProgress,
+// polls the cancel bit of MigrationState before each chunk's write.
 int copySectors(platform::HANDLE sourceHandle, platform::HANDLE targetHandle, uint64_t sectorCount,
                 const HeldSectors& held = {});
 

@@ -25,6 +25,8 @@ FaultSpec ReadFaults(const Field& field) {
     if (auto count = object.Optional("goneAfterRequests"))
         faults.goneAfterRequests = count->Unsigned();
     if (auto slow = object.Optional("slowMsPerMiB")) faults.slowMsPerMiB = slow->Number();
+    if (auto slow = object.Optional("readMsPerMiB")) faults.readMsPerMiB = slow->Number();
+    if (auto slow = object.Optional("writeMsPerMiB")) faults.writeMsPerMiB = slow->Number();
     faults.volatileWriteCache = OptionalBool(object, "volatileWriteCache", false);
     if (auto count = object.Optional("powerCutAfterWrites"))
         faults.powerCutAfterWrites = count->Unsigned();

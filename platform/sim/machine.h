@@ -171,6 +171,8 @@ struct FaultSpec {
     // The drive answers this many requests and then is gone.
     std::optional<uint64_t> goneAfterRequests;
     double slowMsPerMiB = 0;
+    // Added to slowMsPerMiB for reads and for writes alone.
+    double readMsPerMiB = 0, writeMsPerMiB = 0;
     // Writes stay in the drive's cache until a flush; a power cut keeps only some of them.
     bool volatileWriteCache = false;
     // The power fails as the drive takes this write request (counted from 1): the process

@@ -245,21 +245,25 @@ BOOL SimPlatform::SetFilePointerEx(HANDLE handle, int64_t distance, int64_t* new
     return 1;
 }
 
-double SimPlatform::SlowTransfer(const SimDrive& drive, uint64_t bytes) {
-    const double ms = drive.config->faults.slowMsPerMiB * static_cast<double>(bytes) / kMiB;
+double SimPlatform::SlowTransfer(SimDrive& drive, uint64_t bytes, bool writing) {
+    const FaultSpec& faults = drive.config->faults;
+    const double msPerMiB =
+        faults.slowMsPerMiB + (writing ? faults.writeMsPerMiB : faults.readMsPerMiB);
+    const double ms = msPerMiB * static_cast<double>(bytes) / kMiB;
     state_.clockMs += ms;
     // Real waits are paid in pieces of a few milliseconds: many tiny sleeps would each cost
     // more than they ask for.
-    realWaitOwedMs_ += ms;
-    if (realWaitOwedMs_ < kRealWaitPieceMs) return 0;
-    const double wait = realWaitOwedMs_;
-    realWaitOwedMs_ = 0;
+    drive.realWaitOwedMs += ms;
+    if (drive.realWaitOwedMs < kRealWaitPieceMs) return 0;
+    const double wait = drive.realWaitOwedMs;
+    drive.realWaitOwedMs = 0;
     return wait;
 }
 
 BOOL SimPlatform::Transfer(HANDLE handle, void* into, const void* from, DWORD size, DWORD* done) {
-    double sleepMs = 0;
-    BOOL result = 0;
+    const bool writing = from != nullptr;
+    DiskImage* image = nullptr;
+    uint64_t position = 0;
     {
         std::lock_guard lock(mutex_);
         if (done) *done = 0;
@@ -267,12 +271,11 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* into, const void* from, DWORD si
         if (!file) return Fail(ERROR_INVALID_HANDLE);
         SimDrive* drive = DriveOf(*file);
         if (!drive) return Fail(ERROR_INVALID_FUNCTION);
-        const bool writing = from != nullptr;
         if (!(file->access & (writing ? GENERIC_WRITE : GENERIC_READ)))
             return Fail(ERROR_ACCESS_DENIED);
         if (drive->Gone()) return Fail(ERROR_DEVICE_NOT_CONNECTED);
         ++drive->requests;
-        const uint64_t position = static_cast<uint64_t>(file->position);
+        position = static_cast<uint64_t>(file->position);
         // Raw disk transfers are whole sectors at sector boundaries.
         if (position % kSectorSize || size % kSectorSize) return Fail(ERROR_INVALID_PARAMETER);
         const uint64_t diskSize = drive->image->Size();
@@ -285,31 +288,48 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* into, const void* from, DWORD si
         if (writing ? Overlaps(first, sectors, faults.writeErrorSector, faults.writeErrorCount)
                     : Overlaps(first, sectors, faults.readErrorSector, faults.readErrorCount))
             return Fail(faults.errorCode);
-        if (writing && faults.volatileWriteCache) {
-            SimDrive::CachedWrite cached{
-                position, std::vector<uint8_t>(size),
-                std::vector<uint8_t>(static_cast<const uint8_t*>(from),
-                                     static_cast<const uint8_t*>(from) + size)};
-            if (!drive->image->Read(position, cached.before.data(), size))
+        // A write the drive's cache, a power cut or a corruption has to know of is done here,
+        // in order with the others; plain transfers leave the lock to the other drives.
+        const bool watched = writing && (faults.volatileWriteCache || faults.powerCutAfterWrites ||
+                                         faults.corruptWriteSector);
+        if (!watched) {
+            image = drive->image.get();
+        } else {
+            if (faults.volatileWriteCache) {
+                SimDrive::CachedWrite cached{
+                    position, std::vector<uint8_t>(size),
+                    std::vector<uint8_t>(static_cast<const uint8_t*>(from),
+                                         static_cast<const uint8_t*>(from) + size)};
+                if (!drive->image->Read(position, cached.before.data(), size))
+                    return Fail(ERROR_IO_DEVICE);
+                drive->unflushed.push_back(std::move(cached));
+            }
+            if (!drive->image->Write(position, from, size)) return Fail(ERROR_IO_DEVICE);
+            if (Overlaps(first, sectors, faults.corruptWriteSector, 1) &&
+                !CorruptSector(*drive, *faults.corruptWriteSector))
                 return Fail(ERROR_IO_DEVICE);
-            drive->unflushed.push_back(std::move(cached));
+            if (++drive->writeRequests == faults.powerCutAfterWrites) PowerCut();
         }
-        const bool ok = writing ? drive->image->Write(position, from, size)
-                                : drive->image->Read(position, into, size);
-        if (!ok) return Fail(ERROR_IO_DEVICE);
-        if (writing && Overlaps(first, sectors, faults.corruptWriteSector, 1) &&
-            !CorruptSector(*drive, *faults.corruptWriteSector))
-            return Fail(ERROR_IO_DEVICE);
-        if (writing && ++drive->writeRequests == faults.powerCutAfterWrites) PowerCut();
-        file->position += size;
+    }
+    // The image files are safe to read and write from several threads: the source's reads
+    // and the target's writes of a copy overlap here.
+    if (image &&
+        !(writing ? image->Write(position, from, size) : image->Read(position, into, size)))
+        return Fail(ERROR_IO_DEVICE);
+    double sleepMs = 0;
+    {
+        std::lock_guard lock(mutex_);
+        OpenFile* file = File(handle);
+        SimDrive* drive = file ? DriveOf(*file) : nullptr;
+        if (!drive) return Fail(ERROR_INVALID_HANDLE);
+        file->position = static_cast<int64_t>(position + size);
         if (done) *done = size;
-        sleepMs = SlowTransfer(*drive, size);
-        result = 1;
+        sleepMs = SlowTransfer(*drive, size, writing);
     }
     // The clock already moved; the real wait makes a slow disk feel slow to a person too.
     if (sleepMs > 0)
         std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(sleepMs));
-    return result;
+    return 1;
 }
 
 BOOL SimPlatform::Flush(HANDLE handle) {

@@ -100,7 +100,7 @@ class SimPlatform : public WindowsSemantics {
     bool DeclaredHeld(const wchar_t* name) const;
     // Moves the clock by the time a transfer of `bytes` takes on `drive`; returns the real wait
     // now due, which the caller sleeps after unlocking.
-    double SlowTransfer(const SimDrive& drive, uint64_t bytes);
+    double SlowTransfer(SimDrive& drive, uint64_t bytes, bool writing);
 
     std::unique_ptr<Machine> machine_;
     SimState state_;
@@ -111,7 +111,6 @@ class SimPlatform : public WindowsSemantics {
     bool serviceDisabled_ = false;
     double serviceReadyAt_ = 0;
     unsigned startRequests_ = 0;
-    double realWaitOwedMs_ = 0;
 };
 
 }  // namespace platform::sim

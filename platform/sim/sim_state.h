@@ -38,7 +38,7 @@ struct SimDrive {
     // SECURITY PROTOCOL IN that follows fetches it.
     uint8_t samsungNvmeRequest = 0;
     uint64_t requests = 0;
-    uint64_t writeRequests = 0;
+    uint64_t writeRequests = 0;  // counted while a power cut waits for one of them
     // With a volatile write cache, the writes since the last flush in order: what each
     // overwrote and what it wrote, so that a power cut can keep any subset of them.
     struct CachedWrite {
@@ -46,6 +46,9 @@ struct SimDrive {
         std::vector<uint8_t> before, after;
     };
     std::vector<CachedWrite> unflushed;
+    // Real waiting owed for slow transfers, paid in pieces; each drive pays its own, so two
+    // drives busy at once wait at once.
+    double realWaitOwedMs = 0;
 
     // Unplugged, or past the request count after which it goes away.
     bool Gone() const;

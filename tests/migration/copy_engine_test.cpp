@@ -93,10 +93,24 @@ TEST_F(CopyTest, ProbeOnADiskFasterThanTheClockIsStillPositive) {
     EXPECT_TRUE(Blank(first - 1));
 }
 
-TEST_F(CopyTest, ProbeMeasuresMillisecondsPerChunk) {
-    // 16 ms per MiB is 1 ms per 64 KiB, read and write: 2 ms per chunk.
-    LoadDrives(CopyMachine(R"({ "slowMsPerMiB": 16 })", R"({ "slowMsPerMiB": 16 })"), 2);
-    EXPECT_NEAR(calcspeedsec_ssd(100000, Drive(0), Drive(1)), 2.0f, 1e-3);
+// The copy reads and writes at once, so a chunk costs the slower direction's time. 16 ms per
+// MiB is 1 ms per 64 KiB.
+TEST_F(CopyTest, ProbeMeasuresTheSlowerDirectionPerChunk) {
+    const struct {
+        const char *source, *target;
+        float msPerChunk;
+    } cases[] = {
+        {R"({ "slowMsPerMiB": 16 })", R"({ "slowMsPerMiB": 16 })", 1.0f},
+        {R"({ "readMsPerMiB": 32 })", R"({ "writeMsPerMiB": 16 })", 2.0f},
+        {R"({ "readMsPerMiB": 16 })", R"({ "writeMsPerMiB": 48 })", 3.0f},
+        // A source slow to write and a target slow to read do not slow this copy.
+        {R"({ "writeMsPerMiB": 160 })", R"({ "readMsPerMiB": 160, "writeMsPerMiB": 16 })", 1.0f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.source) + " " + c.target);
+        LoadDrives(CopyMachine(c.source, c.target), 2);
+        EXPECT_NEAR(calcspeedsec_ssd(100000, Drive(0), Drive(1)), c.msPerChunk, 1e-3);
+    }
 }
 
 TEST_F(CopyTest, ProbeStopsAtTheFirstFailure) {

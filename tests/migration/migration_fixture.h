@@ -35,6 +35,9 @@ class MigrationTest : public SimTest {
 
     // Loads the machine and opens every one of its physical drives 0..count-1.
     void LoadDrives(const std::string& json, int count) {
+        for (platform::HANDLE handle : handles_)
+            platform::CloseHandle(handle);
+        handles_.clear();
         sim_ = &Load(json);
         for (int i = 0; i < count; ++i) {
             const std::wstring name = L"\\\\.\\PhysicalDrive" + std::to_wstring(i);
