@@ -4,12 +4,15 @@
 #include <linux/nvme_ioctl.h>
 #include <scsi/sg.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -39,6 +42,32 @@ static_assert(offsetof(NvmeAdminCommand, result) == offsetof(nvme_admin_cmd, res
 
 namespace {
 
+// Direct I/O wants memory aligned to the device's logical block; a page covers every one.
+constexpr size_t kDirectAlignment = 4096;
+
+// A page-aligned copy of a caller's buffer that direct I/O would refuse.
+class Bounce {
+  public:
+    explicit Bounce(size_t size)
+        : data_(std::aligned_alloc(kDirectAlignment, (size + kDirectAlignment - 1) /
+                                                         kDirectAlignment * kDirectAlignment)) {}
+    ~Bounce() { std::free(data_); }
+    Bounce(const Bounce&) = delete;
+    Bounce& operator=(const Bounce&) = delete;
+    void* get() const { return data_; }
+    explicit operator bool() const { return data_ != nullptr; }
+
+  private:
+    void* data_;
+};
+
+// Whether a transfer of `buffer` on `fd` has to go through a Bounce: the descriptor reads past
+// the cache and the buffer is not aligned for that (the partition-table code's single sectors).
+bool NeedsBounce(int fd, const void* buffer) {
+    return reinterpret_cast<uintptr_t>(buffer) % kDirectAlignment != 0 &&
+           (::fcntl(fd, F_GETFL) & O_DIRECT) != 0;
+}
+
 class SystemKernelIo : public KernelIo {
   public:
     int Open(const std::string& path, OpenMode mode) override {
@@ -47,7 +76,14 @@ class SystemKernelIo : public KernelIo {
         if (mode == OpenMode::ReadWriteExclusive) flags = O_RDWR | O_EXCL;
         // O_NONBLOCK: a drive without a medium opens instead of waiting for one.
         const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
-        return fd < 0 ? -errno : fd;
+        if (fd < 0) return -errno;
+        // A disk is read and written past the page cache: a migration neither evicts what the
+        // running system needs nor times the cache instead of the disk. A device that refuses
+        // keeps the cache.
+        struct stat status {};
+        if (::fstat(fd, &status) == 0 && S_ISBLK(status.st_mode))
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_DIRECT);
+        return fd;
     }
     void Close(int fd) override { ::close(fd); }
     int Ioctl(int fd, unsigned long request, void* argument) override {
@@ -56,10 +92,24 @@ class SystemKernelIo : public KernelIo {
         return result < 0 ? -errno : result;
     }
     int64_t ReadAt(int fd, void* buffer, size_t size, uint64_t offset) override {
+        if (NeedsBounce(fd, buffer)) {
+            const Bounce bounce(size);
+            if (!bounce) return -ENOMEM;
+            const ssize_t done = ::pread(fd, bounce.get(), size, static_cast<off_t>(offset));
+            if (done > 0) std::memcpy(buffer, bounce.get(), static_cast<size_t>(done));
+            return done < 0 ? -errno : done;
+        }
         const ssize_t done = ::pread(fd, buffer, size, static_cast<off_t>(offset));
         return done < 0 ? -errno : done;
     }
     int64_t WriteAt(int fd, const void* buffer, size_t size, uint64_t offset) override {
+        if (NeedsBounce(fd, buffer)) {
+            const Bounce bounce(size);
+            if (!bounce) return -ENOMEM;
+            std::memcpy(bounce.get(), buffer, size);
+            const ssize_t done = ::pwrite(fd, bounce.get(), size, static_cast<off_t>(offset));
+            return done < 0 ? -errno : done;
+        }
         const ssize_t done = ::pwrite(fd, buffer, size, static_cast<off_t>(offset));
         return done < 0 ? -errno : done;
     }

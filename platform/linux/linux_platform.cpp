@@ -226,16 +226,40 @@ BOOL LinuxPlatform::SetFilePointerEx(HANDLE file, int64_t distance, int64_t* new
 }
 
 BOOL LinuxPlatform::Transfer(HANDLE file, void* into, const void* from, DWORD size, DWORD* done) {
-    std::lock_guard lock(mutex_);
     if (done) *done = 0;
+    int fd = -1;
+    uint64_t position = 0;
+    {
+        std::lock_guard lock(mutex_);
+        OpenHandle* handle = Find(file);
+        DiskFile* disk = handle ? std::get_if<DiskFile>(&handle->file) : nullptr;
+        if (!disk) return Fail(ERROR_INVALID_HANDLE);
+        if (!(handle->access & (from ? GENERIC_WRITE : GENERIC_READ)))
+            return Fail(ERROR_ACCESS_DENIED);
+        // Raw disk transfers are whole sectors at sector boundaries.
+        if (disk->position % kSectorSize || size % kSectorSize)
+            return Fail(ERROR_INVALID_PARAMETER);
+        position = static_cast<uint64_t>(disk->position);
+        if (from) {
+            const auto diskSize = SizeOf(*disk);
+            if (!diskSize) return Fail(ERROR_IO_DEVICE);
+            if (position + size > *diskSize) return Fail(ERROR_SECTOR_NOT_FOUND);
+            disk->written = true;
+        }
+        fd = disk->fd;
+    }
+    // Outside the lock, so that a copy's reads of one disk and writes of another overlap.
+    DWORD moved = 0;
+    const DWORD error =
+        from ? Write(fd, position, from, size, &moved) : Read(fd, position, into, size, &moved);
+    if (error != ERROR_SUCCESS) return Fail(error);
+    std::lock_guard lock(mutex_);
     OpenHandle* handle = Find(file);
     DiskFile* disk = handle ? std::get_if<DiskFile>(&handle->file) : nullptr;
     if (!disk) return Fail(ERROR_INVALID_HANDLE);
-    if (!(handle->access & (from ? GENERIC_WRITE : GENERIC_READ))) return Fail(ERROR_ACCESS_DENIED);
-    // Raw disk transfers are whole sectors at sector boundaries.
-    if (disk->position % kSectorSize || size % kSectorSize) return Fail(ERROR_INVALID_PARAMETER);
-    const DWORD error = from ? Write(*disk, from, size, done) : Read(*disk, into, size, done);
-    return error == ERROR_SUCCESS ? 1 : Fail(error);
+    disk->position = static_cast<int64_t>(position + moved);
+    if (done) *done = moved;
+    return 1;
 }
 
 BOOL LinuxPlatform::Flush(HANDLE file) {
@@ -248,38 +272,30 @@ BOOL LinuxPlatform::Flush(HANDLE file) {
     return synced == 0 ? 1 : Fail(WindowsError(synced));
 }
 
-DWORD LinuxPlatform::Read(DiskFile& disk, void* into, DWORD size, DWORD* done) {
+DWORD LinuxPlatform::Read(int fd, uint64_t position, void* into, DWORD size, DWORD* moved) {
     DWORD count = 0;
     while (count < size) {
-        const int64_t got =
-            kernel_->ReadAt(disk.fd, static_cast<uint8_t*>(into) + count, size - count,
-                            static_cast<uint64_t>(disk.position) + count);
+        const int64_t got = kernel_->ReadAt(fd, static_cast<uint8_t*>(into) + count, size - count,
+                                            position + count);
         if (got < 0) return WindowsError(static_cast<int>(got));
         if (got == 0) break;  // the end of the disk
         count += static_cast<DWORD>(got);
     }
     if (count % kSectorSize) return ERROR_IO_DEVICE;
-    disk.position += count;
-    if (done) *done = count;
+    *moved = count;
     return ERROR_SUCCESS;
 }
 
-DWORD LinuxPlatform::Write(DiskFile& disk, const void* from, DWORD size, DWORD* done) {
-    const auto diskSize = SizeOf(disk);
-    if (!diskSize) return ERROR_IO_DEVICE;
-    if (static_cast<uint64_t>(disk.position) + size > *diskSize) return ERROR_SECTOR_NOT_FOUND;
+DWORD LinuxPlatform::Write(int fd, uint64_t position, const void* from, DWORD size, DWORD* moved) {
     DWORD count = 0;
     while (count < size) {
-        const int64_t put =
-            kernel_->WriteAt(disk.fd, static_cast<const uint8_t*>(from) + count, size - count,
-                             static_cast<uint64_t>(disk.position) + count);
+        const int64_t put = kernel_->WriteAt(fd, static_cast<const uint8_t*>(from) + count,
+                                             size - count, position + count);
         if (put < 0) return WindowsError(static_cast<int>(put));
         if (put == 0) return ERROR_IO_DEVICE;
         count += static_cast<DWORD>(put);
-        disk.written = true;
     }
-    disk.position += count;
-    if (done) *done = count;
+    *moved = count;
     return ERROR_SUCCESS;
 }
 

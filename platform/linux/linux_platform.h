@@ -77,6 +77,11 @@ class LinuxPlatform : public WindowsSemantics {
     };
     using Request = ControlRequest;
 
+    // The transfer loops of a disk's descriptor: the kernel may move less than asked. They run
+    // without mutex_ (the kernel interface is safe from several threads).
+    DWORD Read(int fd, uint64_t position, void* into, DWORD size, DWORD* moved);
+    DWORD Write(int fd, uint64_t position, const void* from, DWORD size, DWORD* moved);
+
     // Everything below runs with mutex_ held.
     void Refresh();
     HANDLE NewHandle(OpenHandle handle);
@@ -91,8 +96,6 @@ class LinuxPlatform : public WindowsSemantics {
     std::vector<Extent> ExtentsOf(const DeviceNumber& device, int depth = 0) const;
     bool InUse(const BlockDisk& disk) const;
     void CloseFile(OpenHandle& handle);
-    DWORD Read(DiskFile& file, void* into, DWORD size, DWORD* done);
-    DWORD Write(DiskFile& file, const void* from, DWORD size, DWORD* done);
 
     DWORD DiskControl(DiskFile& file, Request& request);
     DWORD VolumeControl(const VolumeFile& file, Request& request);
