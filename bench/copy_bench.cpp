@@ -1,8 +1,11 @@
 // The migration's sector copy against dd: 1 GiB between two image files, once through
 // copySectors on the simulated machine (64 KiB chunks, speed probe included) and once with
 // "dd bs=64K", in the same run on the same files. Reports both times and their ratio.
+// And the copy between simulated drives of set read and write speeds, against the slower of
+// the two: the most any copy between them can reach.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -55,13 +58,20 @@ class ImagePair {
     std::filesystem::path folder_;
 };
 
-void UseMachineOver(const ImagePair& images) {
+// Drives 0 and 1 over the two images; the source reads at `readMiBps` and the target writes at
+// `writeMiBps` (0: as fast as the files go).
+void UseMachineOver(const ImagePair& images, double readMiBps = 0, double writeMiBps = 0) {
+    const auto faults = [](const char* key, double miBps) {
+        return miBps > 0 ? std::string(R"(, "faults": { ")") + key + R"(": )" +
+                               std::to_string(1000.0 / miBps) + " }"
+                         : std::string();
+    };
     const std::string json =
         R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
           { "physicalDrive": 0, "route": "ata", "identify": { "model": "S" }, "image": ")" +
-        images.Source().string() + R"(" },
+        images.Source().string() + "\"" + faults("readMsPerMiB", readMiBps) + R"( },
           { "physicalDrive": 1, "route": "ata", "identify": { "model": "T" }, "image": ")" +
-        images.Target().string() + R"(" } ] })";
+        images.Target().string() + "\"" + faults("writeMsPerMiB", writeMiBps) + R"( } ] })";
     std::string error;
     auto machine = sim::ParseMachine(json, "bench", images.Folder(), &error);
     if (machine)
@@ -108,5 +118,39 @@ void BM_CopySectorsNextToDd(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(kBytes) * state.iterations());
 }
 BENCHMARK(BM_CopySectorsNextToDd)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Arguments: the source's read speed and the target's write speed, MiB/s. The copy moves 256 MiB
+// of the images, probe included.
+void BM_CopyAtSetSpeeds(benchmark::State& state) {
+    const double read = static_cast<double>(state.range(0));
+    const double write = static_cast<double>(state.range(1));
+    const ImagePair images;
+    UseMachineOver(images, read, write);
+    const HANDLE source = Open(L"\\\\.\\PhysicalDrive0");
+    const HANDLE target = Open(L"\\\\.\\PhysicalDrive1");
+    constexpr uint64_t kCopied = uint64_t{256} << 20;
+    double seconds = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (migration::copySectors(source, target, kCopied / 512) != migration::kCopyDone)
+            state.SkipWithError("copySectors failed");
+        state.SetIterationTime(Seconds(start));
+        seconds += Seconds(start);
+    }
+    CloseHandle(source);
+    CloseHandle(target);
+    UsePlatform(nullptr);
+    const double miBps =
+        static_cast<double>(kCopied >> 20) * static_cast<double>(state.iterations()) / seconds;
+    state.counters["MiB_per_s"] = miBps;
+    state.counters["of_slower_disk"] = miBps / std::min(read, write);
+}
+BENCHMARK(BM_CopyAtSetSpeeds)
+    ->Args({200, 100})
+    ->Args({100, 200})
+    ->Args({150, 150})
+    ->UseManualTime()
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
