@@ -52,6 +52,13 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
         ->check(CLI::NonNegativeNumber)
         ->type_name("N");
     migrate->add_flag("--yes", options->Yes, "Do not ask for confirmation");
+    std::string metricsOut;
+    CLI::App* metrics =
+        app.add_subcommand("metrics", "Drive health in the Prometheus text exposition format");
+    metrics
+        ->add_option("--out", metricsOut,
+                     "Replace FILE with the metrics in one step (default: standard output)")
+        ->type_name("FILE");
 
     try {
         app.parse(argc, argv);
@@ -62,6 +69,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
 
     options->Machine = FromUtf8(machine);
     options->LogPath = FromUtf8(log);
+    options->MetricsOut = FromUtf8(metricsOut);
     if (!language.empty()) options->LanguageFlag = language == "zh" ? 1 : 0;
     for (const CLI::Option* driveOption : driveOptions)
         if (*driveOption) options->Drive = drive;
@@ -69,6 +77,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
                        : smart->parsed()   ? CliCommand::Smart
                        : info->parsed()    ? CliCommand::Info
                        : migrate->parsed() ? CliCommand::Migrate
+                       : metrics->parsed() ? CliCommand::Metrics
                                            : CliCommand::Report;
     return {true, kExitSuccess};
 }
