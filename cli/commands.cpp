@@ -61,11 +61,8 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
     if (!platform::SelectPlatform(options.Machine, &problem)) {
         Print(err, L"tramsik-cli: " + problem + L"\n");
         // A collector shows the failed run rather than the last good one.
-        if (options.Command == CliCommand::Metrics) {
-            MetricsInventory none;
-            none.seconds = SecondsSince(started);
-            RunMetrics(options.MetricsOut, none, out, err);
-        }
+        if (options.Command == CliCommand::Metrics)
+            RunMetrics(options.MetricsOut, {.seconds = SecondsSince(started)}, out, err);
         // A machine file can be wrong; the real machine can only keep its drives from us (no
         // rights, or no drive at all), which must not read as an empty list.
         return options.Machine.empty() ? kExitNoDrive : kExitUsage;

@@ -19,7 +19,7 @@ struct MetricsInventory {
     const disk::DriveList* drives = nullptr;
     const disk::AttributeNameTables* names = nullptr;  // names in the interface language
     // Physical drive numbers of disks that were found but answered no route.
-    std::span<const int32_t> unansweredDrives;
+    std::span<const int32_t> unansweredDrives{};
     double seconds = 0.0;  // the run's duration until the metrics were built
 };
 

@@ -1,8 +1,6 @@
 #include "cli/exposition.h"
 
 #include <charconv>
-#include <cmath>
-#include <cstdint>
 
 namespace cli {
 
@@ -36,10 +34,8 @@ std::string EscapeLabelValue(std::string_view value) {
 }
 
 std::string SampleValueText(double value) {
-    // Counters up to 2^53 are exact in a double; below that bound print them as integers.
-    constexpr double kExactIntegers = 9007199254740992.0;
-    if (value == std::trunc(value) && std::fabs(value) < kExactIntegers)
-        return std::to_string(static_cast<int64_t>(value));
+    // The shortest text that reads back as the same double; it has no exponent where that is
+    // the shorter form, as for every count a drive keeps.
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value);
     return std::string(text, result.ptr);

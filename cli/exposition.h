@@ -31,8 +31,7 @@ struct MetricFamily {
 // A label value with backslash, double quote and line feed escaped.
 std::string EscapeLabelValue(std::string_view value);
 
-// A sample value: integers without exponent or fraction, other numbers in their shortest exact
-// form.
+// A sample value in its shortest exact form.
 std::string SampleValueText(double value);
 
 // The families in order; a family without samples is left out entirely.
