@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "cli/cli_text.h"
 #include "cli/drive_text.h"
 #include "cli/info_command.h"
+#include "cli/metrics_command.h"
 #include "cli/migrate_command.h"
 #include "cli/report_json.h"
 #include "disk/ata_smart.h"
@@ -41,9 +43,14 @@ const DriveRecord* ChosenDrive(const DriveList& drives, const CliOptions& option
     return drives.Count() > 0 ? &drives[0] : nullptr;
 }
 
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 }  // namespace
 
 int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
+    const auto started = std::chrono::steady_clock::now();
     if (options.LogPath.empty())
         StartLog();
     else
@@ -53,6 +60,9 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
     std::wstring problem;
     if (!platform::SelectPlatform(options.Machine, &problem)) {
         Print(err, L"tramsik-cli: " + problem + L"\n");
+        // A collector shows the failed run rather than the last good one.
+        if (options.Command == CliCommand::Metrics)
+            RunMetrics(options.MetricsOut, {.seconds = SecondsSince(started)}, out, err);
         // A machine file can be wrong; the real machine can only keep its drives from us (no
         // rights, or no drive at all), which must not read as an empty list.
         return options.Machine.empty() ? kExitNoDrive : kExitUsage;
@@ -96,6 +106,13 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
         case CliCommand::Migrate:
             return RunMigrate({options.Target, options.Yes, options.Verify}, drives, systemDisk,
                               stdin, out, err);
+        case CliCommand::Metrics:
+            return RunMetrics(options.MetricsOut,
+                              {.drives = &drives,
+                               .names = &names,
+                               .unansweredDrives = engine->UnansweredDrives,
+                               .seconds = SecondsSince(started)},
+                              out, err);
     }
     return kExitUsage;
 }

@@ -54,6 +54,13 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
     migrate->add_flag("--yes", options->Yes, "Do not ask for confirmation");
     migrate->add_flag("--verify", options->Verify,
                       "Read the copy back from the target and compare it with the source");
+    std::string metricsOut;
+    CLI::App* metrics =
+        app.add_subcommand("metrics", "Drive health in the Prometheus text exposition format");
+    metrics
+        ->add_option("--out", metricsOut,
+                     "Replace FILE with the metrics in one step (default: standard output)")
+        ->type_name("FILE");
 
     try {
         app.parse(argc, argv);
@@ -64,6 +71,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
 
     options->Machine = FromUtf8(machine);
     options->LogPath = FromUtf8(log);
+    options->MetricsOut = FromUtf8(metricsOut);
     if (!language.empty()) options->LanguageFlag = language == "zh" ? 1 : 0;
     for (const CLI::Option* driveOption : driveOptions)
         if (*driveOption) options->Drive = drive;
@@ -71,6 +79,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
                        : smart->parsed()   ? CliCommand::Smart
                        : info->parsed()    ? CliCommand::Info
                        : migrate->parsed() ? CliCommand::Migrate
+                       : metrics->parsed() ? CliCommand::Metrics
                                            : CliCommand::Report;
     return {true, kExitSuccess};
 }

@@ -45,9 +45,17 @@ bool CAtaSmart::IsRecorded(int32_t physicalDriveId) const {
     });
 }
 
+void CAtaSmart::SettleUnansweredDrives() {
+    std::ranges::sort(UnansweredDrives);
+    const auto [first, last] = std::ranges::unique(UnansweredDrives);
+    UnansweredDrives.erase(first, last);
+    std::erase_if(UnansweredDrives, [&](int32_t drive) { return IsRecorded(drive); });
+}
+
 void CAtaSmart::Init() {
     ReadSystemFacts();
     vars.Clear();
+    UnansweredDrives.clear();
     WmiAvailable = false;
     NvidiaControllerFound = false;
     MarvellControllerFound = false;
@@ -72,6 +80,7 @@ void CAtaSmart::Init() {
     WriteLog(L"OK:qsort");
 
     if (ScsiScan) ScanScsiPorts();
+    SettleUnansweredDrives();
 
     ApplyDriveLetters(MapDriveLetters(IncludeRemovable || removableLettersCount_), vars);
 

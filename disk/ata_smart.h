@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "disk/controller_map.h"
 #include "disk/drive_record.h"
@@ -79,6 +80,9 @@ class CAtaSmart {
     std::wstring GetOsName() const;
 
     DriveList vars;
+    // Physical drive numbers of the disks this inventory found but could not record: none of
+    // the routes tried answered. A health report names them rather than leaving them out.
+    std::vector<int32_t> UnansweredDrives;
     platform::OSVERSIONINFOEXW OsVersion{};
     bool AtaPassThroughAvailable = false;
     bool StorageQueryAvailable = false;
@@ -116,6 +120,8 @@ class CAtaSmart {
     void ScanPhysicalDrives();
     void ScanScsiPorts();
     bool IsRecorded(int32_t physicalDriveId) const;
+    // Keeps in UnansweredDrives only the numbers no pass recorded, each once, in order.
+    void SettleUnansweredDrives();
 
     // Removable volumes count in the drive-letter mapping of this run.
     bool removableLettersCount_ = false;

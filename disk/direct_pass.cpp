@@ -96,7 +96,10 @@ void CAtaSmart::ScanPhysicalDrives() {
         const std::optional<ProbeHints> probe = ExamineDrive(n, ExcludeSamsungHd);
         if (!probe) continue;
         WriteLog(L"DO:GetDiskInfo");
-        if (!GetDiskInfo({.physicalDriveId = n}, *probe)) continue;
+        if (!GetDiskInfo({.physicalDriveId = n}, *probe)) {
+            UnansweredDrives.push_back(n);
+            continue;
+        }
         WriteLog(L"OK:GetDiskInfo");
         DriveRecord& record = vars[vars.Count() - 1];
         if (HasSwappedMakerName(record.Model)) {

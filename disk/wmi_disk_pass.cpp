@@ -103,7 +103,11 @@ void CAtaSmart::AddWmiDisk(const WmiDisk& disk) {
                                .scsiBus = disk.scsiBus,
                                .siliconImageType = siliconImageType,
                                .pnpDeviceId = disk.pnpDeviceId};
-    if (!target || !GetDiskInfo(address, hints)) return;
+    if (!target) return;
+    if (!GetDiskInfo(address, hints)) {
+        if (physicalDriveId >= 0) UnansweredDrives.push_back(physicalDriveId);
+        return;
+    }
 
     WriteLog(L"int index = (int)vars.GetCount() - 1;");
     const int32_t index = vars.Count() - 1;

@@ -117,6 +117,37 @@ TEST_F(InventoryDirectTest, SmartIsReadOnlyWhenTheDriveHasIt) {
     EXPECT_EQ(Drive(2)->DetectedPowerOnHours, 100);
 }
 
+TEST_F(InventoryDirectTest, DisksFoundThatAnswerNoRouteAreNamed) {
+    const auto listed = [](Json drive) {
+        const int number = drive["physicalDrive"];
+        return WithWmi(std::move(drive), WmiView(number, "Orvel SSD", "SCSI\\DISK&X\\1"));
+    };
+    Json silent = AtaDrive(1, "Orvel SSD Silent", "S1");
+    silent["ata"] = {{"passThrough", false}, {"smartIoctl", false}};
+    Json unplugged = AtaDrive(2, "Orvel SSD Gone", "G2");
+    unplugged["faults"] = {{"gone", true}};
+    struct Case {
+        const char* name;
+        Json drives;
+        std::vector<int32_t> unanswered;
+    };
+    const Case cases[] = {
+        {"every disk answers", Json::array({AtaDrive(0, "Orvel SSD", "A0")}), {}},
+        {"the direct pass opens a disk that answers no command", Json::array({silent}), {1}},
+        {"the management pass lists a disk that no longer answers",
+         Json::array({listed(AtaDrive(0, "Orvel SSD", "A0")), listed(unplugged)}),
+         {2}},
+        // Without a listing the disk cannot even be opened: it is not there.
+        {"an unplugged disk nobody lists", Json::array({unplugged}), {}},
+        {"both passes fail on one disk, named once", Json::array({listed(silent)}), {1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Inventory(MachineOf(c.drives));
+        EXPECT_EQ(Engine().UnansweredDrives, c.unanswered);
+    }
+}
+
 }  // namespace
 
 }  // namespace disk

@@ -1,0 +1,19 @@
+// tramsik-cli metrics: drive health in the Prometheus text format, on standard output or in
+// place of a file that a collector reads.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "cli/drive_metrics.h"
+
+namespace cli {
+
+// Exit status when the file could not be written.
+inline constexpr int kExitNotWritten = 4;
+
+// Prints the metrics of `inventory` to `out`, or with an `outPath` replaces that file with them.
+int RunMetrics(const std::wstring& outPath, const MetricsInventory& inventory, std::FILE* out,
+               std::FILE* err);
+
+}  // namespace cli

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/drive_metrics.h"
+#include "cli/exposition.h"
+#include "tests/cli/drive_fixture.h"
+
+namespace cli {
+
+using disk::DriveList;
+using disk::DriveRecord;
+
+namespace {
+
+// How many lines of `text` start with `prefix`.
+long Starting(const std::string& text, const std::string& prefix) {
+    const std::string lines = "\n" + text, start = "\n" + prefix;
+    long count = 0;
+    for (size_t at = lines.find(start); at != std::string::npos; at = lines.find(start, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(CliExposition, LabelValuesAndNumbersAreWrittenAsTheFormatReadsThem) {
+    struct Escape {
+        std::string value, written;
+    };
+    const Escape escapes[] = {
+        {"Orvel SSD", "Orvel SSD"},    {"say \"hi\"", "say \\\"hi\\\""}, {"C:\\disk", "C:\\\\disk"},
+        {"two\nlines", "two\\nlines"}, {"\\\"\n", "\\\\\\\"\\n"},        {"移动硬盘", "移动硬盘"},
+    };
+    for (const Escape& e : escapes)
+        EXPECT_EQ(EscapeLabelValue(e.value), e.written) << e.value;
+
+    struct Number {
+        double value;
+        std::string written;
+    };
+    const Number numbers[] = {
+        {0, "0"},
+        {-273, "-273"},
+        {1073741824, "1073741824"},
+        {505678848000, "505678848000"},
+        {1e20, "1e+20"},
+        {0.07, "0.07"},
+        {0.036084988, "0.036084988"},
+    };
+    for (const Number& n : numbers)
+        EXPECT_EQ(SampleValueText(n.value), n.written) << n.written;
+}
+
+TEST(CliExposition, FamiliesKeepTheirSamplesTogetherAndEmptyOnesAreLeftOut) {
+    const MetricFamily families[] = {
+        {"a_total",
+         "Help with a \"quote\", a \\ and a\nbreak.",
+         MetricType::Counter,
+         {{{{"drive", "0"}, {"name", "x\"y"}}, 1}, {{}, 2.5}}},
+        {"empty", "Nothing to say.", MetricType::Gauge, {}},
+        {"b", "B.", MetricType::Gauge, {{{{"drive", "1"}}, 3}}},
+    };
+    EXPECT_EQ(ExpositionText(families),
+              "# HELP a_total Help with a \"quote\", a \\\\ and a\\nbreak.\n"
+              "# TYPE a_total counter\n"
+              "a_total{drive=\"0\",name=\"x\\\"y\"} 1\n"
+              "a_total 2.5\n"
+              "# HELP b B.\n"
+              "# TYPE b gauge\n"
+              "b{drive=\"1\"} 3\n");
+}
+
+// A SATA SSD at physical drive 0 whose power-on hours, cycles and temperature are read.
+std::unique_ptr<DriveRecord> HealthyDrive() {
+    auto drive = std::make_unique<DriveRecord>(SataDrive(0, L"Orvel SSD", 1024.0,
+                                                         {{.id = 0x05, .current = 100},
+                                                          {.id = 0x09, .raw = 1532},
+                                                          {.id = 0x0C, .raw = 487},
+                                                          {.id = 0xC2, .raw = 33}},
+                                                         {{0x05, 10}}));
+    drive->SmartSupported = true;
+    drive->IsSsd = true;
+    drive->TimeUnitType = disk::TIME_UNIT_HOURS;
+    disk::FillSmartData(*drive);
+    return drive;
+}
+
+TEST(CliDriveMetrics, EachDriveStateGivesItsSeries) {
+    struct Case {
+        const char* name;
+        std::function<void(DriveRecord&)> edit;
+        std::vector<int32_t> unanswered;
+        std::vector<std::string> present;  // lines, or line starts ending in "{" or ","
+        std::vector<std::string> absent;   // line starts
+    };
+    const Case cases[] = {
+        {"a healthy drive",
+         [](DriveRecord&) {},
+         {},
+         {"tramsik_scrape_success 1", "tramsik_drive_scrape_success{drive=\"0\"} 1",
+          "tramsik_drive_health_status{drive=\"0\"} 0",
+          "tramsik_drive_capacity_bytes{drive=\"0\"} 1073741824",
+          "tramsik_drive_temperature_celsius{drive=\"0\"} 33",
+          "tramsik_drive_power_on_seconds_total{drive=\"0\"} 5515200",
+          "tramsik_drive_power_cycles_total{drive=\"0\"} 487",
+          "tramsik_smart_attribute_threshold{drive=\"0\",id=\"05\",",
+          "tramsik_smart_attribute_raw{drive=\"0\",id=\"C2\","},
+         {"tramsik_nvme_"}},
+        {"an attribute below its threshold makes the drive bad",
+         [](DriveRecord& d) { d.Attribute[0].CurrentValue = 9; },
+         {},
+         {"tramsik_drive_health_status{drive=\"0\"} 3", "tramsik_scrape_success 1"},
+         {}},
+        {"health data that could not be read",
+         [](DriveRecord& d) {
+             d.SmartDataValid = false;
+             d.Temperature = -1000;
+             d.PowerOnHours = -1;
+         },
+         {},
+         {"tramsik_drive_scrape_success{drive=\"0\"} 0", "tramsik_scrape_success 0",
+          "tramsik_drive_health_status{drive=\"0\"} 1",
+          "tramsik_drive_info{drive=\"0\",model=\"Orvel SSD\","},
+         {"tramsik_drive_temperature_celsius", "tramsik_drive_power_on_seconds_total",
+          "tramsik_drive_power_cycles_total"}},
+        {"a drive without S.M.A.R.T. was read all the same",
+         [](DriveRecord& d) {
+             d.SmartSupported = d.SmartDataValid = false;
+             d.AttributeCount = 0;
+         },
+         {},
+         {"tramsik_drive_scrape_success{drive=\"0\"} 1", "tramsik_scrape_success 1",
+          "tramsik_drive_health_status{drive=\"0\"} 1"},
+         {"tramsik_smart_attribute_"}},
+        {"a disk found that answered nothing",
+         [](DriveRecord&) {},
+         {7},
+         {"tramsik_drive_scrape_success{drive=\"7\"} 0", "tramsik_scrape_success 0"},
+         {"tramsik_drive_info{drive=\"7\""}},
+        {"no power cycle counter",
+         [](DriveRecord& d) { d.Attribute[2].Id = 0x0D; },
+         {},
+         {"tramsik_drive_temperature_celsius{drive=\"0\"} 33"},
+         {"tramsik_drive_power_cycles_total"}},
+        {"a drive reached without a number is named by its place",
+         [](DriveRecord& d) { d.Address.physicalDriveId = -1; },
+         {},
+         {"tramsik_drive_info{drive=\"index:0\","},
+         {"tramsik_drive_info{drive=\"-1\""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto drives = std::make_unique<DriveList>();
+        auto drive = HealthyDrive();
+        c.edit(*drive);
+        drives->Append(*drive);
+        const std::string lines = ExpositionText(DriveMetricFamilies(
+            {.drives = drives.get(), .names = &Names(), .unansweredDrives = c.unanswered}));
+        for (const std::string& line : c.present)
+            EXPECT_EQ(Starting(lines, line), 1) << line;
+        for (const std::string& line : c.absent)
+            EXPECT_EQ(Starting(lines, line), 0) << line;
+    }
+}
+
+TEST(CliDriveMetrics, RepeatedAttributeIdsGiveOneSeriesAndNoInventoryNoDrives) {
+    auto drives = std::make_unique<DriveList>();
+    drives->Append(
+        SataDrive(3, L"Orvel SSD", 512.0, {{.id = 0x09, .raw = 10}, {.id = 0x09, .raw = 20}}, {}));
+    const std::string lines =
+        ExpositionText(DriveMetricFamilies({.drives = drives.get(), .names = &Names()}));
+    EXPECT_EQ(Starting(lines, "tramsik_smart_attribute_raw{drive=\"3\",id=\"09\","), 1);
+    EXPECT_EQ(Starting(lines,
+                       "tramsik_smart_attribute_raw{drive=\"3\",id=\"09\",name=\"Power-On "
+                       "Hours\"} 10\n"),
+              1)
+        << "the first row wins";
+
+    // Without an inventory only the run's own series remain, and they say it failed.
+    EXPECT_EQ(ExpositionText(DriveMetricFamilies({.seconds = 0.5})),
+              "# HELP tramsik_scrape_success 1 when every drive found was read, 0 otherwise.\n"
+              "# TYPE tramsik_scrape_success gauge\n"
+              "tramsik_scrape_success 0\n"
+              "# HELP tramsik_scrape_duration_seconds Time the run took to read the drives.\n"
+              "# TYPE tramsik_scrape_duration_seconds gauge\n"
+              "tramsik_scrape_duration_seconds 0.5\n");
+}
+
+}  // namespace
+
+}  // namespace cli
