@@ -61,11 +61,13 @@ class Field {
     std::string path_;
 };
 
-// An object whose keys are all accounted for: every key must be read, or it is reported as
-// unknown when the reader is closed.
+// An object whose keys are all accounted for. The keys it may hold are declared up front, so a
+// misspelt key is named (with the declared key closest to it) before a key it stands for is
+// found missing; every key must also be read, or it is reported as unknown when the reader is
+// closed. An object of free-form keys declares none.
 class ObjectReader {
   public:
-    explicit ObjectReader(const Field& field);
+    ObjectReader(const Field& field, std::vector<std::string_view> keys);
 
     Field Required(const std::string& key);
     std::optional<Field> Optional(const std::string& key);
@@ -76,11 +78,16 @@ class ObjectReader {
 
   private:
     Field self_;
+    std::vector<std::string_view> keys_;
     std::set<std::string> read_;
 };
 
 // Shorthands of the section readers: one name out of a short list, and optional keys with the
 // value they take when a file leaves them out.
+// The candidate nearest to `word` by edit distance (the first of equals); empty without
+// candidates.
+std::string_view ClosestKey(std::string_view word, std::span<const std::string_view> candidates);
+
 template <typename T>
 using Choices = std::initializer_list<std::pair<std::string_view, T>>;
 

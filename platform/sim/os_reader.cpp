@@ -23,7 +23,10 @@ LocalTime ParseLocalTime(const Field& field) {
 }  // namespace
 
 OsSpec ReadOs(const Field& field) {
-    ObjectReader os(field);
+    ObjectReader os(field, {"major", "minor", "build", "platformId", "csdVersion",
+                            "servicePackMajor", "servicePackMinor", "versionInfoEx", "architecture",
+                            "codePage", "systemDirectory", "winmgmt", "winmgmtStartMs",
+                            "scConfigWorks", "wmi", "heldMutexes", "tickStart", "localTime"});
     OsSpec config;
     config.major = static_cast<DWORD>(os.Required("major").Unsigned(UINT32_MAX));
     config.minor = static_cast<DWORD>(os.Required("minor").Unsigned(UINT32_MAX));

@@ -7,7 +7,8 @@
 namespace platform::sim {
 
 VolumeSpec ReadVolume(const Field& field, const std::vector<DriveSpec>& drives) {
-    ObjectReader object(field);
+    ObjectReader object(field, {"letter", "driveType", "fileSystem", "label", "serialNumber",
+                                "totalBytes", "freeBytes", "extents"});
     VolumeSpec volume;
     const Field letter = object.Required("letter");
     const std::string text = letter.Text();
@@ -26,7 +27,7 @@ VolumeSpec ReadVolume(const Field& field, const std::vector<DriveSpec>& drives) 
     if (volume.totalBytes && volume.freeBytes > *volume.totalBytes)
         free.Fail("more free bytes than the volume's total");
     for (const Field& item : object.Required("extents").Items()) {
-        ObjectReader extent(item);
+        ObjectReader extent(item, {"drive", "partition"});
         const Field drive = extent.Required("drive");
         const Field partition = extent.Required("partition");
         ExtentSpec config{static_cast<uint32_t>(drive.Unsigned(255)),
