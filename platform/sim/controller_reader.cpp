@@ -6,9 +6,7 @@ namespace platform::sim {
 ControllerSpec ReadController(const Field& field) {
     ObjectReader object(field, {"class", "name", "deviceId", "devices", "pcieLink"});
     ControllerSpec config;
-    config.klass = Pick<ControllerClass>(object.Required("class"), {{"IDE", ControllerClass::Ide},
-                                                                    {"SCSI", ControllerClass::Scsi},
-                                                                    {"USB", ControllerClass::Usb}});
+    config.klass = Pick(object.Required("class"), kControllerClassNames);
     config.name = object.Required("name").WideText();
     config.deviceId = object.Required("deviceId").WideText();
     if (auto devices = object.Optional("devices")) {

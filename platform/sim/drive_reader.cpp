@@ -137,15 +137,7 @@ void ReadStorage(const Field& field, StorageSpec* storage) {
     text("product", &storage->product);
     text("revision", &storage->revision);
     text("serial", &storage->serial);
-    if (auto bus = object.Optional("busType"))
-        storage->busType = Pick<DWORD>(*bus, {{"scsi", BusTypeScsi},
-                                              {"ata", BusTypeAta},
-                                              {"sata", BusTypeSata},
-                                              {"usb", BusTypeUsb},
-                                              {"raid", BusTypeRAID},
-                                              {"sas", BusTypeSas},
-                                              {"nvme", BusTypeNvme},
-                                              {"1394", BusType1394}});
+    if (auto bus = object.Optional("busType")) storage->busType = Pick(*bus, kBusTypeNames);
     object.Close();
 }
 
@@ -200,7 +192,7 @@ DriveSpec ReadDrive(const Field& field, size_t index, const std::filesystem::pat
     drive.storage = DefaultStorage(drive);
     if (auto storage = object.Optional("storage")) ReadStorage(*storage, &drive.storage);
     if (auto media = object.Optional("mediaType"))
-        drive.removableMedia = Pick<bool>(*media, {{"fixed", false}, {"removable", true}});
+        drive.removableMedia = Pick(*media, kMediaTypeNames);
     if (auto faults = object.Optional("faults")) drive.faults = ReadFaults(*faults);
     RequireRouteDetails(drive, object);
     object.Close();

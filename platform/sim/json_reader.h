@@ -82,19 +82,11 @@ class ObjectReader {
     std::set<std::string> read_;
 };
 
-// Shorthands of the section readers: one name out of a short list, and optional keys with the
+// Shorthands of the section readers: one name out of a table, and optional keys with the
 // value they take when a file leaves them out.
-// The candidate nearest to `word` by edit distance (the first of equals); empty without
-// candidates.
-std::string_view ClosestKey(std::string_view word, std::span<const std::string_view> candidates);
-
-template <typename T>
-using Choices = std::initializer_list<std::pair<std::string_view, T>>;
-
-template <typename T>
-T Pick(const Field& field, Choices<T> choices) {
-    return field.Choice<T>(
-        std::span<const std::pair<std::string_view, T>>(choices.begin(), choices.size()));
+template <typename T, size_t N>
+T Pick(const Field& field, const std::pair<std::string_view, T> (&choices)[N]) {
+    return field.Choice<T>(std::span<const std::pair<std::string_view, T>>(choices, N));
 }
 
 inline bool OptionalBool(ObjectReader& object, const char* key, bool fallback) {

@@ -53,9 +53,7 @@ constexpr uint64_t kAlignment = 2048;  // 1 MiB in sectors
 LayoutSpec ReadLayout(const Field& field, uint64_t sectors, const std::string& seed) {
     ObjectReader object(field, {"style", "diskGuid", "signature", "partitions"});
     LayoutSpec layout;
-    layout.style = Pick<LayoutStyle>(
-        object.Required("style"),
-        {{"mbr", LayoutStyle::Mbr}, {"gpt", LayoutStyle::Gpt}, {"raw", LayoutStyle::Raw}});
+    layout.style = Pick(object.Required("style"), kLayoutStyleNames);
     const bool gpt = layout.style == LayoutStyle::Gpt;
     if (gpt && sectors < 2 * kGptReservedSectors + 2)
         field.Fail("a GPT needs at least " + std::to_string(2 * kGptReservedSectors + 2) +

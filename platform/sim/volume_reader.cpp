@@ -16,8 +16,7 @@ VolumeSpec ReadVolume(const Field& field, const std::vector<DriveSpec>& drives) 
         (text.size() == 2 && text[1] != ':'))
         letter.Fail("expected a capital drive letter such as \"C\", found \"" + text + "\"");
     volume.letter = static_cast<wchar_t>(text[0]);
-    if (auto type = object.Optional("driveType"))
-        volume.driveType = Pick<UINT>(*type, {{"fixed", 3}, {"removable", 2}});
+    if (auto type = object.Optional("driveType")) volume.driveType = Pick(*type, kDriveTypeNames);
     volume.fileSystem = object.Required("fileSystem").WideText();
     if (auto label = object.Optional("label")) volume.label = label->WideText();
     volume.serialNumber = OptionalUnsigned<DWORD>(object, "serialNumber", 0, UINT32_MAX);
