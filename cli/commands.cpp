@@ -5,6 +5,7 @@
 
 #include "base/log.h"
 #include "base/ui_text.h"
+#include "cli/capture_command.h"
 #include "cli/cli_text.h"
 #include "cli/drive_text.h"
 #include "cli/info_command.h"
@@ -95,6 +96,8 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
             return kExitSuccess;
         case CliCommand::Migrate:
             return RunMigrate({options.Target, options.Yes}, drives, systemDisk, stdin, out, err);
+        case CliCommand::Capture:
+            return RunCapture({options.OutPath, options.Anonymize}, *engine, out, err);
     }
     return kExitUsage;
 }

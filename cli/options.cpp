@@ -53,6 +53,14 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
         ->type_name("N");
     migrate->add_flag("--yes", options->Yes, "Do not ask for confirmation");
 
+    std::string outPath;
+    CLI::App* capture =
+        app.add_subcommand("capture", "Write the machine as seen, as a machine description");
+    capture->add_option("--out", outPath, "Write to FILE instead of standard output")
+        ->type_name("FILE");
+    capture->add_flag("--anonymize", options->Anonymize,
+                      "Replace serial numbers and WWNs, consistently within the file");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -62,6 +70,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
 
     options->Machine = FromUtf8(machine);
     options->LogPath = FromUtf8(log);
+    options->OutPath = FromUtf8(outPath);
     if (!language.empty()) options->LanguageFlag = language == "zh" ? 1 : 0;
     for (const CLI::Option* driveOption : driveOptions)
         if (*driveOption) options->Drive = drive;
@@ -69,6 +78,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
                        : smart->parsed()   ? CliCommand::Smart
                        : info->parsed()    ? CliCommand::Info
                        : migrate->parsed() ? CliCommand::Migrate
+                       : capture->parsed() ? CliCommand::Capture
                                            : CliCommand::Report;
     return {true, kExitSuccess};
 }

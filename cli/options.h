@@ -13,7 +13,7 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitUsage = 2;  // also an invalid machine file
 inline constexpr int kExitNoDrive = 3;
 
-enum class CliCommand { List, Smart, Report, Info, Migrate };
+enum class CliCommand { List, Smart, Report, Info, Migrate, Capture };
 
 struct CliOptions {
     std::wstring Machine;             // a machine file or "demo"; empty for the real machine
@@ -25,6 +25,8 @@ struct CliOptions {
     bool Json = false;             // report --json
     int32_t Target = 0;            // migrate --target, a physical drive number
     bool Yes = false;              // migrate --yes: no confirmation
+    std::wstring OutPath;          // capture --out; empty: standard output
+    bool Anonymize = false;        // capture --anonymize
 };
 
 struct ParseOutcome {

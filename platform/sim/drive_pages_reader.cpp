@@ -11,30 +11,6 @@ namespace platform::sim {
 
 namespace {
 
-enum class WmiKind { Text, Integer, Size };
-struct WmiProperty {
-    const char* name;
-    WmiKind kind;
-};
-// The Win32_DiskDrive properties a machine may state; the others read as null.
-constexpr WmiProperty kDiskDriveProperties[] = {
-    {"Model", WmiKind::Text},
-    {"DeviceID", WmiKind::Text},
-    {"MediaType", WmiKind::Text},
-    {"InterfaceType", WmiKind::Text},
-    {"PNPDeviceID", WmiKind::Text},
-    {"Size", WmiKind::Size},
-    {"FirmwareRevision", WmiKind::Text},
-    {"SerialNumber", WmiKind::Text},
-    {"Caption", WmiKind::Text},
-    {"Name", WmiKind::Text},
-    {"SCSIPort", WmiKind::Integer},
-    {"SCSITargetId", WmiKind::Integer},
-    {"SCSIBus", WmiKind::Integer},
-    {"SCSILogicalUnit", WmiKind::Integer},
-    {"Index", WmiKind::Integer},
-};
-
 uint64_t Largest(const NvmeNumberField& field) {
     return field.width >= 8 ? UINT64_MAX : (1ull << (8 * field.width)) - 1;
 }
@@ -43,11 +19,11 @@ uint64_t Largest(const NvmeNumberField& field) {
 
 std::vector<std::pair<std::wstring, WmiValue>> ReadWmiDisk(const Field& field) {
     std::vector<std::string_view> keys;
-    for (const WmiProperty& property : kDiskDriveProperties)
+    for (const WmiDiskProperty& property : kDiskDriveProperties)
         keys.push_back(property.name);
     ObjectReader object(field, keys);
     std::vector<std::pair<std::wstring, WmiValue>> properties;
-    for (const WmiProperty& property : kDiskDriveProperties) {
+    for (const WmiDiskProperty& property : kDiskDriveProperties) {
         const auto value = object.Optional(property.name);
         WmiValue converted;
         if (value && !value->IsNull()) {

@@ -51,6 +51,32 @@ inline constexpr NameOf<LayoutStyle> kLayoutStyleNames[] = {
 // GetDriveTypeW's answers for the two kinds of volume a machine holds.
 inline constexpr NameOf<UINT> kDriveTypeNames[] = {{"fixed", 3}, {"removable", 2}};
 
+// WMI hands 64-bit counts out as decimal text.
+enum class WmiKind { Text, Integer, Size };
+struct WmiDiskProperty {
+    const char* name;
+    WmiKind kind;
+};
+// The Win32_DiskDrive properties a machine may state, with the kind of value each holds; the
+// others read as null.
+inline constexpr WmiDiskProperty kDiskDriveProperties[] = {
+    {"Model", WmiKind::Text},
+    {"DeviceID", WmiKind::Text},
+    {"MediaType", WmiKind::Text},
+    {"InterfaceType", WmiKind::Text},
+    {"PNPDeviceID", WmiKind::Text},
+    {"Size", WmiKind::Size},
+    {"FirmwareRevision", WmiKind::Text},
+    {"SerialNumber", WmiKind::Text},
+    {"Caption", WmiKind::Text},
+    {"Name", WmiKind::Text},
+    {"SCSIPort", WmiKind::Integer},
+    {"SCSITargetId", WmiKind::Integer},
+    {"SCSIBus", WmiKind::Integer},
+    {"SCSILogicalUnit", WmiKind::Integer},
+    {"Index", WmiKind::Integer},
+};
+
 // The name of `value` in `names`; empty for a value without one.
 template <typename T, size_t N>
 constexpr std::string_view NameIn(const NameOf<T> (&names)[N], T value) {
