@@ -53,7 +53,8 @@ class Replacements {
     // Notes a serial number found in the machine; blank ones are no serial.
     void AddSerial(const std::string& found) {
         const std::string serial = Trimmed(found);
-        if (serial.empty() || serials_.count(serial)) return;
+        // A serial the management view hands out byte-swapped is the same serial.
+        if (serial.empty() || serials_.count(serial) || serials_.count(Swapped(serial))) return;
         serials_[serial] = Fresh(serial.size());
     }
 
@@ -74,8 +75,9 @@ class Replacements {
     // A field that holds a serial number, blank-padded perhaps.
     std::string Field(std::string text) const {
         const std::string serial = Trimmed(text);
-        if (const auto found = serials_.find(serial); found != serials_.end())
-            return text.replace(text.find(serial), serial.size(), found->second);
+        for (const auto& [original, replacement] : Ordered())
+            if (!serial.empty() && original == serial)
+                return text.replace(text.find(serial), serial.size(), replacement);
         return Apply(text);
     }
 
@@ -121,13 +123,13 @@ class Replacements {
     }
 
     static size_t Find(const std::string& text, const std::string& what, size_t from = 0) {
-        const auto found = std::search(
-            text.begin() + static_cast<std::ptrdiff_t>(std::min(from, text.size())), text.end(),
-            what.begin(), what.end(),
-            [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) ==
-                                        std::toupper(static_cast<unsigned char>(b)); });
-        return found == text.end() ? std::string::npos
-                                   : static_cast<size_t>(found - text.begin());
+        const auto found =
+            std::search(text.begin() + static_cast<std::ptrdiff_t>(std::min(from, text.size())),
+                        text.end(), what.begin(), what.end(), [](char a, char b) {
+                            return std::toupper(static_cast<unsigned char>(a)) ==
+                                   std::toupper(static_cast<unsigned char>(b));
+                        });
+        return found == text.end() ? std::string::npos : static_cast<size_t>(found - text.begin());
     }
 
     std::map<std::string, std::string> serials_;
@@ -140,8 +142,8 @@ void AnonymizeIdentify(Page& page, Replacements& replacements) {
                 replacements.Field(AtaField(page, kAtaSerialWord, kAtaSerialWords)));
     uint64_t wwn = 0;
     for (size_t i = 0; i < 4; ++i)
-        wwn = wwn << 16 | static_cast<uint64_t>(page[2 * (kWwnWord + i)] |
-                                                page[2 * (kWwnWord + i) + 1] << 8);
+        wwn = wwn << 16 |
+              static_cast<uint64_t>(page[2 * (kWwnWord + i)] | page[2 * (kWwnWord + i) + 1] << 8);
     if (wwn != 0) {
         const uint64_t replaced = replacements.Wwn(wwn);
         for (size_t i = 0; i < 4; ++i) {
@@ -194,7 +196,8 @@ void Anonymize(Machine& machine) {
         if (drive.identify) AnonymizeIdentify(*drive.identify, replacements);
         if (drive.nvme) {
             const std::string serial = replacements.Field(NvmeSerial(drive.nvme->identify));
-            std::copy(serial.begin(), serial.end(), drive.nvme->identify.begin() + kNvmeSerialOffset);
+            std::copy(serial.begin(), serial.end(),
+                      drive.nvme->identify.begin() + kNvmeSerialOffset);
         }
         drive.storage.serial = replacements.Field(drive.storage.serial);
         if (drive.wmi)

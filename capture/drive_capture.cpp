@@ -160,8 +160,9 @@ std::optional<LayoutSpec> CaptureLayout(const DriveHandle& drive) {
         }
         layout.partitions.push_back(partition);
     }
-    std::sort(layout.partitions.begin(), layout.partitions.end(),
-              [](const PartitionSpec& a, const PartitionSpec& b) { return a.startLba < b.startLba; });
+    std::sort(
+        layout.partitions.begin(), layout.partitions.end(),
+        [](const PartitionSpec& a, const PartitionSpec& b) { return a.startLba < b.startLba; });
     return layout;
 }
 
@@ -219,9 +220,9 @@ DriveSpec CaptureDrive(const DriveRecord& record, size_t index,
         spec.usb = platform::sim::UsbSpec{static_cast<WORD>(record.UsbVendorId),
                                           static_cast<WORD>(record.UsbProductId)};
     if (spec.route == Route::SiliconImage)
-        spec.siliconImage = platform::sim::SiliconImageSpec{
-            static_cast<uint32_t>(address.siliconImageType),
-            static_cast<uint32_t>(std::max(address.scsiBus, 0))};
+        spec.siliconImage =
+            platform::sim::SiliconImageSpec{static_cast<uint32_t>(address.siliconImageType),
+                                            static_cast<uint32_t>(std::max(address.scsiBus, 0))};
     if (spec.route == Route::Csmi) {
         CSMI_SAS_PHY_ENTITY phy;
         std::memcpy(&phy, address.csmiPortData.data(), sizeof phy);

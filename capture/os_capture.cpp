@@ -31,8 +31,8 @@ OsSpec CaptureOs(const disk::CAtaSmart& engine) {
     wchar_t folder[260] = {};
     const platform::UINT length = platform::GetSystemDirectoryW(folder, std::size(folder));
     if (length >= 3 && length < std::size(folder)) os.systemDirectory.assign(folder, length);
-    os.wmi = engine.WmiAvailable ? platform::sim::WmiState::Ok
-                                 : platform::sim::WmiState::ConnectFails;
+    os.wmi =
+        engine.WmiAvailable ? platform::sim::WmiState::Ok : platform::sim::WmiState::ConnectFails;
     os.tickStart = platform::GetTickCount();
     os.localTime = platform::GetLocalTime();
     os.localTime.milliseconds = 0;

@@ -50,8 +50,7 @@ std::optional<ExtentSpec> PartitionOf(const DISK_EXTENT& extent,
         if (drive.physicalDrive != extent.DiskNumber || !drive.layout) continue;
         const auto& partitions = drive.layout->partitions;
         for (size_t i = 0; i < partitions.size(); ++i)
-            if (static_cast<int64_t>(partitions[i].startLba * kSectorSize) ==
-                extent.StartingOffset)
+            if (static_cast<int64_t>(partitions[i].startLba * kSectorSize) == extent.StartingOffset)
                 return ExtentSpec{extent.DiskNumber, static_cast<uint32_t>(i)};
     }
     return std::nullopt;

@@ -46,7 +46,8 @@ platform::WmiValue Normalised(platform::WmiValue value, platform::sim::WmiKind k
                        : platform::WmiValue(static_cast<int64_t>(std::stoll(*text)));
     if (kind == WmiKind::Size)
         if (const auto* number = std::get_if<int64_t>(&value))
-            return *number < 0 ? platform::WmiValue() : platform::WmiValue(std::to_wstring(*number));
+            return *number < 0 ? platform::WmiValue()
+                               : platform::WmiValue(std::to_wstring(*number));
     if (kind != WmiKind::Integer && std::holds_alternative<int64_t>(value))
         return std::to_wstring(std::get<int64_t>(value));
     if (std::holds_alternative<std::vector<uint8_t>>(value)) return {};
