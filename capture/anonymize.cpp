@@ -185,6 +185,16 @@ void Anonymize(Machine& machine) {
         replacements.AddSerial(drive.storage.serial);
         replacements.AddSerial(ToUtf8(WmiSerial(drive)));
     }
+    // A USB device's instance id ends in its serial number when it has one (else in a
+    // position, which holds '&'); the enclosure's USBSTOR id repeats it.
+    for (const auto& controller : machine.controllers)
+        for (const auto& device : controller.devices)
+            if (device.deviceId.starts_with(L"USB\\VID_")) {
+                const std::wstring instance =
+                    device.deviceId.substr(device.deviceId.find_last_of(L'\\') + 1);
+                if (instance.find(L'&') == std::wstring::npos)
+                    replacements.AddSerial(ToUtf8(instance));
+            }
     for (auto& controller : machine.controllers) {
         controller.deviceId = replacements.Apply(controller.deviceId);
         for (auto& device : controller.devices) {

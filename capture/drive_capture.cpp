@@ -209,9 +209,6 @@ DriveSpec CaptureDrive(const DriveRecord& record, size_t index,
     if (address.physicalDriveId >= 0) spec.physicalDrive = address.physicalDriveId;
     spec.ata.target = address.target == disk::TARGET_SECOND_DEVICE ? disk::TARGET_SECOND_DEVICE
                                                                    : disk::TARGET_FIRST_DEVICE;
-    // The standard driver answered only when it was the route: on another route's drive it
-    // must not answer first when the file is replayed.
-    if (spec.route != Route::Ata) spec.ata.passThrough = spec.ata.smartIoctl = false;
     if (address.physicalDriveId < 0 && address.scsiPort >= 0)
         spec.scsi = platform::sim::ScsiSpec{static_cast<BYTE>(address.scsiPort),
                                             static_cast<BYTE>(std::max(address.scsiTargetId, 0)),

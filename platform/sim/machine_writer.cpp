@@ -154,8 +154,10 @@ Json DriveJson(const DriveSpec& drive) {
     json["storage"] = {{"vendor", drive.storage.vendor},
                        {"product", drive.storage.product},
                        {"revision", drive.storage.revision},
-                       {"serial", drive.storage.serial},
-                       {"busType", NameIn(kBusTypeNames, drive.storage.busType)}};
+                       {"serial", drive.storage.serial}};
+    // A bus a machine file cannot name is left to the route's default.
+    if (const auto bus = NameIn(kBusTypeNames, drive.storage.busType); !bus.empty())
+        json["storage"]["busType"] = bus;
     json["mediaType"] = NameIn(kMediaTypeNames, drive.removableMedia);
     json["size"] = drive.size;
     if (drive.layout) json["layout"] = LayoutJson(*drive.layout);

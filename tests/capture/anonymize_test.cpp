@@ -17,7 +17,10 @@ using platform::sim::Page;
 const char* const kMachine = R"({
   "format": "tramsik-machine/1", "os": {"major": 10, "minor": 0},
   "controllers": [{"class": "USB", "name": "Hub", "deviceId": "USB\\ROOT",
-                   "devices": [{"deviceId": "USBSTOR\\DISK&VEN_X\\SER1234567&0", "name": "ser1234567"}]}],
+                   "devices": [{"deviceId": "USBSTOR\\DISK&VEN_X\\SER1234567&0", "name": "ser1234567"},
+                               {"deviceId": "USB\\VID_152D&PID_2338\\77AA8812"},
+                               {"deviceId": "USBSTOR\\DISK&VEN_Y\\77AA8812&0"},
+                               {"deviceId": "USB\\VID_04B4&PID_6830\\5&3AB&0&1"}]}],
   "drives": [
     {"physicalDrive": 0, "route": "ata", "size": "1MiB",
      "identify": {"model": "Drive One", "serial": "SER1234567", "words": {"108": "0x5001", "109": "0xB0A3", "110": "0x1234", "111": "0x5678"}},
@@ -52,6 +55,9 @@ std::string Wmi(const Machine& machine, const wchar_t* name) {
 TEST(Anonymize, OneSerialGetsOneReplacementWherEverItTravels) {
     const Machine machine = Anonymised();
     const std::string replacement = machine.drives[0].storage.serial.substr(2);
+    const std::string enclosure = ToUtf8(machine.controllers[0].devices[1].deviceId.substr(23));
+    EXPECT_EQ(enclosure.size(), 8u);
+    EXPECT_NE(enclosure, "77AA8812");
     EXPECT_EQ(replacement.size(), 10u);
     EXPECT_NE(replacement, "SER1234567");
     const struct {
@@ -68,6 +74,11 @@ TEST(Anonymize, OneSerialGetsOneReplacementWherEverItTravels) {
          std::string{replacement[1], replacement[0], replacement[3], replacement[2], replacement[5],
                      replacement[4], replacement[7], replacement[6], replacement[9],
                      replacement[8]}},
+        {"enclosure's own serial, in its disk's id",
+         ToUtf8(machine.controllers[0].devices[2].deviceId),
+         "USBSTOR\\DISK&VEN_Y\\" + enclosure + "&0"},
+        {"an enclosure without a serial", ToUtf8(machine.controllers[0].devices[3].deviceId),
+         "USB\\VID_04B4&PID_6830\\5&3AB&0&1"},
         {"a number that holds no serial", Wmi(machine, L"Size"), "1048576"},
         {"NVMe serial, short and left alone inside others",
          std::string(machine.drives[1].nvme->identify.begin() + 4,
