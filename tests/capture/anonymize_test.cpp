@@ -55,7 +55,7 @@ std::string Wmi(const Machine& machine, const wchar_t* name) {
 TEST(Anonymize, OneSerialGetsOneReplacementWherEverItTravels) {
     const Machine machine = Anonymised();
     const std::string replacement = machine.drives[0].storage.serial.substr(2);
-    const std::string enclosure = ToUtf8(machine.controllers[0].devices[1].deviceId.substr(23));
+    const std::string enclosure = ToUtf8(machine.controllers[0].devices[1].deviceId.substr(22));
     EXPECT_EQ(enclosure.size(), 8u);
     EXPECT_NE(enclosure, "77AA8812");
     EXPECT_EQ(replacement.size(), 10u);
