@@ -6,6 +6,7 @@
 
 #include "base/log.h"
 #include "base/ui_text.h"
+#include "cli/capture_command.h"
 #include "cli/cli_text.h"
 #include "cli/drive_text.h"
 #include "cli/info_command.h"
@@ -62,7 +63,7 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
         Print(err, L"tramsik-cli: " + problem + L"\n");
         // A collector shows the failed run rather than the last good one.
         if (options.Command == CliCommand::Metrics)
-            RunMetrics(options.MetricsOut, {.seconds = SecondsSince(started)}, out, err);
+            RunMetrics(options.OutPath, {.seconds = SecondsSince(started)}, out, err);
         // A machine file can be wrong; the real machine can only keep its drives from us (no
         // rights, or no drive at all), which must not read as an empty list.
         return options.Machine.empty() ? kExitNoDrive : kExitUsage;
@@ -107,12 +108,14 @@ int RunCommand(const CliOptions& options, std::FILE* out, std::FILE* err) {
             return RunMigrate({options.Target, options.Yes, options.Verify}, drives, systemDisk,
                               stdin, out, err);
         case CliCommand::Metrics:
-            return RunMetrics(options.MetricsOut,
+            return RunMetrics(options.OutPath,
                               {.drives = &drives,
                                .names = &names,
                                .unansweredDrives = engine->UnansweredDrives,
                                .seconds = SecondsSince(started)},
                               out, err);
+        case CliCommand::Capture:
+            return RunCapture({options.OutPath, options.Anonymize}, *engine, out, err);
     }
     return kExitUsage;
 }

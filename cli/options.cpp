@@ -54,13 +54,20 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
     migrate->add_flag("--yes", options->Yes, "Do not ask for confirmation");
     migrate->add_flag("--verify", options->Verify,
                       "Read the copy back from the target and compare it with the source");
-    std::string metricsOut;
+    // Both commands write a file, named the same way.
+    std::string outPath;
     CLI::App* metrics =
         app.add_subcommand("metrics", "Drive health in the Prometheus text exposition format");
     metrics
-        ->add_option("--out", metricsOut,
+        ->add_option("--out", outPath,
                      "Replace FILE with the metrics in one step (default: standard output)")
         ->type_name("FILE");
+    CLI::App* capture =
+        app.add_subcommand("capture", "Write the machine as seen, as a machine description");
+    capture->add_option("--out", outPath, "Write to FILE instead of standard output")
+        ->type_name("FILE");
+    capture->add_flag("--anonymize", options->Anonymize,
+                      "Replace serial numbers and WWNs, consistently within the file");
 
     try {
         app.parse(argc, argv);
@@ -71,7 +78,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
 
     options->Machine = FromUtf8(machine);
     options->LogPath = FromUtf8(log);
-    options->MetricsOut = FromUtf8(metricsOut);
+    options->OutPath = FromUtf8(outPath);
     if (!language.empty()) options->LanguageFlag = language == "zh" ? 1 : 0;
     for (const CLI::Option* driveOption : driveOptions)
         if (*driveOption) options->Drive = drive;
@@ -80,6 +87,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CliOptions* opt
                        : info->parsed()    ? CliCommand::Info
                        : migrate->parsed() ? CliCommand::Migrate
                        : metrics->parsed() ? CliCommand::Metrics
+                       : capture->parsed() ? CliCommand::Capture
                                            : CliCommand::Report;
     return {true, kExitSuccess};
 }

@@ -13,7 +13,7 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitUsage = 2;  // also an invalid machine file
 inline constexpr int kExitNoDrive = 3;
 
-enum class CliCommand { List, Smart, Report, Info, Migrate, Metrics };
+enum class CliCommand { List, Smart, Report, Info, Migrate, Metrics, Capture };
 
 struct CliOptions {
     std::wstring Machine;             // a machine file or "demo"; empty for the real machine
@@ -26,7 +26,8 @@ struct CliOptions {
     int32_t Target = 0;            // migrate --target, a physical drive number
     bool Yes = false;              // migrate --yes: no confirmation
     bool Verify = false;           // migrate --verify: read the copy back and compare
-    std::wstring MetricsOut;       // metrics --out; empty for standard output
+    std::wstring OutPath;          // metrics and capture --out; empty: standard output
+    bool Anonymize = false;        // capture --anonymize
 };
 
 struct ParseOutcome {

@@ -4,16 +4,14 @@
 namespace platform::sim {
 
 ControllerSpec ReadController(const Field& field) {
-    ObjectReader object(field);
+    ObjectReader object(field, {"class", "name", "deviceId", "devices", "pcieLink"});
     ControllerSpec config;
-    config.klass = Pick<ControllerClass>(object.Required("class"), {{"IDE", ControllerClass::Ide},
-                                                                    {"SCSI", ControllerClass::Scsi},
-                                                                    {"USB", ControllerClass::Usb}});
+    config.klass = Pick(object.Required("class"), kControllerClassNames);
     config.name = object.Required("name").WideText();
     config.deviceId = object.Required("deviceId").WideText();
     if (auto devices = object.Optional("devices")) {
         for (const Field& item : devices->Items()) {
-            ObjectReader device(item);
+            ObjectReader device(item, {"deviceId", "name"});
             config.devices.push_back(
                 {device.Required("deviceId").WideText(),
                  device.Optional("name") ? device.Required("name").WideText() : std::wstring()});
@@ -21,7 +19,7 @@ ControllerSpec ReadController(const Field& field) {
         }
     }
     if (auto link = object.Optional("pcieLink")) {
-        ObjectReader fields(*link);
+        ObjectReader fields(*link, {"maxSpeed", "maxWidth", "speed", "width"});
         PcieLink value;
         value.maxSpeed = static_cast<uint32_t>(fields.Required("maxSpeed").Unsigned(255));
         value.maxWidth = static_cast<uint32_t>(fields.Required("maxWidth").Unsigned(255));

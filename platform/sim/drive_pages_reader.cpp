@@ -11,30 +11,6 @@ namespace platform::sim {
 
 namespace {
 
-enum class WmiKind { Text, Integer, Size };
-struct WmiProperty {
-    const char* name;
-    WmiKind kind;
-};
-// The Win32_DiskDrive properties a machine may state; the others read as null.
-constexpr WmiProperty kDiskDriveProperties[] = {
-    {"Model", WmiKind::Text},
-    {"DeviceID", WmiKind::Text},
-    {"MediaType", WmiKind::Text},
-    {"InterfaceType", WmiKind::Text},
-    {"PNPDeviceID", WmiKind::Text},
-    {"Size", WmiKind::Size},
-    {"FirmwareRevision", WmiKind::Text},
-    {"SerialNumber", WmiKind::Text},
-    {"Caption", WmiKind::Text},
-    {"Name", WmiKind::Text},
-    {"SCSIPort", WmiKind::Integer},
-    {"SCSITargetId", WmiKind::Integer},
-    {"SCSIBus", WmiKind::Integer},
-    {"SCSILogicalUnit", WmiKind::Integer},
-    {"Index", WmiKind::Integer},
-};
-
 uint64_t Largest(const NvmeNumberField& field) {
     return field.width >= 8 ? UINT64_MAX : (1ull << (8 * field.width)) - 1;
 }
@@ -42,9 +18,12 @@ uint64_t Largest(const NvmeNumberField& field) {
 }  // namespace
 
 std::vector<std::pair<std::wstring, WmiValue>> ReadWmiDisk(const Field& field) {
-    ObjectReader object(field);
+    std::vector<std::string_view> keys;
+    for (const WmiDiskProperty& property : kDiskDriveProperties)
+        keys.push_back(property.name);
+    ObjectReader object(field, keys);
     std::vector<std::pair<std::wstring, WmiValue>> properties;
-    for (const WmiProperty& property : kDiskDriveProperties) {
+    for (const WmiDiskProperty& property : kDiskDriveProperties) {
         const auto value = object.Optional(property.name);
         WmiValue converted;
         if (value && !value->IsNull()) {
@@ -77,7 +56,9 @@ std::vector<std::pair<std::wstring, WmiValue>> ReadWmiDisk(const Field& field) {
 }
 
 Page ReadIdentify(const Field& field, uint64_t driveSectors) {
-    ObjectReader object(field);
+    ObjectReader object(
+        field, {"hex", "model", "serial", "firmware", "sectors", "smart", "lba48", "trim", "ncq",
+                "ataMajor", "sataGeneration", "udmaMode", "rotationRate", "formFactor", "words"});
     if (auto hex = object.Optional("hex")) {
         const auto bytes = hex->Hex({512});
         object.Close();
@@ -110,7 +91,7 @@ Page ReadIdentify(const Field& field, uint64_t driveSectors) {
         OptionalUnsigned<uint16_t>(object, "rotationRate", fields.rotationRate, 0xFFFF);
     fields.formFactor = OptionalUnsigned<uint16_t>(object, "formFactor", fields.formFactor, 0xFFFF);
     if (auto words = object.Optional("words")) {
-        ObjectReader overrides(*words);
+        ObjectReader overrides(*words, {});
         for (const auto& [key, value] : words->Json().items()) {
             const Field word = overrides.Required(key);
             if (key.empty() || key.size() > 3 ||
@@ -126,7 +107,8 @@ Page ReadIdentify(const Field& field, uint64_t driveSectors) {
 }
 
 SmartSpec ReadSmart(const Field& field) {
-    ObjectReader object(field);
+    ObjectReader object(field,
+                        {"dataHex", "attributes", "thresholdHex", "thresholds", "enabled", "wmi"});
     SmartSpec config;
     config.enabled = OptionalBool(object, "enabled", true);
     config.wmi = OptionalBool(object, "wmi", true);
@@ -147,7 +129,8 @@ SmartSpec ReadSmart(const Field& field) {
         const auto items = object.Required("attributes").Items();
         if (items.size() > kSmartSlots) items[kSmartSlots].Fail("a SMART page holds 30 attributes");
         for (const Field& item : items) {
-            ObjectReader entry(item);
+            ObjectReader entry(item,
+                               {"id", "flags", "current", "worst", "raw", "reserved", "threshold"});
             SmartAttributeSpec attribute;
             attribute.id = static_cast<uint8_t>(entry.Required("id").Unsigned(255));
             attribute.flags = OptionalUnsigned<uint16_t>(entry, "flags", 0, 0xFFFF);
@@ -170,7 +153,7 @@ SmartSpec ReadSmart(const Field& field) {
         const auto items = list->Items();
         if (items.size() > kSmartSlots) items[kSmartSlots].Fail("a SMART page holds 30 thresholds");
         for (const Field& item : items) {
-            ObjectReader entry(item);
+            ObjectReader entry(item, {"id", "threshold"});
             thresholds.push_back({static_cast<uint8_t>(entry.Required("id").Unsigned(255)),
                                   static_cast<uint8_t>(entry.Required("threshold").Unsigned(255))});
             entry.Close();
@@ -184,7 +167,12 @@ SmartSpec ReadSmart(const Field& field) {
 }
 
 NvmeSpec ReadNvme(const Field& field) {
-    ObjectReader object(field);
+    std::vector<std::string_view> keys{"identifyHex", "healthHex", "health"};
+    for (const NvmeTextField& text : kNvmeIdentifyTexts)
+        keys.push_back(text.name);
+    for (const NvmeNumberField& number : kNvmeIdentifyNumbers)
+        keys.push_back(number.name);
+    ObjectReader object(field, keys);
     NvmeSpec config;
     if (auto hex = object.Optional("identifyHex")) {
         const auto bytes = hex->Hex({512, 4096});
@@ -209,7 +197,10 @@ NvmeSpec ReadNvme(const Field& field) {
         const auto bytes = hex->Hex({512});
         std::copy(bytes.begin(), bytes.end(), config.health.begin());
     } else if (auto health = object.Optional("health")) {
-        ObjectReader fields(*health);
+        std::vector<std::string_view> healthKeys;
+        for (const NvmeNumberField& number : kNvmeHealthNumbers)
+            healthKeys.push_back(number.name);
+        ObjectReader fields(*health, healthKeys);
         for (const NvmeNumberField& number : kNvmeHealthNumbers)
             if (auto value = fields.Optional(std::string(number.name)))
                 PutNumber(config.health, number, value->Unsigned(Largest(number)));

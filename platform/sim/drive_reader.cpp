@@ -67,7 +67,7 @@ void RequireRouteDetails(const DriveSpec& drive, ObjectReader& object) {
 
 void ReadRouteDetails(ObjectReader& object, DriveSpec* drive) {
     if (auto ata = object.Optional("ata")) {
-        ObjectReader fields(*ata);
+        ObjectReader fields(*ata, {"passThrough", "smartIoctl", "target"});
         drive->ata.passThrough = OptionalBool(fields, "passThrough", true);
         drive->ata.smartIoctl = OptionalBool(fields, "smartIoctl", true);
         if (auto target = fields.Optional("target")) {
@@ -79,7 +79,7 @@ void ReadRouteDetails(ObjectReader& object, DriveSpec* drive) {
         fields.Close();
     }
     if (auto scsi = object.Optional("scsi")) {
-        ObjectReader fields(*scsi);
+        ObjectReader fields(*scsi, {"port", "target", "bus", "lun"});
         ScsiSpec config;
         config.port = static_cast<BYTE>(fields.Required("port").Unsigned(255));
         config.target = static_cast<BYTE>(fields.Required("target").Unsigned(255));
@@ -89,20 +89,20 @@ void ReadRouteDetails(ObjectReader& object, DriveSpec* drive) {
         drive->scsi = config;
     }
     if (auto usb = object.Optional("usb")) {
-        ObjectReader fields(*usb);
+        ObjectReader fields(*usb, {"vid", "pid"});
         drive->usb = UsbSpec{static_cast<WORD>(fields.Required("vid").Unsigned(0xFFFF)),
                              static_cast<WORD>(fields.Required("pid").Unsigned(0xFFFF))};
         fields.Close();
     }
     if (auto si = object.Optional("siliconImage")) {
-        ObjectReader fields(*si);
+        ObjectReader fields(*si, {"chip", "device"});
         drive->siliconImage =
             SiliconImageSpec{static_cast<uint32_t>(fields.Required("chip").Unsigned(UINT32_MAX)),
                              OptionalUnsigned<uint32_t>(fields, "device", 0, 0xFFFF)};
         fields.Close();
     }
     if (auto csmi = object.Optional("csmi")) {
-        ObjectReader fields(*csmi);
+        ObjectReader fields(*csmi, {"port", "phy", "sasAddress", "raidMember"});
         CsmiSpec config;
         config.port = static_cast<uint32_t>(fields.Required("port").Unsigned(255));
         config.phy = static_cast<uint32_t>(fields.Required("phy").Unsigned(255));
@@ -129,7 +129,7 @@ StorageSpec DefaultStorage(const DriveSpec& drive) {
 }
 
 void ReadStorage(const Field& field, StorageSpec* storage) {
-    ObjectReader object(field);
+    ObjectReader object(field, {"vendor", "product", "revision", "serial", "busType"});
     const auto text = [&](const char* key, std::string* out) {
         if (auto value = object.Optional(key)) *out = value->Text();
     };
@@ -137,15 +137,7 @@ void ReadStorage(const Field& field, StorageSpec* storage) {
     text("product", &storage->product);
     text("revision", &storage->revision);
     text("serial", &storage->serial);
-    if (auto bus = object.Optional("busType"))
-        storage->busType = Pick<DWORD>(*bus, {{"scsi", BusTypeScsi},
-                                              {"ata", BusTypeAta},
-                                              {"sata", BusTypeSata},
-                                              {"usb", BusTypeUsb},
-                                              {"raid", BusTypeRAID},
-                                              {"sas", BusTypeSas},
-                                              {"nvme", BusTypeNvme},
-                                              {"1394", BusType1394}});
+    if (auto bus = object.Optional("busType")) storage->busType = Pick(*bus, kBusTypeNames);
     object.Close();
 }
 
@@ -153,7 +145,9 @@ void ReadStorage(const Field& field, StorageSpec* storage) {
 
 DriveSpec ReadDrive(const Field& field, size_t index, const std::filesystem::path& baseFolder,
                     const std::string& machineName) {
-    ObjectReader object(field);
+    ObjectReader object(field, {"physicalDrive", "route", "ata", "scsi", "usb", "siliconImage",
+                                "csmi", "wmi", "identify", "smart", "nvme", "storage", "mediaType",
+                                "size", "image", "layout", "faults"});
     DriveSpec drive;
     drive.index = index;
     const Field physical = object.Required("physicalDrive");
@@ -198,7 +192,7 @@ DriveSpec ReadDrive(const Field& field, size_t index, const std::filesystem::pat
     drive.storage = DefaultStorage(drive);
     if (auto storage = object.Optional("storage")) ReadStorage(*storage, &drive.storage);
     if (auto media = object.Optional("mediaType"))
-        drive.removableMedia = Pick<bool>(*media, {{"fixed", false}, {"removable", true}});
+        drive.removableMedia = Pick(*media, kMediaTypeNames);
     if (auto faults = object.Optional("faults")) drive.faults = ReadFaults(*faults);
     RequireRouteDetails(drive, object);
     object.Close();

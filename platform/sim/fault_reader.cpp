@@ -4,7 +4,11 @@
 namespace platform::sim {
 
 FaultSpec ReadFaults(const Field& field) {
-    ObjectReader object(field);
+    ObjectReader object(
+        field, {"readErrorSector", "writeErrorSector", "readErrorCount", "writeErrorCount",
+                "seekErrorSector", "layoutError", "errorCode", "writeProtected",
+                "deleteLayoutError", "lockFails", "gone", "goneAfterRequests", "slowMsPerMiB",
+                "volatileWriteCache", "powerCutAfterWrites", "powerCutSeed", "flushError"});
     FaultSpec faults;
     if (auto sector = object.Optional("readErrorSector"))
         faults.readErrorSector = sector->Unsigned();

@@ -1,9 +1,11 @@
 #include "platform/sim/json_reader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <numeric>
+#include <stdexcept>
 
 #include "base/utf8.h"
 
@@ -177,9 +179,43 @@ std::vector<Field> Field::Items() const {
     return items;
 }
 
-ObjectReader::ObjectReader(const Field& field) : self_(field) {
+std::string_view ClosestKey(std::string_view word, std::span<const std::string_view> candidates) {
+    // Levenshtein distance, one row at a time.
+    const auto distance = [word](std::string_view other) {
+        std::vector<size_t> row(other.size() + 1);
+        std::iota(row.begin(), row.end(), size_t{0});
+        for (size_t i = 1; i <= word.size(); ++i) {
+            size_t diagonal = row[0];
+            row[0] = i;
+            for (size_t j = 1; j <= other.size(); ++j) {
+                const size_t substitution = diagonal + (word[i - 1] == other[j - 1] ? 0 : 1);
+                diagonal = row[j];
+                row[j] = std::min({row[j] + 1, row[j - 1] + 1, substitution});
+            }
+        }
+        return row.back();
+    };
+    std::string_view closest;
+    size_t best = SIZE_MAX;
+    for (std::string_view candidate : candidates) {
+        const size_t d = distance(candidate);
+        if (d < best) {
+            best = d;
+            closest = candidate;
+        }
+    }
+    return closest;
+}
+
+ObjectReader::ObjectReader(const Field& field, std::vector<std::string_view> keys)
+    : self_(field), keys_(std::move(keys)) {
     if (!field.Json().is_object())
         field.Fail(std::string("expected an object, found ") + TypeName(field.Json()));
+    if (keys_.empty()) return;
+    for (const auto& [key, value] : field.Json().items())
+        if (std::find(keys_.begin(), keys_.end(), key) == keys_.end())
+            field.Fail("unknown key \"" + key + "\"; the closest key is \"" +
+                       std::string(ClosestKey(key, keys_)) + "\"");
 }
 
 Field ObjectReader::Required(const std::string& key) {
@@ -189,6 +225,10 @@ Field ObjectReader::Required(const std::string& key) {
 }
 
 std::optional<Field> ObjectReader::Optional(const std::string& key) {
+    // A reader that asks for a key it did not declare would let that key be called unknown.
+    if (!keys_.empty() && std::find(keys_.begin(), keys_.end(), key) == keys_.end())
+        throw std::logic_error("the reader of " + self_.Path() + " reads the undeclared key \"" +
+                               key + "\"");
     read_.insert(key);
     const auto found = self_.Json().find(key);
     if (found == self_.Json().end()) return std::nullopt;

@@ -61,11 +61,13 @@ class Field {
     std::string path_;
 };
 
-// An object whose keys are all accounted for: every key must be read, or it is reported as
-// unknown when the reader is closed.
+// An object whose keys are all accounted for. The keys it may hold are declared up front, so a
+// misspelt key is named (with the declared key closest to it) before a key it stands for is
+// found missing; every key must also be read, or it is reported as unknown when the reader is
+// closed. An object of free-form keys declares none.
 class ObjectReader {
   public:
-    explicit ObjectReader(const Field& field);
+    ObjectReader(const Field& field, std::vector<std::string_view> keys);
 
     Field Required(const std::string& key);
     std::optional<Field> Optional(const std::string& key);
@@ -76,18 +78,15 @@ class ObjectReader {
 
   private:
     Field self_;
+    std::vector<std::string_view> keys_;
     std::set<std::string> read_;
 };
 
-// Shorthands of the section readers: one name out of a short list, and optional keys with the
+// Shorthands of the section readers: one name out of a table, and optional keys with the
 // value they take when a file leaves them out.
-template <typename T>
-using Choices = std::initializer_list<std::pair<std::string_view, T>>;
-
-template <typename T>
-T Pick(const Field& field, Choices<T> choices) {
-    return field.Choice<T>(
-        std::span<const std::pair<std::string_view, T>>(choices.begin(), choices.size()));
+template <typename T, size_t N>
+T Pick(const Field& field, const std::pair<std::string_view, T> (&choices)[N]) {
+    return field.Choice<T>(std::span<const std::pair<std::string_view, T>>(choices, N));
 }
 
 inline bool OptionalBool(ObjectReader& object, const char* key, bool fallback) {

@@ -51,11 +51,9 @@ constexpr uint64_t kAlignment = 2048;  // 1 MiB in sectors
 }  // namespace
 
 LayoutSpec ReadLayout(const Field& field, uint64_t sectors, const std::string& seed) {
-    ObjectReader object(field);
+    ObjectReader object(field, {"style", "diskGuid", "signature", "partitions"});
     LayoutSpec layout;
-    layout.style = Pick<LayoutStyle>(
-        object.Required("style"),
-        {{"mbr", LayoutStyle::Mbr}, {"gpt", LayoutStyle::Gpt}, {"raw", LayoutStyle::Raw}});
+    layout.style = Pick(object.Required("style"), kLayoutStyleNames);
     const bool gpt = layout.style == LayoutStyle::Gpt;
     if (gpt && sectors < 2 * kGptReservedSectors + 2)
         field.Fail("a GPT needs at least " + std::to_string(2 * kGptReservedSectors + 2) +
@@ -89,7 +87,8 @@ LayoutSpec ReadLayout(const Field& field, uint64_t sectors, const std::string& s
     if (gpt && items.size() > kGptEntryCount)
         items[kGptEntryCount].Fail("the GPT holds 128 partitions");
     for (size_t i = 0; i < items.size(); ++i) {
-        ObjectReader entry(items[i]);
+        ObjectReader entry(items[i],
+                           {"type", "size", "startLba", "name", "guid", "attributes", "bootable"});
         PartitionSpec partition;
         const Field type = entry.Required("type");
         std::string typeName = type.IsString() ? type.Text() : std::string();

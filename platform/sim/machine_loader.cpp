@@ -14,7 +14,8 @@ using Json = nlohmann::json;
 
 Machine ReadMachine(const Json& document, const std::string& displayName,
                     const std::filesystem::path& baseFolder) {
-    ObjectReader top(Field(document, "$"));
+    ObjectReader top(Field(document, "$"),
+                     {"format", "name", "os", "controllers", "drives", "volumes"});
     const Field format = top.Required("format");
     if (format.Text() != kMachineFormat)
         format.Fail("expected \"" + std::string(kMachineFormat) + "\", found \"" + format.Text() +

@@ -23,7 +23,10 @@ LocalTime ParseLocalTime(const Field& field) {
 }  // namespace
 
 OsSpec ReadOs(const Field& field) {
-    ObjectReader os(field);
+    ObjectReader os(field, {"major", "minor", "build", "platformId", "csdVersion",
+                            "servicePackMajor", "servicePackMinor", "versionInfoEx", "architecture",
+                            "codePage", "systemDirectory", "winmgmt", "winmgmtStartMs",
+                            "scConfigWorks", "wmi", "heldMutexes", "tickStart", "localTime"});
     OsSpec config;
     config.major = static_cast<DWORD>(os.Required("major").Unsigned(UINT32_MAX));
     config.minor = static_cast<DWORD>(os.Required("minor").Unsigned(UINT32_MAX));
@@ -38,7 +41,7 @@ OsSpec ReadOs(const Field& field) {
     config.servicePackMinor = OptionalUnsigned<WORD>(os, "servicePackMinor", 0, 0xFFFF);
     config.versionInfoEx = OptionalBool(os, "versionInfoEx", true);
     if (auto arch = os.Optional("architecture"))
-        config.architecture = Pick<WORD>(*arch, {{"x86", 0}, {"amd64", 9}});
+        config.architecture = Pick(*arch, kArchitectureNames);
     config.codePage = OptionalUnsigned<UINT>(os, "codePage", config.codePage, 0xFFFF);
     if (auto dir = os.Optional("systemDirectory")) {
         config.systemDirectory = dir->WideText();
@@ -47,18 +50,10 @@ OsSpec ReadOs(const Field& field) {
                 "expected a path that starts with a drive letter, such as "
                 "\"C:\\\\Windows\\\\system32\"");
     }
-    if (auto winmgmt = os.Optional("winmgmt"))
-        config.winmgmt = Pick<WinmgmtState>(*winmgmt, {{"running", WinmgmtState::Running},
-                                                       {"startable", WinmgmtState::Startable},
-                                                       {"disabled", WinmgmtState::Disabled}});
+    if (auto winmgmt = os.Optional("winmgmt")) config.winmgmt = Pick(*winmgmt, kWinmgmtNames);
     config.winmgmtStartMs = OptionalUnsigned<DWORD>(os, "winmgmtStartMs", 0, 3600000);
     config.scConfigWorks = OptionalBool(os, "scConfigWorks", true);
-    if (auto wmi = os.Optional("wmi"))
-        config.wmi = Pick<WmiState>(*wmi, {{"ok", WmiState::Ok},
-                                           {"locator-fails", WmiState::LocatorFails},
-                                           {"connect-fails", WmiState::ConnectFails},
-                                           {"blanket-fails", WmiState::BlanketFails},
-                                           {"query-fails", WmiState::QueryFails}});
+    if (auto wmi = os.Optional("wmi")) config.wmi = Pick(*wmi, kWmiStateNames);
     if (auto mutexes = os.Optional("heldMutexes"))
         for (const Field& item : mutexes->Items())
             config.heldMutexes.push_back(item.WideText());

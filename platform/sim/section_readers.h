@@ -11,6 +11,7 @@
 
 #include "platform/sim/json_reader.h"
 #include "platform/sim/machine.h"
+#include "platform/sim/machine_names.h"
 #include "platform/wmi.h"
 
 namespace platform::sim {

@@ -7,7 +7,8 @@
 namespace platform::sim {
 
 VolumeSpec ReadVolume(const Field& field, const std::vector<DriveSpec>& drives) {
-    ObjectReader object(field);
+    ObjectReader object(field, {"letter", "driveType", "fileSystem", "label", "serialNumber",
+                                "totalBytes", "freeBytes", "extents"});
     VolumeSpec volume;
     const Field letter = object.Required("letter");
     const std::string text = letter.Text();
@@ -15,8 +16,7 @@ VolumeSpec ReadVolume(const Field& field, const std::vector<DriveSpec>& drives) 
         (text.size() == 2 && text[1] != ':'))
         letter.Fail("expected a capital drive letter such as \"C\", found \"" + text + "\"");
     volume.letter = static_cast<wchar_t>(text[0]);
-    if (auto type = object.Optional("driveType"))
-        volume.driveType = Pick<UINT>(*type, {{"fixed", 3}, {"removable", 2}});
+    if (auto type = object.Optional("driveType")) volume.driveType = Pick(*type, kDriveTypeNames);
     volume.fileSystem = object.Required("fileSystem").WideText();
     if (auto label = object.Optional("label")) volume.label = label->WideText();
     volume.serialNumber = OptionalUnsigned<DWORD>(object, "serialNumber", 0, UINT32_MAX);
@@ -26,7 +26,7 @@ VolumeSpec ReadVolume(const Field& field, const std::vector<DriveSpec>& drives) 
     if (volume.totalBytes && volume.freeBytes > *volume.totalBytes)
         free.Fail("more free bytes than the volume's total");
     for (const Field& item : object.Required("extents").Items()) {
-        ObjectReader extent(item);
+        ObjectReader extent(item, {"drive", "partition"});
         const Field drive = extent.Required("drive");
         const Field partition = extent.Required("partition");
         ExtentSpec config{static_cast<uint32_t>(drive.Unsigned(255)),
