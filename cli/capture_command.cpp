@@ -2,10 +2,10 @@
 
 #include "base/utf8.h"
 #include "capture/anonymize.h"
-#include "capture/atomic_file.h"
 #include "capture/capture.h"
 #include "cli/cli_text.h"
 #include "cli/options.h"
+#include "cli/replace_file.h"
 #include "platform/platform.h"
 #include "platform/sim/machine_writer.h"
 
@@ -30,10 +30,10 @@ int RunCapture(const CaptureRequest& request, const disk::CAtaSmart& engine, std
         Print(out, text);
         return kExitSuccess;
     }
-    std::string problem;
-    if (!capture::WriteFileAtomically(PathFromWide(request.out), text, &problem)) {
-        Print(err, "tramsik-cli: " + problem + "\n");
-        return kExitCannotWrite;
+    std::wstring problem;
+    if (!ReplaceFile(request.out, text, &problem)) {
+        Print(err, L"tramsik-cli: " + problem + L"\n");
+        return kExitNotWritten;
     }
     return kExitSuccess;
 }

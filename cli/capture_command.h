@@ -11,9 +11,6 @@ class CAtaSmart;
 
 namespace cli {
 
-// The file could not be written.
-inline constexpr int kExitCannotWrite = 4;
-
 struct CaptureRequest {
     std::wstring out;  // empty: standard output
     bool anonymize = false;

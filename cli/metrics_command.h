@@ -9,9 +9,6 @@
 
 namespace cli {
 
-// Exit status when the file could not be written.
-inline constexpr int kExitNotWritten = 4;
-
 // Prints the metrics of `inventory` to `out`, or with an `outPath` replaces that file with them.
 int RunMetrics(const std::wstring& outPath, const MetricsInventory& inventory, std::FILE* out,
                std::FILE* err);

@@ -12,6 +12,7 @@ namespace cli {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitUsage = 2;  // also an invalid machine file
 inline constexpr int kExitNoDrive = 3;
+inline constexpr int kExitNotWritten = 4;  // metrics or capture --out FILE
 
 enum class CliCommand { List, Smart, Report, Info, Migrate, Metrics, Capture };
 
