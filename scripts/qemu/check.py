@@ -127,8 +127,9 @@ def partition_details(image, number):
     return [line for line in text.splitlines() if line.startswith(keep)]
 
 
-def same_bytes(a, b, first_sector, end_sector):
-    """The first differing sector of two images in [first_sector, end_sector), or None."""
+def chunk_pairs(a, b, first_sector, end_sector):
+    """(byte offset, bytes of a, bytes of b) of two images in [first_sector, end_sector), a MiB
+    at a time."""
     chunk = 2048 * 512
     with open(a, "rb") as fa, open(b, "rb") as fb:
         fa.seek(first_sector * 512)
@@ -137,14 +138,27 @@ def same_bytes(a, b, first_sector, end_sector):
         end = end_sector * 512
         while at < end:
             size = min(chunk, end - at)
-            da, db = fa.read(size), fb.read(size)
-            if da != db:
-                for i in range(min(len(da), len(db))):
-                    if da[i] != db[i]:
-                        return (at + i) // 512
-                return (at + min(len(da), len(db))) // 512
+            yield at, fa.read(size), fb.read(size)
             at += size
+
+
+def same_bytes(a, b, first_sector, end_sector):
+    """The first differing sector of two images in [first_sector, end_sector), or None."""
+    for at, da, db in chunk_pairs(a, b, first_sector, end_sector):
+        if da != db:
+            for i in range(min(len(da), len(db))):
+                if da[i] != db[i]:
+                    return (at + i) // 512
+            return (at + min(len(da), len(db))) // 512
     return None
+
+
+def data_held(source, target, first_sector, end_sector):
+    """(MiB chunks of the source in [first_sector, end_sector) that hold data, how many of them
+    the target holds too); zero chunks say nothing of a copy."""
+    pairs = [(ds, dt) for _, ds, dt in chunk_pairs(source, target, first_sector, end_sector)
+             if ds.count(0) != len(ds)]
+    return len(pairs), sum(ds == dt for ds, dt in pairs)
 
 
 def raw_hex(value):
@@ -310,11 +324,10 @@ def judge_cutcopy(found, facts):
           "the power was cut while the copy ran (past a quarter, the migration unended)",
           f"status {rc}, progress {shown}")
     image, end = facts["nvmeCutImage"], facts["rangeSectors"]
-    first = same_bytes(facts["sataImage"], image, 34, end)
-    check(first is not None and first > end // 10,
-          "a tenth of the copy or more had reached the target, not all of it",
-          f"the first sector unlike the source's is {first}")
-    note(f"the target held the source's sectors 34 to {first} of {end} after the cut")
+    chunks, held = data_held(facts["sataImage"], image, 34, end)
+    check(0 < held < chunks, "part of the copy had reached the target, not all of it",
+          f"{held} of {chunks} MiB")
+    note(f"the target held {held} of the source's {chunks} MiB of data after the cut")
     check_no_table(sgdisk("-p", image)[1], "the target has no partition table after the cut "
                    "(sgdisk finds neither GPT nor MBR)")
 
@@ -331,7 +344,7 @@ def judge_cutdone(found, facts):
     disk = re.search(r"sata=/dev/(\w+)", found.get("devices", (1, ""))[1])
     source = [f"{disk[1] if disk else '?'}{row[0]}" for row in partitions(facts["sataImage"])]
     check(all(name in names for name in source),
-          f"and it finds the source's partitions {source}", f"{names}")
+          f"after the cut the guest's kernel finds the source's partitions {source}", f"{names}")
     check_no_table(found.get("sgdisk-target", (1, ""))[1],
                    "after the cut the guest's sgdisk finds no partition table on the target")
     rc, text = found.get("sgdisk-source", (1, ""))
@@ -341,9 +354,8 @@ def judge_cutdone(found, facts):
     rc, output = found.get("migrate", (None, ""))
     check(rc == 0 and "System data migration is completed" in output,
           "a migration onto the cut target then succeeds", f"status {rc}: {output[-300:]}")
-    logged = "system migration success" in found.get("migrate-log", (0, ""))[1]
-    check(logged and "waiting" in found,
-          "the host cut the power after the migration had logged its success")
+    check("system migration success" in found.get("migrate-log", (0, ""))[1],
+          "the migration logged its success before the host cut the power")
     judge_copy(facts["nvmeCutImage"], facts)
 
 
