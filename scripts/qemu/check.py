@@ -338,11 +338,16 @@ def proc_partitions(text):
 
 
 def judge_cutdone(found, facts):
+    named = re.search(r"sata=/dev/(\w+)", found.get("devices", (1, ""))[1])
+    sata = named[1] if named else "?"
+    caches = found.get("write-cache", (1, ""))[1]
+    for name in (sata, "nvme0n1"):
+        check(f"/sys/block/{name}/queue/write_cache:write back" in caches,
+              f"{name} reports a volatile write cache, so the guest's flushes reach QEMU", caches)
     names = proc_partitions(found.get("partitions", (1, ""))[1])
     check("nvme0n1" in names and not [n for n in names if n.startswith("nvme0n1p")],
           "after the cut the guest's kernel finds no partition on the target", f"{names}")
-    disk = re.search(r"sata=/dev/(\w+)", found.get("devices", (1, ""))[1])
-    source = [f"{disk[1] if disk else '?'}{row[0]}" for row in partitions(facts["sataImage"])]
+    source = [f"{sata}{row[0]}" for row in partitions(facts["sataImage"])]
     check(all(name in names for name in source),
           f"after the cut the guest's kernel finds the source's partitions {source}", f"{names}")
     check_no_table(found.get("sgdisk-target", (1, ""))[1],
