@@ -7,6 +7,8 @@ into sections, and judges them against smartctl, the QEMU command line and the d
       included), for the read error the host injects
   check.py main <run-dir> <results.log> <facts.json>
   check.py readerror <run-dir> <results.log> <facts.json>
+  check.py cutcopy <run-dir> <results.log> <facts.json>
+  check.py cutdone <run-dir> <results.log> <facts.json>
 
 Each check prints one line, "ok" or "FAIL", and the deviations found; the exit status is 1 when
 any check failed. facts.json holds what the host set up: the QEMU identity strings, the image
@@ -33,7 +35,8 @@ def note(text):
 
 
 def sections(results_path):
-    """{name: (rc, text)} of the guest's "@@@ begin"/"@@@ end" sections; "fatal" when init failed."""
+    """{name: (rc, text)} of the guest's "@@@ begin"/"@@@ end" sections, rc None for one that the
+    power cut ended; "fatal" when init failed; each other "@@@ NAME" line as NAME."""
     found, name, lines = {}, None, []
     text = open(results_path, "rb").read().decode("utf-8", "replace").replace("\r", "")
     for line in text.split("\n"):
@@ -45,10 +48,12 @@ def sections(results_path):
             name = None
         elif line.startswith("@@@ fatal"):
             found["fatal"] = (1, line)
-        elif line == "@@@ done":
-            found["done"] = (0, "")
         elif name is not None:
             lines.append(line)
+        elif line.startswith("@@@ "):
+            found[line[len("@@@ ") :]] = (0, "")
+    if name is not None:
+        found[name] = (None, "\n".join(lines))
     return found
 
 
@@ -95,15 +100,24 @@ def sgdisk(*args):
     return done.returncode, done.stdout + done.stderr
 
 
-def partitions(image):
+def partition_rows(text):
     """[(number, first, last, code, name)] as sgdisk -p prints them."""
-    _, text = sgdisk("-p", image)
     rows = []
     for line in text.splitlines():
         m = re.match(r"\s+(\d+)\s+(\d+)\s+(\d+)\s+\S+ \S+\s+(\w+)\s+(.*)$", line)
         if m:
             rows.append((int(m[1]), int(m[2]), int(m[3]), m[4], m[5].strip()))
     return rows
+
+
+def partitions(image):
+    return partition_rows(sgdisk("-p", image)[1])
+
+
+def check_no_table(sgdisk_text, what):
+    # sgdisk finds no table when it starts a new GPT in memory, scans no MBR and lists nothing.
+    check("Creating new GPT entries" in sgdisk_text and "MBR:" not in sgdisk_text
+          and not partition_rows(sgdisk_text), what, sgdisk_text.strip()[:400])
 
 
 def partition_details(image, number):
@@ -113,8 +127,9 @@ def partition_details(image, number):
     return [line for line in text.splitlines() if line.startswith(keep)]
 
 
-def same_bytes(a, b, first_sector, end_sector):
-    """The first differing sector of two images in [first_sector, end_sector), or None."""
+def chunk_pairs(a, b, first_sector, end_sector):
+    """(byte offset, bytes of a, bytes of b) of two images in [first_sector, end_sector), a MiB
+    at a time."""
     chunk = 2048 * 512
     with open(a, "rb") as fa, open(b, "rb") as fb:
         fa.seek(first_sector * 512)
@@ -123,14 +138,27 @@ def same_bytes(a, b, first_sector, end_sector):
         end = end_sector * 512
         while at < end:
             size = min(chunk, end - at)
-            da, db = fa.read(size), fb.read(size)
-            if da != db:
-                for i in range(min(len(da), len(db))):
-                    if da[i] != db[i]:
-                        return (at + i) // 512
-                return (at + min(len(da), len(db))) // 512
+            yield at, fa.read(size), fb.read(size)
             at += size
+
+
+def same_bytes(a, b, first_sector, end_sector):
+    """The first differing sector of two images in [first_sector, end_sector), or None."""
+    for at, da, db in chunk_pairs(a, b, first_sector, end_sector):
+        if da != db:
+            for i in range(min(len(da), len(db))):
+                if da[i] != db[i]:
+                    return (at + i) // 512
+            return (at + min(len(da), len(db))) // 512
     return None
+
+
+def data_held(source, target, first_sector, end_sector):
+    """(MiB chunks of the source in [first_sector, end_sector) that hold data, how many of them
+    the target holds too); zero chunks say nothing of a copy."""
+    pairs = [(ds, dt) for _, ds, dt in chunk_pairs(source, target, first_sector, end_sector)
+             if ds.count(0) != len(ds)]
+    return len(pairs), sum(ds == dt for ds, dt in pairs)
 
 
 def raw_hex(value):
@@ -253,8 +281,13 @@ def judge_main(found, facts):
           "migrate --target <nvme> --yes succeeded and says so", f"status {rc}: {output[-300:]}")
 
 
-def judge_clone(facts):
-    source, target = facts["sataImage"], facts["nvmeImage"]
+def judge_clone(found, facts):
+    judge_copy(facts["nvmeImage"], facts)
+
+
+def judge_copy(target, facts):
+    """The target image holds a whole migration of the source."""
+    source = facts["sataImage"]
     rc, text = sgdisk("-v", target)
     check(rc == 0 and "No problems found" in text, "sgdisk -v: the target's GPT has no problems",
           text.strip()[-300:])
@@ -280,12 +313,64 @@ def judge_readerror(found, facts):
           f"status {rc}: {output[-300:]}")
     log = found.get("migrate-log", (0, ""))[1]
     check("read_sect err" in log, "the log names the failed read")
-    # sgdisk finds no table when it starts a new GPT in memory, scans no MBR and lists nothing.
-    image = facts["nvmeReadErrorImage"]
-    _, text = sgdisk("-p", image)
-    check("Creating new GPT entries" in text and "MBR:" not in text and not partitions(image),
-          "the target has no partition table after the failure (sgdisk finds neither GPT nor MBR)",
-          text.strip()[:400])
+    check_no_table(sgdisk("-p", facts["nvmeReadErrorImage"])[1], "the target has no partition "
+                   "table after the failure (sgdisk finds neither GPT nor MBR)")
+
+
+def judge_cutcopy(found, facts):
+    rc, output = found.get("migrate", (0, ""))
+    shown = [int(percent) for percent in re.findall(r"\]\s+(\d+)%", output)]
+    check(rc is None and bool(shown) and 25 <= shown[-1] < 100,
+          "the power was cut while the copy ran (past a quarter, the migration unended)",
+          f"status {rc}, progress {shown}")
+    image, end = facts["nvmeCutImage"], facts["rangeSectors"]
+    chunks, held = data_held(facts["sataImage"], image, 34, end)
+    check(0 < held < chunks, "part of the copy had reached the target, not all of it",
+          f"{held} of {chunks} MiB")
+    note(f"the target held {held} of the source's {chunks} MiB of data after the cut")
+    check_no_table(sgdisk("-p", image)[1], "the target has no partition table after the cut "
+                   "(sgdisk finds neither GPT nor MBR)")
+
+
+def proc_partitions(text):
+    return [fields[3] for fields in map(str.split, text.splitlines())
+            if len(fields) == 4 and fields[0].isdigit()]
+
+
+def judge_cutdone(found, facts):
+    named = re.search(r"sata=/dev/(\w+)", found.get("devices", (1, ""))[1])
+    sata = named[1] if named else "?"
+    caches = found.get("write-cache", (1, ""))[1]
+    for name in (sata, "nvme0n1"):
+        check(f"/sys/block/{name}/queue/write_cache:write back" in caches,
+              f"{name} reports a volatile write cache, so the guest's flushes reach QEMU", caches)
+    names = proc_partitions(found.get("partitions", (1, ""))[1])
+    check("nvme0n1" in names and not [n for n in names if n.startswith("nvme0n1p")],
+          "after the cut the guest's kernel finds no partition on the target", f"{names}")
+    source = [f"{sata}{row[0]}" for row in partitions(facts["sataImage"])]
+    check(all(name in names for name in source),
+          f"after the cut the guest's kernel finds the source's partitions {source}", f"{names}")
+    check_no_table(found.get("sgdisk-target", (1, ""))[1],
+                   "after the cut the guest's sgdisk finds no partition table on the target")
+    rc, text = found.get("sgdisk-source", (1, ""))
+    check(rc == 0 and "No problems found" in text,
+          "the guest's sgdisk -v: the source's GPT has no problems", text.strip()[-300:])
+
+    rc, output = found.get("migrate", (None, ""))
+    check(rc == 0 and "System data migration is completed" in output,
+          "a migration onto the cut target then succeeds", f"status {rc}: {output[-300:]}")
+    check("system migration success" in found.get("migrate-log", (0, ""))[1],
+          "the migration logged its success before the host cut the power")
+    judge_copy(facts["nvmeCutImage"], facts)
+
+
+# Each mode's judges, and whether its guest runs to its end (the host cuts the others short).
+MODES = {
+    "main": ((judge_main, judge_clone), True),
+    "readerror": ((judge_readerror,), True),
+    "cutcopy": ((judge_cutcopy,), False),
+    "cutdone": ((judge_cutdone,), False),
+}
 
 
 def main():
@@ -297,17 +382,18 @@ def main():
     found = sections(results) if os.path.exists(results) else {}
     save_sections(run_dir, found, what)
     print(f"{what}:")
+    judges, runs_to_end = MODES[what]
     check("fatal" not in found, "the guest started", found.get("fatal", (0, ""))[1])
-    check("done" in found, "the guest ran to its end and powered off")
+    if runs_to_end:
+        check("done" in found, "the guest ran to its end and powered off")
+    else:
+        check("done" not in found, "the host cut the guest's power before its end")
     # A sanitizer build of tramsik-cli reports what it finds on standard error.
     flagged = [name for name, (_, text) in found.items()
                if re.search(r"AddressSanitizer|LeakSanitizer|runtime error:", text)]
     check(not flagged, "no sanitizer report", ", ".join(flagged))
-    if what == "main":
-        judge_main(found, facts)
-        judge_clone(facts)
-    else:
-        judge_readerror(found, facts)
+    for judge in judges:
+        judge(found, facts)
     sys.exit(1 if failures else 0)
 
 
