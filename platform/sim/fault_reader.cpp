@@ -5,10 +5,11 @@ namespace platform::sim {
 
 FaultSpec ReadFaults(const Field& field) {
     ObjectReader object(
-        field, {"readErrorSector", "writeErrorSector", "readErrorCount", "writeErrorCount",
-                "seekErrorSector", "layoutError", "errorCode", "writeProtected",
-                "deleteLayoutError", "lockFails", "gone", "goneAfterRequests", "slowMsPerMiB",
-                "volatileWriteCache", "powerCutAfterWrites", "powerCutSeed", "flushError"});
+        field, {"readErrorSector",     "writeErrorSector", "readErrorCount", "writeErrorCount",
+                "seekErrorSector",     "layoutError",      "errorCode",      "writeProtected",
+                "deleteLayoutError",   "lockFails",        "gone",           "goneAfterRequests",
+                "slowMsPerMiB",        "readMsPerMiB",     "writeMsPerMiB",  "volatileWriteCache",
+                "powerCutAfterWrites", "powerCutSeed",     "flushError",     "corruptWriteSector"});
     FaultSpec faults;
     if (auto sector = object.Optional("readErrorSector"))
         faults.readErrorSector = sector->Unsigned();
