@@ -3,9 +3,7 @@
 // without a partition table once it was opened.
 #include <gtest/gtest.h>
 
-#include <future>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "base/utf8.h"
@@ -248,38 +246,6 @@ TEST_F(DriverTest, SucceedsWhateverElseTheLayoutDeletionAnswersAndAfterTheSettle
     EXPECT_GE(sim_->VirtualMilliseconds() - before, 1000.0);
     EXPECT_EQ(Fingerprint(Image(0)), source);
     EXPECT_TRUE(SameSectors(0, 1, kGptPairRange - 4096, kGptPairRange));
-}
-
-TEST_F(DriverTest, CancelDuringTheCopyEndsWithMinus11AndADeletedTable) {
-    auto& hooked = LoadHooked(GptPair(), "cancel");
-    const uint64_t source = Fingerprint(Image(0));
-    std::promise<void> halfway, cancelled;
-    auto cancelledSeen = cancelled.get_future().share();
-    bool fired = false;
-    // On the worker: once the copy has reached 5 %, hand over to this thread and wait until it
-    // has pressed Cancel, so the worker meets the bit at its next chunk and nowhere else.
-    hooked.beforeWrite = [&](platform::HANDLE, platform::DWORD) {
-        if (fired || MigrationProgress.percentDone.load() < 5.0f) return;
-        fired = true;
-        halfway.set_value();
-        cancelledSeen.wait();
-    };
-    const LogWatch log;
-    std::thread worker([] { migrationThread({0, 1}); });
-    halfway.get_future().wait();
-    EXPECT_EQ(MigrationState.load(), kStateRunning);
-    MigrationState = kStateCancelled;
-    cancelled.set_value();
-    worker.join();
-
-    EXPECT_EQ(MigrationResult.load(), -11);
-    EXPECT_EQ(MigrationState.load(), kStateCancelled);
-    EXPECT_LT(MigrationProgress.percentDone.load(), 100.0f);
-    const auto messages = log.Messages();
-    EXPECT_TRUE(Logged(messages, "data migration err-end"));
-    EXPECT_TRUE(Logged(messages, "dst disk del success, please re-plug disk and retry"));
-    EXPECT_TRUE(TableDeleted(1));
-    EXPECT_EQ(Fingerprint(Image(0)), source);
 }
 
 // The target shows no table until its data is on the medium; then, for GPT, the backup is

@@ -1,11 +1,13 @@
 // The worker on its own thread: one at a time, the running word set before the thread exists,
-// and a Cancel that only ever replaces a running word.
+// a Cancel that only ever replaces a running word, and one that stops the copy half-way.
 #include "migration/migration_worker.h"
 
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <future>
 #include <mutex>
+#include <thread>
 
 #include "driver_fixture.h"
 
@@ -62,6 +64,38 @@ TEST_F(DriverTest, OneWorkerAtATimeAndItsRunningWordComesFirst) {
         RequestMigrationCancel();
         EXPECT_EQ(MigrationState.load(), word);
     }
+}
+
+TEST_F(DriverTest, CancelDuringTheCopyEndsWithMinus11AndADeletedTable) {
+    auto& hooked = LoadHooked(GptPair(), "cancel");
+    const uint64_t source = Fingerprint(Image(0));
+    std::promise<void> halfway, cancelled;
+    auto cancelledSeen = cancelled.get_future().share();
+    bool fired = false;
+    // On the worker: once the copy has reached 5 %, hand over to this thread and wait until it
+    // has pressed Cancel, so the worker meets the bit at its next chunk and nowhere else.
+    hooked.beforeWrite = [&](platform::HANDLE, platform::DWORD) {
+        if (fired || MigrationProgress.percentDone.load() < 5.0f) return;
+        fired = true;
+        halfway.set_value();
+        cancelledSeen.wait();
+    };
+    const LogWatch log;
+    std::thread worker([] { migrationThread({0, 1}); });
+    halfway.get_future().wait();
+    EXPECT_EQ(MigrationState.load(), kStateRunning);
+    MigrationState = kStateCancelled;
+    cancelled.set_value();
+    worker.join();
+
+    EXPECT_EQ(MigrationResult.load(), -11);
+    EXPECT_EQ(MigrationState.load(), kStateCancelled);
+    EXPECT_LT(MigrationProgress.percentDone.load(), 100.0f);
+    const auto messages = log.Messages();
+    EXPECT_TRUE(Logged(messages, "data migration err-end"));
+    EXPECT_TRUE(Logged(messages, "dst disk del success, please re-plug disk and retry"));
+    EXPECT_TRUE(TableDeleted(1));
+    EXPECT_EQ(Fingerprint(Image(0)), source);
 }
 
 }  // namespace
