@@ -97,28 +97,28 @@ std::string DescriptorText(const std::vector<uint8_t>& reply, DWORD offset) {
     return text;
 }
 
-void CaptureDescriptor(const DriveHandle& drive, DriveSpec* spec) {
+void CaptureDescriptor(const DriveHandle& drive, DriveSpec* captured) {
     STORAGE_PROPERTY_QUERY query{StorageDeviceProperty, PropertyStandardQuery, {}};
     const auto reply = drive.Ask(IOCTL_STORAGE_QUERY_PROPERTY, 1024, &query, sizeof query);
     if (!reply) return;
     const auto header = At<STORAGE_DEVICE_DESCRIPTOR>(*reply, 0);
-    spec->storage.vendor = DescriptorText(*reply, header.VendorIdOffset);
-    spec->storage.product = DescriptorText(*reply, header.ProductIdOffset);
-    spec->storage.revision = DescriptorText(*reply, header.ProductRevisionOffset);
-    spec->storage.serial = DescriptorText(*reply, header.SerialNumberOffset);
-    spec->storage.busType = header.BusType;
-    spec->removableMedia = header.RemovableMedia != 0;
+    captured->storage.vendor = DescriptorText(*reply, header.VendorIdOffset);
+    captured->storage.product = DescriptorText(*reply, header.ProductIdOffset);
+    captured->storage.revision = DescriptorText(*reply, header.ProductRevisionOffset);
+    captured->storage.serial = DescriptorText(*reply, header.SerialNumberOffset);
+    captured->storage.busType = header.BusType;
+    captured->removableMedia = header.RemovableMedia != 0;
 }
 
 // Written only where it is not the address every drive answers by default.
-void CaptureScsiAddress(const DriveHandle& drive, uint32_t number, DriveSpec* spec) {
+void CaptureScsiAddress(const DriveHandle& drive, uint32_t number, DriveSpec* captured) {
     const auto reply = drive.Ask(IOCTL_SCSI_GET_ADDRESS, sizeof(SCSI_ADDRESS));
     if (!reply) return;
     const auto address = At<SCSI_ADDRESS>(*reply, 0);
     if (address.PortNumber != 0 || address.TargetId != number || address.PathId != 0 ||
         address.Lun != 0)
-        spec->scsi = platform::sim::ScsiSpec{address.PortNumber, address.TargetId, address.PathId,
-                                             address.Lun};
+        captured->scsi = platform::sim::ScsiSpec{address.PortNumber, address.TargetId,
+                                                 address.PathId, address.Lun};
 }
 
 // The table as the layout request reports it, its used entries in the order of their start.
@@ -203,59 +203,60 @@ uint64_t BigEndian(const BYTE (&bytes)[8]) {
 DriveSpec CaptureDrive(const DriveRecord& record, size_t index,
                        const std::vector<WmiDiskProperties>& wmiDisks) {
     const disk::DriveAddress& address = record.Address;
-    DriveSpec spec;
-    spec.index = index;
-    spec.route = MachineRoute(record.CommandType);
-    if (address.physicalDriveId >= 0) spec.physicalDrive = address.physicalDriveId;
-    spec.ata.target = address.target == disk::TARGET_SECOND_DEVICE ? disk::TARGET_SECOND_DEVICE
-                                                                   : disk::TARGET_FIRST_DEVICE;
+    DriveSpec captured;
+    captured.index = index;
+    captured.route = MachineRoute(record.CommandType);
+    if (address.physicalDriveId >= 0) captured.physicalDrive = address.physicalDriveId;
+    captured.ata.target = address.target == disk::TARGET_SECOND_DEVICE ? disk::TARGET_SECOND_DEVICE
+                                                                       : disk::TARGET_FIRST_DEVICE;
     if (address.physicalDriveId < 0 && address.scsiPort >= 0)
-        spec.scsi = platform::sim::ScsiSpec{static_cast<BYTE>(address.scsiPort),
-                                            static_cast<BYTE>(std::max(address.scsiTargetId, 0)),
-                                            static_cast<BYTE>(std::max(address.scsiBus, 0)), 0};
-    if (platform::sim::IsUsbBridgeRoute(spec.route))
-        spec.usb = platform::sim::UsbSpec{static_cast<WORD>(record.UsbVendorId),
-                                          static_cast<WORD>(record.UsbProductId)};
-    if (spec.route == Route::SiliconImage)
-        spec.siliconImage =
+        captured.scsi =
+            platform::sim::ScsiSpec{static_cast<BYTE>(address.scsiPort),
+                                    static_cast<BYTE>(std::max(address.scsiTargetId, 0)),
+                                    static_cast<BYTE>(std::max(address.scsiBus, 0)), 0};
+    if (platform::sim::IsUsbBridgeRoute(captured.route))
+        captured.usb = platform::sim::UsbSpec{static_cast<WORD>(record.UsbVendorId),
+                                              static_cast<WORD>(record.UsbProductId)};
+    if (captured.route == Route::SiliconImage)
+        captured.siliconImage =
             platform::sim::SiliconImageSpec{static_cast<uint32_t>(address.siliconImageType),
                                             static_cast<uint32_t>(std::max(address.scsiBus, 0))};
-    if (spec.route == Route::Csmi) {
+    if (captured.route == Route::Csmi) {
         CSMI_SAS_PHY_ENTITY phy;
         std::memcpy(&phy, address.csmiPortData.data(), sizeof phy);
-        spec.csmi = platform::sim::CsmiSpec{static_cast<uint32_t>(std::max(address.scsiPort, 0)),
-                                            phy.Identify.bPhyIdentifier,
-                                            BigEndian(phy.Attached.bSASAddress), false};
+        captured.csmi = platform::sim::CsmiSpec{
+            static_cast<uint32_t>(std::max(address.scsiPort, 0)), phy.Identify.bPhyIdentifier,
+            BigEndian(phy.Attached.bSASAddress), false};
     }
-    if (const auto wmi = OwnWmiDisk(record, wmiDisks)) spec.wmi = *wmi;
+    if (const auto wmi = OwnWmiDisk(record, wmiDisks)) captured.wmi = *wmi;
 
-    if (platform::sim::IsNvmeRoute(spec.route)) {
+    if (platform::sim::IsNvmeRoute(captured.route)) {
         platform::sim::NvmeSpec nvme;
         std::copy(record.IdentifyDevice.begin(), record.IdentifyDevice.end(),
                   nvme.identify.begin());
         nvme.health = record.SmartReadData;
-        spec.nvme = nvme;
+        captured.nvme = nvme;
     } else {
-        if (spec.route != Route::Wmi) spec.identify = record.IdentifyDevice;
-        if (record.SmartDataValid || spec.route == Route::Wmi)
-            spec.smart = platform::sim::SmartSpec{record.SmartReadData, record.SmartReadThreshold,
-                                                  true, true};
+        if (captured.route != Route::Wmi) captured.identify = record.IdentifyDevice;
+        if (record.SmartDataValid || captured.route == Route::Wmi)
+            captured.smart = platform::sim::SmartSpec{record.SmartReadData,
+                                                      record.SmartReadThreshold, true, true};
     }
 
     // A drive known without a physical drive number has only its identification's size.
-    spec.size = std::max<uint64_t>(record.NumberOfSectors, 1) * kSectorSize;
-    if (spec.physicalDrive) {
-        const DriveHandle drive(*spec.physicalDrive);
+    captured.size = std::max<uint64_t>(record.NumberOfSectors, 1) * kSectorSize;
+    if (captured.physicalDrive) {
+        const DriveHandle drive(*captured.physicalDrive);
         if (drive.IsOpen()) {
-            CaptureDescriptor(drive, &spec);
-            CaptureScsiAddress(drive, *spec.physicalDrive, &spec);
+            CaptureDescriptor(drive, &captured);
+            CaptureScsiAddress(drive, *captured.physicalDrive, &captured);
             if (const auto length = drive.Ask(IOCTL_DISK_GET_LENGTH_INFO, 8))
                 if (const auto bytes = At<int64_t>(*length, 0); bytes >= kSectorSize)
-                    spec.size = static_cast<uint64_t>(bytes) / kSectorSize * kSectorSize;
-            spec.layout = CaptureLayout(drive);
+                    captured.size = static_cast<uint64_t>(bytes) / kSectorSize * kSectorSize;
+            captured.layout = CaptureLayout(drive);
         }
     }
-    return spec;
+    return captured;
 }
 
 }  // namespace capture

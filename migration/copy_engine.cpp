@@ -6,6 +6,7 @@
 #include "base/log.h"
 #include "migration/aligned_buffer.h"
 #include "migration/disk_io.h"
+#include "migration/log_values.h"
 #include "migration/migration_state.h"
 #include "migration/read_ahead.h"
 #include "migration/stopwatch.h"
@@ -14,14 +15,6 @@
 namespace migration {
 
 namespace {
-
-unsigned long long Ull(uint64_t value) {
-    return static_cast<unsigned long long>(value);
-}
-
-unsigned LastError() {
-    return static_cast<unsigned>(platform::GetLastError());
-}
 
 // Writes the transfer's sectors that lie outside the held ranges, each unbroken run in one
 // request; a transfer that touches no held sector is one request, as it always was.

@@ -7,6 +7,7 @@
 #include "base/log.h"
 #include "migration/copy_engine.h"
 #include "migration/disk_io.h"
+#include "migration/log_values.h"
 #include "migration/migration_state.h"
 #include "migration/stopwatch.h"
 #include "platform/platform.h"
@@ -14,10 +15,6 @@
 namespace migration {
 
 namespace {
-
-unsigned long long Ull(uint64_t value) {
-    return static_cast<unsigned long long>(value);
-}
 
 // Puts the part of each written block that falls in [first, first + sectors) over `expected`.
 void OverlayWritten(const WrittenSectors& table, uint64_t first, uint32_t sectors,
@@ -76,8 +73,6 @@ class Verifier {
     }
 
   private:
-    static unsigned LastError() { return static_cast<unsigned>(platform::GetLastError()); }
-
     void Advance(uint32_t sectors) {
         done_ += sectors;
         const double percent = 100.0 * static_cast<double>(done_) / static_cast<double>(total_);
