@@ -245,19 +245,26 @@ BOOL SimPlatform::SetFilePointerEx(HANDLE handle, int64_t distance, int64_t* new
     return 1;
 }
 
-double SimPlatform::SlowTransfer(SimDrive& drive, uint64_t bytes, bool writing) {
+std::optional<std::chrono::steady_clock::time_point> SimPlatform::SlowTransfer(SimDrive& drive,
+                                                                               uint64_t bytes,
+                                                                               bool writing) {
     const FaultSpec& faults = drive.config->faults;
     const double msPerMiB =
         faults.slowMsPerMiB + (writing ? faults.writeMsPerMiB : faults.readMsPerMiB);
+    if (msPerMiB <= 0) return std::nullopt;
     const double ms = msPerMiB * static_cast<double>(bytes) / kMiB;
     state_.clockMs += ms;
-    // Real waits are paid in pieces of a few milliseconds: many tiny sleeps would each cost
-    // more than they ask for.
-    drive.realWaitOwedMs += ms;
-    if (drive.realWaitOwedMs < kRealWaitPieceMs) return 0;
-    const double wait = drive.realWaitOwedMs;
-    drive.realWaitOwedMs = 0;
-    return wait;
+    // The drive works through its transfers one after another, from now or from the end of
+    // the last one. Like a drive's queue, the caller may run up to two pieces ahead, and then
+    // waits until it is one piece ahead: many tiny sleeps would each cost more than they ask
+    // for, and a sleep that wakes late leaves the drive still busy rather than idle.
+    using Ms = std::chrono::duration<double, std::milli>;
+    const auto now = std::chrono::steady_clock::now();
+    drive.busyUntil = std::max(now, drive.busyUntil) +
+                      std::chrono::duration_cast<std::chrono::steady_clock::duration>(Ms(ms));
+    if (drive.busyUntil - now < Ms(2 * kRealWaitPieceMs)) return std::nullopt;
+    return drive.busyUntil -
+           std::chrono::duration_cast<std::chrono::steady_clock::duration>(Ms(kRealWaitPieceMs));
 }
 
 BOOL SimPlatform::Transfer(HANDLE handle, void* into, const void* from, DWORD size, DWORD* done) {
@@ -316,7 +323,7 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* into, const void* from, DWORD si
     if (image &&
         !(writing ? image->Write(position, from, size) : image->Read(position, into, size)))
         return Fail(ERROR_IO_DEVICE);
-    double sleepMs = 0;
+    std::optional<std::chrono::steady_clock::time_point> wakeAt;
     {
         std::lock_guard lock(mutex_);
         OpenFile* file = File(handle);
@@ -324,24 +331,29 @@ BOOL SimPlatform::Transfer(HANDLE handle, void* into, const void* from, DWORD si
         if (!drive) return Fail(ERROR_INVALID_HANDLE);
         file->position = static_cast<int64_t>(position + size);
         if (done) *done = size;
-        sleepMs = SlowTransfer(*drive, size, writing);
+        wakeAt = SlowTransfer(*drive, size, writing);
     }
     // The clock already moved; the real wait makes a slow disk feel slow to a person too.
-    if (sleepMs > 0)
-        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(sleepMs));
+    if (wakeAt) std::this_thread::sleep_until(*wakeAt);
     return 1;
 }
 
 BOOL SimPlatform::Flush(HANDLE handle) {
-    std::lock_guard lock(mutex_);
-    OpenFile* file = File(handle);
-    if (!file) return Fail(ERROR_INVALID_HANDLE);
-    SimDrive* drive = DriveOf(*file);
-    if (!drive) return Fail(ERROR_INVALID_FUNCTION);
-    if (drive->Gone()) return Fail(ERROR_DEVICE_NOT_CONNECTED);
-    if (drive->config->faults.flushError) return Fail(*drive->config->faults.flushError);
-    // The image file is the medium: what the cache held is safe from now on.
-    drive->unflushed.clear();
+    std::chrono::steady_clock::time_point idle;
+    {
+        std::lock_guard lock(mutex_);
+        OpenFile* file = File(handle);
+        if (!file) return Fail(ERROR_INVALID_HANDLE);
+        SimDrive* drive = DriveOf(*file);
+        if (!drive) return Fail(ERROR_INVALID_FUNCTION);
+        if (drive->Gone()) return Fail(ERROR_DEVICE_NOT_CONNECTED);
+        if (drive->config->faults.flushError) return Fail(*drive->config->faults.flushError);
+        // The image file is the medium: what the cache held is safe from now on.
+        drive->unflushed.clear();
+        idle = drive->busyUntil;
+    }
+    // A flush returns once the drive has done what it was asked before it.
+    std::this_thread::sleep_until(idle);
     return 1;
 }
 

@@ -2,6 +2,7 @@
 // disks as image files and a virtual clock that only sleeps and slow I/O move forward.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -98,9 +99,10 @@ class SimPlatform : public WindowsSemantics {
     bool ServiceAvailable();
     // Whether the machine declares the mutex `name` held by a program outside this run.
     bool DeclaredHeld(const wchar_t* name) const;
-    // Moves the clock by the time a transfer of `bytes` takes on `drive`; returns the real wait
-    // now due, which the caller sleeps after unlocking.
-    double SlowTransfer(SimDrive& drive, uint64_t bytes, bool writing);
+    // Moves the clock by the time a transfer of `bytes` takes on `drive`; returns when the
+    // caller is to wake if a real wait is due, which it sleeps after unlocking.
+    std::optional<std::chrono::steady_clock::time_point> SlowTransfer(SimDrive& drive,
+                                                                      uint64_t bytes, bool writing);
 
     std::unique_ptr<Machine> machine_;
     SimState state_;

@@ -2,6 +2,7 @@
 // image and live flags, the volumes, and the virtual clock.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -46,9 +47,10 @@ struct SimDrive {
         std::vector<uint8_t> before, after;
     };
     std::vector<CachedWrite> unflushed;
-    // Real waiting owed for slow transfers, paid in pieces; each drive pays its own, so two
-    // drives busy at once wait at once.
-    double realWaitOwedMs = 0;
+    // When a slow drive finishes the transfers asked of it so far, in real time: each drive
+    // keeps its own, so two drives busy at once wait at once, and a drive left idle (its
+    // caller busy elsewhere) is not charged for the idle time.
+    std::chrono::steady_clock::time_point busyUntil;
 
     // Unplugged, or past the request count after which it goes away.
     bool Gone() const;
