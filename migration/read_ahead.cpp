@@ -48,27 +48,34 @@ bool ReadAhead::ReadOne() {
     chunk.sectors = TransferSectors(chunk.first, sectorCount_);
     chunk.readFailed = !ReadSectors(source_, chunk.first, chunk.data.data(), chunk.sectors);
     chunk.error = chunk.readFailed ? platform::GetLastError() : 0;
+    bool wake = false;
     {
         const std::lock_guard lock(mutex_);
         ++read_;
+        wake = read_ - released_ == kBatch || read_ == chunks_ || chunk.readFailed;
     }
-    data_.notify_one();
+    if (wake) data_.notify_one();
     return !chunk.readFailed;
 }
 
 const ReadAhead::Chunk& ReadAhead::Next() {
-    if (!thread_.joinable()) ReadOne();
-    std::unique_lock lock(mutex_);
-    data_.wait(lock, [this] { return read_ > released_; });
+    if (thread_.joinable()) {
+        std::unique_lock lock(mutex_);
+        data_.wait(lock, [this] { return read_ > released_; });
+    } else {
+        ReadOne();
+    }
     return slots_[released_ % kSlots];
 }
 
 void ReadAhead::Release() {
+    bool wake = false;
     {
         const std::lock_guard lock(mutex_);
         ++released_;
+        wake = kSlots - (read_ - released_) == kBatch;
     }
-    space_.notify_one();
+    if (wake) space_.notify_one();
 }
 
 }  // namespace migration

@@ -41,6 +41,11 @@ class ReadAhead {
 
   private:
     static constexpr size_t kSlots = 8;  // 512 KiB in flight
+    // A side sleeps only when it has nothing to do (no chunk to write, no slot to fill) and is
+    // woken once half the ring is its own: a hand-over per chunk would cost a sleep and a
+    // wake-up per 64 KiB, more than copying it from the page cache. The end and a failed read
+    // wake the writer at once.
+    static constexpr size_t kBatch = kSlots / 2;
 
     // Reads the next chunk into its slot once one is free; false when there is nothing more
     // to read (the end, a failed read, or a stop).
