@@ -11,62 +11,6 @@ namespace disk {
 
 using enum CommandType;
 
-TEST(DriveRecord, FreshRecordHoldsTheUnknownValues) {
-    const DriveRecord r;
-    EXPECT_TRUE(std::all_of(r.IdentifyDevice.begin(), r.IdentifyDevice.end(),
-                            [](uint8_t b) { return b == 0; }));
-    EXPECT_TRUE(std::all_of(r.SmartReadData.begin(), r.SmartReadData.end(),
-                            [](uint8_t b) { return b == 0; }));
-    EXPECT_EQ(r.Attribute[29].Id, 0);
-    EXPECT_EQ(r.Threshold[29].ThresholdValue, 0);
-    EXPECT_EQ(r.PowerOnRawValue, -1);
-    EXPECT_EQ(r.PowerOnHours, -1);
-    EXPECT_EQ(r.DetectedPowerOnHours, -1);
-    EXPECT_EQ(r.Life, -1);
-    EXPECT_EQ(r.HostWrites, -1);
-    EXPECT_EQ(r.HostReads, -1);
-    EXPECT_EQ(r.NandWrites, -1);
-    EXPECT_EQ(r.GBytesErased, -1);
-    EXPECT_EQ(r.WearLevelingCount, -1);
-    EXPECT_EQ(r.Temperature, -1000);
-    EXPECT_EQ(r.PowerOnCount, 0);
-    EXPECT_EQ(r.AttributeCount, 0u);
-    EXPECT_EQ(r.TemperatureMultiplier, 1.0);
-    EXPECT_EQ(r.TimeUnitType, TIME_UNIT_UNKNOWN);
-    EXPECT_EQ(r.Address.physicalDriveId, -1);
-    EXPECT_EQ(r.Address.scsiPort, -1);
-    EXPECT_EQ(r.TotalDiskSize, 0.0);
-    EXPECT_EQ(r.CautionLimit05 | r.CautionLimitC5 | r.CautionLimitC6 | r.LifeCautionLimit, 0);
-    EXPECT_FALSE(r.IsSsd || r.IsAligned4K || r.SmartDataValid);
-    EXPECT_TRUE(r.Model.empty() && r.CommandTypeTag.empty());
-    EXPECT_EQ(r.Volumes[25].Letter, 0);
-    // The caution limits are fields of their own, not views of the USB ids.
-    DriveRecord changed;
-    changed.UsbVendorId = 0x152D;
-    changed.UsbProductId = 0x2329;
-    EXPECT_EQ(changed.CautionLimit05 | changed.CautionLimitC5, 0);
-}
-
-TEST(DriveRecord, SmartEntriesMapTheWireBytes) {
-    const uint8_t wire[12] = {0x09, 0x32, 0x00, 0x63, 0x62, 0x10,
-                              0x20, 0x30, 0x40, 0x50, 0x60, 0x7A};
-    SmartAttribute attribute;
-    std::memcpy(&attribute, wire, sizeof attribute);
-    EXPECT_EQ(attribute.Id, 0x09);
-    // Read by value: a reference to a packed member would be misaligned.
-    EXPECT_EQ(uint16_t{attribute.StatusFlags}, 0x0032);
-    EXPECT_EQ(attribute.CurrentValue, 0x63);
-    EXPECT_EQ(attribute.WorstValue, 0x62);
-    EXPECT_EQ(attribute.RawValue[0], 0x10);
-    EXPECT_EQ(attribute.RawValue[5], 0x60);
-    EXPECT_EQ(attribute.Reserved, 0x7A);
-    SmartThreshold threshold;
-    std::memcpy(&threshold, wire, sizeof threshold);
-    EXPECT_EQ(threshold.Id, 0x09);
-    EXPECT_EQ(threshold.ThresholdValue, 0x32);
-    EXPECT_EQ(threshold.Reserved[9], 0x7A);
-}
-
 TEST(CommandType, TagsNumberTheDeviceOnBridgeRoutes) {
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_PHYSICAL_DRIVE, TARGET_FIRST_DEVICE), L"pd1");
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_PHYSICAL_DRIVE, TARGET_SECOND_DEVICE), L"pd2");

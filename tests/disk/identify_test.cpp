@@ -187,11 +187,6 @@ TEST(Identify, StandardVersionAndTransferMode) {
     EXPECT_EQ(result.record.MinorVersion, L"ACS-3 Revision 4");
     EXPECT_EQ(result.record.TransferMode, TRANSFER_MODE_UDMA_100);
     EXPECT_EQ(result.record.Interface, L"Parallel ATA");
-
-    builder.Word(80, 0x0001);
-    EXPECT_EQ(Identify(builder).record.MajorVersion, L"----");
-    builder.Word(80, 0xFFFF);
-    EXPECT_EQ(Identify(builder).record.MajorVersion, L"");
 }
 
 TEST(Identify, FeatureFlagsNeedTheirStandard) {
@@ -357,73 +352,54 @@ TEST(Identify, SectorCountsFromTheirWords) {
     EXPECT_EQ(Identify(builder).record.BufferSize, 0x1000u * 512);
 }
 
-TEST(Identify, SizesOfAFullTwentyEightBitCount) {
-    const DriveRecord r = Identify(SizedDrive(0x0FFFFFFF, 976773168)).record;
-    EXPECT_EQ(r.DiskSizeChs, 8014u);
-    EXPECT_EQ(r.DiskSizeLba28, 131022u);
-    EXPECT_EQ(r.DiskSizeLba48, 476891u);
-    EXPECT_EQ(r.TotalDiskSize, 476891.0);
-    EXPECT_EQ(r.NumberOfSectors, 976773168u);
-}
-
-TEST(Identify, SizesWhenBothCountsAgree) {
-    const DriveRecord r = Identify(SizedDrive(250069680, 250069680)).record;
-    EXPECT_EQ(r.DiskSizeLba28, 122055u);
-    EXPECT_EQ(r.DiskSizeLba48, 122055u);
-    EXPECT_EQ(r.TotalDiskSize, 122055.0);
-    EXPECT_EQ(r.NumberOfSectors, 250069680u);
-}
-
-TEST(Identify, DisagreeingFortyEightBitSizeIsDroppedAfterTheTotal) {
-    const DriveRecord r = Identify(SizedDrive(100000000, 250069680)).record;
-    EXPECT_EQ(r.DiskSizeLba28, 48779u);
-    EXPECT_EQ(r.TotalDiskSize, 122055.0);
-    EXPECT_EQ(r.DiskSizeLba48, 0u);
-    EXPECT_EQ(r.NumberOfSectors, 250069680u);
-}
-
-TEST(Identify, SizesWithoutFortyEightBitSupportOrOfSmallDrives) {
-    // Without 48-bit support its words are not used for the size.
-    IdentifyBuilder builder = SizedDrive(100000000, 250069680);
-    builder.Word(83, 0);
-    DriveRecord r = Identify(builder).record;
-    EXPECT_EQ(r.DiskSizeLba48, 0u);
-    EXPECT_EQ(r.TotalDiskSize, 48779.0);
-    EXPECT_EQ(r.NumberOfSectors, 100000000u);
-
-    // A tiny geometry: at most 1 GiB is shown without deduction; below 1 MiB there is no size.
-    builder = IdentifyBuilder::Minimal();
-    builder.Word(1, 2080).Word(3, 16).Word(6, 63);  // 2,096,640 sectors, 1023 MiB
-    r = Identify(builder).record;
-    EXPECT_EQ(r.DiskSizeChs, 1023u);
-    EXPECT_EQ(r.TotalDiskSize, 1023.0);
-    EXPECT_EQ(r.NumberOfSectors, 2096640u);
-    builder.Word(1, 2081);  // 1024 MiB and a bit: still not above 1 GiB once rounded down
-    EXPECT_EQ(Identify(builder).record.DiskSizeChs, 1024u);
-    builder.Word(1, 2083);  // 1025 MiB
-    EXPECT_EQ(Identify(builder).record.DiskSizeChs, 1025u - 49);
-    builder.Word(1, 2).Word(3, 1).Word(6, 63);
-    r = Identify(builder).record;
-    EXPECT_EQ(r.DiskSizeChs, 0u);
-    EXPECT_EQ(r.TotalDiskSize, 0.0);
-
-    // A 28-bit count of 49 MiB or less gives no size and leaves the CHS sector count.
-    builder = IdentifyBuilder::Minimal();
-    builder.DoubleWord(60, 49 * 2048 + 2047);
-    r = Identify(builder).record;
-    EXPECT_EQ(r.DiskSizeLba28, 0u);
-    EXPECT_EQ(r.NumberOfSectors, 16383u * 16 * 63);
-    EXPECT_EQ(r.TotalDiskSize, 8014.0);
-    builder.DoubleWord(60, 50 * 2048);
-    EXPECT_EQ(Identify(builder).record.DiskSizeLba28, 1u);
-}
-
-TEST(Identify, LargestFortyEightBitCountStaysInRange) {
-    // 2^48 - 1 sectors: the MiB figure keeps its low 32 bits, the sector count all of it.
-    const DriveRecord r = Identify(SizedDrive(0x0FFFFFFF, 0xFFFFFFFFFFFFull)).record;
-    EXPECT_EQ(r.NumberOfSectors, 0xFFFFFFFFFFFFull);
-    EXPECT_EQ(r.DiskSizeLba48, static_cast<uint32_t>((0xFFFFFFFFFFFFull >> 11) - 49));
-    EXPECT_EQ(r.TotalDiskSize, static_cast<double>(r.DiskSizeLba48));
+TEST(Identify, SizesFromGeometryAndBothSectorCounts) {
+    const auto geometry = [](uint16_t cylinders, uint16_t heads, uint16_t sectors) {
+        IdentifyBuilder builder = IdentifyBuilder::Minimal();
+        builder.Word(1, cylinders).Word(3, heads).Word(6, sectors);
+        return builder;
+    };
+    const auto lba28 = [](uint32_t count) {
+        IdentifyBuilder builder = IdentifyBuilder::Minimal();
+        builder.DoubleWord(60, count);
+        return builder;
+    };
+    IdentifyBuilder no48 = SizedDrive(100000000, 250069680);
+    no48.Word(83, 0);
+    const struct {
+        const char* name;
+        IdentifyBuilder builder;
+        uint32_t chs, lba28, lba48;
+        double total;
+        uint64_t sectors;
+    } cases[] = {
+        {"full 28-bit count", SizedDrive(0x0FFFFFFF, 976773168), 8014, 131022, 476891, 476891,
+         976773168},
+        {"both counts agree", SizedDrive(250069680, 250069680), 8014, 122055, 122055, 122055,
+         250069680},
+        // A disagreeing 48-bit size is dropped after it made the total.
+        {"48-bit disagrees", SizedDrive(100000000, 250069680), 8014, 48779, 0, 122055, 250069680},
+        // Without 48-bit support its words are not used for the size.
+        {"no 48-bit support", no48, 8014, 48779, 0, 48779, 100000000},
+        // 2^48 - 1 sectors: the MiB figure keeps its low 32 bits, the sector count all of it.
+        {"largest 48-bit count", SizedDrive(0x0FFFFFFF, 0xFFFFFFFFFFFFull), 8014, 131022,
+         4294967246u, 4294967246.0, 0xFFFFFFFFFFFFull},
+        // At most 1 GiB is shown without deduction; below 1 MiB there is no size.
+        {"1023 MiB", geometry(2080, 16, 63), 1023, 0, 0, 1023, 2096640},
+        {"1024 MiB and a bit", geometry(2081, 16, 63), 1024, 0, 0, 1024, 2097648},
+        {"1025 MiB", geometry(2083, 16, 63), 1025 - 49, 0, 0, 1025 - 49, 2099664},
+        {"below 1 MiB", geometry(2, 1, 63), 0, 0, 0, 0, 126},
+        // A 28-bit count of 49 MiB or less gives no size and leaves the CHS sector count.
+        {"49 MiB 28-bit", lba28(49 * 2048 + 2047), 8014, 0, 0, 8014, 16383u * 16 * 63},
+        {"50 MiB 28-bit", lba28(50 * 2048), 8014, 1, 0, 8014, 50 * 2048},
+    };
+    for (const auto& c : cases) {
+        const DriveRecord r = Identify(c.builder).record;
+        EXPECT_EQ(r.DiskSizeChs, c.chs) << c.name;
+        EXPECT_EQ(r.DiskSizeLba28, c.lba28) << c.name;
+        EXPECT_EQ(r.DiskSizeLba48, c.lba48) << c.name;
+        EXPECT_EQ(r.TotalDiskSize, c.total) << c.name;
+        EXPECT_EQ(r.NumberOfSectors, c.sectors) << c.name;
+    }
 }
 
 TEST(Identify, CorpusSeedsAreUsableDrives) {

@@ -336,26 +336,6 @@ TEST_F(InventoryBridgeTest, RaidPortsAddTheirDrivesInTheChosenMode) {
     EXPECT_FALSE(Has(off, "DoIdentifyDeviceCsmi"));
 }
 
-TEST_F(InventoryBridgeTest, ARaidDriveFoundAgainAsAPhysicalDriveIsMerged) {
-    // Its SMART is read on both routes: the physical drive's record replaces the RAID one.
-    Inventory(MachineOf(Json::array({CsmiDrive(2, 0, 0x5000, true, "Orvel Raid Disk")})));
-    ASSERT_EQ(Engine().vars.Count(), 1);
-    EXPECT_EQ(Engine().vars[0].Address.physicalDriveId, 2);
-    EXPECT_EQ(Engine().vars[0].CommandType, CMD_TYPE_PHYSICAL_DRIVE);
-    EXPECT_TRUE(Engine().vars[0].SmartDataValid);
-
-    // Without SMART the physical drive's record is refused and the merged RAID record stays.
-    Json plain = CsmiDrive(2, 0, 0x5000, true, "Orvel Raid Disk");
-    plain["identify"]["smart"] = false;
-    const LogLines lines = Inventory(MachineOf(Json::array({plain})));
-    EXPECT_TRUE(Has(lines, "vars[i].CommandType = CMD_TYPE_CSMI_PHYSICAL_DRIVE"));
-    ASSERT_EQ(Engine().vars.Count(), 1);
-    const DriveRecord& merged = Engine().vars[0];
-    EXPECT_EQ(merged.Address.physicalDriveId, 2);
-    EXPECT_EQ(merged.CommandType, CMD_TYPE_CSMI_PHYSICAL_DRIVE);
-    EXPECT_EQ(merged.CommandTypeTag, L"cp");
-}
-
 TEST_F(InventoryBridgeTest, MergedRaidDrivesTryThePhysicalDriveFirst) {
     // The drive's RAID port and PHY, as discovery recorded them.
     Inventory(MachineOf(Json::array({CsmiDrive(nullptr, 0, 0x5000, true, "Orvel Raid Disk")})));

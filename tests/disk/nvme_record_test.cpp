@@ -4,19 +4,15 @@
 #include <memory>
 #include <string>
 
-#include "../support/scripted_platform.h"
-#include "app/pages/smart_rows.h"
 #include "disk/add_disk_nvme.h"
 #include "disk/nvme_routes.h"
 #include "disk/pcie_link.h"
 #include "disk/vendor.h"
 #include "tests/disk/inventory_fixture.h"
+#include "tests/support/scripted_platform.h"
 
 namespace disk {
 
-using app::BuildSmartTable;
-using app::SmartRowTexts;
-using app::SmartTable;
 using enum CommandType;
 using enum InterfaceType;
 
@@ -42,15 +38,6 @@ AtaPage IdentifyOf(const std::string& model, const std::string& serial, const st
     identify[81] = minor;
     Put(identify, 82, major, 2);
     return identify;
-}
-
-const AttributeNameTables& Names() {
-    static const AttributeNameTables names = [] {
-        AttributeNameTables built;
-        built.BuildAttributeNameTables();
-        return built;
-    }();
-    return names;
 }
 
 TEST(NvmeRecord, IdentityAndVersionComeFromTheIdentifyData) {
@@ -133,22 +120,6 @@ TEST(NvmeRecord, HealthLogGivesTheDerivedValuesAndFifteenRows) {
     EXPECT_EQ(record.Temperature, -73);
     EXPECT_EQ(record.HostReads, INT32_MAX);
     EXPECT_EQ(record.PowerOnCount, INT32_MAX);
-}
-
-TEST(NvmeRecord, SmartPageRowsOfAnNvmeDrive) {
-    DriveRecord record;
-    StartNvmeRecord(IdentifyOf("Orvel NVMe P7", "SN1", "FW1", 1, 3), record);
-    Put(record.SmartReadData, 1, 310, 2);
-    Put(record.SmartReadData, 128, 0x0102030405, 8);
-    ApplyNvmeHealthLog(record);
-    const SmartTable table = BuildSmartTable(record, Names());
-    ASSERT_EQ(table.Rows.size(), 15u);
-    EXPECT_EQ(table.Rows[1], (SmartRowTexts{L"02", L"Vendor Specific", L"---", L"---", L"---",
-                                            L"00000000000136", L"OK"}));
-    EXPECT_EQ(table.Rows[11][5], L"00000102030405");
-    EXPECT_EQ(table.Rows[14][0], L"0F");
-    for (const SmartRowTexts& row : table.Rows)
-        EXPECT_EQ(row[6], L"OK");
 }
 
 // Three NVMe drives, one per route, with the first on a controller with a PCIe link.
@@ -246,7 +217,6 @@ TEST_F(NvmeInventoryTest, ADriveWhoseLogReadsAsNothingIsListedWithoutRows) {
     EXPECT_EQ(samsung->VendorId, 0);
     EXPECT_EQ(samsung->Interface, L"NVM Express");
     EXPECT_EQ(samsung->Model, L"Orvel NVMe Samsung");
-    EXPECT_TRUE(BuildSmartTable(*samsung, Names()).Rows.empty());
 }
 
 TEST(NvmeHealthLogChoice, FollowsTheRouteWithTheIntelShortLogBehindSamsung) {
@@ -305,12 +275,6 @@ TEST(NvmeHealthLogChoice, FollowsTheRouteWithTheIntelShortLogBehindSamsung) {
     EXPECT_EQ(OpenNvmeRoute(CommandType{static_cast<int32_t>(kCommandTypeCount)}, address, current),
               nullptr);
     platform::UsePlatform(nullptr);
-}
-
-TEST(PcieLink, FormatsGenerationAndWidth) {
-    EXPECT_EQ(FormatPcieLink(3, 4), L"PCIe 3.0 x4");
-    EXPECT_EQ(FormatPcieLink(0, 0), L"PCIe 0.0 x0");
-    EXPECT_EQ(FormatPcieLink(5, 16), L"PCIe 5.0 x16");
 }
 
 class PcieLinkTest : public SimTest {};

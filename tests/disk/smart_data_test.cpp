@@ -44,6 +44,7 @@ TEST(FillSmartData, SqueezesEmptySlotsAndKeepsEveryByte) {
     EXPECT_EQ(record.Attribute[1].CurrentValue, 7);
     EXPECT_EQ(record.Attribute[1].WorstValue, 8);
     EXPECT_EQ(record.Attribute[0].Reserved, 0x7E);
+    EXPECT_EQ(uint16_t{record.Attribute[0].StatusFlags}, 0x1234);
     EXPECT_EQ(RawValue32(record.Attribute[0]), 0x04030201u);
     EXPECT_EQ(RawValue48(record.Attribute[0]), 0x060504030201u);
     for (size_t i = 2; i < kSmartEntryCount; ++i)

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "../support/pass_through_bytes.h"
-#include "../support/scripted_platform.h"
+#include "tests/support/pass_through_bytes.h"
+#include "tests/transport/route_fixture.h"
 #include "transport/nvme_intel.h"
 #include "transport/nvme_samsung.h"
 #include "transport/nvme_storage_query.h"
@@ -17,7 +17,6 @@ namespace {
 
 using platform::BOOL;
 using platform::DWORD;
-using Page = std::array<uint8_t, 512>;
 using Bytes = std::vector<uint8_t>;
 
 constexpr DWORD kStorageQuery = 0x002D1400;
@@ -25,28 +24,16 @@ constexpr DWORD kScsiPassThrough = 0x0004D004;
 constexpr DWORD kScsiMiniport = 0x0004D008;
 constexpr DWORD kScsiGetAddress = 0x00041018;
 
-void PutDword(Bytes& bytes, size_t offset, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-Page Pattern(uint8_t seed) {
-    Page page{};
-    for (size_t i = 0; i < page.size(); ++i)
-        page[i] = static_cast<uint8_t>(seed + i * 3);
-    return page;
-}
-
 // The storage-query request as laid out on the wire.
 Bytes StorageQueryBytes(uint32_t dataType, uint32_t value, uint32_t subValue) {
     Bytes bytes(4144, 0);
-    PutDword(bytes, 0, 49);  // StorageAdapterProtocolSpecificProperty
-    PutDword(bytes, 8, 3);   // NVMe
-    PutDword(bytes, 12, dataType);
-    PutDword(bytes, 16, value);
-    PutDword(bytes, 20, subValue);
-    PutDword(bytes, 24, 40);
-    PutDword(bytes, 28, 4096);
+    Put32(bytes, 0, 49);  // StorageAdapterProtocolSpecificProperty
+    Put32(bytes, 8, 3);   // NVMe
+    Put32(bytes, 12, dataType);
+    Put32(bytes, 16, value);
+    Put32(bytes, 20, subValue);
+    Put32(bytes, 24, 40);
+    Put32(bytes, 28, 4096);
     return bytes;
 }
 
@@ -58,30 +45,21 @@ Bytes SamsungBytes(uint8_t dataIn, std::array<uint8_t, 16> cdb, std::vector<uint
 // The Intel miniport request with NVMe command dwords 0, 1 and 10.
 Bytes IntelBytes(uint32_t opcode, uint32_t nameSpace, uint32_t dword10) {
     Bytes bytes(4248, 0);
-    PutDword(bytes, 0, 28);
+    Put32(bytes, 0, 28);
     std::memcpy(&bytes[4], "NvmeMini", 8);
-    PutDword(bytes, 12, 40);
-    PutDword(bytes, 16, 0xE0002000);
-    PutDword(bytes, 24, 4220);
-    PutDword(bytes, 52, opcode);
-    PutDword(bytes, 56, nameSpace);
-    PutDword(bytes, 92, dword10);
-    PutDword(bytes, 132, 2);  // device to host
-    PutDword(bytes, 140, 4096);
-    PutDword(bytes, 148, 4248);
+    Put32(bytes, 12, 40);
+    Put32(bytes, 16, 0xE0002000);
+    Put32(bytes, 24, 4220);
+    Put32(bytes, 52, opcode);
+    Put32(bytes, 56, nameSpace);
+    Put32(bytes, 92, dword10);
+    Put32(bytes, 132, 2);  // device to host
+    Put32(bytes, 140, 4096);
+    Put32(bytes, 148, 4248);
     return bytes;
 }
 
-class NvmeRouteTest : public ::testing::Test {
-  protected:
-    ScriptedPlatform& Install(ScriptedPlatform::Handler handler) {
-        auto backend = std::make_unique<ScriptedPlatform>(std::move(handler));
-        ScriptedPlatform& scripted = *backend;
-        platform::UsePlatform(std::move(backend));
-        return scripted;
-    }
-    void TearDown() override { platform::UsePlatform(nullptr); }
-};
+using NvmeRouteTest = ScriptedRouteTest;
 
 TEST_F(NvmeRouteTest, StorageQueryAsksByteForByteAndCopiesTheReplyAreaWhateverTheResult) {
     const Page answer = Pattern(9);

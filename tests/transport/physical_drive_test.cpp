@@ -7,18 +7,17 @@
 #include <cstring>
 #include <memory>
 
-#include "../support/scripted_platform.h"
 #include "platform/io_trace.h"
 #include "platform/ioctl.h"
 #include "tests/support/log_watch.h"
 #include "tests/support/pass_through_bytes.h"
+#include "tests/transport/route_fixture.h"
 
 namespace {
 
 using platform::BOOL;
 using platform::DWORD;
 using transport::PhysicalDriveRoute;
-using Page = std::array<uint8_t, 512>;
 
 constexpr DWORD kPassThrough = 0x0004D02C;
 constexpr DWORD kReceive = 0x0007C088;
@@ -43,13 +42,6 @@ std::vector<uint8_t> SmartIoctlBytes(uint8_t command, uint8_t feature, uint8_t t
     bytes[9] = target;
     bytes[10] = command;
     return bytes;
-}
-
-Page Pattern(uint8_t seed) {
-    Page page{};
-    for (size_t i = 0; i < page.size(); ++i)
-        page[i] = static_cast<uint8_t>(seed + i * 7);
-    return page;
 }
 
 // A drive answering every request fully with `answer` as its data.
@@ -80,70 +72,55 @@ struct Drive {
     }
 };
 
-class PhysicalDriveTest : public ::testing::Test {
+class PhysicalDriveTest : public ScriptedRouteTest {
   protected:
-    ScriptedPlatform& Install() {
-        auto backend = std::make_unique<ScriptedPlatform>(drive_.Handler());
-        ScriptedPlatform& scripted = *backend;
-        platform::UsePlatform(std::move(backend));
-        return scripted;
-    }
-    void TearDown() override { platform::UsePlatform(nullptr); }
+    ScriptedPlatform& Install() { return ScriptedRouteTest::Install(drive_.Handler()); }
     Drive drive_;
 };
 
-TEST_F(PhysicalDriveTest, PassThroughRequestsAreLaidOutByteForByte) {
-    ScriptedPlatform& machine = Install();
-    PhysicalDriveRoute route(3, 0xB0, true);
-    Page identify{}, data{}, thresholds{};
-    ASSERT_TRUE(route.IdentifyDevice(identify));
-    ASSERT_TRUE(route.ReadSmartData(data));
-    ASSERT_TRUE(route.ReadSmartThresholds(thresholds));
-    ASSERT_TRUE(route.EnableSmartOperations());
-    ASSERT_EQ(machine.requests.size(), 4u);
+TEST_F(PhysicalDriveTest, RequestsAreLaidOutByteForByteOnBothPaths) {
     const struct {
         uint8_t command, feature;
         bool data;
     } expected[] = {{0xEC, 0, true}, {0xB0, 0xD0, true}, {0xB0, 0xD1, true}, {0xB0, 0xD8, false}};
-    for (size_t i = 0; i < 4; ++i) {
-        const ScriptedRequest& request = machine.requests[i];
-        EXPECT_EQ(request.code, kPassThrough);
-        EXPECT_EQ(request.device, L"\\\\.\\PhysicalDrive3");
-        EXPECT_EQ(request.in, PassThroughBytes(expected[i].command, expected[i].feature, 0xB0,
-                                               expected[i].data))
-            << "request " << i;
-        EXPECT_EQ(request.outSize, request.in.size());
+    const struct {
+        bool passThrough;
+        int drive;
+        uint8_t target;
+    } paths[] = {{true, 3, 0xB0}, {false, 0, 0xA0}};
+    for (const auto& path : paths) {
+        SCOPED_TRACE(path.passThrough ? "pass-through" : "SMART control");
+        ScriptedPlatform& machine = Install();
+        PhysicalDriveRoute route(path.drive, path.target, path.passThrough);
+        Page identify{}, data{}, thresholds{};
+        ASSERT_TRUE(route.IdentifyDevice(identify));
+        ASSERT_TRUE(route.ReadSmartData(data));
+        ASSERT_TRUE(route.ReadSmartThresholds(thresholds));
+        ASSERT_TRUE(route.EnableSmartOperations());
+        ASSERT_EQ(machine.requests.size(), 4u);
+        for (size_t i = 0; i < 4; ++i) {
+            const ScriptedRequest& request = machine.requests[i];
+            const auto& [command, feature, withData] = expected[i];
+            EXPECT_EQ(request.device, L"\\\\.\\PhysicalDrive" + std::to_wstring(path.drive));
+            if (path.passThrough) {
+                EXPECT_EQ(request.code, kPassThrough);
+                EXPECT_EQ(request.in, PassThroughBytes(command, feature, path.target, withData))
+                    << "request " << i;
+                EXPECT_EQ(request.outSize, request.in.size());
+            } else {
+                EXPECT_EQ(request.code, withData ? kReceive : kSend);
+                EXPECT_EQ(request.in, SmartIoctlBytes(command, feature, path.target, withData))
+                    << "request " << i;
+                EXPECT_EQ(request.outSize, withData ? 528u : 16u);
+            }
+        }
+        EXPECT_EQ(identify, drive_.answer);
+        EXPECT_EQ(data, drive_.answer);
+        EXPECT_EQ(thresholds, drive_.answer);
+        // Each call opened the drive for itself and closed it again.
+        EXPECT_EQ(machine.opened.size(), 4u);
+        EXPECT_EQ(machine.openHandles, 0);
     }
-    EXPECT_EQ(identify, drive_.answer);
-    EXPECT_EQ(data, drive_.answer);
-    EXPECT_EQ(thresholds, drive_.answer);
-    // Each call opened the drive for itself and closed it again.
-    EXPECT_EQ(machine.opened.size(), 4u);
-    EXPECT_EQ(machine.openHandles, 0);
-}
-
-TEST_F(PhysicalDriveTest, SmartIoctlRequestsAreLaidOutByteForByte) {
-    ScriptedPlatform& machine = Install();
-    PhysicalDriveRoute route(0, 0xA0, false);
-    Page identify{}, data{}, thresholds{};
-    ASSERT_TRUE(route.IdentifyDevice(identify));
-    ASSERT_TRUE(route.ReadSmartData(data));
-    ASSERT_TRUE(route.ReadSmartThresholds(thresholds));
-    ASSERT_TRUE(route.EnableSmartOperations());
-    ASSERT_EQ(machine.requests.size(), 4u);
-    EXPECT_EQ(machine.requests[0].in, SmartIoctlBytes(0xEC, 0, 0xA0, true));
-    EXPECT_EQ(machine.requests[1].in, SmartIoctlBytes(0xB0, 0xD0, 0xA0, true));
-    EXPECT_EQ(machine.requests[2].in, SmartIoctlBytes(0xB0, 0xD1, 0xA0, true));
-    EXPECT_EQ(machine.requests[3].in, SmartIoctlBytes(0xB0, 0xD8, 0xA0, false));
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(machine.requests[i].code, kReceive);
-        EXPECT_EQ(machine.requests[i].outSize, 528u);
-    }
-    EXPECT_EQ(machine.requests[3].code, kSend);
-    EXPECT_EQ(machine.requests[3].outSize, 16u);
-    EXPECT_EQ(identify, drive_.answer);
-    EXPECT_EQ(data, drive_.answer);
-    EXPECT_EQ(machine.openHandles, 0);
 }
 
 TEST_F(PhysicalDriveTest, PassThroughFailuresFallBackToTheSmartIoctl) {

@@ -8,7 +8,7 @@
 
 #include "platform/csmi.h"
 #include "tests/support/log_watch.h"
-#include "tests/support/scripted_platform.h"
+#include "tests/transport/route_fixture.h"
 #include "transport/csmi.h"
 #include "transport/silicon_image.h"
 
@@ -16,49 +16,12 @@ namespace {
 
 using platform::BOOL;
 using platform::DWORD;
-using Page = std::array<uint8_t, 512>;
 
 constexpr DWORD kMiniport = 0x0004D008;
 constexpr DWORD kPredictFailure = 0x002D1100;
 
-transport::SiliconImageAddress Sil(int port, int chip, int device, int physicalDrive,
-                                   std::wstring pnpDeviceId = L"", platform::DWORD major = 10,
-                                   platform::DWORD minor = 0) {
-    return {.port = port,
-            .chip = chip,
-            .device = device,
-            .physicalDrive = physicalDrive,
-            .pnpDeviceId = std::move(pnpDeviceId),
-            .osMajorVersion = major,
-            .osMinorVersion = minor};
-}
-
-uint32_t Get32(const std::vector<uint8_t>& bytes, size_t at) {
-    uint32_t value;
-    std::memcpy(&value, &bytes[at], 4);
-    return value;
-}
-
-Page Pattern(uint8_t seed) {
-    Page page{};
-    for (size_t i = 0; i < page.size(); ++i)
-        page[i] = static_cast<uint8_t>(seed + i * 11);
-    return page;
-}
-
-class ScriptedTest : public ::testing::Test {
-  protected:
-    ScriptedPlatform& Install(ScriptedPlatform::Handler handler) {
-        auto backend = std::make_unique<ScriptedPlatform>(std::move(handler));
-        ScriptedPlatform& scripted = *backend;
-        platform::UsePlatform(std::move(backend));
-        return scripted;
-    }
-    void TearDown() override { platform::UsePlatform(nullptr); }
-};
-
-using SiliconImageRouteTest = ScriptedTest;
-using CsmiRouteTest = ScriptedTest;
+using SiliconImageRouteTest = ScriptedRouteTest;
+using CsmiRouteTest = ScriptedRouteTest;
 
 TEST_F(SiliconImageRouteTest, IdentifyRequestAndItsAnswer) {
     const Page answer = Pattern(3);

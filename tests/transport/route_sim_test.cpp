@@ -12,6 +12,7 @@
 #include "platform/win_constants.h"
 #include "tests/platform/sim_fixture.h"
 #include "tests/support/log_watch.h"
+#include "tests/transport/route_fixture.h"
 #include "transport/csmi.h"
 #include "transport/scsi_miniport.h"
 #include "transport/silicon_image.h"
@@ -21,7 +22,6 @@
 namespace {
 
 using Json = nlohmann::json;
-using Page = std::array<uint8_t, 512>;
 
 Json Drive(Json physicalDrive, const std::string& route, const std::string& model) {
     return {{"physicalDrive", std::move(physicalDrive)},
@@ -49,18 +49,6 @@ std::string ModelOf(const Page& identify) {
         text += static_cast<char>(identify[i]);
     }
     return text.substr(0, text.find_last_not_of(' ') + 1);
-}
-
-transport::SiliconImageAddress Sil(int port, int chip, int device, int physicalDrive,
-                                   std::wstring pnpDeviceId = L"", platform::DWORD major = 10,
-                                   platform::DWORD minor = 0) {
-    return {.port = port,
-            .chip = chip,
-            .device = device,
-            .physicalDrive = physicalDrive,
-            .pnpDeviceId = std::move(pnpDeviceId),
-            .osMajorVersion = major,
-            .osMinorVersion = minor};
 }
 
 const char* const kBridgeRoutes[] = {"sat",      "sunplus", "io-data", "logitec1",

@@ -7,20 +7,15 @@
 #include <memory>
 #include <vector>
 
-#include "tests/support/scripted_platform.h"
+#include "tests/transport/route_fixture.h"
 
 namespace {
 
 using platform::BOOL;
 using platform::DWORD;
 using transport::ScsiMiniportRoute;
-using Page = std::array<uint8_t, 512>;
 
 constexpr DWORD kMiniport = 0x0004D008;
-
-void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    std::memcpy(&bytes[at], &value, 4);
-}
 
 // The 60 bytes the driver reads, as laid out on the wire.
 std::vector<uint8_t> MiniportBytes(uint32_t code, uint8_t feature, uint8_t targetId) {
@@ -42,17 +37,10 @@ std::vector<uint8_t> MiniportBytes(uint32_t code, uint8_t feature, uint8_t targe
     return bytes;
 }
 
-Page Pattern(uint8_t seed) {
-    Page page{};
-    for (size_t i = 0; i < page.size(); ++i)
-        page[i] = static_cast<uint8_t>(seed + i * 5);
-    return page;
-}
-
-class ScsiMiniportTest : public ::testing::Test {
+class ScsiMiniportTest : public ScriptedRouteTest {
   protected:
     ScriptedPlatform& Install() {
-        auto backend = std::make_unique<ScriptedPlatform>(
+        return ScriptedRouteTest::Install(
             [this](const ScriptedRequest& request, uint8_t* out, DWORD* returned) -> BOOL {
                 std::memset(out, 0, request.outSize);
                 std::memcpy(out, request.in.data(), 28);
@@ -60,11 +48,7 @@ class ScsiMiniportTest : public ::testing::Test {
                 *returned = request.outSize;
                 return 1;
             });
-        ScriptedPlatform& scripted = *backend;
-        platform::UsePlatform(std::move(backend));
-        return scripted;
     }
-    void TearDown() override { platform::UsePlatform(nullptr); }
     Page answer = Pattern(9);
 };
 
@@ -107,10 +91,8 @@ TEST_F(ScsiMiniportTest, AnEmptyFirstByteFailsIdentifyAndThresholdsButNotTheData
 }
 
 TEST_F(ScsiMiniportTest, AFailedCallOrPortIsNoAnswer) {
-    auto backend = std::make_unique<ScriptedPlatform>(
+    ScriptedPlatform& machine = ScriptedRouteTest::Install(
         [](const ScriptedRequest&, uint8_t*, DWORD*) -> BOOL { return 0; });
-    ScriptedPlatform& machine = *backend;
-    platform::UsePlatform(std::move(backend));
     ScsiMiniportRoute route(3, 0);
     Page page = Pattern(4);
     EXPECT_FALSE(route.IdentifyDevice(page));

@@ -11,7 +11,7 @@
 
 #include "tests/support/log_watch.h"
 #include "tests/support/pass_through_bytes.h"
-#include "tests/support/scripted_platform.h"
+#include "tests/transport/route_fixture.h"
 
 namespace {
 
@@ -19,7 +19,6 @@ using platform::BOOL;
 using platform::DWORD;
 using transport::BridgeOperation;
 using transport::UsbBridgeRoute;
-using Page = std::array<uint8_t, 512>;
 
 constexpr DWORD kScsiPassThrough = 0x0004D004;
 
@@ -71,18 +70,11 @@ std::vector<uint8_t> PassThroughHeader(const std::vector<uint8_t>& cdb, bool wit
 // What the route offers for a reply with data: the whole request.
 constexpr DWORD kRequestSize = sizeof(platform::SCSI_PASS_THROUGH_WITH_BUFFERS);
 
-Page Pattern(uint8_t seed) {
-    Page page{};
-    for (size_t i = 0; i < page.size(); ++i)
-        page[i] = static_cast<uint8_t>(seed + i * 3);
-    return page;
-}
-
-class UsbBridgeTest : public ::testing::Test {
+class UsbBridgeTest : public ScriptedRouteTest {
   protected:
     // A bridge that answers every request with `answer` and `replyLength` bytes.
     ScriptedPlatform& Install() {
-        auto backend = std::make_unique<ScriptedPlatform>(
+        return ScriptedRouteTest::Install(
             [this](const ScriptedRequest& request, uint8_t* out, DWORD* returned) -> BOOL {
                 std::memset(out, 0, request.outSize);
                 std::memcpy(out, request.in.data(), request.in.size());
@@ -92,85 +84,54 @@ class UsbBridgeTest : public ::testing::Test {
                 *returned = withData ? replyLength : request.outSize;
                 return callSucceeds;
             });
-        ScriptedPlatform& scripted = *backend;
-        platform::UsePlatform(std::move(backend));
-        return scripted;
     }
-    void TearDown() override { platform::UsePlatform(nullptr); }
 
     Page answer = Pattern(7);
     DWORD replyLength = kBridgeReplySize;
     BOOL callSucceeds = 1;
 };
 
-TEST(UsbBridgeCdb, EveryBridgeAndOperationIsTheChipsOwnCdb) {
+// The whole request goes out as laid out here, so the CDB is checked byte for byte with its
+// length and the zeros behind it, for both targets.
+TEST_F(UsbBridgeTest, RequestsAreLaidOutByteForByteForEveryBridge) {
     for (const CdbRow& row : kRows) {
         for (const uint8_t target : {uint8_t{0xA0}, uint8_t{0xB0}}) {
-            const std::pair<BridgeOperation, const char*> operations[] = {
-                {BridgeOperation::Identify, row.identify},
-                {BridgeOperation::ReadSmartData, row.read},
-                {BridgeOperation::ReadSmartThresholds, row.thresholds},
-                {BridgeOperation::EnableSmart, row.enable}};
-            for (const auto& [operation, text] : operations) {
-                const auto cdb = transport::BuildBridgeCdb(row.type, operation, target);
-                ASSERT_TRUE(cdb) << row.type;
-                const std::vector<uint8_t> expected = Hex(text, target);
-                ASSERT_EQ(cdb->length, row.length) << row.type;
-                ASSERT_EQ(expected.size(), row.length);
-                EXPECT_EQ(std::vector<uint8_t>(cdb->bytes, cdb->bytes + cdb->length), expected)
-                    << "type " << row.type << ": " << text;
-                // Nothing is left behind the CDB's own length.
-                for (size_t i = cdb->length; i < 16; ++i)
-                    EXPECT_EQ(cdb->bytes[i], 0) << row.type;
+            SCOPED_TRACE(testing::Message() << "type " << row.type << " target " << +target);
+            ScriptedPlatform& machine = Install();
+            UsbBridgeRoute route(row.type, 4, target);
+            Page identify{}, data{}, thresholds{};
+            LogWatch log;
+            ASSERT_TRUE(route.IdentifyDevice(identify));
+            ASSERT_TRUE(route.ReadSmartData(data));
+            ASSERT_TRUE(route.ReadSmartThresholds(thresholds));
+            ASSERT_TRUE(route.EnableSmartOperations());
+            ASSERT_EQ(machine.requests.size(), 4u);
+            const std::pair<const char*, bool> expected[] = {{row.identify, true},
+                                                             {row.read, true},
+                                                             {row.thresholds, true},
+                                                             {row.enable, false}};
+            for (size_t i = 0; i < 4; ++i) {
+                const ScriptedRequest& request = machine.requests[i];
+                const std::vector<uint8_t> cdb = Hex(expected[i].first, target);
+                ASSERT_EQ(cdb.size(), row.length);
+                EXPECT_EQ(request.device, L"\\\\.\\PhysicalDrive4");
+                EXPECT_EQ(request.code, kScsiPassThrough);
+                EXPECT_EQ(request.in, PassThroughHeader(cdb, expected[i].second))
+                    << expected[i].first;
+                EXPECT_EQ(request.outSize,
+                          expected[i].second ? kRequestSize : platform::kScsiPassThroughDataOffset);
             }
+            EXPECT_EQ(identify, answer);
+            EXPECT_EQ(data, answer);
+            EXPECT_EQ(thresholds, answer);
+            // Only IDENTIFY reports its success in the log; the text carries its own line end.
+            EXPECT_EQ(log.Messages(), (std::vector<std::string>{"ok-----", ""}));
+            EXPECT_EQ(machine.openHandles, 0);
         }
     }
-    // SAT reads carry sector count 1 and LBA low 1; the enable is non-data with count 0.
-    const auto read = transport::BuildBridgeCdb(4, BridgeOperation::ReadSmartData, 0xA0);
-    EXPECT_EQ(read->bytes[4], 1);
-    EXPECT_EQ(read->bytes[5], 1);
-    const auto enable = transport::BuildBridgeCdb(4, BridgeOperation::EnableSmart, 0xA0);
-    EXPECT_EQ(enable->bytes[1], 0x06);
-    EXPECT_EQ(enable->bytes[4], 0);
-    // The Logitec 10-byte CDB ends with the command and 'L'.
-    const auto logitec = transport::BuildBridgeCdb(7, BridgeOperation::Identify, 0xA0);
-    EXPECT_EQ(logitec->bytes[8], 0xEC);
-    EXPECT_EQ(logitec->bytes[9], 'L');
     // Types outside the bridges have no CDB.
     for (const int32_t type : {0, 1, 3, 11, 12, -1, 100})
         EXPECT_FALSE(transport::BuildBridgeCdb(type, BridgeOperation::Identify, 0xA0)) << type;
-}
-
-TEST_F(UsbBridgeTest, RequestsAreLaidOutByteForByteForEveryBridge) {
-    for (const CdbRow& row : kRows) {
-        ScriptedPlatform& machine = Install();
-        UsbBridgeRoute route(row.type, 4, 0xB0);
-        Page identify{}, data{}, thresholds{};
-        LogWatch log;
-        ASSERT_TRUE(route.IdentifyDevice(identify));
-        ASSERT_TRUE(route.ReadSmartData(data));
-        ASSERT_TRUE(route.ReadSmartThresholds(thresholds));
-        ASSERT_TRUE(route.EnableSmartOperations());
-        ASSERT_EQ(machine.requests.size(), 4u);
-        const std::pair<const char*, bool> expected[] = {
-            {row.identify, true}, {row.read, true}, {row.thresholds, true}, {row.enable, false}};
-        for (size_t i = 0; i < 4; ++i) {
-            const ScriptedRequest& request = machine.requests[i];
-            EXPECT_EQ(request.device, L"\\\\.\\PhysicalDrive4");
-            EXPECT_EQ(request.code, kScsiPassThrough);
-            EXPECT_EQ(request.in,
-                      PassThroughHeader(Hex(expected[i].first, 0xB0), expected[i].second))
-                << "type " << row.type << " request " << i;
-            EXPECT_EQ(request.outSize,
-                      expected[i].second ? kRequestSize : platform::kScsiPassThroughDataOffset);
-        }
-        EXPECT_EQ(identify, answer);
-        EXPECT_EQ(data, answer);
-        EXPECT_EQ(thresholds, answer);
-        // Only IDENTIFY reports its success in the log; the text carries its own line end.
-        EXPECT_EQ(log.Messages(), (std::vector<std::string>{"ok-----", ""}));
-        EXPECT_EQ(machine.openHandles, 0);
-    }
 }
 
 TEST_F(UsbBridgeTest, AReplyShorterThanTheWholeRequestIsNoAnswer) {
