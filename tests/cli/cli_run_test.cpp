@@ -175,9 +175,6 @@ TEST_F(CliRunTest, UsageErrorsAndHelp) {
     run = Demo({"info", "--drive", "-1"});
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(Has(run.err, "--drive")) << run.err;
-    run = Demo({"--lang", "de", "list"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(Has(run.err, "--lang")) << run.err;
     run = RunCli(folder_, {"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(Has(run.out, "report")) << run.out;
