@@ -174,6 +174,12 @@ class LinuxPlatformTest : public ::testing::Test {
         returned_ = 0;
         return platform_->DeviceIoControl(handle, code, nullptr, 0, out, outSize, &returned_) != 0;
     }
+    // A request answered in its own buffer, as pass-through requests are.
+    bool InPlace(HANDLE handle, DWORD code, void* request, DWORD size) {
+        returned_ = 0;
+        return platform_->DeviceIoControl(handle, code, request, size, request, size, &returned_) !=
+               0;
+    }
     // Answers every SG_IO with CHECK CONDITION and descriptor sense holding these registers.
     void AnswerWithRegisters(uint8_t error, uint8_t status, uint8_t cylLow, uint8_t cylHigh) {
         kernel_->answerSg = [=](SgIoHeader& header, const std::vector<uint8_t>&) {
