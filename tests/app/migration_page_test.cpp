@@ -207,22 +207,6 @@ TEST(MigrationPage, OutcomeOfEveryFinalStateWord) {
     EXPECT_EQ(MessageText(kTargetTooSmallMessage).substr(0, 4), L"磁盘容量");
 }
 
-TEST(MigrationPage, PreCheckAndConfirmationDialogs) {
-    EXPECT_EQ(kTargetTooSmallMessage.textId, 87);
-    EXPECT_EQ(kTargetTooSmallMessage.inset, 80);
-    EXPECT_EQ(kTargetTooSmallMessage.buttonMode, kMessageOk);
-    EXPECT_EQ(kTargetTooSmallMessage.iconKind, 48);
-    EXPECT_EQ(kConfirmMigrationMessage.textId, 81);
-    EXPECT_EQ(kConfirmMigrationMessage.inset, 99);
-    EXPECT_EQ(kConfirmMigrationMessage.buttonMode, kMessageOkCancel);
-    EXPECT_EQ(kConfirmMigrationMessage.iconKind, 48);
-
-    LanguageScope english(0);
-    EXPECT_EQ(MessageText(kConfirmMigrationMessage),
-              L"This step will migrate the current operating system to the target disk,and the "
-              L"target disk will be formatted, are you sure to continue?");
-}
-
 }  // namespace
 
 }  // namespace app

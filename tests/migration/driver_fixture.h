@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "hooked_platform.h"
@@ -57,6 +61,60 @@ inline std::string MbrPair(const std::string& sourceFaults = "{}",
                      "extents": [ { "drive": 0, "partition": 1 } ] } ] })";
 }
 inline constexpr uint64_t kMbrPairRange = 12288;
+
+// Holds the worker before a write once the copy has reached a mark, until the test moves it:
+// every look at a running migration then sees a known state, without racing the worker.
+class CopyGate {
+  public:
+    void Attach(HookedPlatform& platform) {
+        platform.beforeWrite = [this](platform::HANDLE, platform::DWORD) { Pass(); };
+    }
+    // The copy runs on until `percent`; the next write waits there.
+    void Arm(float percent) {
+        std::lock_guard lock(mutex_);
+        mark_ = percent;
+        ++arms_;
+        held_ = false;
+        changed_.notify_all();
+    }
+    // Waits (bounded) until the worker stands at the mark.
+    bool Held() {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(30), [this] { return held_; });
+    }
+    bool RunTo(float percent) {
+        Arm(percent);
+        return Held();
+    }
+    void Release() { Arm(std::numeric_limits<float>::infinity()); }
+    void OpenOnCancel() {
+        std::lock_guard lock(mutex_);
+        cancelOpens_ = true;
+    }
+
+  private:
+    // Once asked, a cancel that reaches the state word opens the gate, as it would reach the
+    // copy of a slow disk; nothing notifies the gate of it, so the wait looks again every few
+    // milliseconds.
+    // A held worker stays until the mark moves, whatever the progress values say meanwhile.
+    void Pass() {
+        std::unique_lock lock(mutex_);
+        if (migration::MigrationProgress.percentDone.load() < mark_) return;
+        held_ = true;
+        changed_.notify_all();
+        const uint64_t armed = arms_;
+        while (arms_ == armed && !(cancelOpens_ && (migration::MigrationState.load() &
+                                                    migration::kStateCancelledBit)))
+            changed_.wait_for(lock, std::chrono::milliseconds(5));
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    float mark_ = std::numeric_limits<float>::infinity();
+    uint64_t arms_ = 0;
+    bool held_ = false;
+    bool cancelOpens_ = false;
+};
 
 class DriverTest : public MigrationTest {
   protected:

@@ -255,33 +255,25 @@ TEST_F(GptTest, BackupOutsideTheDiskIsNotRead) {
 }
 
 TEST_F(GptTest, ReadErrorsNameTheirPlace) {
-    {
-        LoadDrives(GptMachine("64MiB", R"({ "readErrorSector": 1 })"), 2);
-        GptDiskContext context;
-        LogWatch log;
-        EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kUnreadableSector);
-        EXPECT_TRUE(Logged(log.Messages(), "openGTP ReadFile()-1 Error: 1117"));
-        TearDown();
-        SetUp();
-    }
-    {
-        LoadDrives(GptMachine("64MiB", R"({ "readErrorSector": 3, "errorCode": 23 })"), 2);
-        GptDiskContext context;
-        LogWatch log;
-        EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kUnreadableSector);
-        EXPECT_TRUE(
-            Logged(log.Messages(), "openGTP ReadFile()-2 failed to read partition entry 1-23"));
-        TearDown();
-        SetUp();
-    }
-    {
+    const struct {
+        const char* faults;
+        const char* line;
+    } cases[] = {
+        {R"({ "readErrorSector": 1 })", "openGTP ReadFile()-1 Error: 1117"},
+        {R"({ "readErrorSector": 3, "errorCode": 23 })",
+         "openGTP ReadFile()-2 failed to read partition entry 1-23"},
         // Backup array: sectors 131039..131070; the fifth of them fails.
-        LoadDrives(GptMachine("64MiB", R"({ "readErrorSector": 131043 })"), 2);
+        {R"({ "readErrorSector": 131043 })",
+         "openGTP ReadFile()-3 failed to read partition entry 4-1117"},
+    };
+    for (const auto& c : cases) {
+        LoadDrives(GptMachine("64MiB", c.faults), 2);
         GptDiskContext context;
         LogWatch log;
-        EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kUnreadableSector);
-        EXPECT_TRUE(
-            Logged(log.Messages(), "openGTP ReadFile()-3 failed to read partition entry 4-1117"));
+        EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kUnreadableSector) << c.line;
+        EXPECT_TRUE(Logged(log.Messages(), c.line)) << c.line;
+        TearDown();
+        SetUp();
     }
 }
 

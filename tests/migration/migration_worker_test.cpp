@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <future>
-#include <mutex>
+#include <chrono>
 #include <thread>
 
 #include "driver_fixture.h"
@@ -16,17 +14,10 @@ namespace {
 using namespace migration;
 
 TEST_F(DriverTest, OneWorkerAtATimeAndItsRunningWordComesFirst) {
-    HookedPlatform& hooked = LoadHooked(GptPair(), "worker");
     // The worker waits before its first write until the test lets it go.
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool writing = false, go = false;
-    hooked.beforeWrite = [&](platform::HANDLE, platform::DWORD) {
-        std::unique_lock lock(mutex);
-        writing = true;
-        changed.notify_all();
-        changed.wait(lock, [&] { return go; });
-    };
+    CopyGate gate;
+    gate.Attach(LoadHooked(GptPair(), "worker"));
+    gate.Arm(0);
     MigrationState = kStateSucceeded;  // a previous run's final word
     MigrationProgress.percentDone = 100.0f;
     MigrationProgress.elapsedSeconds = 7;
@@ -37,10 +28,7 @@ TEST_F(DriverTest, OneWorkerAtATimeAndItsRunningWordComesFirst) {
     // Set before the thread could have run: no reader takes the old word for this run's.
     EXPECT_EQ(MigrationProgress.percentDone.load(), 0.0f);
     EXPECT_EQ(MigrationProgress.elapsedSeconds.load(), 0u);
-    {
-        std::unique_lock lock(mutex);
-        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [&] { return writing; }));
-    }
+    ASSERT_TRUE(gate.Held());
     EXPECT_EQ(MigrationState.load(), kStateRunning);
     EXPECT_TRUE(worker.Running());
     EXPECT_FALSE(worker.Start({0, 2})) << "a second migration never runs beside the first";
@@ -48,11 +36,7 @@ TEST_F(DriverTest, OneWorkerAtATimeAndItsRunningWordComesFirst) {
 
     RequestMigrationCancel();
     EXPECT_EQ(MigrationState.load(), kStateCancelled);
-    {
-        std::lock_guard lock(mutex);
-        go = true;
-    }
-    changed.notify_all();
+    gate.Release();
     worker.Wait();
     EXPECT_FALSE(worker.Running());
     EXPECT_EQ(MigrationResult.load(), kMigrationCancelled);
@@ -67,25 +51,18 @@ TEST_F(DriverTest, OneWorkerAtATimeAndItsRunningWordComesFirst) {
 }
 
 TEST_F(DriverTest, CancelDuringTheCopyEndsWithMinus11AndADeletedTable) {
-    auto& hooked = LoadHooked(GptPair(), "cancel");
+    // The worker is held once the copy has reached 5 %, so it meets the Cancel at its next chunk
+    // and nowhere else.
+    CopyGate gate;
+    gate.Attach(LoadHooked(GptPair(), "cancel"));
     const uint64_t source = Fingerprint(Image(0));
-    std::promise<void> halfway, cancelled;
-    auto cancelledSeen = cancelled.get_future().share();
-    bool fired = false;
-    // On the worker: once the copy has reached 5 %, hand over to this thread and wait until it
-    // has pressed Cancel, so the worker meets the bit at its next chunk and nowhere else.
-    hooked.beforeWrite = [&](platform::HANDLE, platform::DWORD) {
-        if (fired || MigrationProgress.percentDone.load() < 5.0f) return;
-        fired = true;
-        halfway.set_value();
-        cancelledSeen.wait();
-    };
     const LogWatch log;
+    gate.Arm(5);
     std::thread worker([] { migrationThread({0, 1}); });
-    halfway.get_future().wait();
+    ASSERT_TRUE(gate.Held());
     EXPECT_EQ(MigrationState.load(), kStateRunning);
     MigrationState = kStateCancelled;
-    cancelled.set_value();
+    gate.Release();
     worker.join();
 
     EXPECT_EQ(MigrationResult.load(), -11);

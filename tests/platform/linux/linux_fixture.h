@@ -169,6 +169,17 @@ class LinuxPlatformTest : public ::testing::Test {
         return platform_->CreateFileW(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                       OPEN_EXISTING, 0);
     }
+    // A control request without input bytes: whether it succeeded; its length in returned_.
+    bool Ask(HANDLE handle, DWORD code, void* out = nullptr, DWORD outSize = 0) {
+        returned_ = 0;
+        return platform_->DeviceIoControl(handle, code, nullptr, 0, out, outSize, &returned_) != 0;
+    }
+    // A request answered in its own buffer, as pass-through requests are.
+    bool InPlace(HANDLE handle, DWORD code, void* request, DWORD size) {
+        returned_ = 0;
+        return platform_->DeviceIoControl(handle, code, request, size, request, size, &returned_) !=
+               0;
+    }
     // Answers every SG_IO with CHECK CONDITION and descriptor sense holding these registers.
     void AnswerWithRegisters(uint8_t error, uint8_t status, uint8_t cylLow, uint8_t cylHigh) {
         kernel_->answerSg = [=](SgIoHeader& header, const std::vector<uint8_t>&) {
@@ -183,6 +194,7 @@ class LinuxPlatformTest : public ::testing::Test {
 
     FakeKernel* kernel_ = nullptr;
     std::unique_ptr<LinuxPlatform> platform_;
+    DWORD returned_ = 0;
 };
 
 }  // namespace linux_test

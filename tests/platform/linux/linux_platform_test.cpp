@@ -30,35 +30,31 @@ TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
     EXPECT_STREQ(reinterpret_cast<const char*>(reply + descriptor.ProductIdOffset), "Orvel SSD S5");
 
     DISK_GEOMETRY_EX geometry{};
-    ASSERT_TRUE(platform_->DeviceIoControl(sata, IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, nullptr, 0,
-                                           &geometry, sizeof geometry, &returned));
-    EXPECT_EQ(returned, kDiskGeometryExMinimum);
+    ASSERT_TRUE(Ask(sata, IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, &geometry, sizeof geometry));
+    EXPECT_EQ(returned_, kDiskGeometryExMinimum);
     EXPECT_EQ(geometry.DiskSize, static_cast<int64_t>(kDiskSectors * 512));
     EXPECT_EQ(geometry.Geometry.MediaType, FixedMedia);
     EXPECT_EQ(geometry.Geometry.BytesPerSector, 512u);
 
     std::vector<uint8_t> layout(4096);
-    ASSERT_TRUE(platform_->DeviceIoControl(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, nullptr, 0,
-                                           layout.data(), 4096, &returned));
+    ASSERT_TRUE(Ask(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 4096));
     DRIVE_LAYOUT_INFORMATION_EX header;
     std::memcpy(&header, layout.data(), sizeof header);
     EXPECT_EQ(header.PartitionStyle, PARTITION_STYLE_GPT);
     ASSERT_EQ(header.PartitionCount, 2u);
-    EXPECT_EQ(returned, kDriveLayoutHeaderSize + 2 * sizeof(PARTITION_INFORMATION_EX));
+    EXPECT_EQ(returned_, kDriveLayoutHeaderSize + 2 * sizeof(PARTITION_INFORMATION_EX));
     PARTITION_INFORMATION_EX second;
     std::memcpy(&second, layout.data() + kDriveLayoutHeaderSize + sizeof second, sizeof second);
     EXPECT_EQ(second.StartingOffset, 2082 * 512);
     EXPECT_EQ(second.PartitionLength, 6000 * 512);
     EXPECT_EQ(second.PartitionNumber, 2u);
-    ASSERT_TRUE(platform_->DeviceIoControl(usb, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, nullptr, 0,
-                                           layout.data(), 4096, &returned));
+    ASSERT_TRUE(Ask(usb, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 4096));
     std::memcpy(&header, layout.data(), sizeof header);
     EXPECT_EQ(header.PartitionStyle, PARTITION_STYLE_MBR);
     EXPECT_EQ(header.PartitionCount, 4u);
     // The primary GPT header damaged: the backup still gives the table.
     kernel_->disks["/dev/sda"].bytes[512 + 20] ^= 0xFF;
-    ASSERT_TRUE(platform_->DeviceIoControl(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, nullptr, 0,
-                                           layout.data(), 4096, &returned));
+    ASSERT_TRUE(Ask(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 4096));
     std::memcpy(&header, layout.data(), sizeof header);
     EXPECT_EQ(header.PartitionStyle, PARTITION_STYLE_GPT);
     EXPECT_EQ(header.PartitionCount, 2u);
@@ -72,18 +68,15 @@ TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
     forged.headerCrc32 = 0;
     forged.headerCrc32 = Crc32(0, {reinterpret_cast<const uint8_t*>(&forged), kGptHeaderSize});
     std::memcpy(sataBytes.data() + 512, &forged, sizeof forged);
-    ASSERT_TRUE(platform_->DeviceIoControl(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, nullptr, 0,
-                                           layout.data(), 4096, &returned));
+    ASSERT_TRUE(Ask(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 4096));
     std::memcpy(&header, layout.data(), sizeof header);
     EXPECT_EQ(header.PartitionCount, 2u);
     // Too small a buffer is asked to grow.
-    EXPECT_FALSE(platform_->DeviceIoControl(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, nullptr, 0,
-                                            layout.data(), 100, &returned));
+    EXPECT_FALSE(Ask(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 100));
     EXPECT_EQ(platform_->GetLastError(), ERROR_INSUFFICIENT_BUFFER);
 
     SCSI_ADDRESS address{};
-    ASSERT_TRUE(platform_->DeviceIoControl(usb, IOCTL_SCSI_GET_ADDRESS, nullptr, 0, &address,
-                                           sizeof address, &returned));
+    ASSERT_TRUE(Ask(usb, IOCTL_SCSI_GET_ADDRESS, &address, sizeof address));
     EXPECT_EQ(address.PortNumber, 6);
     EXPECT_EQ(address.Length, sizeof address);
     platform_->CloseHandle(usb);
@@ -93,9 +86,7 @@ TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
 TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOnly) {
     const std::vector<uint8_t> before = kernel_->disks["/dev/nvme0n1"].bytes;
     const HANDLE drive = Open(L"\\\\.\\PhysicalDrive2");
-    DWORD returned = 0;
-    ASSERT_TRUE(platform_->DeviceIoControl(drive, IOCTL_DISK_DELETE_DRIVE_LAYOUT, nullptr, 0,
-                                           nullptr, 0, &returned));
+    ASSERT_TRUE(Ask(drive, IOCTL_DISK_DELETE_DRIVE_LAYOUT));
     const auto& after = kernel_->disks["/dev/nvme0n1"].bytes;
     const uint64_t last = kDiskSectors - 1;
     ASSERT_EQ(kernel_->writes.size(), 3u);
@@ -117,36 +108,28 @@ TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOnly) {
     EXPECT_GE(kernel_->disks["/dev/nvme0n1"].syncs, 1);
     EXPECT_EQ(kernel_->disks["/dev/nvme0n1"].rereads, 1);
     std::vector<uint8_t> layout(4096);
-    ASSERT_TRUE(platform_->DeviceIoControl(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, nullptr, 0,
-                                           layout.data(), 4096, &returned));
+    ASSERT_TRUE(Ask(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 4096));
     DWORD style = 0;
     std::memcpy(&style, layout.data(), sizeof style);
     EXPECT_EQ(style, PARTITION_STYLE_RAW);
 
     // Lock: an exclusive open, released by unlock; the reread goes through it meanwhile.
-    ASSERT_TRUE(
-        platform_->DeviceIoControl(drive, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned));
+    ASSERT_TRUE(Ask(drive, FSCTL_LOCK_VOLUME));
     EXPECT_EQ(kernel_->opens.back().mode, KernelIo::OpenMode::ReadWriteExclusive);
-    EXPECT_TRUE(platform_->DeviceIoControl(drive, IOCTL_DISK_UPDATE_PROPERTIES, nullptr, 0, nullptr,
-                                           0, &returned));
-    EXPECT_TRUE(platform_->DeviceIoControl(drive, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0,
-                                           &returned));
-    EXPECT_TRUE(
-        platform_->DeviceIoControl(drive, FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0, &returned));
+    EXPECT_TRUE(Ask(drive, IOCTL_DISK_UPDATE_PROPERTIES));
+    EXPECT_TRUE(Ask(drive, FSCTL_DISMOUNT_VOLUME));
+    EXPECT_TRUE(Ask(drive, FSCTL_UNLOCK_VOLUME));
     EXPECT_TRUE(kernel_->opens.back().closed);
-    EXPECT_FALSE(
-        platform_->DeviceIoControl(drive, FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0, &returned));
+    EXPECT_FALSE(Ask(drive, FSCTL_UNLOCK_VOLUME));
     // Someone else holding the disk refuses the lock.
     kernel_->disks["/dev/nvme0n1"].exclusiveBusy = true;
-    EXPECT_FALSE(
-        platform_->DeviceIoControl(drive, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned));
+    EXPECT_FALSE(Ask(drive, FSCTL_LOCK_VOLUME));
     EXPECT_EQ(platform_->GetLastError(), ERROR_ACCESS_DENIED);
     platform_->CloseHandle(drive);
 
     // A read-only handle may not delete the layout.
     const HANDLE reader = Open(L"\\\\.\\PhysicalDrive2", GENERIC_READ);
-    EXPECT_FALSE(platform_->DeviceIoControl(reader, IOCTL_DISK_DELETE_DRIVE_LAYOUT, nullptr, 0,
-                                            nullptr, 0, &returned));
+    EXPECT_FALSE(Ask(reader, IOCTL_DISK_DELETE_DRIVE_LAYOUT));
     EXPECT_EQ(platform_->GetLastError(), ERROR_ACCESS_DENIED);
     platform_->CloseHandle(reader);
 }
@@ -155,12 +138,9 @@ TEST_F(LinuxPlatformTest, MountedDisksRefuseLockAndLayoutDeletion) {
     const std::vector<uint8_t> before = kernel_->disks["/dev/sda"].bytes;
     for (const wchar_t* name : {L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive1"}) {
         const HANDLE drive = Open(name);
-        DWORD returned = 0;
-        EXPECT_FALSE(platform_->DeviceIoControl(drive, IOCTL_DISK_DELETE_DRIVE_LAYOUT, nullptr, 0,
-                                                nullptr, 0, &returned));
+        EXPECT_FALSE(Ask(drive, IOCTL_DISK_DELETE_DRIVE_LAYOUT));
         EXPECT_EQ(platform_->GetLastError(), ERROR_ACCESS_DENIED);
-        EXPECT_FALSE(platform_->DeviceIoControl(drive, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0,
-                                                &returned));
+        EXPECT_FALSE(Ask(drive, FSCTL_LOCK_VOLUME));
         EXPECT_EQ(platform_->GetLastError(), ERROR_ACCESS_DENIED);
         platform_->CloseHandle(drive);
     }
@@ -172,9 +152,7 @@ TEST_F(LinuxPlatformTest, MountedDisksRefuseLockAndLayoutDeletion) {
     // A partition held by a device-mapper target counts as in use too, mounted or not.
     kernel_->File("/sys/block/nvme0n1/holders/dm-0", "");
     const HANDLE nvme = Open(L"\\\\.\\PhysicalDrive2");
-    DWORD returned = 0;
-    EXPECT_FALSE(
-        platform_->DeviceIoControl(nvme, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned));
+    EXPECT_FALSE(Ask(nvme, FSCTL_LOCK_VOLUME));
     platform_->CloseHandle(nvme);
 }
 
@@ -182,9 +160,7 @@ TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
     const HANDLE system = Open(L"\\\\.\\C:", GENERIC_READ);
     ASSERT_NE(system, INVALID_HANDLE_VALUE);
     uint8_t buffer[kVolumeExtentsHeaderSize + 4 * sizeof(DISK_EXTENT)] = {};
-    DWORD returned = 0;
-    ASSERT_TRUE(platform_->DeviceIoControl(system, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0,
-                                           buffer, sizeof buffer, &returned));
+    ASSERT_TRUE(Ask(system, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, buffer, sizeof buffer));
     VOLUME_DISK_EXTENTS extents;
     std::memcpy(&extents, buffer, sizeof extents);
     EXPECT_EQ(extents.NumberOfDiskExtents, 1u);
@@ -192,13 +168,11 @@ TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
     EXPECT_EQ(extents.Extents[0].StartingOffset, 2082 * 512);
     EXPECT_EQ(extents.Extents[0].ExtentLength, 6000 * 512);
     GET_LENGTH_INFORMATION length{};
-    ASSERT_TRUE(platform_->DeviceIoControl(system, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length,
-                                           sizeof length, &returned));
+    ASSERT_TRUE(Ask(system, IOCTL_DISK_GET_LENGTH_INFO, &length, sizeof length));
     EXPECT_EQ(length.Length, 6000 * 512);
     platform_->CloseHandle(system);
     const HANDLE usb = Open(L"\\\\.\\D:", GENERIC_READ);
-    ASSERT_TRUE(platform_->DeviceIoControl(usb, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0,
-                                           buffer, sizeof buffer, &returned));
+    ASSERT_TRUE(Ask(usb, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, buffer, sizeof buffer));
     std::memcpy(&extents, buffer, sizeof extents);
     EXPECT_EQ(extents.Extents[0].DiskNumber, 1u);
     platform_->CloseHandle(usb);
@@ -215,8 +189,7 @@ TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
     ASSERT_EQ(platform_->CreateWbemLocator(&locator), S_OK);
     const HANDLE logical = Open(L"\\\\.\\E:", GENERIC_READ);
     ASSERT_NE(logical, INVALID_HANDLE_VALUE);
-    ASSERT_TRUE(platform_->DeviceIoControl(logical, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr,
-                                           0, buffer, sizeof buffer, &returned));
+    ASSERT_TRUE(Ask(logical, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, buffer, sizeof buffer));
     std::memcpy(&extents, buffer, sizeof extents);
     EXPECT_EQ(extents.NumberOfDiskExtents, 1u);
     EXPECT_EQ(extents.Extents[0].DiskNumber, 0u);

@@ -26,11 +26,9 @@ TEST_F(LinuxPlatformTest, AtaPassThroughBecomesAtaPassThrough16) {
     request.apt.TimeOutValue = 3;
     request.apt.CurrentTaskFile[kAtaDeviceHead] = 0xA0;
     request.apt.CurrentTaskFile[kAtaCommand] = ATA_IDENTIFY_DEVICE;
-    DWORD returned = 0;
-    ASSERT_TRUE(platform_->DeviceIoControl(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request,
-                                           &request, sizeof request, &returned));
+    ASSERT_TRUE(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request));
     // The reply ends with the data, before the padding a 64-bit build puts behind it.
-    EXPECT_EQ(returned, kAtaPassThroughDataOffset + sizeof request.ucDataBuf);
+    EXPECT_EQ(returned_, kAtaPassThroughDataOffset + sizeof request.ucDataBuf);
     ASSERT_EQ(kernel_->sgCalls.size(), 1u);
     const FakeKernel::SgCall& call = kernel_->sgCalls[0];
     EXPECT_EQ(call.header.interfaceId, 'S');
@@ -45,17 +43,14 @@ TEST_F(LinuxPlatformTest, AtaPassThroughBecomesAtaPassThrough16) {
 
     // The device refusing the command is a failed request, not a zeroed page.
     AnswerWithRegisters(ATA_ERROR_ABRT, 0x51, 0, 0);
-    EXPECT_FALSE(platform_->DeviceIoControl(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request,
-                                            &request, sizeof request, &returned));
+    EXPECT_FALSE(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request));
     EXPECT_EQ(platform_->GetLastError(), ERROR_IO_DEVICE);
     // Data-out and malformed requests never reach the device.
     request.apt.AtaFlags = ATA_FLAGS_DATA_OUT;
-    EXPECT_FALSE(platform_->DeviceIoControl(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request,
-                                            &request, sizeof request, &returned));
+    EXPECT_FALSE(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request));
     request.apt.AtaFlags = ATA_FLAGS_DATA_IN;
     request.apt.DataTransferLength = 600;
-    EXPECT_FALSE(platform_->DeviceIoControl(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request,
-                                            &request, sizeof request, &returned));
+    EXPECT_FALSE(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request));
     EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(kernel_->sgCalls.size(), 2u);
     EXPECT_TRUE(platform_->CloseHandle(drive));
@@ -130,11 +125,8 @@ TEST_F(LinuxPlatformTest, NvmeStorageQueryBecomesAdminCommands) {
         query->ProtocolSpecific.ProtocolDataRequestSubValue = subValue;
         query->ProtocolSpecific.ProtocolDataOffset = sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA);
         query->ProtocolSpecific.ProtocolDataLength = kNvmeTransferSize;
-        DWORD returned = 0;
-        const BOOL ok =
-            platform_->DeviceIoControl(drive, IOCTL_STORAGE_QUERY_PROPERTY, query.get(),
-                                       sizeof *query, query.get(), sizeof *query, &returned);
-        return ok ? returned : 0;
+        const bool ok = InPlace(drive, IOCTL_STORAGE_QUERY_PROPERTY, query.get(), sizeof *query);
+        return ok ? returned_ : 0;
     };
     EXPECT_EQ(ask(NVMeDataTypeIdentify, NVME_IDENTIFY_CNS_CONTROLLER, 0), sizeof *query);
     ASSERT_EQ(kernel_->nvmeCalls.size(), 1u);
@@ -169,9 +161,7 @@ TEST_F(LinuxPlatformTest, NvmeStorageQueryBecomesAdminCommands) {
     EXPECT_EQ(platform_->GetLastError(), ERROR_NOT_SUPPORTED);
     ATA_PASS_THROUGH_EX_WITH_BUFFERS ata{};
     ata.apt.Length = sizeof ata.apt;
-    DWORD returned = 0;
-    EXPECT_FALSE(platform_->DeviceIoControl(drive, IOCTL_ATA_PASS_THROUGH, &ata, sizeof ata, &ata,
-                                            sizeof ata, &returned));
+    EXPECT_FALSE(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &ata, sizeof ata));
     EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
     EXPECT_TRUE(kernel_->sgCalls.empty());
     platform_->CloseHandle(drive);
@@ -197,9 +187,7 @@ TEST_F(LinuxPlatformTest, ScsiPassThroughAndUnsupportedDrivers) {
     request.spt.SenseInfoOffset = kScsiPassThroughSenseOffset;
     request.spt.Cdb[0] = 0xA1;
     request.spt.Cdb[9] = 0xEC;
-    DWORD returned = 0;
-    ASSERT_TRUE(platform_->DeviceIoControl(drive, IOCTL_SCSI_PASS_THROUGH, &request, sizeof request,
-                                           &request, sizeof request, &returned));
+    ASSERT_TRUE(InPlace(drive, IOCTL_SCSI_PASS_THROUGH, &request, sizeof request));
     const FakeKernel::SgCall& call = kernel_->sgCalls.back();
     EXPECT_EQ(call.cdb.size(), 12u);
     EXPECT_EQ(call.cdb[0], 0xA1);
@@ -210,20 +198,17 @@ TEST_F(LinuxPlatformTest, ScsiPassThroughAndUnsupportedDrivers) {
     EXPECT_EQ(request.spt.SenseInfoLength, 14);
     EXPECT_EQ(request.ucSenseBuf[2], 0x05);
     // What comes back reaches the data area, where no data arrived.
-    EXPECT_EQ(returned, kScsiPassThroughDataOffset);
+    EXPECT_EQ(returned_, kScsiPassThroughDataOffset);
 
     // Miniport, Silicon Image, CSMI and failure prediction: no such driver on this system.
     uint8_t buffer[600] = {};
-    EXPECT_FALSE(platform_->DeviceIoControl(drive, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer,
-                                            buffer, sizeof buffer, &returned));
+    EXPECT_FALSE(InPlace(drive, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer));
     EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
-    EXPECT_FALSE(platform_->DeviceIoControl(drive, IOCTL_STORAGE_PREDICT_FAILURE, nullptr, 0,
-                                            buffer, sizeof buffer, &returned));
+    EXPECT_FALSE(Ask(drive, IOCTL_STORAGE_PREDICT_FAILURE, buffer, sizeof buffer));
     EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
     const HANDLE port = Open(L"\\\\.\\Scsi6:");
     ASSERT_NE(port, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(platform_->DeviceIoControl(port, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer,
-                                            buffer, sizeof buffer, &returned));
+    EXPECT_FALSE(InPlace(port, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer));
     EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
     EXPECT_EQ(Open(L"\\\\.\\Scsi3:"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(Open(L"\\\\.\\PhysicalDrive3"), INVALID_HANDLE_VALUE);
