@@ -115,18 +115,17 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pkexec | policykit-1")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS pkexec)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${made}/control/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TRAMSIK_HOMEPAGE})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "solid-state drive identity, health and migration")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "solid-state drive identity, health and migration
- Tramsik lists the drives of a computer with their identity, capacity,
- volumes and S.M.A.R.T. health, and migrates the running system disk onto
- another drive so that the new drive boots in its place.
- .
- The package holds the window program, which asks for administrator rights
- through polkit, and tramsik-cli, which does the same from a terminal with a
- JSON report, drive health for Prometheus and machine captures for support.")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Tramsik lists the drives of a computer with their identity, capacity,
+volumes and S.M.A.R.T. health, and migrates the running system disk onto
+another drive so that the new drive boots in its place.
+
+The package holds the window program, which asks for administrator rights
+through polkit, and tramsik-cli, which does the same from a terminal with a
+JSON report, drive health for Prometheus and machine captures for support.")
 include(CPack)
