@@ -72,7 +72,7 @@ add_custom_command(OUTPUT ${man_cli}
 add_custom_command(OUTPUT ${man_window}
   COMMAND ${dist}/make-man-page ${made}/tramsik
           "solid-state drive utility window" "tramsik-cli (1)" ${man_window}
-  DEPENDS ${dist}/tramsik.in ${dist}/make-man-page VERBATIM)
+  DEPENDS ${made}/tramsik ${dist}/make-man-page VERBATIM)
 
 # Debian's changelog, which a package must carry; one entry for the version being built.
 string(TIMESTAMP changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
