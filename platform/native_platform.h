@@ -9,8 +9,8 @@
 
 namespace platform {
 
-// The backend for the real machine; null with the reason (for instance missing rights to the
-// drives) in `error`.
-std::unique_ptr<Platform> MakeNativePlatform(std::wstring* error);
+// The backend for the real machine, and in `access` whether it can read the drives; when it
+// cannot (no rights, no drive), `why` says so in a sentence for a terminal.
+std::unique_ptr<Platform> MakeNativePlatform(DriveAccess* access, std::wstring* why);
 
 }  // namespace platform

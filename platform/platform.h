@@ -98,13 +98,21 @@ Platform& CurrentPlatform();
 // Makes `backend` the one every call below uses (tests, and the start-up choice).
 void UsePlatform(std::unique_ptr<Platform> backend);
 
+// Whether the native backend can read this computer's drives: it lacks the rights to open
+// any of them, or there is none. A simulated machine needs no rights.
+enum class DriveAccess { Readable, NoRights, NoDrive };
+
 // Chooses the backend: `machine` names a machine file, or "demo" for the built-in machine;
 // empty asks for the native backend of this build. False with a message naming the file, the
-// place in it and the problem.
-bool SelectPlatform(const std::wstring& machine, std::wstring* error);
+// place in it and the problem. Native drives that cannot be read make it false too, with the
+// reason, since an empty inventory would read as "no drives" -- unless `access` is given: the
+// native backend is then chosen all the same (its inventory comes back empty), `access` says
+// what stands in the way and `error` why, for a caller that tells the user in its own words.
+bool SelectPlatform(const std::wstring& machine, std::wstring* error,
+                    DriveAccess* access = nullptr);
 
 // The same with the TRAMSIK_MACHINE environment variable as the machine.
-bool SelectPlatformFromEnvironment(std::wstring* error);
+bool SelectPlatformFromEnvironment(std::wstring* error, DriveAccess* access = nullptr);
 
 // Forwarders, so engine code reads like code written against the system itself.
 inline HANDLE CreateFileW(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,

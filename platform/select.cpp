@@ -36,10 +36,13 @@ void UsePlatform(std::unique_ptr<Platform> backend) {
     Slot() = std::move(backend);
 }
 
-bool SelectPlatform(const std::wstring& machine, std::wstring* error) {
+bool SelectPlatform(const std::wstring& machine, std::wstring* error, DriveAccess* access) {
+    if (access) *access = DriveAccess::Readable;
     if (machine.empty()) {
-        std::unique_ptr<Platform> native = MakeNativePlatform(error);
-        if (!native) return false;
+        DriveAccess found = DriveAccess::Readable;
+        std::unique_ptr<Platform> native = MakeNativePlatform(&found, error);
+        if (found != DriveAccess::Readable && !access) return false;
+        if (access) *access = found;
         UsePlatform(std::move(native));
         return true;
     }
@@ -57,9 +60,9 @@ bool SelectPlatform(const std::wstring& machine, std::wstring* error) {
     return true;
 }
 
-bool SelectPlatformFromEnvironment(std::wstring* error) {
+bool SelectPlatformFromEnvironment(std::wstring* error, DriveAccess* access) {
     const char* machine = std::getenv("TRAMSIK_MACHINE");
-    return SelectPlatform(machine ? FromUtf8(machine) : std::wstring(), error);
+    return SelectPlatform(machine ? FromUtf8(machine) : std::wstring(), error, access);
 }
 
 }  // namespace platform

@@ -71,28 +71,31 @@ void LinuxPlatform::Refresh() {
         std::make_shared<const inventory::Inventory>(BuildDeviceInventory(*kernel_, disks_)));
 }
 
-std::wstring LinuxPlatform::AccessProblem() {
+DriveAccess LinuxPlatform::AccessProblem(std::wstring* why) {
     static const std::wstring kSimulated =
         L"; a simulated machine can be chosen with TRAMSIK_MACHINE or --machine (a machine "
         L"file, or \"demo\")";
     std::lock_guard lock(mutex_);
-    if (disks_.empty())
-        return L"no physical drive (SATA/SCSI sd*, NVMe nvme*n*) found on this machine" +
-               kSimulated;
+    if (disks_.empty()) {
+        *why =
+            L"no physical drive (SATA/SCSI sd*, NVMe nvme*n*) found on this machine" + kSimulated;
+        return DriveAccess::NoDrive;
+    }
     std::wstring names;
     for (const BlockDisk& disk : disks_) {
         const int fd = kernel_->Open(DevicePath(disk), KernelIo::OpenMode::Read);
         if (fd >= 0) {
             kernel_->Close(fd);
-            return L"";
+            return DriveAccess::Readable;
         }
-        if (fd != -EACCES && fd != -EPERM) return L"";
+        if (fd != -EACCES && fd != -EPERM) return DriveAccess::Readable;
         names += (names.empty() ? L"" : L", ") + FromUtf8(DevicePath(disk));
     }
-    return L"no whole disk could be opened (" + names +
+    *why = L"no whole disk could be opened (" + names +
            L"): permission denied; run as root to read the drives (the \"disk\" group gives raw "
            L"access, but S.M.A.R.T. commands need root)" +
            kSimulated;
+    return DriveAccess::NoRights;
 }
 
 HANDLE LinuxPlatform::NewHandle(OpenHandle handle) {

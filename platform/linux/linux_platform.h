@@ -28,9 +28,10 @@ class LinuxPlatform : public WindowsSemantics {
     explicit LinuxPlatform(std::unique_ptr<KernelIo> kernel);
     ~LinuxPlatform() override;
 
-    // Why no drive can be reached, when that is so: there is none, or every whole disk refused
-    // to open for want of rights. Empty when at least one opens (or fails for another reason).
-    std::wstring AccessProblem();
+    // Whether a drive can be reached: not when there is none, nor when every whole disk refused
+    // to open for want of rights; `why` then says so. Readable when at least one opens (or
+    // fails for another reason).
+    DriveAccess AccessProblem(std::wstring* why);
     // The drives and lettered mounts as last read (each inventory reads them again).
     const std::vector<BlockDisk>& Disks() const { return disks_; }
     const std::vector<LetteredMount>& Letters() const { return letters_; }

@@ -4,15 +4,10 @@
 
 namespace platform {
 
-std::unique_ptr<Platform> MakeNativePlatform(std::wstring* error) {
+std::unique_ptr<Platform> MakeNativePlatform(DriveAccess* access, std::wstring* why) {
     auto backend =
         std::make_unique<linux_backend::LinuxPlatform>(linux_backend::MakeSystemKernelIo());
-    // Without the rights to open a drive the inventory would come back empty, which reads as
-    // "no drives"; say what is missing instead.
-    if (std::wstring problem = backend->AccessProblem(); !problem.empty()) {
-        *error = problem;
-        return nullptr;
-    }
+    *access = backend->AccessProblem(why);
     return backend;
 }
 

@@ -1,4 +1,4 @@
-// The real machine's backend, once the process is known to have the rights to its drives.
+// The real machine's backend, and whether the process has the rights to its drives.
 #include "platform/native_platform.h"
 
 #include "platform/win32/win32_platform.h"
@@ -33,15 +33,14 @@ bool FirstDriveRefused() {
 
 }  // namespace
 
-std::unique_ptr<Platform> MakeNativePlatform(std::wstring* error) {
-    // Without the rights to open a drive the inventory would come back empty, which reads as
-    // "no drives"; say what is missing instead.
+std::unique_ptr<Platform> MakeNativePlatform(DriveAccess* access, std::wstring* why) {
+    *access = DriveAccess::Readable;
     if (!RunsAsAdministrator() || FirstDriveRefused()) {
-        *error =
+        *access = DriveAccess::NoRights;
+        *why =
             L"administrator rights are needed to open the drives (\\\\.\\PhysicalDrive0: access "
             L"denied); run as administrator to read the drives; a simulated machine can be "
             L"chosen with TRAMSIK_MACHINE or --machine (a machine file, or \"demo\")";
-        return nullptr;
     }
     return std::make_unique<win32::Win32Platform>();
 }

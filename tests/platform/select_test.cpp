@@ -48,6 +48,23 @@ TEST_F(Select, DemoAndMachineFilesBecomeTheCurrentPlatform) {
     EXPECT_EQ(info.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_INTEL);
 }
 
+TEST_F(Select, NativeDrivesThatCannotBeReadRefuseOnlyCallersThatDoNotAsk) {
+    // Whatever this computer's drives are: asked, the native backend is chosen and tells what
+    // stands in the way; not asked, it is refused exactly when something does, with the reason.
+    std::wstring why;
+    DriveAccess access = DriveAccess::Readable;
+    ASSERT_TRUE(SelectPlatform(L"", &why, &access));
+    EXPECT_EQ(why.empty(), access == DriveAccess::Readable) << ToUtf8(why);
+    std::wstring error;
+    EXPECT_EQ(SelectPlatform(L"", &error), access == DriveAccess::Readable);
+    EXPECT_EQ(error, why);
+
+    // A simulated machine needs no rights.
+    access = DriveAccess::NoRights;
+    ASSERT_TRUE(SelectPlatform(L"demo", &error, &access)) << ToUtf8(error);
+    EXPECT_EQ(access, DriveAccess::Readable);
+}
+
 TEST_F(Select, RefusalsSayWhy) {
     // Without a machine the native backend is chosen; what it says when it finds no drive is
     // tested with the fake kernel, since here it would depend on this computer's disks.

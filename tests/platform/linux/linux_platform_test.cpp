@@ -375,23 +375,26 @@ TEST_F(LinuxPlatformTest, ServiceVersionMutexAndRights) {
     for (const HANDLE handle : {first, second, opened})
         EXPECT_TRUE(platform_->CloseHandle(handle));
 
-    EXPECT_EQ(platform_->AccessProblem(), L"");
+    std::wstring why;
+    EXPECT_EQ(platform_->AccessProblem(&why), platform::DriveAccess::Readable);
+    EXPECT_EQ(why, L"");
     for (auto& [path, disk] : kernel_->disks)
         disk.openError = EACCES;
-    const std::wstring problem = platform_->AccessProblem();
-    EXPECT_NE(problem.find(L"/dev/sda, /dev/sdb, /dev/nvme0n1"), std::wstring::npos);
-    EXPECT_NE(problem.find(L"permission denied"), std::wstring::npos);
-    EXPECT_NE(problem.find(L"root"), std::wstring::npos);
-    EXPECT_NE(problem.find(L"TRAMSIK_MACHINE"), std::wstring::npos);
+    EXPECT_EQ(platform_->AccessProblem(&why), platform::DriveAccess::NoRights);
+    EXPECT_NE(why.find(L"/dev/sda, /dev/sdb, /dev/nvme0n1"), std::wstring::npos);
+    EXPECT_NE(why.find(L"permission denied"), std::wstring::npos);
+    EXPECT_NE(why.find(L"root"), std::wstring::npos);
+    EXPECT_NE(why.find(L"TRAMSIK_MACHINE"), std::wstring::npos);
     EXPECT_EQ(Open(L"\\\\.\\PhysicalDrive0"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(platform_->GetLastError(), ERROR_ACCESS_DENIED);
     // One drive that opens is enough; a missing one is no rights problem.
     kernel_->disks["/dev/sdb"].openError = ENOMEDIUM;
-    EXPECT_EQ(platform_->AccessProblem(), L"");
+    EXPECT_EQ(platform_->AccessProblem(&why), platform::DriveAccess::Readable);
 
     // A machine without a physical drive says so rather than listing nothing.
     LinuxPlatform empty(std::make_unique<FakeKernel>());
-    EXPECT_NE(empty.AccessProblem().find(L"no physical drive"), std::wstring::npos);
+    EXPECT_EQ(empty.AccessProblem(&why), platform::DriveAccess::NoDrive);
+    EXPECT_NE(why.find(L"no physical drive"), std::wstring::npos);
 }
 
 }  // namespace

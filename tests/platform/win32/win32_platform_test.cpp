@@ -161,9 +161,11 @@ TEST(Win32Platform, UnknownControllerHasNoLinkAndTheProcessMayOpenDrives) {
     EXPECT_FALSE(system.GetPcieLinkProperties(L"PCI\\VEN_0000&DEV_0000\\NOTHERE", &link));
     EXPECT_EQ(system.GetLastError(), platform::DWORD{ERROR_FILE_NOT_FOUND});
 
-    std::wstring error;
-    EXPECT_NE(platform::MakeNativePlatform(&error), nullptr);
-    EXPECT_EQ(error, L"");
+    platform::DriveAccess access = platform::DriveAccess::NoDrive;
+    std::wstring why;
+    EXPECT_NE(platform::MakeNativePlatform(&access, &why), nullptr);
+    EXPECT_EQ(access, platform::DriveAccess::Readable);
+    EXPECT_EQ(why, L"");
 }
 
 }  // namespace

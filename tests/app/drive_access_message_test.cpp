@@ -1,0 +1,82 @@
+// The window that cannot read the computer's drives: it opens all the same, lists nothing and
+// says why in the message dialog over it, in its language; readable drives bring no message.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/startup/drive_access_message.h"
+#include "base/utf8.h"
+#include "tests/app/main_frame_fixture.h"
+#include "tests/support/language_scope.h"
+
+namespace app {
+namespace {
+
+using platform::DriveAccess;
+
+class DriveAccessMessageTest : public MainFrameTest {};
+
+TEST_F(DriveAccessMessageTest, WindowWithoutReadableDrivesSaysWhyInItsLanguage) {
+    const struct {
+        DriveAccess access;
+        int language;
+        const wchar_t* says;  // a word the message must hold
+        const wchar_t* ok;
+    } cases[] = {
+        {DriveAccess::NoRights, 0, L"administrator rights", L"OK"},
+        {DriveAccess::NoRights, 1, L"管理员权限", L"是"},
+        {DriveAccess::NoDrive, 0, L"No drive", L"OK"},
+        {DriveAccess::NoDrive, 1, L"没有找到磁盘", L"是"},
+    };
+    Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0}, "drives": []})");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.access) * 10 + c.language);
+        LanguageScope language(c.language);
+        CMainFrame& frame = OpenFrame();
+        ASSERT_TRUE(frame.IsBound());
+        EXPECT_TRUE(Items(L"Drive_name").empty());
+        bool shown = false;
+        WhileShown(
+            [&](CMessageDialog& dialog) {
+                shown = true;
+                EXPECT_EQ(dialog.GetOwner(), &frame) << "over the open main window";
+                const std::wstring text = Control(dialog, L"msgbox")->GetText();
+                EXPECT_EQ(text, DriveAccessText(c.access));
+                EXPECT_NE(text.find(c.says), std::wstring::npos) << ToUtf8(text);
+                EXPECT_EQ(Control(dialog, L"okBtn")->GetText(), c.ok);
+                EXPECT_FALSE(Control(dialog, L"cancelBtn")->IsVisible());
+                EXPECT_NE(Control(dialog, L"warning")->GetBkImage(), L"") << "the warning icon";
+            },
+            L"okBtn");
+        ShowDriveAccessMessage(c.access);
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(OpenDialog(), nullptr);
+        EXPECT_TRUE(frame.IsWindowEnabled()) << "usable again once the message is read";
+        frame_.reset();
+    }
+
+    // The two reasons and the two languages are four different texts.
+    std::wstring texts[4];
+    for (int language : {0, 1}) {
+        LanguageScope scope(language);
+        texts[language] = DriveAccessText(DriveAccess::NoRights);
+        texts[2 + language] = DriveAccessText(DriveAccess::NoDrive);
+    }
+    for (int i = 0; i < 4; ++i)
+        for (int j = i + 1; j < 4; ++j)
+            EXPECT_NE(texts[i], texts[j]) << i << " " << j;
+}
+
+TEST_F(DriveAccessMessageTest, ReadableDrivesBringNoMessage) {
+    LoadDemo();
+    CMainFrame& frame = OpenFrame();
+    EXPECT_FALSE(Items(L"Drive_name").empty());
+    EXPECT_EQ(DriveAccessText(DriveAccess::Readable), L"");
+    // Nothing is queued to close a dialog: one would hang here.
+    ShowDriveAccessMessage(DriveAccess::Readable);
+    EXPECT_EQ(OpenDialog(), nullptr);
+    EXPECT_TRUE(frame.IsWindowEnabled());
+}
+
+}  // namespace
+}  // namespace app
