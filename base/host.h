@@ -17,6 +17,12 @@ struct LocalTime {
 // Full path of the running executable, as the operating system reports it; empty if unknown.
 std::wstring ExecutablePath();
 
+// Where the running program keeps its diagnostic log: beside the executable, its extension
+// replaced by ".log". A program installed under /usr on a POSIX host may not write there: its
+// log goes to /var/log/tramsik/ when it runs as root, else to the user's state folder
+// ($XDG_STATE_HOME, by default ~/.local/state, then tramsik/). Empty if unknown.
+std::wstring LogPath();
+
 // The wall clock in the local time zone.
 LocalTime CurrentLocalTime();
 

@@ -1,9 +1,13 @@
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
 
 #include "base/host.h"
+#include "base/log.h"
 #include "base/utf8.h"
 
 namespace base {
@@ -12,6 +16,26 @@ std::wstring ExecutablePath() {
     std::error_code error;
     const std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::wstring() : FromUtf8(path.string());
+}
+
+std::wstring LogPath() {
+    const std::wstring beside = DiagnosticLog::PathFor(ExecutablePath());
+    const std::filesystem::path path(ToUtf8(beside));
+    if (beside.empty() || !path.string().starts_with("/usr/")) return beside;
+    std::filesystem::path folder;
+    if (::geteuid() == 0) {
+        folder = "/var/log/tramsik";
+    } else if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/') {
+        folder = std::filesystem::path(state) / "tramsik";
+    } else if (const char* home = std::getenv("HOME"); home && *home == '/') {
+        folder = std::filesystem::path(home) / ".local/state/tramsik";
+    } else {
+        return std::wstring();
+    }
+    // Without its folder the log is silently not written, as every other failure of the log.
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return FromUtf8((folder / path.filename()).string());
 }
 
 LocalTime CurrentLocalTime() {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/host.h"
+#include "base/log.h"
 #include "base/utf8.h"
 #include "base/wide_chars.h"
 
@@ -40,6 +41,10 @@ std::wstring ExecutablePath() {
         if (path.size() >= kLongestPath) return {};
         path.resize(path.size() * 2);
     }
+}
+
+std::wstring LogPath() {
+    return DiagnosticLog::PathFor(ExecutablePath());
 }
 
 LocalTime CurrentLocalTime() {

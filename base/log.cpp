@@ -21,10 +21,6 @@ std::wstring DiagnosticLog::PathFor(const std::wstring& executablePath) {
     return (hasExtension ? executablePath.substr(0, dot) : executablePath) + L".log";
 }
 
-void DiagnosticLog::Start(const std::wstring& executablePath) {
-    StartAt(PathFor(executablePath));
-}
-
 void DiagnosticLog::StartAt(const std::wstring& logPath) {
     if (!notStarted_) return;
     notStarted_ = false;
@@ -80,7 +76,7 @@ void WriteLog(const wchar_t* format, ...) {
 }
 
 void StartLog() {
-    ProcessLog().Start(base::ExecutablePath());
+    ProcessLog().StartAt(base::LogPath());
 }
 
 void StartLogAt(const std::wstring& logPath) {

@@ -1,5 +1,5 @@
-// The diagnostic log: one timestamped line per call, appended to a plain-text file beside the
-// executable, safe from any thread, and silent about its own failures.
+// The diagnostic log: one timestamped line per call, appended to a plain-text file (beside the
+// executable, as a rule), safe from any thread, and silent about its own failures.
 #pragma once
 
 #include <atomic>
@@ -13,10 +13,8 @@ class DiagnosticLog {
     // Longest message kept; longer ones are cut.
     static constexpr size_t kMaxMessage = 4095;
 
-    // Derives the log path from the executable's path, deletes an existing log there and
-    // starts appending. Only the first Start or StartAt of an instance has any effect.
-    void Start(const std::wstring& executablePath);
-    // Starts with the log file itself given (tests, the command line's --log).
+    // Deletes an existing log at `logPath` and starts appending. Only the first StartAt of an
+    // instance has any effect.
     void StartAt(const std::wstring& logPath);
 
     void Write(const wchar_t* format, va_list arguments);
@@ -39,7 +37,7 @@ DiagnosticLog& ProcessLog();
 
 // printf-style: wide string arguments are passed with %ls.
 void WriteLog(const wchar_t* format, ...);
-// Starts the process-wide log beside the executable.
+// Starts the process-wide log where the host keeps it (base::LogPath).
 void StartLog();
 // Starts the process-wide log at an explicit file.
 void StartLogAt(const std::wstring& logPath);
