@@ -485,20 +485,34 @@ def judge_bench(found, facts):
     check_migrated(found, "the migration on the throttled disks succeeded")
     judge_copy(facts["nvmeBenchImage"], facts)
 
-    times = {name: found.get(f"{name}-seconds", (1, ""))[1].strip() for name in ("bench-dd", "migrate")}
-    if not check(all(re.fullmatch(r"[0-9.]+", t) for t in times.values()),
-                 "the guest timed both copies", f"{times}"):
+    clocks = {name: clock(found.get(f"{name}-clock", (1, ""))[1]) for name in ("bench-dd", "migrate")}
+    if not check(all(clocks.values()), "the guest timed both copies"):
         return
     megabytes = facts["rangeSectors"] * 512 / 1e6
     throttle = facts["benchThrottle"] / 1e6
-    dd, migrate = (megabytes / float(times[name]) for name in ("bench-dd", "migrate"))
+    dd, migrate = (megabytes / clocks[name][0] for name in ("bench-dd", "migrate"))
+    rows = (("dd bs=64K iflag=direct oflag=direct", "bench-dd", dd),
+            ("tramsik-cli migrate (whole command)", "migrate", migrate))
     with open(facts["benchResult"], "w") as out:
         out.write(f"throttled benchmark: {megabytes:.1f} MB, source reads and target writes held "
-                  f"to {throttle:.1f} MB/s by QEMU\n"
-                  f"  dd bs=64K iflag=direct oflag=direct  {float(times['bench-dd']):7.2f} s  {dd:6.2f} MB/s\n"
-                  f"  tramsik-cli migrate (whole command) {float(times['migrate']):7.2f} s  {migrate:6.2f} MB/s\n"
-                  f"  migrate / dd        {migrate / dd:.2f}\n"
+                  f"to {throttle:.1f} MB/s by QEMU\n")
+        for label, name, rate in rows:
+            seconds, busy = clocks[name]
+            out.write(f"  {label}  {seconds:6.2f} s  {rate:6.2f} MB/s  guest CPU busy {busy:4.0%}\n")
+        out.write(f"  migrate / dd        {migrate / dd:.2f}\n"
                   f"  migrate / throttle  {migrate / throttle:.2f}\n")
+
+
+def clock(text):
+    """(seconds, share of them the guest's CPU was busy) from the uptime and /proc/stat's cpu
+    line before and after a timed section, or None."""
+    lines = [line.split() for line in text.splitlines()]
+    if len(lines) != 2 or any(len(line) < 7 or line[1] != "cpu" for line in lines):
+        return None
+    (up0, _, *cpu0), (up1, _, *cpu1) = lines
+    spent = [int(b) - int(a) for a, b in zip(cpu0, cpu1)]
+    idle = spent[3] + spent[4]  # idle and iowait
+    return float(up1) - float(up0), 1 - idle / max(1, sum(spent))
 
 
 def proc_partitions(text):
