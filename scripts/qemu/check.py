@@ -358,7 +358,9 @@ def judge_capture(found, facts):
         note(f"{len(live_changed)} live field(s) moved between the report and the capture"
              + (f": {'; '.join(live_changed[:4])}" if live_changed else ""))
 
-    serials = {facts["sataSerial"], facts["nvmeSerial"]} | {d["serialNumber"] for d in live["drives"]}
+    # The USB disk's serial is in its device ids, though no route reaches the disk.
+    serials = {facts["sataSerial"], facts["nvmeSerial"], facts["usbSerial"]}
+    serials |= {d["serialNumber"] for d in live["drives"]}
     serials = sorted(s.strip() for s in serials if len(s.strip()) >= 4)
     text = open(anonymised, encoding="utf-8", errors="replace").read().replace(" ", "").lower()
     for serial in serials:
