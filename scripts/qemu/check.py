@@ -9,10 +9,12 @@ into sections, and judges them against smartctl, the QEMU command line and the d
   check.py readerror <run-dir> <results.log> <facts.json>
   check.py cutcopy <run-dir> <results.log> <facts.json>
   check.py cutdone <run-dir> <results.log> <facts.json>
+  check.py bench <run-dir> <results.log> <facts.json>
 
 Each check prints one line, "ok" or "FAIL", and the deviations found; the exit status is 1 when
 any check failed. facts.json holds what the host set up: the QEMU identity strings, the image
-paths, the partition layout.
+paths, the partition layout, the throttle, the host's tramsik-cli. The bench mode also writes the
+benchmark's figures to the file that facts.json names.
 """
 import json
 import os
@@ -173,6 +175,12 @@ def check_identity(drive, facts_of, label):
               f"report has {drive[key]!r}")
 
 
+def check_migrated(found, what):
+    rc, output = found.get("migrate", (None, ""))
+    check(rc == 0 and "System data migration is completed" in output, what,
+          f"status {rc}: {output[-300:]}")
+
+
 def judge_main(found, facts):
     devices = found.get("devices", (1, ""))[1].split("\n", 1)[0]
     check(re.fullmatch(r"sata=/dev/sd\w+ usb=/dev/sd\w+ nvme=/dev/nvme0", devices) is not None,
@@ -269,16 +277,151 @@ def judge_main(found, facts):
     check(found.get("mounted-after", (1,))[0] == 0 and "nvme0n1p1" in after and facts["marker"] in after,
           "the refused target keeps its partition and the mounted file system", after[-300:])
 
-    rc = found.get("migrate", (None,))[0]
     kernel_log = found.get("kernel-log", (1, ""))[1]
     trouble = [line for line in kernel_log.splitlines()
                if re.search(r"BUG:|WARNING:|Call Trace|I/O error|timeout|tramsik-cli", line)]
     check(kernel_log != "" and not trouble,
           "the kernel logged no error, warning or timeout for what tramsik-cli sent",
           "; ".join(trouble[:5]))
-    output = found.get("migrate", (0, ""))[1]
-    check(rc == 0 and "System data migration is completed" in output,
-          "migrate --target <nvme> --yes succeeded and says so", f"status {rc}: {output[-300:]}")
+    check_migrated(found, "migrate --target <nvme> --yes succeeded and says so")
+
+
+# What changes while a computer runs (docs/cli.md, "live by nature"): a replay of a capture may
+# differ from a live report there and nowhere else.
+LIVE_DRIVE_KEYS = ("temperature", "powerOnRawValue", "powerOnHours", "detectedPowerOnHours",
+                   "powerOnCount", "life", "hostWrites", "hostReads", "nandWrites", "gBytesErased",
+                   "wearLevelingCount", "smartTable")
+LIVE_ATTRIBUTE_KEYS = ("current", "worst", "raw")
+LIVE_PAGE_KEYS = ("power_up_count", "power_up_time", "free_spacebase", "used_spacebase")
+LIVE_SPACE_KEYS = ("usedSize", "freeSize", "usedPercent")
+
+
+def without_live(report):
+    report = json.loads(json.dumps(report))
+    for drive in report.get("drives", []):
+        for key in LIVE_DRIVE_KEYS:
+            drive.pop(key, None)
+        for attribute in drive.get("attributes") or []:
+            for key in LIVE_ATTRIBUTE_KEYS:
+                attribute.pop(key, None)
+        for key in LIVE_PAGE_KEYS:
+            (drive.get("diskInfoPage") or {}).pop(key, None)
+        space = drive.get("space") or {}
+        for place in [space, *(space.get("volumes") or [])]:
+            for key in LIVE_SPACE_KEYS:
+                place.pop(key, None)
+    return report
+
+
+def differences(a, b, path="report"):
+    """The paths at which two JSON values differ."""
+    if isinstance(a, dict) and isinstance(b, dict):
+        for key in sorted(set(a) | set(b)):
+            yield from differences(a.get(key), b.get(key), f"{path}.{key}")
+    elif isinstance(a, list) and isinstance(b, list) and len(a) == len(b):
+        for i, (x, y) in enumerate(zip(a, b)):
+            yield from differences(x, y, f"{path}[{i}]")
+    elif a != b:
+        yield f"{path}: {json.dumps(a)[:60]} vs {json.dumps(b)[:60]}"
+
+
+def replayed_report(facts, machine):
+    done = subprocess.run([facts["cli"], "--lang", "en", "--machine", machine, "report", "--json"],
+                          capture_output=True, text=True)
+    try:
+        return done.returncode, json.loads(done.stdout), done.stderr
+    except ValueError:
+        return done.returncode, None, done.stderr
+
+
+def ata_swapped(text):
+    """The whole pairs of text exchanged, as an ATA string holds them."""
+    pairs = text[: len(text) // 2 * 2]
+    return "".join(pairs[i + 1] + pairs[i] for i in range(0, len(pairs), 2))
+
+
+def judge_capture(found, facts):
+    live = json_of(found, "report-json")
+    folder = os.path.join(facts["runDir"], "main")
+    captured, anonymised = os.path.join(folder, "captured"), os.path.join(folder, "anonymised")
+    for name in ("capture", "capture-anonymised"):
+        check(found.get(name, (1,))[0] == 0, f"{name} ran without error",
+              found.get(name, (0, ""))[1][-300:])
+    if not check(live is not None and os.path.exists(captured), "the capture came back"):
+        return
+    rc, replayed, err = replayed_report(facts, captured)
+    if check(rc == 0 and replayed is not None, "the captured machine replays on the host", err):
+        changed = list(differences(without_live(live), without_live(replayed)))
+        check(not changed, "the replayed report equals the guest's live one, field for field "
+              "(the live fields aside)", "; ".join(changed[:8]))
+        live_changed = list(differences(live, replayed))
+        note(f"{len(live_changed)} live field(s) moved between the report and the capture"
+             + (f": {'; '.join(live_changed[:4])}" if live_changed else ""))
+
+    # The USB disk's serial is in its device ids, though no route reaches the disk.
+    serials = {facts["sataSerial"], facts["nvmeSerial"], facts["usbSerial"]}
+    serials |= {d["serialNumber"] for d in live["drives"]}
+    serials = sorted(s.strip() for s in serials if len(s.strip()) >= 4)
+    text = open(anonymised, encoding="utf-8", errors="replace").read().replace(" ", "").lower()
+    for serial in serials:
+        forms = {serial, *(f.encode().hex() for f in
+                           (serial, ata_swapped(serial), ata_swapped(serial[1:])))}
+        check(not [f for f in forms if f.lower() in text],
+              f"the anonymised capture holds no {serial!r}, as text, hex or ATA byte-swapped")
+    rc, replayed, err = replayed_report(facts, anonymised)
+    if check(rc == 0 and replayed is not None, "the anonymised capture replays", err):
+        pairs = list(zip(live["drives"], replayed["drives"]))
+        check(len(live["drives"]) == len(replayed["drives"])
+              and all(a["model"] == b["model"] and a["serialNumber"] != b["serialNumber"]
+                      and len(a["serialNumber"]) == len(b["serialNumber"]) for a, b in pairs),
+              "the anonymised replay lists the same drives and models under other serials",
+              f"{[(b['model'], b['serialNumber']) for _, b in pairs]}")
+
+
+SAMPLE = re.compile(r'^(\w+)\{(.*)\} (\S+)$')
+
+
+def per_drive(exposition, series):
+    """{drive label: value} of one series of the text exposition format."""
+    values = {}
+    for line in exposition.splitlines():
+        m = SAMPLE.match(line)
+        if m and m[1] == series:
+            labels = dict(re.findall(r'(\w+)="((?:[^"\\]|\\.)*)"', m[2]))
+            values[labels.get("drive")] = float(m[3])
+    return values
+
+
+def judge_metrics(found, facts):
+    rc, exposition = found.get("metrics", (1, ""))
+    drives = (json_of(found, "report-json") or {}).get("drives", [])
+    answered = per_drive(exposition, "tramsik_drive_scrape_success")
+    listed = {str(d["physicalDrive"]) for d in drives}
+    # The USB disk is found but answers no route: it must show as a failed scrape, not a gap.
+    check(rc == 0 and len(answered) == 3 and all(answered[k] == (k in listed) for k in answered),
+          "metrics: each of the three disks has a scrape result, 1 for the drives the report lists",
+          f"status {rc}, {answered}, report lists {sorted(listed)}")
+    temperatures = per_drive(exposition, "tramsik_drive_temperature_celsius")
+    seconds = per_drive(exposition, "tramsik_drive_power_on_seconds_total")
+    sata = json_of(found, "smartctl-sata") or {}
+    nvme = json_of(found, "smartctl-nvme") or {}
+    log = nvme.get("nvme_smart_health_information_log", {})
+    # (label, model, smartctl's temperature, smartctl's power-on hours)
+    peers = [("SATA", sata.get("model_name"), sata.get("temperature", {}).get("current"),
+              sata.get("power_on_time", {}).get("hours")),
+             ("NVMe", nvme.get("model_name"), log.get("temperature"), log.get("power_on_hours"))]
+    for label, model, temperature, hours in peers:
+        drive = next((d for d in drives if d["model"] == model), None)
+        if not check(drive is not None and temperature is not None and hours is not None,
+                     f"metrics: smartctl and the report both read the {label} disk"):
+            continue
+        key = str(drive["physicalDrive"])
+        check(temperatures.get(key) == temperature,
+              f"metrics: {label} temperature {temperature} °C as smartctl",
+              f"metrics have {temperatures.get(key)}")
+        check(seconds.get(key) == hours * 3600,
+              f"metrics: {label} power-on time {hours} h × 3600 s as smartctl",
+              f"metrics have {seconds.get(key)}")
 
 
 def judge_clone(found, facts):
@@ -332,6 +475,48 @@ def judge_cutcopy(found, facts):
                    "(sgdisk finds neither GPT nor MBR)")
 
 
+def judge_bench(found, facts):
+    check(found.get("bench-dd", (1,))[0] == 0, "dd copied the range",
+          found.get("bench-dd", (0, ""))[1][-300:])
+    rc, wiped = found.get("bench-wiped", (1, ""))
+    zeros = subprocess.run(["md5sum"], input=bytes(2**20), capture_output=True).stdout.split()[0]
+    sums = re.findall(r"^([0-9a-f]{32})", wiped, re.M)
+    check(found.get("bench-wipe", (1,))[0] == 0 and sums and set(sums) == {zeros.decode()},
+          "the target read back as zeros after its discard", wiped[-300:])
+    check_no_table(wiped, "the wiped target has no partition table")
+    check_migrated(found, "the migration on the throttled disks succeeded")
+    judge_copy(facts["nvmeBenchImage"], facts)
+
+    clocks = {name: clock(found.get(f"{name}-clock", (1, ""))[1]) for name in ("bench-dd", "migrate")}
+    if not check(all(clocks.values()), "the guest timed both copies"):
+        return
+    megabytes = facts["rangeSectors"] * 512 / 1e6
+    throttle = facts["benchThrottle"] / 1e6
+    dd, migrate = (megabytes / clocks[name][0] for name in ("bench-dd", "migrate"))
+    rows = (("dd bs=64K iflag=direct oflag=direct", "bench-dd", dd),
+            ("tramsik-cli migrate (whole command)", "migrate", migrate))
+    with open(facts["benchResult"], "w") as out:
+        out.write(f"throttled benchmark: {megabytes:.1f} MB, source reads and target writes held "
+                  f"to {throttle:.1f} MB/s by QEMU\n")
+        for label, name, rate in rows:
+            seconds, busy = clocks[name]
+            out.write(f"  {label}  {seconds:6.2f} s  {rate:6.2f} MB/s  guest CPU busy {busy:4.0%}\n")
+        out.write(f"  migrate / dd        {migrate / dd:.2f}\n"
+                  f"  migrate / throttle  {migrate / throttle:.2f}\n")
+
+
+def clock(text):
+    """(seconds, share of them the guest's CPU was busy) from the uptime and /proc/stat's cpu
+    line before and after a timed section, or None."""
+    lines = [line.split() for line in text.splitlines()]
+    if len(lines) != 2 or any(len(line) < 7 or line[1] != "cpu" for line in lines):
+        return None
+    (up0, _, *cpu0), (up1, _, *cpu1) = lines
+    spent = [int(b) - int(a) for a, b in zip(cpu0, cpu1)]
+    idle = spent[3] + spent[4]  # idle and iowait
+    return float(up1) - float(up0), 1 - idle / max(1, sum(spent))
+
+
 def proc_partitions(text):
     return [fields[3] for fields in map(str.split, text.splitlines())
             if len(fields) == 4 and fields[0].isdigit()]
@@ -356,9 +541,7 @@ def judge_cutdone(found, facts):
     check(rc == 0 and "No problems found" in text,
           "the guest's sgdisk -v: the source's GPT has no problems", text.strip()[-300:])
 
-    rc, output = found.get("migrate", (None, ""))
-    check(rc == 0 and "System data migration is completed" in output,
-          "a migration onto the cut target then succeeds", f"status {rc}: {output[-300:]}")
+    check_migrated(found, "a migration onto the cut target then succeeds")
     check("system migration success" in found.get("migrate-log", (0, ""))[1],
           "the migration logged its success before the host cut the power")
     judge_copy(facts["nvmeCutImage"], facts)
@@ -366,10 +549,11 @@ def judge_cutdone(found, facts):
 
 # Each mode's judges, and whether its guest runs to its end (the host cuts the others short).
 MODES = {
-    "main": ((judge_main, judge_clone), True),
+    "main": ((judge_main, judge_capture, judge_metrics, judge_clone), True),
     "readerror": ((judge_readerror,), True),
     "cutcopy": ((judge_cutcopy,), False),
     "cutdone": ((judge_cutdone,), False),
+    "bench": ((judge_bench,), True),
 }
 
 
