@@ -100,6 +100,18 @@ TEST_F(CliMetricsRunTest, OutReplacesTheFileInOneStep) {
     EXPECT_EQ(run.status, 4);
     EXPECT_TRUE(Has(run.err, "cannot write " + (folder_ / "none" / "tramsik.prom").string()))
         << run.err;
+
+    // A link to the file stays a link, to the new file; a device is written into, never
+    // replaced by a file.
+    const fs::path link = folder_ / "current.prom";
+    fs::create_symlink(file, link);
+    run = Demo({"metrics", "--out", link.string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(Has(ReadWhole(file), "\ntramsik_scrape_success 1\n")) << ReadWhole(file);
+    run = Demo({"metrics", "--out", "/dev/null"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
 }  // namespace
