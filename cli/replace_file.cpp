@@ -27,9 +27,8 @@ bool Fail(const std::wstring& path, const std::string& reason, std::wstring* pro
     return false;
 }
 
-// Writes `text` as the whole content of `file`; false when it cannot.
-bool WriteInto(const fs::path& file, std::string_view text) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+// Writes `text` as the whole content of the file `out` has open; false when it cannot.
+bool WriteAll(std::ofstream& out, std::string_view text) {
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();
     return static_cast<bool>(out);
@@ -43,17 +42,19 @@ bool ReplaceFile(const std::wstring& path, std::string_view text, std::wstring* 
     const fs::file_status status = fs::status(target, error);
     // A device or a pipe (/dev/null, /dev/stdout ...) is written into: a rename would put a
     // file in its place.
-    if (fs::exists(status) && !fs::is_regular_file(status))
-        return WriteInto(target, text) || Fail(path, "writing failed", problem);
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        std::ofstream out(target, std::ios::binary | std::ios::trunc);
+        return (out && WriteAll(out, text)) || Fail(path, "writing failed", problem);
+    }
     // A link to a file stays a link: the file it names is replaced.
     if (fs::is_symlink(fs::symlink_status(target, error))) {
         fs::path named = fs::canonical(target, error);
         if (!error) target = std::move(named);
     }
     const fs::path temporary = TemporaryPathFor(target);
-    if (!std::ofstream(temporary, std::ios::binary).is_open())
-        return Fail(path, "the folder does not take a new file", problem);
-    if (!WriteInto(temporary, text)) {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return Fail(path, "the folder does not take a new file", problem);
+    if (!WriteAll(out, text)) {
         std::error_code ignored;
         fs::remove(temporary, ignored);
         return Fail(path, "writing failed", problem);

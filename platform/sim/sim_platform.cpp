@@ -258,13 +258,15 @@ std::optional<std::chrono::steady_clock::time_point> SimPlatform::SlowTransfer(S
     // the last one. Like a drive's queue, the caller may run up to two pieces ahead, and then
     // waits until it is one piece ahead: many tiny sleeps would each cost more than they ask
     // for, and a sleep that wakes late leaves the drive still busy rather than idle.
-    using Ms = std::chrono::duration<double, std::milli>;
-    const auto now = std::chrono::steady_clock::now();
-    drive.busyUntil = std::max(now, drive.busyUntil) +
-                      std::chrono::duration_cast<std::chrono::steady_clock::duration>(Ms(ms));
-    if (drive.busyUntil - now < Ms(2 * kRealWaitPieceMs)) return std::nullopt;
-    return drive.busyUntil -
-           std::chrono::duration_cast<std::chrono::steady_clock::duration>(Ms(kRealWaitPieceMs));
+    using Clock = std::chrono::steady_clock;
+    const auto span = [](double milliseconds) {
+        return std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double, std::milli>(milliseconds));
+    };
+    const auto now = Clock::now();
+    drive.busyUntil = std::max(now, drive.busyUntil) + span(ms);
+    if (drive.busyUntil - now < span(2 * kRealWaitPieceMs)) return std::nullopt;
+    return drive.busyUntil - span(kRealWaitPieceMs);
 }
 
 BOOL SimPlatform::Transfer(HANDLE handle, void* into, const void* from, DWORD size, DWORD* done) {
