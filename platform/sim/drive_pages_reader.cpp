@@ -92,7 +92,7 @@ Page ReadIdentify(const Field& field, uint64_t driveSectors) {
     fields.formFactor = OptionalUnsigned<uint16_t>(object, "formFactor", fields.formFactor, 0xFFFF);
     if (auto words = object.Optional("words")) {
         ObjectReader overrides(*words, {});
-        for (const auto& [key, value] : words->Json().items()) {
+        for (const std::string& key : overrides.Keys()) {
             const Field word = overrides.Required(key);
             if (key.empty() || key.size() > 3 ||
                 key.find_first_not_of("0123456789") != std::string::npos || std::stoul(key) > 255)

@@ -7,6 +7,8 @@
 #include <numeric>
 #include <stdexcept>
 
+#include <nlohmann/json.hpp>
+
 #include "base/utf8.h"
 
 namespace platform::sim {
@@ -56,6 +58,14 @@ std::optional<uint64_t> ParseHexNumber(std::string_view text) {
 
 void Field::Fail(const std::string& problem) const {
     throw MachineError{path_, problem};
+}
+
+bool Field::IsNull() const {
+    return value_->is_null();
+}
+
+bool Field::IsString() const {
+    return value_->is_string();
 }
 
 bool Field::Bool() const {
@@ -233,6 +243,13 @@ std::optional<Field> ObjectReader::Optional(const std::string& key) {
     const auto found = self_.Json().find(key);
     if (found == self_.Json().end()) return std::nullopt;
     return Field(*found, self_.Path() + "." + key);
+}
+
+std::vector<std::string> ObjectReader::Keys() const {
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : self_.Json().items())
+        keys.push_back(key);
+    return keys;
 }
 
 bool ObjectReader::Has(const std::string& key) const {

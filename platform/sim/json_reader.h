@@ -13,7 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+// The declaration alone: most section readers never touch a JSON value themselves, and the
+// whole library costs each file seconds to compile.
+#include <nlohmann/json_fwd.hpp>
 
 namespace platform::sim {
 
@@ -30,8 +32,8 @@ class Field {
     const nlohmann::json& Json() const { return *value_; }
     [[noreturn]] void Fail(const std::string& problem) const;
 
-    bool IsNull() const { return value_->is_null(); }
-    bool IsString() const { return value_->is_string(); }
+    bool IsNull() const;
+    bool IsString() const;
     bool Bool() const;
     // A JSON number or a "0x"-prefixed hexadecimal string, at most `max`.
     uint64_t Unsigned(uint64_t max = UINT64_MAX) const;
@@ -72,6 +74,8 @@ class ObjectReader {
     Field Required(const std::string& key);
     std::optional<Field> Optional(const std::string& key);
     bool Has(const std::string& key) const;
+    // The object's keys in the file's order, for an object of free-form keys.
+    std::vector<std::string> Keys() const;
     const Field& Self() const { return self_; }
     // Reports the first key that was never read.
     void Close() const;

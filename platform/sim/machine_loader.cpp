@@ -4,6 +4,8 @@
 #include <iterator>
 #include <set>
 
+#include <nlohmann/json.hpp>
+
 #include "platform/sim/section_readers.h"
 
 namespace platform::sim {
