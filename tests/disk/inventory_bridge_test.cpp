@@ -2,6 +2,8 @@
 // which route discovery settles on, and how their SMART pages are read and confirmed.
 #include <gtest/gtest.h>
 
+#include "tests/disk/smart_flags.h"
+
 #include <sstream>
 
 #include "disk/route_table.h"
@@ -110,6 +112,14 @@ TEST_F(InventoryBridgeTest, EachEnclosureVendorReachesItsBridge) {
         EXPECT_TRUE(record->SmartThresholdValid);
         EXPECT_EQ(record->AttributeCount, 4u);
     }
+    // Other buses try every bridge, whatever the ids say.
+    Machine(MachineOf(Json::array({UsbDrive(1, "logitec2", USB_VENDOR_LOGITEC, 0x00D9, "0xB0")})));
+    LogWatch watch;
+    EXPECT_TRUE(
+        Engine().GetDiskInfo({.physicalDriveId = 1}, {.interfaceType = INTERFACE_TYPE_IEEE1394,
+                                                      .usbVendorId = USB_VENDOR_LOGITEC,
+                                                      .usbProductId = 0x00D9}));
+    EXPECT_TRUE(InOrder(watch.Messages(), {"else (USB-HDD)", "AddDisk - USB20"}));
 }
 
 // The CDBs of the pass-through requests in a trace of the log, in order.
@@ -192,26 +202,6 @@ TEST_F(InventoryBridgeTest, BridgeSmartIsEnabledWhenTheDriveStartsWithItOff) {
     EXPECT_EQ(Drive(1)->Temperature, 36);
 }
 
-TEST_F(InventoryBridgeTest, DemoUsbDiskIsListedWithItsBridgeAndSmart) {
-    Load(platform::DemoMachineJson(), "demo");
-    engine_ = std::make_unique<CAtaSmart>();
-    const LogLines lines = Inventory();
-    const DriveRecord* usb = Drive(3);
-    ASSERT_NE(usb, nullptr);
-    EXPECT_EQ(usb->CommandType, CMD_TYPE_JMICRON);
-    EXPECT_EQ(usb->CommandTypeTag, L"jm1");
-    EXPECT_EQ(usb->Model, L"Portable HDD PX-500");
-    EXPECT_TRUE(usb->Interface.starts_with(L"USB (")) << ToUtf8(usb->Interface);
-    EXPECT_EQ(usb->UsbVendorId, 0x152D);
-    EXPECT_EQ(usb->UsbProductId, 0x0578);
-    EXPECT_TRUE(usb->SmartDataValid);
-    EXPECT_TRUE(usb->SmartThresholdValid);
-    EXPECT_EQ(usb->AttributeCount, 11u);
-    EXPECT_EQ(usb->Temperature, 35);
-    EXPECT_TRUE(InOrder(lines, {kJmicronBranch, "ok-----", "AddDisk - USB0A",
-                                "GetSmartAttributeSat(3) - 1 [jm]", "GetSmartAttributeSat - 1A"}));
-}
-
 TEST_F(InventoryBridgeTest, ScsiMiniportDrivesAreReachedByPortAndTarget) {
     Json miniport = AtaDrive(4, "Orvel Miniport Disk", "MP4");
     miniport["route"] = "scsi-miniport";
@@ -278,9 +268,7 @@ TEST_F(InventoryBridgeTest, SiliconImageDrivesConfirmThroughThePhysicalDrive) {
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->CommandType, CMD_TYPE_SILICON_IMAGE);
     EXPECT_EQ(record->Address.siliconImageType, 3512);
-    EXPECT_TRUE(record->SmartSupported);
-    EXPECT_TRUE(record->SmartDataValid);
-    EXPECT_TRUE(record->SmartThresholdValid);
+    EXPECT_EQ(SmartFlags(*record), std::tuple(true, true, true));
 
     // Without the disk driver's ATA requests the reading stays unconfirmed by it, and no
     // thresholds come.
@@ -379,9 +367,7 @@ TEST_F(InventoryBridgeTest, WmiRouteReadsBothPagesWithoutConfirming) {
     LogWatch watch;
     ASSERT_TRUE(ReadSmartThroughRoute({.osMajorVersion = 10}, record));
     EXPECT_TRUE(watch.Messages().empty());
-    EXPECT_TRUE(record.SmartSupported);
-    EXPECT_TRUE(record.SmartDataValid);
-    EXPECT_TRUE(record.SmartThresholdValid);
+    EXPECT_EQ(SmartFlags(record), std::tuple(true, true, true));
     EXPECT_EQ(record.AttributeCount, 4u);
     // No instance for the drive: nothing is valid.
     DriveRecord unknown;
