@@ -1,6 +1,6 @@
-// The routes against simulated devices where the simulator has rules of its own: the Silicon
-// Image driver names, the management instances, the CSMI PHY entries. The other routes meet
-// their devices in the inventory tests.
+// The routes against simulated devices where the simulator has rules of its own: commands
+// without data, the Silicon Image driver names, the management instances, the CSMI PHY entries. The
+// other routes meet their devices in the inventory tests.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -16,7 +16,9 @@
 #include "tests/support/log_watch.h"
 #include "tests/transport/route_fixture.h"
 #include "transport/csmi.h"
+#include "transport/scsi_miniport.h"
 #include "transport/silicon_image.h"
+#include "transport/usb_bridge.h"
 #include "transport/wmi_smart.h"
 
 namespace {
@@ -52,6 +54,24 @@ std::string ModelOf(const Page& identify) {
 }
 
 using RouteSimTest = SimTest;
+
+// The enable command moves no data: every simulated bridge chip and the miniport take it so.
+TEST_F(RouteSimTest, EnableReachesEveryBridgeAndTheMiniport) {
+    const char* const bridges[] = {"sat",      "sunplus", "io-data", "logitec1",
+                                   "logitec2", "jmicron", "cypress"};
+    Json drives = Json::array();
+    for (int i = 0; i < 7; ++i) {
+        drives.push_back(Drive(i, bridges[i], bridges[i]));
+        drives.back()["usb"] = {{"vid", 0x1234}, {"pid", i}};
+    }
+    drives.push_back(Drive(nullptr, "scsi-miniport", "Miniport Disk"));
+    drives.back()["scsi"] = {{"port", 1}, {"target", 2}};
+    Load(Machine(drives));
+    for (int i = 0; i < 7; ++i)
+        EXPECT_TRUE(transport::UsbBridgeRoute(4 + i, i, 0xA0).EnableSmartOperations())
+            << bridges[i];
+    EXPECT_TRUE(transport::ScsiMiniportRoute(1, 2).EnableSmartOperations());
+}
 
 TEST_F(RouteSimTest, SiliconImage3512IsOpenedThroughThe3112Driver) {
     Json drive = Drive(0, "silicon-image", "Sil Disk");
