@@ -24,7 +24,10 @@ class ControllerMapTest : public InventoryTest {
   protected:
     // The map of a machine with these controllers, built through a fresh connection.
     ControllerMap MapOf(Json controllers, bool scsiScan = false) {
-        Load(MachineOf(Json::array(), std::move(controllers)).dump());
+        return MapOfMachine(MachineOf(Json::array(), std::move(controllers)), scsiScan);
+    }
+    ControllerMap MapOfMachine(const Json& machine, bool scsiScan = false) {
+        Load(machine.dump());
         std::unique_ptr<platform::WmiLocator> locator;
         EXPECT_EQ(platform::CreateWbemLocator(&locator), platform::S_OK);
         std::unique_ptr<platform::WmiServices> services;
@@ -213,24 +216,16 @@ TEST_F(ControllerMapTest, ControllerMakersAndListCaps) {
 }
 
 TEST_F(ControllerMapTest, FailedQueriesLeaveTheMapEmptyAndAreLogged) {
-    Json machine = MachineOf(Json::array(), Json::array({Controller("IDE",
-                                                                    "Standard SATA AHCI "
-                                                                    "Controller",
-                                                                    "PCI\\A\\1")}));
+    Json machine =
+        MachineOf(Json::array(),
+                  Json::array({Controller("IDE", "Standard SATA AHCI Controller", "PCI\\A\\1")}));
     machine["os"]["wmi"] = "query-fails";
-    Load(machine.dump());
-    std::unique_ptr<platform::WmiLocator> locator;
-    ASSERT_EQ(platform::CreateWbemLocator(&locator), platform::S_OK);
-    std::unique_ptr<platform::WmiServices> services;
-    ASSERT_EQ(locator->ConnectServer(L"\\\\.\\root\\cimv2", 0, &services), platform::S_OK);
-    LogWatch watch;
-    const ControllerMap map = BuildControllerMap(*services, false);
-    const LogLines lines = watch.Messages();
+    const ControllerMap map = MapOfMachine(machine);
     EXPECT_TRUE(map.controllerText.empty());
     EXPECT_FALSE(map.ahciMode);  // no IDE controller was handled
-    EXPECT_TRUE(InOrder(lines, {"EX:Win32_IDEController", "EX:Win32_SCSIController",
-                                "--ControllerMap--", "EX:Win32_USBController"}));
-    EXPECT_FALSE(Has(lines, "OK:Win32_IDEController"));
+    EXPECT_TRUE(InOrder(lines_, {"EX:Win32_IDEController", "EX:Win32_SCSIController",
+                                 "--ControllerMap--", "EX:Win32_USBController"}));
+    EXPECT_FALSE(Has(lines_, "OK:Win32_IDEController"));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // which route discovery settles on, and how their SMART pages are read and confirmed.
 #include <gtest/gtest.h>
 
+#include "tests/disk/smart_flags.h"
+
 #include <sstream>
 
 #include "disk/route_table.h"
@@ -39,55 +41,45 @@ class InventoryBridgeTest : public InventoryTest {
     }
 };
 
+// The log lines of the vendor branches.
 const std::string kJmicronBranch =
     "(usbVendorId == USB_VENDOR_IO_DATA && productId == 0x0122) || usbVendorId == "
     "USB_VENDOR_JMICRON";
+const std::string kIoData = "usbVendorId == USB_VENDOR_IO_DATA",
+                  kSunplus = "usbVendorId == USB_VENDOR_SUNPLUS",
+                  kCypress = "usbVendorId == USB_VENDOR_CYPRESS",
+                  kSat = "usbVendorId == USB_VENDOR_INITIO || usbVendorId == USB_VENDOR_OXFORD",
+                  kEveryBridge = "else (USB-HDD)";
 
 TEST_F(InventoryBridgeTest, EachEnclosureVendorReachesItsBridge) {
     struct Case {
         std::string route, target;
         int32_t vendorId, productId;
-        CommandType commandType;  // CMD_TYPE_UNKNOWN: refused
-        std::string branch, added;
+        CommandType commandType;    // CMD_TYPE_UNKNOWN: refused
+        std::string branch, added;  // "AddDisk - USB" and this
     };
     const Case cases[] = {
-        {"io-data", "0xA0", USB_VENDOR_IO_DATA, 0x0001, CMD_TYPE_IO_DATA,
-         "usbVendorId == USB_VENDOR_IO_DATA", "AddDisk - USB2"},
-        {"io-data", "0xB0", USB_VENDOR_IO_DATA, 0x0001, CMD_TYPE_IO_DATA,
-         "usbVendorId == USB_VENDOR_IO_DATA", "AddDisk - USB3"},
-        {"jmicron", "0xA0", USB_VENDOR_IO_DATA, 0x0122, CMD_TYPE_JMICRON, kJmicronBranch,
-         "AddDisk - USB0A"},
-        {"sat", "0xA0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_SAT, kJmicronBranch,
-         "AddDisk - USB1A"},
-        {"jmicron", "0xB0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_JMICRON, kJmicronBranch,
-         "AddDisk - USB0B"},
-        {"sat", "0xB0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_SAT, kJmicronBranch,
-         "AddDisk - USB1B"},
-        {"sunplus", "0xA0", USB_VENDOR_SUNPLUS, 0x0001, CMD_TYPE_SUNPLUS,
-         "usbVendorId == USB_VENDOR_SUNPLUS", "AddDisk - USB4"},
-        {"sunplus", "0xB0", USB_VENDOR_SUNPLUS, 0x0001, CMD_TYPE_SUNPLUS,
-         "usbVendorId == USB_VENDOR_SUNPLUS", "AddDisk - USB5"},
-        {"cypress", "0xA0", USB_VENDOR_CYPRESS, 0x6830, CMD_TYPE_CYPRESS,
-         "usbVendorId == USB_VENDOR_CYPRESS", "AddDisk - USB6"},
-        {"cypress", "0xB0", USB_VENDOR_CYPRESS, 0x6830, CMD_TYPE_CYPRESS,
-         "usbVendorId == USB_VENDOR_CYPRESS", "AddDisk - USB7"},
-        {"sat", "0xA0", USB_VENDOR_INITIO, 0x1340, CMD_TYPE_SAT,
-         "usbVendorId == USB_VENDOR_INITIO || usbVendorId == USB_VENDOR_OXFORD", "AddDisk - USB8"},
-        {"sat", "0xB0", USB_VENDOR_OXFORD, 0x0008, CMD_TYPE_SAT,
-         "usbVendorId == USB_VENDOR_INITIO || usbVendorId == USB_VENDOR_OXFORD", "AddDisk - USB9"},
+        {"io-data", "0xA0", USB_VENDOR_IO_DATA, 0x0001, CMD_TYPE_IO_DATA, kIoData, "2"},
+        {"io-data", "0xB0", USB_VENDOR_IO_DATA, 0x0001, CMD_TYPE_IO_DATA, kIoData, "3"},
+        {"jmicron", "0xA0", USB_VENDOR_IO_DATA, 0x0122, CMD_TYPE_JMICRON, kJmicronBranch, "0A"},
+        {"sat", "0xA0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_SAT, kJmicronBranch, "1A"},
+        {"jmicron", "0xB0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_JMICRON, kJmicronBranch, "0B"},
+        {"sat", "0xB0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_SAT, kJmicronBranch, "1B"},
+        {"sunplus", "0xA0", USB_VENDOR_SUNPLUS, 0x0001, CMD_TYPE_SUNPLUS, kSunplus, "4"},
+        {"sunplus", "0xB0", USB_VENDOR_SUNPLUS, 0x0001, CMD_TYPE_SUNPLUS, kSunplus, "5"},
+        {"cypress", "0xA0", USB_VENDOR_CYPRESS, 0x6830, CMD_TYPE_CYPRESS, kCypress, "6"},
+        {"cypress", "0xB0", USB_VENDOR_CYPRESS, 0x6830, CMD_TYPE_CYPRESS, kCypress, "7"},
+        {"sat", "0xA0", USB_VENDOR_INITIO, 0x1340, CMD_TYPE_SAT, kSat, "8"},
+        {"sat", "0xB0", USB_VENDOR_OXFORD, 0x0008, CMD_TYPE_SAT, kSat, "9"},
         // An IO-DATA enclosure with another chip falls through to every bridge.
-        {"cypress", "0xA0", USB_VENDOR_IO_DATA, 0x0001, CMD_TYPE_CYPRESS, "else (USB-HDD)",
-         "AddDisk - USB13"},
-        {"logitec1", "0xA0", USB_VENDOR_LOGITEC, 0x00DA, CMD_TYPE_LOGITEC1, "else (USB-HDD)",
-         "AddDisk - USB14"},
-        {"logitec2", "0xB0", USB_VENDOR_UNKNOWN, 0, CMD_TYPE_LOGITEC2, "else (USB-HDD)",
-         "AddDisk - USB20"},
+        {"cypress", "0xA0", USB_VENDOR_IO_DATA, 0x0001, CMD_TYPE_CYPRESS, kEveryBridge, "13"},
+        {"logitec1", "0xA0", USB_VENDOR_LOGITEC, 0x00DA, CMD_TYPE_LOGITEC1, kEveryBridge, "14"},
+        {"logitec2", "0xB0", USB_VENDOR_UNKNOWN, 0, CMD_TYPE_LOGITEC2, kEveryBridge, "20"},
         // These vendors' branches end without the other bridges.
         {"sat", "0xA0", USB_VENDOR_LOGITEC, 0x00D9, CMD_TYPE_UNKNOWN,
          "FALSE: usbVendorId == USB_VENDOR_LOGITEC && productId == 0x00D9", ""},
         {"sunplus", "0xA0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_UNKNOWN, "FALSE - USB0", ""},
-        {"sat", "0xA0", USB_VENDOR_CYPRESS, 0x6830, CMD_TYPE_UNKNOWN,
-         "usbVendorId == USB_VENDOR_CYPRESS", ""},
+        {"sat", "0xA0", USB_VENDOR_CYPRESS, 0x6830, CMD_TYPE_UNKNOWN, kCypress, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.route + " " + c.target + " " + std::to_string(c.vendorId));
@@ -101,7 +93,7 @@ TEST_F(InventoryBridgeTest, EachEnclosureVendorReachesItsBridge) {
             continue;
         }
         ASSERT_TRUE(added);
-        EXPECT_TRUE(Has(lines, c.added));
+        EXPECT_TRUE(Has(lines, "AddDisk - USB" + c.added));
         const DriveRecord* record = Drive(1);
         ASSERT_NE(record, nullptr);
         EXPECT_EQ(record->CommandType, c.commandType);
@@ -110,6 +102,14 @@ TEST_F(InventoryBridgeTest, EachEnclosureVendorReachesItsBridge) {
         EXPECT_TRUE(record->SmartThresholdValid);
         EXPECT_EQ(record->AttributeCount, 4u);
     }
+    // Other buses try every bridge, whatever the ids say.
+    Machine(MachineOf(Json::array({UsbDrive(1, "logitec2", USB_VENDOR_LOGITEC, 0x00D9, "0xB0")})));
+    LogWatch watch;
+    EXPECT_TRUE(
+        Engine().GetDiskInfo({.physicalDriveId = 1}, {.interfaceType = INTERFACE_TYPE_IEEE1394,
+                                                      .usbVendorId = USB_VENDOR_LOGITEC,
+                                                      .usbProductId = 0x00D9}));
+    EXPECT_TRUE(InOrder(watch.Messages(), {kEveryBridge, "AddDisk - USB20"}));
 }
 
 // The CDBs of the pass-through requests in a trace of the log, in order.
@@ -160,8 +160,8 @@ TEST_F(InventoryBridgeTest, TheGenericChainTriesTwelveAttemptsInOrder) {
     const auto read = transport::BuildBridgeCdb(ToUnderlying(CMD_TYPE_LOGITEC2),
                                                 transport::BridgeOperation::ReadSmartData, 0xB0);
     EXPECT_EQ(cdbs[std::size(chain)], std::vector<uint8_t>(read->bytes, read->bytes + 16));
-    EXPECT_TRUE(InOrder(lines, {"else (USB-HDD)", "AddDisk - USB20",
-                                "GetSmartAttributeSat(1) - 1 [l2]", "GetSmartAttributeSat - 1A"}));
+    EXPECT_TRUE(InOrder(lines, {kEveryBridge, "AddDisk - USB20", "GetSmartAttributeSat(1) - 1 [l2]",
+                                "GetSmartAttributeSat - 1A"}));
     EXPECT_EQ(Drive(1)->CommandType, CMD_TYPE_LOGITEC2);
 
     // A bridge whose switch is off is not tried: the chain goes on to the next one.
@@ -190,26 +190,6 @@ TEST_F(InventoryBridgeTest, BridgeSmartIsEnabledWhenTheDriveStartsWithItOff) {
     EXPECT_FALSE(Has(lines, "GetSmartAttributeSat - 1A"));
     EXPECT_TRUE(Drive(1)->SmartDataValid);
     EXPECT_EQ(Drive(1)->Temperature, 36);
-}
-
-TEST_F(InventoryBridgeTest, DemoUsbDiskIsListedWithItsBridgeAndSmart) {
-    Load(platform::DemoMachineJson(), "demo");
-    engine_ = std::make_unique<CAtaSmart>();
-    const LogLines lines = Inventory();
-    const DriveRecord* usb = Drive(3);
-    ASSERT_NE(usb, nullptr);
-    EXPECT_EQ(usb->CommandType, CMD_TYPE_JMICRON);
-    EXPECT_EQ(usb->CommandTypeTag, L"jm1");
-    EXPECT_EQ(usb->Model, L"Portable HDD PX-500");
-    EXPECT_TRUE(usb->Interface.starts_with(L"USB (")) << ToUtf8(usb->Interface);
-    EXPECT_EQ(usb->UsbVendorId, 0x152D);
-    EXPECT_EQ(usb->UsbProductId, 0x0578);
-    EXPECT_TRUE(usb->SmartDataValid);
-    EXPECT_TRUE(usb->SmartThresholdValid);
-    EXPECT_EQ(usb->AttributeCount, 11u);
-    EXPECT_EQ(usb->Temperature, 35);
-    EXPECT_TRUE(InOrder(lines, {kJmicronBranch, "ok-----", "AddDisk - USB0A",
-                                "GetSmartAttributeSat(3) - 1 [jm]", "GetSmartAttributeSat - 1A"}));
 }
 
 TEST_F(InventoryBridgeTest, ScsiMiniportDrivesAreReachedByPortAndTarget) {
@@ -278,9 +258,7 @@ TEST_F(InventoryBridgeTest, SiliconImageDrivesConfirmThroughThePhysicalDrive) {
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->CommandType, CMD_TYPE_SILICON_IMAGE);
     EXPECT_EQ(record->Address.siliconImageType, 3512);
-    EXPECT_TRUE(record->SmartSupported);
-    EXPECT_TRUE(record->SmartDataValid);
-    EXPECT_TRUE(record->SmartThresholdValid);
+    EXPECT_EQ(SmartFlags(*record), std::tuple(true, true, true));
 
     // Without the disk driver's ATA requests the reading stays unconfirmed by it, and no
     // thresholds come.
@@ -379,9 +357,7 @@ TEST_F(InventoryBridgeTest, WmiRouteReadsBothPagesWithoutConfirming) {
     LogWatch watch;
     ASSERT_TRUE(ReadSmartThroughRoute({.osMajorVersion = 10}, record));
     EXPECT_TRUE(watch.Messages().empty());
-    EXPECT_TRUE(record.SmartSupported);
-    EXPECT_TRUE(record.SmartDataValid);
-    EXPECT_TRUE(record.SmartThresholdValid);
+    EXPECT_EQ(SmartFlags(record), std::tuple(true, true, true));
     EXPECT_EQ(record.AttributeCount, 4u);
     // No instance for the drive: nothing is valid.
     DriveRecord unknown;

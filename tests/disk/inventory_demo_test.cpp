@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "tests/disk/smart_flags.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "disk/attribute_names.h"
 #include "disk/vendor.h"
 #include "tests/disk/inventory_fixture.h"
 
@@ -47,7 +50,7 @@ TEST_F(InventoryDemoTest, LogOfOneInventoryMatchesTheGoldenFile) {
     EXPECT_EQ(lines, golden);
 }
 
-TEST_F(InventoryDemoTest, SataDrivesAreRecordedWithTheirSmartReading) {
+TEST_F(InventoryDemoTest, DrivesAreRecordedWithTheirSmartReading) {
     LoadDemo();
     engine_ = std::make_unique<CAtaSmart>();
     // The volume-space pass ends the inventory, once per record in list order.
@@ -88,9 +91,7 @@ TEST_F(InventoryDemoTest, SataDrivesAreRecordedWithTheirSmartReading) {
     EXPECT_EQ(second.DriveLetters, L"");
 
     for (const DriveRecord* record : {&system, &second}) {
-        EXPECT_TRUE(record->SmartSupported);
-        EXPECT_TRUE(record->SmartDataValid);
-        EXPECT_TRUE(record->SmartThresholdValid);
+        EXPECT_EQ(SmartFlags(*record), std::tuple(true, true, true));
         EXPECT_TRUE(record->IsSsd);
     }
     // The system disk's attribute ids are those of a SandForce controller.
@@ -105,6 +106,25 @@ TEST_F(InventoryDemoTest, SataDrivesAreRecordedWithTheirSmartReading) {
     EXPECT_EQ(system.PowerOnCount, 487);
     EXPECT_EQ(system.Temperature, 0x21);
     EXPECT_EQ(second.Temperature, 30);
+    EXPECT_EQ(system.Life, 98);
+    EXPECT_EQ(system.HostWrites, 1834);
+    EXPECT_EQ(system.HostReads, 2410);
+    EXPECT_EQ(system.Threshold[11].ThresholdValue, 10) << "threshold of id E7";
+    AttributeNameTables names;
+    names.BuildAttributeNameTables();
+    EXPECT_EQ(names.GetAttributeName(system.SmartKeyName, system.Attribute[11].Id),
+              L"SSD Life Left");
+
+    // The USB disk behind its bridge: how it got there is in the golden log.
+    const DriveRecord& usb = engine.vars[3];
+    EXPECT_EQ(usb.CommandTypeTag, L"jm1");
+    EXPECT_EQ(usb.Model, L"Portable HDD PX-500");
+    EXPECT_TRUE(usb.Interface.starts_with(L"USB (")) << ToUtf8(usb.Interface);
+    EXPECT_EQ(usb.UsbVendorId, 0x152D);
+    EXPECT_EQ(usb.UsbProductId, 0x0578);
+    EXPECT_TRUE(usb.SmartDataValid && usb.SmartThresholdValid);
+    EXPECT_EQ(usb.AttributeCount, 11u);
+    EXPECT_EQ(usb.Temperature, 35);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "disk/ata_smart.h"
@@ -59,6 +60,17 @@ inline Json MachineOf(Json drives, Json controllers = Json::array(), Json volume
             {"controllers", std::move(controllers)},
             {"drives", std::move(drives)},
             {"volumes", std::move(volumes)}};
+}
+
+// Log lines written as one text, "; " between them.
+inline LogLines Split(std::string_view joined) {
+    LogLines lines;
+    for (size_t at = 0; at <= joined.size();) {
+        const size_t end = std::min(joined.find("; ", at), joined.size());
+        lines.emplace_back(joined.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
 }
 
 inline bool Has(const LogLines& lines, const std::string& line) {

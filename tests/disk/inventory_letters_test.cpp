@@ -55,28 +55,17 @@ TEST_F(InventoryLettersTest, VolumesMarkEveryDiskTheyLieOnUpToThreeDisks) {
     EXPECT_EQ(Drive(3)->DriveLetterMap, 0u);
     EXPECT_EQ(Drive(4)->DriveLetterMap, 0u);
 
-    EXPECT_TRUE(Consecutive(lines, {"Drive Letter Mapping - Start",
-                                    "A:\\",
-                                    "Drive Letter Mapping - != DRIVE_FIXED",
-                                    "B:\\",
-                                    "Drive Letter Mapping - != DRIVE_FIXED",
-                                    "C:\\",
-                                    "\\\\.\\C:",
-                                    "volumeDiskExtents.NumberOfDiskExtents = 1",
-                                    "n = 0, pDiskExtent->DiskNumber = 0- driverMap= 4",
-                                    "D:\\",
-                                    "\\\\.\\D:",
-                                    "volumeDiskExtents.NumberOfDiskExtents = 2",
-                                    "n = 0, pDiskExtent->DiskNumber = 0- driverMap= 12",
-                                    "n = 1, pDiskExtent->DiskNumber = 1- driverMap= 8",
-                                    "E:\\",
-                                    "\\\\.\\E:",
-                                    "volumeDiskExtents.NumberOfDiskExtents = 4",
-                                    "F:\\",
-                                    "\\\\.\\F:",
-                                    "Drive Letter Mapping - bResult == FALSE",
-                                    "G:\\",
-                                    "Drive Letter Mapping - != DRIVE_FIXED"}));
+    EXPECT_TRUE(Consecutive(
+        lines, Split("Drive Letter Mapping - Start; A:\\; Drive Letter Mapping - != DRIVE_FIXED; "
+                     "B:\\; Drive Letter Mapping - != DRIVE_FIXED; C:\\; \\\\.\\C:; "
+                     "volumeDiskExtents.NumberOfDiskExtents = 1; "
+                     "n = 0, pDiskExtent->DiskNumber = 0- driverMap= 4; D:\\; \\\\.\\D:; "
+                     "volumeDiskExtents.NumberOfDiskExtents = 2; "
+                     "n = 0, pDiskExtent->DiskNumber = 0- driverMap= 12; "
+                     "n = 1, pDiskExtent->DiskNumber = 1- driverMap= 8; E:\\; \\\\.\\E:; "
+                     "volumeDiskExtents.NumberOfDiskExtents = 4; F:\\; \\\\.\\F:; "
+                     "Drive Letter Mapping - bResult == FALSE; G:\\; "
+                     "Drive Letter Mapping - != DRIVE_FIXED")));
     EXPECT_TRUE(
         Consecutive(lines, {"Z:\\", "\\\\.\\Z:", "volumeDiskExtents.NumberOfDiskExtents = 0",
                             "Drive Letter Mapping - End", "CAtaSmart::Init - Complete"}));

@@ -12,70 +12,18 @@ namespace {
 
 class InventoryRouteTest : public InventoryTest {
   protected:
-    // The log of one probe of physical drive 0 with these interface and USB ids.
-    LogLines Probe(InterfaceType interfaceType, int32_t vendorId, int32_t productId) {
+    // The log of one probe of physical drive 0 as an NVMe disk.
+    LogLines ProbeNvme() {
         LogWatch watch;
-        EXPECT_FALSE(Engine().GetDiskInfo(
-            {.physicalDriveId = 0,
-             .scsiPort = 2,
-             .scsiTargetId = 0,
-             .scsiBus = 0,
-             .pnpDeviceId = L"USBSTOR\\DISK"},
-            {.interfaceType = interfaceType, .usbVendorId = vendorId, .usbProductId = productId}));
+        EXPECT_FALSE(Engine().GetDiskInfo({.physicalDriveId = 0,
+                                           .scsiPort = 2,
+                                           .scsiTargetId = 0,
+                                           .scsiBus = 0,
+                                           .pnpDeviceId = L"USBSTOR\\DISK"},
+                                          {.interfaceType = INTERFACE_TYPE_NVME}));
         return watch.Messages();
     }
 };
-
-TEST_F(InventoryRouteTest, UsbEnclosuresAreProbedByTheirVendor) {
-    Json usb = AtaDrive(0, "Orvel USB Disk", "USB0");
-    usb["route"] = "jmicron";
-    usb["usb"] = {{"vid", "0x152D"}, {"pid", "0x2338"}};
-    // An enclosure that answers no bridge, so that every branch runs to its end.
-    usb["faults"] = {{"gone", true}};
-    Machine(MachineOf(Json::array({usb})));
-
-    const std::string generic = "else (USB-HDD)";
-    struct Case {
-        int32_t vendorId, productId;
-        LogLines expected;  // after "GetDiskInfo"
-    };
-    const Case cases[] = {
-        {USB_VENDOR_LOGITEC,
-         0x00D9,
-         {"FALSE: usbVendorId == USB_VENDOR_LOGITEC && productId == 0x00D9"}},
-        {USB_VENDOR_LOGITEC, 0x00DA, {generic}},
-        {USB_VENDOR_IO_DATA,
-         0x0122,
-         {"(usbVendorId == USB_VENDOR_IO_DATA && productId == 0x0122) || usbVendorId == "
-          "USB_VENDOR_JMICRON",
-          "FALSE - USB0"}},
-        {USB_VENDOR_IO_DATA, 0x0135, {"usbVendorId == USB_VENDOR_IO_DATA", generic}},
-        {USB_VENDOR_JMICRON,
-         0x2338,
-         {"(usbVendorId == USB_VENDOR_IO_DATA && productId == 0x0122) || usbVendorId == "
-          "USB_VENDOR_JMICRON",
-          "FALSE - USB0"}},
-        {USB_VENDOR_SUNPLUS, 0x0001, {"usbVendorId == USB_VENDOR_SUNPLUS"}},
-        {USB_VENDOR_CYPRESS, 0x6830, {"usbVendorId == USB_VENDOR_CYPRESS"}},
-        {USB_VENDOR_INITIO,
-         0x1340,
-         {"usbVendorId == USB_VENDOR_INITIO || usbVendorId == USB_VENDOR_OXFORD"}},
-        {USB_VENDOR_OXFORD,
-         0x0008,
-         {"usbVendorId == USB_VENDOR_INITIO || usbVendorId == USB_VENDOR_OXFORD"}},
-        {USB_VENDOR_UNKNOWN, 0, {generic}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.vendorId);
-        LogLines expected = {"GetDiskInfo"};
-        expected.insert(expected.end(), c.expected.begin(), c.expected.end());
-        EXPECT_EQ(Probe(INTERFACE_TYPE_USB, c.vendorId, c.productId), expected);
-    }
-    // Other buses try every bridge, whatever the ids say.
-    EXPECT_EQ(Probe(INTERFACE_TYPE_IEEE1394, USB_VENDOR_LOGITEC, 0x00D9),
-              (LogLines{"GetDiskInfo", generic}));
-    EXPECT_EQ(Engine().vars.Count(), 0);
-}
 
 TEST_F(InventoryRouteTest, EnclosureIdsComeFromTheControllerMapInAnInventory) {
     const auto enclosure = [](int pd, const std::string& name, const std::string& vidPid) {
@@ -122,16 +70,14 @@ TEST_F(InventoryRouteTest, NvmeRoutesAreTriedInOrderBeforeTheBridges) {
     nvme["faults"] = {{"gone", true}};
     Json machine = MachineOf(Json::array({nvme}));
     Machine(machine);
-    EXPECT_EQ(
-        Probe(INTERFACE_TYPE_NVME, 0, 0),
-        (LogLines{"GetDiskInfo", "DoIdentifyDeviceNVMeStorageQuery", "DoIdentifyDeviceNVMeSamsung",
-                  "DoIdentifyDeviceNVMeIntel", "else (USB-HDD)"}));
+    EXPECT_EQ(ProbeNvme(), (LogLines{"GetDiskInfo", "DoIdentifyDeviceNVMeStorageQuery",
+                                     "DoIdentifyDeviceNVMeSamsung", "DoIdentifyDeviceNVMeIntel",
+                                     "else (USB-HDD)"}));
     // Before Windows 10 there is no storage query.
     machine["os"] = {{"major", 6}, {"minor", 1}};
     Machine(machine);
-    EXPECT_EQ(Probe(INTERFACE_TYPE_NVME, 0, 0),
-              (LogLines{"GetDiskInfo", "DoIdentifyDeviceNVMeSamsung", "DoIdentifyDeviceNVMeIntel",
-                        "else (USB-HDD)"}));
+    EXPECT_EQ(ProbeNvme(), (LogLines{"GetDiskInfo", "DoIdentifyDeviceNVMeSamsung",
+                                     "DoIdentifyDeviceNVMeIntel", "else (USB-HDD)"}));
 }
 
 TEST_F(InventoryRouteTest, AtaDisksFallBackToTheScsiMiniportOnlyWhereItHelps) {

@@ -3,8 +3,7 @@
 #include <algorithm>
 
 #include "disk/winmgmt.h"
-#include "tests/platform/sim_fixture.h"
-#include "tests/support/log_watch.h"
+#include "tests/disk/inventory_fixture.h"
 
 namespace disk {
 
@@ -13,10 +12,6 @@ namespace {
 std::string Machine(const std::string& winmgmt) {
     return R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0, )" + winmgmt +
            R"(}, "drives": []})";
-}
-
-long Count(const std::vector<std::string>& lines, const std::string& line) {
-    return std::count(lines.begin(), lines.end(), line);
 }
 
 class Winmgmt : public SimTest {};
@@ -38,24 +33,11 @@ TEST_F(Winmgmt, DisabledThenRunningWithinTenPasses) {
     EXPECT_FALSE(IsWinmgmtRunning());
     const LogWatch log;
     EXPECT_TRUE(StartWinmgmt());
-    const std::vector<std::string> expected = {
-        "sStatus.dwCurrentState:00000001",
-        "StartService - 1",
-        "QueryServiceStatus - 1",
-        "Sleep",
-        "Sleep",
-        "Sleep",
-        "Sleep",
-        "QueryServiceStatus - 2",
-        "StartService - 2",
-        "Sleep",
-        "StartService - 2",
-        "Sleep",
-        "StartService - 2",
-        "Sleep",
-        "StartService - 2",
-        "StartService Completed : SERVICE_RUNNING",
-    };
+    const LogLines expected = Split(
+        "sStatus.dwCurrentState:00000001; StartService - 1; QueryServiceStatus - 1; "
+        "Sleep; Sleep; Sleep; Sleep; QueryServiceStatus - 2; StartService - 2; Sleep; "
+        "StartService - 2; Sleep; StartService - 2; Sleep; StartService - 2; "
+        "StartService Completed : SERVICE_RUNNING");
     EXPECT_EQ(log.Messages(), expected);
     // 0 + 100 + 200 + 300 ms, then three waits of 500 ms until the service is up after 1.2 s.
     EXPECT_EQ(sim.VirtualMilliseconds(), 600 + 3 * 500);
@@ -73,9 +55,9 @@ TEST_F(Winmgmt, NeverStartingGivesUpAfterTenWaitsAndElevenRequests) {
     const LogWatch log;
     EXPECT_FALSE(StartWinmgmt());
     const auto lines = log.Messages();
-    EXPECT_EQ(Count(lines, "StartService - 2"), 11);
-    EXPECT_EQ(Count(lines, "Sleep"), 4 + 10);
-    EXPECT_EQ(Count(lines, "StartService Completed : SERVICE_RUNNING"), 0);
+    EXPECT_EQ(CountOf(lines, "StartService - 2"), 11);
+    EXPECT_EQ(CountOf(lines, "Sleep"), 4 + 10);
+    EXPECT_EQ(CountOf(lines, "StartService Completed : SERVICE_RUNNING"), 0);
     EXPECT_EQ(lines.back(), "StartService - 2");
     EXPECT_EQ(sim.VirtualMilliseconds(), 600 + 10 * 500);
     EXPECT_EQ(sim.StartRequests(), 1u + 11);
@@ -87,15 +69,10 @@ TEST_F(Winmgmt, AStartableServiceComesUpInTheShortWait) {
         Load(Machine(R"("winmgmt": "startable", "winmgmtStartMs": 250)"));
     const LogWatch log;
     EXPECT_TRUE(StartWinmgmt());
-    const std::vector<std::string> expected = {
-        "sStatus.dwCurrentState:00000001",
-        "StartService - 1",
-        "QueryServiceStatus - 1",
-        "Sleep",
-        "Sleep",
-        "Sleep",  // 0, 100 and 200 ms: up at 300 >= 250
-        "StartService Completed : SERVICE_RUNNING",
-    };
+    // Waits of 0, 100 and 200 ms: up at 300 >= 250.
+    const LogLines expected = Split(
+        "sStatus.dwCurrentState:00000001; StartService - 1; QueryServiceStatus - 1; "
+        "Sleep; Sleep; Sleep; StartService Completed : SERVICE_RUNNING");
     EXPECT_EQ(log.Messages(), expected);
     EXPECT_EQ(sim.VirtualMilliseconds(), 300);
     EXPECT_TRUE(sim.Launches().empty()) << "no need for sc";

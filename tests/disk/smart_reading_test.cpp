@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/disk/smart_flags.h"
+
 #include <algorithm>
 #include <deque>
 #include <optional>
@@ -80,156 +82,120 @@ DriveRecord PhysicalDrive(int32_t number, const wchar_t* model = L"SAMSUNG SSD 8
 
 using Lines = std::vector<std::string>;
 
-TEST(SmartReading, ConfirmedOnTheFirstPass) {
+// A route answering data reads with `pages` in turn, thresholds with `thresholds`, and the enable
+// command as `enable` says; the reading of drive `number` through it, and the lines it logged.
+struct Reading {
     ScriptedRoute route;
-    route.dataPages = {kSamsungData, kSamsungData};
-    route.thresholdPage = kSamsungThresholds;
-    DriveRecord record = PhysicalDrive(3);
-    LogWatch log;
-    ReadSmartPhysicalDrive(route, record);
+    DriveRecord record;
+    Lines log;
+};
+Reading Read(std::deque<std::optional<AtaPage>> pages, bool enable, int32_t number = 0,
+             std::optional<AtaPage> thresholds = kSamsungThresholds,
+             const wchar_t* model = L"SAMSUNG SSD 840") {
+    Reading reading{.route = {}, .record = PhysicalDrive(number, model), .log = {}};
+    reading.route.dataPages = std::move(pages);
+    reading.route.thresholdPage = std::move(thresholds);
+    reading.route.enableAnswers = enable;
+    LogWatch watch;
+    ReadSmartPhysicalDrive(reading.route, reading.record);
+    reading.log = watch.Messages();
+    return reading;
+}
 
-    EXPECT_EQ(log.Messages(), Lines{"GetSmartAttributePd(3) - 1"});
-    EXPECT_EQ(route.dataCalls, 2);
-    EXPECT_EQ(route.thresholdCalls, 1);
-    EXPECT_EQ(route.enableCalls, 0);
-    EXPECT_EQ(route.identifyCalls, 0);
-    EXPECT_TRUE(record.SmartSupported);
-    EXPECT_TRUE(record.SmartDataValid);
-    EXPECT_TRUE(record.SmartThresholdValid);
-    EXPECT_FALSE(record.IsFirmwareQuirk);
-    EXPECT_EQ(record.SmartReadData, kSamsungData);
-    EXPECT_EQ(record.SmartReadThreshold, kSamsungThresholds);
-    EXPECT_EQ(record.AttributeCount, 6u);
-    EXPECT_EQ(record.Threshold[3].ThresholdValue, 10);
-    EXPECT_EQ(record.VendorId, VENDOR_SAMSUNG);
-    EXPECT_EQ(record.SmartKeyName, L"SmartSamsung");
-    EXPECT_EQ(record.Life, 98);
-    EXPECT_EQ(record.PowerOnHours, 1000);
-    EXPECT_EQ(record.PowerOnCount, 42);
-    EXPECT_EQ(record.Temperature, 35);
+TEST(SmartReading, ConfirmedOnTheFirstPass) {
+    const Reading r = Read({kSamsungData, kSamsungData}, false, 3);
+    EXPECT_EQ(r.log, Lines{"GetSmartAttributePd(3) - 1"});
+    EXPECT_EQ(r.route.dataCalls, 2);
+    EXPECT_EQ(r.route.thresholdCalls, 1);
+    EXPECT_EQ(r.route.enableCalls, 0);
+    EXPECT_EQ(r.route.identifyCalls, 0);
+    EXPECT_EQ(SmartFlags(r.record), std::tuple(true, true, true));
+    EXPECT_FALSE(r.record.IsFirmwareQuirk);
+    EXPECT_EQ(r.record.SmartReadData, kSamsungData);
+    EXPECT_EQ(r.record.SmartReadThreshold, kSamsungThresholds);
+    EXPECT_EQ(r.record.AttributeCount, 6u);
+    EXPECT_EQ(r.record.Threshold[3].ThresholdValue, 10);
+    EXPECT_EQ(r.record.VendorId, VENDOR_SAMSUNG);
+    EXPECT_EQ(r.record.SmartKeyName, L"SmartSamsung");
+    EXPECT_EQ(r.record.Life, 98);
+    EXPECT_EQ(r.record.PowerOnHours, 1000);
+    EXPECT_EQ(r.record.PowerOnCount, 42);
+    EXPECT_EQ(r.record.Temperature, 35);
 }
 
 TEST(SmartReading, DisagreeingReadsEnableAndRetry) {
     // Another order on the check read: unconfirmed, so SMART is enabled and read again.
-    ScriptedRoute route;
-    route.dataPages = {kSamsungData, kSamsungShuffled, kSamsungData, kSamsungData};
-    route.thresholdPage = kSamsungThresholds;
-    route.enableAnswers = true;
-    DriveRecord record = PhysicalDrive(1);
-    LogWatch log;
-    ReadSmartPhysicalDrive(route, record);
-    EXPECT_EQ(log.Messages(),
+    Reading r = Read({kSamsungData, kSamsungShuffled, kSamsungData, kSamsungData}, true, 1);
+    EXPECT_EQ(r.log,
               (Lines{"GetSmartAttributePd(1) - 1", "asi1->Attribute[i].Id != asi2->Attribute[i].Id",
                      "GetSmartAttributePd(1) - 2"}));
-    EXPECT_EQ(route.dataCalls, 4);
-    EXPECT_EQ(route.thresholdCalls, 2);
-    EXPECT_EQ(route.enableCalls, 1);
-    EXPECT_TRUE(record.SmartDataValid);
-    EXPECT_TRUE(record.SmartThresholdValid);
-    EXPECT_TRUE(record.SmartSupported);
+    EXPECT_EQ(r.route.dataCalls, 4);
+    EXPECT_EQ(r.route.thresholdCalls, 2);
+    EXPECT_EQ(r.route.enableCalls, 1);
+    EXPECT_EQ(SmartFlags(r.record), std::tuple(true, true, true));
 
     // The drive refuses the enable: the first table stays, unconfirmed, and the values only a
     // confirmed reading gives are unknown.
-    route = {};
-    route.dataPages = {kSamsungData, kSamsungShuffled};
-    route.thresholdPage = kSamsungThresholds;
-    record = PhysicalDrive(1);
-    ReadSmartPhysicalDrive(route, record);
-    EXPECT_EQ(route.enableCalls, 1);
-    EXPECT_EQ(route.dataCalls, 2);
-    EXPECT_FALSE(record.SmartDataValid);
-    EXPECT_TRUE(record.SmartThresholdValid);
-    EXPECT_TRUE(record.SmartSupported);
-    EXPECT_EQ(record.AttributeCount, 6u);
-    EXPECT_EQ(record.Attribute[0].Id, 0x09);
-    EXPECT_EQ(record.Life, 98);
-    EXPECT_EQ(record.PowerOnHours, -1);
-    EXPECT_EQ(record.DetectedPowerOnHours, -1);
-    EXPECT_EQ(record.PowerOnRawValue, -1);
-    EXPECT_EQ(record.PowerOnCount, 0);
-    EXPECT_EQ(record.Temperature, -1000);
+    r = Read({kSamsungData, kSamsungShuffled}, false, 1);
+    EXPECT_EQ(r.route.enableCalls, 1);
+    EXPECT_EQ(r.route.dataCalls, 2);
+    EXPECT_EQ(SmartFlags(r.record), std::tuple(true, false, true));
+    EXPECT_EQ(r.record.AttributeCount, 6u);
+    EXPECT_EQ(r.record.Attribute[0].Id, 0x09);
+    EXPECT_EQ(r.record.Life, 98);
+    EXPECT_EQ(r.record.PowerOnHours, -1);
+    EXPECT_EQ(r.record.DetectedPowerOnHours, -1);
+    EXPECT_EQ(r.record.PowerOnRawValue, -1);
+    EXPECT_EQ(r.record.PowerOnCount, 0);
+    EXPECT_EQ(r.record.Temperature, -1000);
 
     // A check read with fewer entries, then a failing one: each retry gets a fresh check,
     // so nothing is confirmed.
-    route = {};
-    route.dataPages = {kSamsungData, IdPage({0x09}), kSamsungData, std::nullopt};
-    route.thresholdPage = kSamsungThresholds;
-    route.enableAnswers = true;
-    record = PhysicalDrive(2);
-    LogWatch countLog;
-    ReadSmartPhysicalDrive(route, record);
+    r = Read({kSamsungData, IdPage({0x09}), kSamsungData, std::nullopt}, true, 2);
     EXPECT_EQ(
-        countLog.Messages(),
+        r.log,
         (Lines{"GetSmartAttributePd(2) - 1", "asi1->AttributeCount != asi2->AttributeCount",
                "GetSmartAttributePd(2) - 2", "asi1->AttributeCount != asi2->AttributeCount"}));
-    EXPECT_FALSE(record.SmartDataValid);
-    EXPECT_TRUE(record.SmartSupported);
+    EXPECT_FALSE(r.record.SmartDataValid);
+    EXPECT_TRUE(r.record.SmartSupported);
 }
 
 TEST(SmartReading, FailedFirstReads) {
     // No answer at first; enabled, the drive answers.
-    ScriptedRoute route;
-    route.dataPages = {std::nullopt, kSamsungData, kSamsungData};
-    route.thresholdPage = kSamsungThresholds;
-    route.enableAnswers = true;
-    DriveRecord record = PhysicalDrive(0);
-    LogWatch log;
-    ReadSmartPhysicalDrive(route, record);
-    EXPECT_EQ(log.Messages(), (Lines{"GetSmartAttributePd(0) - 1", "GetSmartAttributePd(0) - 2"}));
-    EXPECT_EQ(route.dataCalls, 3);
-    EXPECT_TRUE(record.SmartDataValid);
-    EXPECT_TRUE(record.SmartSupported);
+    Reading r = Read({std::nullopt, kSamsungData, kSamsungData}, true);
+    EXPECT_EQ(r.log, (Lines{"GetSmartAttributePd(0) - 1", "GetSmartAttributePd(0) - 2"}));
+    EXPECT_EQ(r.route.dataCalls, 3);
+    EXPECT_TRUE(r.record.SmartDataValid);
+    EXPECT_TRUE(r.record.SmartSupported);
 
     // A page whose ids are all zero counts as a failed read, and so does the retry.
-    route = {};
-    route.dataPages = {AtaPage{}, AtaPage{}};
-    route.thresholdPage = kSamsungThresholds;
-    route.enableAnswers = true;
-    record = PhysicalDrive(0);
-    ReadSmartPhysicalDrive(route, record);
-    EXPECT_EQ(route.dataCalls, 2);  // no check read after a failed one
-    EXPECT_EQ(route.thresholdCalls, 0);
-    EXPECT_FALSE(record.SmartSupported);
-    EXPECT_FALSE(record.SmartDataValid);
-    EXPECT_FALSE(record.SmartThresholdValid);
-    EXPECT_EQ(record.VendorId, VENDOR_NONE);
+    r = Read({AtaPage{}, AtaPage{}}, true);
+    EXPECT_EQ(r.route.dataCalls, 2);  // no check read after a failed one
+    EXPECT_EQ(r.route.thresholdCalls, 0);
+    EXPECT_EQ(SmartFlags(r.record), std::tuple(false, false, false));
+    EXPECT_EQ(r.record.VendorId, VENDOR_NONE);
 
     // Nothing answers, not even the enable.
-    route = {};
-    record = PhysicalDrive(0);
-    ReadSmartPhysicalDrive(route, record);
-    EXPECT_EQ(route.dataCalls, 1);
-    EXPECT_EQ(route.enableCalls, 1);
-    EXPECT_FALSE(record.SmartSupported);
-    EXPECT_EQ(record.Temperature, -1000);
+    r = Read({}, false, 0, std::nullopt);
+    EXPECT_EQ(r.route.dataCalls, 1);
+    EXPECT_EQ(r.route.enableCalls, 1);
+    EXPECT_FALSE(r.record.SmartSupported);
+    EXPECT_EQ(r.record.Temperature, -1000);
 }
 
 TEST(SmartReading, DataEqualToThresholdsIsNoSmart) {
     // A driver that answers every SMART read with one page.
     const AtaPage same = DataPage({{.id = 0x01, .current = 100}, {.id = 0x05, .current = 100}});
-    ScriptedRoute route;
-    route.dataPages = {same, same};
-    route.thresholdPage = same;
-    DriveRecord record = PhysicalDrive(4, L"X");
-    LogWatch log;
-    ReadSmartPhysicalDrive(route, record);
-    EXPECT_EQ(log.Messages(),
+    Reading r = Read({same, same}, false, 4, same, L"X");
+    EXPECT_EQ(r.log,
               (Lines{"GetSmartAttributePd(4) - 1", "asi.SmartReadData == asi.SmartReadThreshold"}));
-    EXPECT_FALSE(record.SmartSupported);
-    EXPECT_FALSE(record.SmartDataValid);
-    EXPECT_FALSE(record.SmartThresholdValid);
+    EXPECT_EQ(SmartFlags(r.record), std::tuple(false, false, false));
 
     // Indilinx drives do send such pages.
     const AtaPage indilinx = IdPage({0x01, 0x09, 0x0C, 0xB8, 0xC3, 0xC4});
-    route = {};
-    route.dataPages = {indilinx, indilinx};
-    route.thresholdPage = indilinx;
-    record = PhysicalDrive(4, L"X");
-    ReadSmartPhysicalDrive(route, record);
-    EXPECT_EQ(record.VendorId, VENDOR_INDILINX);
-    EXPECT_TRUE(record.SmartSupported);
-    EXPECT_TRUE(record.SmartDataValid);
-    EXPECT_TRUE(record.SmartThresholdValid);
+    r = Read({indilinx, indilinx}, false, 4, indilinx, L"X");
+    EXPECT_EQ(r.record.VendorId, VENDOR_INDILINX);
+    EXPECT_EQ(SmartFlags(r.record), std::tuple(true, true, true));
 
     // A route that does not check it keeps the flags, and writes its own lines.
     const SmartReadProfile bridge = {.lines = {.firstRead = L"GetSmartAttributeSat(%d) - 1 [%ls]",
@@ -237,21 +203,19 @@ TEST(SmartReading, DataEqualToThresholdsIsNoSmart) {
                                                .retryRead = L"GetSmartAttributeSat - 2",
                                                .retryCheck = L"GetSmartAttributeSat - 2A"},
                                      .rejectDataEqualToThresholds = false};
-    route = {};
-    route.dataPages = {same, IdPage({0x05}), same, same};
-    route.thresholdPage = same;
-    route.enableAnswers = true;
-    record = PhysicalDrive(5, L"X");
-    record.CommandType = CommandType::CMD_TYPE_SAT;
+    r.route = {};
+    r.route.dataPages = {same, IdPage({0x05}), same, same};
+    r.route.thresholdPage = same;
+    r.route.enableAnswers = true;
+    r.record = PhysicalDrive(5, L"X");
+    r.record.CommandType = CommandType::CMD_TYPE_SAT;
     LogWatch bridgeLog;
-    ReadAndConfirmSmart(route, bridge, record);
+    ReadAndConfirmSmart(r.route, bridge, r.record);
     EXPECT_EQ(bridgeLog.Messages(),
               (Lines{"GetSmartAttributeSat(5) - 1 [sa]", "GetSmartAttributeSat - 1A",
                      "asi1->AttributeCount != asi2->AttributeCount", "GetSmartAttributeSat - 2",
                      "GetSmartAttributeSat - 2A"}));
-    EXPECT_TRUE(record.SmartSupported);
-    EXPECT_TRUE(record.SmartDataValid);
-    EXPECT_TRUE(record.SmartThresholdValid);
+    EXPECT_EQ(SmartFlags(r.record), std::tuple(true, true, true));
 }
 
 TEST(SmartReading, FinishFlagsQuirksAndAdjustsIntelHours) {

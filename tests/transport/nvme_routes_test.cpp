@@ -38,18 +38,13 @@ Bytes StorageQueryBytes(uint32_t dataType, uint32_t value, uint32_t subValue) {
 }
 
 // One Samsung pass-through call: the header, the CDB and the data block sent.
-Bytes SamsungBytes(uint8_t dataIn, std::array<uint8_t, 16> cdb, std::vector<uint8_t> data) {
+Bytes SamsungBytes(uint8_t dataIn, std::array<uint8_t, 16> cdb, Bytes data) {
     return SamsungPassThrough(dataIn, cdb, data);
 }
 
 // The Intel miniport request with NVMe command dwords 0, 1 and 10.
 Bytes IntelBytes(uint32_t opcode, uint32_t nameSpace, uint32_t dword10) {
-    Bytes bytes(4248, 0);
-    Put32(bytes, 0, 28);
-    std::memcpy(&bytes[4], "NvmeMini", 8);
-    Put32(bytes, 12, 40);
-    Put32(bytes, 16, 0xE0002000);
-    Put32(bytes, 24, 4220);
+    Bytes bytes = MiniportRequest("NvmeMini", 40, 0xE0002000, 4248);
     Put32(bytes, 52, opcode);
     Put32(bytes, 56, nameSpace);
     Put32(bytes, 92, dword10);
@@ -79,11 +74,7 @@ TEST_F(NvmeRouteTest, StorageQueryAsksByteForByteAndCopiesTheReplyAreaWhateverTh
     EXPECT_EQ(identify, answer);
     EXPECT_EQ(log, answer);
     ASSERT_EQ(machine.requests.size(), 2u);
-    for (const ScriptedRequest& request : machine.requests) {
-        EXPECT_EQ(request.device, L"\\\\.\\PhysicalDrive3");
-        EXPECT_EQ(request.code, kStorageQuery);
-        EXPECT_EQ(request.outSize, 4144u);
-    }
+    ExpectEachSent(machine.requests, L"\\\\.\\PhysicalDrive3", kStorageQuery, 4144);
     EXPECT_EQ(machine.requests[0].in, StorageQueryBytes(1, 0, 0));
     EXPECT_EQ(machine.requests[1].in, StorageQueryBytes(2, 2, 0xFFFFFFFF));
     EXPECT_EQ(machine.openHandles, 0);
@@ -133,11 +124,8 @@ TEST_F(NvmeRouteTest, SamsungReadsAreTwoSecurityProtocolCallsOnOneBuffer) {
     EXPECT_EQ(log, drive.answer);
 
     ASSERT_EQ(machine.requests.size(), 4u);
-    for (const ScriptedRequest& request : machine.requests) {
-        EXPECT_EQ(request.device, L"\\\\.\\PhysicalDrive1");
-        EXPECT_EQ(request.code, kScsiPassThrough);
-        EXPECT_EQ(request.outSize, sizeof(platform::SCSI_PASS_THROUGH_NVME_BUFFERS));
-    }
+    ExpectEachSent(machine.requests, L"\\\\.\\PhysicalDrive1", kScsiPassThrough,
+                   sizeof(platform::SCSI_PASS_THROUGH_NVME_BUFFERS));
     EXPECT_EQ(machine.requests[0].in,
               SamsungBytes(0, {0xB5, 0xFE, 0, 5, 0, 0, 0, 0, 0, 0x40}, {1}));
     EXPECT_EQ(machine.requests[1].in, SamsungBytes(1, {0xA2, 0xFE, 0, 5, 0, 0, 0, 0, 1}, {}));

@@ -92,11 +92,7 @@ TEST_F(PhysicalDriveTest, RequestsAreLaidOutByteForByteOnBothPaths) {
         SCOPED_TRACE(path.passThrough ? "pass-through" : "SMART control");
         ScriptedPlatform& machine = Install();
         PhysicalDriveRoute route(path.drive, path.target, path.passThrough);
-        Page identify{}, data{}, thresholds{};
-        ASSERT_TRUE(route.IdentifyDevice(identify));
-        ASSERT_TRUE(route.ReadSmartData(data));
-        ASSERT_TRUE(route.ReadSmartThresholds(thresholds));
-        ASSERT_TRUE(route.EnableSmartOperations());
+        const Pages pages = ReadAll(route);
         ASSERT_EQ(machine.requests.size(), 4u);
         for (size_t i = 0; i < 4; ++i) {
             const ScriptedRequest& request = machine.requests[i];
@@ -114,9 +110,7 @@ TEST_F(PhysicalDriveTest, RequestsAreLaidOutByteForByteOnBothPaths) {
                 EXPECT_EQ(request.outSize, withData ? 528u : 16u);
             }
         }
-        EXPECT_EQ(identify, drive_.answer);
-        EXPECT_EQ(data, drive_.answer);
-        EXPECT_EQ(thresholds, drive_.answer);
+        ExpectEveryPage(pages, drive_.answer);
         // Each call opened the drive for itself and closed it again.
         EXPECT_EQ(machine.opened.size(), 4u);
         EXPECT_EQ(machine.openHandles, 0);

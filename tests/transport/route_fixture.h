@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/scripted_platform.h"
+#include "transport/ata_route.h"
 #include "transport/silicon_image.h"
 
 using Page = std::array<uint8_t, 512>;
@@ -21,6 +24,24 @@ inline Page Pattern(uint8_t seed) {
     for (size_t i = 0; i < page.size(); ++i)
         page[i] = static_cast<uint8_t>(seed + i * 7);
     return page;
+}
+
+// The pages a route read with its four calls, made in order and each expected to succeed.
+struct Pages {
+    Page identify{}, data{}, thresholds{};
+};
+inline Pages ReadAll(transport::AtaRoute& route) {
+    Pages pages;
+    EXPECT_TRUE(route.IdentifyDevice(pages.identify));
+    EXPECT_TRUE(route.ReadSmartData(pages.data));
+    EXPECT_TRUE(route.ReadSmartThresholds(pages.thresholds));
+    EXPECT_TRUE(route.EnableSmartOperations());
+    return pages;
+}
+inline void ExpectEveryPage(const Pages& pages, const Page& answer) {
+    EXPECT_EQ(pages.identify, answer);
+    EXPECT_EQ(pages.data, answer);
+    EXPECT_EQ(pages.thresholds, answer);
 }
 
 class ScriptedRouteTest : public ::testing::Test {
@@ -44,6 +65,39 @@ inline uint32_t Get32(const std::vector<uint8_t>& bytes, size_t at) {
     for (int i = 3; i >= 0; --i)
         value = (value << 8) | bytes.at(at + i);
     return value;
+}
+
+// "A1 08 0E ..." with T standing for the target byte.
+inline std::vector<uint8_t> Hex(const std::string& text, uint8_t target = 0) {
+    std::vector<uint8_t> bytes;
+    std::istringstream in(text);
+    for (std::string token; in >> token;)
+        bytes.push_back(token == "T" ? target
+                                     : static_cast<uint8_t>(std::stoul(token, nullptr, 16)));
+    return bytes;
+}
+
+// Every request went to `device` with `code` and offered `outSize` bytes for the reply.
+inline void ExpectEachSent(const std::vector<ScriptedRequest>& requests, const std::wstring& device,
+                           platform::DWORD code, platform::DWORD outSize) {
+    for (const ScriptedRequest& request : requests) {
+        EXPECT_EQ(request.device, device);
+        EXPECT_EQ(request.code, code);
+        EXPECT_EQ(request.outSize, outSize);
+    }
+}
+
+// A miniport request of `size` bytes: the control header (its own length, the signature, the
+// timeout, the control code and the length of what follows it), zeros behind it.
+inline std::vector<uint8_t> MiniportRequest(const char* signature, uint32_t timeout, uint32_t code,
+                                            size_t size) {
+    std::vector<uint8_t> bytes(size, 0);
+    Put32(bytes, 0, 28);
+    std::copy(signature, signature + 8, bytes.begin() + 4);
+    Put32(bytes, 12, timeout);
+    Put32(bytes, 16, code);
+    Put32(bytes, 24, static_cast<uint32_t>(size - 28));
+    return bytes;
 }
 
 // Where a Silicon Image drive is: its controller port, chip and device, and the system's version.

@@ -5,7 +5,6 @@
 #include <array>
 #include <cstring>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,44 +21,30 @@ using transport::UsbBridgeRoute;
 
 constexpr DWORD kScsiPassThrough = 0x0004D004;
 
-// "A1 08 0E ..." with T standing for the target byte.
-std::vector<uint8_t> Hex(const std::string& text, uint8_t target) {
-    std::vector<uint8_t> bytes;
-    std::istringstream in(text);
-    for (std::string token; in >> token;)
-        bytes.push_back(token == "T" ? target
-                                     : static_cast<uint8_t>(std::stoul(token, nullptr, 16)));
-    return bytes;
-}
-
 struct CdbRow {
     int32_t type;
-    uint8_t length;
     const char* identify;
-    const char* read;  // thresholds: the same with D1
-    const char* thresholds;
+    const char* read;  // the thresholds are read with D1 in place of D0
     const char* enable;
 };
 
 // The bridge CDBs as the chips document them, written out in full.
 const CdbRow kRows[] = {
-    {4, 12, "A1 08 0E 00 01 00 00 00 T EC 00 00", "A1 08 0E D0 01 01 4F C2 T B0 00 00",
-     "A1 08 0E D1 01 01 4F C2 T B0 00 00", "A1 06 0E D8 00 01 4F C2 T B0 00 00"},
-    {5, 12, "F8 00 22 10 01 00 01 00 00 00 T EC", "F8 00 22 10 01 D0 01 00 4F C2 T B0",
-     "F8 00 22 10 01 D1 01 00 4F C2 T B0", "F8 00 22 10 01 D8 01 00 4F C2 T B0"},
-    {6, 12, "E3 00 00 01 01 00 00 T EC 00 00 00", "E3 00 D0 00 00 4F C2 T B0 00 00 00",
-     "E3 00 D1 00 00 4F C2 T B0 00 00 00", "E3 00 D8 00 00 4F C2 T B0 00 00 00"},
-    {7, 10, "E0 00 00 00 00 00 00 T EC 4C", "E0 00 D0 00 00 4F C2 T B0 4C",
-     "E0 00 D1 00 00 4F C2 T B0 4C", "E0 00 D8 00 00 4F C2 T B0 4C"},
-    {8, 16, "D8 15 00 00 06 7B 00 00 02 00 01 00 00 00 T EC",
+    {4, "A1 08 0E 00 01 00 00 00 T EC 00 00", "A1 08 0E D0 01 01 4F C2 T B0 00 00",
+     "A1 06 0E D8 00 01 4F C2 T B0 00 00"},
+    {5, "F8 00 22 10 01 00 01 00 00 00 T EC", "F8 00 22 10 01 D0 01 00 4F C2 T B0",
+     "F8 00 22 10 01 D8 01 00 4F C2 T B0"},
+    {6, "E3 00 00 01 01 00 00 T EC 00 00 00", "E3 00 D0 00 00 4F C2 T B0 00 00 00",
+     "E3 00 D8 00 00 4F C2 T B0 00 00 00"},
+    {7, "E0 00 00 00 00 00 00 T EC 4C", "E0 00 D0 00 00 4F C2 T B0 4C",
+     "E0 00 D8 00 00 4F C2 T B0 4C"},
+    {8, "D8 15 00 00 06 7B 00 00 02 00 01 00 00 00 T EC",
      "D8 15 00 D0 06 7B 00 00 02 00 01 00 4F C2 T B0",
-     "D8 15 00 D1 06 7B 00 00 02 00 01 00 4F C2 T B0",
      "D8 15 00 D8 06 7B 00 00 02 00 01 00 4F C2 T B0"},
-    {9, 12, "DF 10 00 02 00 00 01 00 00 00 T EC", "DF 10 00 02 00 D0 01 01 4F C2 T B0",
-     "DF 10 00 02 00 D1 01 01 4F C2 T B0", "DF 10 00 02 00 D8 01 01 4F C2 T B0"},
-    {10, 16, "24 24 00 BE 01 00 00 01 00 00 00 T EC 00 00 00",
+    {9, "DF 10 00 02 00 00 01 00 00 00 T EC", "DF 10 00 02 00 D0 01 01 4F C2 T B0",
+     "DF 10 00 02 00 D8 01 01 4F C2 T B0"},
+    {10, "24 24 00 BE 01 00 00 01 00 00 00 T EC 00 00 00",
      "24 24 00 BE 01 00 D0 00 00 4F C2 T B0 00 00 00",
-     "24 24 00 BE 01 00 D1 00 00 4F C2 T B0 00 00 00",
      "24 24 00 BE 00 00 D8 00 00 4F C2 T B0 00 00 00"},
 };
 
@@ -99,21 +84,16 @@ TEST_F(UsbBridgeTest, RequestsAreLaidOutByteForByteForEveryBridge) {
             SCOPED_TRACE(testing::Message() << "type " << row.type << " target " << +target);
             ScriptedPlatform& machine = Install();
             UsbBridgeRoute route(row.type, 4, target);
-            Page identify{}, data{}, thresholds{};
             LogWatch log;
-            ASSERT_TRUE(route.IdentifyDevice(identify));
-            ASSERT_TRUE(route.ReadSmartData(data));
-            ASSERT_TRUE(route.ReadSmartThresholds(thresholds));
-            ASSERT_TRUE(route.EnableSmartOperations());
+            const Pages pages = ReadAll(route);
             ASSERT_EQ(machine.requests.size(), 4u);
-            const std::pair<const char*, bool> expected[] = {{row.identify, true},
-                                                             {row.read, true},
-                                                             {row.thresholds, true},
-                                                             {row.enable, false}};
+            std::string thresholds = row.read;
+            thresholds.replace(thresholds.find("D0"), 2, "D1");
+            const std::pair<std::string, bool> expected[] = {
+                {row.identify, true}, {row.read, true}, {thresholds, true}, {row.enable, false}};
             for (size_t i = 0; i < 4; ++i) {
                 const ScriptedRequest& request = machine.requests[i];
                 const std::vector<uint8_t> cdb = Hex(expected[i].first, target);
-                ASSERT_EQ(cdb.size(), row.length);
                 EXPECT_EQ(request.device, L"\\\\.\\PhysicalDrive4");
                 EXPECT_EQ(request.code, kScsiPassThrough);
                 EXPECT_EQ(request.in, PassThroughHeader(cdb, expected[i].second))
@@ -121,9 +101,7 @@ TEST_F(UsbBridgeTest, RequestsAreLaidOutByteForByteForEveryBridge) {
                 EXPECT_EQ(request.outSize,
                           expected[i].second ? kRequestSize : platform::kScsiPassThroughDataOffset);
             }
-            EXPECT_EQ(identify, answer);
-            EXPECT_EQ(data, answer);
-            EXPECT_EQ(thresholds, answer);
+            ExpectEveryPage(pages, answer);
             // Only IDENTIFY reports its success in the log; the text carries its own line end.
             EXPECT_EQ(log.Messages(), (std::vector<std::string>{"ok-----", ""}));
             EXPECT_EQ(machine.openHandles, 0);

@@ -1,4 +1,5 @@
-// Request bytes of the Silicon Image and CSMI routes, and how they treat the driver's answers.
+// Request bytes of the SCSI miniport, Silicon Image and CSMI routes, and how they treat the
+// driver's answers.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,15 +11,91 @@
 #include "tests/support/log_watch.h"
 #include "tests/transport/route_fixture.h"
 #include "transport/csmi.h"
+#include "transport/scsi_miniport.h"
 #include "transport/silicon_image.h"
 
 namespace {
 
 using platform::BOOL;
 using platform::DWORD;
+using transport::ScsiMiniportRoute;
 
 constexpr DWORD kMiniport = 0x0004D008;
 constexpr DWORD kPredictFailure = 0x002D1100;
+
+// The 60 bytes the driver reads, as laid out on the wire.
+std::vector<uint8_t> MiniportBytes(uint32_t code, uint8_t feature, uint8_t targetId) {
+    std::vector<uint8_t> bytes = MiniportRequest("SCSIDISK", 2, code, 60);
+    Put32(bytes, 24, 529);  // the length counts the data area the reply brings
+    const bool identify = code == 0x001B0501;
+    Put32(bytes, 28, identify ? 0 : 512);
+    bytes[32] = feature;
+    bytes[33] = identify ? 0 : 1;
+    bytes[34] = identify ? 0 : 1;
+    bytes[35] = identify ? 0 : 0x4F;
+    bytes[36] = identify ? 0 : 0xC2;
+    bytes[38] = identify ? 0xEC : 0xB0;
+    bytes[40] = targetId;
+    return bytes;
+}
+
+class ScsiMiniportTest : public ScriptedRouteTest {
+  protected:
+    ScriptedPlatform& Install() {
+        return ScriptedRouteTest::Install(
+            [this](const ScriptedRequest& request, uint8_t* out, DWORD* returned) -> BOOL {
+                std::memset(out, 0, request.outSize);
+                std::memcpy(out, request.in.data(), 28);
+                std::memcpy(out + 44, answer.data(), 512);
+                *returned = request.outSize;
+                return 1;
+            });
+    }
+    Page answer = Pattern(9);
+};
+
+TEST_F(ScsiMiniportTest, RequestsAreLaidOutByteForByte) {
+    ScriptedPlatform& machine = Install();
+    ScsiMiniportRoute route(2, 5);
+    ExpectEveryPage(ReadAll(route), answer);
+    const std::pair<uint32_t, uint8_t> expected[] = {
+        {0x001B0501, 0}, {0x001B0502, 0xD0}, {0x001B0503, 0xD1}, {0x001B0504, 0xD8}};
+    ASSERT_EQ(machine.requests.size(), 4u);
+    ExpectEachSent(machine.requests, L"\\\\.\\Scsi2:", kMiniport, 557);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(machine.requests[i].in, MiniportBytes(expected[i].first, expected[i].second, 5))
+            << "request " << i;
+    EXPECT_EQ(machine.openHandles, 0);
+}
+
+TEST_F(ScsiMiniportTest, AnEmptyFirstByteFailsIdentifyAndThresholdsButNotTheData) {
+    Install();
+    answer[0] = 0;
+    ScsiMiniportRoute route(0, 1);
+    Page identify = Pattern(1), data = Pattern(2), thresholds = Pattern(3);
+    EXPECT_FALSE(route.IdentifyDevice(identify));
+    EXPECT_EQ(identify, Pattern(1));
+    EXPECT_FALSE(route.ReadSmartThresholds(thresholds));
+    EXPECT_EQ(thresholds, Pattern(3));
+    EXPECT_TRUE(route.ReadSmartData(data));
+    EXPECT_EQ(data, answer);
+}
+
+TEST_F(ScsiMiniportTest, AFailedCallOrPortIsNoAnswer) {
+    ScriptedPlatform& machine = ScriptedRouteTest::Install(
+        [](const ScriptedRequest&, uint8_t*, DWORD*) -> BOOL { return 0; });
+    ScsiMiniportRoute route(3, 0);
+    Page page = Pattern(4);
+    EXPECT_FALSE(route.IdentifyDevice(page));
+    EXPECT_FALSE(route.ReadSmartData(page));
+    EXPECT_FALSE(route.EnableSmartOperations());
+    EXPECT_EQ(page, Pattern(4));
+    machine.missing.push_back(L"\\\\.\\Scsi3:");
+    const size_t sent = machine.requests.size();
+    EXPECT_FALSE(route.ReadSmartThresholds(page));
+    EXPECT_EQ(machine.requests.size(), sent);
+    EXPECT_EQ(machine.openHandles, 0);
+}
 
 using SiliconImageRouteTest = ScriptedRouteTest;
 using CsmiRouteTest = ScriptedRouteTest;
@@ -37,20 +114,12 @@ TEST_F(SiliconImageRouteTest, IdentifyRequestAndItsAnswer) {
     ASSERT_TRUE(route.IdentifyDevice(identify));
     EXPECT_EQ(identify, answer);
     ASSERT_EQ(machine.requests.size(), 1u);
+    ExpectEachSent(machine.requests, L"\\\\.\\Scsi1:", kMiniport, 564);
     const ScriptedRequest& request = machine.requests[0];
-    EXPECT_EQ(request.device, L"\\\\.\\Scsi1:");
-    EXPECT_EQ(request.code, kMiniport);
-    ASSERT_EQ(request.in.size(), 564u);
-    EXPECT_EQ(request.outSize, 564u);
-    EXPECT_EQ(Get32(request.in, 0), 28u);
-    EXPECT_EQ(std::string(request.in.begin() + 4, request.in.begin() + 12), "CMD_IDE ");
-    EXPECT_EQ(Get32(request.in, 12), 5u);
-    EXPECT_EQ(Get32(request.in, 16), 0x00042008u);
-    EXPECT_EQ(Get32(request.in, 20), 0xFFFFFFFFu);
-    EXPECT_EQ(Get32(request.in, 24), 536u);
-    EXPECT_EQ(Get32(request.in, 28), 0x00010002u);  // device 2, then 1
-    for (size_t i = 32; i < 564; ++i)
-        ASSERT_EQ(request.in[i], 0) << i;
+    std::vector<uint8_t> expected = MiniportRequest("CMD_IDE ", 5, 0x00042008, 564);
+    Put32(expected, 20, 0xFFFFFFFF);  // the return code the driver overwrites
+    Put32(expected, 28, 0x00010002);  // device 2, then 1
+    EXPECT_EQ(request.in, expected);
     EXPECT_EQ(machine.openHandles, 0);
 }
 
@@ -101,17 +170,9 @@ TEST_F(CsmiRouteTest, RequestHeaderAndTheThreeErrorsThatMeanUnknown) {
     for (const auto& [code, signature] : codes) {
         std::vector<uint8_t> buffer(300, 0);
         ASSERT_TRUE(transport::CsmiRequest(port, code, buffer.data(), 300));
-        const ScriptedRequest& request = machine.requests.back();
-        EXPECT_EQ(request.device, L"\\\\.\\Scsi4:");
-        EXPECT_EQ(request.code, kMiniport);
-        EXPECT_EQ(request.in.size(), 300u);
-        EXPECT_EQ(request.outSize, 300u);
-        EXPECT_EQ(Get32(request.in, 0), 28u);
-        EXPECT_EQ(std::memcmp(&request.in[4], signature, 8), 0) << code;  // with its zero byte
-        EXPECT_EQ(Get32(request.in, 12), 60u);
-        EXPECT_EQ(Get32(request.in, 16), code);
-        EXPECT_EQ(Get32(request.in, 24), 272u);
+        EXPECT_EQ(machine.requests.back().in, MiniportRequest(signature, 60, code, 300)) << code;
     }
+    ExpectEachSent(machine.requests, L"\\\\.\\Scsi4:", kMiniport, 300);
     std::vector<uint8_t> buffer(202, 0);
     for (const DWORD unknown : {1u, 50u, 55u}) {
         error = unknown;
@@ -144,49 +205,29 @@ TEST_F(CsmiRouteTest, AtaCommandsTravelAsRegisterFises) {
 
     transport::CsmiRoute route(2, phy);
     LogWatch log;
-    Page identify{}, data{}, thresholds{};
-    ASSERT_TRUE(route.IdentifyDevice(identify));
-    ASSERT_TRUE(route.ReadSmartData(data));
-    ASSERT_TRUE(route.ReadSmartThresholds(thresholds));
-    ASSERT_TRUE(route.EnableSmartOperations());
-    EXPECT_EQ(identify, answer);
-    EXPECT_EQ(data, answer);
-    EXPECT_EQ(thresholds, answer);
+    ExpectEveryPage(ReadAll(route), answer);
     EXPECT_EQ(log.Messages(), (std::vector<std::string>{
                                   "GetSmartAttributeCsmi", "FillSmartData", "GetSmartThresholdCsmi",
                                   "FillSmartThreshold", "ControlSmartStatusCsmi"}));
 
-    struct Expected {
-        uint8_t command, feature;
-        uint32_t dataSize;
-    };
-    const Expected expected[] = {
-        {0xEC, 0, 512}, {0xB0, 0xD0, 512}, {0xB0, 0xD1, 512}, {0xB0, 0xD8, 0}};
+    // PHY 3, port 7 and the SAS address, then the register FIS: command, feature, the SMART
+    // signature in the cylinder registers, the device register; the flags and the data size.
+    const std::pair<const char*, uint32_t> expected[] = {{"27 80 EC 00 00 00 00 A0", 512},
+                                                         {"27 80 B0 D0 00 4F C2 A0", 512},
+                                                         {"27 80 B0 D1 00 4F C2 A0", 512},
+                                                         {"27 80 B0 D8 00 4F C2 A0", 0}};
     ASSERT_EQ(machine.requests.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
-        const std::vector<uint8_t>& in = machine.requests[i].in;
+        const auto& [fis, dataSize] = expected[i];
+        std::vector<uint8_t> bytes = MiniportRequest("CSMISAS", 60, 25, 168 + dataSize);
+        bytes[28] = 3;
+        bytes[29] = 7;
+        std::copy(address, address + 8, bytes.begin() + 32);
+        std::ranges::copy(Hex(fis), bytes.begin() + 44);
+        Put32(bytes, 64, 0x11);
+        Put32(bytes, 68, dataSize);
         EXPECT_EQ(machine.requests[i].device, L"\\\\.\\Scsi2:");
-        ASSERT_EQ(in.size(), 168u + expected[i].dataSize);
-        EXPECT_EQ(std::memcmp(&in[4], "CSMISAS", 8), 0);
-        EXPECT_EQ(Get32(in, 12), 60u);
-        EXPECT_EQ(Get32(in, 16), 25u);
-        EXPECT_EQ(Get32(in, 24), in.size() - 28);
-        EXPECT_EQ(in[28], 3);  // PHY
-        EXPECT_EQ(in[29], 7);  // port
-        EXPECT_EQ(in[30], 0);  // connection rate
-        EXPECT_EQ(std::memcmp(&in[32], address, 8), 0);
-        const bool smart = expected[i].command == 0xB0;
-        const uint8_t fis[20] = {0x27,
-                                 0x80,
-                                 expected[i].command,
-                                 expected[i].feature,
-                                 0,
-                                 uint8_t(smart ? 0x4F : 0),
-                                 uint8_t(smart ? 0xC2 : 0),
-                                 0xA0};
-        EXPECT_EQ(std::memcmp(&in[44], fis, 20), 0) << "request " << i;
-        EXPECT_EQ(Get32(in, 64), 0x11u);
-        EXPECT_EQ(Get32(in, 68), expected[i].dataSize);
+        EXPECT_EQ(machine.requests[i].in, bytes) << "request " << i;
     }
     EXPECT_EQ(machine.openHandles, 0);
 }
