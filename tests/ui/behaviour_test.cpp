@@ -23,15 +23,8 @@ const wchar_t kSkin[] =
     <Label name="plain" width="50" bkcolor="#FFFF0000"/>
   </HorizontalLayout></Window>)";
 
-class BehaviourTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        backend_ = &headless::HeadlessBackend::Install();
-        ASSERT_TRUE(window_.Open());
-        backend_->Advance(0);
-    }
-    headless::HeadlessBackend* backend_ = nullptr;
-    TestWindow window_{kSkin};
+struct BehaviourTest : WindowTest {
+    BehaviourTest() : WindowTest(kSkin) {}
 };
 
 TEST_F(BehaviourTest, AControlRemovedInItsOwnClickHandlerLivesUntilTheTurnEnds) {
