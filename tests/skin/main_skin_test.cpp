@@ -48,9 +48,7 @@ TEST_F(MainSkinTest, WindowBindingsAndDefaults) {
     ExpectEveryBinding(window_, app::MainFrameBindings());
     // The header item of the id column is found by name, not bound.
     EXPECT_NE(window_.Find<CListHeaderItemUI>(L"header_ID"), nullptr);
-    // Labels size themselves unless they keep a column.
-    EXPECT_TRUE(window_.Find<CLabelUI>(L"power_up_time")->IsAutoCalcWidth());
-    EXPECT_FALSE(window_.Find<CLabelUI>(L"Drive_text")->IsAutoCalcWidth());
+    EXPECT_FALSE(window_.Find<CLabelUI>(L"Drive_text")->IsAutoCalcWidth()) << "keeps its column";
 }
 
 TEST_F(MainSkinTest, PaintsTheBrandHeaderTabBarAndWhitePanels) {
