@@ -88,14 +88,15 @@ TEST_F(ModalTest, NestedDialogsEachReturnTheirOwnCode) {
     UINT innerCode = 99;
     backend_->Post([&] {
         ASSERT_TRUE(inner.Create(&outer, L"", style::kFrame, 0));
-        backend_->Post([&] { backend_->ClickControl(inner.Find(L"okBtn")); });
+        // The desktop's close command ends a dialog with code 0.
+        backend_->Post([&] { backend_->SystemClose(inner); });
         innerCode = inner.ShowModal();
         EXPECT_TRUE(outer.IsWindowEnabled());
         EXPECT_FALSE(window_.IsWindowEnabled());
         backend_->Post([&] { backend_->ClickControl(outer.Find(L"cancelBtn")); });
     });
     EXPECT_EQ(outer.ShowModal(), 2u);
-    EXPECT_EQ(innerCode, 1u);
+    EXPECT_EQ(innerCode, 0u);
     EXPECT_TRUE(window_.IsWindowEnabled());
 }
 
