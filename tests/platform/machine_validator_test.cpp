@@ -158,19 +158,14 @@ TEST(MachineValidator, BrokenJsonAndMissingFilesAreErrorsNotCrashes) {
 
 TEST(MachineValidator, NumbersSizesAndDefaultsReadAsDocumented) {
     std::string error;
-    auto machine = ParseMachine(Replace(R"("size": "64MiB")", R"("size": "0x4000000")"), "hex.json",
-                                {}, &error);
-    ASSERT_TRUE(machine) << error;
-    EXPECT_EQ(machine->drives[0].size, 64u << 20);
+    std::optional<platform::sim::Machine> machine;
+    for (const char* size : {"\"0x4000000\"", "\"0.0625GiB\"", "\"67.108864MB\""}) {
+        machine = ParseMachine(Replace(R"("size": "64MiB")", std::string(R"("size": )") + size),
+                               "hex.json", {}, &error);
+        ASSERT_TRUE(machine) << size << ": " << error;
+        EXPECT_EQ(machine->drives[0].size, 64u << 20) << size;
+    }
     EXPECT_EQ(machine->name, "hex");
-    machine = ParseMachine(Replace(R"("size": "64MiB")", R"("size": "0.0625GiB")"), "frac.json", {},
-                           &error);
-    ASSERT_TRUE(machine) << error;
-    EXPECT_EQ(machine->drives[0].size, 64u << 20);
-    machine = ParseMachine(Replace(R"("size": "64MiB")", R"("size": "67.108864MB")"), "dec.json",
-                           {}, &error);
-    ASSERT_TRUE(machine) << error;
-    EXPECT_EQ(machine->drives[0].size, 64u << 20);
     // Unset faults keep the documented defaults; the SMART threshold page follows the list.
     EXPECT_EQ(machine->drives[0].faults.errorCode, 1117u);
     EXPECT_EQ(machine->drives[0].smart->thresholds[2], 9);

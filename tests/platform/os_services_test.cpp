@@ -60,29 +60,6 @@ TEST_F(OsServices, ArchitectureCodePageAndClockComeFromTheMachine) {
     EXPECT_EQ(count / (frequency / 1000), 1000);
 }
 
-TEST_F(OsServices, NamedMutexTellsASecondCopyAndGoesAwayWithTheLastHandle) {
-    Load(
-        R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0, "heldMutexes": ["Held"]}, "drives": []})");
-    EXPECT_EQ(OpenMutexW(MUTEX_ALL_ACCESS, 0, L"OrvelTramsik"), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-    const HANDLE first = CreateMutexW(0, L"OrvelTramsik");
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
-    const HANDLE opened = OpenMutexW(MUTEX_ALL_ACCESS, 0, L"OrvelTramsik");
-    ASSERT_NE(opened, nullptr);
-    const HANDLE second = CreateMutexW(0, L"OrvelTramsik");
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-    CloseHandle(opened);
-    CloseHandle(second);
-    CloseHandle(first);
-    EXPECT_EQ(OpenMutexW(MUTEX_ALL_ACCESS, 0, L"OrvelTramsik"), nullptr)
-        << "gone with its last handle";
-    const HANDLE held = CreateMutexW(0, L"Held");
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS) << "held by another copy for the whole run";
-    CloseHandle(held);
-    EXPECT_NE(OpenMutexW(MUTEX_ALL_ACCESS, 0, L"Held"), nullptr);
-}
-
 TEST_F(OsServices, ServiceControlChecksHandlesAccessAndStartType) {
     sim::SimPlatform& sim = Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0,
         "winmgmt": "disabled", "winmgmtStartMs": 300}, "drives": []})");

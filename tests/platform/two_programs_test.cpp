@@ -70,12 +70,17 @@ DWORD Request(sim::SimPlatform& program, HANDLE drive, DWORD code) {
 TEST_F(TwoPrograms, NamedMutexesAreTheHostsAndDeclaredOnesTheMachines) {
     sim::SimPlatform& first = Load(kMachine);
     const auto second = Other(kMachineHoldingOther);
+    EXPECT_EQ(first.OpenMutexW(MUTEX_ALL_ACCESS, 0, L"OrvelTramsik"), nullptr);
+    EXPECT_EQ(first.GetLastError(), ERROR_FILE_NOT_FOUND);
     const HANDLE running = first.CreateMutexW(0, L"OrvelTramsik");
     ASSERT_NE(running, nullptr);
     EXPECT_EQ(first.GetLastError(), ERROR_SUCCESS);
     const HANDLE again = second->CreateMutexW(0, L"OrvelTramsik");
     EXPECT_EQ(second->GetLastError(), ERROR_ALREADY_EXISTS) << "the second copy is told";
+    const HANDLE opened = second->OpenMutexW(MUTEX_ALL_ACCESS, 0, L"OrvelTramsik");
+    EXPECT_NE(opened, nullptr);
     second->CloseHandle(again);
+    second->CloseHandle(opened);
 
     // A mutex the machine file declares held is that machine's alone.
     const HANDLE other = first.CreateMutexW(0, L"Other");
@@ -84,6 +89,7 @@ TEST_F(TwoPrograms, NamedMutexesAreTheHostsAndDeclaredOnesTheMachines) {
     const HANDLE declared = second->CreateMutexW(0, L"Other");
     EXPECT_EQ(second->GetLastError(), ERROR_ALREADY_EXISTS);
     second->CloseHandle(declared);
+    EXPECT_NE(second->OpenMutexW(MUTEX_ALL_ACCESS, 0, L"Other"), nullptr) << "held for the run";
     EXPECT_EQ(first.OpenMutexW(MUTEX_ALL_ACCESS, 0, L"Other"), nullptr);
 
     first.CloseHandle(running);

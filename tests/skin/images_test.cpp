@@ -110,33 +110,31 @@ TEST_F(SkinTest, StripsHoldTheirStatesWhereTheyAreCut) {
         EXPECT_TRUE(Near(ColourAt(*tabs, 269 * tile + 134, 3), active ? 0xFFF8EA : 0xFFFFFF))
             << "tile " << tile;
     }
-    // Title buttons: the second tile is the hot one, crimson for close.
-    auto close = Decoded(138);
-    auto minimise = Decoded(210);
-    ASSERT_TRUE(close && minimise);
-    EXPECT_TRUE(Near(ColourAt(*close, 36, 2), 0xDC143C));
-    EXPECT_EQ(ColourAt(*close, 2, 2) >> 24, 0u) << "the normal tile lets the header show";
-    EXPECT_TRUE(Near(ColourAt(*minimise, 36, 2), 0x2E3F52));
-    // Selectors: the hot tile has the accent border, the normal one a grey one.
-    auto selector = Decoded(161);
-    ASSERT_NE(selector, nullptr);
-    EXPECT_TRUE(Near(ColourAt(*selector, 365, 0), 0xD5DAE0));
-    EXPECT_TRUE(Near(ColourAt(*selector, 730 + 365, 0), 0xFEAD14));
+    // Title buttons: the second tile is the hot one, crimson for close, and the normal tile lets
+    // the header show. Selectors: the hot tile has the accent border, the normal one a grey one.
     // Dialog icons: amber warning, crimson error, green success, each centred in its tile.
-    auto icons = Decoded(206);
-    ASSERT_NE(icons, nullptr);
-    EXPECT_TRUE(Near(ColourAt(*icons, 25, 38), 0xFEAD14));
-    EXPECT_TRUE(Near(ColourAt(*icons, 75, 8), 0xDC143C));
-    EXPECT_TRUE(Near(ColourAt(*icons, 125, 8), 0x2E9E5B));
-    // Buttons: normal slate and hot accent, both fully covered for light text.
-    EXPECT_TRUE(Near(ColourAt(*Decoded(169), 40, 16), 0xF8A71B));
-    EXPECT_TRUE(Near(ColourAt(*Decoded(173), 40, 16), 0x5D6E80));
-    // The dialog buttons fill the top 36 pixels of their 58-pixel box and leave the rest clear.
-    for (int id : {203, 204, 205}) {
-        auto button = Decoded(id);
-        ASSERT_NE(button, nullptr);
-        EXPECT_EQ(ColourAt(*button, 56, 18) >> 24, 0xFFu) << id;
-        EXPECT_EQ(ColourAt(*button, 56, 45) >> 24, 0u) << id;
+    // Buttons: normal slate and hot accent, both fully covered for light text. The dialog
+    // buttons fill the top 36 pixels of their 58-pixel box and leave the rest clear.
+    constexpr uint32_t kClear = 0, kOpaque = 1;  // checked by alpha alone
+    const struct {
+        int id, x, y;
+        uint32_t rgb;
+    } pixels[] = {
+        {138, 36, 2, 0xDC143C},  {138, 2, 2, kClear},      {210, 36, 2, 0x2E3F52},
+        {161, 365, 0, 0xD5DAE0}, {161, 1095, 0, 0xFEAD14}, {206, 25, 38, 0xFEAD14},
+        {206, 75, 8, 0xDC143C},  {206, 125, 8, 0x2E9E5B},  {169, 40, 16, 0xF8A71B},
+        {173, 40, 16, 0x5D6E80}, {203, 56, 18, kOpaque},   {203, 56, 45, kClear},
+        {204, 56, 18, kOpaque},  {204, 56, 45, kClear},    {205, 56, 18, kOpaque},
+        {205, 56, 45, kClear},
+    };
+    for (const auto& p : pixels) {
+        auto image = Decoded(p.id);
+        ASSERT_NE(image, nullptr) << p.id;
+        const uint32_t colour = ColourAt(*image, p.x, p.y);
+        if (p.rgb <= kOpaque)
+            EXPECT_EQ(colour >> 24, p.rgb * 0xFF) << p.id << " at " << p.x << "," << p.y;
+        else
+            EXPECT_TRUE(Near(colour, p.rgb)) << p.id << " at " << p.x << "," << p.y;
     }
 }
 

@@ -95,13 +95,4 @@ inline bool Near(uint32_t argb, uint32_t rgb) {
     return (argb >> 24) > 0xF0;
 }
 
-// The image ids a control's descriptors name.
-inline std::set<std::wstring> ImagesOf(const DescriptorMap& map, const std::wstring& owner) {
-    std::set<std::wstring> ids;
-    auto [first, last] = map.equal_range(owner);
-    for (auto it = first; it != last; ++it)
-        ids.insert(it->second.name);
-    return ids;
-}
-
 }  // namespace skin_test

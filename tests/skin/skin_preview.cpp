@@ -1,6 +1,5 @@
 // Shows the program's skins on the SDL backend with representative content, and saves what is
-// drawn as a PNG: the main window on one of its pages, one message dialog in front of it, or
-// the menu.
+// drawn as a PNG: the main window on one of its pages, or one message dialog in front of it.
 // It is how the skins are looked at and how docs/screenshots/skin-*.png are made (see
 // skin_screenshots.sh); the program's own windows fill the same controls from real drives.
 #include <cstdio>
@@ -30,7 +29,6 @@ constexpr UINT kScreenshotDelayMs = 600;
 struct Options {
     int page = 0;
     bool dialog = false;
-    bool menu = false;
     int dialogRow = 81;
     int dialogTextX = 99;
     int dialogMode = 1;
@@ -79,50 +77,12 @@ std::wstring Slice(int left) {
            std::to_wstring(left + 269) + L",48'";
 }
 
-// Saves the window's frame once it has settled, then closes it.
-class PreviewBase : public WindowImplBase {
+// The main window filled with sample content; once it has settled, it saves its frame (or the
+// dialog's, in front of it) and closes.
+class PreviewMain : public WindowImplBase {
   public:
-    explicit PreviewBase(const Options& options) : options_(options) {}
+    explicit PreviewMain(const Options& options) : options_(options) {}
     UILIB_RESOURCETYPE GetResourceType() const override { return UILIB_RESOURCE; }
-    void Notify(TNotifyUI& msg) override {
-        WindowImplBase::Notify(msg);
-        if (msg.type == notify::kTimer && msg.wParam == kScreenshotTimer) {
-            paintManager_.KillTimer(msg.sender, kScreenshotTimer);
-            CWindowWnd& shot = ScreenshotWindow();
-            saved_ = sdl::SaveFramePng(*shot.GetNative(), options_.screenshot);
-            std::fprintf(stderr, "skin-preview: %s %s\n", options_.screenshot.c_str(),
-                         saved_ ? "written" : "FAILED");
-            shot.Close(saved_ ? 1 : 0);
-        }
-    }
-    // The window whose frame the screenshot saves.
-    virtual CWindowWnd& ScreenshotWindow() { return *this; }
-    void ScheduleScreenshot() {
-        if (!options_.screenshot.empty())
-            paintManager_.SetTimer(paintManager_.GetRoot(), kScreenshotTimer, kScreenshotDelayMs);
-    }
-
-  protected:
-    void SetText(const wchar_t* name, const std::wstring& text) {
-        if (CControlUI* control = paintManager_.FindControl(name)) control->SetText(text);
-    }
-    const Options& options_;
-    bool saved_ = false;
-};
-
-// The menu's content in a window of the menu's size (the popup itself closes with its owner).
-class PreviewMenu : public PreviewBase {
-  public:
-    using PreviewBase::PreviewBase;
-    std::wstring GetWindowClassName() const override { return L"MenuWnd"; }
-    std::wstring GetSkinFile() override { return std::to_wstring(kMenuSkin); }
-    void InitWindow() override { ScheduleScreenshot(); }
-    void OnFinalMessage() override { CMessageLoop::PostQuit(saved_ ? 0 : 1); }
-};
-
-class PreviewMain : public PreviewBase {
-  public:
-    using PreviewBase::PreviewBase;
     std::wstring GetWindowClassName() const override { return L"XMLWnd"; }
     std::wstring GetSkinFile() override { return std::to_wstring(kMainWindowSkin); }
 
@@ -144,7 +104,15 @@ class PreviewMain : public PreviewBase {
         if (!options_.dialog) ScheduleScreenshot();
     }
     void Notify(TNotifyUI& msg) override {
-        PreviewBase::Notify(msg);
+        WindowImplBase::Notify(msg);
+        if (msg.type == notify::kTimer && msg.wParam == kScreenshotTimer) {
+            paintManager_.KillTimer(msg.sender, kScreenshotTimer);
+            CWindowWnd& shot = dialog_.IsWindow() ? static_cast<CWindowWnd&>(dialog_) : *this;
+            saved_ = sdl::SaveFramePng(*shot.GetNative(), options_.screenshot);
+            std::fprintf(stderr, "skin-preview: %s %s\n", options_.screenshot.c_str(),
+                         saved_ ? "written" : "FAILED");
+            shot.Close(saved_ ? 1 : 0);
+        }
         if (msg.type == notify::kWindowInit && options_.dialog) {
             // The program's own dialog in front of the window; the window's timer, which keeps
             // running during the dialog, takes the screenshot and closes the dialog.
@@ -155,13 +123,20 @@ class PreviewMain : public PreviewBase {
             Close(1);
         }
     }
-    CWindowWnd& ScreenshotWindow() override {
-        return dialog_.IsWindow() ? static_cast<CWindowWnd&>(dialog_) : *this;
-    }
     void OnFinalMessage() override { CMessageLoop::PostQuit(saved_ ? 0 : 1); }
 
   private:
+    const Options& options_;
+    bool saved_ = false;
     app::CMessageDialog dialog_;
+
+    void ScheduleScreenshot() {
+        if (!options_.screenshot.empty())
+            paintManager_.SetTimer(paintManager_.GetRoot(), kScreenshotTimer, kScreenshotDelayMs);
+    }
+    void SetText(const wchar_t* name, const std::wstring& text) {
+        if (CControlUI* control = paintManager_.FindControl(name)) control->SetText(text);
+    }
 
     void FillTabsAndDrives() {
         SetText(L"Data_Mig", Ui(68));
@@ -276,7 +251,7 @@ class PreviewMain : public PreviewBase {
 int Usage() {
     std::fprintf(stderr,
                  "usage: skin-preview [--lang en|zh] [--page 0|1|2] "
-                 "[--dialog TEXT_ROW TEXT_X MODE ICON | --menu] --screenshot FILE.png\n");
+                 "[--dialog TEXT_ROW TEXT_X MODE ICON] --screenshot FILE.png\n");
     return 2;
 }
 
@@ -296,8 +271,6 @@ int main(int argc, char** argv) {
             options.dialogTextX = std::atoi(argv[++i]);
             options.dialogMode = std::atoi(argv[++i]);
             options.dialogIcon = std::atoi(argv[++i]);
-        } else if (std::strcmp(argv[i], "--menu") == 0) {
-            options.menu = true;
         } else if (std::strcmp(argv[i], "--screenshot") == 0 && more) {
             options.screenshot = argv[++i];
         } else {
@@ -315,13 +288,7 @@ int main(int argc, char** argv) {
     SetBackend(std::move(backend));
     CPaintManagerUI::SetInstance(&TramsikSkinResources());
     int code = 1;
-    if (options.menu) {
-        // 100x20 for the item, plus the menu's insets 3,4,3,4.
-        PreviewMenu window(options);
-        if (!window.Create(nullptr, L"menu", style::kFrame, 0, 100, 100, 106, 28)) return 1;
-        window.ShowWindow(true, true);
-        code = CMessageLoop::Run();
-    } else {
+    {
         PreviewMain window(options);
         if (!window.Create(nullptr, L"OrvelTramsik", style::kFrame, 0)) return 1;
         window.CenterWindow();

@@ -1,4 +1,4 @@
-// Object lifetime across callbacks, posted messages, window placement, the timer clock's
+// Object lifetime across callbacks, posted messages, window creation, the timer clock's
 // wrap-around, colour adjustment and the smaller controls' behaviour.
 #include <gtest/gtest.h>
 
@@ -23,15 +23,8 @@ const wchar_t kSkin[] =
     <Label name="plain" width="50" bkcolor="#FFFF0000"/>
   </HorizontalLayout></Window>)";
 
-class BehaviourTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        backend_ = &headless::HeadlessBackend::Install();
-        ASSERT_TRUE(window_.Open());
-        backend_->Advance(0);
-    }
-    headless::HeadlessBackend* backend_ = nullptr;
-    TestWindow window_{kSkin};
+struct BehaviourTest : WindowTest {
+    BehaviourTest() : WindowTest(kSkin) {}
 };
 
 TEST_F(BehaviourTest, AControlRemovedInItsOwnClickHandlerLivesUntilTheTurnEnds) {
@@ -117,30 +110,13 @@ TEST_F(BehaviourTest, AClosedRequestThatIsRefusedKeepsTheModalLoopRunning) {
 
 TEST_F(BehaviourTest, CreateHandsTheStylesAndTheMenuToTheBackend) {
     int nativeMenu = 0;  // stands for a menu handle, which only the backend may interpret
-    const struct {
-        UINT style;
-        UINT exStyle;
-        void* menu;
-    } cases[] = {{style::kFrame, 0, nullptr}, {0x96C80000, 0x00000100, &nativeMenu}};
-    for (const auto& c : cases) {
-        TestWindow window(kSkin);
-        ASSERT_TRUE(window.Create(&window_, L"styled", c.style, c.exStyle, 10, 20, 30, 40, c.menu));
-        const WindowParams& params = backend_->WindowOf(window)->Params();
-        EXPECT_EQ(params.style, c.style);
-        EXPECT_EQ(params.exStyle, c.exStyle);
-        EXPECT_EQ(params.menu, c.menu);
-        EXPECT_EQ(params.title, L"styled");
-    }
-}
-
-TEST_F(BehaviourTest, CentringWithoutAnOwnerUsesTheScreen) {
-    TestWindow lone(kSkin);
-    ASSERT_TRUE(lone.Create(nullptr, L"", style::kFrame, 0));
-    lone.CenterWindow();
-    Rect work = GetBackend().WorkArea();
-    EXPECT_EQ(lone.GetWindowRect(),
-              (Rect{(work.Width() - 200) / 2, (work.Height() - 100) / 2,
-                    (work.Width() - 200) / 2 + 200, (work.Height() - 100) / 2 + 100}));
+    TestWindow window(kSkin);
+    ASSERT_TRUE(window.Create(&window_, L"styled", 0x96C80000, 0x100, 10, 20, 30, 40, &nativeMenu));
+    const WindowParams& params = backend_->WindowOf(window)->Params();
+    EXPECT_EQ(params.style, 0x96C80000u);
+    EXPECT_EQ(params.exStyle, 0x100u);
+    EXPECT_EQ(params.menu, &nativeMenu);
+    EXPECT_EQ(params.title, L"styled");
 }
 
 TEST_F(BehaviourTest, TimersSurviveTheClockWrappingAround) {

@@ -149,7 +149,8 @@ TEST_F(BuilderTest, SkinsByResourceIdAndTheirFailures) {
 TEST_F(BuilderTest, EmbeddedResourcesHoldTheFilesBytes) {
     auto bytes = TestResources().Find(L"600", L"xml");
     ASSERT_TRUE(bytes.has_value());
-    std::ifstream file(std::string(TRAMSIK_SOURCE_DIR "/tests/ui/layout_skin.xml"), std::ios::binary);
+    std::ifstream file(std::string(TRAMSIK_SOURCE_DIR "/tests/ui/layout_skin.xml"),
+                       std::ios::binary);
     std::string expected((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_EQ(std::string(*bytes), expected);
     EXPECT_FALSE(TestResources().Find(L"600", L"png").has_value());

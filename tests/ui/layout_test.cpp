@@ -8,55 +8,38 @@
 namespace SkinUI::testing {
 namespace {
 
-class LayoutTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        backend_ = &headless::HeadlessBackend::Install();
-        ASSERT_TRUE(window_.Open());
-        backend_->Advance(0);
-    }
-    Rect PosOf(const wchar_t* name) {
-        CControlUI* control = window_.Find(name);
-        EXPECT_NE(control, nullptr) << name;
-        return control ? control->GetPos() : Rect{};
-    }
-    headless::HeadlessBackend* backend_ = nullptr;
-    TestWindow window_{ReadTestFile("layout_skin.xml")};
+struct LayoutTest : WindowTest {
+    LayoutTest() : WindowTest(ReadTestFile("layout_skin.xml")) {}
 };
 
-TEST_F(LayoutTest, WindowTakesTheSkinsSizeCaptionAndCorners) {
+TEST_F(LayoutTest, StacksRowsAndFloatingControls) {
     EXPECT_EQ(window_.GetClientRect(), (Rect{0, 0, 400, 300}));
     EXPECT_EQ(window_.GetPaintManager().GetCaptionRect(), (Rect{0, 0, 0, 34}));
-    EXPECT_EQ(window_.GetPaintManager().GetRoundCorner(), (Size{3, 3}));
     EXPECT_EQ(backend_->WindowOf(window_)->RoundCorner(), (Size{3, 3}));
-}
-
-TEST_F(LayoutTest, VerticalStackSharesWhatFixedChildrenLeave) {
-    // Root inset 10,0,10,10: 380 x 290 inside; fixed 34 + 40 + (6 + 50 + 4) + 60 = 194.
-    EXPECT_EQ(PosOf(L"root"), (Rect{0, 0, 400, 300}));
-    EXPECT_EQ(PosOf(L"title"), (Rect{10, 0, 390, 34}));
-    EXPECT_EQ(PosOf(L"row"), (Rect{10, 34, 390, 74}));
-    EXPECT_EQ(PosOf(L"flex_v"), (Rect{10, 74, 390, 170}));
-    EXPECT_EQ(PosOf(L"fixed_v"), (Rect{10, 176, 390, 226}));
-    EXPECT_EQ(PosOf(L"floats"), (Rect{10, 230, 390, 290}));
-}
-
-TEST_F(LayoutTest, HorizontalRowsWithSelfSizingLabelsPaddingAndChildPadding) {
-    // The Label default sizes "Sample" to its text: 6 characters of a 12 px font, 6 px each.
-    EXPECT_EQ(PosOf(L"caption_text"), (Rect{10, 0, 46, 34}));
-    EXPECT_EQ(PosOf(L"title_gap"), (Rect{46, 0, 322, 34}));
-    EXPECT_EQ(PosOf(L"minbtn"), (Rect{322, 0, 356, 34}));
-    EXPECT_EQ(PosOf(L"closebtn"), (Rect{356, 0, 390, 34}));
-    // Row inset 4,5,4,5 gives 372 x 30; fixed 60 + (3 + 7) + 50 and 3 x 5 between: 135.
-    EXPECT_EQ(PosOf(L"fixed_label"), (Rect{14, 39, 74, 69}));
-    EXPECT_EQ(PosOf(L"flex_a"), (Rect{79, 39, 197, 69}));
-    EXPECT_EQ(PosOf(L"flex_b"), (Rect{205, 41, 324, 69}));
-    EXPECT_EQ(PosOf(L"ok"), (Rect{336, 39, 386, 69}));
-}
-
-TEST_F(LayoutTest, FloatingControlsSitAtTheirPosInsideTheParent) {
-    EXPECT_EQ(PosOf(L"float_btn"), (Rect{30, 240, 60, 260}));
-    EXPECT_EQ(PosOf(L"float_label"), (Rect{15, 235, 55, 255}));
+    const std::pair<const wchar_t*, Rect> placed[] = {
+        // Root inset 10,0,10,10: 380 x 290 inside; fixed 34 + 40 + (6 + 50 + 4) + 60 = 194.
+        {L"root", {0, 0, 400, 300}},
+        {L"title", {10, 0, 390, 34}},
+        {L"row", {10, 34, 390, 74}},
+        {L"flex_v", {10, 74, 390, 170}},
+        {L"fixed_v", {10, 176, 390, 226}},
+        {L"floats", {10, 230, 390, 290}},
+        // The Label default sizes "Sample" to its text: 6 characters of a 12 px font, 6 px each.
+        {L"caption_text", {10, 0, 46, 34}},
+        {L"title_gap", {46, 0, 322, 34}},
+        {L"minbtn", {322, 0, 356, 34}},
+        {L"closebtn", {356, 0, 390, 34}},
+        // Row inset 4,5,4,5 gives 372 x 30; fixed 60 + (3 + 7) + 50 and 3 x 5 between: 135.
+        {L"fixed_label", {14, 39, 74, 69}},
+        {L"flex_a", {79, 39, 197, 69}},
+        {L"flex_b", {205, 41, 324, 69}},
+        {L"ok", {336, 39, 386, 69}},
+        // Floating controls sit at their pos inside the parent.
+        {L"float_btn", {30, 240, 60, 260}},
+        {L"float_label", {15, 235, 55, 255}},
+    };
+    for (const auto& [name, rect] : placed)
+        EXPECT_EQ(PosOf(name), rect) << ToUtf8(name);
 }
 
 TEST_F(LayoutTest, ChangesAreLaidOutOnceAtTheEndOfTheTurn) {

@@ -18,11 +18,11 @@ const wchar_t kSkin[] =
     <TabLayout name="tabs"><Control name="p0"/><Control name="p1"/></TabLayout>
   </VerticalLayout></Window>)";
 
-class ListTest : public ::testing::Test {
+class ListTest : public WindowTest {
   protected:
+    ListTest() : WindowTest(kSkin) {}
     void SetUp() override {
-        backend_ = &headless::HeadlessBackend::Install();
-        ASSERT_TRUE(window_.Open());
+        WindowTest::SetUp();
         list_ = window_.Find<CListUI>(L"listview");
         ASSERT_NE(list_, nullptr);
         for (int i = 0; i < 20; ++i) {
@@ -34,8 +34,6 @@ class ListTest : public ::testing::Test {
         }
         backend_->Advance(0);
     }
-    headless::HeadlessBackend* backend_ = nullptr;
-    TestWindow window_{kSkin};
     CListUI* list_ = nullptr;
 };
 

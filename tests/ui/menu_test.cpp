@@ -20,14 +20,13 @@ const wchar_t kMenuSkin[] =
   <Menu><MenuElement name="aboutDlg" text="关于" height="20" width="100"/>
         <MenuElement name="checked" text="x" height="20" width="100"/></Menu></Window>)";
 
-class MenuTest : public ::testing::Test {
+class MenuTest : public WindowTest {
   protected:
+    MenuTest() : WindowTest(kOwnerSkin) {}
     void SetUp() override {
-        backend_ = &headless::HeadlessBackend::Install();
-        ASSERT_TRUE(owner_.Open());
-        backend_->Advance(0);
-        owner_.onMessage = [this](UINT message, WPARAM wParam, LPARAM lParam,
-                                  bool& handled) -> LRESULT {
+        WindowTest::SetUp();
+        window_.onMessage = [this](UINT message, WPARAM wParam, LPARAM lParam,
+                                   bool& handled) -> LRESULT {
             handled = false;
             if (message == msg::kMenuClick) {
                 auto* name = reinterpret_cast<std::wstring*>(wParam);
@@ -42,17 +41,15 @@ class MenuTest : public ::testing::Test {
             if (w->Kind() == WindowKind::kPopup) return w;
         return nullptr;
     }
-    headless::HeadlessBackend* backend_ = nullptr;
-    TestWindow owner_{kOwnerSkin};
     std::vector<std::wstring> clicks_;
 };
 
 TEST_F(MenuTest, ClickPostsTheNameToTheOwnerAndCloses) {
-    Rect button = owner_.Find(L"menubtn")->GetPos();
-    Point corner = owner_.ClientToScreen({button.left, button.bottom});
+    Rect button = window_.Find(L"menubtn")->GetPos();
+    Point corner = window_.ClientToScreen({button.left, button.bottom});
     MenuCheckMap checks{{L"checked", true}};
     auto* menu = new CMenuWnd();
-    menu->Init(nullptr, kMenuSkin, corner, &owner_.GetPaintManager(), &checks,
+    menu->Init(nullptr, kMenuSkin, corner, &window_.GetPaintManager(), &checks,
                menu_align::kLeft | menu_align::kTop);
     ASSERT_NE(MenuWindow(), nullptr);
     // 100 wide plus the insets 3 + 3; two rows of 20 plus 4 + 4.
@@ -64,7 +61,7 @@ TEST_F(MenuTest, ClickPostsTheNameToTheOwnerAndCloses) {
     EXPECT_EQ(clicks_, std::vector<std::wstring>{L"aboutDlg:0"});
 
     menu = new CMenuWnd();
-    menu->Init(nullptr, kMenuSkin, corner, &owner_.GetPaintManager(), &checks,
+    menu->Init(nullptr, kMenuSkin, corner, &window_.GetPaintManager(), &checks,
                menu_align::kRight | menu_align::kBottom);
     ASSERT_NE(MenuWindow(), nullptr);
     EXPECT_EQ(MenuWindow()->GetRect(), (Rect{corner.x - 106, corner.y - 48, corner.x, corner.y}));
@@ -74,9 +71,9 @@ TEST_F(MenuTest, ClickPostsTheNameToTheOwnerAndCloses) {
 
 TEST_F(MenuTest, APressOutsideClosesTheMenuWithoutAMessage) {
     auto* menu = new CMenuWnd();
-    menu->Init(nullptr, kMenuSkin, owner_.ClientToScreen({10, 40}), &owner_.GetPaintManager());
+    menu->Init(nullptr, kMenuSkin, window_.ClientToScreen({10, 40}), &window_.GetPaintManager());
     ASSERT_NE(MenuWindow(), nullptr);
-    backend_->Click(owner_, {200, 150});
+    backend_->Click(window_, {200, 150});
     EXPECT_EQ(MenuWindow(), nullptr);
     EXPECT_TRUE(clicks_.empty());
 }
@@ -108,7 +105,7 @@ TEST_F(MenuTest, SelectingAnElementWorksAsInAList) {
         std::vector<std::pair<WPARAM, LPARAM>> selections;
     } recorder;
     auto* menu = new CMenuWnd();
-    menu->Init(nullptr, kMenuSkin, owner_.ClientToScreen({10, 40}), &owner_.GetPaintManager());
+    menu->Init(nullptr, kMenuSkin, window_.ClientToScreen({10, 40}), &window_.GetPaintManager());
     CPaintManagerUI& manager = menu->GetManager();
     manager.AddNotifier(&recorder);
     auto* list = dynamic_cast<CMenuUI*>(manager.GetRoot());
@@ -129,13 +126,13 @@ TEST_F(MenuTest, SelectingAnElementWorksAsInAList) {
     EXPECT_EQ(MenuWindow()->PixelAt(about.left + 5, about.top + 5), 0xFFFFFFFEu);
 
     manager.RemoveNotifier(&recorder);
-    backend_->Click(owner_, {200, 150});
+    backend_->Click(window_, {200, 150});
     EXPECT_EQ(MenuWindow(), nullptr);
 }
 
 TEST_F(MenuTest, AMenuWithABrokenSkinDeletesItself) {
     auto* menu = new CMenuWnd();
-    menu->Init(nullptr, L"<Window><Menu></Window>", {0, 0}, &owner_.GetPaintManager());
+    menu->Init(nullptr, L"<Window><Menu></Window>", {0, 0}, &window_.GetPaintManager());
     EXPECT_EQ(MenuWindow(), nullptr);
 }
 

@@ -1,5 +1,6 @@
 // A modal dialog on the headless backend: the owner is disabled while the dialog's loop runs,
-// yet its timers keep firing; Close(code) ends the loop with that code.
+// yet its timers keep firing; Close(code) ends the loop with that code, a quit ends it too, and
+// loops nest. (The message dialog's tests close it by its buttons and by the system.)
 #include <gtest/gtest.h>
 
 #include "tests/ui/test_window.h"
@@ -31,78 +32,51 @@ class Dialog : public TestWindow {
     }
 };
 
-class ModalTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        backend_ = &headless::HeadlessBackend::Install();
-        ASSERT_TRUE(owner_.Open());
-        backend_->Advance(0);
-    }
-    headless::HeadlessBackend* backend_ = nullptr;
-    TestWindow owner_{kOwnerSkin};
+struct ModalTest : WindowTest {
+    ModalTest() : WindowTest(kOwnerSkin) {}
 };
 
 TEST_F(ModalTest, OwnerTimerRunsDuringTheDialogAndCloseCodeComesBack) {
-    CPaintManagerUI& pm = owner_.GetPaintManager();
-    CControlUI* progress = owner_.Find(L"progress3");
+    CPaintManagerUI& pm = window_.GetPaintManager();
+    CControlUI* progress = window_.Find(L"progress3");
     ASSERT_TRUE(pm.SetTimer(progress, 2016, 1000));
     Dialog dialog;
-    ASSERT_TRUE(dialog.Create(&owner_, L"", style::kFrame, 0));
-    dialog.CenterWindow();
-    Rect ownerRect = owner_.GetWindowRect(), dialogRect = dialog.GetWindowRect();
-    EXPECT_EQ(dialogRect.left - ownerRect.left, (400 - 466) / 2);
-    EXPECT_EQ(dialogRect.top - ownerRect.top, (300 - 177) / 2);
+    ASSERT_TRUE(dialog.Create(&window_, L"", style::kFrame, 0));
 
-    int paintsBefore = backend_->WindowOf(owner_)->PaintCount();
+    int paintsBefore = backend_->WindowOf(window_)->PaintCount();
     bool ownerEnabledInside = true;
     backend_->Post([&] {
-        ownerEnabledInside = owner_.IsWindowEnabled();
+        ownerEnabledInside = window_.IsWindowEnabled();
         backend_->Advance(3500);
         // The owner's content changes and is repainted although it takes no input.
-        owner_.Find(L"poke")->SetText(L"tick");
+        window_.Find(L"poke")->SetText(L"tick");
         backend_->Advance(0);
-        backend_->ClickControl(owner_.Find(L"poke"));
+        backend_->ClickControl(window_.Find(L"poke"));
     });
     backend_->Post([&] { backend_->ClickControl(dialog.Find(L"cancelBtn")); });
     UINT code = dialog.ShowModal();
 
     EXPECT_EQ(code, 2u);
     EXPECT_FALSE(ownerEnabledInside);
-    EXPECT_TRUE(owner_.IsWindowEnabled());
-    EXPECT_TRUE(backend_->WindowOf(owner_)->IsFocused());
+    EXPECT_TRUE(window_.IsWindowEnabled());
+    EXPECT_TRUE(backend_->WindowOf(window_)->IsFocused());
     EXPECT_FALSE(dialog.IsWindow());
-    auto ticks = owner_.Of(L"timer");
+    auto ticks = window_.Of(L"timer");
     ASSERT_EQ(ticks.size(), 3u);
     EXPECT_EQ(ticks[0].wParam, 2016u);
     EXPECT_EQ(ticks[0].sender, L"progress3");
-    EXPECT_TRUE(owner_.Of(L"click").empty()) << "a disabled owner takes no input";
-    EXPECT_GT(backend_->WindowOf(owner_)->PaintCount(), paintsBefore);
+    EXPECT_TRUE(window_.Of(L"click").empty()) << "a disabled owner takes no input";
+    EXPECT_GT(backend_->WindowOf(window_)->PaintCount(), paintsBefore);
     EXPECT_FALSE(CMessageLoop::IsQuitPending());
-}
-
-TEST_F(ModalTest, SystemCloseGivesZeroAndOkGivesOne) {
-    {
-        Dialog dialog;
-        ASSERT_TRUE(dialog.Create(&owner_, L"", style::kFrame, 0));
-        backend_->Post([&] { backend_->SystemClose(dialog); });
-        EXPECT_EQ(dialog.ShowModal(), 0u);
-    }
-    {
-        Dialog dialog;
-        ASSERT_TRUE(dialog.Create(&owner_, L"", style::kFrame, 0));
-        backend_->Post([&] { backend_->ClickControl(dialog.Find(L"okBtn")); });
-        EXPECT_EQ(dialog.ShowModal(), 1u);
-    }
-    EXPECT_TRUE(owner_.IsWindowEnabled());
 }
 
 TEST_F(ModalTest, QuitEndsTheLoopAndStaysPendingForTheOuterLoop) {
     Dialog dialog;
-    ASSERT_TRUE(dialog.Create(&owner_, L"", style::kFrame, 0));
+    ASSERT_TRUE(dialog.Create(&window_, L"", style::kFrame, 0));
     backend_->Post([&] { CMessageLoop::PostQuit(5); });
     dialog.ShowModal();
     EXPECT_TRUE(dialog.IsWindow()) << "the dialog was not closed, only the loop ended";
-    EXPECT_TRUE(owner_.IsWindowEnabled());
+    EXPECT_TRUE(window_.IsWindowEnabled());
     EXPECT_TRUE(CMessageLoop::IsQuitPending());
     EXPECT_EQ(CMessageLoop::Run(), 5);
     EXPECT_FALSE(CMessageLoop::IsQuitPending());
@@ -110,19 +84,20 @@ TEST_F(ModalTest, QuitEndsTheLoopAndStaysPendingForTheOuterLoop) {
 
 TEST_F(ModalTest, NestedDialogsEachReturnTheirOwnCode) {
     Dialog outer, inner;
-    ASSERT_TRUE(outer.Create(&owner_, L"", style::kFrame, 0));
+    ASSERT_TRUE(outer.Create(&window_, L"", style::kFrame, 0));
     UINT innerCode = 99;
     backend_->Post([&] {
         ASSERT_TRUE(inner.Create(&outer, L"", style::kFrame, 0));
-        backend_->Post([&] { backend_->ClickControl(inner.Find(L"okBtn")); });
+        // The desktop's close command ends a dialog with code 0.
+        backend_->Post([&] { backend_->SystemClose(inner); });
         innerCode = inner.ShowModal();
         EXPECT_TRUE(outer.IsWindowEnabled());
-        EXPECT_FALSE(owner_.IsWindowEnabled());
+        EXPECT_FALSE(window_.IsWindowEnabled());
         backend_->Post([&] { backend_->ClickControl(outer.Find(L"cancelBtn")); });
     });
     EXPECT_EQ(outer.ShowModal(), 2u);
-    EXPECT_EQ(innerCode, 1u);
-    EXPECT_TRUE(owner_.IsWindowEnabled());
+    EXPECT_EQ(innerCode, 0u);
+    EXPECT_TRUE(window_.IsWindowEnabled());
 }
 
 }  // namespace

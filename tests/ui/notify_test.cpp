@@ -44,19 +44,14 @@ const wchar_t kSkin[] =
   </VerticalLayout>
 </Window>)";
 
-class NotifyTest : public ::testing::Test {
+class NotifyTest : public WindowTest {
   protected:
+    NotifyTest() : WindowTest(kSkin) {}
     void SetUp() override {
-        backend_ = &headless::HeadlessBackend::Install();
-        ASSERT_TRUE(window_.Open());
-        backend_->Advance(0);
+        WindowTest::SetUp();
         window_.notified.clear();
     }
-    void Press(const wchar_t* name) {
-        backend_->MouseDown(window_, Centre(window_.Find(name)->GetPos()));
-    }
-    headless::HeadlessBackend* backend_ = nullptr;
-    TestWindow window_{kSkin};
+    void Press(const wchar_t* name) { backend_->MouseDown(window_, Centre(PosOf(name))); }
 };
 
 TEST_F(NotifyTest, ClickOnlyWhenReleasedOverTheControl) {

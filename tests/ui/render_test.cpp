@@ -51,21 +51,17 @@ const CResourceModule& Images() {
     return module;
 }
 
-class RenderTest : public ::testing::Test {
+class RenderTest : public WindowTest {
   protected:
+    RenderTest() : WindowTest(kSkin) {}
     void SetUp() override {
         CPaintManagerUI::SetInstance(&Images());
         CImageCache::Clear();
-        backend_ = &headless::HeadlessBackend::Install();
-        ASSERT_TRUE(window_.Open());
-        backend_->Advance(0);
+        WindowTest::SetUp();
         frame_ = backend_->WindowOf(window_);
     }
     void TearDown() override { CPaintManagerUI::SetInstance(nullptr); }
-    Rect At(const wchar_t* name) { return window_.Find(name)->GetPos(); }
-    headless::HeadlessBackend* backend_ = nullptr;
     headless::HeadlessWindow* frame_ = nullptr;
-    TestWindow window_{kSkin};
 };
 
 TEST_F(RenderTest, FillsBlendByTheirAlpha) {
@@ -75,7 +71,7 @@ TEST_F(RenderTest, FillsBlendByTheirAlpha) {
 }
 
 TEST_F(RenderTest, NineSliceKeepsCornersAndHoleLeavesTheCentre) {
-    Rect nine = At(L"nine");
+    Rect nine = PosOf(L"nine");
     ASSERT_EQ(nine, (Rect{0, 20, 100, 50}));
     EXPECT_EQ(frame_->PixelAt(0, 20), kBlue);
     EXPECT_EQ(frame_->PixelAt(99, 49), kBlue);
@@ -84,20 +80,20 @@ TEST_F(RenderTest, NineSliceKeepsCornersAndHoleLeavesTheCentre) {
     EXPECT_EQ(frame_->PixelAt(1, 21), kGreen);
     EXPECT_EQ(frame_->PixelAt(50, 35), kGreen);
     EXPECT_EQ(frame_->PixelAt(98, 48), kGreen);
-    Rect holed = At(L"holed");
+    Rect holed = PosOf(L"holed");
     EXPECT_EQ(frame_->PixelAt(holed.left, holed.top), kBlue);
     EXPECT_EQ(frame_->PixelAt(50, holed.top + 5), kRoot);
 }
 
 TEST_F(RenderTest, TilingSourceFadeAndMissingImages) {
-    Rect tiled = At(L"tiled");
+    Rect tiled = PosOf(L"tiled");
     for (int x = 0; x < 100; ++x)
         ASSERT_EQ(frame_->PixelAt(x, tiled.top + 1), x % 2 ? kWhite : kRed) << x;
-    Rect slice = At(L"slice");
+    Rect slice = PosOf(L"slice");
     EXPECT_EQ(frame_->PixelAt(0, slice.top), kWhite);
     EXPECT_EQ(frame_->PixelAt(99, slice.bottom - 1), kWhite);
-    EXPECT_EQ(frame_->PixelAt(50, At(L"faded").top), kRoot);
-    EXPECT_EQ(frame_->PixelAt(50, At(L"missing").top), kRoot) << "a missing image is not drawn";
+    EXPECT_EQ(frame_->PixelAt(50, PosOf(L"faded").top), kRoot);
+    EXPECT_EQ(frame_->PixelAt(50, PosOf(L"missing").top), kRoot) << "a missing image is not drawn";
     // Each picture was decoded once although several controls use it; the missing one is
     // looked up once too.
     EXPECT_EQ(CImageCache::DecodeCount(), 3);
@@ -107,7 +103,7 @@ TEST_F(RenderTest, TilingSourceFadeAndMissingImages) {
 }
 
 TEST_F(RenderTest, ProgressCoversItsShare) {
-    Rect bar = At(L"bar");
+    Rect bar = PosOf(L"bar");
     auto* progress = window_.Find<CProgressUI>(L"bar");
     EXPECT_EQ(progress->GetForeRect(), (Rect{0, bar.top, 25, bar.bottom}));
     EXPECT_EQ(frame_->PixelAt(24, bar.top + 2), kGreen);
@@ -123,7 +119,7 @@ TEST_F(RenderTest, ProgressCoversItsShare) {
 TEST_F(RenderTest, TextIsDrawnOpaqueWhereTheLabelIs) {
     auto runs = frame_->FindText(L"Hello");
     ASSERT_EQ(runs.size(), 1u);
-    Rect label = At(L"text");
+    Rect label = PosOf(L"text");
     EXPECT_EQ(runs[0].rect, label);
     EXPECT_EQ(runs[0].rgb, 0x123456u);
     EXPECT_EQ(runs[0].font.name, L"Face");

@@ -1,6 +1,8 @@
 // A skinned test window built from markup text, recording every notification it receives.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -76,6 +78,24 @@ class TestWindow : public WindowImplBase {
 
   private:
     std::wstring skin_;
+};
+
+// A test with one window open on the headless backend, built from the skin the test names.
+class WindowTest : public ::testing::Test {
+  protected:
+    explicit WindowTest(std::wstring skin) : window_(std::move(skin)) {}
+    void SetUp() override {
+        backend_ = &headless::HeadlessBackend::Install();
+        ASSERT_TRUE(window_.Open());
+        backend_->Advance(0);
+    }
+    Rect PosOf(std::wstring_view name) {
+        CControlUI* control = window_.Find(name);
+        EXPECT_NE(control, nullptr) << ToUtf8(std::wstring(name));
+        return control ? control->GetPos() : Rect{};
+    }
+    headless::HeadlessBackend* backend_ = nullptr;
+    TestWindow window_;
 };
 
 inline std::wstring ReadTestFile(const char* name) {

@@ -22,6 +22,14 @@ using namespace platform;
 using namespace platform::linux_backend;
 
 inline const std::string kPci = "/sys/devices/pci0000:00/";
+
+// A wire structure copied out of a reply.
+template <typename T>
+T Read(const void* bytes) {
+    T value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
 constexpr uint64_t kDiskSectors = 8192;  // 4 MiB
 
 // A GPT with the given (start, end) partitions, primary and backup, into `bytes`.

@@ -17,15 +17,14 @@ TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
     DWORD returned = 0;
     ASSERT_TRUE(platform_->DeviceIoControl(usb, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query,
                                            reply, sizeof reply, &returned));
-    STORAGE_DEVICE_DESCRIPTOR descriptor;
-    std::memcpy(&descriptor, reply, sizeof descriptor);
+    auto descriptor = Read<STORAGE_DEVICE_DESCRIPTOR>(reply);
     EXPECT_EQ(descriptor.BusType, BusTypeUsb);
     EXPECT_STREQ(reinterpret_cast<const char*>(reply + descriptor.ProductIdOffset), "Portable");
     EXPECT_STREQ(reinterpret_cast<const char*>(reply + descriptor.ProductRevisionOffset), "0100");
     EXPECT_EQ(returned, descriptor.Size);
     ASSERT_TRUE(platform_->DeviceIoControl(sata, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query,
                                            reply, sizeof reply, &returned));
-    std::memcpy(&descriptor, reply, sizeof descriptor);
+    descriptor = Read<STORAGE_DEVICE_DESCRIPTOR>(reply);
     EXPECT_EQ(descriptor.BusType, BusTypeSata);
     EXPECT_STREQ(reinterpret_cast<const char*>(reply + descriptor.ProductIdOffset), "Orvel SSD S5");
 
@@ -38,38 +37,36 @@ TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
 
     std::vector<uint8_t> layout(4096);
     ASSERT_TRUE(Ask(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 4096));
-    DRIVE_LAYOUT_INFORMATION_EX header;
-    std::memcpy(&header, layout.data(), sizeof header);
+    auto header = Read<DRIVE_LAYOUT_INFORMATION_EX>(layout.data());
     EXPECT_EQ(header.PartitionStyle, PARTITION_STYLE_GPT);
     ASSERT_EQ(header.PartitionCount, 2u);
     EXPECT_EQ(returned_, kDriveLayoutHeaderSize + 2 * sizeof(PARTITION_INFORMATION_EX));
-    PARTITION_INFORMATION_EX second;
-    std::memcpy(&second, layout.data() + kDriveLayoutHeaderSize + sizeof second, sizeof second);
+    const auto second = Read<PARTITION_INFORMATION_EX>(layout.data() + kDriveLayoutHeaderSize +
+                                                       sizeof(PARTITION_INFORMATION_EX));
     EXPECT_EQ(second.StartingOffset, 2082 * 512);
     EXPECT_EQ(second.PartitionLength, 6000 * 512);
     EXPECT_EQ(second.PartitionNumber, 2u);
     ASSERT_TRUE(Ask(usb, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 4096));
-    std::memcpy(&header, layout.data(), sizeof header);
+    header = Read<DRIVE_LAYOUT_INFORMATION_EX>(layout.data());
     EXPECT_EQ(header.PartitionStyle, PARTITION_STYLE_MBR);
     EXPECT_EQ(header.PartitionCount, 4u);
     // The primary GPT header damaged: the backup still gives the table.
     kernel_->disks["/dev/sda"].bytes[512 + 20] ^= 0xFF;
     ASSERT_TRUE(Ask(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 4096));
-    std::memcpy(&header, layout.data(), sizeof header);
+    header = Read<DRIVE_LAYOUT_INFORMATION_EX>(layout.data());
     EXPECT_EQ(header.PartitionStyle, PARTITION_STYLE_GPT);
     EXPECT_EQ(header.PartitionCount, 2u);
     // A primary header with a valid checksum that asks for a huge entry array is passed over
     // without reading it.
-    GptHeader forged;
     auto& sataBytes = kernel_->disks["/dev/sda"].bytes;
-    std::memcpy(&forged, sataBytes.data() + kDiskSectors * 512 - 512, sizeof forged);
+    auto forged = Read<GptHeader>(sataBytes.data() + kDiskSectors * 512 - 512);
     forged.myLba = 1;
     forged.sizeOfPartitionEntry = 0x80000000u;
     forged.headerCrc32 = 0;
     forged.headerCrc32 = Crc32(0, {reinterpret_cast<const uint8_t*>(&forged), kGptHeaderSize});
     std::memcpy(sataBytes.data() + 512, &forged, sizeof forged);
     ASSERT_TRUE(Ask(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 4096));
-    std::memcpy(&header, layout.data(), sizeof header);
+    header = Read<DRIVE_LAYOUT_INFORMATION_EX>(layout.data());
     EXPECT_EQ(header.PartitionCount, 2u);
     // Too small a buffer is asked to grow.
     EXPECT_FALSE(Ask(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 100));
@@ -109,9 +106,7 @@ TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOnly) {
     EXPECT_EQ(kernel_->disks["/dev/nvme0n1"].rereads, 1);
     std::vector<uint8_t> layout(4096);
     ASSERT_TRUE(Ask(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 4096));
-    DWORD style = 0;
-    std::memcpy(&style, layout.data(), sizeof style);
-    EXPECT_EQ(style, PARTITION_STYLE_RAW);
+    EXPECT_EQ(Read<DWORD>(layout.data()), PARTITION_STYLE_RAW);
 
     // Lock: an exclusive open, released by unlock; the reread goes through it meanwhile.
     ASSERT_TRUE(Ask(drive, FSCTL_LOCK_VOLUME));
@@ -161,8 +156,7 @@ TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
     ASSERT_NE(system, INVALID_HANDLE_VALUE);
     uint8_t buffer[kVolumeExtentsHeaderSize + 4 * sizeof(DISK_EXTENT)] = {};
     ASSERT_TRUE(Ask(system, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, buffer, sizeof buffer));
-    VOLUME_DISK_EXTENTS extents;
-    std::memcpy(&extents, buffer, sizeof extents);
+    auto extents = Read<VOLUME_DISK_EXTENTS>(buffer);
     EXPECT_EQ(extents.NumberOfDiskExtents, 1u);
     EXPECT_EQ(extents.Extents[0].DiskNumber, 0u);
     EXPECT_EQ(extents.Extents[0].StartingOffset, 2082 * 512);
@@ -173,7 +167,7 @@ TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
     platform_->CloseHandle(system);
     const HANDLE usb = Open(L"\\\\.\\D:", GENERIC_READ);
     ASSERT_TRUE(Ask(usb, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, buffer, sizeof buffer));
-    std::memcpy(&extents, buffer, sizeof extents);
+    extents = Read<VOLUME_DISK_EXTENTS>(buffer);
     EXPECT_EQ(extents.Extents[0].DiskNumber, 1u);
     platform_->CloseHandle(usb);
     EXPECT_EQ(Open(L"\\\\.\\E:"), INVALID_HANDLE_VALUE);
@@ -190,7 +184,7 @@ TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
     const HANDLE logical = Open(L"\\\\.\\E:", GENERIC_READ);
     ASSERT_NE(logical, INVALID_HANDLE_VALUE);
     ASSERT_TRUE(Ask(logical, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, buffer, sizeof buffer));
-    std::memcpy(&extents, buffer, sizeof extents);
+    extents = Read<VOLUME_DISK_EXTENTS>(buffer);
     EXPECT_EQ(extents.NumberOfDiskExtents, 1u);
     EXPECT_EQ(extents.Extents[0].DiskNumber, 0u);
     EXPECT_EQ(extents.Extents[0].StartingOffset, 34 * 512);
