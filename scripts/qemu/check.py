@@ -511,7 +511,8 @@ def judge_bench(found, facts):
 
 def drive_summary(log):
     """What an NBD drive's log says of the boot: its requests by command and size, most frequent
-    first, its busy share and how often a request found the next one waiting."""
+    first, its busy time, how often a request found the next one waiting and how long the next
+    one took to come."""
     connections = [json.loads(line) for line in open(log)] if os.path.exists(log) else []
     if not connections:
         return "no log"
@@ -525,8 +526,11 @@ def drive_summary(log):
     busy = sum(stats["busySeconds"] for stats in connections)
     seconds = sum(stats["seconds"] for stats in connections)
     waiting = sum(stats["waiting"] for stats in connections)
+    # The one long connection tells the round trip; a reconnection would show in the count.
+    gaps = max(connections, key=lambda stats: sum(stats["requests"].values())).get("gapMs", {})
     return (f"{total} requests ({kinds}{', ...' if len(common) > 4 else ''}); busy {busy:.1f} of "
-            f"{seconds:.1f} s; {waiting / max(1, total):.0%} found the next one waiting")
+            f"{seconds:.1f} s; {waiting / max(1, total):.0%} found the next one waiting; from an "
+            f"answer to the next request " + " ".join(f"{q} {ms} ms" for q, ms in gaps.items()))
 
 
 def clock(text):

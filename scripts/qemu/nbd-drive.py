@@ -13,7 +13,9 @@ such difference.
 
 The socket appears only once it accepts connections. The server exits when its parent does; after
 each connection it appends one JSON line to <log>: the requests by command and size, the time it
-lasted, the time the drive was busy, and how many requests found another one already waiting.
+lasted, the time the drive was busy, how many requests found another one already waiting, and the
+times from an answer to the next request (the guest's and QEMU's share of a round trip, with the
+drive's idle phases among the longest) at the median, 90th and 99th percentiles.
 """
 import argparse
 import collections
@@ -79,10 +81,13 @@ def handshake(conn, size):
 
 def serve(conn, fd, size, service, stats):
     """Transmission: one request at a time, each answered after its service time."""
+    answered = None
     while True:
         queued = bool(select.select([conn], [], [], 0)[0])
         magic, _, command, handle, offset, length = REQUEST.unpack(receive(conn, REQUEST.size))
         taken = time.monotonic()
+        if answered is not None:
+            stats["gaps"].append(taken - answered)
         if magic != REQUEST_MAGIC or command == DISCONNECT:
             return
         payload = receive(conn, length) if command == WRITE else b""
@@ -106,6 +111,7 @@ def serve(conn, fd, size, service, stats):
         if delay > 0:
             time.sleep(delay)
         conn.sendall(struct.pack(">IIQ", SIMPLE_REPLY_MAGIC, error, handle) + answer)
+        answered = time.monotonic()
         stats["requests"][f"{COMMAND_NAMES.get(command, command)} {length}"] += 1
         stats["busySeconds"] += time.monotonic() - taken
         stats["waiting"] += queued
@@ -142,7 +148,8 @@ def main():
                 continue
             conn.settimeout(None)
             began = time.monotonic()
-            stats = {"requests": collections.Counter(), "busySeconds": 0.0, "waiting": 0}
+            stats = {"requests": collections.Counter(), "busySeconds": 0.0, "waiting": 0,
+                     "gaps": []}
             try:
                 if handshake(conn, size):
                     serve(conn, fd, size, service, stats)
@@ -151,6 +158,9 @@ def main():
             finally:
                 conn.close()
                 stats["seconds"] = time.monotonic() - began
+                gaps = sorted(stats.pop("gaps"))
+                stats["gapMs"] = {f"p{q}": round(1000 * gaps[len(gaps) * q // 100], 2)
+                                  for q in (50, 90, 99) if gaps}
                 with open(args.log, "a") as log:
                     log.write(json.dumps(stats) + "\n")
     finally:
