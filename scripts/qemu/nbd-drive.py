@@ -2,7 +2,7 @@
 """A drive for the QEMU guest's benchmark: serves a raw image file over NBD on a Unix socket, as a
 drive of queue depth 1 whose requests each take a set service time.
 
-  nbd-drive.py <socket> <image> <log> [--read-ms MS] [--write-ms MS]
+  nbd-drive.py <socket> <image> <log> [--read-ms MS] [--write-ms MS] [--trace FILE]
 
 QEMU may send several requests at once; they wait on the socket and are served one after another,
 each answered no sooner than its service time after the drive took it up (reads --read-ms, writes
@@ -15,7 +15,9 @@ The socket appears only once it accepts connections. The server exits when its p
 each connection it appends one JSON line to <log>: the requests by command and size, the time it
 lasted, the time the drive was busy, how many requests found another one already waiting, and the
 times from an answer to the next request (the guest's and QEMU's share of a round trip, with the
-drive's idle phases among the longest) at the median, 90th and 99th percentiles.
+drive's idle phases among the longest) at the median, 90th and 99th percentiles. With --trace it also writes a line per request: when
+the drive took it up (seconds since the server started), the command, offset and length, how long
+the drive took, and 1 when the request had been waiting.
 """
 import argparse
 import collections
@@ -42,6 +44,7 @@ READ, WRITE, DISCONNECT, FLUSH, TRIM = 0, 1, 2, 3, 4
 COMMAND_NAMES = {READ: "read", WRITE: "write", FLUSH: "flush", TRIM: "trim"}
 EINVAL = 22
 ZEROS = bytes(1 << 20)
+STARTED = time.monotonic()
 
 
 def receive(conn, size):
@@ -79,7 +82,7 @@ def handshake(conn, size):
         reply(REP_ERR_UNSUP)
 
 
-def serve(conn, fd, size, service, stats):
+def serve(conn, fd, size, service, stats, trace):
     """Transmission: one request at a time, each answered after its service time."""
     answered = None
     while True:
@@ -112,6 +115,9 @@ def serve(conn, fd, size, service, stats):
             time.sleep(delay)
         conn.sendall(struct.pack(">IIQ", SIMPLE_REPLY_MAGIC, error, handle) + answer)
         answered = time.monotonic()
+        if trace:
+            trace.write(f"{taken - STARTED:.4f} {COMMAND_NAMES.get(command, command)} {offset} "
+                        f"{length} {1000 * (answered - taken):.2f} {int(queued)}\n")
         stats["requests"][f"{COMMAND_NAMES.get(command, command)} {length}"] += 1
         stats["busySeconds"] += time.monotonic() - taken
         stats["waiting"] += queued
@@ -124,6 +130,7 @@ def main():
     parser.add_argument("log")
     parser.add_argument("--read-ms", type=float, default=0.0)
     parser.add_argument("--write-ms", type=float, default=0.0)
+    parser.add_argument("--trace", type=argparse.FileType("w"))
     args = parser.parse_args()
     # Killed by the host's cleanup, it still removes its socket.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
@@ -152,7 +159,7 @@ def main():
                      "gaps": []}
             try:
                 if handshake(conn, size):
-                    serve(conn, fd, size, service, stats)
+                    serve(conn, fd, size, service, stats, args.trace)
             except (EOFError, ConnectionError):
                 pass
             finally:
