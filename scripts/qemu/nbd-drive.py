@@ -15,9 +15,10 @@ The socket appears only once it accepts connections. The server exits when its p
 each connection it appends one JSON line to <log>: the requests by command and size, the time it
 lasted, the time the drive was busy, how many requests found another one already waiting, and the
 times from an answer to the next request (the guest's and QEMU's share of a round trip, with the
-drive's idle phases among the longest) at the median, 90th and 99th percentiles. With --trace it also writes a line per request: when
-the drive took it up (seconds since the server started), the command, offset and length, how long
-the drive took, and 1 when the request had been waiting.
+drive's idle phases among the longest) at the median, 90th and 99th percentiles. With --trace it
+also writes a line per request: when the drive took it up (seconds on the host's monotonic clock,
+which both drives share), the command, offset and length, how long the drive took in
+milliseconds, and 1 when the request had been waiting.
 """
 import argparse
 import collections
@@ -44,7 +45,6 @@ READ, WRITE, DISCONNECT, FLUSH, TRIM = 0, 1, 2, 3, 4
 COMMAND_NAMES = {READ: "read", WRITE: "write", FLUSH: "flush", TRIM: "trim"}
 EINVAL = 22
 ZEROS = bytes(1 << 20)
-STARTED = time.monotonic()
 
 
 def receive(conn, size):
@@ -116,7 +116,7 @@ def serve(conn, fd, size, service, stats, trace):
         conn.sendall(struct.pack(">IIQ", SIMPLE_REPLY_MAGIC, error, handle) + answer)
         answered = time.monotonic()
         if trace:
-            trace.write(f"{taken - STARTED:.4f} {COMMAND_NAMES.get(command, command)} {offset} "
+            trace.write(f"{taken:.4f} {COMMAND_NAMES.get(command, command)} {offset} "
                         f"{length} {1000 * (answered - taken):.2f} {int(queued)}\n")
         stats["requests"][f"{COMMAND_NAMES.get(command, command)} {length}"] += 1
         stats["busySeconds"] += time.monotonic() - taken
