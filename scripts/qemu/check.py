@@ -492,17 +492,45 @@ def judge_bench(found, facts):
         return
     megabytes = facts["rangeSectors"] * 512 / 1e6
     throttle = facts["benchThrottle"] / 1e6
+    service = facts["benchServiceMs"]
     dd, migrate = (megabytes / clocks[name][0] for name in ("bench-dd", "migrate"))
     rows = (("dd bs=64K iflag=direct oflag=direct", "bench-dd", dd),
             ("tramsik-cli migrate (whole command)", "migrate", migrate))
     with open(facts["benchResult"], "w") as out:
-        out.write(f"throttled benchmark: {megabytes:.1f} MB, source reads and target writes held "
-                  f"to {throttle:.1f} MB/s by QEMU\n")
+        out.write(f"benchmark: {megabytes:.1f} MB; the source's reads and the target's writes take "
+                  f"{service:g} ms a request, one at a time, and QEMU throttles them to "
+                  f"{throttle:.1f} MB/s\n")
         for label, name, rate in rows:
             seconds, busy = clocks[name]
             out.write(f"  {label}  {seconds:6.2f} s  {rate:6.2f} MB/s  guest CPU busy {busy:4.0%}\n")
         out.write(f"  migrate / dd        {migrate / dd:.2f}\n"
                   f"  migrate / throttle  {migrate / throttle:.2f}\n")
+        for drive, log in facts["benchDriveLogs"].items():
+            out.write(f"  {drive} drive, whole boot: {drive_summary(log)}\n")
+
+
+def drive_summary(log):
+    """What an NBD drive's log says of the boot: its requests by command and size, most frequent
+    first, its busy time, how often a request found the next one waiting and how long the next
+    one took to come."""
+    connections = [json.loads(line) for line in open(log)] if os.path.exists(log) else []
+    if not connections:
+        return "no log"
+    requests = {}
+    for stats in connections:
+        for kind, count in stats["requests"].items():
+            requests[kind] = requests.get(kind, 0) + count
+    total = sum(requests.values())
+    common = sorted(requests.items(), key=lambda item: -item[1])
+    kinds = ", ".join(f"{count} {kind} B" for kind, count in common[:4])
+    busy = sum(stats["busySeconds"] for stats in connections)
+    seconds = sum(stats["seconds"] for stats in connections)
+    waiting = sum(stats["waiting"] for stats in connections)
+    # The one long connection tells the round trip; a reconnection would show in the count.
+    gaps = max(connections, key=lambda stats: sum(stats["requests"].values())).get("gapMs", {})
+    return (f"{total} requests ({kinds}{', ...' if len(common) > 4 else ''}); busy {busy:.1f} of "
+            f"{seconds:.1f} s; {waiting / max(1, total):.0%} found the next one waiting; from an "
+            f"answer to the next request " + " ".join(f"{q} {ms} ms" for q, ms in gaps.items()))
 
 
 def clock(text):
