@@ -17,10 +17,6 @@ using nlohmann::json;
 
 using CliMetricsRunTest = CliRunFixture;
 
-bool Has(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 // The demo machine, as is or changed, gives these lines.
 TEST_F(CliMetricsRunTest, MachinesGiveTheirSeries) {
     struct Case {

@@ -43,6 +43,7 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
     const std::vector<FailureCase> cases = {
         Fails("layout query fails", GptPair(R"({ "layoutError": 1117 })"), -1, kStateFailed,
               {"GetDiskDriveLayout break"}),
+        Fails("same disk", GptPair(), -2, kStateFailed, {"select disk err"}, false, {1, 1}),
         Fails("same disk by the low 16 bits", GptPair(), -2, kStateFailed, {"select disk err"},
               false, {0, 0x10000}),
         Fails("source unplugged", GptPair(R"({ "gone": true })"), -3, kStateFailed,
@@ -316,17 +317,6 @@ TEST_F(DriverTest, SystemPartitionEndingAt999NeedsATargetOf1100Sectors) {
     const auto backup = ImageAs<platform::GptHeader>(1, 1099);
     EXPECT_EQ(std::memcmp(backup.signature, platform::kGptSignature, 8), 0);
     EXPECT_EQ(uint64_t{backup.myLba}, 1099u);
-}
-
-TEST_F(DriverTest, SameNumbersEndAtMinus2WithoutOpeningEitherDisk) {
-    auto& hooked = LoadHooked(GptPair(), "same");
-    int writes = 0;
-    hooked.beforeWrite = [&](platform::HANDLE, platform::DWORD) { ++writes; };
-    const LogWatch log;
-    EXPECT_EQ(Migrate(1, 1), -2);
-    EXPECT_EQ(writes, 0);
-    EXPECT_EQ(CountStartingWith(log.Messages(), "begin data migration"), 0u);
-    EXPECT_FALSE(TableDeleted(1));
 }
 
 TEST_F(DriverTest, SimulatedSeekAndLayoutFaults) {
