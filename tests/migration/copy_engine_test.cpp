@@ -177,12 +177,12 @@ TEST_F(CopyTest, OutcomesOtherThanAWholeCopy) {
         if (c.result == kCopyCancelled) MigrationState = kStateCancelled;
         LogWatch log;
         EXPECT_EQ(copySectors(Drive(0), Drive(1), c.sectors), c.result);
-        if (*c.line) EXPECT_TRUE(Logged(log.Messages(), c.line));
+        EXPECT_TRUE(!*c.line || Logged(log.Messages(), c.line)) << c.line;
         if (c.result == kCopyCancelled) {
             EXPECT_EQ(CountStartingWith(log.Messages(), "write -"), 1u) << "the end line only";
             EXPECT_EQ(MigrationProgress.percentDone.load(), 0.0f);
         }
-        if (c.firstBlank > 0) EXPECT_TRUE(Copied(c.firstBlank - 1));
+        EXPECT_TRUE(c.firstBlank == 0 || Copied(c.firstBlank - 1));
         EXPECT_TRUE(Blank(c.firstBlank));
         EXPECT_TRUE(Blank(c.firstBlank + 128)) << "nothing after the failed chunk";
         TearDown();
