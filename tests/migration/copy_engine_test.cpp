@@ -14,13 +14,8 @@ using namespace migration;
 
 std::string CopyMachine(const std::string& sourceFaults = "{}",
                         const std::string& targetFaults = "{}") {
-    return R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
-      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Source" }, "size": "64MiB",
-        "faults": )" +
-           sourceFaults + R"( },
-      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Target" }, "size": "64MiB",
-        "faults": )" +
-           targetFaults + R"( } ] })";
+    return SimMachine(SimDrive(0, "Source", "64MiB", sourceFaults) + ", " +
+                      SimDrive(1, "Target", "64MiB", targetFaults));
 }
 
 class CopyTest : public MigrationTest {

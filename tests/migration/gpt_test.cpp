@@ -20,16 +20,13 @@ constexpr uint64_t kSystemEnd = 22527;
 std::string GptMachine(const std::string& targetSize, const std::string& sourceFaults = "{}",
                        const std::string& targetFaults = "{}",
                        const std::string& basicName = "Basic data partition") {
-    return R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
-      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Disk" }, "size": "64MiB", "faults": )" +
-           sourceFaults + R"(,
-        "layout": { "style": "gpt", "partitions": [
+    const std::string layout = R"({ "style": "gpt", "partitions": [
           { "type": "efi", "size": "1MiB" }, { "type": "msr", "size": "1MiB" },
           { "type": "basic", "name": ")" +
-           basicName + R"(", "size": "8MiB" },
-          { "type": "recovery", "size": "2MiB" } ] } },
-      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Disk" }, "size": ")" +
-           targetSize + R"(", "faults": )" + targetFaults + R"( } ] })";
+                               basicName + R"(", "size": "8MiB" },
+          { "type": "recovery", "size": "2MiB" } ] })";
+    return SimMachine(SimDrive(0, "Disk", "64MiB", sourceFaults, layout) + ", " +
+                      SimDrive(1, "Disk", targetSize, targetFaults));
 }
 
 class GptTest : public MigrationTest {};

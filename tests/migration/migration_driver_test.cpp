@@ -290,15 +290,12 @@ TEST_F(DriverTest, PreCheckRefusalsAndTheirLogLines) {
 // The system partition ends at sector 999: the pre-check wants 1,100 sectors, and the copy
 // moves exactly sectors 0 to 999.
 std::string SmallSystem(uint64_t targetSectors) {
-    return R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
-      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Source" }, "size": "1MiB",
-        "layout": { "style": "gpt", "partitions": [
+    return SimMachine(SimDrive(0, "Source", "1MiB", "{}",
+                               R"({ "style": "gpt", "partitions": [
           { "type": "basic", "startLba": 40, "size": )" +
-           At(960 * 512) + R"( } ] } },
-      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Target" }, "size": )" +
-           At(targetSectors * 512) + R"( } ],
-      "volumes": [ { "letter": "C", "fileSystem": "NTFS", "freeBytes": 0,
-                     "extents": [ { "drive": 0, "partition": 0 } ] } ] })";
+                                   At(960 * 512) + " } ] }") +
+                          ", " + SimDrive(1, "Target", At(targetSectors * 512)),
+                      VolumeC(0, 0, "0"));
 }
 
 TEST_F(DriverTest, SystemPartitionEndingAt999NeedsATargetOf1100Sectors) {
