@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "base/ui_text.h"
+#include "cli/machine_facts.h"
 #include "disk/attribute_names.h"
 #include "disk/drive_record.h"
 #include "disk/smart_data.h"
@@ -72,4 +73,11 @@ inline disk::DriveRecord SystemDrive() {
     drive.UnallocatedSize = 384.0;
     drive.IsAligned4K = true;
     return drive;
+}
+
+// The facts of a machine whose system disk, on C:, is `drive` at `index` of the list.
+inline cli::MachineFacts FactsWithSystemDisk(const std::wstring& os, unsigned major, unsigned minor,
+                                             bool ahci, int32_t index,
+                                             const disk::DriveRecord& drive) {
+    return {os, major, minor, ahci, {index, drive.Address.physicalDriveId, drive.Model, L'C'}};
 }

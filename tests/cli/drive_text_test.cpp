@@ -149,13 +149,7 @@ TEST(CliDriveText, ReportHasMachineFactsAndEveryDrive) {
     DriveRecord system = SystemDrive();
     system.Address.physicalDriveId = 5;
     drives.Append(system);
-    MachineFacts facts{
-        .OsName = L"Windows 7 64",
-        .OsMajor = 6,
-        .OsMinor = 1,
-        .AhciMode = true,
-        .SystemDisk = {
-            .index = 2, .physicalDriveId = 5, .model = L"Orvel SSD S3 1GB", .letter = L'C'}};
+    MachineFacts facts = FactsWithSystemDisk(L"Windows 7 64", 6, 1, true, 2, system);
 
     const std::wstring text = ReportText(facts, drives, Names());
     EXPECT_TRUE(

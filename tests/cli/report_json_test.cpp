@@ -123,13 +123,7 @@ TEST(CliReportJson, ReportCarriesPageSpaceAndSystemDisk) {
     DriveList drives;
     drives.Append(SystemDrive());
     drives.Append(SataDrive(1, L"Blank", 0.0, {}, {}));
-    const MachineFacts facts{
-        .OsName = L"Windows 10 64",
-        .OsMajor = 10,
-        .OsMinor = 0,
-        .AhciMode = false,
-        .SystemDisk = {
-            .index = 0, .physicalDriveId = 0, .model = L"Orvel SSD S3 1GB", .letter = L'C'}};
+    const MachineFacts facts = FactsWithSystemDisk(L"Windows 10 64", 10, 0, false, 0, drives[0]);
 
     const json report = Reparsed(ReportJson(facts, drives, Names()));
     EXPECT_EQ(CheckSchema(Schema(), report), std::vector<std::string>{});
