@@ -60,7 +60,7 @@ TEST(CliReportJson, DriveFieldsKeepTheirValuesAndTypes) {
         "totalDiskSize": 975.0, "usbDeviceName": "移动硬盘", "commandTypeTag": "pd1",
         "attributes": [{"id": 9, "statusFlags": 4660, "current": 99, "worst": 98,
                         "raw": "A1B2C3D4E5F6", "reserved": 90, "threshold": 0},
-                       {"id": 194, "statusFlags": 0, "current": 67, "worst": 51,
+                       {"id": 194, "statusFlags": 50, "current": 67, "worst": 51,
                         "raw": "003100150021", "reserved": 0, "threshold": 0}],
         "smartTable": [["09", "Power-On Hours", "99", "98", "0", "A1B2C3D4E5F6", "OK"],
                        ["C2", "Temperature", "67", "51", "0", "003100150021", "OK"]]})");
@@ -131,12 +131,12 @@ TEST(CliReportJson, ReportCarriesPageSpaceAndSystemDisk) {
     // Twelve lines, the usage bar and two volume buttons.
     const json& page = report["drives"][0]["diskInfoPage"];
     EXPECT_EQ(page.size(), 15u);
-    for (const auto& [key, value] : json::parse(R"({
+    const json lines = json::parse(R"({
             "drive_map": "Drive letter:  C\u3001 D ", "set_mode": "Transmission mode:  SATA3|SATA3",
             "power_up_count": "Power-on Count:  57Times", "AHCI": "AHCI:  Unopened",
             "unallocated": "Unallocated : 0.4 GB", "progress1": "51", "Disk C": "C",
-            "Disk D": "D"})")
-                                        .items())
+            "Disk D": "D"})");
+    for (const auto& [key, value] : lines.items())
         EXPECT_EQ(page[key], value) << key;
     EXPECT_EQ(report["drives"][0]["space"], json::parse(R"({
         "unallocatedSize": 384.0, "usedSize": 332.0, "freeSize": 308.0, "usedPercent": 51,
