@@ -31,17 +31,6 @@ const std::wstring kDataModel = L"Orvel SSD Data 96MB";
 const std::wstring kSystemModel = L"Orvel SSD System 64MB";
 const std::wstring kBlankModel = L"Orvel SSD Blank 48MB";
 
-constexpr const wchar_t* kTileSets[3][3] = {
-    {L"res = '139' restype = 'png' source = '0,0,269,48'",
-     L"res = '139' restype = 'png' source = '269,0,538,48'",
-     L"res = '139' restype = 'png' source = '538,0,807,48'"},
-    {L"res = '139' restype = 'png' source = '807,0,1076,48'",
-     L"res = '139' restype = 'png' source = '1076,0,1345,48'",
-     L"res = '139' restype = 'png' source = '1345,0,1614,48'"},
-    {L"res = '139' restype = 'png' source = '1614,0,1883,48'",
-     L"res = '139' restype = 'png' source = '1883,0,2152,48'",
-     L"res = '139' restype = 'png' source = '2152,0,2421,48'"},
-};
 constexpr const wchar_t* kTabNames[] = {L"Data_Mig", L"Disk_Info", L"SMART"};
 
 constexpr wchar_t kPlainVolume[] = L"res = '173' restype = 'png'";
@@ -56,8 +45,14 @@ class MainFrameWindowTest : public MainFrameTest {
             tiles.push_back(Find(tab)->GetBkImage());
         return tiles;
     }
+    // Image 139 is a strip of nine 269-pixel tiles: three for each page on show, one per tab.
     static std::vector<std::wstring> TileSet(int page) {
-        return {kTileSets[page][0], kTileSets[page][1], kTileSets[page][2]};
+        std::vector<std::wstring> tiles;
+        for (int tile = page * 3; tile < page * 3 + 3; ++tile)
+            tiles.push_back(L"res = '139' restype = 'png' source = '" +
+                            std::to_wstring(tile * 269) + L",0," +
+                            std::to_wstring(tile * 269 + 269) + L",48'");
+        return tiles;
     }
     // The letters of the volume buttons on show, and the lit one.
     std::wstring ShownVolumes() {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/app/dialog_fixture.h"
@@ -75,58 +76,45 @@ TEST_F(DialogTest, OkCancelModeTellsOkFromCancelAndSystemClose) {
     }
 }
 
-TEST_F(DialogTest, OkModeShowsOnlyACentredOk) {
-    CMessageDialog dialog;
-    WhileShown(
-        [&](CMessageDialog& shown) {
-            Shown buttons = ButtonsShown(shown);
-            EXPECT_TRUE(buttons.ok);
-            EXPECT_FALSE(buttons.cancel);
-            EXPECT_FALSE(buttons.close);
-            EXPECT_EQ(TopLeft(shown, L"okBtn"), (Point{180, 110}));
-            EXPECT_EQ(TopLeft(shown, L"msgbox"), (Point{80, 40}));
-            // What the user sees: the OK text on the button, no Cancel anywhere.
-            EXPECT_EQ(backend_->WindowOf(shown)->FindText(L"OK").size(), 1u);
-            EXPECT_TRUE(backend_->WindowOf(shown)->FindText(L"Cancel").empty());
-        },
-        L"okBtn");
-    EXPECT_EQ(ShowMessage(dialog, GetUiText(80), 80, kMessageOk, kIconSuccess), 1u);
-    EXPECT_EQ(dialog.Result(), kResultOk);
-}
-
-TEST_F(DialogTest, CloseButtonModeShowsOnlyTheCornerButtonAndLeavesTheResultAlone) {
-    CMessageDialog dialog;
-    WhileShown(
-        [&](CMessageDialog& shown) {
-            Shown buttons = ButtonsShown(shown);
-            EXPECT_FALSE(buttons.ok);
-            EXPECT_FALSE(buttons.cancel);
-            EXPECT_TRUE(buttons.close);
-            EXPECT_EQ(TopLeft(shown, L"closeBtn"), (Point{438, 0}));
-            // The text x given by the caller does not count in this mode.
-            EXPECT_EQ(TopLeft(shown, L"msgbox"), (Point{60, 50}));
-            EXPECT_EQ(MessageRun(*backend_, shown, L"Orvel Tramsik V1.3").rect.left, 60);
-        },
-        L"closeBtn");
-    EXPECT_EQ(ShowMessage(dialog, GetUiText(85), 123, kMessageCloseButton, kIconNone), 1u);
-    EXPECT_EQ(dialog.Result(), kResultClosed);
-}
-
-TEST_F(DialogTest, UnknownModeKeepsTheSkinsButtons) {
-    CMessageDialog dialog;
-    WhileShown(
-        [&](CMessageDialog& shown) {
-            Shown buttons = ButtonsShown(shown);
-            EXPECT_TRUE(buttons.ok);
-            EXPECT_TRUE(buttons.cancel);
-            EXPECT_TRUE(buttons.close);
-            EXPECT_EQ(TopLeft(shown, L"okBtn"), (Point{110, 97}));
-            EXPECT_EQ(TopLeft(shown, L"cancelBtn"), (Point{110, 97}));
-            EXPECT_EQ(TopLeft(shown, L"msgbox"), (Point{70, 40}));
-        },
-        L"closeBtn");
-    ShowMessage(dialog, L"text", 70, 7, kIconNone);
-    EXPECT_EQ(dialog.Result(), kResultClosed);
+// OK alone is centred; the corner button alone ignores the caller's text x and leaves the
+// result alone; an unknown mode keeps the skin's buttons.
+TEST_F(DialogTest, EachModeShowsItsButtonsInTheirPlaces) {
+    const struct {
+        int mode, textX;
+        Shown shown;
+        Point okAt, textAt;  // the OK (and an unknown mode's Cancel) and the text
+        const wchar_t* click;
+        int result;
+    } cases[] = {
+        {kMessageOk, 80, {true, false, false}, {180, 110}, {80, 40}, L"okBtn", kResultOk},
+        {kMessageCloseButton, 123, {false, false, true}, {}, {60, 50}, L"closeBtn", kResultClosed},
+        {7, 70, {true, true, true}, {110, 97}, {70, 40}, L"closeBtn", kResultClosed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        CMessageDialog dialog;
+        WhileShown(
+            [&](CMessageDialog& shown) {
+                const Shown buttons = ButtonsShown(shown);
+                EXPECT_EQ(buttons.ok, c.shown.ok);
+                EXPECT_EQ(buttons.cancel, c.shown.cancel);
+                EXPECT_EQ(buttons.close, c.shown.close);
+                // A hidden button's place is not looked at.
+                for (const auto& [name, on, at] : {std::tuple{L"okBtn", c.shown.ok, c.okAt},
+                                                   {L"cancelBtn", c.shown.cancel, c.okAt},
+                                                   {L"closeBtn", c.shown.close, Point{438, 0}}})
+                    EXPECT_EQ(on ? TopLeft(shown, name) : at, at) << name;
+                EXPECT_EQ(TopLeft(shown, L"msgbox"), c.textAt);
+                EXPECT_EQ(MessageRun(*backend_, shown, L"Orvel Tramsik").rect.left, c.textAt.x);
+                // What the user sees: the OK text on the button, no Cancel where none is shown.
+                const auto* window = backend_->WindowOf(shown);
+                EXPECT_EQ(window->FindText(L"OK").size(), c.shown.ok ? 1u : 0u);
+                EXPECT_TRUE(c.shown.cancel || window->FindText(L"Cancel").empty());
+            },
+            c.click);
+        EXPECT_EQ(ShowMessage(dialog, L"Orvel Tramsik", c.textX, c.mode, kIconNone), 1u);
+        EXPECT_EQ(dialog.Result(), c.result);
+    }
 }
 
 TEST_F(DialogTest, EachIconKindShowsItsTileOfImage206) {

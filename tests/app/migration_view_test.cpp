@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/pages/migration_page.h"
+#include "base/utf8.h"
 #include "disk/ata_smart.h"
 #include "migration/volume_space.h"
 #include "platform/ioctl.h"
@@ -89,7 +90,12 @@ struct Shown {
     int inset = 0;
     int mode = -1;
     int icon = 0;
+    bool operator==(const Shown&) const = default;
 };
+void PrintTo(const Shown& shown, std::ostream* out) {
+    *out << ToUtf8(shown.text) << " at " << shown.inset << ", mode " << shown.mode << ", icon "
+         << shown.icon;
+}
 
 int IconOf(const std::wstring& image) {
     if (image.find(L"'0,0,50,45'") != std::wstring::npos) return kIconWarning;
@@ -323,10 +329,8 @@ TEST_F(MigrationViewTest, AWholeMigrationShowsProgressTimesAndSuccess) {
     // A slow target gives the copy a remaining-time estimate: 10 ms of virtual time a chunk.
     Open(ThreeDisks(R"({ "slowMsPerMiB": 160 })"), "whole");
     StartTo(10);
-    EXPECT_EQ(shown_[0].text, GetUiText(TEXT_MIGRATION_CONFIRM));
-    EXPECT_EQ(shown_[0].inset, 99);
-    EXPECT_EQ(shown_[0].mode, kMessageOkCancel);
-    EXPECT_EQ(shown_[0].icon, kIconWarning);
+    EXPECT_EQ(shown_[0],
+              (Shown{GetUiText(TEXT_MIGRATION_CONFIRM), 99, kMessageOkCancel, kIconWarning}));
     EXPECT_TRUE(view_->Busy());
     EXPECT_FALSE(Enabled(L"Button_Start"));
     EXPECT_TRUE(Enabled(L"Button_Cancel"));
@@ -356,10 +360,7 @@ TEST_F(MigrationViewTest, AWholeMigrationShowsProgressTimesAndSuccess) {
     EXPECT_EQ(MigrationState.load(), kStateSucceeded);
     TickToOutcome();
     ASSERT_EQ(shown_.size(), 2u);
-    EXPECT_EQ(shown_[1].text, GetUiText(TEXT_MIGRATION_DONE));
-    EXPECT_EQ(shown_[1].inset, 80);
-    EXPECT_EQ(shown_[1].mode, kMessageOk);
-    EXPECT_EQ(shown_[1].icon, kIconSuccess);
+    EXPECT_EQ(shown_[1], (Shown{GetUiText(TEXT_MIGRATION_DONE), 80, kMessageOk, kIconSuccess}));
     EXPECT_EQ(MigrationState.load(), kStateSucceeded);
     EXPECT_EQ(Percent(), 0) << "the bar is emptied for the next run";
     EXPECT_EQ(MigrationProgress.elapsedSeconds.load(), 0u);
@@ -392,10 +393,7 @@ TEST_F(MigrationViewTest, CancelShowsTheCancelAndStartWaitsForTheWorker) {
     // The next tick tells the cancel while the worker is still held in its copy.
     TickToOutcome();
     ASSERT_EQ(shown_.size(), 2u);
-    EXPECT_EQ(shown_[1].text, GetUiText(TEXT_MIGRATION_CANCELLED));
-    EXPECT_EQ(shown_[1].inset, 70);
-    EXPECT_EQ(shown_[1].mode, kMessageOk);
-    EXPECT_EQ(shown_[1].icon, kIconError);
+    EXPECT_EQ(shown_[1], (Shown{GetUiText(TEXT_MIGRATION_CANCELLED), 70, kMessageOk, kIconError}));
     EXPECT_TRUE(view_->Busy());
     EXPECT_FALSE(Enabled(L"Button_Start")) << "the worker has not ended";
     EXPECT_FALSE(Enabled(L"Button_Cancel"));
@@ -456,12 +454,8 @@ TEST_F(MigrationViewTest, RefusedPreCheckShowsTheTooSmallTextAndStartsNothing) {
     Expect(L"okBtn");
     view_->Start(0, 0);
     ASSERT_EQ(shown_.size(), 2u);
-    for (const Shown& shown : shown_) {
-        EXPECT_EQ(shown.text, GetUiText(TEXT_TARGET_TOO_SMALL));
-        EXPECT_EQ(shown.inset, 80);
-        EXPECT_EQ(shown.mode, kMessageOk);
-        EXPECT_EQ(shown.icon, kIconWarning);
-    }
+    for (const Shown& shown : shown_)
+        EXPECT_EQ(shown, (Shown{GetUiText(TEXT_TARGET_TOO_SMALL), 80, kMessageOk, kIconWarning}));
     EXPECT_FALSE(view_->Busy());
     EXPECT_EQ(MigrationState.load(), 0u);
     ExpectIdle();
@@ -502,10 +496,7 @@ TEST_F(MigrationViewTest, EveryFailedEndShowsItsMessageAndReturnsToIdle) {
         } else {
             TickToOutcome();
             ASSERT_EQ(shown_.size(), 2u);
-            EXPECT_EQ(shown_[1].text, c.text);
-            EXPECT_EQ(shown_[1].inset, 80);
-            EXPECT_EQ(shown_[1].mode, kMessageOk);
-            EXPECT_EQ(shown_[1].icon, kIconError);
+            EXPECT_EQ(shown_[1], (Shown{c.text, 80, kMessageOk, kIconError}));
         }
         ExpectIdle();
         EXPECT_EQ(TableDeleted(1), c.tableDeleted);

@@ -84,42 +84,27 @@ TEST(SmartRows, ColumnsOfAnOrdinaryDrive) {
 TEST(SmartRows, ColumnsByKindOfDrive) {
     const AttributeSpec attribute{
         .id = 0x01, .current = 0x64, .worst = 0x5A, .raw = 0x112233445566, .reserved = 0xAB};
-
-    DriveRecord sandForce = Drive(disk::VENDOR_SANDFORCE, true, {attribute}, {{0x01, 6}});
-    SmartRowTexts row = BuildSmartTable(sandForce, Names()).Rows[0];
-    EXPECT_EQ(row[2], L"100");
-    EXPECT_EQ(row[3], L"90");
-    EXPECT_EQ(row[4], L"6");
-    EXPECT_EQ(row[5], L"AB112233445566");
-    sandForce.SmartThresholdValid = false;
-    EXPECT_EQ(BuildSmartTable(sandForce, Names()).Rows[0][4], L"---");
-
-    DriveRecord jmicron = Drive(disk::VENDOR_JMICRON, true, {attribute}, {{0x01, 6}});
-    jmicron.IsJMicron60xOrIndilinx = true;
-    row = BuildSmartTable(jmicron, Names()).Rows[0];
-    EXPECT_EQ(row[2], L"100");
-    EXPECT_EQ(row[3], L"---");
-    EXPECT_EQ(row[4], L"---");
-    EXPECT_EQ(row[5], L"AB1122334455665A");
-    // The 61x controllers show their values like any drive.
-    jmicron.IsJMicron60xOrIndilinx = false;
-    EXPECT_EQ(BuildSmartTable(jmicron, Names()).Rows[0][5], L"112233445566");
-
-    DriveRecord indilinx = Drive(disk::VENDOR_INDILINX, true, {attribute}, {{0x01, 6}});
-    indilinx.IsJMicron60xOrIndilinx = true;
-    row = BuildSmartTable(indilinx, Names()).Rows[0];
-    EXPECT_EQ(row[2], L"---");
-    EXPECT_EQ(row[3], L"---");
-    EXPECT_EQ(row[4], L"---");
-    EXPECT_EQ(row[5], L"1122334455665A64");
-
-    DriveRecord nvme = Drive(disk::VENDOR_NVME, true, {attribute});
-    nvme.InterfaceType = InterfaceType::INTERFACE_TYPE_NVME;
-    row = BuildSmartTable(nvme, Names()).Rows[0];
-    EXPECT_EQ(row[2], L"---");
-    EXPECT_EQ(row[3], L"---");
-    EXPECT_EQ(row[4], L"---");
-    EXPECT_EQ(row[5], L"AB112233445566");
+    const struct {
+        int32_t vendor;
+        bool jmicron60xOrIndilinx, nvme, thresholdsRead;
+        const wchar_t* columns;  // current, worst, threshold and raw
+    } cases[] = {
+        {disk::VENDOR_SANDFORCE, false, false, true, L"100 90 6 AB112233445566"},
+        {disk::VENDOR_SANDFORCE, false, false, false, L"100 90 --- AB112233445566"},
+        {disk::VENDOR_JMICRON, true, false, true, L"100 --- --- AB1122334455665A"},
+        // The 61x controllers show their values like any drive.
+        {disk::VENDOR_JMICRON, false, false, true, L"100 90 6 112233445566"},
+        {disk::VENDOR_INDILINX, true, false, true, L"--- --- --- 1122334455665A64"},
+        {disk::VENDOR_NVME, false, true, true, L"--- --- --- AB112233445566"},
+    };
+    for (const auto& c : cases) {
+        DriveRecord drive = Drive(c.vendor, true, {attribute}, {{0x01, 6}});
+        drive.IsJMicron60xOrIndilinx = c.jmicron60xOrIndilinx;
+        if (c.nvme) drive.InterfaceType = InterfaceType::INTERFACE_TYPE_NVME;
+        drive.SmartThresholdValid = c.thresholdsRead;
+        const SmartRowTexts row = BuildSmartTable(drive, Names()).Rows[0];
+        EXPECT_EQ(row[2] + L" " + row[3] + L" " + row[4] + L" " + row[5], c.columns) << c.vendor;
+    }
 
     // Rows of id 0 and 0xFF are there but empty.
     DriveRecord gaps = Drive(disk::VENDOR_NONE, false, {{.id = 0xFF}, {.id = 0x09, .raw = 5}});

@@ -3,9 +3,11 @@
 
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "base/ui_text.h"
+#include "cli/machine_facts.h"
 #include "disk/attribute_names.h"
 #include "disk/drive_record.h"
 #include "disk/smart_data.h"
@@ -43,4 +45,39 @@ inline disk::DriveRecord SataDrive(int32_t physicalDrive, const std::wstring& mo
     record.SmartDataValid = true;
     record.SmartThresholdValid = true;
     return record;
+}
+
+// A system disk of 1 GiB with C: (512 MiB, 300 used, NTFS) and D: (128 MiB, 32 used, exFAT).
+inline disk::DriveRecord SystemDrive() {
+    disk::DriveRecord drive = SataDrive(0, L"Orvel SSD S3 1GB", 1024.0,
+                                        {{.id = 0x09, .raw = 1432}, {.id = 0x0C, .raw = 57}}, {});
+    drive.SerialNumber = L"ORV2026S3000142";
+    drive.FirmwareRev = L"S3FM02.1";
+    drive.CurrentTransferMode = drive.MaxTransferMode = L"SATA/600";
+    drive.DriveLetters = L"C: D:";
+    drive.DriveLetterMap = 0x0C;
+    int slot = 0;
+    for (const auto& [letter, total, used, fileSystem] :
+         {std::tuple{L'C', 512.0, 300.0, L"NTFS"}, std::tuple{L'D', 128.0, 32.0, L"exFAT"}}) {
+        disk::VolumeSpace& volume = drive.Volumes[slot++];
+        volume.Letter = letter;
+        volume.TotalSize = total;
+        volume.UsedSize = used;
+        volume.FreeSize = total - used;
+        volume.UsedPercent = static_cast<int32_t>(used * 100 / total);
+        volume.FileSystem = fileSystem;
+    }
+    drive.UsedSize = 332.0;
+    drive.FreeSize = 308.0;
+    drive.UsedPercent = 51;
+    drive.UnallocatedSize = 384.0;
+    drive.IsAligned4K = true;
+    return drive;
+}
+
+// The facts of a machine whose system disk, on C:, is `drive` at `index` of the list.
+inline cli::MachineFacts FactsWithSystemDisk(const std::wstring& os, unsigned major, unsigned minor,
+                                             bool ahci, int32_t index,
+                                             const disk::DriveRecord& drive) {
+    return {os, major, minor, ahci, {index, drive.Address.physicalDriveId, drive.Model, L'C'}};
 }

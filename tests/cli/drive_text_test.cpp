@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/drive_text.h"
+#include "cli/info_command.h"
 #include "cli/text_columns.h"
 #include "tests/cli/drive_fixture.h"
 
@@ -14,14 +14,6 @@ using disk::DriveList;
 using disk::DriveRecord;
 
 namespace {
-
-std::vector<std::wstring> Lines(const std::wstring& text) {
-    std::vector<std::wstring> lines;
-    std::wistringstream in(text);
-    for (std::wstring line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 TEST(CliTextColumns, WidthsPaddingAndAlignment) {
     EXPECT_EQ(DisplayWidth(L"OK"), 2u);
@@ -85,15 +77,14 @@ TEST(CliDriveText, ListLinesUpEveryDrive) {
     unnumbered.CommandTypeTag = L"cs";
     drives.Append(unnumbered);
 
-    const std::vector<std::wstring> lines = Lines(ListText(drives));
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0], L"Drive  Model                    Size  Interface         Route");
-    EXPECT_EQ(lines[1], L"    0  Orvel SSD S3 1GB       1.0 GB  Serial ATA        pd1");
-    EXPECT_EQ(lines[2], L"   12  Portable HDD PX-500  465.7 GB  USB (Serial ATA)  jm1");
-    EXPECT_EQ(lines[3], L"    -  RAID member            0.0 GB  Serial ATA        cs");
+    EXPECT_EQ(ListText(drives),
+              L"Drive  Model                    Size  Interface         Route\n"
+              L"    0  Orvel SSD S3 1GB       1.0 GB  Serial ATA        pd1\n"
+              L"   12  Portable HDD PX-500  465.7 GB  USB (Serial ATA)  jm1\n"
+              L"    -  RAID member            0.0 GB  Serial ATA        cs\n");
 
     LanguageScope chinese(1);
-    EXPECT_EQ(Lines(ListText(DriveList{}))[0], L"磁盘  型号  容量  接口  通道");
+    EXPECT_EQ(ListText(DriveList{}), L"磁盘  型号  容量  接口  通道\n");
 }
 
 TEST(CliDriveText, FindDriveByPhysicalNumberNotPosition) {
@@ -116,28 +107,25 @@ TEST(CliDriveText, SmartTableInBothLanguages) {
                    {.id = 0xC4, .current = 5, .worst = 5, .raw = 7}},
                   {{0x05, 10}, {0x09, 0}, {0x00, 0}, {0xC4, 10}});
 
-    std::vector<std::wstring> lines = Lines(SmartText(drive, Names()));
-    ASSERT_EQ(lines.size(), 5u) << "title, header and three rows; the empty slot is left out";
-    EXPECT_EQ(lines[0], L"Drive 1  Orvel SSD S5 2GB");
-    EXPECT_EQ(lines[1],
-              L"ID  Description                Current  Worst  Threshold           Raw  Status");
-    EXPECT_EQ(lines[2],
-              L"05  Reallocated Sectors Count      100    100         10  000000000000  OK");
-    EXPECT_EQ(lines[3],
-              L"09  Power-On Hours                  99     98          0  0A0B0C0D0E0F  OK");
-    EXPECT_EQ(lines[4],
-              L"C4  Reallocation Event Count         5      5         10  000000000007  Bad");
+    // The empty slot is left out.
+    EXPECT_EQ(SmartText(drive, Names()),
+              L"Drive 1  Orvel SSD S5 2GB\n"
+              L"ID  Description                Current  Worst  Threshold           Raw  Status\n"
+              L"05  Reallocated Sectors Count      100    100         10  000000000000  OK\n"
+              L"09  Power-On Hours                  99     98          0  0A0B0C0D0E0F  OK\n"
+              L"C4  Reallocation Event Count         5      5         10  000000000007  Bad\n");
 
     LanguageScope chinese(1);
-    lines = Lines(SmartText(drive, Names()));
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[0], L"磁盘 1  Orvel SSD S5 2GB");
-    EXPECT_NE(lines[1].find(L"属性名称"), std::wstring::npos);
-    EXPECT_NE(lines[2].find(L"良好"), std::wstring::npos);
-    EXPECT_NE(lines[4].find(L"损坏"), std::wstring::npos);
+    const std::wstring text = SmartText(drive, Names());
+    EXPECT_TRUE(text.starts_with(L"磁盘 1  Orvel SSD S5 2GB\n")) << text;
+    EXPECT_NE(text.find(L"属性名称"), std::wstring::npos);
     // Columns stay aligned with names two cells a character wide.
-    EXPECT_EQ(DisplayWidth(lines[2].substr(0, lines[2].find(L"良好"))),
-              DisplayWidth(lines[4].substr(0, lines[4].find(L"损坏"))));
+    const auto column = [&](const wchar_t* word) {
+        const size_t at = text.find(word), start = text.rfind(L'\n', at) + 1;
+        return at == std::wstring::npos ? 0 : DisplayWidth(text.substr(start, at - start));
+    };
+    EXPECT_GT(column(L"良好"), 0u);
+    EXPECT_EQ(column(L"良好"), column(L"损坏"));
 }
 
 TEST(CliDriveText, SmartWithoutAttributesSaysSo) {
@@ -146,6 +134,7 @@ TEST(CliDriveText, SmartWithoutAttributesSaysSo) {
 }
 
 TEST(CliDriveText, ReportHasMachineFactsAndEveryDrive) {
+    LanguageScope english(0);
     DriveList drives;
     DriveRecord first = SataDrive(0, L"First", 975.0, {{.id = 0x09, .raw = 1532}}, {});
     first.FirmwareRev = L"FW1";
@@ -157,28 +146,84 @@ TEST(CliDriveText, ReportHasMachineFactsAndEveryDrive) {
     second.UsbVendorId = 0x152D;
     second.UsbProductId = 0x578;
     drives.Append(second);
-    const MachineFacts facts{
-        .OsName = L"Windows 7 64", .OsMajor = 6, .OsMinor = 1, .AhciMode = true, .SystemDisk = {}};
+    DriveRecord system = SystemDrive();
+    system.Address.physicalDriveId = 5;
+    drives.Append(system);
+    MachineFacts facts = FactsWithSystemDisk(L"Windows 7 64", 6, 1, true, 2, system);
 
     const std::wstring text = ReportText(facts, drives, Names());
-    const std::vector<std::wstring> lines = Lines(text);
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[0], L"OS Version   : Windows 7 64");
-    EXPECT_EQ(lines[1], L"AHCI         : Opeded");
-    EXPECT_EQ(lines[2], L"System disk  : not determined");
+    EXPECT_TRUE(
+        text.starts_with(L"OS Version   : Windows 7 64\n"
+                         L"AHCI         : Opeded\n"
+                         L"System disk  : 5  Orvel SSD S3 1GB\n"))
+        << text;
     for (const wchar_t* expected :
          {L"\nDrive 0  First\n", L"  Serial No.         : SN0\n", L"  Firmware           : FW1\n",
           L"  Disk capacity      : 1.0 GB\n", L"  Transmission mode  : SATA/300 | SATA/600\n",
           L"  Drive letter       : C: D:\n", L"\nDrive 4  Second\n", L"No S.M.A.R.T. attributes\n",
-          L"09  Power-On Hours", L"  USB ids            : 152D:0578\n"})
+          L"09  Power-On Hours", L"  USB ids            : 152D:0578\n",
+          L"  Free Space         : 0.3 GB\n", L"  Used Space         : 0.3 GB\n",
+          L"  Unallocated        : 0.4 GB\n",
+          L"  C:            NTFS          0.5 GB      0.3 GB      0.2 GB  58\n"})
         EXPECT_NE(text.find(expected), std::wstring::npos) << expected;
     EXPECT_EQ(text.find(L"USB ids"), text.rfind(L"USB ids")) << "only the USB drive has ids";
     EXPECT_EQ(text.find(L" \n"), std::wstring::npos) << "no line ends in a blank";
+    facts.SystemDisk = {};
+    EXPECT_NE(ReportText(facts, drives, Names()).find(L"\nSystem disk  : not determined\n"),
+              std::wstring::npos);
 
     LanguageScope chinese(1);
     const std::wstring chineseText = ReportText(MachineFacts{}, drives, Names());
     EXPECT_NE(chineseText.find(L"未开启"), std::wstring::npos);
     EXPECT_NE(chineseText.find(L"  序列号"), std::wstring::npos);
+}
+
+TEST(CliInfo, ThePageAsTheWindowShowsIt) {
+    LanguageScope english(0);
+    EXPECT_EQ(InfoText(SystemDrive(), Names(), true),
+              L"Drive 0  Orvel SSD S3 1GB\n"
+              L"Drive letter:  C\x3001 D\n"
+              L"Transmission mode:  SATA3|SATA3  (Current Mode | Support Mode)\n"
+              L"Power-on Count:  57Times\n"
+              L"Power-on Time:  1432hour\n"
+              L"Interface : Serial ATA\n"
+              L"AHCI:  Opeded\n"
+              L"Serial No. : ORV2026S3000..  (ORV2026S3000142)\n"
+              L"Disk capacity : 1.0 GB\n"
+              L"Firmware : S3FM02.1\n"
+              L"Free Space : 0.3 GB\n"
+              L"Used Space : 0.3 GB\n"
+              L"Unallocated : 0.4 GB\n"
+              L"[##########----------]  51%\n"
+              L"\n"
+              L"Drive letter         Disk capacity  Used Space  Free Space   %\n"
+              L"C:            NTFS          0.5 GB      0.3 GB      0.2 GB  58\n"
+              L"D:            exFAT         0.1 GB      0.0 GB      0.1 GB  25\n");
+}
+
+TEST(CliInfo, CutSerialsEmptyDrivesAndChinese) {
+    DriveRecord bare = SataDrive(3, L"Bare", 0.0, {}, {});
+    bare.SerialNumber = L"ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    {
+        LanguageScope english(0);
+        const std::wstring text = InfoText(bare, Names(), false);
+        EXPECT_NE(text.find(L"\nSerial No. : ABCDEFGHIJKL..  (ABCDEFGHIJKLMNOPQRSTUVWXYZ)\n"),
+                  std::wstring::npos)
+            << text;
+        EXPECT_NE(text.find(L"\nDrive letter:\n"), std::wstring::npos) << "no blank at line end";
+        EXPECT_NE(text.find(L"\nAHCI:  Unopened\n"), std::wstring::npos);
+        EXPECT_NE(text.find(L"\n[--------------------]  0%\n"), std::wstring::npos);
+        EXPECT_EQ(text.find(L"File"), std::wstring::npos);
+        EXPECT_TRUE(VolumesText(bare, L"").empty()) << "no volume, no table";
+        EXPECT_EQ(text.back(), L'\n');
+    }
+    LanguageScope chinese(1);
+    const std::wstring text = InfoText(SystemDrive(), Names(), true);
+    for (const wchar_t* line :
+         {L"\n驱动器号:  C\x3001 D\n", L"\n通电次数:  57次\n", L"\n通电时间:  1432小时\n",
+          L"\nAHCI:  已开启\n", L"\n序列号 : ORV2026S3000142\n", L"\n未分配 : 0.4 GB\n"})
+        EXPECT_NE(text.find(line), std::wstring::npos) << line;
+    EXPECT_NE(InfoText(bare, Names(), false).find(L"\n驱动器号:  无分区\n"), std::wstring::npos);
 }
 
 }  // namespace

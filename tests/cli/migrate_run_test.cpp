@@ -5,11 +5,9 @@
 #include <signal.h>
 
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +17,7 @@
 namespace {
 
 using nlohmann::json;
+using Options = std::vector<std::string>;
 
 const std::string kDone =
     "System data migration is completed, please close the computer with the target disk "
@@ -30,24 +29,15 @@ const std::string kConfirm =
     "This step will migrate the current operating system to the target disk,and the target "
     "disk will be formatted, are you sure to continue? [y/N] ";
 
-bool Has(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 class MigrateRunTest : public CliRunFixture {
   protected:
-    std::vector<std::string> Args(const std::string& machine, std::vector<std::string> args) {
-        args.insert(args.begin(), {"--machine", machine, "--log", log_, "--lang", "en"});
-        return args;
+    // tramsik-cli migrate in English onto `target`, with `options`.
+    std::vector<std::string> Migrate(const std::string& machine, int target,
+                                     Options options = {"--yes"}) {
+        options.insert(options.begin(),
+                       {"--lang", "en", "migrate", "--target", std::to_string(target)});
+        return Args(machine, options);
     }
-    // The demo machine with its drives' faults replaced: `faults[i]` for drive i.
-    std::string DemoWithFaults(const std::vector<json>& faults) {
-        return DemoVariant([&](json& machine) {
-            for (size_t i = 0; i < faults.size(); ++i)
-                machine["drives"][i]["faults"] = faults[i];
-        });
-    }
-    std::string Log() const { return ReadWhole(log_); }
     // The image of drive `index` of the machine, as the simulator made it in the cache folder.
     std::filesystem::path Image(int index) const {
         const std::string part = "-drive" + std::to_string(index) + "-";
@@ -67,9 +57,8 @@ class MigrateRunTest : public CliRunFixture {
 TEST_F(MigrateRunTest, DemoSystemDiskOntoTheSecondSsdWithYes) {
     for (const bool verify : {false, true}) {
         SCOPED_TRACE(verify ? "verified" : "unverified");
-        std::vector<std::string> args{"migrate", "--target", "1", "--yes"};
-        if (verify) args.push_back("--verify");
-        const CliRun run = RunCli(folder_, Args("demo", args));
+        const CliRun run = WaitCli(StartCli(
+            folder_, Migrate("demo", 1, verify ? Options{"--yes", "--verify"} : Options{"--yes"})));
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, kDone);
         EXPECT_TRUE(Has(run.err, "OS Drive : Orvel SSD S3 1GB\n")) << run.err;
@@ -87,27 +76,33 @@ TEST_F(MigrateRunTest, DemoSystemDiskOntoTheSecondSsdWithYes) {
 }
 
 TEST_F(MigrateRunTest, RefusalsAndTheirStatuses) {
-    // The USB disk is smaller than the system partition's end: text 87, status 20.
-    CliRun run = RunCli(folder_, Args("demo", {"migrate", "--target", "3", "--yes"}));
-    EXPECT_EQ(run.status, 20);
-    EXPECT_TRUE(Has(run.err, kTooSmall)) << run.err;
-    EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(Has(Log(), "dst driver is too small, no support migration"));
-    // The system disk itself.
-    run = RunCli(folder_, Args("demo", {"migrate", "--target", "0", "--yes"}));
-    EXPECT_EQ(run.status, 20);
-    EXPECT_TRUE(Has(run.err, kTooSmall)) << run.err;
-    // No such drive.
-    run = RunCli(folder_, Args("demo", {"migrate", "--target", "9", "--yes"}));
-    EXPECT_EQ(run.status, 3);
-    EXPECT_TRUE(Has(run.err, "9")) << run.err;
-    // Anything but yes at the confirmation stops before a byte is written.
-    for (const char* answer : {"n\n", "\n", ""}) {
-        const std::filesystem::path input = folder_ / "answer";
-        std::ofstream(input) << answer;
-        run = RunCli(folder_, Args("demo", {"migrate", "--target", "1"}), input);
-        EXPECT_EQ(run.status, 21) << answer;
-        EXPECT_TRUE(Has(run.err, kConfirm)) << run.err;
+    const std::filesystem::path input = folder_ / "answer";
+    const struct {
+        const char* what;
+        int target;
+        const char* answer;  // on stdin, without --yes, when not null
+        int status;
+        std::string err, log;
+    } cases[] = {
+        // The USB disk is smaller than the system partition's end; so is the system disk.
+        {"a small target", 3, nullptr, 20, kTooSmall, "dst driver is too small, no support"},
+        {"the system disk", 0, nullptr, 20, kTooSmall, ""},
+        {"no such drive", 9, nullptr, 3, "9", ""},
+        // Anything but yes at the confirmation stops before a byte is written.
+        {"answered no", 1, "n\n", 21, kConfirm, ""},
+        {"answered nothing", 1, "\n", 21, kConfirm, ""},
+        {"no answer at all", 1, "", 21, kConfirm, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.answer) std::ofstream(input) << c.answer;
+        const CliRun run = WaitCli(
+            StartCli(folder_, Migrate("demo", c.target, c.answer ? Options{} : Options{"--yes"}),
+                     c.answer ? input : ""));
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_TRUE(Has(run.err, c.err)) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(Has(Log(), c.log));
         EXPECT_FALSE(Has(Log(), "begin data migration"));
     }
     EXPECT_EQ(Sector(1, 0), std::string(512, '\0'));
@@ -117,19 +112,21 @@ TEST_F(MigrateRunTest, FailedMigrationExitsWithItsResult) {
     const struct {
         const char* what;
         json targetFaults;
-        std::vector<std::string> options;
+        Options options;
         int status;
     } cases[] = {
-        {"a write fails", {{"writeErrorSector", 300000}}, {}, 9},
+        {"a write fails", {{"writeErrorSector", 300000}}, {"--yes"}, 9},
         // The drive says it wrote the sector and did not: only reading back finds out.
-        {"a sector stored wrong, verified", {{"corruptWriteSector", 300000}}, {"--verify"}, 17},
+        {"a sector stored wrong, verified",
+         {{"corruptWriteSector", 300000}},
+         {"--yes", "--verify"},
+         17},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string machine = DemoWithFaults({json::object(), c.targetFaults});
-        std::vector<std::string> args{"migrate", "--target", "1", "--yes"};
-        args.insert(args.end(), c.options.begin(), c.options.end());
-        const CliRun run = RunCli(folder_, Args(machine, args));
+        const std::string machine =
+            DemoVariant([&](json& m) { m["drives"][1]["faults"] = c.targetFaults; });
+        const CliRun run = WaitCli(StartCli(folder_, Migrate(machine, 1, c.options)));
         EXPECT_EQ(run.status, c.status);
         EXPECT_TRUE(Has(run.err, "System migration failed [-" + std::to_string(c.status) + "]\n"))
             << run.err;
@@ -141,8 +138,11 @@ TEST_F(MigrateRunTest, FailedMigrationExitsWithItsResult) {
 
 TEST_F(MigrateRunTest, CtrlCCancelsAndASecondOneDoesNotKill) {
     // Slow disks, so the copy is surely under way when the signals come.
-    const std::string machine = DemoWithFaults({{{"slowMsPerMiB", 20}}, {{"slowMsPerMiB", 20}}});
-    const CliChild child = StartCli(folder_, Args(machine, {"migrate", "--target", "1", "--yes"}));
+    const std::string machine = DemoVariant([](json& m) {
+        for (int drive : {0, 1})
+            m["drives"][drive]["faults"] = {{"slowMsPerMiB", 20}};
+    });
+    const CliChild child = StartCli(folder_, Migrate(machine, 1));
     ASSERT_GT(child.pid, 0);
     // Wait for the copy's first percent in the log, however long the machine takes.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);

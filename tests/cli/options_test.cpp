@@ -1,11 +1,12 @@
+#include "cli/options.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
-
-#include "cli/options.h"
 
 namespace cli {
 
@@ -29,38 +30,50 @@ Parsed Parse(std::initializer_list<const char*> arguments) {
     return parsed;
 }
 
+auto Fields(const CliOptions& o) {
+    return std::tie(o.Machine, o.LanguageFlag, o.LogPath, o.Trace, o.Command, o.Drive, o.Json,
+                    o.Target, o.Yes, o.Verify, o.OutPath, o.Anonymize);
+}
+
 TEST(CliOptions, CommandsAndTheirOptions) {
-    Parsed p = Parse({"list"});
-    ASSERT_TRUE(p.outcome.Run);
-    EXPECT_EQ(p.options.Command, CliCommand::List);
-    EXPECT_TRUE(p.options.Machine.empty());
-    EXPECT_FALSE(p.options.LanguageFlag.has_value()) << "the platform decides";
-    EXPECT_TRUE(p.options.LogPath.empty());
-
-    p = Parse(
-        {"--machine", "demo", "--lang", "zh", "--log", "/tmp/日志.log", "smart", "--drive", "12"});
-    ASSERT_TRUE(p.outcome.Run) << p.err;
-    EXPECT_EQ(p.options.Command, CliCommand::Smart);
-    EXPECT_EQ(p.options.Machine, L"demo");
-    EXPECT_EQ(p.options.LanguageFlag, 1);
-    EXPECT_EQ(p.options.LogPath, L"/tmp/日志.log");
-    EXPECT_EQ(p.options.Drive, 12);
-
-    p = Parse({"smart"});
-    ASSERT_TRUE(p.outcome.Run);
-    EXPECT_FALSE(p.options.Drive.has_value()) << "no --drive: the default drive";
-
-    p = Parse({"--lang", "en", "report", "--json"});
-    ASSERT_TRUE(p.outcome.Run);
-    EXPECT_EQ(p.options.Command, CliCommand::Report);
-    EXPECT_EQ(p.options.LanguageFlag, 0);
-    EXPECT_TRUE(p.options.Json);
-    EXPECT_FALSE(Parse({"report"}).options.Json);
-
-    // Global options after the command are taken too.
-    p = Parse({"report", "--machine", "m.json"});
-    ASSERT_TRUE(p.outcome.Run);
-    EXPECT_EQ(p.options.Machine, L"m.json");
+    using enum CliCommand;
+    const struct {
+        std::initializer_list<const char*> line;
+        void (*expect)(CliOptions&);  // changes the defaults into the options expected
+    } cases[] = {
+        // Without --lang the platform decides; without --drive the default drive is shown.
+        {{"list"}, [](CliOptions&) {}},
+        {{"--machine", "demo", "--lang", "zh", "--log", "/tmp/日志.log", "smart", "--drive", "12"},
+         [](CliOptions& o) {
+             o.Machine = L"demo";
+             o.LanguageFlag = 1;
+             o.LogPath = L"/tmp/日志.log";
+             o.Command = Smart;
+             o.Drive = 12;
+         }},
+        {{"smart"}, [](CliOptions& o) { o.Command = Smart; }},
+        {{"--lang", "en", "report", "--json"},
+         [](CliOptions& o) { o.LanguageFlag = 0, o.Command = Report, o.Json = true; }},
+        // Global options after the command are taken too.
+        {{"report", "--machine", "m.json"},
+         [](CliOptions& o) { o.Machine = L"m.json", o.Command = Report; }},
+        {{"info", "--drive", "2"}, [](CliOptions& o) { o.Command = Info, o.Drive = 2; }},
+        {{"info"}, [](CliOptions& o) { o.Command = Info; }},
+        // Confirmation unless asked not to.
+        {{"migrate", "--target", "3", "--machine", "demo"},
+         [](CliOptions& o) { o.Machine = L"demo", o.Command = Migrate, o.Target = 3; }},
+        {{"migrate", "--yes", "--target", "0"},
+         [](CliOptions& o) { o.Command = Migrate, o.Target = 0, o.Yes = true; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(
+            testing::PrintToString(std::vector<std::string>(c.line.begin(), c.line.end())));
+        const Parsed p = Parse(c.line);
+        ASSERT_TRUE(p.outcome.Run) << p.err;
+        CliOptions expected;
+        c.expect(expected);
+        EXPECT_EQ(Fields(p.options), Fields(expected));
+    }
 }
 
 TEST(CliOptions, UsageErrorsStopWithStatusTwo) {
@@ -79,10 +92,7 @@ TEST(CliOptions, UsageErrorsStopWithStatusTwo) {
              {"migrate", "--target", "-1"},
              {"migrate", "--target", "x", "--yes"},
          }) {
-        std::string args;
-        for (const char* arg : line)
-            args += std::string(arg) + " ";
-        SCOPED_TRACE(args);
+        SCOPED_TRACE(testing::PrintToString(std::vector<std::string>(line.begin(), line.end())));
         const Parsed p = Parse(line);
         EXPECT_FALSE(p.outcome.Run);
         EXPECT_EQ(p.outcome.ExitCode, kExitUsage);
@@ -90,33 +100,22 @@ TEST(CliOptions, UsageErrorsStopWithStatusTwo) {
     }
 }
 
-TEST(CliOptions, MigrateNeedsItsTarget) {
-    Parsed p = Parse({"migrate", "--target", "3", "--machine", "demo"});
-    ASSERT_TRUE(p.outcome.Run) << p.err;
-    EXPECT_EQ(p.options.Command, CliCommand::Migrate);
-    EXPECT_EQ(p.options.Target, 3);
-    EXPECT_FALSE(p.options.Yes) << "confirmation unless asked not to";
-    p = Parse({"migrate", "--yes", "--target", "0"});
-    ASSERT_TRUE(p.outcome.Run) << p.err;
-    EXPECT_TRUE(p.options.Yes);
-    EXPECT_EQ(p.options.Target, 0);
-}
-
 TEST(CliOptions, HelpAndVersionSucceed) {
-    Parsed p = Parse({"--help"});
-    EXPECT_FALSE(p.outcome.Run);
-    EXPECT_EQ(p.outcome.ExitCode, kExitSuccess);
-    for (const char* word : {"--machine", "--lang", "--log", "list", "smart", "report"})
-        EXPECT_NE(p.out.find(word), std::string::npos) << word;
-    EXPECT_NE(p.out.find("migrate"), std::string::npos);
-
-    p = Parse({"smart", "--help"});
-    EXPECT_EQ(p.outcome.ExitCode, kExitSuccess);
-    EXPECT_NE(p.out.find("--drive"), std::string::npos);
-
-    p = Parse({"--version"});
-    EXPECT_EQ(p.outcome.ExitCode, kExitSuccess);
-    EXPECT_NE(p.out.find("tramsik-cli 1.3"), std::string::npos);
+    const struct {
+        std::initializer_list<const char*> line;
+        std::vector<std::string> words;
+    } cases[] = {
+        {{"--help"}, {"--machine", "--lang", "--log", "list", "smart", "report", "migrate"}},
+        {{"smart", "--help"}, {"--drive"}},
+        {{"--version"}, {"tramsik-cli 1.3"}},
+    };
+    for (const auto& c : cases) {
+        const Parsed p = Parse(c.line);
+        EXPECT_FALSE(p.outcome.Run);
+        EXPECT_EQ(p.outcome.ExitCode, kExitSuccess);
+        for (const std::string& word : c.words)
+            EXPECT_NE(p.out.find(word), std::string::npos) << word;
+    }
 }
 
 }  // namespace

@@ -50,50 +50,37 @@ DriveRecord DemoLikeDrive() {
 
 TEST(CliReportJson, DriveFieldsKeepTheirValuesAndTypes) {
     const json drive = Reparsed(DriveJson(DemoLikeDrive(), 5, Names()));
-    EXPECT_EQ(drive["index"], 5);
-    EXPECT_EQ(drive["physicalDrive"], 2);
-    EXPECT_EQ(drive["model"], "Orvel SSD S3 1GB");
-    EXPECT_EQ(drive["firmwareRev"], "S3FM02.1");
-    EXPECT_EQ(drive["target"], 160) << "a byte is a number, not a character";
-    EXPECT_EQ(drive["scsiPort"], -1);
-    EXPECT_EQ(drive["temperature"], 0x21) << "from attribute C2";
-    EXPECT_EQ(drive["life"], -1);
-    EXPECT_EQ(drive["numberOfSectors"], 0x1'0000'0001ull);
-    EXPECT_EQ(drive["sector48"], 0x1'0000'0001ull);
-    EXPECT_EQ(drive["driveLetterMap"], 0x80000004u);
+    // A byte is a number, not a character; the temperature is attribute C2's; raw values are
+    // written most significant byte first; sizes past 32 bits and the letter map's top bit
+    // stay whole.
+    const json expected = json::parse(R"({
+        "index": 5, "physicalDrive": 2, "model": "Orvel SSD S3 1GB", "firmwareRev": "S3FM02.1",
+        "target": 160, "scsiPort": -1, "temperature": 33, "life": -1,
+        "numberOfSectors": 4294967297, "sector48": 4294967297, "driveLetterMap": 2147483652,
+        "totalDiskSize": 975.0, "usbDeviceName": "移动硬盘", "commandTypeTag": "pd1",
+        "attributes": [{"id": 9, "statusFlags": 4660, "current": 99, "worst": 98,
+                        "raw": "A1B2C3D4E5F6", "reserved": 90, "threshold": 0},
+                       {"id": 194, "statusFlags": 50, "current": 67, "worst": 51,
+                        "raw": "003100150021", "reserved": 0, "threshold": 0}],
+        "smartTable": [["09", "Power-On Hours", "99", "98", "0", "A1B2C3D4E5F6", "OK"],
+                       ["C2", "Temperature", "67", "51", "0", "003100150021", "OK"]]})");
+    for (const auto& [key, value] : expected.items())
+        EXPECT_EQ(drive[key], value) << key;
     EXPECT_TRUE(drive["totalDiskSize"].is_number_float());
-    EXPECT_EQ(drive["totalDiskSize"], 975.0);
-    EXPECT_EQ(drive["usbDeviceName"], "移动硬盘");
-    EXPECT_EQ(drive["commandTypeTag"], "pd1");
-
     EXPECT_EQ(drive["flags"].size(), 21u);
-    EXPECT_EQ(drive["flags"]["isSsd"], true);
-    EXPECT_EQ(drive["flags"]["isTrimSupported"], true);
-    EXPECT_EQ(drive["flags"]["isLba48Supported"], false);
-    EXPECT_EQ(drive["flags"]["smartDataValid"], true);
-
-    ASSERT_EQ(drive["attributes"].size(), 2u);
-    const json& first = drive["attributes"][0];
-    EXPECT_EQ(first["id"], 9);
-    EXPECT_EQ(first["statusFlags"], 0x1234);
-    EXPECT_EQ(first["current"], 99);
-    EXPECT_EQ(first["worst"], 98);
-    EXPECT_EQ(first["raw"], "A1B2C3D4E5F6") << "most significant byte first";
-    EXPECT_EQ(first["reserved"], 0x5A);
-    EXPECT_EQ(first["threshold"], 0);
-    EXPECT_EQ(drive["attributes"][1]["raw"], "003100150021");
-
-    ASSERT_EQ(drive["smartTable"].size(), 2u);
-    EXPECT_EQ(drive["smartTable"][0],
-              json({"09", "Power-On Hours", "99", "98", "0", "A1B2C3D4E5F6", "OK"}));
+    for (const auto& [flag, set] : {std::pair{"isSsd", true},
+                                    {"isTrimSupported", true},
+                                    {"isLba48Supported", false},
+                                    {"smartDataValid", true}})
+        EXPECT_EQ(drive["flags"][flag], set) << flag;
 }
 
 TEST(CliReportJson, KeysComeInTheContractOrder) {
     const std::string text = ReportJsonText(DriveJson(DemoLikeDrive(), 0, Names()));
     size_t last = 0;
-    for (const char* key :
-         {"\"index\"", "\"physicalDrive\"", "\"model\"", "\"totalDiskSize\"", "\"flags\"",
-          "\"driveLetters\"", "\"wearLevelingCount\"", "\"attributes\"", "\"smartTable\""}) {
+    for (const char* key : {"\"index\"", "\"physicalDrive\"", "\"model\"", "\"totalDiskSize\"",
+                            "\"flags\"", "\"driveLetters\"", "\"wearLevelingCount\"",
+                            "\"attributes\"", "\"smartTable\"", "\"diskInfoPage\"", "\"space\""}) {
         const size_t at = text.find(key);
         ASSERT_NE(at, std::string::npos) << key;
         EXPECT_GT(at, last) << key;
@@ -131,6 +118,37 @@ TEST(CliReportJson, ReportFollowsTheSchemaInBothLanguages) {
     EXPECT_EQ(CheckSchema(Schema(), chineseReport), std::vector<std::string>{});
 }
 
+TEST(CliReportJson, ReportCarriesPageSpaceAndSystemDisk) {
+    LanguageScope english(0);
+    DriveList drives;
+    drives.Append(SystemDrive());
+    drives.Append(SataDrive(1, L"Blank", 0.0, {}, {}));
+    const MachineFacts facts = FactsWithSystemDisk(L"Windows 10 64", 10, 0, false, 0, drives[0]);
+
+    const json report = Reparsed(ReportJson(facts, drives, Names()));
+    EXPECT_EQ(CheckSchema(Schema(), report), std::vector<std::string>{});
+    EXPECT_EQ(report["systemDisk"], json({{"physicalDrive", 0}, {"model", "Orvel SSD S3 1GB"}}));
+    // Twelve lines, the usage bar and two volume buttons.
+    const json& page = report["drives"][0]["diskInfoPage"];
+    EXPECT_EQ(page.size(), 15u);
+    const json lines = json::parse(R"({
+            "drive_map": "Drive letter:  C\u3001 D ", "set_mode": "Transmission mode:  SATA3|SATA3",
+            "power_up_count": "Power-on Count:  57Times", "AHCI": "AHCI:  Unopened",
+            "unallocated": "Unallocated : 0.4 GB", "progress1": "51", "Disk C": "C",
+            "Disk D": "D"})");
+    for (const auto& [key, value] : lines.items())
+        EXPECT_EQ(page[key], value) << key;
+    EXPECT_EQ(report["drives"][0]["space"], json::parse(R"({
+        "unallocatedSize": 384.0, "usedSize": 332.0, "freeSize": 308.0, "usedPercent": 51,
+        "isAligned4K": true, "volumes": [
+          {"letter": "C", "totalSize": 512.0, "usedSize": 300.0, "freeSize": 212.0,
+           "usedPercent": 58, "fileSystem": "NTFS"},
+          {"letter": "D", "totalSize": 128.0, "usedSize": 32.0, "freeSize": 96.0,
+           "usedPercent": 25, "fileSystem": "exFAT"}]})"));
+    EXPECT_TRUE(report["drives"][1]["space"]["volumes"].empty());
+    EXPECT_EQ(report["drives"][1]["diskInfoPage"]["capacityInfo"], "Disk capacity : 0.0 GB");
+}
+
 TEST(CliReportJson, BrokenTextIsReplacedNotRefused) {
     DriveRecord drive = DemoLikeDrive();
     drive.Model = std::wstring(L"bad") + static_cast<wchar_t>(0xD800);  // a lone surrogate
@@ -145,42 +163,38 @@ TEST(CliSchemaCheck, FindsEveryKindOfMismatch) {
     const json good = Reparsed(ReportJson({}, drives, Names()));
     ASSERT_TRUE(CheckSchema(schema, good).empty());
 
-    const auto problemsAfter = [&](auto&& change) {
-        json bad = good;
-        change(bad);
-        return CheckSchema(schema, bad);
+    // Each row: a JSON patch of the good report and the one problem it makes.
+    const std::pair<const char*, const char*> cases[] = {
+        {R"({"op": "remove", "path": "/drives"})", "$: missing key \"drives\""},
+        {R"({"op": "replace", "path": "/format", "value": "tramsik-report/2"})",
+         "$.format: is not \"tramsik-report/1\""},
+        {R"({"op": "replace", "path": "/language", "value": "fr"})",
+         "$.language: is not one of [\"en\",\"zh\"]"},
+        {R"({"op": "replace", "path": "/drives/0/model", "value": 7})",
+         "$.drives[0].model: is not of type \"string\""},
+        {R"({"op": "replace", "path": "/drives/0/totalDiskSize", "value": "1 GB"})",
+         "$.drives[0].totalDiskSize: is not of type \"number\""},
+        {R"({"op": "replace", "path": "/drives/0/physicalDrive", "value": 1.5})",
+         "$.drives[0].physicalDrive: is not of type \"integer\""},
+        {R"({"op": "replace", "path": "/drives/0/attributes/0/raw", "value": "a1b2c3d4e5f6"})",
+         "$.drives[0].attributes[0].raw: does not match \"^[0-9A-F]{12}$\""},
+        {R"({"op": "replace", "path": "/drives/0/attributes/0/worst", "value": 256})",
+         "$.drives[0].attributes[0].worst: is above 255"},
+        {R"({"op": "remove", "path": "/drives/0/smartTable/0/6"})",
+         "$.drives[0].smartTable[0]: has fewer than 7 items"},
+        {R"({"op": "add", "path": "/drives/0/flags/isNew", "value": 1})",
+         "$.drives[0].flags.isNew: is not of type \"boolean\""},
+        {R"({"op": "replace", "path": "/systemDisk", "value": {"physicalDrive": 0}})",
+         "$.systemDisk: missing key \"model\""},
     };
-    using Problems = std::vector<std::string>;
-    EXPECT_EQ(problemsAfter([](json& r) { r.erase("drives"); }),
-              Problems{"$: missing key \"drives\""});
-    EXPECT_EQ(problemsAfter([](json& r) { r["format"] = "tramsik-report/2"; }),
-              Problems{"$.format: is not \"tramsik-report/1\""});
-    EXPECT_EQ(problemsAfter([](json& r) { r["language"] = "fr"; }),
-              Problems{"$.language: is not one of [\"en\",\"zh\"]"});
-    EXPECT_EQ(problemsAfter([](json& r) { r["drives"][0]["model"] = 7; }),
-              Problems{"$.drives[0].model: is not of type \"string\""});
-    EXPECT_EQ(problemsAfter([](json& r) { r["drives"][0]["totalDiskSize"] = "1 GB"; }),
-              Problems{"$.drives[0].totalDiskSize: is not of type \"number\""});
-    EXPECT_EQ(problemsAfter([](json& r) { r["drives"][0]["physicalDrive"] = 1.5; }),
-              Problems{"$.drives[0].physicalDrive: is not of type \"integer\""});
-    EXPECT_EQ(
-        problemsAfter([](json& r) { r["drives"][0]["attributes"][0]["raw"] = "a1b2c3d4e5f6"; }),
-        Problems{"$.drives[0].attributes[0].raw: does not match \"^[0-9A-F]{12}$\""});
-    EXPECT_EQ(problemsAfter([](json& r) { r["drives"][0]["attributes"][0]["worst"] = 256; }),
-              Problems{"$.drives[0].attributes[0].worst: is above 255"});
-    EXPECT_EQ(problemsAfter([](json& r) { r["drives"][0]["smartTable"][0].erase(6); }),
-              Problems{"$.drives[0].smartTable[0]: has fewer than 7 items"});
-    EXPECT_EQ(problemsAfter([](json& r) { r["drives"][0]["flags"]["isNew"] = 1; }),
-              Problems{"$.drives[0].flags.isNew: is not of type \"boolean\""});
-    EXPECT_EQ(problemsAfter([](json& r) {
-                  r["systemDisk"] = {{"physicalDrive", 0}};
-              }),
-              Problems{"$.systemDisk: missing key \"model\""});
+    for (const auto& [patch, problem] : cases)
+        EXPECT_EQ(CheckSchema(schema, good.patch(json::array({json::parse(patch)}))),
+                  std::vector<std::string>{problem});
     // A schema keyword the checker does not know fails instead of passing silently.
     json unknownKeyword = schema;
     unknownKeyword["properties"]["format"]["maxLength"] = 3;
     EXPECT_EQ(CheckSchema(unknownKeyword, good),
-              Problems{"$.format: schema keyword \"maxLength\" is not supported"});
+              std::vector<std::string>{"$.format: schema keyword \"maxLength\" is not supported"});
 }
 
 }  // namespace

@@ -14,13 +14,8 @@ using namespace migration;
 
 std::string CopyMachine(const std::string& sourceFaults = "{}",
                         const std::string& targetFaults = "{}") {
-    return R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
-      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Source" }, "size": "64MiB",
-        "faults": )" +
-           sourceFaults + R"( },
-      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Target" }, "size": "64MiB",
-        "faults": )" +
-           targetFaults + R"( } ] })";
+    return SimMachine(SimDrive(0, "Source", "64MiB", sourceFaults) + ", " +
+                      SimDrive(1, "Target", "64MiB", targetFaults));
 }
 
 class CopyTest : public MigrationTest {
@@ -122,15 +117,6 @@ TEST_F(CopyTest, ProbeStopsAtTheFirstFailure) {
     EXPECT_EQ(CountStartingWith(readLog.Messages(), "calcspeedsec_ssd end"), 0u);
     EXPECT_EQ(Position(Drive(0)), 0);
     EXPECT_EQ(Position(Drive(1)), 0);
-
-    TearDown();
-    SetUp();
-    LoadDrives(CopyMachine("{}", R"({ "writeErrorSector": 4163, "errorCode": 19 })"), 2);
-    LogWatch writeLog;
-    EXPECT_EQ(copySectors(Drive(0), Drive(1), 100000), kCopyProbeFailed);
-    EXPECT_TRUE(Logged(writeLog.Messages(), "calcspeedsec_ssd write_sect err -0x13"));
-    EXPECT_TRUE(Logged(writeLog.Messages(), "write -0--end"));
-    EXPECT_TRUE(Blank(0));
 }
 
 TEST_F(CopyTest, OneChunkAndOneChunkPlusOneSector) {
@@ -157,47 +143,46 @@ TEST_F(CopyTest, OneChunkAndOneChunkPlusOneSector) {
     EXPECT_TRUE(Blank(129)) << "the probe and the last chunk stay inside the range";
 }
 
-TEST_F(CopyTest, FewerThanTwentyFourSectorsCannotBeProbed) {
-    LoadDrives(CopyMachine(), 2);
-    FillSource(64);
-    LogWatch log;
-    EXPECT_EQ(copySectors(Drive(0), Drive(1), 23), kCopyProbeFailed);
-    EXPECT_TRUE(Logged(log.Messages(), "write -0--end"));
-    EXPECT_TRUE(Blank(0));
-    EXPECT_EQ(copySectors(Drive(0), Drive(1), 24), kCopyDone);
-    EXPECT_TRUE(Copied(23));
-    EXPECT_TRUE(Blank(24));
-}
-
-TEST_F(CopyTest, CancelBeforeTheFirstChunk) {
-    LoadDrives(CopyMachine(), 2);
-    FillSource(4096);
-    MigrationState = kStateCancelled;
-    LogWatch log;
-    EXPECT_EQ(copySectors(Drive(0), Drive(1), 4096), kCopyCancelled);
-    EXPECT_TRUE(Blank(0));
-    EXPECT_EQ(MigrationProgress.percentDone.load(), 0.0f);
-    EXPECT_EQ(CountStartingWith(log.Messages(), "write -"), 1u);  // the end line only
-}
-
-TEST_F(CopyTest, ReadAndWriteFailuresNameTheChunk) {
-    LoadDrives(CopyMachine(R"({ "readErrorSector": 256 })"), 2);
-    FillSource(512);
-    LogWatch readLog;
-    EXPECT_EQ(copySectors(Drive(0), Drive(1), 100000), kCopyReadFailed);
-    EXPECT_TRUE(Logged(readLog.Messages(), "read_sect err -256 -0x45d"));
-    EXPECT_TRUE(Copied(255));
-    EXPECT_TRUE(Blank(256));
-
-    TearDown();
-    SetUp();
-    LoadDrives(CopyMachine("{}", R"({ "writeErrorSector": 300 })"), 2);
-    FillSource(512);
-    LogWatch writeLog;
-    EXPECT_EQ(copySectors(Drive(0), Drive(1), 100000), kCopyWriteFailed);
-    EXPECT_TRUE(Logged(writeLog.Messages(), "write_sect err -256 -0x45d"));
-    EXPECT_TRUE(Blank(256));
-    EXPECT_TRUE(Blank(384)) << "nothing after the failed chunk";
+// The copy stops at the first failing transfer, or before it starts; what lies after the
+// last copied sector stays blank.
+TEST_F(CopyTest, OutcomesOtherThanAWholeCopy) {
+    const struct {
+        const char* what;
+        std::string sourceFaults, targetFaults;
+        uint64_t sectors;
+        int result;
+        const char* line;
+        uint64_t firstBlank;  // the sectors before it are copied
+    } cases[] = {
+        {"fewer than 24 sectors", "{}", "{}", 23, kCopyProbeFailed, "write -0--end", 0},
+        {"24 sectors", "{}", "{}", 24, kCopyDone, "write -100--end", 24},
+        // The first sampled range of 100000 sectors is 4163..5186.
+        {"the probe's write fails", "{}", R"({ "writeErrorSector": 4163, "errorCode": 19 })",
+         100000, kCopyProbeFailed, "calcspeedsec_ssd write_sect err -0x13", 0},
+        {"cancelled before the first chunk", "{}", "{}", 4096, kCopyCancelled, "", 0},
+        {"a read fails", R"({ "readErrorSector": 256 })", "{}", 100000, kCopyReadFailed,
+         "read_sect err -256 -0x45d", 256},
+        {"a write fails", "{}", R"({ "writeErrorSector": 300 })", 100000, kCopyWriteFailed,
+         "write_sect err -256 -0x45d", 256},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        LoadDrives(CopyMachine(c.sourceFaults, c.targetFaults), 2);
+        FillSource(512);
+        if (c.result == kCopyCancelled) MigrationState = kStateCancelled;
+        LogWatch log;
+        EXPECT_EQ(copySectors(Drive(0), Drive(1), c.sectors), c.result);
+        EXPECT_TRUE(!*c.line || Logged(log.Messages(), c.line)) << c.line;
+        if (c.result == kCopyCancelled) {
+            EXPECT_EQ(CountStartingWith(log.Messages(), "write -"), 1u) << "the end line only";
+            EXPECT_EQ(MigrationProgress.percentDone.load(), 0.0f);
+        }
+        EXPECT_TRUE(c.firstBlank == 0 || Copied(c.firstBlank - 1));
+        EXPECT_TRUE(Blank(c.firstBlank));
+        EXPECT_TRUE(Blank(c.firstBlank + 128)) << "nothing after the failed chunk";
+        TearDown();
+        SetUp();
+    }
 }
 
 TEST_F(CopyTest, ProgressRisesInWholePercentsToTheEnd) {

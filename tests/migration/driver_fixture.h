@@ -26,18 +26,15 @@
 inline std::string GptPair(const std::string& sourceFaults = "{}",
                            const std::string& targetFaults = "{}",
                            const std::string& targetSize = "32MiB") {
-    return R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
-      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Source" }, "size": "16MiB",
-        "faults": )" +
-           sourceFaults + R"(,
-        "layout": { "style": "gpt", "partitions": [
+    return SimMachine(
+        SimDrive(0, "Source", "16MiB", sourceFaults, R"({ "style": "gpt", "partitions": [
           { "type": "efi", "size": "1MiB" }, { "type": "msr", "size": "1MiB" },
-          { "type": "basic", "size": "8MiB" }, { "type": "recovery", "size": "2MiB" } ] } },
-      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Target" }, "size": ")" +
-           targetSize + R"(", "faults": )" + targetFaults + R"(,
-        "layout": { "style": "gpt", "partitions": [ { "type": "basic", "size": "1MiB" } ] } } ],
-      "volumes": [ { "letter": "C", "fileSystem": "NTFS", "freeBytes": "1MiB",
-                     "extents": [ { "drive": 0, "partition": 2 } ] } ] })";
+          { "type": "basic", "size": "8MiB" }, { "type": "recovery", "size": "2MiB" } ] })") +
+            ", " +
+            SimDrive(
+                1, "Target", targetSize, targetFaults,
+                R"({ "style": "gpt", "partitions": [ { "type": "basic", "size": "1MiB" } ] })"),
+        VolumeC(0, 2));
 }
 inline constexpr uint64_t kGptPairRange = 22528;  // sectors 0 to the system partition's end
 
@@ -46,19 +43,15 @@ inline constexpr uint64_t kGptPairRange = 22528;  // sectors 0 to the system par
 inline std::string MbrPair(const std::string& sourceFaults = "{}",
                            const std::string& targetFaults = "{}",
                            const std::string& targetSize = "32MiB") {
-    return R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
-      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Source" }, "size": "16MiB",
-        "faults": )" +
-           sourceFaults + R"(,
-        "layout": { "style": "mbr", "signature": "0x5EED1234", "partitions": [
-          { "type": "ntfs", "size": "1MiB", "bootable": true },
-          { "type": "ntfs", "size": "4MiB" },
-          { "type": "fat32", "size": "2MiB" } ] } },
-      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Target" }, "size": ")" +
-           targetSize + R"(", "faults": )" + targetFaults + R"(,
-        "layout": { "style": "mbr", "partitions": [ { "type": "ntfs", "size": "1MiB" } ] } } ],
-      "volumes": [ { "letter": "C", "fileSystem": "NTFS", "freeBytes": "1MiB",
-                     "extents": [ { "drive": 0, "partition": 1 } ] } ] })";
+    return SimMachine(
+        SimDrive(0, "Source", "16MiB", sourceFaults,
+                 R"({ "style": "mbr", "signature": "0x5EED1234", "partitions": [
+          { "type": "ntfs", "size": "1MiB", "bootable": true }, { "type": "ntfs", "size": "4MiB" },
+          { "type": "fat32", "size": "2MiB" } ] })") +
+            ", " +
+            SimDrive(1, "Target", targetSize, targetFaults,
+                     R"({ "style": "mbr", "partitions": [ { "type": "ntfs", "size": "1MiB" } ] })"),
+        VolumeC(0, 1));
 }
 inline constexpr uint64_t kMbrPairRange = 12288;
 

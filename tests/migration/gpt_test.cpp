@@ -20,16 +20,13 @@ constexpr uint64_t kSystemEnd = 22527;
 std::string GptMachine(const std::string& targetSize, const std::string& sourceFaults = "{}",
                        const std::string& targetFaults = "{}",
                        const std::string& basicName = "Basic data partition") {
-    return R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
-      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Disk" }, "size": "64MiB", "faults": )" +
-           sourceFaults + R"(,
-        "layout": { "style": "gpt", "partitions": [
+    const std::string layout = R"({ "style": "gpt", "partitions": [
           { "type": "efi", "size": "1MiB" }, { "type": "msr", "size": "1MiB" },
           { "type": "basic", "name": ")" +
-           basicName + R"(", "size": "8MiB" },
-          { "type": "recovery", "size": "2MiB" } ] } },
-      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Disk" }, "size": ")" +
-           targetSize + R"(", "faults": )" + targetFaults + R"( } ] })";
+                               basicName + R"(", "size": "8MiB" },
+          { "type": "recovery", "size": "2MiB" } ] })";
+    return SimMachine(SimDrive(0, "Disk", "64MiB", sourceFaults, layout) + ", " +
+                      SimDrive(1, "Disk", targetSize, targetFaults));
 }
 
 class GptTest : public MigrationTest {};
@@ -130,35 +127,34 @@ TEST_F(GptTest, NoBasicDataPartitionMeansEntryZero) {
 }
 
 TEST_F(GptTest, DamagedPrimaryFailsWithItsOwnLine) {
+    const struct {
+        const char* what;
+        void (*change)(GptHeader&);
+        bool sealArray, sealHeader;
+        TableResult result;
+        const char* line;
+    } cases[] = {
+        {"array CRC off by one bit, although every entry is fine",
+         [](GptHeader& h) { h.partitionEntryArrayCrc32 ^= 0x80; }, false, true,
+         TableResult::kBadEntryArrayCrc, "W: bad ptbl crc"},
+        {"a wrong header CRC", [](GptHeader& h) { h.headerCrc32 ^= 1; }, true, false,
+         TableResult::kBadHeaderCrc, "bad gpt header"},
+        {"an array overlapping the first usable sector, under a right CRC",
+         [](GptHeader& h) { h.firstUsableLba = 33; }, true, true, TableResult::kBadHeader,
+         "bad gpt header"},
+    };
     LoadDrives(GptMachine("64MiB"), 2);
     const GptHeader header = PrimaryHeader(0);
-    auto entries = PrimaryEntries(0);
-    GptDiskContext context;
-
-    // Array CRC off by one bit, although every entry is fine.
-    StorePrimary(0, header, entries, false);
-    GptHeader crcOff = header;
-    crcOff.partitionEntryArrayCrc32 ^= 0x80;
-    StorePrimary(0, crcOff, entries, false);
-    LogWatch arrayLog;
-    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kBadEntryArrayCrc);
-    EXPECT_TRUE(Logged(arrayLog.Messages(), "W: bad ptbl crc"));
-
-    // A wrong header CRC.
-    GptHeader headerOff = header;
-    headerOff.headerCrc32 ^= 1;
-    StorePrimary(0, headerOff, entries, true, false);
-    LogWatch headerLog;
-    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kBadHeaderCrc);
-    EXPECT_TRUE(Logged(headerLog.Messages(), "bad gpt header"));
-
-    // A header whose array would overlap the first usable sector, though its CRC is right.
-    GptHeader overlap = header;
-    overlap.firstUsableLba = 33;
-    StorePrimary(0, overlap, entries);
-    LogWatch overlapLog;
-    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kBadHeader);
-    EXPECT_TRUE(Logged(overlapLog.Messages(), "bad gpt header"));
+    const auto entries = PrimaryEntries(0);
+    for (const auto& c : cases) {
+        GptHeader changed = header;
+        c.change(changed);
+        StorePrimary(0, changed, entries, c.sealArray, c.sealHeader);
+        GptDiskContext context;
+        LogWatch log;
+        EXPECT_EQ(openGTP(context, Drive(0)), c.result) << c.what;
+        EXPECT_TRUE(Logged(log.Messages(), c.line)) << c.what;
+    }
 }
 
 TEST_F(GptTest, EntryBelowFirstUsableIsZeroedButCountedInTheCrc) {
@@ -289,96 +285,67 @@ void ExpectSgdiskAccepts(const std::filesystem::path& image) {
     EXPECT_EQ(verdict.find("Warning"), std::string::npos) << verdict;
 }
 
+// A target needs the system partition's end below its backup array; any larger one, past
+// 2 TiB too, gets the entries up to the system partition and the backup at its end.
 TEST_F(GptTest, RewriteKeepsEntriesUpToSystemAndMovesBackupToTheEnd) {
-    LoadDrives(GptMachine("96MiB"), 2);
-    GptDiskContext source;
-    ASSERT_EQ(openGTP(source, Drive(0)), TableResult::kOk);
-    // The copy brings the protective MBR; the rewrite brings the rest.
-    SetImageSector(1, 0, ImageSector(0, 0));
-
-    LogWatch log;
-    ASSERT_EQ(modifyGpt(Drive(1), source), TableResult::kOk);
-    const auto messages = log.Messages();
-    EXPECT_TRUE(Logged(messages, "begin to update GPT"));
-    EXPECT_TRUE(Logged(messages, "gpt-first_lba=0x00001800, last_lba=0x000057FF"));
-
-    const uint64_t n = 96 * 2048;
-    const GptHeader primary = PrimaryHeader(1);
-    const GptHeader sourceHeader = PrimaryHeader(0);
-    EXPECT_EQ(primary.myLba, 1u);
-    EXPECT_EQ(primary.alternateLba, n - 1);
-    EXPECT_EQ(primary.lastUsableLba, n - 34);
-    EXPECT_EQ(primary.firstUsableLba, sourceHeader.firstUsableLba);
-    EXPECT_EQ(primary.diskGuid, sourceHeader.diskGuid);
-    char crcLine[32];
-    std::snprintf(crcLine, sizeof crcLine, "crc=0x%x", primary.headerCrc32);
-    EXPECT_TRUE(Logged(messages, crcLine));
-
-    const GptHeader backup = ImageAs<GptHeader>(1, n - 1);
-    EXPECT_EQ(backup.myLba, n - 1);
-    EXPECT_EQ(backup.alternateLba, 1u);
-    EXPECT_EQ(backup.partitionEntryLba, n - 33);
-
-    const auto entries = PrimaryEntries(1);
-    const auto sourceEntries = PrimaryEntries(0);
-    for (int i = 0; i <= 2; ++i)
-        EXPECT_EQ(std::memcmp(&entries[i], &sourceEntries[i], 128), 0) << i;
-    EXPECT_EQ(entries[3].startingLba, 0u);
-    EXPECT_EQ(entries[3].typeGuid, platform::GuidBytes{});
-    EXPECT_EQ(std::memcmp(ImageSector(1, n - 33).data(), ImageSector(1, 2).data(), 512), 0);
-
-    // It reads back, primary and backup alike.
-    GptDiskContext reread;
-    LogWatch rereadLog;
-    ASSERT_EQ(openGTP(reread, Drive(1)), TableResult::kOk);
-    EXPECT_TRUE(rereadLog.Messages().empty());
-    EXPECT_EQ(reread.lastEntryIndex, 2u);
-    ExpectSgdiskAccepts(Image(1));
-}
-
-TEST_F(GptTest, SpaceTestCountsTheBackupTable) {
-    // The system partition ends at 22527; a target needs it below its backup array.
     const uint64_t enough = kSystemEnd + 34;
-    for (const uint64_t sectors : {enough, enough - 1}) {
-        LoadDrives(GptMachine(std::to_string(sectors * 512)), 2);
+    for (const uint64_t n : {uint64_t{96 * 2048}, uint64_t{3} << 31, enough, enough - 1}) {
+        SCOPED_TRACE(n);
+        LoadDrives(GptMachine(std::to_string(n * 512)), 2);
         GptDiskContext source;
         ASSERT_EQ(openGTP(source, Drive(0)), TableResult::kOk);
+        // The copy brings the protective MBR; the rewrite brings the rest.
         SetImageSector(1, 0, ImageSector(0, 0));
         LogWatch log;
         const TableResult result = modifyGpt(Drive(1), source);
-        if (sectors == enough) {
-            EXPECT_EQ(result, TableResult::kOk);
-            EXPECT_EQ(PrimaryHeader(1).lastUsableLba, kSystemEnd);
-            ExpectSgdiskAccepts(Image(1));
-        } else {
+        const auto messages = log.Messages();
+        if (n < enough) {
             EXPECT_EQ(result, TableResult::kTargetTooSmall);
-            EXPECT_TRUE(Logged(log.Messages(), "no enough space for data migration"));
+            EXPECT_TRUE(Logged(messages, "no enough space for data migration"));
             EXPECT_EQ(ImageSector(1, 1), Sector{}) << "nothing may be written";
+            TearDown();
+            SetUp();
+            continue;
         }
+        ASSERT_EQ(result, TableResult::kOk);
+        EXPECT_TRUE(Logged(messages, "begin to update GPT"));
+        EXPECT_TRUE(Logged(messages, "gpt-first_lba=0x00001800, last_lba=0x000057FF"));
+
+        const GptHeader primary = PrimaryHeader(1);
+        const GptHeader sourceHeader = PrimaryHeader(0);
+        EXPECT_EQ(primary.myLba, 1u);
+        EXPECT_EQ(primary.alternateLba, n - 1);
+        EXPECT_EQ(primary.lastUsableLba, n - 34);
+        EXPECT_EQ(primary.firstUsableLba, sourceHeader.firstUsableLba);
+        EXPECT_EQ(primary.diskGuid, sourceHeader.diskGuid);
+        char crcLine[32];
+        std::snprintf(crcLine, sizeof crcLine, "crc=0x%x", primary.headerCrc32);
+        EXPECT_TRUE(Logged(messages, crcLine));
+
+        const GptHeader backup = ImageAs<GptHeader>(1, n - 1);
+        EXPECT_EQ(backup.myLba, n - 1);
+        EXPECT_EQ(backup.alternateLba, 1u);
+        EXPECT_EQ(backup.partitionEntryLba, n - 33);
+
+        const auto entries = PrimaryEntries(1);
+        const auto sourceEntries = PrimaryEntries(0);
+        for (int i = 0; i <= 2; ++i)
+            EXPECT_EQ(std::memcmp(&entries[i], &sourceEntries[i], 128), 0) << i;
+        EXPECT_EQ(entries[3].startingLba, 0u);
+        EXPECT_EQ(entries[3].typeGuid, platform::GuidBytes{});
+        EXPECT_EQ(ImageSector(1, n - 33), ImageSector(1, 2));
+
+        // It reads back, primary and backup alike.
+        GptDiskContext reread;
+        LogWatch rereadLog;
+        ASSERT_EQ(openGTP(reread, Drive(1)), TableResult::kOk);
+        EXPECT_TRUE(rereadLog.Messages().empty());
+        EXPECT_EQ(reread.sectorCount, n);
+        EXPECT_EQ(reread.lastEntryIndex, 2u);
+        ExpectSgdiskAccepts(Image(1));
         TearDown();
         SetUp();
     }
-}
-
-TEST_F(GptTest, TargetBeyondTwoTebibytes) {
-    LoadDrives(GptMachine("3TiB"), 2);
-    GptDiskContext source;
-    ASSERT_EQ(openGTP(source, Drive(0)), TableResult::kOk);
-    SetImageSector(1, 0, ImageSector(0, 0));
-    ASSERT_EQ(modifyGpt(Drive(1), source), TableResult::kOk);
-
-    const uint64_t n = uint64_t{3} << 31;  // 3 TiB in sectors
-    const GptHeader primary = PrimaryHeader(1);
-    EXPECT_EQ(primary.alternateLba, n - 1);
-    EXPECT_EQ(primary.lastUsableLba, n - 34);
-    EXPECT_EQ(ImageAs<GptHeader>(1, n - 1).myLba, n - 1);
-
-    GptDiskContext reread;
-    LogWatch log;
-    ASSERT_EQ(openGTP(reread, Drive(1)), TableResult::kOk);
-    EXPECT_EQ(reread.sectorCount, n);
-    EXPECT_TRUE(log.Messages().empty());
-    ExpectSgdiskAccepts(Image(1));
 }
 
 TEST_F(GptTest, FirstWriteFailureStopsTheRewrite) {

@@ -19,24 +19,17 @@ constexpr uint64_t kEntry1End = 4096 + 16384;
 std::string MbrMachine(const std::string& targetSize, const std::string& volumeExtent = "",
                        const std::string& targetFaults = "{}",
                        const std::string& sourceFaults = "{}") {
+    const std::string layout = R"({ "style": "mbr", "signature": "0x1234ABCD", "partitions": [
+          { "type": "ntfs", "size": "1MiB" }, { "type": "ntfs", "size": "8MiB", "bootable": true },
+          { "type": "fat32", "size": "2MiB" }, { "type": "linux", "size": "3MiB" } ] })";
     const std::string volumes =
         volumeExtent.empty() ? "[]"
                              : R"([ { "letter": "C", "fileSystem": "NTFS", "freeBytes": "1MiB",
-                                     "extents": [ )" +
+                                      "extents": [ )" +
                                    volumeExtent + " ] } ]";
-    return R"({ "format": "tramsik-machine/1", "os": { "major": 6, "minor": 1 }, "drives": [
-      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Source" }, "size": "64MiB",
-        "faults": )" +
-           sourceFaults + R"(,
-        "layout": { "style": "mbr", "signature": "0x1234ABCD", "partitions": [
-          { "type": "ntfs", "size": "1MiB" },
-          { "type": "ntfs", "size": "8MiB", "bootable": true },
-          { "type": "fat32", "size": "2MiB" },
-          { "type": "linux", "size": "3MiB" } ] } },
-      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Target" }, "size": ")" +
-           targetSize + R"(", "faults": )" + targetFaults + R"( } ],
-      "volumes": )" +
-           volumes + " }";
+    return SimMachine(SimDrive(0, "Source", "64MiB", sourceFaults, layout) + ", " +
+                          SimDrive(1, "Target", targetSize, targetFaults),
+                      volumes, R"({ "major": 6, "minor": 1 })");
 }
 
 class MbrTest : public MigrationTest {

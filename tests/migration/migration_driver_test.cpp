@@ -43,6 +43,7 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
     const std::vector<FailureCase> cases = {
         Fails("layout query fails", GptPair(R"({ "layoutError": 1117 })"), -1, kStateFailed,
               {"GetDiskDriveLayout break"}),
+        Fails("same disk", GptPair(), -2, kStateFailed, {"select disk err"}, false, {1, 1}),
         Fails("same disk by the low 16 bits", GptPair(), -2, kStateFailed, {"select disk err"},
               false, {0, 0x10000}),
         Fails("source unplugged", GptPair(R"({ "gone": true })"), -3, kStateFailed,
@@ -289,15 +290,12 @@ TEST_F(DriverTest, PreCheckRefusalsAndTheirLogLines) {
 // The system partition ends at sector 999: the pre-check wants 1,100 sectors, and the copy
 // moves exactly sectors 0 to 999.
 std::string SmallSystem(uint64_t targetSectors) {
-    return R"({ "format": "tramsik-machine/1", "os": { "major": 10, "minor": 0 }, "drives": [
-      { "physicalDrive": 0, "route": "ata", "identify": { "model": "Source" }, "size": "1MiB",
-        "layout": { "style": "gpt", "partitions": [
+    return SimMachine(SimDrive(0, "Source", "1MiB", "{}",
+                               R"({ "style": "gpt", "partitions": [
           { "type": "basic", "startLba": 40, "size": )" +
-           At(960 * 512) + R"( } ] } },
-      { "physicalDrive": 1, "route": "ata", "identify": { "model": "Target" }, "size": )" +
-           At(targetSectors * 512) + R"( } ],
-      "volumes": [ { "letter": "C", "fileSystem": "NTFS", "freeBytes": 0,
-                     "extents": [ { "drive": 0, "partition": 0 } ] } ] })";
+                                   At(960 * 512) + " } ] }") +
+                          ", " + SimDrive(1, "Target", At(targetSectors * 512)),
+                      VolumeC(0, 0, "0"));
 }
 
 TEST_F(DriverTest, SystemPartitionEndingAt999NeedsATargetOf1100Sectors) {
@@ -316,17 +314,6 @@ TEST_F(DriverTest, SystemPartitionEndingAt999NeedsATargetOf1100Sectors) {
     const auto backup = ImageAs<platform::GptHeader>(1, 1099);
     EXPECT_EQ(std::memcmp(backup.signature, platform::kGptSignature, 8), 0);
     EXPECT_EQ(uint64_t{backup.myLba}, 1099u);
-}
-
-TEST_F(DriverTest, SameNumbersEndAtMinus2WithoutOpeningEitherDisk) {
-    auto& hooked = LoadHooked(GptPair(), "same");
-    int writes = 0;
-    hooked.beforeWrite = [&](platform::HANDLE, platform::DWORD) { ++writes; };
-    const LogWatch log;
-    EXPECT_EQ(Migrate(1, 1), -2);
-    EXPECT_EQ(writes, 0);
-    EXPECT_EQ(CountStartingWith(log.Messages(), "begin data migration"), 0u);
-    EXPECT_FALSE(TableDeleted(1));
 }
 
 TEST_F(DriverTest, SimulatedSeekAndLayoutFaults) {

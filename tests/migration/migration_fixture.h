@@ -24,6 +24,26 @@
 
 using Sector = std::array<uint8_t, 512>;
 
+// One ATA drive of a machine file; `layout`, when given, is its partition table.
+inline std::string SimDrive(int number, const std::string& model, const std::string& size,
+                            const std::string& faults = "{}", const std::string& layout = "") {
+    return R"({ "physicalDrive": )" + std::to_string(number) +
+           R"(, "route": "ata", "identify": { "model": ")" + model + R"(" }, "size": ")" + size +
+           R"(", "faults": )" + faults + (layout.empty() ? "" : R"(, "layout": )" + layout) + " }";
+}
+// A machine file of `drives` (comma-separated objects) and `volumes`.
+inline std::string SimMachine(const std::string& drives, const std::string& volumes = "[]",
+                              const std::string& os = R"({ "major": 10, "minor": 0 })") {
+    return R"({ "format": "tramsik-machine/1", "os": )" + os + R"(, "drives": [ )" + drives +
+           R"( ], "volumes": )" + volumes + " }";
+}
+// The volume C: on partition `partition` of drive `drive`, with `free` bytes free.
+inline std::string VolumeC(int drive, int partition, const std::string& free = R"("1MiB")") {
+    return R"([ { "letter": "C", "fileSystem": "NTFS", "freeBytes": )" + free +
+           R"(, "extents": [ { "drive": )" + std::to_string(drive) + R"(, "partition": )" +
+           std::to_string(partition) + " } ] } ]";
+}
+
 class MigrationTest : public SimTest {
   protected:
     void TearDown() override {
