@@ -115,11 +115,12 @@ def serve(conn, fd, size, service, stats, trace):
             time.sleep(delay)
         conn.sendall(struct.pack(">IIQ", SIMPLE_REPLY_MAGIC, error, handle) + answer)
         answered = time.monotonic()
+        name = COMMAND_NAMES.get(command, command)
         if trace:
-            trace.write(f"{taken:.4f} {COMMAND_NAMES.get(command, command)} {offset} "
-                        f"{length} {1000 * (answered - taken):.2f} {int(queued)}\n")
-        stats["requests"][f"{COMMAND_NAMES.get(command, command)} {length}"] += 1
-        stats["busySeconds"] += time.monotonic() - taken
+            trace.write(f"{taken:.4f} {name} {offset} {length} {1000 * (answered - taken):.2f} "
+                        f"{int(queued)}\n")
+        stats["requests"][f"{name} {length}"] += 1
+        stats["busySeconds"] += answered - taken
         stats["waiting"] += queued
 
 
