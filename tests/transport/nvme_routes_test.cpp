@@ -37,11 +37,6 @@ Bytes StorageQueryBytes(uint32_t dataType, uint32_t value, uint32_t subValue) {
     return bytes;
 }
 
-// One Samsung pass-through call: the header, the CDB and the data block sent.
-Bytes SamsungBytes(uint8_t dataIn, std::array<uint8_t, 16> cdb, Bytes data) {
-    return SamsungPassThrough(dataIn, cdb, data);
-}
-
 // The Intel miniport request with NVMe command dwords 0, 1 and 10.
 Bytes IntelBytes(uint32_t opcode, uint32_t nameSpace, uint32_t dword10) {
     Bytes bytes = MiniportRequest("NvmeMini", 40, 0xE0002000, 4248);
@@ -52,6 +47,11 @@ Bytes IntelBytes(uint32_t opcode, uint32_t nameSpace, uint32_t dword10) {
     Put32(bytes, 140, 4096);
     Put32(bytes, 148, 4248);
     return bytes;
+}
+
+// One Samsung pass-through call: the header, the CDB and the data block sent.
+Bytes SamsungBytes(uint8_t dataIn, std::array<uint8_t, 16> cdb, Bytes data) {
+    return SamsungPassThrough(dataIn, cdb, data);
 }
 
 using NvmeRouteTest = ScriptedRouteTest;
@@ -77,7 +77,6 @@ TEST_F(NvmeRouteTest, StorageQueryAsksByteForByteAndCopiesTheReplyAreaWhateverTh
     ExpectEachSent(machine.requests, L"\\\\.\\PhysicalDrive3", kStorageQuery, 4144);
     EXPECT_EQ(machine.requests[0].in, StorageQueryBytes(1, 0, 0));
     EXPECT_EQ(machine.requests[1].in, StorageQueryBytes(2, 2, 0xFFFFFFFF));
-    EXPECT_EQ(machine.openHandles, 0);
 
     // A refused query still leaves its (zeroed) reply area in the page: no older data stays.
     succeed = false;
@@ -88,7 +87,6 @@ TEST_F(NvmeRouteTest, StorageQueryAsksByteForByteAndCopiesTheReplyAreaWhateverTh
     log.fill(0xEE);
     EXPECT_FALSE(transport::GetSmartAttributeNVMeStorageQuery(4, log));
     EXPECT_EQ(log, Page{});
-    EXPECT_EQ(machine.openHandles, 0);
 }
 
 // A Samsung driver: the data-out call is echoed, the data-in call answers `answer` with
@@ -134,7 +132,6 @@ TEST_F(NvmeRouteTest, SamsungReadsAreTwoSecurityProtocolCallsOnOneBuffer) {
     // Only byte 0 of the data area is cleared for the second call.
     EXPECT_EQ(machine.requests[3].in, SamsungBytes(1, {0xA2, 0xFE, 0, 6, 0, 0, 0, 0, 1},
                                                    {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
-    EXPECT_EQ(machine.openHandles, 0);
 }
 
 TEST_F(NvmeRouteTest, SamsungAnswersOfZerosOrWithBadStatusAreFailures) {
@@ -170,7 +167,6 @@ TEST_F(NvmeRouteTest, SamsungAnswersOfZerosOrWithBadStatusAreFailures) {
     EXPECT_EQ(log, before);
     machine.missing = {L"\\\\.\\PhysicalDrive1"};
     EXPECT_FALSE(transport::DoIdentifyDeviceNVMeSamsung(1, identify));
-    EXPECT_EQ(machine.openHandles, 0);
 }
 
 // An Intel miniport on port `port`: the data buffer gets `answer`'s first `answerBytes` bytes.
@@ -211,17 +207,10 @@ TEST_F(NvmeRouteTest, IntelRequestsGoToTheDrivesScsiPort) {
     const Bytes expected[] = {IntelBytes(0x06, 0, 1), IntelBytes(0x02, 0xFFFFFFFF, 0x007F0002),
                               IntelBytes(0x02, 0xFFFFFFFF, 0x00000002)};
     for (size_t i = 0; i < 3; ++i) {
-        const ScriptedRequest& address = machine.requests[2 * i];
-        EXPECT_EQ(address.device, L"\\\\.\\PhysicalDrive5");
-        EXPECT_EQ(address.code, kScsiGetAddress);
-        EXPECT_EQ(address.outSize, 8u);
-        const ScriptedRequest& miniport = machine.requests[2 * i + 1];
-        EXPECT_EQ(miniport.device, L"\\\\.\\SCSI2:");
-        EXPECT_EQ(miniport.code, kScsiMiniport);
-        EXPECT_EQ(miniport.outSize, 4248u);
-        EXPECT_EQ(miniport.in, expected[i]) << i;
+        ExpectEachSent({machine.requests[2 * i]}, L"\\\\.\\PhysicalDrive5", kScsiGetAddress, 8);
+        ExpectEachSent({machine.requests[2 * i + 1]}, L"\\\\.\\SCSI2:", kScsiMiniport, 4248);
+        EXPECT_EQ(machine.requests[2 * i + 1].in, expected[i]) << i;
     }
-    EXPECT_EQ(machine.openHandles, 0);
 }
 
 TEST_F(NvmeRouteTest, IntelShortLogKeepsAllBytesAndEmptyAnswersFail) {
@@ -258,7 +247,6 @@ TEST_F(NvmeRouteTest, IntelShortLogKeepsAllBytesAndEmptyAnswersFail) {
     machine.missing = {L"\\\\.\\SCSI2:"};
     EXPECT_FALSE(transport::GetSmartAttributeNVMeIntel(5, log));
     EXPECT_EQ(identify, before);
-    EXPECT_EQ(machine.openHandles, 0);
 }
 
 }  // namespace

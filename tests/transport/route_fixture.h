@@ -44,15 +44,24 @@ inline void ExpectEveryPage(const Pages& pages, const Page& answer) {
     EXPECT_EQ(pages.thresholds, answer);
 }
 
+// Every test ends with each handle the routes opened closed again.
 class ScriptedRouteTest : public ::testing::Test {
   protected:
     ScriptedPlatform& Install(ScriptedPlatform::Handler handler) {
+        ExpectAllClosed();
         auto backend = std::make_unique<ScriptedPlatform>(std::move(handler));
-        ScriptedPlatform& scripted = *backend;
+        scripted_ = backend.get();
         platform::UsePlatform(std::move(backend));
-        return scripted;
+        return *scripted_;
     }
-    void TearDown() override { platform::UsePlatform(nullptr); }
+    void ExpectAllClosed() {
+        EXPECT_TRUE(scripted_ == nullptr || scripted_->openHandles == 0) << "a handle left open";
+    }
+    void TearDown() override {
+        ExpectAllClosed();
+        platform::UsePlatform(nullptr);
+    }
+    ScriptedPlatform* scripted_ = nullptr;
 };
 
 // A 32-bit value at a byte offset of a request, little-endian as every request lays them out.
@@ -104,11 +113,5 @@ inline std::vector<uint8_t> MiniportRequest(const char* signature, uint32_t time
 inline transport::SiliconImageAddress Sil(int port, int chip, int device, int physicalDrive,
                                           std::wstring pnpDeviceId = L"",
                                           platform::DWORD major = 10, platform::DWORD minor = 0) {
-    return {.port = port,
-            .chip = chip,
-            .device = device,
-            .physicalDrive = physicalDrive,
-            .pnpDeviceId = std::move(pnpDeviceId),
-            .osMajorVersion = major,
-            .osMinorVersion = minor};
+    return {port, chip, device, physicalDrive, std::move(pnpDeviceId), major, minor};
 }
