@@ -96,11 +96,10 @@ TEST_F(InventoryBridgeTest, EachEnclosureVendorReachesItsBridge) {
         EXPECT_TRUE(Has(lines, "AddDisk - USB" + c.added));
         const DriveRecord* record = Drive(1);
         ASSERT_NE(record, nullptr);
-        EXPECT_EQ(record->CommandType, c.commandType);
-        EXPECT_EQ(record->Address.target, c.target == "0xA0" ? 0xA0 : 0xB0);
-        EXPECT_TRUE(record->SmartDataValid);
-        EXPECT_TRUE(record->SmartThresholdValid);
-        EXPECT_EQ(record->AttributeCount, 4u);
+        EXPECT_EQ(std::tuple(record->CommandType, record->Address.target, SmartFlags(*record),
+                             record->AttributeCount),
+                  std::tuple(c.commandType, c.target == "0xA0" ? 0xA0 : 0xB0,
+                             std::tuple(true, true, true), 4u));
     }
     // Other buses try every bridge, whatever the ids say.
     Machine(MachineOf(Json::array({UsbDrive(1, "logitec2", USB_VENDOR_LOGITEC, 0x00D9, "0xB0")})));
@@ -210,16 +209,15 @@ TEST_F(InventoryBridgeTest, ScsiMiniportDrivesAreReachedByPortAndTarget) {
         address, {.interfaceType = INTERFACE_TYPE_SATA, .nvidiaControllerFound = true}));
     EXPECT_TRUE(Has(watch.Messages(), "AddDisk(4, 1, 2) - 5"));
     ASSERT_NE(Drive(4), nullptr);
-    EXPECT_EQ(Drive(4)->CommandType, CMD_TYPE_SCSI_MINIPORT);
-    EXPECT_TRUE(Drive(4)->SmartDataValid);
-    EXPECT_TRUE(Drive(4)->SmartThresholdValid);
+    EXPECT_EQ(std::tuple(Drive(4)->CommandType, SmartFlags(*Drive(4))),
+              std::tuple(CMD_TYPE_SCSI_MINIPORT, std::tuple(true, true, true)));
 
     LogWatch port;
     EXPECT_TRUE(Engine().GetDiskInfo({.scsiPort = 1, .scsiTargetId = 3},
                                      {.interfaceType = INTERFACE_TYPE_SATA}));
     EXPECT_TRUE(Has(port.Messages(), "AddDisk(-1, 1, 3) - 8"));
-    EXPECT_EQ(Drive(-1)->Model, L"Orvel Port Disk");
-    EXPECT_EQ(Drive(-1)->PowerOnHours, 1200);
+    EXPECT_EQ(std::tuple(Drive(-1)->Model, Drive(-1)->PowerOnHours),
+              std::tuple(L"Orvel Port Disk", 1200));
     // An empty target is no drive.
     EXPECT_FALSE(Engine().GetDiskInfo({.scsiPort = 1, .scsiTargetId = 5},
                                       {.interfaceType = INTERFACE_TYPE_SATA}));
@@ -256,9 +254,9 @@ TEST_F(InventoryBridgeTest, SiliconImageDrivesConfirmThroughThePhysicalDrive) {
                                            "GetSmartThresholdPd"}));
     const DriveRecord* record = Drive(0);
     ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record->CommandType, CMD_TYPE_SILICON_IMAGE);
-    EXPECT_EQ(record->Address.siliconImageType, 3512);
-    EXPECT_EQ(SmartFlags(*record), std::tuple(true, true, true));
+    EXPECT_EQ(
+        std::tuple(record->CommandType, record->Address.siliconImageType, SmartFlags(*record)),
+        std::tuple(CMD_TYPE_SILICON_IMAGE, 3512, std::tuple(true, true, true)));
 
     // Without the disk driver's ATA requests the reading stays unconfirmed by it, and no
     // thresholds come.
@@ -270,8 +268,7 @@ TEST_F(InventoryBridgeTest, SiliconImageDrivesConfirmThroughThePhysicalDrive) {
         Engine().GetDiskInfo(SiliconImageAddress(3112), {.interfaceType = INTERFACE_TYPE_SATA}));
     EXPECT_TRUE(Has(second.Messages(), "CheckSmartAttributeCorrect(&asi, &asiCheck) - 2"));
     EXPECT_FALSE(Has(second.Messages(), "GetSmartThresholdPd"));
-    EXPECT_TRUE(Drive(0)->SmartDataValid);
-    EXPECT_FALSE(Drive(0)->SmartThresholdValid);
+    EXPECT_EQ(SmartFlags(*Drive(0)), std::tuple(true, true, false));
 }
 
 Json CsmiDrive(Json physicalDrive, int phy, uint64_t sasAddress, bool member,
@@ -290,13 +287,10 @@ TEST_F(InventoryBridgeTest, RaidPortsAddTheirDrivesInTheChosenMode) {
                                CsmiDrive(nullptr, 2, 0x50000C0000000003, true, "Orvel Member B")}));
     Inventory(machine);
     ASSERT_EQ(Engine().vars.Count(), 3);
-    for (const DriveRecord& record : Engine().vars.Records()) {
-        EXPECT_EQ(record.Address.physicalDriveId, -1);
-        EXPECT_EQ(record.CommandType, CMD_TYPE_CSMI);
-        EXPECT_EQ(record.Address.scsiPort, 0);
-        EXPECT_TRUE(record.SmartDataValid);
-        EXPECT_TRUE(record.SmartThresholdValid);
-    }
+    for (const DriveRecord& record : Engine().vars.Records())
+        EXPECT_EQ(std::tuple(record.Address.physicalDriveId, record.CommandType,
+                             record.Address.scsiPort, SmartFlags(record)),
+                  std::tuple(-1, CMD_TYPE_CSMI, 0, std::tuple(true, true, true)));
     // Sorted by the port identifier of their PHY.
     EXPECT_EQ(Engine().vars[0].Model, L"Orvel Member A");
     EXPECT_EQ(Engine().vars[2].Model, L"Orvel Member B");
@@ -357,14 +351,14 @@ TEST_F(InventoryBridgeTest, WmiRouteReadsBothPagesWithoutConfirming) {
     LogWatch watch;
     ASSERT_TRUE(ReadSmartThroughRoute({.osMajorVersion = 10}, record));
     EXPECT_TRUE(watch.Messages().empty());
-    EXPECT_EQ(SmartFlags(record), std::tuple(true, true, true));
-    EXPECT_EQ(record.AttributeCount, 4u);
+    EXPECT_EQ(std::tuple(SmartFlags(record), record.AttributeCount),
+              std::tuple(std::tuple(true, true, true), 4u));
     // No instance for the drive: nothing is valid.
     DriveRecord unknown;
     unknown.CommandType = CMD_TYPE_WMI;
     unknown.Address.pnpDeviceId = L"IDE\\OTHER";
     ASSERT_TRUE(ReadSmartThroughRoute({.osMajorVersion = 10}, unknown));
-    EXPECT_FALSE(unknown.SmartSupported || unknown.SmartDataValid || unknown.SmartThresholdValid);
+    EXPECT_EQ(SmartFlags(unknown), std::tuple(false, false, false));
 }
 
 TEST(BridgeRouteTable, EveryRouteOfTheseDrivesIsBuilt) {

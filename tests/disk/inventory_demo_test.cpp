@@ -61,70 +61,54 @@ TEST_F(InventoryDemoTest, DrivesAreRecordedWithTheirSmartReading) {
     Inventory();
     EXPECT_EQ(measured, (std::vector<int32_t>{0, 1, 2, 3}));
     const CAtaSmart& engine = Engine();
-    EXPECT_TRUE(engine.WmiAvailable);
-    EXPECT_TRUE(engine.AtaPassThroughAvailable);
-    EXPECT_TRUE(engine.StorageQueryAvailable);
-    EXPECT_EQ(engine.GetOsName(), L"Windows 10 64");
+    EXPECT_EQ(
+        std::tuple(engine.WmiAvailable, engine.AtaPassThroughAvailable,
+                   engine.StorageQueryAvailable, engine.Controllers.ahciMode, engine.GetOsName()),
+        std::tuple(true, true, true, true, L"Windows 10 64"));
     EXPECT_EQ(engine.LastUpdateTick, platform::GetTickCount());
-    EXPECT_TRUE(engine.Controllers.ahciMode);
 
     // The two SATA drives come first, then the NVMe drive and the USB disk.
     ASSERT_EQ(engine.vars.Count(), 4);
-    const DriveRecord& system = engine.vars[0];
-    const DriveRecord& second = engine.vars[1];
-    EXPECT_EQ(system.Address.physicalDriveId, 0);
-    EXPECT_EQ(system.Model, L"Orvel SSD S3 1GB");
-    EXPECT_EQ(system.SerialNumber, L"ORV2026S3000142");
-    EXPECT_EQ(system.FirmwareRev, L"S3FM02.1");
-    EXPECT_EQ(system.WmiModel, L"Orvel SSD S3 1GB");
+    const DriveRecord &system = engine.vars[0], &second = engine.vars[1], &usb = engine.vars[3];
+    EXPECT_EQ(
+        std::tuple(system.Address.physicalDriveId, system.Model, system.SerialNumber,
+                   system.FirmwareRev, system.WmiModel, system.CommandType, system.CommandTypeTag,
+                   system.Interface, system.DriveLetters),
+        std::tuple(0, L"Orvel SSD S3 1GB", L"ORV2026S3000142", L"S3FM02.1", L"Orvel SSD S3 1GB",
+                   CommandType::CMD_TYPE_PHYSICAL_DRIVE, L"pd1", L"Serial ATA", L"C:"));
     EXPECT_EQ(system.Address.pnpDeviceId,
               L"SCSI\\DISK&VEN_&PROD_ORVEL_SSD_S3_1GB\\4&2A1D4E5C&0&000000");
-    EXPECT_EQ(system.CommandType, CommandType::CMD_TYPE_PHYSICAL_DRIVE);
-    EXPECT_EQ(system.CommandTypeTag, L"pd1");
-    EXPECT_EQ(system.Interface, L"Serial ATA");
-    EXPECT_EQ(system.DriveLetters, L"C:");
-    // A disk this small keeps the size of its CHS geometry.
-    EXPECT_EQ(system.TotalDiskSize, 1023.0);
-    EXPECT_EQ(system.DiskSizeWmi, 1069286400u);
-    // 2 GiB less 49 MiB lies where the management size takes over, in MiB.
-    EXPECT_EQ(second.TotalDiskSize, static_cast<double>(2146798080u / (1024 * 1024)));
-    EXPECT_EQ(second.DriveLetters, L"");
-
+    // A disk this small keeps the size of its CHS geometry; 2 GiB less 49 MiB lies where the
+    // management size takes over, in MiB.
+    EXPECT_EQ(
+        std::tuple(system.TotalDiskSize, system.DiskSizeWmi, second.TotalDiskSize,
+                   second.DriveLetters),
+        std::tuple(1023.0, 1069286400u, static_cast<double>(2146798080u / (1024 * 1024)), L""));
     for (const DriveRecord* record : {&system, &second}) {
         EXPECT_EQ(SmartFlags(*record), std::tuple(true, true, true));
         EXPECT_TRUE(record->IsSsd);
     }
-    // The system disk's attribute ids are those of a SandForce controller.
-    EXPECT_EQ(system.VendorId, VENDOR_SANDFORCE);
-    EXPECT_EQ(system.SmartKeyName, L"SmartSandForce");
-    // The second one's are of no known family: the generic table of solid-state drives.
-    EXPECT_EQ(second.VendorId, VENDOR_NONE);
-    EXPECT_EQ(second.SmartKeyName, L"SmartSsd");
-    EXPECT_EQ(system.AttributeCount, 14u);
-    EXPECT_EQ(second.AttributeCount, 9u);
-    EXPECT_EQ(system.PowerOnHours, 1532);
-    EXPECT_EQ(system.PowerOnCount, 487);
-    EXPECT_EQ(system.Temperature, 0x21);
-    EXPECT_EQ(second.Temperature, 30);
-    EXPECT_EQ(system.Life, 98);
-    EXPECT_EQ(system.HostWrites, 1834);
-    EXPECT_EQ(system.HostReads, 2410);
-    EXPECT_EQ(system.Threshold[11].ThresholdValue, 10) << "threshold of id E7";
+    // The system disk's attribute ids are those of a SandForce controller; the second one's are
+    // of no known family: the generic table of solid-state drives.
+    EXPECT_EQ(std::tuple(system.VendorId, system.SmartKeyName, system.AttributeCount),
+              std::tuple(VENDOR_SANDFORCE, L"SmartSandForce", 14u));
+    EXPECT_EQ(
+        std::tuple(second.VendorId, second.SmartKeyName, second.AttributeCount, second.Temperature),
+        std::tuple(VENDOR_NONE, L"SmartSsd", 9u, 30));
+    EXPECT_EQ(std::tuple(system.PowerOnHours, system.PowerOnCount, system.Temperature, system.Life,
+                         system.HostWrites, system.HostReads, system.Threshold[11].ThresholdValue),
+              std::tuple(1532, 487, 0x21, 98, 1834, 2410, 10));
     AttributeNameTables names;
     names.BuildAttributeNameTables();
     EXPECT_EQ(names.GetAttributeName(system.SmartKeyName, system.Attribute[11].Id),
               L"SSD Life Left");
 
     // The USB disk behind its bridge: how it got there is in the golden log.
-    const DriveRecord& usb = engine.vars[3];
-    EXPECT_EQ(usb.CommandTypeTag, L"jm1");
-    EXPECT_EQ(usb.Model, L"Portable HDD PX-500");
+    EXPECT_EQ(std::tuple(usb.CommandTypeTag, usb.Model, usb.UsbVendorId, usb.UsbProductId,
+                         usb.SmartDataValid && usb.SmartThresholdValid, usb.AttributeCount,
+                         usb.Temperature),
+              std::tuple(L"jm1", L"Portable HDD PX-500", 0x152D, 0x0578, true, 11u, 35));
     EXPECT_TRUE(usb.Interface.starts_with(L"USB (")) << ToUtf8(usb.Interface);
-    EXPECT_EQ(usb.UsbVendorId, 0x152D);
-    EXPECT_EQ(usb.UsbProductId, 0x0578);
-    EXPECT_TRUE(usb.SmartDataValid && usb.SmartThresholdValid);
-    EXPECT_EQ(usb.AttributeCount, 11u);
-    EXPECT_EQ(usb.Temperature, 35);
 }
 
 }  // namespace

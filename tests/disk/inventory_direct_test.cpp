@@ -22,9 +22,8 @@ TEST_F(InventoryDirectTest, DiskSeenByManagementIsNotProbedAgain) {
                             "DO:GetDiskInfo", "GetDiskInfo", "DoIdentifyDevicePd(1, 0xA0) - 1"}));
     EXPECT_TRUE(InOrder(lines, {"AddDisk(1, -1, -1) - 6", "OK:GetDiskInfo",
                                 "OK:GetDiskInfo - PhysicalDrive", "OK:qsort"}));
-    EXPECT_EQ(Drive(0)->WmiModel, L"Orvel SSD Listed");
-    EXPECT_TRUE(Drive(1)->WmiModel.empty());
-    EXPECT_EQ(Drive(1)->Address.scsiPort, -1);
+    EXPECT_EQ(std::tuple(Drive(0)->WmiModel, Drive(1)->WmiModel, Drive(1)->Address.scsiPort),
+              std::tuple(L"Orvel SSD Listed", L"", -1));
 
     // Asked again for a recorded drive, the probe refuses at once.
     LogWatch watch;
@@ -42,9 +41,8 @@ TEST_F(InventoryDirectTest, SecondDeviceAnswerIsRecordedAsFirst) {
          "SendAtaCommandPd - IDENTIFY_DEVICE", "WakeUp(0)", "DoIdentifyDevicePd(0, 0xA0) - 2"}));
     EXPECT_TRUE(InOrder(lines, {"DoIdentifyDevicePd(0, 0xB0) - 3", "AddDisk(0, -1, -1) - 6"}));
     ASSERT_NE(Drive(0), nullptr);
-    EXPECT_EQ(Drive(0)->Address.target, TARGET_FIRST_DEVICE);
-    EXPECT_EQ(Drive(0)->CommandTypeTag, L"pd1");
-    EXPECT_EQ(Drive(0)->Model, L"Orvel SSD Slave");
+    EXPECT_EQ(std::tuple(Drive(0)->Address.target, Drive(0)->CommandTypeTag, Drive(0)->Model),
+              std::tuple(TARGET_FIRST_DEVICE, L"pd1", L"Orvel SSD Slave"));
 }
 
 TEST_F(InventoryDirectTest, PairSwappedMakerNamesAreReadTheOtherWay) {
@@ -56,12 +54,10 @@ TEST_F(InventoryDirectTest, PairSwappedMakerNamesAreReadTheOtherWay) {
     const LogLines lines = Inventory(MachineOf(Json::array({wdc, hitachi, plain})));
     EXPECT_EQ(CountOf(lines, "Reverse"), 2);
     ASSERT_EQ(Engine().vars.Count(), 3);
-    EXPECT_EQ(Drive(0)->Model, L"WDC WD5000AAKX-00ERMA0");
-    EXPECT_EQ(Drive(0)->SerialNumber, L"WD-WCAYW123456");
-    EXPECT_EQ(Drive(0)->FirmwareRev, L"WF10");
-    EXPECT_EQ(Drive(0)->ModelSerial, L"WDC WD5000AAKX-00ERMA0WD-WCAYW123456");
-    EXPECT_EQ(Drive(1)->Model, L"Hitachi HDS721010DA");
-    EXPECT_EQ(Drive(2)->Model, L"Orvel SSD Plain");
+    EXPECT_EQ(std::tuple(Drive(0)->Model, Drive(0)->SerialNumber, Drive(0)->FirmwareRev),
+              std::tuple(L"WDC WD5000AAKX-00ERMA0", L"WD-WCAYW123456", L"WF10"));
+    EXPECT_EQ(std::tuple(Drive(1)->Model, Drive(2)->Model),
+              std::tuple(L"Hitachi HDS721010DA", L"Orvel SSD Plain"));
 }
 
 TEST_F(InventoryDirectTest, OnlyFixedDisksAreProbedAndUsbBusesGoToTheBridges) {
@@ -90,8 +86,8 @@ TEST_F(InventoryDirectTest, GeometryOutOfRangeIsRefusedUnlessScanningScsiPorts) 
     Machine(machine).ScsiScan = true;
     const LogLines lines = Inventory();
     ASSERT_NE(Drive(0), nullptr);
-    EXPECT_TRUE(Drive(0)->IsGeometryOutOfRange);
-    EXPECT_EQ(Drive(0)->Cylinder, 16383u);
+    EXPECT_EQ(std::tuple(Drive(0)->IsGeometryOutOfRange, Drive(0)->Cylinder),
+              std::tuple(true, 16383u));
     EXPECT_TRUE(InOrder(lines, {"OK:qsort", "DoIdentifyDeviceScsi(0, 0) - 7",
                                 "OK:GetDiskInfo - Scsi", "Drive Letter Mapping - Start"}));
 }
@@ -107,13 +103,11 @@ TEST_F(InventoryDirectTest, SmartIsReadOnlyWhenTheDriveHasIt) {
     ASSERT_EQ(Engine().vars.Count(), 3);
     EXPECT_FALSE(Has(lines, "GetSmartAttributePd(0) - 1"));
     EXPECT_TRUE(Has(lines, "GetSmartAttributePd(1) - 1"));
-    EXPECT_FALSE(Drive(0)->SmartSupported);
-    EXPECT_EQ(Drive(0)->Temperature, -1000);
-    EXPECT_EQ(Drive(0)->PowerOnHours, -1);
-    EXPECT_TRUE(Drive(1)->SmartDataValid);
-    EXPECT_TRUE(Drive(1)->IsFirmwareQuirk);
-    EXPECT_EQ(Drive(1)->Temperature, 36);
-    EXPECT_EQ(Drive(1)->PowerOnCount, 77);
+    EXPECT_EQ(std::tuple(Drive(0)->SmartSupported, Drive(0)->Temperature, Drive(0)->PowerOnHours),
+              std::tuple(false, -1000, -1));
+    EXPECT_EQ(std::tuple(Drive(1)->SmartDataValid, Drive(1)->IsFirmwareQuirk, Drive(1)->Temperature,
+                         Drive(1)->PowerOnCount),
+              std::tuple(true, true, 36, 77));
     EXPECT_EQ(Drive(2)->DetectedPowerOnHours, 100);
 }
 

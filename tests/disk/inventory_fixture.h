@@ -81,12 +81,6 @@ inline long CountOf(const LogLines& lines, const std::string& line) {
     return std::ranges::count(lines, line);
 }
 
-// The line written right after the first `line`; empty when there is none.
-inline std::string After(const LogLines& lines, const std::string& line) {
-    const auto found = std::ranges::find(lines, line);
-    return found == lines.end() || found + 1 == lines.end() ? std::string() : *(found + 1);
-}
-
 // Whether `expected` appear in this order (other lines may lie between them).
 inline bool InOrder(const LogLines& lines, const std::vector<std::string>& expected) {
     auto at = lines.begin();

@@ -101,25 +101,25 @@ TEST_F(InventoryListTest, RaidDriveFoundAgainByNumberIsMerged) {
     EXPECT_TRUE(Engine().GetDiskInfo({.physicalDriveId = 0}, {}));
     EXPECT_TRUE(Has(watch.Messages(), "vars[i].CommandType = CMD_TYPE_CSMI_PHYSICAL_DRIVE"));
     ASSERT_EQ(Engine().vars.Count(), 1);
-    EXPECT_EQ(Engine().vars[0].Address.physicalDriveId, 0);
-    EXPECT_EQ(Engine().vars[0].CommandType, CMD_TYPE_PHYSICAL_DRIVE);
-    EXPECT_TRUE(Engine().vars[0].SmartDataValid);
+    EXPECT_EQ(std::tuple(Engine().vars[0].Address.physicalDriveId, Engine().vars[0].CommandType,
+                         Engine().vars[0].SmartDataValid),
+              std::tuple(0, CMD_TYPE_PHYSICAL_DRIVE, true));
 
     // Without one the earlier record stays, now with the drive number and both routes.
     recordBehindPort(raid);
     EXPECT_FALSE(Engine().GetDiskInfo({.physicalDriveId = 0}, {}));
     ASSERT_EQ(Engine().vars.Count(), 1);
-    EXPECT_EQ(Engine().vars[0].Address.physicalDriveId, 0);
-    EXPECT_EQ(Engine().vars[0].CommandType, CMD_TYPE_CSMI_PHYSICAL_DRIVE);
-    EXPECT_EQ(Engine().vars[0].CommandTypeTag, L"cp");
+    EXPECT_EQ(std::tuple(Engine().vars[0].Address.physicalDriveId, Engine().vars[0].CommandType,
+                         Engine().vars[0].CommandTypeTag),
+              std::tuple(0, CMD_TYPE_CSMI_PHYSICAL_DRIVE, L"cp"));
 
     // With RAID drives limited to set members the number is taken but no merge happens.
     recordBehindPort(confirmed);
     Engine().CsmiEnabled = 2;
     EXPECT_FALSE(Engine().GetDiskInfo({.physicalDriveId = 0}, {}));
     ASSERT_EQ(Engine().vars.Count(), 1);
-    EXPECT_EQ(Engine().vars[0].Address.physicalDriveId, 0);
-    EXPECT_EQ(Engine().vars[0].CommandType, CMD_TYPE_CSMI);
+    EXPECT_EQ(std::tuple(Engine().vars[0].Address.physicalDriveId, Engine().vars[0].CommandType),
+              std::tuple(0, CMD_TYPE_CSMI));
 }
 
 TEST(DriveOrderTest, ByDriveNumberThenByPortByte) {

@@ -105,45 +105,6 @@ TEST_F(InventoryRouteTest, AtaDisksFallBackToTheScsiMiniportOnlyWhereItHelps) {
     EXPECT_EQ(bridge.Messages(), (LogLines{"GetDiskInfo"}));
 }
 
-// An NVMe route that answers: a health log with a composite temperature of 308 K.
-class AnsweringNvmeRoute : public NvmeRoute {
-  public:
-    bool IdentifyController(transport::AtaBuffer identify) override {
-        identify[0] = 0x4F;
-        return true;
-    }
-    bool ReadHealthLog(transport::AtaBuffer log) override {
-        ++logReads;
-        log[1] = 0x34;
-        log[2] = 0x01;
-        return true;
-    }
-    int logReads = 0;
-};
-
-TEST_F(InventoryRouteTest, NvmeRecordsTakeTheirPlaceAndRoute) {
-    Machine(MachineOf(Json::array({AtaDrive(0, "Orvel SSD", "S0")})));
-    AnsweringNvmeRoute route;
-    AtaPage identify{};
-    identify[0] = 0x4F;
-    const std::string model = "Orvel NVMe P5";
-    std::ranges::copy(model, identify.begin() + 24);
-    DriveAddress address;
-    address.physicalDriveId = 7;
-    address.scsiPort = 1;
-    ASSERT_TRUE(Engine().AddDiskNVMe(CMD_TYPE_NVME_STORAGE_QUERY, route, address, identify));
-    EXPECT_EQ(route.logReads, 1);
-    const DriveRecord& record = Engine().vars[0];
-    EXPECT_EQ(record.Address.physicalDriveId, 7);
-    EXPECT_EQ(record.Address.scsiPort, 1);
-    EXPECT_EQ(record.CommandType, CMD_TYPE_NVME_STORAGE_QUERY);
-    EXPECT_EQ(record.CommandTypeTag, L"sq");
-    EXPECT_EQ(record.InterfaceType, INTERFACE_TYPE_NVME);
-    EXPECT_EQ(record.IdentifyDevice[0], 0x4F);
-    EXPECT_EQ(record.Model, L"Orvel NVMe P5");
-    EXPECT_EQ(record.Temperature, 35);
-}
-
 TEST(RouteTableTest, OnlyBuiltRoutesAnswer) {
     // The physical drive route is built; routes that are not stay silent rather than pretend.
     EXPECT_NE(RouteOf(CMD_TYPE_PHYSICAL_DRIVE).openAta, nullptr);

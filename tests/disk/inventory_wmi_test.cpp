@@ -63,7 +63,7 @@ TEST_F(InventoryWmiTest, WithoutManagementTheDirectPassStillFindsDisksAndLetters
         machine["os"]["wmi"] = c.wmi;
         const LogLines lines = Inventory(machine);
         EXPECT_TRUE(InOrder(lines, c.steps));
-        EXPECT_EQ(After(lines, c.steps.back()), "USB-HDD Check");
+        EXPECT_TRUE(Consecutive(lines, {c.steps.back(), "USB-HDD Check"}));
         EXPECT_FALSE(Engine().WmiAvailable);
         EXPECT_FALSE(Has(lines, "OK:WMI Init"));
         // No controller map, wake-up pass or disk pass.
@@ -72,15 +72,12 @@ TEST_F(InventoryWmiTest, WithoutManagementTheDirectPassStillFindsDisksAndLetters
         EXPECT_FALSE(Has(lines, "WakeUp(0)"));
 
         ASSERT_EQ(Engine().vars.Count(), 2);
-        for (int pd : {0, 1}) {
-            ASSERT_NE(Drive(pd), nullptr);
-            EXPECT_TRUE(Drive(pd)->WmiModel.empty());
-            EXPECT_TRUE(Drive(pd)->Address.pnpDeviceId.empty());
-            EXPECT_TRUE(Drive(pd)->SmartDataValid);
-        }
-        EXPECT_EQ(Drive(0)->DriveLetters, L"C:");
-        EXPECT_EQ(Drive(1)->DriveLetters, L"E:");
-        EXPECT_EQ(Drive(1)->DriveLetterMap, 1u << 4);
+        for (const DriveRecord& r : Engine().vars.Records())
+            EXPECT_EQ(std::tuple(r.WmiModel, r.Address.pnpDeviceId, r.SmartDataValid),
+                      std::tuple(L"", L"", true));
+        EXPECT_EQ(
+            std::tuple(Drive(0)->DriveLetters, Drive(1)->DriveLetters, Drive(1)->DriveLetterMap),
+            std::tuple(L"C:", L"E:", 1u << 4));
     }
 }
 
@@ -96,9 +93,9 @@ TEST_F(InventoryWmiTest, ConnectionWaitsForTheServiceAndMapsTheControllers) {
                 "WakeUp(0)", "WakeUp(1)", "DO:SELECT * FROM Win32_DiskDrive"}));
     EXPECT_TRUE(Engine().Controllers.ahciMode);
     ASSERT_NE(Drive(1), nullptr);
-    EXPECT_EQ(Drive(1)->WmiModel, L"Orvel SSD W1");
-    EXPECT_EQ(Drive(1)->Address.pnpDeviceId, L"SCSI\\DISK&VEN_&PROD_W1\\4&1&0&010000");
-    EXPECT_EQ(Drive(1)->Address.scsiTargetId, 1);
+    EXPECT_EQ(std::tuple(Drive(1)->WmiModel, Drive(1)->Address.pnpDeviceId,
+                         Drive(1)->Address.scsiTargetId),
+              std::tuple(L"Orvel SSD W1", L"SCSI\\DISK&VEN_&PROD_W1\\4&1&0&010000", 1));
 }
 
 TEST_F(InventoryWmiTest, DriveNumberComesFromTheEndOfTheDeviceId) {
@@ -207,26 +204,6 @@ TEST_F(InventoryWmiTest, OldSamsungFirmwareIsNeverListed) {
     EXPECT_EQ(Engine().vars.Count(), 3);
 }
 
-TEST_F(InventoryWmiTest, ManagementSizeReplacesOnlyImplausibleSizesInMiB) {
-    Json small =
-        WithWmi(AtaDrive(0, "Orvel SSD Small", "SZ0"), WmiView(0, "Orvel SSD Small", "S\\0"));
-    Json mid = WithWmi(AtaDrive(1, "Orvel SSD Mid", "SZ1"), WmiView(1, "Orvel SSD Mid", "S\\1"));
-    small["size"] = "512MiB";
-    mid["size"] = "2GiB";
-    small["wmi"]["Size"] = "536870912";
-    // More than 32 bits: DiskSizeWmi keeps the low ones, the size is converted whole.
-    mid["wmi"]["Size"] = "6000000000";
-    Inventory(MachineOf(Json::array({small, mid})));
-    ASSERT_NE(Drive(0), nullptr);
-    ASSERT_NE(Drive(1), nullptr);
-    // Kept: the identification's size, here that of the CHS geometry.
-    EXPECT_EQ(Drive(0)->TotalDiskSize, static_cast<double>(Drive(0)->DiskSizeChs));
-    EXPECT_GT(Drive(0)->TotalDiskSize, 500.0);
-    EXPECT_EQ(Drive(0)->DiskSizeWmi, 536870912u);
-    EXPECT_EQ(Drive(1)->DiskSizeWmi, static_cast<uint32_t>(6000000000ull));
-    EXPECT_EQ(Drive(1)->TotalDiskSize, static_cast<double>(6000000000ull / (1024 * 1024)));
-}
-
 TEST_F(InventoryWmiTest, ManagementModelChecksTheStrings) {
     // A bridge that delivers the strings readable: the identification reads them pair-swapped,
     // and the management model tells which way round is right.
@@ -236,9 +213,9 @@ TEST_F(InventoryWmiTest, ManagementModelChecksTheStrings) {
                          WmiView(1, "Something Else Entirely", "S\\1"));
     const LogLines lines = Inventory(MachineOf(Json::array({swapped, other})));
     ASSERT_NE(Drive(0), nullptr);
-    EXPECT_EQ(Drive(0)->Model, L"WDC WD5000AAKX-00ERMA0");
-    EXPECT_EQ(Drive(0)->SerialNumber, L"WD-WCAYW123456");
-    EXPECT_EQ(Drive(0)->ModelSerial, L"WDC WD5000AAKX-00ERMA0WD-WCAYW123456");
+    EXPECT_EQ(std::tuple(Drive(0)->Model, Drive(0)->SerialNumber, Drive(0)->ModelSerial),
+              std::tuple(L"WDC WD5000AAKX-00ERMA0", L"WD-WCAYW123456",
+                         L"WDC WD5000AAKX-00ERMA0WD-WCAYW123456"));
     // A model that matches neither is logged and kept.
     EXPECT_TRUE(Consecutive(lines, {"WmiModel: Something Else Entirely", "Model: Orvel SSD Other",
                                     "SerialNumber: OTHER1", "DISABLED: vars.RemoveAt(index) - 2",
@@ -276,10 +253,9 @@ TEST(WmiDiskTest, DecorationUsbNamesAndRemoval) {
         disk.model = c.model;
         disk.interfaceType = c.interfaceText;
         EXPECT_TRUE(CompleteFromWmi(disk, c.interfaceType, usb, record));
-        EXPECT_EQ(record.Interface, c.expectedInterface);
-        EXPECT_EQ(record.InterfaceType, c.expectedType);
-        EXPECT_EQ(record.UsbVendorId, c.expectedVendor);
-        EXPECT_EQ(record.WmiModel, c.model);
+        EXPECT_EQ(
+            std::tuple(record.Interface, record.InterfaceType, record.UsbVendorId, record.WmiModel),
+            std::tuple(c.expectedInterface, c.expectedType, c.expectedVendor, c.model));
     }
 
     // Size: kept when plausible, replaced in MiB when not, never by a zero size.
@@ -296,6 +272,12 @@ TEST(WmiDiskTest, DecorationUsbNamesAndRemoval) {
         CompleteFromWmi(disk, INTERFACE_TYPE_UNKNOWN, {}, record);
         EXPECT_EQ(record.TotalDiskSize, total >= 1024.0 && total < 10240.0 ? 10240.0 : total);
     }
+    // More than 32 bits: DiskSizeWmi keeps the low ones, the size is converted whole.
+    disk.size = L"6000000000";
+    record.TotalDiskSize = 2048.0;
+    CompleteFromWmi(disk, INTERFACE_TYPE_UNKNOWN, {}, record);
+    EXPECT_EQ(std::tuple(record.DiskSizeWmi, record.TotalDiskSize),
+              std::tuple(static_cast<uint32_t>(6000000000ull), 5722.0));
 
     // A record without a model is to be removed.
     LogWatch watch;

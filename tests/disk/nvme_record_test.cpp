@@ -44,19 +44,16 @@ TEST(NvmeRecord, IdentityAndVersionComeFromTheIdentifyData) {
     DriveRecord record;
     const AtaPage identify = IdentifyOf("Orvel NVMe P7", "  SN42 ", "FW9", 1, 4);
     StartNvmeRecord(identify, record);
-    EXPECT_EQ(record.Model, L"Orvel NVMe P7");
-    EXPECT_EQ(record.SerialNumber, L"SN42");
-    EXPECT_EQ(record.FirmwareRev, L"FW9");
+    EXPECT_EQ(std::tuple(record.Model, record.SerialNumber, record.FirmwareRev, record.Interface,
+                         record.MajorVersion, record.InterfaceType),
+              std::tuple(L"Orvel NVMe P7", L"SN42", L"FW9", L"NVM Express", L"NVM Express 1.4",
+                         INTERFACE_TYPE_NVME));
     EXPECT_EQ(record.IdentifyDevice, identify);
-    EXPECT_EQ(record.Interface, L"NVM Express");
-    EXPECT_EQ(record.MajorVersion, L"NVM Express 1.4");
-    EXPECT_EQ(record.InterfaceType, INTERFACE_TYPE_NVME);
     EXPECT_TRUE(record.IsSsd && record.SmartSupported && record.SmartDataValid &&
                 record.SmartThresholdValid);
-    EXPECT_EQ(record.VendorVariant, 1);
-    EXPECT_EQ(record.Temperature, -1000);
-    EXPECT_EQ(record.PowerOnHours, -1);
-    EXPECT_EQ(record.AttributeCount, 0u);
+    EXPECT_EQ(std::tuple(record.VendorVariant, record.Temperature, record.PowerOnHours,
+                         record.AttributeCount),
+              std::tuple(1, -1000, -1, 0u));
 
     // Controllers from before the version field say 0.
     EXPECT_EQ(NvmeVersionText(IdentifyOf("M", "S", "F", 0, 0)), L"NVM Express 1.0/1.1");
@@ -79,16 +76,11 @@ TEST(NvmeRecord, HealthLogGivesTheDerivedValuesAndFifteenRows) {
     Put(log, 128, 842, 16);
     ApplyNvmeHealthLog(record);
 
-    EXPECT_EQ(record.Temperature, 35);
-    EXPECT_EQ(record.Life, 97);
-    EXPECT_EQ(record.HostReads, 2);
-    EXPECT_EQ(record.HostWrites, 1);
-    EXPECT_EQ(record.PowerOnCount, 321);
-    EXPECT_EQ(record.PowerOnHours, 842);
-    EXPECT_EQ(record.DetectedPowerOnHours, 842);
-    EXPECT_EQ(record.SmartKeyName, L"SmartNVMe");
-    EXPECT_EQ(record.VendorId, VENDOR_NVME);
-    EXPECT_EQ(record.VendorCode, L"nv");
+    EXPECT_EQ(std::tuple(record.Temperature, record.Life, record.HostReads, record.HostWrites,
+                         record.PowerOnCount, record.PowerOnHours, record.DetectedPowerOnHours),
+              std::tuple(35, 97, 2, 1, 321, 842, 842));
+    EXPECT_EQ(std::tuple(record.SmartKeyName, record.VendorId, record.VendorCode),
+              std::tuple(L"SmartNVMe", VENDOR_NVME, L"nv"));
 
     ASSERT_EQ(record.AttributeCount, 15u);
     for (uint8_t i = 0; i < 15; ++i) {
@@ -103,9 +95,8 @@ TEST(NvmeRecord, HealthLogGivesTheDerivedValuesAndFifteenRows) {
     EXPECT_EQ(warning.RawValue[0], 0x40);
     EXPECT_EQ(warning.RawValue[1] | warning.RawValue[5], 0);
     const SmartAttribute& temperature = record.Attribute[1];
-    EXPECT_EQ(temperature.RawValue[0], 0x34);
-    EXPECT_EQ(temperature.RawValue[1], 0x01);
-    EXPECT_EQ(temperature.RawValue[2], 0);
+    EXPECT_EQ(std::tuple(temperature.RawValue[0], temperature.RawValue[1], temperature.RawValue[2]),
+              std::tuple(0x34, 0x01, 0));
     const SmartAttribute& errors = record.Attribute[14];
     for (int b = 0; b < 6; ++b)
         EXPECT_EQ(errors.RawValue[b], 0x40 + 176 + b);
@@ -116,10 +107,9 @@ TEST(NvmeRecord, HealthLogGivesTheDerivedValuesAndFifteenRows) {
     Put(log, 32, 0x00FFFFFFFFFFFFFF, 8);
     Put(log, 112, 0xFFFFFFFF, 4);
     ApplyNvmeHealthLog(record);
-    EXPECT_EQ(record.HostWrites, 0);
-    EXPECT_EQ(record.Temperature, -73);
-    EXPECT_EQ(record.HostReads, INT32_MAX);
-    EXPECT_EQ(record.PowerOnCount, INT32_MAX);
+    EXPECT_EQ(
+        std::tuple(record.HostWrites, record.Temperature, record.HostReads, record.PowerOnCount),
+        std::tuple(0, -73, INT32_MAX, INT32_MAX));
 }
 
 // Three NVMe drives, one per route, with the first on a controller with a PCIe link.
@@ -166,32 +156,21 @@ TEST_F(NvmeInventoryTest, EachRouteRecordsItsDriveWithItsLink) {
     EXPECT_TRUE(Has(lines, "AddDiskNVMe - CMD_TYPE_NVME_INTEL"));
     ASSERT_EQ(Engine().vars.Count(), 3);
 
-    const DriveRecord* query = Drive(0);
-    ASSERT_NE(query, nullptr);
-    EXPECT_EQ(query->CommandType, CMD_TYPE_NVME_STORAGE_QUERY);
-    EXPECT_EQ(query->CommandTypeTag, L"sq");
-    EXPECT_EQ(query->Model, L"Orvel NVMe Query");
-    EXPECT_EQ(query->MajorVersion, L"NVM Express 1.3");
-    EXPECT_EQ(query->Temperature, 47);
-    EXPECT_EQ(query->HostWrites, 2);
-    EXPECT_EQ(query->AttributeCount, 15u);
-    EXPECT_EQ(query->MaxTransferMode, L"PCIe 3.0 x4");
-    EXPECT_EQ(query->CurrentTransferMode, L"PCIe 3.0 x4");
-
-    const DriveRecord* samsung = Drive(1);
-    ASSERT_NE(samsung, nullptr);
-    EXPECT_EQ(samsung->CommandType, CMD_TYPE_NVME_SAMSUNG);
-    EXPECT_EQ(samsung->CommandTypeTag, L"ns");
-    EXPECT_EQ(samsung->Temperature, 35);
-    EXPECT_EQ(samsung->MaxTransferMode, L"PCIe 0.0 x0") << "a drive on no known controller";
-
-    const DriveRecord* intel = Drive(2);
-    ASSERT_NE(intel, nullptr);
-    EXPECT_EQ(intel->CommandType, CMD_TYPE_NVME_INTEL);
-    EXPECT_EQ(intel->CommandTypeTag, L"ni");
-    EXPECT_EQ(intel->Temperature, 27);
-    EXPECT_EQ(intel->PowerOnHours, 77);
-    EXPECT_EQ(intel->AttributeCount, 15u);
+    const DriveRecord &query = Engine().vars[0], &samsung = Engine().vars[1],
+                      &intel = Engine().vars[2];
+    EXPECT_EQ(std::tuple(query.CommandType, query.CommandTypeTag, query.Model, query.MajorVersion,
+                         query.Temperature, query.HostWrites, query.AttributeCount),
+              std::tuple(CMD_TYPE_NVME_STORAGE_QUERY, L"sq", L"Orvel NVMe Query",
+                         L"NVM Express 1.3", 47, 2, 15u));
+    EXPECT_EQ(std::tuple(query.MaxTransferMode, query.CurrentTransferMode),
+              std::tuple(L"PCIe 3.0 x4", L"PCIe 3.0 x4"));
+    // The second drive is on no known controller.
+    EXPECT_EQ(std::tuple(samsung.CommandType, samsung.CommandTypeTag, samsung.Temperature,
+                         samsung.MaxTransferMode),
+              std::tuple(CMD_TYPE_NVME_SAMSUNG, L"ns", 35, L"PCIe 0.0 x0"));
+    EXPECT_EQ(std::tuple(intel.CommandType, intel.CommandTypeTag, intel.Temperature,
+                         intel.PowerOnHours, intel.AttributeCount),
+              std::tuple(CMD_TYPE_NVME_INTEL, L"ni", 27, 77, 15u));
 }
 
 TEST_F(NvmeInventoryTest, BeforeWindows10TheOtherRoutesStillAnswer) {
@@ -209,14 +188,11 @@ TEST_F(NvmeInventoryTest, ADriveWhoseLogReadsAsNothingIsListedWithoutRows) {
     Inventory(NvmeMachine(10, Json::object()));
     const DriveRecord* samsung = Drive(1);
     ASSERT_NE(samsung, nullptr);
-    EXPECT_EQ(samsung->AttributeCount, 0u);
-    EXPECT_FALSE(samsung->SmartDataValid);
-    EXPECT_EQ(samsung->Temperature, -1000);
-    EXPECT_EQ(samsung->PowerOnHours, -1);
-    EXPECT_EQ(samsung->SmartKeyName, L"");
-    EXPECT_EQ(samsung->VendorId, 0);
-    EXPECT_EQ(samsung->Interface, L"NVM Express");
-    EXPECT_EQ(samsung->Model, L"Orvel NVMe Samsung");
+    EXPECT_EQ(std::tuple(samsung->AttributeCount, samsung->SmartDataValid, samsung->Temperature,
+                         samsung->PowerOnHours, samsung->SmartKeyName, samsung->VendorId),
+              std::tuple(0u, false, -1000, -1, L"", 0));
+    EXPECT_EQ(std::tuple(samsung->Interface, samsung->Model),
+              std::tuple(L"NVM Express", L"Orvel NVMe Samsung"));
 }
 
 TEST(NvmeHealthLogChoice, FollowsTheRouteWithTheIntelShortLogBehindSamsung) {
@@ -246,10 +222,9 @@ TEST(NvmeHealthLogChoice, FollowsTheRouteWithTheIntelShortLogBehindSamsung) {
     ASSERT_TRUE(samsung->ReadHealthLog(log));
     EXPECT_EQ(log[0], 1);
     ASSERT_EQ(machine.requests.size(), 3u);
-    EXPECT_EQ(machine.requests[0].code, kPassThrough);
-    EXPECT_EQ(machine.requests[1].code, kAddress);
-    EXPECT_EQ(machine.requests[2].code, kMiniport);
-    EXPECT_EQ(machine.requests[2].device, L"\\\\.\\SCSI4:");
+    EXPECT_EQ(std::tuple(machine.requests[0].code, machine.requests[1].code,
+                         machine.requests[2].code, machine.requests[2].device),
+              std::tuple(kPassThrough, kAddress, kMiniport, L"\\\\.\\SCSI4:"));
     EXPECT_EQ(machine.requests[2].in[92], 0x02) << "the short log";
     EXPECT_EQ(machine.requests[2].in[94], 0x00);
 
@@ -282,10 +257,8 @@ class PcieLinkTest : public SimTest {};
 TEST_F(PcieLinkTest, FoundFromTheDriveThroughItsController) {
     LoadDemo();
     const platform::PcieLink link = GetPcieLink(2);
-    EXPECT_EQ(link.maxSpeed, 3u);
-    EXPECT_EQ(link.maxWidth, 4u);
-    EXPECT_EQ(link.speed, 3u);
-    EXPECT_EQ(link.width, 4u);
+    EXPECT_EQ(std::tuple(link.maxSpeed, link.maxWidth, link.speed, link.width),
+              std::tuple(3u, 4u, 3u, 4u));
     // A drive on a controller without link facts, and a drive that does not exist.
     const platform::PcieLink sata = GetPcieLink(0);
     EXPECT_EQ(sata.maxSpeed + sata.maxWidth + sata.speed + sata.width, 0u);

@@ -40,13 +40,10 @@ TEST(FillSmartData, SqueezesEmptySlotsAndKeepsEveryByte) {
     ASSERT_EQ(record.AttributeCount, 2u);
     EXPECT_EQ(std::memcmp(&record.Attribute[0], page.data() + 2, 12), 0);
     EXPECT_EQ(std::memcmp(&record.Attribute[1], page.data() + 2 + 24, 12), 0);
-    EXPECT_EQ(record.Attribute[1].Id, 0x05);
-    EXPECT_EQ(record.Attribute[1].CurrentValue, 7);
-    EXPECT_EQ(record.Attribute[1].WorstValue, 8);
-    EXPECT_EQ(record.Attribute[0].Reserved, 0x7E);
-    EXPECT_EQ(uint16_t{record.Attribute[0].StatusFlags}, 0x1234);
-    EXPECT_EQ(RawValue32(record.Attribute[0]), 0x04030201u);
-    EXPECT_EQ(RawValue48(record.Attribute[0]), 0x060504030201u);
+    const SmartAttribute &first = record.Attribute[0], &second = record.Attribute[1];
+    EXPECT_EQ(std::tuple(second.Id, second.CurrentValue, second.WorstValue, first.Reserved,
+                         uint16_t{first.StatusFlags}, RawValue32(first), RawValue48(first)),
+              std::tuple(0x05, 7, 8, 0x7E, 0x1234, 0x04030201u, 0x060504030201u));
     for (size_t i = 2; i < kSmartEntryCount; ++i)
         EXPECT_EQ(record.Attribute[i].Id, 0) << i;
 
@@ -108,34 +105,24 @@ TEST(FillSmartData, AdjustedHoursCounters) {
         record.Model = model;
         record.SmartReadData = DataPage({{.id = 0x09, .raw = raw}});
         FillSmartData(record);
-        return record;
+        return std::tuple(record.DetectedTimeUnitType, record.PowerOnRawValue, record.PowerOnHours,
+                          record.DetectedPowerOnHours);
     };
     // Counters that start at 0xDA753: only the low three bytes count.
-    DriveRecord r = read(TIME_UNIT_ADJUSTED_HOURS, 0x010DA753 + 100, L"INTEL SSDSC2CW120A3");
-    EXPECT_EQ(r.DetectedTimeUnitType, TIME_UNIT_ADJUSTED_HOURS);
-    EXPECT_EQ(r.PowerOnRawValue, 100);
-    EXPECT_EQ(r.PowerOnHours, 100);
-    EXPECT_EQ(r.DetectedPowerOnHours, 100);
+    EXPECT_EQ(read(TIME_UNIT_ADJUSTED_HOURS, 0x010DA753 + 100, L"INTEL SSDSC2CW120A3"),
+              std::tuple(TIME_UNIT_ADJUSTED_HOURS, 100, 100, 100));
     // Below the start the drive has not counted yet.
-    r = read(TIME_UNIT_ADJUSTED_HOURS, 0x1000, L"X");
-    EXPECT_EQ(r.PowerOnRawValue, 0);
-    EXPECT_EQ(r.PowerOnHours, 0);
+    EXPECT_EQ(read(TIME_UNIT_ADJUSTED_HOURS, 0x1000, L"X"),
+              std::tuple(TIME_UNIT_ADJUSTED_HOURS, 0, 0, 0));
     // An hours counter at the start is such a counter too; one below it is not.
-    r = read(TIME_UNIT_HOURS, 0xDA000, L"X");
-    EXPECT_EQ(r.DetectedTimeUnitType, TIME_UNIT_ADJUSTED_HOURS);
-    EXPECT_EQ(r.PowerOnRawValue, 0);
-    r = read(TIME_UNIT_HOURS, 0xD9FFF, L"X");
-    EXPECT_EQ(r.DetectedTimeUnitType, TIME_UNIT_UNKNOWN);
-    EXPECT_EQ(r.PowerOnRawValue, 0xD9FFF);
-    EXPECT_EQ(r.DetectedPowerOnHours, 0);
+    EXPECT_EQ(read(TIME_UNIT_HOURS, 0xDA000, L"X"), std::tuple(TIME_UNIT_ADJUSTED_HOURS, 0, 0, 0));
+    EXPECT_EQ(read(TIME_UNIT_HOURS, 0xD9FFF, L"X"),
+              std::tuple(TIME_UNIT_UNKNOWN, 0xD9FFF, 0xD9FFF, 0));
     // "Intel" models whatever their unit; the test is case-sensitive.
-    r = read(TIME_UNIT_MINUTES, 0xDA753 + 600, L"Intel Raid 0 Volume");
-    EXPECT_EQ(r.DetectedTimeUnitType, TIME_UNIT_ADJUSTED_HOURS);
-    EXPECT_EQ(r.PowerOnRawValue, 600);
-    EXPECT_EQ(r.PowerOnHours, 10);
-    EXPECT_EQ(r.DetectedPowerOnHours, 600);
-    r = read(TIME_UNIT_MINUTES, 0xDA753 + 600, L"INTEL SSDSA2M080G2GC");
-    EXPECT_EQ(r.PowerOnRawValue, 0xDA753 + 600);
+    EXPECT_EQ(read(TIME_UNIT_MINUTES, 0xDA753 + 600, L"Intel Raid 0 Volume"),
+              std::tuple(TIME_UNIT_ADJUSTED_HOURS, 600, 10, 600));
+    EXPECT_EQ(std::get<1>(read(TIME_UNIT_MINUTES, 0xDA753 + 600, L"INTEL SSDSA2M080G2GC")),
+              0xDA753 + 600);
 }
 
 TEST(FillSmartData, IndilinxCountsInCurrentAndWorst) {
@@ -145,10 +132,9 @@ TEST(FillSmartData, IndilinxCountsInCurrentAndWorst) {
     record.SmartReadData = DataPage({{.id = 0x09, .current = 0x34, .worst = 0x12, .raw = 99},
                                      {.id = 0x0C, .current = 0x02, .worst = 0x01, .raw = 77}});
     ASSERT_TRUE(FillSmartData(record));
-    EXPECT_EQ(record.PowerOnRawValue, 0x1234);
-    EXPECT_EQ(record.PowerOnHours, 0x1234);
-    EXPECT_EQ(record.DetectedTimeUnitType, TIME_UNIT_UNKNOWN);
-    EXPECT_EQ(record.PowerOnCount, 0x0102);
+    EXPECT_EQ(std::tuple(record.PowerOnRawValue, record.PowerOnHours, record.DetectedTimeUnitType,
+                         record.PowerOnCount),
+              std::tuple(0x1234, 0x1234, TIME_UNIT_UNKNOWN, 0x0102));
 
     EXPECT_EQ(Parsed(DataPage({{.id = 0x0C, .raw = 0x0100000123}})).PowerOnCount, 0x123);
 }
@@ -298,13 +284,10 @@ TEST(FillSmartThreshold, MatchesByIdAndPosition) {
     record.SmartReadThreshold = ThresholdPage({{0x05, 36}, {0x00, 9}, {0x01, 6}, {0xBB, 1}});
     record.SmartReadThreshold[2 + 5] = 0xEE;  // reserved bytes travel with the entry
     ASSERT_TRUE(FillSmartThreshold(record));
-    EXPECT_EQ(record.Threshold[0].Id, 0x01);
-    EXPECT_EQ(record.Threshold[0].ThresholdValue, 6);
-    EXPECT_EQ(record.Threshold[1].ThresholdValue, 36);
-    EXPECT_EQ(record.Threshold[1].Reserved[3], 0xEE);
-    EXPECT_EQ(record.Threshold[2].Id, 0);
-    EXPECT_EQ(record.Threshold[2].ThresholdValue, 0);
-    EXPECT_EQ(record.Threshold[3].ThresholdValue, 36);
+    const auto& t = record.Threshold;
+    EXPECT_EQ(std::tuple(t[0].Id, t[0].ThresholdValue, t[1].ThresholdValue, t[1].Reserved[3],
+                         t[2].Id, t[2].ThresholdValue, t[3].ThresholdValue),
+              std::tuple(0x01, 6, 36, 0xEE, 0, 0, 36));
 
     // Nothing matches: no thresholds.
     record.SmartReadThreshold = ThresholdPage({{0xBB, 1}});
@@ -318,17 +301,14 @@ TEST(FillSmartThreshold, MicronTakesThresholdsFromTheVendorByte) {
     DriveRecord micron = Parsed(data, VENDOR_MICRON);
     micron.SmartReadThreshold = ThresholdPage({});
     ASSERT_TRUE(FillSmartThreshold(micron));
-    EXPECT_EQ(micron.Threshold[0].Id, 0x01);
-    EXPECT_EQ(micron.Threshold[0].ThresholdValue, 50);
-    EXPECT_EQ(micron.Threshold[1].Id, 0);
-    EXPECT_EQ(micron.Threshold[2].Id, 0xCA);
-    EXPECT_EQ(micron.Threshold[2].ThresholdValue, 10);
+    const auto& t = micron.Threshold;
+    EXPECT_EQ(std::tuple(t[0].Id, t[0].ThresholdValue, t[1].Id, t[2].Id, t[2].ThresholdValue),
+              std::tuple(0x01, 50, 0, 0xCA, 10));
 
     // A page that matches wins over the vendor bytes.
     micron.SmartReadThreshold = ThresholdPage({{0x05, 3}});
     ASSERT_TRUE(FillSmartThreshold(micron));
-    EXPECT_EQ(micron.Threshold[0].ThresholdValue, 0);
-    EXPECT_EQ(micron.Threshold[1].ThresholdValue, 3);
+    EXPECT_EQ(std::tuple(t[0].ThresholdValue, t[1].ThresholdValue), std::tuple(0, 3));
 
     // Only Micron does this.
     for (int32_t vendor : {VENDOR_NONE, VENDOR_MICRON_MU02, VENDOR_SAMSUNG}) {

@@ -82,6 +82,15 @@ DriveRecord PhysicalDrive(int32_t number, const wchar_t* model = L"SAMSUNG SSD 8
 
 using Lines = std::vector<std::string>;
 
+// The route's identify, data, threshold and enable calls.
+std::tuple<int, int, int, int> Calls(const ScriptedRoute& route) {
+    return {route.identifyCalls, route.dataCalls, route.thresholdCalls, route.enableCalls};
+}
+// Life, power-on hours, power-on count and temperature.
+std::tuple<int32_t, int32_t, int32_t, int32_t> Derived(const DriveRecord& record) {
+    return {record.Life, record.PowerOnHours, record.PowerOnCount, record.Temperature};
+}
+
 // A route answering data reads with `pages` in turn, thresholds with `thresholds`, and the enable
 // command as `enable` says; the reading of drive `number` through it, and the lines it logged.
 struct Reading {
@@ -105,22 +114,15 @@ Reading Read(std::deque<std::optional<AtaPage>> pages, bool enable, int32_t numb
 TEST(SmartReading, ConfirmedOnTheFirstPass) {
     const Reading r = Read({kSamsungData, kSamsungData}, false, 3);
     EXPECT_EQ(r.log, Lines{"GetSmartAttributePd(3) - 1"});
-    EXPECT_EQ(r.route.dataCalls, 2);
-    EXPECT_EQ(r.route.thresholdCalls, 1);
-    EXPECT_EQ(r.route.enableCalls, 0);
-    EXPECT_EQ(r.route.identifyCalls, 0);
+    EXPECT_EQ(Calls(r.route), std::tuple(0, 2, 1, 0));
     EXPECT_EQ(SmartFlags(r.record), std::tuple(true, true, true));
     EXPECT_FALSE(r.record.IsFirmwareQuirk);
     EXPECT_EQ(r.record.SmartReadData, kSamsungData);
     EXPECT_EQ(r.record.SmartReadThreshold, kSamsungThresholds);
-    EXPECT_EQ(r.record.AttributeCount, 6u);
-    EXPECT_EQ(r.record.Threshold[3].ThresholdValue, 10);
-    EXPECT_EQ(r.record.VendorId, VENDOR_SAMSUNG);
-    EXPECT_EQ(r.record.SmartKeyName, L"SmartSamsung");
-    EXPECT_EQ(r.record.Life, 98);
-    EXPECT_EQ(r.record.PowerOnHours, 1000);
-    EXPECT_EQ(r.record.PowerOnCount, 42);
-    EXPECT_EQ(r.record.Temperature, 35);
+    EXPECT_EQ(std::tuple(r.record.AttributeCount, r.record.Threshold[3].ThresholdValue,
+                         r.record.VendorId, r.record.SmartKeyName),
+              std::tuple(6u, 10, VENDOR_SAMSUNG, L"SmartSamsung"));
+    EXPECT_EQ(Derived(r.record), std::tuple(98, 1000, 42, 35));
 }
 
 TEST(SmartReading, DisagreeingReadsEnableAndRetry) {
@@ -129,25 +131,18 @@ TEST(SmartReading, DisagreeingReadsEnableAndRetry) {
     EXPECT_EQ(r.log,
               (Lines{"GetSmartAttributePd(1) - 1", "asi1->Attribute[i].Id != asi2->Attribute[i].Id",
                      "GetSmartAttributePd(1) - 2"}));
-    EXPECT_EQ(r.route.dataCalls, 4);
-    EXPECT_EQ(r.route.thresholdCalls, 2);
-    EXPECT_EQ(r.route.enableCalls, 1);
+    EXPECT_EQ(Calls(r.route), std::tuple(0, 4, 2, 1));
     EXPECT_EQ(SmartFlags(r.record), std::tuple(true, true, true));
 
     // The drive refuses the enable: the first table stays, unconfirmed, and the values only a
     // confirmed reading gives are unknown.
     r = Read({kSamsungData, kSamsungShuffled}, false, 1);
-    EXPECT_EQ(r.route.enableCalls, 1);
-    EXPECT_EQ(r.route.dataCalls, 2);
+    EXPECT_EQ(Calls(r.route), std::tuple(0, 2, 1, 1));
     EXPECT_EQ(SmartFlags(r.record), std::tuple(true, false, true));
-    EXPECT_EQ(r.record.AttributeCount, 6u);
-    EXPECT_EQ(r.record.Attribute[0].Id, 0x09);
-    EXPECT_EQ(r.record.Life, 98);
-    EXPECT_EQ(r.record.PowerOnHours, -1);
-    EXPECT_EQ(r.record.DetectedPowerOnHours, -1);
-    EXPECT_EQ(r.record.PowerOnRawValue, -1);
-    EXPECT_EQ(r.record.PowerOnCount, 0);
-    EXPECT_EQ(r.record.Temperature, -1000);
+    EXPECT_EQ(std::tuple(r.record.AttributeCount, r.record.Attribute[0].Id), std::tuple(6u, 0x09));
+    EXPECT_EQ(Derived(r.record), std::tuple(98, -1, 0, -1000));
+    EXPECT_EQ(std::tuple(r.record.DetectedPowerOnHours, r.record.PowerOnRawValue),
+              std::tuple(-1, -1));
 
     // A check read with fewer entries, then a failing one: each retry gets a fresh check,
     // so nothing is confirmed.
@@ -165,20 +160,17 @@ TEST(SmartReading, FailedFirstReads) {
     Reading r = Read({std::nullopt, kSamsungData, kSamsungData}, true);
     EXPECT_EQ(r.log, (Lines{"GetSmartAttributePd(0) - 1", "GetSmartAttributePd(0) - 2"}));
     EXPECT_EQ(r.route.dataCalls, 3);
-    EXPECT_TRUE(r.record.SmartDataValid);
-    EXPECT_TRUE(r.record.SmartSupported);
+    EXPECT_EQ(SmartFlags(r.record), std::tuple(true, true, true));
 
     // A page whose ids are all zero counts as a failed read, and so does the retry.
     r = Read({AtaPage{}, AtaPage{}}, true);
-    EXPECT_EQ(r.route.dataCalls, 2);  // no check read after a failed one
-    EXPECT_EQ(r.route.thresholdCalls, 0);
+    EXPECT_EQ(Calls(r.route), std::tuple(0, 2, 0, 1));  // no check read after a failed one
     EXPECT_EQ(SmartFlags(r.record), std::tuple(false, false, false));
     EXPECT_EQ(r.record.VendorId, VENDOR_NONE);
 
     // Nothing answers, not even the enable.
     r = Read({}, false, 0, std::nullopt);
-    EXPECT_EQ(r.route.dataCalls, 1);
-    EXPECT_EQ(r.route.enableCalls, 1);
+    EXPECT_EQ(Calls(r.route), std::tuple(0, 1, 0, 1));
     EXPECT_FALSE(r.record.SmartSupported);
     EXPECT_EQ(r.record.Temperature, -1000);
 }
