@@ -2,14 +2,13 @@
 // which route discovery settles on, and how their SMART pages are read and confirmed.
 #include <gtest/gtest.h>
 
-#include "tests/disk/smart_flags.h"
-
 #include <sstream>
 
 #include "disk/route_table.h"
 #include "platform/io_trace.h"
 #include "platform/ioctl.h"
 #include "tests/disk/inventory_fixture.h"
+#include "tests/disk/smart_page_builder.h"
 #include "transport/usb_bridge.h"
 
 namespace disk {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "tests/disk/smart_flags.h"
-
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -9,6 +7,7 @@
 #include "disk/attribute_names.h"
 #include "disk/vendor.h"
 #include "tests/disk/inventory_fixture.h"
+#include "tests/disk/smart_page_builder.h"
 
 namespace disk {
 
@@ -17,21 +16,6 @@ namespace {
 const std::filesystem::path kGolden =
     std::filesystem::path(TRAMSIK_SOURCE_DIR "/tests/disk/inventory_demo.golden");
 
-// Log lines as a golden file holds them: without the carriage returns of multi-line messages.
-LogLines Normalised(LogLines lines) {
-    for (std::string& line : lines)
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-    return lines;
-}
-
-LogLines ReadLines(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    LogLines lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 class InventoryDemoTest : public InventoryTest {};
 
 // The log of one inventory of the demo machine, line by line, time stamps stripped. After a
@@ -39,13 +23,19 @@ class InventoryDemoTest : public InventoryTest {};
 TEST_F(InventoryDemoTest, LogOfOneInventoryMatchesTheGoldenFile) {
     LoadDemo();
     engine_ = std::make_unique<CAtaSmart>();
-    const LogLines lines = Normalised(Inventory());
+    // The golden file holds multi-line messages without their carriage returns.
+    LogLines lines = Inventory();
+    for (std::string& line : lines)
+        if (line.ends_with('\r')) line.pop_back();
     if (std::getenv("TRAMSIK_UPDATE_GOLDEN") != nullptr) {
         std::ofstream out(kGolden);
         for (const std::string& line : lines)
             out << line << '\n';
     }
-    const LogLines golden = ReadLines(kGolden);
+    std::ifstream in(kGolden);
+    LogLines golden;
+    for (std::string line; std::getline(in, line);)
+        golden.push_back(line);
     ASSERT_FALSE(golden.empty()) << kGolden;
     EXPECT_EQ(lines, golden);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <span>
+#include <tuple>
 #include <utility>
 
 #include "disk/drive_record.h"
@@ -66,4 +67,9 @@ inline disk::AtaPage ThresholdPage(std::initializer_list<std::pair<uint8_t, uint
         entry[1] = value;
     }
     return page;
+}
+
+// A record's three SMART flags at once, to compare with std::tuple(supported, data, thresholds).
+inline std::tuple<bool, bool, bool> SmartFlags(const disk::DriveRecord& record) {
+    return {record.SmartSupported, record.SmartDataValid, record.SmartThresholdValid};
 }

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "tests/disk/smart_flags.h"
-
 #include <algorithm>
 #include <deque>
 #include <optional>
