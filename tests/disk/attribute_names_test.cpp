@@ -68,17 +68,6 @@ TEST(AttributeNames, EveryRowIsFoundByItsFamilyAndId) {
     }
 }
 
-TEST(AttributeNames, MicronFamiliesShareEnglishButNotChinese) {
-    const AttributeNameTables tables = Built();
-    int chineseDifferences = 0;
-    for (int id = 1; id < 256; ++id) {
-        EXPECT_EQ(Name(tables, L"SmartMicron", id, 0), Name(tables, L"SmartMicronMU02", id, 0));
-        chineseDifferences +=
-            Name(tables, L"SmartMicron", id, 1) != Name(tables, L"SmartMicronMU02", id, 1);
-    }
-    EXPECT_GT(chineseDifferences, 20);
-}
-
 }  // namespace
 
 }  // namespace disk

@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "disk/identify.h"
 #include "disk/identify_page.h"
 #include "identify_builder.h"
@@ -363,27 +359,6 @@ TEST(Identify, SizesFromGeometryAndBothSectorCounts) {
         EXPECT_EQ(r.TotalDiskSize, c.total) << c.name;
         EXPECT_EQ(r.NumberOfSectors, c.sectors) << c.name;
     }
-}
-
-TEST(Identify, CorpusSeedsAreUsableDrives) {
-    const std::filesystem::path seeds =
-        std::filesystem::path(TRAMSIK_SOURCE_DIR) / "fuzz/corpus-seed/identify";
-    int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(seeds)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
-        ASSERT_EQ(bytes.size(), kAtaPageSize) << entry.path();
-        AtaPage page;
-        std::copy(bytes.begin(), bytes.end(), page.begin());
-        DriveRecord record;
-        EXPECT_EQ(IdentifyDrive(page, CMD_TYPE_PHYSICAL_DRIVE, 0xA0, record),
-                  IdentifyOutcome::Usable)
-            << entry.path();
-        EXPECT_FALSE(record.IsIdentifySumError) << entry.path();
-        EXPECT_GT(record.TotalDiskSize, 0.0) << entry.path();
-        ++count;
-    }
-    EXPECT_GE(count, 2);
 }
 
 }  // namespace disk

@@ -360,19 +360,6 @@ TEST_F(InventoryBridgeTest, WmiRouteReadsBothPagesWithoutConfirming) {
     EXPECT_EQ(SmartFlags(unknown), std::tuple(false, false, false));
 }
 
-TEST(BridgeRouteTable, EveryRouteOfTheseDrivesIsBuilt) {
-    for (const CommandType type :
-         {CMD_TYPE_SCSI_MINIPORT, CMD_TYPE_SILICON_IMAGE, CMD_TYPE_SAT, CMD_TYPE_SUNPLUS,
-          CMD_TYPE_IO_DATA, CMD_TYPE_LOGITEC1, CMD_TYPE_LOGITEC2, CMD_TYPE_JMICRON,
-          CMD_TYPE_CYPRESS, CMD_TYPE_CSMI, CMD_TYPE_CSMI_PHYSICAL_DRIVE, CMD_TYPE_WMI}) {
-        EXPECT_NE(RouteOf(type).openAta, nullptr) << ToUnderlying(type);
-        EXPECT_NE(RouteOf(type).smartRead, nullptr) << ToUnderlying(type);
-    }
-    EXPECT_NE(RouteOf(CMD_TYPE_CSMI).scanPort, nullptr);
-    EXPECT_EQ(RouteOf(CMD_TYPE_SAT).smartRead, &kUsbBridgeSmartRead);
-    EXPECT_EQ(RouteOf(CMD_TYPE_CSMI_PHYSICAL_DRIVE).smartRead, &kCsmiPhysicalDriveSmartRead);
-}
-
 }  // namespace
 
 }  // namespace disk

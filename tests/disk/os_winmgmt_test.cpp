@@ -16,17 +16,6 @@ std::string Machine(const std::string& winmgmt) {
 
 class Winmgmt : public SimTest {};
 
-TEST_F(Winmgmt, AlreadyRunningNeedsNoStartAndLogsNothing) {
-    platform::sim::SimPlatform& sim = Load(Machine(R"("winmgmt": "running")"));
-    const LogWatch log;
-    EXPECT_TRUE(IsWinmgmtRunning());
-    EXPECT_TRUE(StartWinmgmt());
-    EXPECT_TRUE(log.Messages().empty());
-    EXPECT_EQ(sim.StartRequests(), 0u);
-    EXPECT_TRUE(sim.Launches().empty());
-    EXPECT_EQ(sim.VirtualMilliseconds(), 0);
-}
-
 TEST_F(Winmgmt, DisabledThenRunningWithinTenPasses) {
     platform::sim::SimPlatform& sim =
         Load(Machine(R"("winmgmt": "disabled", "winmgmtStartMs": 1200)"));

@@ -67,35 +67,29 @@ TEST(FillSmartData, SqueezesEmptySlotsAndKeepsEveryByte) {
 }
 
 TEST(FillSmartData, PowerOnTimeInEveryUnit) {
-    struct Case {
-        int32_t unit;
-        int32_t hours;
-    };
     // 7200 counts of each unit.
-    const Case cases[] = {{TIME_UNIT_UNKNOWN, 0},
-                          {TIME_UNIT_HOURS, 7200},
-                          {TIME_UNIT_MINUTES, 120},
-                          {TIME_UNIT_HALF_MINUTES, 60},
-                          {TIME_UNIT_SECONDS, 2},
-                          {TIME_UNIT_TEN_MINUTES, 1200},
-                          {TIME_UNIT_ADJUSTED_HOURS, 7200},
-                          {7, 7200},
-                          {-1, 7200}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(ConvertPowerOnTime(7200, c.unit), c.hours) << c.unit;
-        DriveRecord record;
-        record.TimeUnitType = c.unit;
-        record.DetectedTimeUnitType = TIME_UNIT_MINUTES;
-        record.SmartReadData = DataPage({{.id = 0x09, .raw = 7200}});
-        ASSERT_TRUE(FillSmartData(record));
-        if (c.unit == TIME_UNIT_ADJUSTED_HOURS) continue;  // adjusted below
-        EXPECT_EQ(record.PowerOnRawValue, 7200) << c.unit;
-        EXPECT_EQ(record.PowerOnHours, c.hours) << c.unit;
-        EXPECT_EQ(record.DetectedPowerOnHours, 120) << c.unit;
-    }
+    const std::pair<int32_t, int32_t> cases[] = {{TIME_UNIT_UNKNOWN, 0},
+                                                 {TIME_UNIT_HOURS, 7200},
+                                                 {TIME_UNIT_MINUTES, 120},
+                                                 {TIME_UNIT_HALF_MINUTES, 60},
+                                                 {TIME_UNIT_SECONDS, 2},
+                                                 {TIME_UNIT_TEN_MINUTES, 1200},
+                                                 {TIME_UNIT_ADJUSTED_HOURS, 7200},
+                                                 {7, 7200},
+                                                 {-1, 7200}};
+    for (const auto& [unit, hours] : cases)
+        EXPECT_EQ(ConvertPowerOnTime(7200, unit), hours) << unit;
     // Seconds divide twice by 60, which truncates like one division by 3600.
     EXPECT_EQ(ConvertPowerOnTime(3599, TIME_UNIT_SECONDS), 0);
     EXPECT_EQ(ConvertPowerOnTime(7199, TIME_UNIT_SECONDS), 1);
+    // A record converts the counter with its own unit and with the detected one.
+    DriveRecord record;
+    record.TimeUnitType = TIME_UNIT_HALF_MINUTES;
+    record.DetectedTimeUnitType = TIME_UNIT_MINUTES;
+    record.SmartReadData = DataPage({{.id = 0x09, .raw = 7200}});
+    ASSERT_TRUE(FillSmartData(record));
+    EXPECT_EQ(std::tuple(record.PowerOnRawValue, record.PowerOnHours, record.DetectedPowerOnHours),
+              std::tuple(7200, 60, 120));
 }
 
 TEST(FillSmartData, AdjustedHoursCounters) {

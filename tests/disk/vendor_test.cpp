@@ -140,13 +140,10 @@ TEST(ClassifyVendor, EveryStepInOrder) {
     for (const Case& c : cases) {
         const DriveRecord r = Classified(c);
         const auto has = [&](char flag) { return c.flags.find(flag) != std::string::npos; };
-        EXPECT_EQ(r.VendorId, c.vendor) << c.name;
-        EXPECT_EQ(r.SmartKeyName, c.key) << c.name;
-        EXPECT_EQ(r.VendorCode, c.code) << c.name;
-        EXPECT_EQ(r.VendorVariant, c.variant) << c.name;
-        EXPECT_EQ(r.IsSsd, has('s')) << c.name;
-        EXPECT_EQ(r.IsJMicron60xOrIndilinx, has('j')) << c.name;
-        EXPECT_EQ(r.IsSandForce, has('f')) << c.name;
+        EXPECT_EQ(std::tuple(r.VendorId, r.SmartKeyName, r.VendorCode, r.VendorVariant, r.IsSsd,
+                             r.IsJMicron60xOrIndilinx, r.IsSandForce),
+                  std::tuple(c.vendor, c.key, c.code, c.variant, has('s'), has('j'), has('f')))
+            << c.name;
     }
 }
 
@@ -162,14 +159,12 @@ TEST(ClassifyVendor, ReadsVendorAttributesAgain) {
                                       {.id = 0xC2, .raw = 30},
                                       {.id = 0xF1, .raw = uint64_t{10} << 21}});
     ASSERT_TRUE(FillSmartData(samsung));
-    EXPECT_EQ(samsung.Life, -1);
-    EXPECT_EQ(samsung.HostWrites, -1);
+    EXPECT_EQ(std::tuple(samsung.Life, samsung.HostWrites), std::tuple(-1, -1));
     ClassifyVendor(samsung);
-    EXPECT_EQ(samsung.VendorId, VENDOR_SAMSUNG);
-    EXPECT_EQ(samsung.Life, 96);  // 0xB4 comes after 0xB3
-    EXPECT_EQ(samsung.HostWrites, 10);
-    EXPECT_EQ(samsung.PowerOnCount, 7);
-    EXPECT_EQ(samsung.Temperature, 30);
+    // 0xB4 comes after 0xB3.
+    EXPECT_EQ(std::tuple(samsung.VendorId, samsung.Life, samsung.HostWrites, samsung.PowerOnCount,
+                         samsung.Temperature),
+              std::tuple(VENDOR_SAMSUNG, 96, 10, 7, 30));
 
     // Power-on values and 0xF7 keep what the first parse gave them.
     DriveRecord indilinx;
@@ -180,9 +175,8 @@ TEST(ClassifyVendor, ReadsVendorAttributesAgain) {
     indilinx.SmartReadData = page;
     ASSERT_TRUE(FillSmartData(indilinx));
     ClassifyVendor(indilinx);
-    EXPECT_EQ(indilinx.VendorId, VENDOR_INDILINX);
-    EXPECT_EQ(indilinx.PowerOnRawValue, 1234);
-    EXPECT_EQ(indilinx.Life, 90);
+    EXPECT_EQ(std::tuple(indilinx.VendorId, indilinx.PowerOnRawValue, indilinx.Life),
+              std::tuple(VENDOR_INDILINX, 1234, 90));
 
     DriveRecord kingston;
     page = IdPage(std::span<const uint8_t>(kKingston));
@@ -191,17 +185,15 @@ TEST(ClassifyVendor, ReadsVendorAttributesAgain) {
     kingston.SmartReadData = page;
     ASSERT_TRUE(FillSmartData(kingston));
     ClassifyVendor(kingston);
-    EXPECT_EQ(kingston.VendorId, VENDOR_KINGSTON);
-    EXPECT_EQ(kingston.Life, 70);
+    EXPECT_EQ(std::tuple(kingston.VendorId, kingston.Life), std::tuple(VENDOR_KINGSTON, 70));
 
     // A drive that matches nothing keeps what the first parse derived.
     DriveRecord none;
     none.SmartReadData = DataPage({{.id = 0xC2, .raw = 33}, {.id = 0xE8, .current = 50}});
     ASSERT_TRUE(FillSmartData(none));
     ClassifyVendor(none);
-    EXPECT_EQ(none.VendorId, VENDOR_NONE);
-    EXPECT_EQ(none.Temperature, 33);
-    EXPECT_EQ(none.Life, -1);
+    EXPECT_EQ(std::tuple(none.VendorId, none.Temperature, none.Life),
+              std::tuple(VENDOR_NONE, 33, -1));
 }
 
 // The codes of the families are checked with their classification above; ids without a

@@ -45,37 +45,32 @@ std::vector<uint8_t> SmartIoctlBytes(uint8_t command, uint8_t feature, uint8_t t
 }
 
 // A drive answering every request fully with `answer` as its data.
-struct Drive {
+class PhysicalDriveTest : public ScriptedRouteTest {
+  protected:
+    ScriptedPlatform& Install() {
+        return ScriptedRouteTest::Install(
+            [this](const ScriptedRequest& request, uint8_t* out, DWORD* returned) -> BOOL {
+                if (request.code == kPassThrough) {
+                    if (!passThroughWorks) return 0;
+                    std::memcpy(out, request.in.data(), request.in.size());
+                    if (request.outSize == kAptSize)
+                        std::memcpy(out + platform::kAtaPassThroughDataOffset, answer.data(), 512);
+                    *returned = request.outSize;
+                    return 1;
+                }
+                if (request.code == kReceive) {
+                    std::memset(out, 0, request.outSize);
+                    std::memcpy(out + 16, answer.data(), 512);
+                    *returned = receiveLength;
+                    return 1;
+                }
+                *returned = request.outSize;
+                return request.code == kSend;
+            });
+    }
     Page answer = Pattern(1);
     bool passThroughWorks = true;
     DWORD receiveLength = 528;
-
-    ScriptedPlatform::Handler Handler() {
-        return [this](const ScriptedRequest& request, uint8_t* out, DWORD* returned) -> BOOL {
-            if (request.code == kPassThrough) {
-                if (!passThroughWorks) return 0;
-                std::memcpy(out, request.in.data(), request.in.size());
-                if (request.outSize == kAptSize)
-                    std::memcpy(out + platform::kAtaPassThroughDataOffset, answer.data(), 512);
-                *returned = request.outSize;
-                return 1;
-            }
-            if (request.code == kReceive) {
-                std::memset(out, 0, request.outSize);
-                std::memcpy(out + 16, answer.data(), 512);
-                *returned = receiveLength;
-                return 1;
-            }
-            *returned = request.outSize;
-            return request.code == kSend;
-        };
-    }
-};
-
-class PhysicalDriveTest : public ScriptedRouteTest {
-  protected:
-    ScriptedPlatform& Install() { return ScriptedRouteTest::Install(drive_.Handler()); }
-    Drive drive_;
 };
 
 TEST_F(PhysicalDriveTest, RequestsAreLaidOutByteForByteOnBothPaths) {
@@ -110,7 +105,7 @@ TEST_F(PhysicalDriveTest, RequestsAreLaidOutByteForByteOnBothPaths) {
                 EXPECT_EQ(request.outSize, withData ? 528u : 16u);
             }
         }
-        ExpectEveryPage(pages, drive_.answer);
+        ExpectEveryPage(pages, answer);
         EXPECT_EQ(machine.opened.size(), 4u);
     }
 }
@@ -120,7 +115,7 @@ TEST_F(PhysicalDriveTest, PassThroughFailuresFallBackToTheSmartIoctl) {
     PhysicalDriveRoute route(1, 0xA0, true);
 
     // An IDENTIFY answer without a model counts as no answer.
-    drive_.answer[54] = 0;
+    answer[54] = 0;
     Page identify{};
     LogWatch log;
     EXPECT_TRUE(route.IdentifyDevice(identify));
@@ -130,7 +125,7 @@ TEST_F(PhysicalDriveTest, PassThroughFailuresFallBackToTheSmartIoctl) {
               (std::vector<std::string>{"SendAtaCommandPd - IDENTIFY_DEVICE (ATA_PASS_THROUGH)",
                                         "SendAtaCommandPd - IDENTIFY_DEVICE"}));
 
-    drive_.passThroughWorks = false;
+    passThroughWorks = false;
     Page data{};
     LogWatch smartLog;
     EXPECT_TRUE(route.ReadSmartData(data));
@@ -146,7 +141,7 @@ TEST_F(PhysicalDriveTest, PassThroughFailuresFallBackToTheSmartIoctl) {
 TEST_F(PhysicalDriveTest, ShortRepliesAndMissingDrivesFailWithoutTouchingThePage) {
     ScriptedPlatform& machine = Install();
     PhysicalDriveRoute route(2, 0xA0, false);
-    drive_.receiveLength = 527;
+    receiveLength = 527;
     Page page = Pattern(99);
     const Page before = page;
     EXPECT_FALSE(route.ReadSmartData(page));
