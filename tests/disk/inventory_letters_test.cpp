@@ -44,7 +44,7 @@ Json SpannedMachine() {
 
 class InventoryLettersTest : public InventoryTest {};
 
-TEST_F(InventoryLettersTest, VolumesMarkEveryDiskTheyLieOnUpToThreeDisks) {
+TEST_F(InventoryLettersTest, VolumesMarkEveryDiskTheyLieOnUpToThreeDisksOrRemovableOnesAsked) {
     const LogLines lines = Inventory(SpannedMachine());
     ASSERT_EQ(Engine().vars.Count(), 5);
     EXPECT_EQ(Drive(0)->DriveLetters, L"C: D:");
@@ -69,9 +69,8 @@ TEST_F(InventoryLettersTest, VolumesMarkEveryDiskTheyLieOnUpToThreeDisks) {
     EXPECT_TRUE(
         Consecutive(lines, {"Z:\\", "\\\\.\\Z:", "volumeDiskExtents.NumberOfDiskExtents = 0",
                             "Drive Letter Mapping - End", "CAtaSmart::Init - Complete"}));
-}
 
-TEST_F(InventoryLettersTest, RemovableVolumesCountFromCOnWhenAsked) {
+    // Removable volumes count from C: on when asked.
     Machine(SpannedMachine()).IncludeRemovable = true;
     Inventory();
     EXPECT_EQ(Drive(2)->DriveLetters, L"H:");

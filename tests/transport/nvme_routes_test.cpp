@@ -112,7 +112,7 @@ struct SamsungDrive {
     }
 };
 
-TEST_F(NvmeRouteTest, SamsungReadsAreTwoSecurityProtocolCallsOnOneBuffer) {
+TEST_F(NvmeRouteTest, SamsungReadsAreTwoCallsOnOneBufferAndEmptyOrBadAnswersFail) {
     SamsungDrive drive;
     ScriptedPlatform& machine = Install(drive.Handler());
     Page identify{}, log{};
@@ -132,17 +132,14 @@ TEST_F(NvmeRouteTest, SamsungReadsAreTwoSecurityProtocolCallsOnOneBuffer) {
     // Only byte 0 of the data area is cleared for the second call.
     EXPECT_EQ(machine.requests[3].in, SamsungBytes(1, {0xA2, 0xFE, 0, 6, 0, 0, 0, 0, 1},
                                                    {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
-}
 
-TEST_F(NvmeRouteTest, SamsungAnswersOfZerosOrWithBadStatusAreFailures) {
-    SamsungDrive drive;
-    ScriptedPlatform& machine = Install(drive.Handler());
     const Page before = Pattern(200);
 
     // 512 zero bytes: both calls succeed, yet there is nothing. Identify is zeroed first, the
     // health log is left as it was.
     drive.answer = Page{};
-    Page identify = before, log = before;
+    identify = before;
+    log = before;
     EXPECT_FALSE(transport::DoIdentifyDeviceNVMeSamsung(1, identify));
     EXPECT_EQ(identify, Page{});
     EXPECT_FALSE(transport::GetSmartAttributeNVMeSamsung(1, log));
@@ -193,7 +190,7 @@ struct IntelDrive {
     }
 };
 
-TEST_F(NvmeRouteTest, IntelRequestsGoToTheDrivesScsiPort) {
+TEST_F(NvmeRouteTest, IntelRequestsGoToTheDrivesScsiPortAndEmptyAnswersFail) {
     IntelDrive drive;
     ScriptedPlatform& machine = Install(drive.Handler());
     Page identify{}, log{}, shortLog{};
@@ -211,24 +208,19 @@ TEST_F(NvmeRouteTest, IntelRequestsGoToTheDrivesScsiPort) {
         ExpectEachSent({machine.requests[2 * i + 1]}, L"\\\\.\\SCSI2:", kScsiMiniport, 4248);
         EXPECT_EQ(machine.requests[2 * i + 1].in, expected[i]) << i;
     }
-}
-
-TEST_F(NvmeRouteTest, IntelShortLogKeepsAllBytesAndEmptyAnswersFail) {
-    IntelDrive drive;
-    ScriptedPlatform& machine = Install(drive.Handler());
 
     // One dword asked for, one returned: the 512 bytes are kept as they are.
     drive.answerBytes = 4;
-    Page log = Pattern(100);
+    log = Pattern(100);
     ASSERT_TRUE(transport::GetSmartAttributeNVMeIntelShort(5, log));
-    Page expected{};
-    std::memcpy(expected.data(), drive.answer.data(), 4);
-    EXPECT_EQ(log, expected);
+    Page shortAnswer{};
+    std::memcpy(shortAnswer.data(), drive.answer.data(), 4);
+    EXPECT_EQ(log, shortAnswer);
 
     // Nothing but zeros is no answer; the page stays.
     drive.answer = Page{};
     const Page before = Pattern(50);
-    Page identify = before;
+    identify = before;
     EXPECT_FALSE(transport::DoIdentifyDeviceNVMeIntel(5, identify));
     EXPECT_FALSE(transport::GetSmartAttributeNVMeIntel(5, log = before));
     EXPECT_EQ(identify, before);

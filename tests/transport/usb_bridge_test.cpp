@@ -111,7 +111,7 @@ TEST_F(UsbBridgeTest, RequestsAreLaidOutByteForByteForEveryBridge) {
         EXPECT_FALSE(transport::BuildBridgeCdb(type, BridgeOperation::Identify, 0xA0)) << type;
 }
 
-TEST_F(UsbBridgeTest, AReplyShorterThanTheWholeRequestIsNoAnswer) {
+TEST_F(UsbBridgeTest, AShortReplyAMissingDriveOrAnUnknownTypeIsNoAnswer) {
     ScriptedPlatform& machine = Install();
     replyLength = kBridgeReplySize - 1;
     UsbBridgeRoute route(9, 1, 0xA0);
@@ -132,12 +132,11 @@ TEST_F(UsbBridgeTest, AReplyShorterThanTheWholeRequestIsNoAnswer) {
     EXPECT_FALSE(route.ReadSmartData(data));
     EXPECT_FALSE(route.EnableSmartOperations());
     EXPECT_EQ(data, Pattern(2));
-}
 
-TEST_F(UsbBridgeTest, NothingIsSentWithoutTheDriveOrForAnUnknownType) {
-    ScriptedPlatform& machine = Install();
+    // Nothing is sent without the drive or for an unknown type.
+    machine.requests.clear();
     machine.missing.push_back(L"\\\\.\\PhysicalDrive2");
-    Page identify = Pattern(5);
+    identify = Pattern(5);
     EXPECT_FALSE(UsbBridgeRoute(4, 2, 0xA0).IdentifyDevice(identify));
     EXPECT_EQ(identify, Page{});
     EXPECT_FALSE(UsbBridgeRoute(11, 1, 0xA0).IdentifyDevice(identify));
