@@ -26,11 +26,8 @@ TEST(AttributeNames, FamiliesNameTheirIdsInBothLanguages) {
     EXPECT_EQ(Name(tables, L"SmartSsd", 0xC2, 0), L"Temperature");
     EXPECT_EQ(Name(tables, L"Smart", 0xC2, 1), L"温度");
     EXPECT_EQ(Name(tables, L"SmartSsd", 0xFF, 0), L"Remaining Life");
-    EXPECT_EQ(Name(tables, L"SmartSsd", 0xFF, 1), L"剩余寿命");
     EXPECT_EQ(Name(tables, L"Smart", 0xC7, 1), L"ltraDMA CRC 错误计数(与接口/线材质量有关)");
-    EXPECT_EQ(Name(tables, L"SmartJMicron60x", 0xE5, 0), L"Halt System ID, Flash ID");
     EXPECT_EQ(Name(tables, L"SmartSanDiskGb", 0xF2, 1), L"读取量总计(GB 数)");
-    EXPECT_EQ(Name(tables, L"SmartMtron", 0xBB, 0), L"Total Erase Count");
 }
 
 TEST(AttributeNames, UnknownFamiliesAndMissingIdsAreVendorSpecific) {

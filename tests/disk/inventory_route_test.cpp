@@ -25,41 +25,6 @@ class InventoryRouteTest : public InventoryTest {
     }
 };
 
-TEST_F(InventoryRouteTest, EnclosureIdsComeFromTheControllerMapInAnInventory) {
-    const auto enclosure = [](int pd, const std::string& name, const std::string& vidPid) {
-        Json drive =
-            AtaDrive(pd, "Orvel Enclosed " + std::to_string(pd), "ENC" + std::to_string(pd));
-        // A bridge neither vendor branch tries.
-        drive["route"] = "cypress";
-        drive["usb"] = {{"vid", "0x" + vidPid.substr(4, 4)}, {"pid", "0x" + vidPid.substr(13, 4)}};
-        return WithWmi(drive, WmiView(pd, name, "USBSTOR\\DISK&ENC" + std::to_string(pd) + "\\1&0",
-                                      "USB", "External hard disk media"));
-    };
-    const Json controllers = Json::array(
-        {{{"class", "USB"},
-          {"name", "USB 3.0 Host Controller"},
-          {"deviceId", "PCI\\VEN_8086\\1"},
-          {"devices",
-           Json::array({
-               {{"deviceId", "USB\\VID_04BB&PID_0122\\A1"}},
-               {{"deviceId", "USBSTOR\\DISK&ENC0\\1&0"}, {"name", "I-O DATA HDC-U USB Device"}},
-               {{"deviceId", "USB\\VID_0789&PID_00D9\\B2"}},
-               {{"deviceId", "USBSTOR\\DISK&ENC1\\1&0"}, {"name", "Logitec LHR USB Device"}},
-           })}}});
-    const LogLines lines = Inventory(
-        MachineOf(Json::array({enclosure(0, "I-O DATA HDC-U USB Device", "VID_04BB&PID_0122"),
-                               enclosure(1, "Logitec LHR USB Device", "VID_0789&PID_00D9")}),
-                  controllers));
-    EXPECT_TRUE(Consecutive(
-        lines, {"usbVendorId=04BB, usbProductId=0122", "flagTarget && GetDiskInfo", "GetDiskInfo",
-                "(usbVendorId == USB_VENDOR_IO_DATA && productId == 0x0122) || usbVendorId == "
-                "USB_VENDOR_JMICRON",
-                "FALSE - USB0"}));
-    EXPECT_TRUE(Consecutive(
-        lines, {"usbVendorId=0789, usbProductId=00D9", "flagTarget && GetDiskInfo", "GetDiskInfo",
-                "FALSE: usbVendorId == USB_VENDOR_LOGITEC && productId == 0x00D9"}));
-}
-
 TEST_F(InventoryRouteTest, NvmeRoutesAreTriedInOrderBeforeTheBridges) {
     Json nvme = AtaDrive(0, "Orvel NVMe", "NV0");
     nvme.erase("identify");
