@@ -53,7 +53,7 @@ TEST_F(Winmgmt, NeverStartingGivesUpAfterTenWaitsAndElevenRequests) {
     EXPECT_EQ(sim.Launches().size(), 1u) << "sc is launched once, not waited for";
 }
 
-TEST_F(Winmgmt, AStartableServiceComesUpInTheShortWait) {
+TEST_F(Winmgmt, AStartableServiceComesUpInTheShortWaitAndIsThenLeftAlone) {
     platform::sim::SimPlatform& sim =
         Load(Machine(R"("winmgmt": "startable", "winmgmtStartMs": 250)"));
     const LogWatch log;
@@ -65,6 +65,14 @@ TEST_F(Winmgmt, AStartableServiceComesUpInTheShortWait) {
     EXPECT_EQ(log.Messages(), expected);
     EXPECT_EQ(sim.VirtualMilliseconds(), 300);
     EXPECT_TRUE(sim.Launches().empty()) << "no need for sc";
+
+    // Once running, it needs no start and nothing is logged.
+    const LogWatch running;
+    const size_t requests = sim.StartRequests();
+    EXPECT_TRUE(IsWinmgmtRunning() && StartWinmgmt());
+    EXPECT_TRUE(running.Messages().empty());
+    EXPECT_EQ(std::tuple(sim.StartRequests(), sim.VirtualMilliseconds()),
+              std::tuple(requests, 300));
 }
 
 }  // namespace
