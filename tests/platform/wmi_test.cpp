@@ -2,8 +2,8 @@
 
 #include <regex>
 
-#include "base/utf8.h"
 #include "sim_fixture.h"
+#include "wmi_query.h"
 
 namespace {
 
@@ -12,32 +12,13 @@ using namespace platform;
 class Wmi : public SimTest {
   protected:
     // Every object a query returns, through the COM-shaped interfaces.
-    std::vector<WmiObject> Query(const std::wstring& nameSpace, const std::wstring& wql,
-                                 HRESULT* result = nullptr) {
+    std::vector<WmiObject> Query(const std::wstring& nameSpace, const std::wstring& wql) {
         std::unique_ptr<WmiLocator> locator;
         EXPECT_EQ(CreateWbemLocator(&locator), S_OK);
         std::unique_ptr<WmiServices> services;
         EXPECT_EQ(locator->ConnectServer(nameSpace, WBEM_FLAG_CONNECT_USE_MAX_WAIT, &services),
                   S_OK);
-        std::unique_ptr<WmiEnumerator> enumerator;
-        const HRESULT executed = services->ExecQuery(
-            L"WQL", wql, WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, &enumerator);
-        if (result) *result = executed;
-        std::vector<WmiObject> objects;
-        if (!Succeeded(executed)) return objects;
-        WmiObject object;
-        DWORD returned = 0;
-        while (enumerator->Next(10000, &object, &returned) == S_OK && returned == 1)
-            objects.push_back(object);
-        EXPECT_EQ(returned, 0u);
-        return objects;
-    }
-
-    static std::wstring Text(const WmiObject& object, const std::wstring& name) {
-        WmiValue value;
-        EXPECT_EQ(object.Get(name, &value), S_OK) << ToUtf8(name);
-        return std::holds_alternative<std::wstring>(value) ? std::get<std::wstring>(value)
-                                                           : L"<not text>";
+        return QueryAll(*services, wql);
     }
 };
 
@@ -45,10 +26,9 @@ TEST_F(Wmi, DiskDrivesCarryTypedPropertiesNullsAndAbsentOnes) {
     LoadDemo();
     const auto disks = Query(L"\\\\.\\root\\cimv2", L"SELECT * FROM Win32_DiskDrive");
     ASSERT_EQ(disks.size(), 4u);
-    EXPECT_EQ(Text(disks[0], L"Model"), L"Orvel SSD S3 1GB");
-    EXPECT_EQ(Text(disks[0], L"deviceid"), L"\\\\.\\PHYSICALDRIVE0")
-        << "names compare without case";
-    EXPECT_EQ(Text(disks[0], L"Size"), L"1069286400") << "64-bit counts come as text";
+    // Names compare without case; 64-bit counts come as text.
+    EXPECT_EQ(Properties(disks[0], {L"Model", L"deviceid", L"Size"}),
+              "Model=Orvel SSD S3 1GB; deviceid=\\\\.\\PHYSICALDRIVE0; Size=1069286400");
     WmiValue value;
     ASSERT_EQ(disks[2].Get(L"SCSIPort", &value), S_OK);
     EXPECT_EQ(std::get<int64_t>(value), 1);
@@ -100,10 +80,8 @@ TEST_F(Wmi, ControllersTheirDevicesAndTheNvmeLinkAreFoundByAssociation) {
     ASSERT_EQ(controller.size(), 1u);
     PcieLink link;
     ASSERT_TRUE(GetPcieLinkProperties(Text(controller[0], L"DeviceID"), &link));
-    EXPECT_EQ(link.maxSpeed, 3u);
-    EXPECT_EQ(link.maxWidth, 4u);
-    EXPECT_EQ(link.speed, 3u);
-    EXPECT_EQ(link.width, 4u);
+    EXPECT_EQ(std::tuple(link.maxSpeed, link.maxWidth, link.speed, link.width),
+              std::tuple(3u, 4u, 3u, 4u));
     EXPECT_TRUE(GetPcieLinkProperties(Text(ide[0], L"DeviceID"), &link))
         << "a controller without link facts";
     EXPECT_EQ(link.maxSpeed + link.width, 0u);
