@@ -107,43 +107,4 @@ TEST_F(Wmi, FailurePredictionClassesCarryTheSmartPages) {
     EXPECT_EQ(std::get<std::vector<uint8_t>>(value)[3], 51) << "the USB disk's first threshold";
 }
 
-TEST_F(Wmi, EachFailurePointFailsWhereTheMachineSaysAndAStoppedServiceIsStarted) {
-    const auto machine = [](const std::string& wmi, const std::string& winmgmt) {
-        return R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0, "wmi": ")" + wmi +
-               R"(", "winmgmt": ")" + winmgmt + R"("}, "drives": []})";
-    };
-    std::unique_ptr<WmiLocator> locator;
-    std::unique_ptr<WmiServices> services;
-    std::unique_ptr<WmiEnumerator> enumerator;
-    // The machine's connection up to the services: what ConnectServer answers.
-    const auto connect = [&](const char* wmi, const char* winmgmt) {
-        Load(machine(wmi, winmgmt));
-        const HRESULT created = CreateWbemLocator(&locator);
-        return created == S_OK ? locator->ConnectServer(L"root\\cimv2", 0, &services) : created;
-    };
-
-    Load(machine("locator-fails", "running"));
-    EXPECT_EQ(CreateWbemLocator(&locator), REGDB_E_CLASSNOTREG);
-    EXPECT_FALSE(locator);
-    EXPECT_EQ(connect("connect-fails", "running"), WBEM_E_TRANSPORT_FAILURE);
-    ASSERT_EQ(connect("blanket-fails", "running"), S_OK);
-    EXPECT_EQ(services->SetProxyBlanket(RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, RPC_C_AUTHN_LEVEL_CALL,
-                                        RPC_C_IMP_LEVEL_IMPERSONATE, EOAC_NONE),
-              E_ACCESSDENIED);
-    ASSERT_EQ(connect("query-fails", "running"), S_OK);
-    EXPECT_EQ(services->SetProxyBlanket(RPC_C_AUTHN_WINNT, 0, 3, 3, 0), S_OK);
-    EXPECT_FALSE(
-        Succeeded(services->ExecQuery(L"WQL", L"SELECT * FROM Win32_DiskDrive", 0, &enumerator)));
-    // A disabled service cannot be reached; a stopped one is started by the connection.
-    EXPECT_EQ(connect("ok", "disabled"), WBEM_E_TRANSPORT_FAILURE);
-    EXPECT_EQ(connect("ok", "startable"), S_OK);
-    const SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, 0x20000000);
-    const SC_HANDLE service = OpenServiceW(manager, L"Winmgmt", 4);
-    SERVICE_STATUS status{};
-    ASSERT_TRUE(QueryServiceStatus(service, &status));
-    EXPECT_EQ(status.dwCurrentState, 4u);
-    CloseServiceHandle(service);
-    CloseServiceHandle(manager);
-}
-
 }  // namespace
