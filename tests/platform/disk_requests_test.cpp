@@ -131,19 +131,16 @@ TEST_F(DiskRequests, PositionedTransfersAreWholeSectorsInsideTheDisk) {
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
+// The migration's tests meet each fault as its user does; here the edges of a bad run, the
+// clock of a slow disk and a drive that goes away.
 TEST_F(DiskRequests, FaultsFailTheRequestsTheMachineNames) {
     sim::SimPlatform& sim = Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0},
       "drives": [
         {"physicalDrive": 0, "route": "ata", "size": "4MiB", "identify": {"model": "A"},
-         "layout": {"style": "mbr", "partitions": [{"type": "ntfs", "size": "1MiB"}]},
          "faults": {"readErrorSector": 300, "writeErrorSector": 2000, "writeErrorCount": 8, "errorCode": 23,
                     "slowMsPerMiB": 4}},
         {"physicalDrive": 1, "route": "ata", "size": "4MiB", "identify": {"model": "B"},
-         "faults": {"writeProtected": true, "lockFails": true}},
-        {"physicalDrive": 2, "route": "ata", "size": "4MiB", "identify": {"model": "C"},
-         "faults": {"deleteLayoutError": 5, "goneAfterRequests": 2}},
-        {"physicalDrive": 3, "route": "ata", "size": "4MiB", "identify": {"model": "D"},
-         "faults": {"gone": true}}]})");
+         "faults": {"goneAfterRequests": 2}}]})");
     std::vector<uint8_t> chunk(65536);
     DWORD done = 0;
     const HANDLE first = OpenDrive(0);
@@ -151,36 +148,24 @@ TEST_F(DiskRequests, FaultsFailTheRequestsTheMachineNames) {
     EXPECT_NEAR(sim.VirtualMilliseconds(), 0.25, 1e-9) << "64 KiB at 4 ms per MiB";
     ASSERT_TRUE(ReadFile(first, chunk.data(), 65536, &done));
     EXPECT_FALSE(ReadFile(first, chunk.data(), 65536, &done)) << "sectors 256-383 hold sector 300";
-    EXPECT_EQ(GetLastError(), 23u);
-    EXPECT_EQ(done, 0u);
+    EXPECT_EQ(std::tuple(GetLastError(), done), std::tuple(23u, 0u));
     int64_t position = 0;
     SetFilePointerEx(first, 0, &position, FILE_CURRENT);
     EXPECT_EQ(position, 2 * 65536) << "a failed transfer does not move the position";
-    SetFilePointerEx(first, 2007 * 512, nullptr, FILE_BEGIN);
-    EXPECT_FALSE(WriteFile(first, chunk.data(), 512, &done));
-    EXPECT_EQ(GetLastError(), 23u);
-    SetFilePointerEx(first, 2008 * 512, nullptr, FILE_BEGIN);
-    EXPECT_TRUE(WriteFile(first, chunk.data(), 512, &done)) << "sector 2008 is past the bad run";
+    for (const auto& [sector, ok] : {std::pair{2007, false}, std::pair{2008, true}}) {
+        SetFilePointerEx(first, sector * 512, nullptr, FILE_BEGIN);
+        EXPECT_EQ(WriteFile(first, chunk.data(), 512, &done) != 0, ok) << "sectors 2000-2007 fail";
+    }
     CloseHandle(first);
 
     const HANDLE second = OpenDrive(1);
-    EXPECT_FALSE(WriteFile(second, chunk.data(), 512, &done));
-    EXPECT_EQ(GetLastError(), ERROR_WRITE_PROTECT);
-    EXPECT_EQ(Control(second, IOCTL_DISK_DELETE_DRIVE_LAYOUT, NoInput, 0, NoInput, 0).error,
-              ERROR_WRITE_PROTECT);
-    EXPECT_EQ(Control(second, FSCTL_LOCK_VOLUME, NoInput, 0, NoInput, 0).error,
-              ERROR_ACCESS_DENIED);
-    CloseHandle(second);
-
-    const HANDLE third = OpenDrive(2);
-    EXPECT_EQ(Control(third, IOCTL_DISK_DELETE_DRIVE_LAYOUT, NoInput, 0, NoInput, 0).error, 5u);
-    EXPECT_TRUE(Control(third, IOCTL_DISK_UPDATE_PROPERTIES, NoInput, 0, NoInput, 0).ok);
-    EXPECT_EQ(Control(third, IOCTL_DISK_UPDATE_PROPERTIES, NoInput, 0, NoInput, 0).error,
+    EXPECT_TRUE(Control(second, IOCTL_DISK_UPDATE_PROPERTIES, NoInput, 0, NoInput, 0).ok);
+    EXPECT_TRUE(Control(second, IOCTL_DISK_UPDATE_PROPERTIES, NoInput, 0, NoInput, 0).ok);
+    EXPECT_EQ(Control(second, IOCTL_DISK_UPDATE_PROPERTIES, NoInput, 0, NoInput, 0).error,
               ERROR_DEVICE_NOT_CONNECTED)
         << "after two answers the device is gone";
-    CloseHandle(third);
-    EXPECT_EQ(OpenDrive(2), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(OpenDrive(3), INVALID_HANDLE_VALUE);
+    CloseHandle(second);
+    EXPECT_EQ(OpenDrive(1), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
