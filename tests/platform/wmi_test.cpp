@@ -84,23 +84,4 @@ TEST_F(Wmi, ControllersTheirDevicesAndTheNvmeLinkAreFoundByAssociation) {
     EXPECT_FALSE(GetPcieLinkProperties(L"PCI\\NOTHERE", &link));
 }
 
-TEST_F(Wmi, FailurePredictionClassesCarryTheSmartPages) {
-    sim::SimPlatform& sim = LoadDemo();
-    const auto data =
-        Query(L"\\\\.\\root\\WMI", L"SELECT * FROM MSStorageDriver_FailurePredictData");
-    ASSERT_EQ(data.size(), 3u) << "the three ATA drives with SMART";
-    EXPECT_EQ(Text(data[0], L"InstanceName"),
-              L"SCSI\\DISK&VEN_&PROD_ORVEL_SSD_S3_1GB\\4&2A1D4E5C&0&000000_0");
-    WmiValue value;
-    ASSERT_EQ(data[0].Get(L"VendorSpecific", &value), S_OK);
-    const auto& bytes = std::get<std::vector<uint8_t>>(value);
-    const sim::Page& page = sim.machine().drives[0].smart->data;
-    EXPECT_EQ(bytes, std::vector<uint8_t>(page.begin(), page.end()));
-    const auto thresholds =
-        Query(L"root\\wmi", L"SELECT * FROM MSStorageDriver_FailurePredictThresholds");
-    ASSERT_EQ(thresholds.size(), 3u);
-    ASSERT_EQ(thresholds[2].Get(L"VendorSpecific", &value), S_OK);
-    EXPECT_EQ(std::get<std::vector<uint8_t>>(value)[3], 51) << "the USB disk's first threshold";
-}
-
 }  // namespace
