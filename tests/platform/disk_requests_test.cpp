@@ -109,24 +109,19 @@ TEST_F(DiskRequests, PositionedTransfersAreWholeSectorsInsideTheDisk) {
     ASSERT_TRUE(ReadFile(drive, back.data(), 1024, &done));
     EXPECT_EQ(back, sector);
 
-    EXPECT_FALSE(ReadFile(drive, back.data(), 100, &done));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_FALSE(SetFilePointerEx(drive, -1, &position, FILE_BEGIN));
-    EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+    EXPECT_EQ(ErrorOf(ReadFile(drive, back.data(), 100, &done)), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorOf(SetFilePointerEx(drive, -1, &position, FILE_BEGIN)), ERROR_NEGATIVE_SEEK);
     ASSERT_TRUE(SetFilePointerEx(drive, -512, &position, FILE_END));
-    EXPECT_FALSE(ReadFile(drive, back.data(), 1024, &done));
-    EXPECT_EQ(GetLastError(), ERROR_SECTOR_NOT_FOUND);
+    EXPECT_EQ(ErrorOf(ReadFile(drive, back.data(), 1024, &done)), ERROR_SECTOR_NOT_FOUND);
     EXPECT_TRUE(ReadFile(drive, back.data(), 512, &done));
     EXPECT_TRUE(ReadFile(drive, back.data(), 512, &done)) << "at the end: nothing more to read";
     EXPECT_EQ(done, 0u);
     CloseHandle(drive);
 
     const HANDLE readOnly = OpenDrive(1, GENERIC_READ);
-    EXPECT_FALSE(WriteFile(readOnly, sector.data(), 512, &done));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf(WriteFile(readOnly, sector.data(), 512, &done)), ERROR_ACCESS_DENIED);
     CloseHandle(readOnly);
-    EXPECT_FALSE(CloseHandle(readOnly));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorOf(CloseHandle(readOnly)), ERROR_INVALID_HANDLE);
     EXPECT_EQ(OpenDrive(9), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
@@ -224,15 +219,15 @@ TEST_F(DiskRequests, VolumesAnswerTypeSpaceFileSystemAndExtents) {
     ULONGLONG available = 0, total = 0, free = 0;
     ASSERT_TRUE(GetDiskFreeSpaceExW(L"C:\\", &available, &total, &free));
     EXPECT_EQ(std::tuple(total >> 20, free >> 20), std::tuple(512u, 212u)) << "of the partition";
-    EXPECT_FALSE(GetDiskFreeSpaceExW(L"Q:\\", &available, &total, &free));
-    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(ErrorOf(GetDiskFreeSpaceExW(L"Q:\\", &available, &total, &free)),
+              ERROR_PATH_NOT_FOUND);
     wchar_t fileSystem[260] = {};
     ASSERT_TRUE(
         GetVolumeInformationW(L"C:\\", nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 260));
     EXPECT_EQ(std::wstring(fileSystem), L"NTFS");
-    EXPECT_FALSE(
-        GetVolumeInformationW(L"C:\\", nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 4));
-    EXPECT_EQ(GetLastError(), ERROR_BAD_LENGTH);
+    EXPECT_EQ(ErrorOf(GetVolumeInformationW(L"C:\\", nullptr, 0, nullptr, nullptr, nullptr,
+                                            fileSystem, 4)),
+              ERROR_BAD_LENGTH);
 
     const HANDLE volume =
         CreateFileW(L"\\\\.\\C:", GENERIC_READ | GENERIC_WRITE, 3, OPEN_EXISTING, 0);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win_constants.h"
+#include "requests.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -18,8 +19,7 @@ TEST_F(OsServices, VersionRecordTakesBothSizesWhereTheSystemDoes) {
                          std::u16string(record.szCSDVersion)),
               std::tuple(6u, 1u, VER_PLATFORM_WIN32_NT, u"Service Pack 1"));
     record.dwOSVersionInfoSize = 100;
-    EXPECT_FALSE(GetVersionExW(&record));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorOf(GetVersionExW(&record)), ERROR_INVALID_PARAMETER);
 
     Load(R"({"format": "tramsik-machine/1", "os": {"major": 5, "minor": 1, "versionInfoEx": false,
              "csdVersion": "Service Pack 3", "servicePackMajor": 3}, "drives": []})");
@@ -65,12 +65,10 @@ TEST_F(OsServices, ServiceControlChecksHandlesAccessAndStartType) {
     EXPECT_EQ(OpenServiceW(manager, L"Spooler", SERVICE_QUERY_STATUS), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_SERVICE_DOES_NOT_EXIST);
     const SC_HANDLE queryOnly = OpenServiceW(manager, L"winmgmt", SERVICE_QUERY_STATUS);
-    EXPECT_FALSE(StartServiceW(queryOnly, 0, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf(StartServiceW(queryOnly, 0, nullptr)), ERROR_ACCESS_DENIED);
     const SC_HANDLE service =
         OpenServiceW(manager, L"Winmgmt", SERVICE_QUERY_STATUS | SERVICE_START);
-    EXPECT_FALSE(StartServiceW(service, 0, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_SERVICE_DISABLED);
+    EXPECT_EQ(ErrorOf(StartServiceW(service, 0, nullptr)), ERROR_SERVICE_DISABLED);
     EXPECT_EQ(ShellExecuteW(nullptr, L"regedit", L"", nullptr, SW_HIDE), SE_ERR_FNF);
     for (const SC_HANDLE handle : {service, queryOnly, manager})
         EXPECT_TRUE(CloseServiceHandle(handle));

@@ -158,6 +158,8 @@ class LinuxPlatformTest : public ::testing::Test {
         return platform_->CreateFileW(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                       OPEN_EXISTING, 0);
     }
+    // What a call failed with, or 0 when it succeeded.
+    DWORD ErrorOf(BOOL ok) { return ok ? 0 : platform_->GetLastError(); }
     // A control request without input bytes: whether it succeeded; its length in returned_.
     bool Ask(HANDLE handle, DWORD code, void* out = nullptr, DWORD outSize = 0) {
         returned_ = 0;

@@ -66,8 +66,8 @@ TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
     std::memcpy(sataBytes.data() + 512, &forged, sizeof forged);
     EXPECT_EQ(read(sata), std::tuple(PARTITION_STYLE_GPT, 2u));
     // Too small a buffer is asked to grow.
-    EXPECT_FALSE(Ask(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 100));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(ErrorOf(Ask(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 100)),
+              ERROR_INSUFFICIENT_BUFFER);
 
     SCSI_ADDRESS address{};
     ASSERT_TRUE(Ask(usb, IOCTL_SCSI_GET_ADDRESS, &address, sizeof address));
@@ -111,14 +111,12 @@ TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOnly) {
     EXPECT_FALSE(Ask(drive, FSCTL_UNLOCK_VOLUME));
     // Someone else holding the disk refuses the lock.
     kernel_->disks["/dev/nvme0n1"].exclusiveBusy = true;
-    EXPECT_FALSE(Ask(drive, FSCTL_LOCK_VOLUME));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf(Ask(drive, FSCTL_LOCK_VOLUME)), ERROR_ACCESS_DENIED);
     platform_->CloseHandle(drive);
 
     // A read-only handle may not delete the layout.
     const HANDLE reader = Open(L"\\\\.\\PhysicalDrive2", GENERIC_READ);
-    EXPECT_FALSE(Ask(reader, IOCTL_DISK_DELETE_DRIVE_LAYOUT));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf(Ask(reader, IOCTL_DISK_DELETE_DRIVE_LAYOUT)), ERROR_ACCESS_DENIED);
     platform_->CloseHandle(reader);
 }
 
@@ -126,10 +124,8 @@ TEST_F(LinuxPlatformTest, MountedDisksRefuseLockAndLayoutDeletion) {
     const std::vector<uint8_t> before = kernel_->disks["/dev/sda"].bytes;
     for (const wchar_t* name : {L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive1"}) {
         const HANDLE drive = Open(name);
-        EXPECT_FALSE(Ask(drive, IOCTL_DISK_DELETE_DRIVE_LAYOUT));
-        EXPECT_EQ(platform_->GetLastError(), ERROR_ACCESS_DENIED);
-        EXPECT_FALSE(Ask(drive, FSCTL_LOCK_VOLUME));
-        EXPECT_EQ(platform_->GetLastError(), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(ErrorOf(Ask(drive, IOCTL_DISK_DELETE_DRIVE_LAYOUT)), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(ErrorOf(Ask(drive, FSCTL_LOCK_VOLUME)), ERROR_ACCESS_DENIED);
         platform_->CloseHandle(drive);
     }
     EXPECT_TRUE(kernel_->writes.empty());
@@ -208,15 +204,13 @@ TEST_F(LinuxPlatformTest, RawTransfersAreWholeSectorsInsideTheDisk) {
     ASSERT_TRUE(platform_->ReadFile(drive, sector, 1024, &done));
     EXPECT_EQ(done, 1024u);
     EXPECT_EQ(sector[0], 0x11);
-    EXPECT_FALSE(platform_->ReadFile(drive, sector, 100, &done));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorOf(platform_->ReadFile(drive, sector, 100, &done)), ERROR_INVALID_PARAMETER);
     int64_t position = 0;
     ASSERT_TRUE(platform_->SetFilePointerEx(drive, 0, &position, FILE_END));
     EXPECT_EQ(position, static_cast<int64_t>(kDiskSectors * 512));
     EXPECT_TRUE(platform_->ReadFile(drive, sector, 512, &done));
     EXPECT_EQ(done, 0u);
-    EXPECT_FALSE(platform_->WriteFile(drive, sector, 512, &done));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_SECTOR_NOT_FOUND);
+    EXPECT_EQ(ErrorOf(platform_->WriteFile(drive, sector, 512, &done)), ERROR_SECTOR_NOT_FOUND);
     ASSERT_TRUE(platform_->SetFilePointerEx(drive, -512, nullptr, FILE_END));
     std::memset(sector, 0x22, sizeof sector);
     ASSERT_TRUE(platform_->WriteFile(drive, sector, 512, &done));
@@ -228,8 +222,7 @@ TEST_F(LinuxPlatformTest, RawTransfersAreWholeSectorsInsideTheDisk) {
     EXPECT_EQ(kernel_->disks["/dev/nvme0n1"].syncs, syncs + 1);
     const HANDLE reader = Open(L"\\\\.\\PhysicalDrive2", GENERIC_READ);
     EXPECT_EQ(kernel_->opens.back().mode, KernelIo::OpenMode::Read);
-    EXPECT_FALSE(platform_->WriteFile(reader, sector, 512, &done));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf(platform_->WriteFile(reader, sector, 512, &done)), ERROR_ACCESS_DENIED);
     platform_->CloseHandle(reader);
 }
 
@@ -306,8 +299,8 @@ TEST_F(LinuxPlatformTest, ServiceVersionMutexAndRights) {
     SERVICE_STATUS status{};
     ASSERT_TRUE(platform_->QueryServiceStatus(service, &status));
     EXPECT_EQ(status.dwCurrentState, SERVICE_RUNNING);
-    EXPECT_FALSE(platform_->StartServiceW(service, 0, nullptr));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_SERVICE_ALREADY_RUNNING);
+    EXPECT_EQ(ErrorOf(platform_->StartServiceW(service, 0, nullptr)),
+              ERROR_SERVICE_ALREADY_RUNNING);
     EXPECT_TRUE(platform_->CloseServiceHandle(service));
     EXPECT_TRUE(platform_->CloseServiceHandle(manager));
 

@@ -42,15 +42,15 @@ TEST_F(LinuxPlatformTest, AtaPassThroughBecomesAtaPassThrough16) {
 
     // The device refusing the command is a failed request, not a zeroed page.
     AnswerWithRegisters(ATA_ERROR_ABRT, 0x51, 0, 0);
-    EXPECT_FALSE(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_IO_DEVICE);
+    EXPECT_EQ(ErrorOf(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request)),
+              ERROR_IO_DEVICE);
     // Data-out and malformed requests never reach the device.
     request.apt.AtaFlags = ATA_FLAGS_DATA_OUT;
     EXPECT_FALSE(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request));
     request.apt.AtaFlags = ATA_FLAGS_DATA_IN;
     request.apt.DataTransferLength = 600;
-    EXPECT_FALSE(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorOf(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request)),
+              ERROR_INVALID_PARAMETER);
     EXPECT_EQ(kernel_->sgCalls.size(), 2u);
     EXPECT_TRUE(platform_->CloseHandle(drive));
     EXPECT_TRUE(kernel_->opens.back().closed);
@@ -75,9 +75,10 @@ TEST_F(LinuxPlatformTest, SmartRequestsUseCheckConditionForRegisters) {
 
     in.irDriveRegs.bFeaturesReg = SMART_ENABLE_OPERATIONS;
     AnswerWithRegisters(ATA_ERROR_ABRT, 0x51, SMART_CYL_LOW, SMART_CYL_HIGH);
-    EXPECT_FALSE(platform_->DeviceIoControl(drive, SMART_SEND_DRIVE_COMMAND, &in, sizeof in - 1,
-                                            out, kSendCmdOutHeaderSize, &returned));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_IO_DEVICE);
+    EXPECT_EQ(
+        ErrorOf(platform_->DeviceIoControl(drive, SMART_SEND_DRIVE_COMMAND, &in, sizeof in - 1, out,
+                                           kSendCmdOutHeaderSize, &returned)),
+        ERROR_IO_DEVICE);
 
     // SMART READ DATA: a data-in command whose page lands after the reply header.
     kernel_->answerSg = [](SgIoHeader& header, const std::vector<uint8_t>&) {
@@ -154,8 +155,8 @@ TEST_F(LinuxPlatformTest, NvmeStorageQueryBecomesAdminCommands) {
     EXPECT_EQ(platform_->GetLastError(), ERROR_NOT_SUPPORTED);
     ATA_PASS_THROUGH_EX_WITH_BUFFERS ata{};
     ata.apt.Length = sizeof ata.apt;
-    EXPECT_FALSE(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &ata, sizeof ata));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
+    EXPECT_EQ(ErrorOf(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &ata, sizeof ata)),
+              ERROR_INVALID_FUNCTION);
     EXPECT_TRUE(kernel_->sgCalls.empty());
     platform_->CloseHandle(drive);
 }
@@ -192,14 +193,14 @@ TEST_F(LinuxPlatformTest, ScsiPassThroughAndUnsupportedDrivers) {
 
     // Miniport, Silicon Image, CSMI and failure prediction: no such driver on this system.
     uint8_t buffer[600] = {};
-    EXPECT_FALSE(InPlace(drive, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
-    EXPECT_FALSE(Ask(drive, IOCTL_STORAGE_PREDICT_FAILURE, buffer, sizeof buffer));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
+    EXPECT_EQ(ErrorOf(InPlace(drive, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer)),
+              ERROR_INVALID_FUNCTION);
+    EXPECT_EQ(ErrorOf(Ask(drive, IOCTL_STORAGE_PREDICT_FAILURE, buffer, sizeof buffer)),
+              ERROR_INVALID_FUNCTION);
     const HANDLE port = Open(L"\\\\.\\Scsi6:");
     ASSERT_NE(port, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(InPlace(port, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
+    EXPECT_EQ(ErrorOf(InPlace(port, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer)),
+              ERROR_INVALID_FUNCTION);
     EXPECT_EQ(Open(L"\\\\.\\Scsi3:"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(Open(L"\\\\.\\PhysicalDrive3"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(platform_->GetLastError(), ERROR_FILE_NOT_FOUND);

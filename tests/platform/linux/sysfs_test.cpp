@@ -28,11 +28,6 @@ void AddScsiDisk(FakeKernel& kernel, const std::string& name, const std::string&
     kernel.File("/sys/block/" + name + "/device/rev", "1.0 \n");
 }
 
-void AddOther(FakeKernel& kernel, const std::string& name) {
-    kernel.File("/sys/block/" + name + "/size", "100\n");
-    kernel.File("/sys/block/" + name + "/dev", "7:0\n");
-}
-
 // Each disk as "name model/revision", space-separated.
 std::string Models(const std::vector<BlockDisk>& disks) {
     std::string text;
@@ -78,9 +73,11 @@ TEST(PhysicalDisks, WholeDisksInAddressOrderThenNvme) {
         kernel.File(part + "/size", "1000\n");
         kernel.File(part + "/dev", std::string("8:") + number + "\n");
     }
-    for (const std::string name :
-         {"loop0", "dm-0", "sr0", "vda", "zram0", "ram0", "md127", "nvme0c0n1", "sda1", "mmcblk0"})
-        AddOther(kernel, name);
+    for (const std::string name : {"loop0", "dm-0", "sr0", "vda", "zram0", "ram0", "md127",
+                                   "nvme0c0n1", "sda1", "mmcblk0"}) {
+        kernel.File("/sys/block/" + name + "/size", "100\n");
+        kernel.File("/sys/block/" + name + "/dev", "7:0\n");
+    }
 
     const std::vector<BlockDisk> disks = ListPhysicalDisks(kernel);
     EXPECT_EQ(Models(disks),
