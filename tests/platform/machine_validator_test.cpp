@@ -49,6 +49,8 @@ TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblem) {
          R"(broken.json: $.drives[0].route: unknown value "firewire"; expected one of "ata", "scsi-miniport")"},
         {Replace(R"("size": "64MiB",)", R"("size": "64MiB", "sise": 1,)"),
          R"(broken.json: $.drives[0]: unknown key "sise")"},
+        {Replace(R"("winmgmt": "running")", R"("winmgmt": "running", "codepage": 936)"),
+         R"(broken.json: $.os: unknown key "codepage")"},
         {Replace(R"("model": "Good Drive", "serial")",
                  R"("hex": ")" + std::string(1024, 'a') + R"(", "serial")"),
          R"(broken.json: $.drives[0].identify: unknown key "firmware")"},

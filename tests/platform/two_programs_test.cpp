@@ -76,6 +76,9 @@ TEST_F(TwoPrograms, NamedMutexesAreTheHostsAndDeclaredOnesTheMachines) {
     const HANDLE again = second->CreateMutexW(0, L"OrvelTramsik");
     EXPECT_EQ(second->GetLastError(), ERROR_ALREADY_EXISTS) << "the second copy is told";
     second->CloseHandle(again);
+    const HANDLE opened = second->OpenMutexW(MUTEX_ALL_ACCESS, 0, L"OrvelTramsik");
+    EXPECT_NE(opened, nullptr);
+    second->CloseHandle(opened);
 
     // A mutex the machine file declares held is that machine's alone.
     const HANDLE other = first.CreateMutexW(0, L"Other");

@@ -84,4 +84,20 @@ TEST_F(Wmi, ControllersTheirDevicesAndTheNvmeLinkAreFoundByAssociation) {
     EXPECT_FALSE(GetPcieLinkProperties(L"PCI\\NOTHERE", &link));
 }
 
+// Where each connection step fails is the inventory's test, which starts the service before it
+// connects; here the connection meets the service as the machine leaves it: a disabled one
+// refuses, a stopped one is started.
+TEST_F(Wmi, TheConnectionMeetsTheServiceAsTheMachineLeavesIt) {
+    for (const auto& [winmgmt, result] :
+         {std::pair{"disabled", WBEM_E_TRANSPORT_FAILURE}, std::pair{"startable", S_OK}}) {
+        Load(std::string(R"({"format": "tramsik-machine/1", "drives": [],
+                             "os": {"major": 10, "minor": 0, "winmgmt": ")") +
+             winmgmt + R"("}})");
+        std::unique_ptr<WmiLocator> locator;
+        ASSERT_EQ(CreateWbemLocator(&locator), S_OK);
+        std::unique_ptr<WmiServices> services;
+        EXPECT_EQ(locator->ConnectServer(L"root\\cimv2", 0, &services), result) << winmgmt;
+    }
+}
+
 }  // namespace
