@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "base/utf8.h"
 
@@ -14,32 +13,27 @@ namespace {
 const std::string kSmile = "\xf0\x9f\x98\x80";         // U+1F600, outside the BMP
 const std::string kDisk = "\xe7\xa3\x81\xe7\x9b\x98";  // two Chinese characters
 
-TEST(WideChars, APairIsOneCharacter) {
+TEST(WideChars, APairIsOneCharacterAndALoneHalfIsOneToo) {
     struct Row {
-        std::string text;
-        size_t count;
+        std::wstring text;
+        std::u32string characters;
     };
     const Row rows[] = {
-        {"", 0}, {"abc", 3}, {kDisk, 2}, {kSmile, 1}, {"a" + kSmile + "b" + kSmile, 4},
+        {L"", U""},
+        {L"abc", U"abc"},
+        {FromUtf8("a" + kSmile + kDisk), U"a\U0001F600\u78c1\u76d8"},
+        {FromUtf8(kSmile + "b" + kSmile), U"\U0001F600b\U0001F600"},
+        // Built from units: a high half with no low one after it, and a low one alone.
+        {{static_cast<wchar_t>(0xD83D), L'x', static_cast<wchar_t>(0xDE00)},
+         {0xD83D, U'x', 0xDE00}},
     };
-    for (const Row& row : rows)
-        EXPECT_EQ(base::CharacterCount(FromUtf8(row.text)), row.count) << row.text;
-
-    const std::wstring text = FromUtf8("a" + kSmile + kDisk);
-    std::vector<char32_t> seen;
-    for (const char32_t c : base::Characters(text))
-        seen.push_back(c);
-    EXPECT_EQ(seen, (std::vector<char32_t>{U'a', U'\U0001F600', U'\u78c1', U'\u76d8'}));
-}
-
-TEST(WideChars, LoneSurrogatesAreOneCharacterEach) {
-    // Built from units: a high half with no low one after it, and a low one alone.
-    const std::wstring lone{static_cast<wchar_t>(0xD83D), L'x', static_cast<wchar_t>(0xDE00)};
-    EXPECT_EQ(base::CharacterCount(lone), 3u);
-    std::vector<char32_t> seen;
-    for (const char32_t c : base::Characters(lone))
-        seen.push_back(c);
-    EXPECT_EQ(seen, (std::vector<char32_t>{0xD83D, U'x', 0xDE00}));
+    for (const Row& row : rows) {
+        std::u32string seen;
+        for (const char32_t c : base::Characters(row.text))
+            seen += c;
+        EXPECT_EQ(seen, row.characters) << ToUtf8(row.text);
+        EXPECT_EQ(base::CharacterCount(row.text), row.characters.size()) << ToUtf8(row.text);
+    }
 }
 
 TEST(WideChars, FirstCharactersNeverSplitAPair) {

@@ -54,28 +54,22 @@ TEST_F(BridgeModels, UsbBridgeAnswersItsDialectAndRefusesBrokenRequests) {
     ASSERT_TRUE(answer.ok);
     EXPECT_EQ(answer.returned, kScsiPassThroughDataOffset);
     EXPECT_EQ(request[2], SCSISTAT_CHECK_CONDITION);
+    // Fixed sense: ILLEGAL REQUEST, invalid command operation code.
     const uint8_t* sense = &request[kScsiPassThroughSenseOffset];
-    EXPECT_EQ(sense[0], 0x70);
-    EXPECT_EQ(sense[2], 0x05);   // ILLEGAL REQUEST
-    EXPECT_EQ(sense[12], 0x20);  // invalid command operation code
+    EXPECT_EQ(std::tuple(sense[0], sense[2], sense[12]), std::tuple(0x70, 0x05, 0x20));
 
-    // Malformed requests are refused outright.
-    request = SatIdentify();
-    request[0] += 4;
-    EXPECT_EQ(
-        ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, kHeaderSize, request, kRequestSize)
-            .error,
-        ERROR_INVALID_PARAMETER);
-    request = SatIdentify();
-    EXPECT_EQ(ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, kHeaderSize, request,
-                             kBridgeReplySize - 1)
-                  .error,
-              ERROR_INVALID_PARAMETER);  // the data area does not fit
-    request = SatIdentify();
-    EXPECT_EQ(
-        ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, kHeaderSize - 4, request, kRequestSize)
-            .error,
-        ERROR_INVALID_PARAMETER);
+    // Malformed requests are refused outright: a wrong length field, a data area that does not
+    // fit the output, an input shorter than the header.
+    for (const auto& [length, inSize, outSize] : {std::tuple{4, kHeaderSize, kRequestSize},
+                                                  std::tuple{0, kHeaderSize, kBridgeReplySize - 1},
+                                                  std::tuple{0, kHeaderSize - 4, kRequestSize}}) {
+        request = SatIdentify();
+        request[0] += length;
+        EXPECT_EQ(
+            ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, inSize, request, outSize).error,
+            ERROR_INVALID_PARAMETER)
+            << length << " " << inSize << " " << outSize;
+    }
 }
 
 TEST_F(BridgeModels, MiniportRefusesRegistersThatDoNotFitTheRequest) {
@@ -125,12 +119,11 @@ TEST_F(BridgeModels, CsmiDriverChecksSignaturesAndSizes) {
     };
     std::vector<uint8_t> reply;
     EXPECT_EQ(ask(CC_CSMI_SAS_GET_PHY_INFO, "CSMISAS", 2080, 2052, &reply), 0u);
-    EXPECT_EQ(reply[28], 2);                        // PHYs 0 and 1
-    EXPECT_EQ(reply[32 + 64 + 36 + 12 + 6], 0x12);  // PHY 1's attached address ends 12 34
-    EXPECT_EQ(reply[32 + 64 + 36 + 12 + 7], 0x34);
+    // PHYs 0 and 1; PHY 1's attached address ends 12 34.
+    EXPECT_EQ(std::tuple(reply[28], reply[32 + 64 + 36 + 12 + 6], reply[32 + 64 + 36 + 12 + 7]),
+              std::tuple(2, 0x12, 0x34));
     EXPECT_EQ(ask(CC_CSMI_SAS_GET_RAID_INFO, "CSMIARY", 128, 100, &reply), 0u);
-    EXPECT_EQ(reply[28], 1);  // one RAID set
-    EXPECT_EQ(reply[32], 1);  // of one drive
+    EXPECT_EQ(std::tuple(reply[28], reply[32]), std::tuple(1, 1)) << "one RAID set of one drive";
     EXPECT_EQ(ask(CC_CSMI_SAS_GET_RAID_CONFIG, "CSMIARY", 200, 172, &reply), 0u);
     EXPECT_EQ(std::string(reply.begin() + 64, reply.begin() + 73), "Raid Disk");
     // The wrong signature for the code, a short buffer, an unknown code.

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/demo_machine.h"
 #include "platform/sim/machine_loader.h"
 
 namespace {
@@ -34,17 +33,6 @@ std::string Replace(const std::string& from, const std::string& to) {
     const size_t at = kGood.find(from);
     EXPECT_NE(at, std::string::npos) << from;
     return std::string(kGood).replace(at, from.size(), to);
-}
-
-TEST(MachineValidator, GoodDemoAndTestMachinesLoad) {
-    std::string error;
-    EXPECT_TRUE(ParseMachine(kGood, "good.json", {}, &error)) << error;
-    const auto demo = ParseMachine(platform::DemoMachineJson(), "demo", {}, &error);
-    ASSERT_TRUE(demo) << error;
-    EXPECT_EQ(demo->drives.size(), 4u);
-    EXPECT_EQ(demo->os.codePage, 1252u);
-    EXPECT_EQ(demo->os.architecture, 9);
-    // Every machine file of the tests loads: the writer's round trip reads them all.
 }
 
 TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblem) {
@@ -89,8 +77,6 @@ TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblem) {
          R"(broken.json: $.drives[0].size: size "16777216TiB" is too large)"},
         {Replace(R"("size": "64MiB")", R"("size": "18446744073709551615.5KB")"),
          R"(broken.json: $.drives[0].size: size "18446744073709551615.5KB" has too many digits)"},
-        {Replace(R"("size": "64MiB")", R"("size": 1000)"),
-         R"(broken.json: $.drives[0].size: a disk size is a non-zero multiple of 512 bytes)"},
         {Replace(R"("physicalDrive": 0,)", R"("physicalDrive": null,)"),
          R"(broken.json: $.drives[0]: "physicalDrive" may be null only for the "scsi-miniport" and "csmi" routes)"},
         {Replace(R"("route": "ata")", R"("route": "sat")"),
@@ -116,10 +102,6 @@ TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblem) {
         {Replace(R"("smart": {"attributes": [{"id": 9, "raw": "0x10"}]})",
                  R"("smart": {"dataHexx": "00"})"),
          R"(broken.json: $.drives[0].smart: unknown key "dataHexx"; the closest key is "dataHex")"},
-        {Replace(R"("SCSIPort": null)", R"("ScsiPort": null)"),
-         R"(broken.json: $.drives[0].wmi: unknown key "ScsiPort"; the closest key is "SCSIPort")"},
-        {Replace(R"("class": "IDE")", R"("klass": "IDE")"),
-         R"(broken.json: $.controllers[0]: unknown key "klass"; the closest key is "class")"},
         {Replace(R"("smart": {"attributes")", R"("smart": {"dataHex": "00", "attributes")"),
          R"(broken.json: $.drives[0].smart: give either "dataHex" or "attributes", not both)"},
         {Replace(R"("style": "gpt")", R"("style": "apm")"),
@@ -133,6 +115,8 @@ TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblem) {
         {R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0}})",
          R"(broken.json: $: missing key "drives")"},
     };
+    std::string problem;
+    EXPECT_TRUE(ParseMachine(kGood, "good.json", {}, &problem)) << problem;
     for (const auto& each : cases) {
         const std::string error = Error(each.text);
         EXPECT_EQ(error.rfind(each.expected, 0), 0u)

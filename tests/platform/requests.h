@@ -29,6 +29,11 @@ inline std::vector<uint8_t> SmartRequest(uint8_t command, uint8_t feature, uint8
     return buffer;
 }
 
+// What a call failed with, or 0 when it succeeded.
+inline platform::DWORD ErrorOf(platform::BOOL ok) {
+    return ok ? 0 : platform::GetLastError();
+}
+
 inline platform::HANDLE OpenDrive(int number, platform::DWORD access = platform::GENERIC_READ |
                                                                        platform::GENERIC_WRITE) {
     const std::wstring name = L"\\\\.\\PhysicalDrive" + std::to_wstring(number);

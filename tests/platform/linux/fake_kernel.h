@@ -64,10 +64,6 @@ class FakeKernel : public KernelIo {
              slash = path.find('/', slash + 1))
             folders.insert(path.substr(0, slash));
     }
-    void Folder(const std::string& path) {
-        File(path + "/.keep", "");
-        files.erase(path + "/.keep");
-    }
 
     int Open(const std::string& path, OpenMode mode) override {
         const auto disk = disks.find(path);

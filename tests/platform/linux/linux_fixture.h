@@ -7,11 +7,14 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 #include "platform/ioctl.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/partition_table.h"
+#include "platform/sim/disk_image.h"
+#include "platform/sim/layout_io.h"
 #include "platform/win_constants.h"
 #include "tests/platform/linux/fake_kernel.h"
 #include "tests/platform/scoped_environment.h"
@@ -32,45 +35,23 @@ T Read(const void* bytes) {
 }
 constexpr uint64_t kDiskSectors = 8192;  // 4 MiB
 
-// A GPT with the given (start, end) partitions, primary and backup, into `bytes`.
+// A GPT with the given (start, end) partitions, primary and backup, into `bytes`: the tables
+// the simulator writes, which the independent tools accept, and boot code that deleting keeps.
 inline void WriteGpt(std::vector<uint8_t>& bytes,
                      std::vector<std::pair<uint64_t, uint64_t>> parts) {
-    const uint64_t last = bytes.size() / 512 - 1;
-    MasterBootRecord mbr{};
-    mbr.bootCode[0] = 0xEB;  // boot code that deleting the table keeps
-    mbr.diskSignature = 0x12345678;
-    mbr.partitions[0] = {
-        0, {0, 2, 0}, kMbrTypeProtectiveGpt, {0xFF, 0xFF, 0xFF}, 1, static_cast<uint32_t>(last)};
-    mbr.bootSignature = kMbrBootSignature;
-    std::memcpy(bytes.data(), &mbr, sizeof mbr);
-    std::vector<GptEntry> entries(kGptEntryCount);
-    std::memset(entries.data(), 0, entries.size() * sizeof(GptEntry));
-    for (size_t i = 0; i < parts.size(); ++i) {
-        entries[i].typeGuid = *ParseGuid("0FC63DAF-8483-4772-8E79-3D69D8477DE4");
-        entries[i].uniqueGuid[0] = static_cast<uint8_t>(i + 1);
-        entries[i].startingLba = parts[i].first;
-        entries[i].endingLba = parts[i].second;
-        entries[i].name[0] = u'P';
-    }
-    const auto* array = reinterpret_cast<const uint8_t*>(entries.data());
-    const size_t arrayBytes = entries.size() * sizeof(GptEntry);
-    for (const bool primary : {true, false}) {
-        GptHeader header{};
-        std::memcpy(header.signature, kGptSignature, 8);
-        header.revision = kGptRevision;
-        header.headerSize = kGptHeaderSize;
-        header.myLba = primary ? 1 : last;
-        header.alternateLba = primary ? last : 1;
-        header.firstUsableLba = 34;
-        header.lastUsableLba = last - 33;
-        header.partitionEntryLba = primary ? 2 : last - 32;
-        header.numberOfPartitionEntries = kGptEntryCount;
-        header.sizeOfPartitionEntry = sizeof(GptEntry);
-        header.partitionEntryArrayCrc32 = Crc32(0, {array, arrayBytes});
-        header.headerCrc32 = Crc32(0, {reinterpret_cast<const uint8_t*>(&header), kGptHeaderSize});
-        std::memcpy(bytes.data() + header.partitionEntryLba * 512, array, arrayBytes);
-        std::memcpy(bytes.data() + header.myLba * 512, &header, sizeof header);
-    }
+    sim::LayoutSpec layout{sim::LayoutStyle::Gpt, {}, {}, 0x12345678};
+    for (const auto& [start, end] : parts)
+        layout.partitions.push_back(
+            {*ParseGuid("0FC63DAF-8483-4772-8E79-3D69D8477DE4"), 0, u"P", start, end - start + 1});
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("tramsik-gpt-" + std::to_string(std::random_device{}()));
+    std::string error;
+    auto image = sim::DiskImage::Create(path, bytes.size(), &error);
+    ASSERT_TRUE(image && sim::WriteLayout(*image, layout)) << error;
+    image->Read(0, bytes.data(), bytes.size());
+    image.reset();
+    std::filesystem::remove(path);
+    bytes[0] = 0xEB;
 }
 
 inline void AddPciFunction(FakeKernel& kernel, const std::string& address, const std::string& klass,
@@ -177,6 +158,8 @@ class LinuxPlatformTest : public ::testing::Test {
         return platform_->CreateFileW(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                       OPEN_EXISTING, 0);
     }
+    // What a call failed with, or 0 when it succeeded.
+    DWORD ErrorOf(BOOL ok) { return ok ? 0 : platform_->GetLastError(); }
     // A control request without input bytes: whether it succeeded; its length in returned_.
     bool Ask(HANDLE handle, DWORD code, void* out = nullptr, DWORD outSize = 0) {
         returned_ = 0;

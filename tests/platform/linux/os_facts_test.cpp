@@ -8,14 +8,11 @@ using namespace platform;
 using namespace platform::linux_backend;
 
 TEST(OsFacts, CodePageFollowsTheLocale) {
-    EXPECT_EQ(CodePageForLocale("zh_CN.UTF-8"), 936u);
-    EXPECT_EQ(CodePageForLocale("zh_CN.GB18030"), 936u);
-    EXPECT_EQ(CodePageForLocale("zh_SG.UTF-8"), 936u);
+    for (const char* locale : {"zh_CN.UTF-8", "zh_CN.GB18030", "zh_SG.UTF-8"})
+        EXPECT_EQ(CodePageForLocale(locale), 936u) << locale;
     // Traditional Chinese and every other language are English here.
-    EXPECT_EQ(CodePageForLocale("zh_TW.UTF-8"), 1252u);
-    EXPECT_EQ(CodePageForLocale("ja_JP.UTF-8"), 1252u);
-    EXPECT_EQ(CodePageForLocale("C"), 1252u);
-    EXPECT_EQ(CodePageForLocale(""), 1252u);
+    for (const char* locale : {"zh_TW.UTF-8", "ja_JP.UTF-8", "C", ""})
+        EXPECT_EQ(CodePageForLocale(locale), 1252u) << locale;
 
     FakeKernel kernel;
     EXPECT_EQ(ReadCodePage(kernel), 1252u);
@@ -40,9 +37,7 @@ TEST(OsFacts, NameVersionAndArchitecture) {
 
     DWORD major = 9, minor = 9, build = 9;
     ParseKernelRelease("6.1.76-amd64", &major, &minor, &build);
-    EXPECT_EQ(major, 6u);
-    EXPECT_EQ(minor, 1u);
-    EXPECT_EQ(build, 76u);
+    EXPECT_EQ(std::tuple(major, minor, build), std::tuple(6u, 1u, 76u));
     ParseKernelRelease("5.15", &major, &minor, &build);
     EXPECT_EQ(build, 0u);
     ParseKernelRelease("weird", &major, &minor, &build);

@@ -31,27 +31,26 @@ TEST_F(LinuxPlatformTest, AtaPassThroughBecomesAtaPassThrough16) {
     EXPECT_EQ(returned_, kAtaPassThroughDataOffset + sizeof request.ucDataBuf);
     ASSERT_EQ(kernel_->sgCalls.size(), 1u);
     const FakeKernel::SgCall& call = kernel_->sgCalls[0];
-    EXPECT_EQ(call.header.interfaceId, 'S');
-    EXPECT_EQ(call.header.dxferDirection, kSgDxferFromDev);
-    EXPECT_EQ(call.header.dxferLen, 512u);
-    EXPECT_EQ(call.header.timeout, 3000u);
+    EXPECT_EQ(std::tuple(call.header.interfaceId, call.header.dxferDirection, call.header.dxferLen,
+                         call.header.timeout),
+              std::tuple('S', kSgDxferFromDev, 512u, 3000u));
     EXPECT_EQ(call.cdb, (std::vector<uint8_t>{0x85, 0x08, 0x0E, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0xA0,
                                               0xEC, 0}));
-    EXPECT_EQ(request.ucDataBuf[0], 0);
-    EXPECT_EQ(request.ucDataBuf[511], 0xFF);
-    EXPECT_EQ(request.apt.CurrentTaskFile[kAtaStatus], ATA_STATUS_DRDY | ATA_STATUS_DSC);
+    EXPECT_EQ(std::tuple(request.ucDataBuf[0], request.ucDataBuf[511],
+                         request.apt.CurrentTaskFile[kAtaStatus]),
+              std::tuple(0, 0xFF, ATA_STATUS_DRDY | ATA_STATUS_DSC));
 
     // The device refusing the command is a failed request, not a zeroed page.
     AnswerWithRegisters(ATA_ERROR_ABRT, 0x51, 0, 0);
-    EXPECT_FALSE(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_IO_DEVICE);
+    EXPECT_EQ(ErrorOf(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request)),
+              ERROR_IO_DEVICE);
     // Data-out and malformed requests never reach the device.
     request.apt.AtaFlags = ATA_FLAGS_DATA_OUT;
     EXPECT_FALSE(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request));
     request.apt.AtaFlags = ATA_FLAGS_DATA_IN;
     request.apt.DataTransferLength = 600;
-    EXPECT_FALSE(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorOf(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &request, sizeof request)),
+              ERROR_INVALID_PARAMETER);
     EXPECT_EQ(kernel_->sgCalls.size(), 2u);
     EXPECT_TRUE(platform_->CloseHandle(drive));
     EXPECT_TRUE(kernel_->opens.back().closed);
@@ -67,18 +66,19 @@ TEST_F(LinuxPlatformTest, SmartRequestsUseCheckConditionForRegisters) {
     ASSERT_TRUE(platform_->DeviceIoControl(drive, SMART_SEND_DRIVE_COMMAND, &in, sizeof in - 1, out,
                                            sizeof out, &returned));
     EXPECT_EQ(returned, sizeof out);
-    EXPECT_EQ(kernel_->sgCalls.back().header.dxferDirection, kSgDxferNone);
-    EXPECT_EQ(kernel_->sgCalls.back().cdb[2], 0x20);  // CK_COND, no data
-    EXPECT_EQ(kernel_->sgCalls.back().cdb[4], SMART_RETURN_STATUS);
-    EXPECT_EQ(out[kSendCmdOutHeaderSize + 3], 0xF4);
-    EXPECT_EQ(out[kSendCmdOutHeaderSize + 4], 0x2C);
-    EXPECT_EQ(out[kSendCmdOutHeaderSize + 6], 0x50);
+    // CK_COND and no data; the registers come back in the reply.
+    const FakeKernel::SgCall& status = kernel_->sgCalls.back();
+    EXPECT_EQ(std::tuple(status.header.dxferDirection, status.cdb[2], status.cdb[4]),
+              std::tuple(kSgDxferNone, 0x20, SMART_RETURN_STATUS));
+    const uint8_t* registers = out + kSendCmdOutHeaderSize;
+    EXPECT_EQ(std::tuple(registers[3], registers[4], registers[6]), std::tuple(0xF4, 0x2C, 0x50));
 
     in.irDriveRegs.bFeaturesReg = SMART_ENABLE_OPERATIONS;
     AnswerWithRegisters(ATA_ERROR_ABRT, 0x51, SMART_CYL_LOW, SMART_CYL_HIGH);
-    EXPECT_FALSE(platform_->DeviceIoControl(drive, SMART_SEND_DRIVE_COMMAND, &in, sizeof in - 1,
-                                            out, kSendCmdOutHeaderSize, &returned));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_IO_DEVICE);
+    EXPECT_EQ(
+        ErrorOf(platform_->DeviceIoControl(drive, SMART_SEND_DRIVE_COMMAND, &in, sizeof in - 1, out,
+                                           kSendCmdOutHeaderSize, &returned)),
+        ERROR_IO_DEVICE);
 
     // SMART READ DATA: a data-in command whose page lands after the reply header.
     kernel_->answerSg = [](SgIoHeader& header, const std::vector<uint8_t>&) {
@@ -90,10 +90,8 @@ TEST_F(LinuxPlatformTest, SmartRequestsUseCheckConditionForRegisters) {
     SENDCMDOUTPARAMS reply{};
     ASSERT_TRUE(platform_->DeviceIoControl(drive, SMART_RCV_DRIVE_DATA, &in, sizeof in - 1, &reply,
                                            sizeof reply, &returned));
-    EXPECT_EQ(returned, sizeof reply);
-    EXPECT_EQ(reply.cBufferSize, 512u);
-    EXPECT_EQ(reply.bBuffer[0], 0x5A);
-    EXPECT_EQ(reply.bBuffer[511], 0x5A);
+    EXPECT_EQ(std::tuple(returned, reply.cBufferSize, reply.bBuffer[0], reply.bBuffer[511]),
+              std::tuple(sizeof reply, 512u, 0x5A, 0x5A));
     EXPECT_EQ(kernel_->sgCalls.back().cdb,
               (std::vector<uint8_t>{0x85, 0x08, 0x0E, 0, 0xD0, 0, 1, 0, 1, 0, 0x4F, 0, 0xC2, 0xA0,
                                     0xB0, 0}));
@@ -130,28 +128,24 @@ TEST_F(LinuxPlatformTest, NvmeStorageQueryBecomesAdminCommands) {
     };
     EXPECT_EQ(ask(NVMeDataTypeIdentify, NVME_IDENTIFY_CNS_CONTROLLER, 0), sizeof *query);
     ASSERT_EQ(kernel_->nvmeCalls.size(), 1u);
-    const NvmeAdminCommand identify = kernel_->nvmeCalls[0];
-    EXPECT_EQ(identify.opcode, 0x06);
-    EXPECT_EQ(identify.nsid, 0u);
-    EXPECT_EQ(identify.cdw10, 1u);
-    EXPECT_EQ(identify.dataLen, 4096u);
+    // Each command as opcode, namespace, dword 10 and length.
+    const auto command = [&](size_t i) {
+        const NvmeAdminCommand& c = kernel_->nvmeCalls.at(i);
+        return std::tuple(c.opcode, c.nsid, c.cdw10, c.dataLen);
+    };
+    EXPECT_EQ(command(0), std::tuple(0x06, 0u, 1u, 4096u));
     // The reply: the data descriptor (version and size), the request as sent, then the data.
-    EXPECT_EQ(query->PropertyId, kStorageQueryNvmeDataOffset);
-    EXPECT_EQ(query->QueryType, kStorageQueryNvmeDataOffset);
-    EXPECT_EQ(query->ProtocolSpecific.DataType, NVMeDataTypeIdentify);
-    EXPECT_EQ(query->Data[0], 0x06);
-    EXPECT_EQ(query->Data[4095], 0x77);
+    EXPECT_EQ(std::tuple(query->PropertyId, query->QueryType, query->ProtocolSpecific.DataType,
+                         query->Data[0], query->Data[4095]),
+              std::tuple(kStorageQueryNvmeDataOffset, kStorageQueryNvmeDataOffset,
+                         NVMeDataTypeIdentify, 0x06, 0x77));
 
     EXPECT_EQ(ask(NVMeDataTypeLogPage, NVME_LOG_PAGE_HEALTH_INFO, NVME_NAMESPACE_ALL),
               sizeof *query);
-    const NvmeAdminCommand log = kernel_->nvmeCalls[1];
-    EXPECT_EQ(log.opcode, 0x02);
-    EXPECT_EQ(log.nsid, 0xFFFFFFFFu);
-    EXPECT_EQ(log.cdw10, 0x007F0002u);  // 128 dwords less one, log 02h
-    EXPECT_EQ(log.dataLen, 512u);
-    EXPECT_EQ(query->Data[0], 0x02);
-    EXPECT_EQ(query->Data[511], 0x77);
-    EXPECT_EQ(query->Data[512], 0);
+    // 128 dwords less one, log 02h.
+    EXPECT_EQ(command(1), std::tuple(0x02, 0xFFFFFFFFu, 0x007F0002u, 512u));
+    EXPECT_EQ(std::tuple(query->Data[0], query->Data[511], query->Data[512]),
+              std::tuple(0x02, 0x77, 0));
 
     // A failing command, another log page and ATA requests on an NVMe drive all fail.
     kernel_->answerNvme = [](NvmeAdminCommand&) { return 0x4002; };
@@ -161,8 +155,8 @@ TEST_F(LinuxPlatformTest, NvmeStorageQueryBecomesAdminCommands) {
     EXPECT_EQ(platform_->GetLastError(), ERROR_NOT_SUPPORTED);
     ATA_PASS_THROUGH_EX_WITH_BUFFERS ata{};
     ata.apt.Length = sizeof ata.apt;
-    EXPECT_FALSE(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &ata, sizeof ata));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
+    EXPECT_EQ(ErrorOf(InPlace(drive, IOCTL_ATA_PASS_THROUGH, &ata, sizeof ata)),
+              ERROR_INVALID_FUNCTION);
     EXPECT_TRUE(kernel_->sgCalls.empty());
     platform_->CloseHandle(drive);
 }
@@ -189,27 +183,24 @@ TEST_F(LinuxPlatformTest, ScsiPassThroughAndUnsupportedDrivers) {
     request.spt.Cdb[9] = 0xEC;
     ASSERT_TRUE(InPlace(drive, IOCTL_SCSI_PASS_THROUGH, &request, sizeof request));
     const FakeKernel::SgCall& call = kernel_->sgCalls.back();
-    EXPECT_EQ(call.cdb.size(), 12u);
-    EXPECT_EQ(call.cdb[0], 0xA1);
-    EXPECT_EQ(call.cdb[9], 0xEC);
-    EXPECT_EQ(call.header.dxferDirection, kSgDxferFromDev);
-    EXPECT_EQ(request.spt.ScsiStatus, SCSISTAT_CHECK_CONDITION);
-    EXPECT_EQ(request.spt.DataTransferLength, 0u);
-    EXPECT_EQ(request.spt.SenseInfoLength, 14);
-    EXPECT_EQ(request.ucSenseBuf[2], 0x05);
+    EXPECT_EQ(std::tuple(call.cdb.size(), call.cdb[0], call.cdb[9], call.header.dxferDirection),
+              std::tuple(12u, 0xA1, 0xEC, kSgDxferFromDev));
+    EXPECT_EQ(std::tuple(request.spt.ScsiStatus, request.spt.DataTransferLength,
+                         request.spt.SenseInfoLength, request.ucSenseBuf[2]),
+              std::tuple(SCSISTAT_CHECK_CONDITION, 0u, 14, 0x05));
     // What comes back reaches the data area, where no data arrived.
     EXPECT_EQ(returned_, kScsiPassThroughDataOffset);
 
     // Miniport, Silicon Image, CSMI and failure prediction: no such driver on this system.
     uint8_t buffer[600] = {};
-    EXPECT_FALSE(InPlace(drive, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
-    EXPECT_FALSE(Ask(drive, IOCTL_STORAGE_PREDICT_FAILURE, buffer, sizeof buffer));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
+    EXPECT_EQ(ErrorOf(InPlace(drive, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer)),
+              ERROR_INVALID_FUNCTION);
+    EXPECT_EQ(ErrorOf(Ask(drive, IOCTL_STORAGE_PREDICT_FAILURE, buffer, sizeof buffer)),
+              ERROR_INVALID_FUNCTION);
     const HANDLE port = Open(L"\\\\.\\Scsi6:");
     ASSERT_NE(port, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(InPlace(port, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer));
-    EXPECT_EQ(platform_->GetLastError(), ERROR_INVALID_FUNCTION);
+    EXPECT_EQ(ErrorOf(InPlace(port, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer)),
+              ERROR_INVALID_FUNCTION);
     EXPECT_EQ(Open(L"\\\\.\\Scsi3:"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(Open(L"\\\\.\\PhysicalDrive3"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(platform_->GetLastError(), ERROR_FILE_NOT_FOUND);

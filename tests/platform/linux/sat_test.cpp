@@ -16,8 +16,6 @@ using Cdb = std::array<uint8_t, 16>;
 constexpr BYTE kIdentify[8] = {0, 0, 0, 0, 0, 0xA0, ATA_IDENTIFY_DEVICE, 0};
 constexpr BYTE kSmartRead[8] = {SMART_READ_DATA, 1,    1,         SMART_CYL_LOW,
                                 SMART_CYL_HIGH,  0xA0, ATA_SMART, 0};
-constexpr BYTE kSmartThresholds[8] = {SMART_READ_THRESHOLDS, 1,    1,         SMART_CYL_LOW,
-                                      SMART_CYL_HIGH,        0xA0, ATA_SMART, 0};
 constexpr BYTE kSmartEnable[8] = {SMART_ENABLE_OPERATIONS, 1,    1,         SMART_CYL_LOW,
                                   SMART_CYL_HIGH,          0xB0, ATA_SMART, 0};
 constexpr BYTE kReturnStatus[8] = {SMART_RETURN_STATUS, 0,    0,         SMART_CYL_LOW,
@@ -40,8 +38,6 @@ TEST(AtaPassThroughCdb, CarriesTheTaskFileInTheSixteenByteLayout) {
               (Cdb{0x85, 0x08, 0x0E, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0xA0, 0xEC, 0}));
     EXPECT_EQ(AtaPassThroughCdb(kSmartRead, AtaProtocol::PioDataIn, 1, false),
               (Cdb{0x85, 0x08, 0x0E, 0, 0xD0, 0, 1, 0, 1, 0, 0x4F, 0, 0xC2, 0xA0, 0xB0, 0}));
-    EXPECT_EQ(AtaPassThroughCdb(kSmartThresholds, AtaProtocol::PioDataIn, 1, false),
-              (Cdb{0x85, 0x08, 0x0E, 0, 0xD1, 0, 1, 0, 1, 0, 0x4F, 0, 0xC2, 0xA0, 0xB0, 0}));
     // Non-data with CK_COND: the registers come back; the count register goes as it was set.
     EXPECT_EQ(AtaPassThroughCdb(kSmartEnable, AtaProtocol::NonData, 0, true),
               (Cdb{0x85, 0x06, 0x20, 0, 0xD8, 0, 1, 0, 1, 0, 0x4F, 0, 0xC2, 0xB0, 0xB0, 0}));

@@ -28,16 +28,21 @@ void AddScsiDisk(FakeKernel& kernel, const std::string& name, const std::string&
     kernel.File("/sys/block/" + name + "/device/rev", "1.0 \n");
 }
 
-void AddOther(FakeKernel& kernel, const std::string& name) {
-    kernel.File("/sys/block/" + name + "/size", "100\n");
-    kernel.File("/sys/block/" + name + "/dev", "7:0\n");
+// Each disk as "name model/revision", space-separated.
+std::string Models(const std::vector<BlockDisk>& disks) {
+    std::string text;
+    for (const BlockDisk& disk : disks)
+        text += (text.empty() ? "" : " ") + disk.name + " " + disk.model + "/" + disk.revision;
+    return text;
 }
 
-std::vector<std::string> Names(const std::vector<BlockDisk>& disks) {
-    std::vector<std::string> names;
-    for (const BlockDisk& disk : disks)
-        names.push_back(disk.name);
-    return names;
+// Each lettered mount as "C:/", space-separated.
+std::string Letters(const std::vector<LetteredMount>& letters) {
+    std::string text;
+    for (const LetteredMount& lettered : letters)
+        text += std::string(text.empty() ? "" : " ") + static_cast<char>(lettered.letter) + ":" +
+                lettered.mount.mountPoint;
+    return text;
 }
 
 }  // namespace
@@ -61,49 +66,40 @@ TEST(PhysicalDisks, WholeDisksInAddressOrderThenNvme) {
     }
     kernel.links["/sys/block/nvme0n1"] = kPci + "/0000:03:00.0/nvme/nvme0/nvme0n1";
     // Partitions of sda: listed in its folder, ordered by number.
-    for (const auto& [part, number, start] :
-         {std::tuple{"sda2", "2", "2048"}, std::tuple{"sda1", "1", "34"}}) {
-        kernel.File(std::string("/sys/block/sda/") + part + "/partition",
-                    std::string(number) + "\n");
-        kernel.File(std::string("/sys/block/sda/") + part + "/start", std::string(start) + "\n");
-        kernel.File(std::string("/sys/block/sda/") + part + "/size", "1000\n");
-        kernel.File(std::string("/sys/block/sda/") + part + "/dev",
-                    std::string("8:") + number + "\n");
+    for (const auto& [number, start] : {std::pair{"2", "2048\n"}, std::pair{"1", "34\n"}}) {
+        const std::string part = std::string("/sys/block/sda/sda") + number;
+        kernel.File(part + "/partition", std::string(number) + "\n");
+        kernel.File(part + "/start", start);
+        kernel.File(part + "/size", "1000\n");
+        kernel.File(part + "/dev", std::string("8:") + number + "\n");
     }
-    for (const std::string name :
-         {"loop0", "dm-0", "sr0", "vda", "zram0", "ram0", "md127", "nvme0c0n1", "sda1", "mmcblk0"})
-        AddOther(kernel, name);
+    for (const std::string name : {"loop0", "dm-0", "sr0", "vda", "zram0", "ram0", "md127",
+                                   "nvme0c0n1", "sda1", "mmcblk0"}) {
+        kernel.File("/sys/block/" + name + "/size", "100\n");
+        kernel.File("/sys/block/" + name + "/dev", "7:0\n");
+    }
 
     const std::vector<BlockDisk> disks = ListPhysicalDisks(kernel);
-    EXPECT_EQ(Names(disks),
-              (std::vector<std::string>{"sdb", "sda", "sdc", "nvme0n1", "nvme0n2", "nvme1n1"}));
+    EXPECT_EQ(Models(disks),
+              "sdb Disk sdb/1.0 sda Disk sda/1.0 sdc Disk sdc/1.0 nvme0n1 Orvel "
+              "NVMe/FW1 nvme0n2 Orvel NVMe/FW1 nvme1n1 Orvel NVMe/FW1");
     const BlockDisk& sda = disks[1];
-    EXPECT_EQ(sda.hctl, (std::array<uint32_t, 4>{2, 0, 0, 0}));
-    EXPECT_EQ(sda.vendor, "ATA");
-    EXPECT_EQ(sda.model, "Disk sda");
-    EXPECT_EQ(sda.revision, "1.0");
-    EXPECT_EQ(sda.sizeBytes, 2097152ull * 512);
-    EXPECT_FALSE(sda.usb);
-    EXPECT_EQ(sda.pciFunction, kPci + "/0000:00:17.0");
+    EXPECT_EQ(
+        std::tuple(sda.hctl[0], sda.vendor, sda.sizeBytes, sda.usb.has_value(), sda.pciFunction),
+        std::tuple(2u, "ATA", 2097152ull * 512, false, kPci + "/0000:00:17.0"));
     ASSERT_EQ(sda.partitions.size(), 2u);
-    EXPECT_EQ(sda.partitions[0].name, "sda1");
-    EXPECT_EQ(sda.partitions[0].startSector, 34u);
-    EXPECT_EQ(sda.partitions[1].device, (DeviceNumber{8, 2}));
+    EXPECT_EQ(
+        std::tuple(sda.partitions[0].name, sda.partitions[0].startSector, sda.partitions[1].device),
+        std::tuple("sda1", 34u, DeviceNumber{8, 2}));
 
     // The USB disk: the enclosure's ids from the nearest USB device, the host controller's PCI
     // function as its controller.
     const BlockDisk& usb = disks[2];
     ASSERT_TRUE(usb.usb);
-    EXPECT_EQ(usb.usb->vendorId, 0x152D);
-    EXPECT_EQ(usb.usb->productId, 0x0578);
-    EXPECT_EQ(usb.usb->serial, "ABC123");
-    EXPECT_EQ(usb.pciFunction, kPci + "/0000:00:14.0");
-
-    const BlockDisk& nvme = disks[3];
-    EXPECT_EQ(nvme.kind, BlockDisk::Kind::Nvme);
-    EXPECT_EQ(nvme.model, "Orvel NVMe");
-    EXPECT_EQ(nvme.revision, "FW1");
-    EXPECT_EQ(nvme.pciFunction, kPci + "/0000:03:00.0");
+    EXPECT_EQ(std::tuple(usb.usb->vendorId, usb.usb->productId, usb.usb->serial, usb.pciFunction),
+              std::tuple(0x152D, 0x0578, "ABC123", kPci + "/0000:00:14.0"));
+    EXPECT_EQ(std::tuple(disks[3].kind, disks[3].pciFunction),
+              std::tuple(BlockDisk::Kind::Nvme, kPci + "/0000:03:00.0"));
 
     for (const char* name : {"sda", "sdz", "sdaa", "nvme0n1", "nvme12n3"})
         EXPECT_TRUE(IsPhysicalDiskName(name)) << name;
@@ -121,14 +117,12 @@ TEST(MountInfo, ParsesFieldsAndEscapes) {
         "37 22 8:2 / /media/x rw - ext4 /dev/sda2 rw\n";
     const auto mounts = ParseMountInfo(text);
     ASSERT_EQ(mounts.size(), 4u);
-    EXPECT_EQ(mounts[0].device, (DeviceNumber{259, 2}));
-    EXPECT_EQ(mounts[0].mountPoint, "/");
-    EXPECT_EQ(mounts[0].fsType, "ext4");
-    EXPECT_EQ(mounts[0].source, "/dev/nvme0n1p2");
+    EXPECT_EQ(
+        std::tuple(mounts[0].device, mounts[0].mountPoint, mounts[0].fsType, mounts[0].source),
+        std::tuple(DeviceNumber{259, 2}, "/", "ext4", "/dev/nvme0n1p2"));
     // Several optional fields before the separator, and an escaped space.
-    EXPECT_EQ(mounts[1].mountPoint, "/mnt/my data");
-    EXPECT_EQ(mounts[1].fsType, "vfat");
-    EXPECT_EQ(mounts[2].fsType, "proc");
+    EXPECT_EQ(mounts[1].mountPoint + " " + mounts[1].fsType + " " + mounts[2].fsType,
+              "/mnt/my data vfat proc");
 }
 
 TEST(MountInfo, RootIsCAndOtherDiskFileSystemsFollowInDeviceOrder) {
@@ -144,16 +138,8 @@ TEST(MountInfo, RootIsCAndOtherDiskFileSystemsFollowInDeviceOrder) {
         "28 20 259:1 / /fast rw - ext4 /dev/nvme0n1p1 rw\n";
     const std::set<DeviceNumber> physical = {{8, 0},  {8, 1},   {8, 2},  {8, 16},
                                              {8, 17}, {259, 0}, {259, 1}};
-    const auto letters = AssignDriveLetters(ParseMountInfo(text), physical);
-    ASSERT_EQ(letters.size(), 4u);
-    EXPECT_EQ(letters[0].letter, L'C');
-    EXPECT_EQ(letters[0].mount.mountPoint, "/");
-    EXPECT_EQ(letters[1].letter, L'D');
-    EXPECT_EQ(letters[1].mount.mountPoint, "/boot/efi");
-    EXPECT_EQ(letters[2].letter, L'E');
-    EXPECT_EQ(letters[2].mount.mountPoint, "/data");
-    EXPECT_EQ(letters[3].letter, L'F');
-    EXPECT_EQ(letters[3].mount.mountPoint, "/fast");
+    EXPECT_EQ(Letters(AssignDriveLetters(ParseMountInfo(text), physical)),
+              "C:/ D:/boot/efi E:/data F:/fast");
 
     // The same mounts listed in another order letter the same way.
     const std::string reordered =
@@ -161,12 +147,8 @@ TEST(MountInfo, RootIsCAndOtherDiskFileSystemsFollowInDeviceOrder) {
         "24 20 8:1 / /boot/efi rw - vfat /dev/sda1 rw\n"
         "23 20 8:17 / /data rw - xfs /dev/sdb1 rw\n"
         "20 1 8:2 / / rw - ext4 /dev/sda2 rw\n";
-    const auto again = AssignDriveLetters(ParseMountInfo(reordered), physical);
-    ASSERT_EQ(again.size(), 4u);
-    for (size_t i = 0; i < again.size(); ++i) {
-        EXPECT_EQ(again[i].letter, letters[i].letter);
-        EXPECT_EQ(again[i].mount.mountPoint, letters[i].mount.mountPoint);
-    }
+    EXPECT_EQ(Letters(AssignDriveLetters(ParseMountInfo(reordered), physical)),
+              "C:/ D:/boot/efi E:/data F:/fast");
 
     // A root on something that is no disk (an overlay) is still C:; letters end at Z:.
     std::string many = "1 0 0:40 / / rw - overlay overlay rw\n";
@@ -230,14 +212,8 @@ TEST(PhysicalDisks, AtaDisksTakeTheirWholeModelAndFirmwareFromTheAtaInformationP
     // A blank model in the page leaves the attribute's.
     kernel.File("/sys/block/sde/device/vpd_pg89", AtaInformationPage("", ""));
 
-    const auto disks = ListPhysicalDisks(kernel);
-    ASSERT_EQ(disks.size(), 5u);
-    EXPECT_EQ(disks[0].model, "TRAMSIK QEMU SATA SSD");
-    EXPECT_EQ(disks[0].revision, "TQ1.2.3");
-    EXPECT_EQ(disks[1].model, "Disk sdb");
-    EXPECT_EQ(disks[1].revision, "1.0");
-    EXPECT_EQ(disks[2].model, "Disk sdc");
-    EXPECT_EQ(disks[3].model, "Disk sdd");
-    EXPECT_EQ(disks[4].model, "Disk sde");
-    EXPECT_EQ(disks[4].revision, "1.0");
+    EXPECT_EQ(
+        Models(ListPhysicalDisks(kernel)),
+        "sda TRAMSIK QEMU SATA SSD/TQ1.2.3 sdb Disk sdb/1.0 sdc Disk sdc/1.0 sdd Disk sdd/1.0 "
+        "sde Disk sde/1.0");
 }
