@@ -18,7 +18,7 @@
 #include "disk/ata_smart.h"
 #include "migration/volume_space.h"
 #include "platform/ioctl.h"
-#include "tests/app/dialog_fixture.h"
+#include "tests/app/app_fixture.h"
 #include "tests/migration/driver_fixture.h"
 #include "tests/ui/test_window.h"
 #include "ui/combo.h"

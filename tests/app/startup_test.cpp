@@ -8,7 +8,7 @@
 #include "app/startup/startup.h"
 #include "platform/platform.h"
 #include "platform/win_constants.h"
-#include "tests/app/dialog_fixture.h"
+#include "tests/app/app_fixture.h"
 #include "tests/platform/sim_fixture.h"
 
 namespace app {
