@@ -14,7 +14,7 @@ namespace {
 
 using platform::DriveAccess;
 
-class DriveAccessMessageTest : public MainFrameTest {};
+using DriveAccessMessageTest = MainFrameTest;
 
 TEST_F(DriveAccessMessageTest, WindowWithoutReadableDrivesSaysWhyInItsLanguage) {
     const struct {

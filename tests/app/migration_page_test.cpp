@@ -58,16 +58,10 @@ TEST(MigrationPage, SourceAndTargetLines) {
 
     const MigrationPageTexts page = BuildMigrationPage(machine.drives, machine.systemDisk,
                                                        L"Windows 10 64", &machine.drives[2]);
-    EXPECT_EQ(page.sourceDisk, L"Source Disk : C");
     EXPECT_EQ(page.capacity, L"Disk capacity : 100.0 GB") << "the system volume's size";
-    EXPECT_EQ(page.osVersion, L"OS Version : Windows 10 64-Bit");
     EXPECT_EQ(page.osDrive.text, L"OS Drive : Orvel SSD S3");
     EXPECT_FALSE(page.osDrive.tooltip);
-    EXPECT_EQ(page.targetDisk, L"Target Disk :");
     EXPECT_EQ(page.targetCapacity, L"Disk capacity :     931.5 GB") << "disk B chosen";
-    EXPECT_EQ(page.tip, L" ");
-    EXPECT_EQ(page.startButton, L"Start");
-    EXPECT_EQ(page.cancelButton, L"Cancel");
     EXPECT_TRUE(page.startEnabled);
 
     EXPECT_EQ(TargetCapacityText(0.0), L"Disk capacity :     ") << "no size, no value";
