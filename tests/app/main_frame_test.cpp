@@ -424,12 +424,11 @@ TEST_F(MainFrameWindowTest, WindowMessagesDragResizeAndDoubleClick) {
     const Point corner{(work.Width() - 1439) / 2, (work.Height() - 1023) / 2};
     EXPECT_EQ(frame.GetWindowRect(), (Rect{corner.x, corner.y, corner.x + 1439, corner.y + 1023}));
     EXPECT_EQ(ShownVolumes(), L"De");
+    // 1439 / 1024 and 1023 / 728 of their places and sizes, truncated.
     CControlUI* first = Find(VolumeButtonName(L'D'));
-    EXPECT_EQ(first->GetFixedWidth(), 1439 * 40 / 1024);
-    EXPECT_EQ(first->GetFixedHeight(), 1023 * 25 / 728);
-    EXPECT_EQ(first->GetFixedXY(), (Point{1439 * 787 / 1024, 1023 * 125 / 728}));
-    EXPECT_EQ(Find(VolumeButtonName(L'E'))->GetFixedXY(),
-              (Point{1439 * 787 / 1024 - 50, 1023 * 125 / 728}));
+    EXPECT_EQ((Size{first->GetFixedWidth(), first->GetFixedHeight()}), (Size{56, 35}));
+    EXPECT_EQ(first->GetFixedXY(), (Point{1105, 175}));
+    EXPECT_EQ(Find(VolumeButtonName(L'E'))->GetFixedXY(), (Point{1055, 175}));
     int buttons = 0;
     auto* box = dynamic_cast<CContainerUI*>(Find(L"continervolume"));
     for (int i = 0; i < box->GetCount(); ++i)

@@ -223,11 +223,12 @@ TEST_F(NotifyTest, FindControlByNameAndByPoint) {
 
 TEST_F(NotifyTest, CaptionHitTestLetsButtonsAndOptionsStayClickable) {
     // The framework base: buttons, options and texts are client area in the caption band.
-    EXPECT_EQ(window_.HitTest(Centre(window_.Find(L"gap")->GetPos())), hit::kCaption);
-    EXPECT_EQ(window_.HitTest(Centre(window_.Find(L"caption_label")->GetPos())), hit::kCaption);
-    EXPECT_EQ(window_.HitTest(Centre(window_.Find(L"minbtn")->GetPos())), hit::kClient);
-    EXPECT_EQ(window_.HitTest(Centre(window_.Find(L"tab_a")->GetPos())), hit::kClient);
-    EXPECT_EQ(window_.HitTest(Centre(window_.Find(L"caption_text")->GetPos())), hit::kClient);
+    for (const auto& [name, area] : {std::pair{L"gap", hit::kCaption},
+                                     {L"caption_label", hit::kCaption},
+                                     {L"minbtn", hit::kClient},
+                                     {L"tab_a", hit::kClient},
+                                     {L"caption_text", hit::kClient}})
+        EXPECT_EQ(window_.HitTest(Centre(window_.Find(name)->GetPos())), area) << ToUtf8(name);
     EXPECT_EQ(window_.HitTest({10, 34}), hit::kClient) << "below the band";
 
     // Dragging the band moves the window.
