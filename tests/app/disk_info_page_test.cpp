@@ -159,27 +159,23 @@ TEST(DiskInfoPage, LongSerialNumbersAreCutPerLanguage) {
     }
 }
 
+// A SATA drive's power-on texts are its table's; on an NVMe drive rows 0B and 0C hold the power
+// cycles and the power-on hours.
 TEST(DiskInfoPage, PowerOnTextsOfSataAndNvmeDrives) {
     SmartTable table;
     table.PowerOnCountText = L"12";
     table.PowerOnTimeText = L"3400";
-    SmartRowTexts cycles{L"0B", L"Power Cycles", L"", L"", L"", L"00000000002A", L""};
-    SmartRowTexts hours{L"0C", L"Power On Hours", L"", L"", L"", L"000000000100", L""};
-    table.Rows = {cycles, hours};
-
-    DriveRecord sata;
-    sata.InterfaceType = InterfaceType::INTERFACE_TYPE_SATA;
-    PowerOnTexts texts = PowerOnTextsOf(sata, table);
-    EXPECT_EQ(texts.count, L"12");
-    EXPECT_EQ(texts.hours, L"3400");
-
-    // On an NVMe drive rows 11 and 12 hold the power cycles and the power-on hours.
-    DriveRecord nvme;
-    nvme.InterfaceType = InterfaceType::INTERFACE_TYPE_NVME;
-    texts = PowerOnTextsOf(nvme, table);
-    EXPECT_EQ(texts.count, L"42");
-    EXPECT_EQ(texts.hours, L"256");
-    EXPECT_EQ(PowerOnTextsOf(nvme, SmartTable{}).hours, L"");
+    table.Rows = {{L"0B", L"Power Cycles", L"", L"", L"", L"00000000002A", L""},
+                  {L"0C", L"Power On Hours", L"", L"", L"", L"000000000100", L""}};
+    const auto texts = [&](InterfaceType type, const SmartTable& from) {
+        DriveRecord drive;
+        drive.InterfaceType = type;
+        const PowerOnTexts t = PowerOnTextsOf(drive, from);
+        return t.count + L" " + t.hours;
+    };
+    EXPECT_EQ(texts(InterfaceType::INTERFACE_TYPE_SATA, table), L"12 3400");
+    EXPECT_EQ(texts(InterfaceType::INTERFACE_TYPE_NVME, table), L"42 256");
+    EXPECT_EQ(texts(InterfaceType::INTERFACE_TYPE_NVME, SmartTable{}), L" ");
 }
 
 }  // namespace

@@ -113,19 +113,16 @@ TEST_F(NotifyTest, OptionGroupsAreExclusiveAndSelectTheirTab) {
     ASSERT_TRUE(a && b && pages);
     EXPECT_TRUE(a->IsSelected());
     EXPECT_EQ(pages->GetCurSel(), 0);
+    // A click, then the old option clears, then the new one is selected and shows its page.
     backend_->ClickControl(b);
-    EXPECT_TRUE(b->IsSelected());
-    EXPECT_FALSE(a->IsSelected());
-    EXPECT_EQ(pages->GetCurSel(), 1);
-    EXPECT_FALSE(window_.Find(L"page_a")->IsVisible());
-    EXPECT_TRUE(window_.Find(L"page_b")->IsVisible());
-    // The order: click, then the old option clears, then the new one is selected.
     std::vector<std::wstring> order;
     for (const Notified& n : window_.notified)
         if (n.type == L"click" || n.type == L"selectchanged" || n.type == L"tabselect")
             order.push_back(n.type + L":" + n.sender + L":" + std::to_wstring(n.wParam));
     EXPECT_EQ(order, (std::vector<std::wstring>{L"click:tab_b:0", L"selectchanged:tab_a:0",
                                                 L"selectchanged:tab_b:1", L"tabselect:pages:1"}));
+    EXPECT_FALSE(a->IsSelected());
+    EXPECT_TRUE(window_.Find(L"page_b")->IsVisible());
     // Clicking the selected option of a group leaves it selected.
     backend_->ClickControl(b);
     EXPECT_TRUE(b->IsSelected());
@@ -239,6 +236,10 @@ TEST_F(NotifyTest, CaptionHitTestLetsButtonsAndOptionsStayClickable) {
     backend_->MouseUp(window_, {gap.x + 30, gap.y + 20});
     EXPECT_EQ(window_.GetWindowRect(), before.Offset(30, 20));
     EXPECT_TRUE(window_.notified.empty());
+    // minbtn in the band is pressed, not dragged, and minimises.
+    backend_->ClickControl(window_.Find(L"minbtn"));
+    EXPECT_EQ(window_.GetWindowRect(), before.Offset(30, 20));
+    EXPECT_TRUE(backend_->WindowOf(window_)->IsMinimized());
     // A double click on the band neither maximises nor restores.
     window_.OnNativeMessage(msg::kLButtonDblClk, 0, MakePointParam(gap));
     EXPECT_EQ(window_.GetWindowRect().Width(), 300);
