@@ -38,14 +38,16 @@ using namespace migration;
 using SkinUI::testing::TestWindow;
 
 // System disk (drive 0): GptPair's source, with a model of 30 characters. Targets A (drive 1,
-// 2 GiB unless said otherwise) and B (drive 2, 3 GiB).
+// 2 GiB unless said otherwise) and B (drive 2, 3 GiB), each with the whole identity the
+// inventory needs (model, serial and firmware revision).
 std::string ThreeDisks(const std::string& targetFaults = "{}",
                        const std::string& targetSize = "2GiB") {
     nlohmann::json machine = nlohmann::json::parse(GptPair("{}", targetFaults, targetSize));
-    machine["os"] = {{"major", 10}, {"minor", 0}, {"architecture", "amd64"}};
-    machine["drives"][0]["identify"]["model"] = "Orvel SSD Q9 Migration Source1";
-    machine["drives"][1]["identify"]["model"] = "Target A";
     machine["drives"].push_back(nlohmann::json::parse(SimDrive(2, "Target B", "3GiB")));
+    const char* models[] = {"Orvel SSD Q9 Migration Source1", "Target A", "Target B"};
+    for (int drive = 0; drive < 3; ++drive)
+        machine["drives"][drive]["identify"] = {
+            {"model", models[drive]}, {"serial", "S" + std::to_string(drive)}, {"firmware", "F1"}};
     return machine.dump();
 }
 
