@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cwctype>
+#include <optional>
+#include <sstream>
 #include <string>
 
 #include "base/ui_text.h"
@@ -50,201 +51,131 @@ std::wstring TextOf(const DiskInfoPage& page, const wchar_t* control) {
     return line ? line->text : L"<missing " + std::wstring(control) + L">";
 }
 
-TEST(DiskInfoPage, EveryLineInOrderInEnglish) {
-    LanguageScope english(0);
-    const DiskInfoPage page = BuildDiskInfoPage(Drive(), {L"77", L"1200"}, true);
-    std::vector<std::wstring> controls;
-    for (const InfoLine& line : page.lines)
-        controls.push_back(line.control);
-    EXPECT_EQ(controls, (std::vector<std::wstring>{
-                            L"drive_map", L"set_mode", L"power_up_count", L"power_up_time",
-                            L"4K_align", L"AHCI", L"serial_no", L"capacityInfo", L"fireware",
-                            L"free_spacebase", L"used_spacebase", L"unallocated"}));
-
-    EXPECT_EQ(TextOf(page, L"drive_map"), L"Drive letter:  C\x3001 D ");
-    EXPECT_EQ(TextOf(page, L"set_mode"), L"Transmission mode:  SATA2|SATA3");
-    EXPECT_EQ(page.Line(L"set_mode")->tooltip, L"Current Mode | Support Mode");
-    EXPECT_EQ(TextOf(page, L"power_up_count"), L"Power-on Count:  77Times");
-    EXPECT_EQ(TextOf(page, L"power_up_time"), L"Power-on Time:  1200hour");
-    EXPECT_EQ(TextOf(page, L"4K_align"), L"Interface : Serial ATA");
-    EXPECT_EQ(TextOf(page, L"AHCI"), L"AHCI:  Opeded");
-    EXPECT_EQ(page.Line(L"AHCI")->colour, kAhciOnColour);
-    EXPECT_EQ(TextOf(page, L"serial_no"), L"Serial No. : ORV2026S3");
-    EXPECT_FALSE(page.Line(L"serial_no")->tooltip) << "a whole serial needs no tooltip";
-    EXPECT_EQ(TextOf(page, L"capacityInfo"), L"Disk capacity : 1.5 GB");
-    EXPECT_EQ(TextOf(page, L"fireware"), L"Firmware : S3FM02.1");
-    EXPECT_EQ(TextOf(page, L"free_spacebase"), L"Free Space : 0.5 GB");
-    EXPECT_EQ(TextOf(page, L"used_spacebase"), L"Used Space : 0.2 GB");
-    EXPECT_EQ(TextOf(page, L"unallocated"), L"Unallocated : 0.8 GB");
-    EXPECT_EQ(page.usedPercent, 33);
-    EXPECT_EQ(page.Line(L"no_such_control"), nullptr);
+// Every line in order, one per row: "control: text", its tooltip and colour after it when set.
+std::wstring Rendered(const DiskInfoPage& page) {
+    std::wostringstream out;
+    for (const InfoLine& line : page.lines) {
+        out << line.control << L": " << line.text;
+        if (line.tooltip) out << L" [" << *line.tooltip << L"]";
+        if (line.colour) out << L" #" << std::hex << *line.colour << std::dec;
+        out << L"\n";
+    }
+    return out.str();
 }
 
-TEST(DiskInfoPage, EveryLineInChinese) {
+TEST(DiskInfoPage, EveryLineInOrderInBothLanguages) {
+    {
+        LanguageScope english(0);
+        const DiskInfoPage page = BuildDiskInfoPage(Drive(), {L"77", L"1200"}, true);
+        EXPECT_EQ(Rendered(page),
+                  L"drive_map: Drive letter:  C\x3001 D \n"
+                  L"set_mode: Transmission mode:  SATA2|SATA3 "
+                  L"[Current Mode | Support Mode]\n"
+                  L"power_up_count: Power-on Count:  77Times\n"
+                  L"power_up_time: Power-on Time:  1200hour\n"
+                  L"4K_align: Interface : Serial ATA\n"
+                  L"AHCI: AHCI:  Opeded #515151\n"
+                  L"serial_no: Serial No. : ORV2026S3\n"
+                  L"capacityInfo: Disk capacity : 1.5 GB\n"
+                  L"fireware: Firmware : S3FM02.1\n"
+                  L"free_spacebase: Free Space : 0.5 GB\n"
+                  L"used_spacebase: Used Space : 0.2 GB\n"
+                  L"unallocated: Unallocated : 0.8 GB\n");
+        EXPECT_EQ(page.usedPercent, 33);
+        EXPECT_EQ(page.Line(L"no_such_control"), nullptr);
+    }
     LanguageScope chinese(1);
     DriveRecord drive = Drive();
     drive.DriveLetters.clear();
-    const DiskInfoPage page = BuildDiskInfoPage(drive, {L"5", L"9"}, false);
-    EXPECT_EQ(TextOf(page, L"drive_map"), L"驱动器号:  无分区");
-    EXPECT_EQ(page.Line(L"set_mode")->tooltip, L"当前模式 | 支持模式");
-    EXPECT_EQ(TextOf(page, L"power_up_count"), L"通电次数:  5次");
-    EXPECT_EQ(TextOf(page, L"power_up_time"), L"通电时间:  9小时");
-    EXPECT_EQ(TextOf(page, L"4K_align"), L"接口 : Serial ATA");
-    EXPECT_EQ(TextOf(page, L"AHCI"), L"AHCI:  未开启");
-    EXPECT_EQ(page.Line(L"AHCI")->colour, kAhciOffColour);
-    EXPECT_EQ(TextOf(page, L"capacityInfo"), L"磁盘容量 : 1.5 GB");
-    EXPECT_EQ(TextOf(page, L"unallocated"), L"未分配 : 0.8 GB");
+    EXPECT_EQ(Rendered(BuildDiskInfoPage(drive, {L"5", L"9"}, false)),
+              L"drive_map: 驱动器号:  无分区\n"
+              L"set_mode: 传输模式:  SATA2|SATA3 [当前模式 | 支持模式]\n"
+              L"power_up_count: 通电次数:  5次\n"
+              L"power_up_time: 通电时间:  9小时\n"
+              L"4K_align: 接口 : Serial ATA\n"
+              L"AHCI: AHCI:  未开启 #dc143c\n"
+              L"serial_no: 序列号 : ORV2026S3\n"
+              L"capacityInfo: 磁盘容量 : 1.5 GB\n"
+              L"fireware: 固件 : S3FM02.1\n"
+              L"free_spacebase: 可用空间 : 0.5 GB\n"
+              L"used_spacebase: 已用空间 : 0.2 GB\n"
+              L"unallocated: 未分配 : 0.8 GB\n");
 }
 
-TEST(DiskInfoPage, DriveLettersWithTheIdeographicComma) {
+TEST(DiskInfoPage, DriveLettersTransferModesAndSizes) {
     EXPECT_EQ(DriveMapText(L"C"), L"C ");
-    EXPECT_EQ(DriveMapText(L"CDE"), L"C\x3001 D\x3001 E ");
     EXPECT_EQ(DriveMapText(L"C: D: E:"), L"C\x3001 D\x3001 E ") << "the record's own form";
     EXPECT_EQ(DriveMapText(L""), L"");
-
-    LanguageScope english(0);
-    DriveRecord drive = Drive();
-    drive.DriveLetters.clear();
-    EXPECT_EQ(TextOf(BuildDiskInfoPage(drive, {}, false), L"drive_map"), L"Drive letter:  ")
-        << "text 106 is empty in English";
-}
-
-TEST(DiskInfoPage, TransferModesMapToTheirGeneration) {
     EXPECT_EQ(TransferModeName(L"SATA/150"), L"SATA1");
-    EXPECT_EQ(TransferModeName(L"SATA/300"), L"SATA2");
-    EXPECT_EQ(TransferModeName(L"SATA/600"), L"SATA3");
     EXPECT_EQ(TransferModeName(L"UDMA/133"), L"UDMA/133");
     EXPECT_EQ(TransferModeName(L"150/600"), L"SATA1") << "150 is tested first";
     EXPECT_EQ(TransferModeName(L"300 600"), L"SATA2");
     EXPECT_EQ(TransferModeName(L""), L"");
-
-    LanguageScope english(0);
-    DriveRecord drive = Drive();
-    drive.CurrentTransferMode.clear();
-    drive.MaxTransferMode = L"PCIe 3.0 x4";
-    EXPECT_EQ(TextOf(BuildDiskInfoPage(drive, {}, false), L"set_mode"),
-              L"Transmission mode:  |PCIe 3.0 x4");
-}
-
-TEST(DiskInfoPage, LongSerialNumbersAreCutPerLanguage) {
-    DriveRecord drive = Drive();
-    drive.SerialNumber = L"ABCDEFGHIJKLMNOPQRST";  // 20 characters
-    {
-        LanguageScope english(0);
-        const DiskInfoPage page = BuildDiskInfoPage(drive, {}, false);
-        const InfoLine* line = page.Line(L"serial_no");
-        EXPECT_EQ(line->text, L"Serial No. : ABCDEFGHIJKL..");
-        EXPECT_EQ(line->tooltip, L"ABCDEFGHIJKLMNOPQRST");
-    }
-    {
-        // "序列号 : " and 20 characters make 26, within the 27 a line may take.
-        LanguageScope chinese(1);
-        DiskInfoPage page = BuildDiskInfoPage(drive, {}, false);
-        const InfoLine* line = page.Line(L"serial_no");
-        EXPECT_EQ(line->text, L"序列号 : ABCDEFGHIJKLMNOPQRST");
-        EXPECT_FALSE(line->tooltip);
-
-        drive.SerialNumber = L"ABCDEFGHIJKLMNOPQRSTUV";  // 22: the line would take 28
-        page = BuildDiskInfoPage(drive, {}, false);
-        line = page.Line(L"serial_no");
-        EXPECT_EQ(line->text, L"序列号 : ABCDEFGHIJKLMNOPQRS..");
-        EXPECT_EQ(line->tooltip, L"ABCDEFGHIJKLMNOPQRSTUV");
-    }
-    {
-        // 14 characters fill the English line to exactly 27: shown whole.
-        LanguageScope english(0);
-        drive.SerialNumber = L"ABCDEFGHIJKLMN";
-        EXPECT_EQ(TextOf(BuildDiskInfoPage(drive, {}, false), L"serial_no"),
-                  L"Serial No. : ABCDEFGHIJKLMN");
-        drive.SerialNumber = L"ABCDEFGHIJKLMNO";
-        EXPECT_EQ(TextOf(BuildDiskInfoPage(drive, {}, false), L"serial_no"),
-                  L"Serial No. : ABCDEFGHIJKL..");
-    }
-    {
-        // U+1D7CE, a digit outside the BMP, is one character also where it takes two units: 14
-        // fill the line, 15 are cut after 12, and no pair is split.
-        LanguageScope english(0);
-        const std::wstring digit = L"\U0001D7CE";
-        std::wstring fourteen;
-        for (int i = 0; i < 14; ++i)
-            fourteen += digit;
-        drive.SerialNumber = fourteen;
-        EXPECT_EQ(TextOf(BuildDiskInfoPage(drive, {}, false), L"serial_no"),
-                  L"Serial No. : " + fourteen);
-        drive.SerialNumber = fourteen + digit;
-        EXPECT_EQ(TextOf(BuildDiskInfoPage(drive, {}, false), L"serial_no"),
-                  L"Serial No. : " + fourteen.substr(0, 12 * digit.size()) + L"..");
-    }
-}
-
-TEST(DiskInfoPage, SizesInGigabytesWithOneDecimal) {
     EXPECT_EQ(GigabyteText(0.0), L"0.0 GB");
-    EXPECT_EQ(GigabyteText(1536.0), L"1.5 GB");
     EXPECT_EQ(GigabyteText(51200.0), L"50.0 GB");
     EXPECT_EQ(GigabyteText(1024.0 * 1024 * 3), L"3072.0 GB");
 
+    // Text 106 is empty in English; no modes, no counts, no volumes, no buttons.
     LanguageScope english(0);
-    DriveRecord empty;
-    const DiskInfoPage page = BuildDiskInfoPage(empty, {}, true);
+    DriveRecord drive;
+    drive.MaxTransferMode = L"PCIe 3.0 x4";
+    drive.UsedPercent = 140;
+    const DiskInfoPage page = BuildDiskInfoPage(drive, {}, true);
+    EXPECT_EQ(TextOf(page, L"drive_map"), L"Drive letter:  ");
+    EXPECT_EQ(TextOf(page, L"set_mode"), L"Transmission mode:  |PCIe 3.0 x4");
     EXPECT_EQ(TextOf(page, L"capacityInfo"), L"Disk capacity : 0.0 GB");
     EXPECT_EQ(TextOf(page, L"power_up_count"), L"Power-on Count:  Times");
-    EXPECT_EQ(page.usedPercent, 0);
+    EXPECT_EQ(page.usedPercent, 100);
     EXPECT_TRUE(page.volumes.empty()) << "no volume, no button";
-
-    // The AHCI line is the machine's, whatever drive is shown.
-    EXPECT_EQ(TextOf(page, L"AHCI"), TextOf(BuildDiskInfoPage(Drive(), {}, true), L"AHCI"));
 }
 
-TEST(DiskInfoPage, VolumeButtonsAndTheHighlightedOne) {
+// The serial line takes 27 characters; a longer one is cut after 12 characters in English and
+// after 19 in Chinese, with the whole serial as tooltip. U+1D7CE, a digit outside the BMP, is
+// one character also where it takes two units, and no pair is split.
+TEST(DiskInfoPage, LongSerialNumbersAreCutPerLanguage) {
+    const std::wstring d = L"\U0001D7CE";
+    const std::wstring fourteen = d + d + d + d + d + d + d + d + d + d + d + d + d + d;
+    const struct {
+        int language;
+        std::wstring serial, shown;  // shown: after the label
+        bool cut;
+    } cases[] = {
+        {0, L"ABCDEFGHIJKLMN", L"ABCDEFGHIJKLMN", false},
+        {0, L"ABCDEFGHIJKLMNO", L"ABCDEFGHIJKL..", true},
+        {0, L"ABCDEFGHIJKLMNOPQRST", L"ABCDEFGHIJKL..", true},
+        {1, L"ABCDEFGHIJKLMNOPQRST", L"ABCDEFGHIJKLMNOPQRST", false},
+        {1, L"ABCDEFGHIJKLMNOPQRSTUV", L"ABCDEFGHIJKLMNOPQRS..", true},
+        {0, fourteen, fourteen, false},
+        {0, fourteen + d, fourteen.substr(0, 12 * d.size()) + L"..", true},
+    };
     DriveRecord drive = Drive();
-    drive.Volumes[2] = Volume(L'F', 0.0);
-    const auto lit = [&](wchar_t selected) {
-        std::wstring letters;
-        for (const VolumeButton& button : BuildDiskInfoPage(drive, {}, false, selected).volumes)
-            letters +=
-                button.highlighted ? button.letter : static_cast<wchar_t>(towlower(button.letter));
-        return letters;
-    };
-    EXPECT_EQ(lit(L'A'), L"Cdf") << "none chosen yet: the first volume";
-    EXPECT_EQ(lit(L'D'), L"cDf");
-    EXPECT_EQ(lit(L'F'), L"cdF");
-    EXPECT_EQ(lit(L'Q'), L"Cdf") << "a letter of another drive: the first volume";
+    for (const auto& c : cases) {
+        LanguageScope language(c.language);
+        drive.SerialNumber = c.serial;
+        const DiskInfoPage page = BuildDiskInfoPage(drive, {}, false);
+        const InfoLine* line = page.Line(L"serial_no");
+        EXPECT_EQ(line->text, GetUiText(2) + L" " + c.shown);
+        EXPECT_EQ(line->tooltip, c.cut ? std::optional(c.serial) : std::nullopt) << c.shown.size();
+    }
 }
 
-TEST(DiskInfoPage, VolumeButtonsScaleWithTheWindow) {
-    const auto place = [](int32_t position, int32_t width, int32_t height) {
-        const ButtonPlace p = VolumeButtonPlace(position, width, height);
-        return std::vector<int32_t>{p.x, p.y, p.width, p.height};
-    };
-    EXPECT_EQ(place(0, 1024, 728), (std::vector<int32_t>{787, 125, 40, 25}));
-    EXPECT_EQ(place(2, 1024, 728), (std::vector<int32_t>{687, 125, 40, 25}));
-    EXPECT_EQ(place(0, 2048, 1456), (std::vector<int32_t>{1574, 250, 80, 50}));
-    // Divisions truncate: 1000 x 700 gives 768.55, 120.19, 39.06 and 24.04.
-    EXPECT_EQ(place(1, 1000, 700), (std::vector<int32_t>{718, 120, 39, 24}));
-    EXPECT_EQ(place(0, 0, 0), (std::vector<int32_t>{0, 0, 0, 0}));
-}
-
+// A SATA drive's power-on texts are its table's; on an NVMe drive rows 0B and 0C hold the power
+// cycles and the power-on hours.
 TEST(DiskInfoPage, PowerOnTextsOfSataAndNvmeDrives) {
     SmartTable table;
     table.PowerOnCountText = L"12";
     table.PowerOnTimeText = L"3400";
-    SmartRowTexts cycles{L"0B", L"Power Cycles", L"", L"", L"", L"00000000002A", L""};
-    SmartRowTexts hours{L"0C", L"Power On Hours", L"", L"", L"", L"000000000100", L""};
-    table.Rows = {cycles, hours};
-
-    DriveRecord sata;
-    sata.InterfaceType = InterfaceType::INTERFACE_TYPE_SATA;
-    PowerOnTexts texts = PowerOnTextsOf(sata, table);
-    EXPECT_EQ(texts.count, L"12");
-    EXPECT_EQ(texts.hours, L"3400");
-
-    // On an NVMe drive rows 11 and 12 hold the power cycles and the power-on hours.
-    DriveRecord nvme;
-    nvme.InterfaceType = InterfaceType::INTERFACE_TYPE_NVME;
-    texts = PowerOnTextsOf(nvme, table);
-    EXPECT_EQ(texts.count, L"42");
-    EXPECT_EQ(texts.hours, L"256");
-    EXPECT_EQ(PowerOnTextsOf(nvme, SmartTable{}).hours, L"");
+    table.Rows = {{L"0B", L"Power Cycles", L"", L"", L"", L"00000000002A", L""},
+                  {L"0C", L"Power On Hours", L"", L"", L"", L"000000000100", L""}};
+    const auto texts = [&](InterfaceType type, const SmartTable& from) {
+        DriveRecord drive;
+        drive.InterfaceType = type;
+        const PowerOnTexts t = PowerOnTextsOf(drive, from);
+        return t.count + L" " + t.hours;
+    };
+    EXPECT_EQ(texts(InterfaceType::INTERFACE_TYPE_SATA, table), L"12 3400");
+    EXPECT_EQ(texts(InterfaceType::INTERFACE_TYPE_NVME, table), L"42 256");
+    EXPECT_EQ(texts(InterfaceType::INTERFACE_TYPE_NVME, SmartTable{}), L" ");
 }
 
 }  // namespace

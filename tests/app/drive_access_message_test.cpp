@@ -6,7 +6,7 @@
 
 #include "app/startup/drive_access_message.h"
 #include "base/utf8.h"
-#include "tests/app/main_frame_fixture.h"
+#include "tests/app/app_fixture.h"
 #include "tests/support/language_scope.h"
 
 namespace app {
@@ -14,7 +14,7 @@ namespace {
 
 using platform::DriveAccess;
 
-class DriveAccessMessageTest : public MainFrameTest {};
+using DriveAccessMessageTest = MainFrameTest;
 
 TEST_F(DriveAccessMessageTest, WindowWithoutReadableDrivesSaysWhyInItsLanguage) {
     const struct {

@@ -4,10 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
-#include "tests/app/dialog_fixture.h"
+#include "tests/app/app_fixture.h"
 #include "tests/ui/test_window.h"
 #include "ui/button.h"
 #include "ui/window_impl_base.h"
@@ -18,102 +17,79 @@ namespace {
 
 using namespace SkinUI;
 
-struct Shown {
-    bool ok, cancel, close;
-};
-
-Shown ButtonsShown(CMessageDialog& dialog) {
-    CPaintManagerUI& pm = dialog.GetPaintManager();
-    return {pm.FindControl(L"okBtn")->IsVisible(), pm.FindControl(L"cancelBtn")->IsVisible(),
-            pm.FindControl(L"closeBtn")->IsVisible()};
-}
-
-Point TopLeft(CMessageDialog& dialog, const wchar_t* name) {
-    const Rect& rc = dialog.GetPaintManager().FindControl(name)->GetPos();
-    return {rc.left, rc.top};
-}
-
-// The text run of the message, whose rectangle starts where the text was placed.
-headless::TextRun MessageRun(headless::HeadlessBackend& backend, CMessageDialog& dialog,
-                             const std::wstring& text) {
+// The message's text run, whose rectangle starts where the text was placed.
+int MessageX(headless::HeadlessBackend& backend, CMessageDialog& dialog, const std::wstring& text) {
     auto runs = backend.WindowOf(dialog)->FindText(text);
     EXPECT_EQ(runs.size(), 1u) << "the message is drawn once";
-    return runs.empty() ? headless::TextRun{} : runs.front();
+    return runs.empty() ? -1 : runs.front().rect.left;
 }
 
-TEST_F(DialogTest, OkCancelModeTellsOkFromCancelAndSystemClose) {
-    const std::wstring question = GetUiText(81);
-    struct Case {
-        const wchar_t* button;  // null: the desktop's close command (Alt+F4)
+// OK and Cancel side by side, OK alone centred; the corner button alone ignores the caller's
+// text x and leaves the result alone; an unknown mode keeps the skin's buttons. Every way of
+// closing returns its result: OK, Cancel, the corner button, the desktop's close (Alt+F4).
+TEST_F(DialogTest, EachModeShowsItsButtonsInTheirPlacesAndEachCloseItsResult) {
+    const Point hidden{-1, -1};
+    const struct {
+        int mode, textX;
+        Point okAt, cancelAt, closeAt, textAt;  // `hidden` for a button not shown
+        const wchar_t* click;                   // null: the desktop's close command
         int result;
         UINT code;
+    } cases[] = {
+        {kMessageOkCancel, 99, {105, 110}, {250, 110}, hidden, {99, 40}, L"okBtn", kResultOk, 1},
+        {kMessageOkCancel,
+         99,
+         {105, 110},
+         {250, 110},
+         hidden,
+         {99, 40},
+         L"cancelBtn",
+         kResultCancel,
+         1},
+        {kMessageOkCancel, 99, {105, 110}, {250, 110}, hidden, {99, 40}, nullptr, kResultClosed, 0},
+        {kMessageOk, 80, {180, 110}, hidden, hidden, {80, 40}, L"okBtn", kResultOk, 1},
+        {kMessageCloseButton,
+         123,
+         hidden,
+         hidden,
+         {438, 0},
+         {60, 50},
+         L"closeBtn",
+         kResultClosed,
+         1},
+        {7, 70, {110, 97}, {110, 97}, {438, 0}, {70, 40}, L"closeBtn", kResultClosed, 1},
     };
-    for (const Case& c : {Case{L"okBtn", kResultOk, 1}, Case{L"cancelBtn", kResultCancel, 1},
-                          Case{nullptr, kResultClosed, 0}}) {
-        SCOPED_TRACE(c.button ? c.button : L"system close");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << c.mode << " closed by " << (c.click ? c.click : L"system"));
         CMessageDialog dialog;
         EXPECT_EQ(dialog.Result(), kResultClosed);
         WhileShown(
             [&](CMessageDialog& shown) {
-                Shown buttons = ButtonsShown(shown);
-                EXPECT_TRUE(buttons.ok);
-                EXPECT_TRUE(buttons.cancel);
-                EXPECT_FALSE(buttons.close);
-                EXPECT_EQ(TopLeft(shown, L"okBtn"), (Point{105, 110}));
-                EXPECT_EQ(TopLeft(shown, L"cancelBtn"), (Point{250, 110}));
-                EXPECT_EQ(TopLeft(shown, L"msgbox"), (Point{99, 40}));
-                EXPECT_EQ(shown.GetPaintManager().FindControl(L"okBtn")->GetText(), L"OK");
-                EXPECT_EQ(shown.GetPaintManager().FindControl(L"cancelBtn")->GetText(), L"Cancel");
-                EXPECT_EQ(MessageRun(*backend_, shown, question.substr(0, 20)).rect.left, 99);
-                if (!c.button) backend_->SystemClose(shown);
+                for (const auto& [name, at] : {std::pair{L"okBtn", c.okAt},
+                                               {L"cancelBtn", c.cancelAt},
+                                               {L"closeBtn", c.closeAt}}) {
+                    const CControlUI* button = Control(shown, name);
+                    const Rect& rc = button->GetPos();
+                    EXPECT_EQ(button->IsVisible() ? (Point{rc.left, rc.top}) : hidden, at) << name;
+                }
+                EXPECT_EQ(Control(shown, L"msgbox")->GetPos().left, c.textAt.x);
+                EXPECT_EQ(Control(shown, L"msgbox")->GetPos().top, c.textAt.y);
+                EXPECT_EQ(MessageX(*backend_, shown, L"Orvel Tramsik"), c.textAt.x);
+                // What the user sees: the button texts where the buttons are shown.
+                const auto* window = backend_->WindowOf(shown);
+                EXPECT_EQ(window->FindText(L"OK").size(), c.okAt == hidden ? 0u : 1u);
+                if (c.mode != 7) {
+                    EXPECT_EQ(window->FindText(L"Cancel").size(), c.cancelAt == hidden ? 0u : 1u);
+                }
+                if (!c.click) backend_->SystemClose(shown);
             },
-            c.button);
-        EXPECT_EQ(ShowMessage(dialog, question, 99, kMessageOkCancel, kIconWarning), c.code);
+            c.click);
+        EXPECT_EQ(ShowMessage(dialog, L"Orvel Tramsik", c.textX, c.mode, kIconNone), c.code);
         EXPECT_EQ(dialog.Result(), c.result);
         EXPECT_FALSE(dialog.IsWindow());
         EXPECT_EQ(backend_->PendingSteps(), 0u);
         EXPECT_FALSE(CMessageLoop::IsQuitPending()) << "the dialog closed, nothing quit";
-    }
-}
-
-// OK alone is centred; the corner button alone ignores the caller's text x and leaves the
-// result alone; an unknown mode keeps the skin's buttons.
-TEST_F(DialogTest, EachModeShowsItsButtonsInTheirPlaces) {
-    const struct {
-        int mode, textX;
-        Shown shown;
-        Point okAt, textAt;  // the OK (and an unknown mode's Cancel) and the text
-        const wchar_t* click;
-        int result;
-    } cases[] = {
-        {kMessageOk, 80, {true, false, false}, {180, 110}, {80, 40}, L"okBtn", kResultOk},
-        {kMessageCloseButton, 123, {false, false, true}, {}, {60, 50}, L"closeBtn", kResultClosed},
-        {7, 70, {true, true, true}, {110, 97}, {70, 40}, L"closeBtn", kResultClosed},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode);
-        CMessageDialog dialog;
-        WhileShown(
-            [&](CMessageDialog& shown) {
-                const Shown buttons = ButtonsShown(shown);
-                EXPECT_EQ(buttons.ok, c.shown.ok);
-                EXPECT_EQ(buttons.cancel, c.shown.cancel);
-                EXPECT_EQ(buttons.close, c.shown.close);
-                // A hidden button's place is not looked at.
-                for (const auto& [name, on, at] : {std::tuple{L"okBtn", c.shown.ok, c.okAt},
-                                                   {L"cancelBtn", c.shown.cancel, c.okAt},
-                                                   {L"closeBtn", c.shown.close, Point{438, 0}}})
-                    EXPECT_EQ(on ? TopLeft(shown, name) : at, at) << name;
-                EXPECT_EQ(TopLeft(shown, L"msgbox"), c.textAt);
-                EXPECT_EQ(MessageRun(*backend_, shown, L"Orvel Tramsik").rect.left, c.textAt.x);
-                // What the user sees: the OK text on the button, no Cancel where none is shown.
-                const auto* window = backend_->WindowOf(shown);
-                EXPECT_EQ(window->FindText(L"OK").size(), c.shown.ok ? 1u : 0u);
-                EXPECT_TRUE(c.shown.cancel || window->FindText(L"Cancel").empty());
-            },
-            c.click);
-        EXPECT_EQ(ShowMessage(dialog, L"Orvel Tramsik", c.textX, c.mode, kIconNone), 1u);
-        EXPECT_EQ(dialog.Result(), c.result);
     }
 }
 
@@ -184,18 +160,16 @@ TEST_F(DialogTest, SizeCentringAndParent) {
         CMessageDialog dialog;
         WhileShown(
             [&](CMessageDialog& shown) {
-                EXPECT_EQ(backend_->WindowOf(shown)->Params().className, L"UIMessageDialog");
+                const auto* window = backend_->WindowOf(shown);
+                EXPECT_EQ(window->Params().className, L"UIMessageDialog");
                 EXPECT_EQ(shown.GetOwner(), nullptr);
-                Rect rc = shown.GetWindowRect();
-                EXPECT_EQ(rc.Width(), 466);
-                EXPECT_EQ(rc.Height(), 177);
-                Rect screen = backend_->WorkArea();
-                EXPECT_EQ(rc.left, (screen.Width() - 466) / 2);
-                EXPECT_EQ(rc.top, (screen.Height() - 177) / 2);
-                EXPECT_EQ(backend_->WindowOf(shown)->RoundCorner(), (Size{3, 3}));
-                EXPECT_EQ(backend_->WindowOf(shown)->Title(), L"");
-                EXPECT_EQ(backend_->WindowOf(shown)->Params().style, 0x96C80000u);
-                EXPECT_EQ(backend_->WindowOf(shown)->Params().exStyle, 0x00000100u);
+                const Rect screen = backend_->WorkArea();
+                const Point at{(screen.Width() - 466) / 2, (screen.Height() - 177) / 2};
+                EXPECT_EQ(shown.GetWindowRect(), (Rect{at.x, at.y, at.x + 466, at.y + 177}));
+                EXPECT_EQ(window->RoundCorner(), (Size{3, 3}));
+                EXPECT_EQ(window->Title(), L"");
+                EXPECT_EQ(window->Params().style, 0x96C80000u);
+                EXPECT_EQ(window->Params().exStyle, 0x00000100u);
             },
             L"okBtn");
         ShowMessage(dialog, L"start-up", 65, kMessageOk, kIconWarning);
@@ -211,9 +185,8 @@ TEST_F(DialogTest, SizeCentringAndParent) {
         [&](CMessageDialog& shown) {
             EXPECT_EQ(shown.GetOwner(), &mainWindow);
             ownerEnabled = backend_->WindowOf(mainWindow)->IsEnabled();
-            Rect rc = shown.GetWindowRect();
-            EXPECT_EQ(rc.left, 100 + (1024 - 466) / 2);
-            EXPECT_EQ(rc.top, 50 + (728 - 177) / 2);
+            EXPECT_EQ(shown.GetWindowRect().left, 100 + (1024 - 466) / 2);
+            EXPECT_EQ(shown.GetWindowRect().top, 50 + (728 - 177) / 2);
         },
         L"okBtn");
     ShowMessage(dialog, L"owned", 65, kMessageOk, kIconWarning);
@@ -266,48 +239,50 @@ class IncompleteSkin : public DialogTest {
         CPaintManagerUI::SetInstance(&module_);
     }
     CResourceModule module_;
+    std::string skin_;
 };
 
-TEST_F(IncompleteSkin, WithoutTheCloseButtonNothingIsSetButTheDialogStillRuns) {
-    Use(R"(<Window size="466,177" caption="0,0,0,130"><HorizontalLayout>
-      <Button name="warning" float="true" pos="35,35,0,0"/>
-      <Text name="msgbox" float="true" pos="95,40,0,0" width="340" height="60" text="skin"/>
-      <Button name="okBtn" float="true" pos="110,97,0,0" width="112" height="58" text="ok"/>
-      <Button name="cancelBtn" float="true" pos="250,97,0,0" width="112" height="58"/>
-    </HorizontalLayout></Window>)");
-    CMessageDialog dialog;
-    WhileShown(
-        [&](CMessageDialog& shown) {
-            CPaintManagerUI& pm = shown.GetPaintManager();
-            EXPECT_EQ(pm.FindControl(L"msgbox")->GetText(), L"skin");
-            EXPECT_EQ(pm.FindControl(L"okBtn")->GetText(), L"ok");
-            EXPECT_TRUE(pm.FindControl(L"cancelBtn")->IsVisible()) << "the mode was not applied";
-            EXPECT_EQ(TopLeft(shown, L"okBtn"), (Point{110, 97}));
-            // The icon does not depend on the other controls.
-            EXPECT_EQ(pm.FindControl(L"warning")->GetBkImage(),
-                      L"res='206' restype='png' source='50,0,100,45'");
-        },
-        L"okBtn");
-    EXPECT_EQ(ShowMessage(dialog, L"message", 80, kMessageOk, kIconError), 1u);
-    EXPECT_EQ(dialog.Result(), kResultOk);
-}
-
-TEST_F(IncompleteSkin, WithoutTheIconTheMessageIsShown) {
-    Use(R"(<Window size="466,177"><HorizontalLayout>
-      <Text name="msgbox" float="true" pos="95,40,0,0" width="340" height="60"/>
-      <Button name="okBtn" float="true" pos="110,97,0,0" width="112" height="58"/>
-      <Button name="cancelBtn" float="true" pos="110,97,0,0" width="112" height="58"/>
-      <Button name="closeBtn" float="true" pos="438,0,0,0" width="27" height="21"/>
-    </HorizontalLayout></Window>)");
-    CMessageDialog dialog;
-    WhileShown(
-        [&](CMessageDialog& shown) {
-            EXPECT_EQ(shown.GetPaintManager().FindControl(L"msgbox")->GetText(), L"message");
-            EXPECT_FALSE(shown.GetPaintManager().FindControl(L"cancelBtn")->IsVisible());
-        },
-        L"okBtn");
-    ShowMessage(dialog, L"message", 80, kMessageOk, kIconWarning);
-    EXPECT_EQ(dialog.Result(), kResultOk);
+// Without the close button nothing is set (the skin's texts and buttons stay) but the dialog
+// runs; without the icon the message is set and shown.
+TEST_F(IncompleteSkin, TheDialogRunsWithTheControlsItHas) {
+    const std::string buttons =
+        R"(<Button name="okBtn" float="true" pos="110,97,0,0" width="112" height="58" text="ok"/>
+      <Button name="cancelBtn" float="true" pos="250,97,0,0" width="112" height="58"/>)";
+    const struct {
+        std::string controls;
+        const wchar_t *text, *okText;
+        bool cancelShown;
+        int okX, okY;
+        const wchar_t* icon;
+    } cases[] = {
+        {R"(<Button name="warning" float="true" pos="35,35,0,0"/>)" + buttons, L"skin", L"ok", true,
+         110, 97, L"res='206' restype='png' source='50,0,100,45'"},
+        {buttons + R"(<Button name="closeBtn" float="true" pos="438,0,0,0" width="27"/>)",
+         L"message", L"OK", false, 180, 110, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.text));
+        skin_ = R"(<Window size="466,177" caption="0,0,0,130"><HorizontalLayout>
+          <Text name="msgbox" float="true" pos="95,40,0,0" width="340" height="60" text="skin"/>)" +
+                c.controls + "</HorizontalLayout></Window>";
+        Use(skin_.c_str());
+        CMessageDialog dialog;
+        WhileShown(
+            [&](CMessageDialog& shown) {
+                EXPECT_EQ(Control(shown, L"msgbox")->GetText(), c.text);
+                EXPECT_EQ(Control(shown, L"okBtn")->GetText(), c.okText);
+                EXPECT_EQ(Control(shown, L"cancelBtn")->IsVisible(), c.cancelShown);
+                const Rect& ok = Control(shown, L"okBtn")->GetPos();
+                EXPECT_EQ((Point{ok.left, ok.top}), (Point{c.okX, c.okY}));
+                // The icon does not depend on the other controls.
+                if (c.icon) {
+                    EXPECT_EQ(Control(shown, L"warning")->GetBkImage(), c.icon);
+                }
+            },
+            L"okBtn");
+        EXPECT_EQ(ShowMessage(dialog, L"message", 80, kMessageOk, kIconError), 1u);
+        EXPECT_EQ(dialog.Result(), kResultOk);
+    }
 }
 
 TEST_F(IncompleteSkin, AnUnreadableSkinShowsTheFrameworksBoxAndNoDialog) {

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <tuple>
 
 #include "base/ui_text.h"
 #include "migration/migration_state.h"
@@ -56,16 +58,10 @@ TEST(MigrationPage, SourceAndTargetLines) {
 
     const MigrationPageTexts page = BuildMigrationPage(machine.drives, machine.systemDisk,
                                                        L"Windows 10 64", &machine.drives[2]);
-    EXPECT_EQ(page.sourceDisk, L"Source Disk : C");
     EXPECT_EQ(page.capacity, L"Disk capacity : 100.0 GB") << "the system volume's size";
-    EXPECT_EQ(page.osVersion, L"OS Version : Windows 10 64-Bit");
     EXPECT_EQ(page.osDrive.text, L"OS Drive : Orvel SSD S3");
     EXPECT_FALSE(page.osDrive.tooltip);
-    EXPECT_EQ(page.targetDisk, L"Target Disk :");
     EXPECT_EQ(page.targetCapacity, L"Disk capacity :     931.5 GB") << "disk B chosen";
-    EXPECT_EQ(page.tip, L" ");
-    EXPECT_EQ(page.startButton, L"Start");
-    EXPECT_EQ(page.cancelButton, L"Cancel");
     EXPECT_TRUE(page.startEnabled);
 
     EXPECT_EQ(TargetCapacityText(0.0), L"Disk capacity :     ") << "no size, no value";
@@ -106,34 +102,33 @@ TEST(MigrationPage, WithoutSystemVolumeOrTargets) {
     EXPECT_EQ(blind.osDrive.text, L"OS Drive : ");
 }
 
+// "OS Drive : " takes 11 of the line's 27 characters: a model of 16 fills it, a longer one is cut
+// after 14 with the whole model as tooltip. Characters outside the BMP count once, also where
+// each takes two units.
 TEST(MigrationPage, LongSystemModelsAreCut) {
     LanguageScope english(0);
     ThreeDisks machine;
-    machine.systemDisk.model = L"ABCDEFGHIJKLMNOPQRSTUVWXYZ1234";  // 30 characters
-    const PageLine line =
-        BuildMigrationPage(machine.drives, machine.systemDisk, L"", nullptr).osDrive;
-    EXPECT_EQ(line.text, L"OS Drive : ABCDEFGHIJKLMN..");
-    EXPECT_EQ(line.tooltip, L"ABCDEFGHIJKLMNOPQRSTUVWXYZ1234");
-
-    // "OS Drive : " takes 11, so a model of 16 fills the 27 exactly and 17 is cut.
-    machine.systemDisk.model = L"ABCDEFGHIJKLMNOP";
-    EXPECT_EQ(BuildMigrationPage(machine.drives, machine.systemDisk, L"", nullptr).osDrive.text,
-              L"OS Drive : ABCDEFGHIJKLMNOP");
-    machine.systemDisk.model = L"ABCDEFGHIJKLMNOPQ";
-    EXPECT_EQ(BuildMigrationPage(machine.drives, machine.systemDisk, L"", nullptr).osDrive.text,
-              L"OS Drive : ABCDEFGHIJKLMN..");
-
-    // Characters outside the BMP count once, also where each takes two units.
-    const std::wstring digit = L"\U0001D7CE";
+    const std::wstring d = L"\U0001D7CE";
     std::wstring sixteen;
     for (int i = 0; i < 16; ++i)
-        sixteen += digit;
-    machine.systemDisk.model = sixteen;
-    EXPECT_EQ(BuildMigrationPage(machine.drives, machine.systemDisk, L"", nullptr).osDrive.text,
-              L"OS Drive : " + sixteen);
-    machine.systemDisk.model = sixteen + digit;
-    EXPECT_EQ(BuildMigrationPage(machine.drives, machine.systemDisk, L"", nullptr).osDrive.text,
-              L"OS Drive : " + sixteen.substr(0, 14 * digit.size()) + L"..");
+        sixteen += d;
+    const struct {
+        std::wstring model, shown;
+        bool cut;
+    } cases[] = {
+        {L"ABCDEFGHIJKLMNOPQRSTUVWXYZ1234", L"ABCDEFGHIJKLMN..", true},
+        {L"ABCDEFGHIJKLMNOP", L"ABCDEFGHIJKLMNOP", false},
+        {L"ABCDEFGHIJKLMNOPQ", L"ABCDEFGHIJKLMN..", true},
+        {sixteen, sixteen, false},
+        {sixteen + d, sixteen.substr(0, 14 * d.size()) + L"..", true},
+    };
+    for (const auto& c : cases) {
+        machine.systemDisk.model = c.model;
+        const PageLine line =
+            BuildMigrationPage(machine.drives, machine.systemDisk, L"", nullptr).osDrive;
+        EXPECT_EQ(line.text, L"OS Drive : " + c.shown);
+        EXPECT_EQ(line.tooltip, c.cut ? std::optional(c.model) : std::nullopt) << c.shown.size();
+    }
 }
 
 TEST(MigrationPage, DurationsAndRunningLines) {
@@ -185,10 +180,9 @@ TEST(MigrationPage, OutcomeOfEveryFinalStateWord) {
     for (const Case& each : cases) {
         const auto message = MigrationOutcomeMessage(each.state, -15);
         ASSERT_TRUE(message) << std::hex << each.state;
-        EXPECT_EQ(message->layout.textId, each.textId);
-        EXPECT_EQ(message->layout.inset, each.inset);
-        EXPECT_EQ(message->layout.buttonMode, kMessageOk);
-        EXPECT_EQ(message->layout.iconKind, each.icon);
+        const MessageLayout& layout = message->layout;
+        EXPECT_EQ(std::tuple(layout.textId, layout.inset, layout.buttonMode, layout.iconKind),
+                  std::tuple(each.textId, each.inset, kMessageOk, each.icon));
         EXPECT_EQ(message->text, each.text);
     }
     EXPECT_FALSE(MigrationOutcomeMessage(migration::kStateTooSmall, -13)) << "ends silently";

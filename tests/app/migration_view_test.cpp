@@ -18,7 +18,7 @@
 #include "disk/ata_smart.h"
 #include "migration/volume_space.h"
 #include "platform/ioctl.h"
-#include "tests/app/dialog_fixture.h"
+#include "tests/app/app_fixture.h"
 #include "tests/migration/driver_fixture.h"
 #include "tests/ui/test_window.h"
 #include "ui/combo.h"
@@ -37,28 +37,18 @@ namespace {
 using namespace migration;
 using SkinUI::testing::TestWindow;
 
-// System disk (drive 0): GPT as in GptPair, its C: volume on the third partition and a model of
-// 30 characters. Targets A (drive 1, 2 GiB unless said otherwise) and B (drive 2, 3 GiB).
+// System disk (drive 0): GptPair's source, with a model of 30 characters. Targets A (drive 1,
+// 2 GiB unless said otherwise) and B (drive 2, 3 GiB), each with the whole identity the
+// inventory needs (model, serial and firmware revision).
 std::string ThreeDisks(const std::string& targetFaults = "{}",
                        const std::string& targetSize = "2GiB") {
-    return R"({ "format": "tramsik-machine/1",
-      "os": { "major": 10, "minor": 0, "architecture": "amd64",
-              "systemDirectory": "C:\\Windows\\system32" },
-      "drives": [
-      { "physicalDrive": 0, "route": "ata", "size": "16MiB",
-        "identify": { "model": "Orvel SSD Q9 Migration Source1", "serial": "Q9S0001",
-                      "firmware": "Q9FM01" },
-        "layout": { "style": "gpt", "partitions": [
-          { "type": "efi", "size": "1MiB" }, { "type": "msr", "size": "1MiB" },
-          { "type": "basic", "size": "8MiB" }, { "type": "recovery", "size": "2MiB" } ] } },
-      { "physicalDrive": 1, "route": "ata", "size": ")" +
-           targetSize + R"(", "faults": )" + targetFaults + R"(,
-        "identify": { "model": "Target A", "serial": "TA0001", "firmware": "TAFM01" },
-        "layout": { "style": "gpt", "partitions": [ { "type": "basic", "size": "1MiB" } ] } },
-      { "physicalDrive": 2, "route": "ata", "size": "3GiB",
-        "identify": { "model": "Target B", "serial": "TB0001", "firmware": "TBFM01" } } ],
-      "volumes": [ { "letter": "C", "fileSystem": "NTFS", "freeBytes": "1MiB",
-                     "extents": [ { "drive": 0, "partition": 2 } ] } ] })";
+    nlohmann::json machine = nlohmann::json::parse(GptPair("{}", targetFaults, targetSize));
+    machine["drives"].push_back(nlohmann::json::parse(SimDrive(2, "Target B", "3GiB")));
+    const char* models[] = {"Orvel SSD Q9 Migration Source1", "Target A", "Target B"};
+    for (int drive = 0; drive < 3; ++drive)
+        machine["drives"][drive]["identify"] = {
+            {"model", models[drive]}, {"serial", "S" + std::to_string(drive)}, {"firmware", "F1"}};
+    return machine.dump();
 }
 
 // Where target A keeps its backup GPT header.
@@ -180,6 +170,12 @@ class MigrationViewTest : public DriverTest, protected DialogHarness {
         return control;
     }
     std::wstring TextOf(const wchar_t* name) { return Page(name)->GetText(); }
+    std::vector<std::wstring> TextsOf(std::initializer_list<const wchar_t*> names) {
+        std::vector<std::wstring> texts;
+        for (const wchar_t* name : names)
+            texts.push_back(TextOf(name));
+        return texts;
+    }
     bool Enabled(const wchar_t* name) { return Page(name)->IsEnabled(); }
     int Percent() { return window_->Find<SkinUI::CProgressUI>(L"progress3")->GetValue(); }
     size_t Ticks() const {
@@ -280,22 +276,18 @@ class MigrationViewTest : public DriverTest, protected DialogHarness {
 
 TEST_F(MigrationViewTest, FillShowsSourceAndTargetAndLocksTheDriveSelector) {
     Open(ThreeDisks(), "fill");
-    EXPECT_EQ(TextOf(L"source_disk"), L"Source Disk : C");
-    EXPECT_EQ(TextOf(L"capacityData"), L"Disk capacity : 0.0 GB") << "an 8 MiB system volume";
-    EXPECT_EQ(TextOf(L"os_version"), L"OS Version : " + engine_->GetOsName() + L"-Bit");
-    EXPECT_EQ(TextOf(L"os_drive"), L"OS Drive : Orvel SSD Q9 M..");
+    // An 8 MiB system volume; target A chosen.
+    EXPECT_EQ(TextsOf({L"source_disk", L"capacityData", L"os_version", L"os_drive", L"data_drive",
+                       L"capacityData2", L"data_mig_tip", L"Button_Start", L"Button_Cancel"}),
+              (std::vector<std::wstring>{
+                  L"Source Disk : C", L"Disk capacity : 0.0 GB",
+                  L"OS Version : " + engine_->GetOsName() + L"-Bit", L"OS Drive : Orvel SSD Q9 M..",
+                  L"Target Disk :", L"Disk capacity :     2.0 GB", L" ", L"Start", L"Cancel"}));
     EXPECT_EQ(Page(L"os_drive")->GetToolTip(), L"Orvel SSD Q9 Migration Source1");
-    EXPECT_EQ(TextOf(L"data_drive"), L"Target Disk :");
-    EXPECT_EQ(TextOf(L"capacityData2"), L"Disk capacity :     2.0 GB") << "target A";
-    EXPECT_EQ(TextOf(L"data_mig_tip"), L" ");
-    EXPECT_EQ(TextOf(L"Button_Start"), L"Start");
-    EXPECT_EQ(TextOf(L"Button_Cancel"), L"Cancel");
     EXPECT_TRUE(Enabled(L"Button_Start"));
     EXPECT_FALSE(Page(L"Refresh")->IsVisible());
-    auto* selector = window_->Find<SkinUI::CComboUI>(L"Drive_name");
-    ASSERT_NE(selector, nullptr);
-    EXPECT_FALSE(selector->IsEnabled());
-    EXPECT_TRUE(window_->Find(L"Data_Mig")->IsEnabled());
+    EXPECT_FALSE(Enabled(L"Drive_name"));
+    EXPECT_TRUE(Enabled(L"Data_Mig"));
 
     // Choosing B shows B's size; a record without a size shows the label alone.
     view_->RefreshTargetLines(&Target(1));
@@ -368,20 +360,6 @@ TEST_F(MigrationViewTest, AWholeMigrationShowsProgressTimesAndSuccess) {
     EXPECT_FALSE(TableDeleted(1)) << "the migrated table stays";
 }
 
-TEST_F(MigrationViewTest, DecliningTheConfirmationStartsNothing) {
-    Open(ThreeDisks(), "declined");
-    const auto target = TargetFingerprint();
-    Expect(L"cancelBtn");
-    ASSERT_TRUE(backend_->ClickControl(window_->GetPaintManager(), L"Button_Start"));
-    ASSERT_EQ(shown_.size(), 1u);
-    EXPECT_EQ(shown_[0].text, GetUiText(TEXT_MIGRATION_CONFIRM));
-    EXPECT_FALSE(view_->Busy());
-    EXPECT_EQ(MigrationState.load(), 0u);
-    ExpectIdle();
-    EXPECT_EQ(Ticks(), 0u);
-    EXPECT_EQ(TargetFingerprint(), target) << "nothing written to the target";
-}
-
 TEST_F(MigrationViewTest, CancelShowsTheCancelAndStartWaitsForTheWorker) {
     Open(ThreeDisks(), "cancelled");
     StartTo(20);
@@ -444,7 +422,7 @@ TEST_F(MigrationViewTest, ClosingThePageMidCopyCancelsAndWaitsForTheWorker) {
     EXPECT_TRUE(TableDeleted(1));
 }
 
-TEST_F(MigrationViewTest, RefusedPreCheckShowsTheTooSmallTextAndStartsNothing) {
+TEST_F(MigrationViewTest, RefusedPreCheckOrDeclinedConfirmationStartsNothing) {
     // 11 MiB is exactly the range to copy; the pre-check wants 100 sectors more.
     Open(ThreeDisks("{}", "11MiB"), "small");
     const auto target = TargetFingerprint();
@@ -453,12 +431,18 @@ TEST_F(MigrationViewTest, RefusedPreCheckShowsTheTooSmallTextAndStartsNothing) {
     // The same text for a start onto the system disk itself.
     Expect(L"okBtn");
     view_->Start(0, 0);
-    ASSERT_EQ(shown_.size(), 2u);
-    for (const Shown& shown : shown_)
-        EXPECT_EQ(shown, (Shown{GetUiText(TEXT_TARGET_TOO_SMALL), 80, kMessageOk, kIconWarning}));
+    // Target B is large enough: the confirmation comes, and is declined.
+    Expect(L"cancelBtn");
+    view_->Start(0, 2);
+    const Shown tooSmall{GetUiText(TEXT_TARGET_TOO_SMALL), 80, kMessageOk, kIconWarning};
+    EXPECT_EQ(shown_, (std::vector<Shown>{tooSmall,
+                                          tooSmall,
+                                          {GetUiText(TEXT_MIGRATION_CONFIRM), 99, kMessageOkCancel,
+                                           kIconWarning}}));
     EXPECT_FALSE(view_->Busy());
     EXPECT_EQ(MigrationState.load(), 0u);
     ExpectIdle();
+    EXPECT_EQ(Ticks(), 0u);
     EXPECT_EQ(TargetFingerprint(), target) << "nothing written to the target";
 }
 

@@ -118,110 +118,88 @@ TEST(SmartRows, ColumnsByKindOfDrive) {
 }
 
 TEST(SmartRows, StatusRules) {
-    // Counters of a hard disk against their caution limits.
-    DriveRecord hdd =
-        Drive(disk::VENDOR_NONE, false, {{.id = 0x05, .current = 100, .raw = 0xFF}}, {{0x05, 36}});
-    EXPECT_EQ(Status(hdd), L"OK");
-    hdd.CautionLimit05 = 1;
-    EXPECT_EQ(Status(hdd), L"CAUTION");
-    hdd.CautionLimit05 = 0x100;
-    EXPECT_EQ(Status(hdd), L"OK");
-    hdd.Attribute[0].CurrentValue = 35;
-    EXPECT_EQ(Status(hdd), L"Bad");
-    DriveRecord pending =
-        Drive(disk::VENDOR_NONE, false, {{.id = 0xC5, .raw = 0x0102}, {.id = 0xC6}});
-    pending.CautionLimitC5 = 0x0102;
-    pending.CautionLimitC6 = 1;
-    EXPECT_EQ(Status(pending, 0), L"CAUTION");
-    EXPECT_EQ(Status(pending, 1), L"OK");
-    // On an SSD the same counter goes by its threshold only.
-    DriveRecord ssd = Drive(disk::VENDOR_NONE, true, {{.id = 0x05, .raw = 0xFF}}, {{0x05, 10}});
-    ssd.CautionLimit05 = 1;
-    EXPECT_EQ(Status(ssd), L"OK");
-
-    // Temperature and 0xB8 are never judged.
-    DriveRecord fixed =
-        Drive(disk::VENDOR_NONE, true, {{.id = 0xC2, .current = 1}, {.id = 0xB8, .current = 1}},
-              {{0xC2, 50}, {0xB8, 50}});
-    EXPECT_EQ(Status(fixed, 0), L"OK");
-    EXPECT_EQ(Status(fixed, 1), L"OK");
-
-    // The family's life attribute.
-    DriveRecord samsung =
-        Drive(disk::VENDOR_SAMSUNG, true, {{.id = 0xB3, .current = 5}}, {{0xB3, 10}});
-    EXPECT_EQ(Status(samsung), L"Bad");
-    samsung = Drive(disk::VENDOR_SAMSUNG, true, {{.id = 0xB3, .current = 5}});
-    samsung.LifeCautionLimit = 10;
-    EXPECT_EQ(Status(samsung), L"CAUTION");
-    samsung.LifeCautionLimit = 4;
-    EXPECT_EQ(Status(samsung), L"OK");
-    samsung.Attribute[0].CurrentValue = 0;
-    EXPECT_EQ(Status(samsung), L"Bad");
-    DriveRecord jmicron = Drive(disk::VENDOR_JMICRON, true, {{.id = 0xAA, .current = 0}});
-    EXPECT_EQ(Status(jmicron), L"Bad");
-    jmicron.IsJMicron60xOrIndilinx = true;  // not its life attribute on the 60x
-    EXPECT_EQ(Status(jmicron), L"OK");
-    const std::pair<int32_t, uint8_t> lives[] = {
-        {disk::VENDOR_INTEL, 0xE8},     {disk::VENDOR_PLEXTOR, 0xE8},
-        {disk::VENDOR_SANDISK, 0xE8},   {disk::VENDOR_MTRON, 0xBB},
-        {disk::VENDOR_SAMSUNG, 0xB4},   {disk::VENDOR_INDILINX, 0xD1},
-        {disk::VENDOR_SANDFORCE, 0xE7}, {disk::VENDOR_CORSAIR, 0xE7},
-        {disk::VENDOR_KINGSTON, 0xE7},  {disk::VENDOR_MICRON, 0xCA},
-        {disk::VENDOR_OCZ, 0xE9},       {disk::VENDOR_OCZ_VECTOR, 0xE9}};
-    for (const auto& [vendor, id] : lives) {
-        DriveRecord drive = Drive(vendor, true, {{.id = id, .current = 0}});
-        EXPECT_EQ(Status(drive), L"Bad") << vendor;
-        // Another family reads the same id by its threshold.
-        EXPECT_EQ(Status(Drive(disk::VENDOR_ST, true, {{.id = id, .current = 0}})), L"OK")
-            << vendor;
-    }
-
-    // SandForce's error rate reads all zeros while unused.
-    DriveRecord sandForce =
-        Drive(disk::VENDOR_SANDFORCE, true, {{.id = 0x01, .current = 0, .raw = 0}}, {{0x01, 6}});
-    EXPECT_EQ(Status(sandForce), L"OK");
-    sandForce.Attribute[0].RawValue[1] = 1;
-    EXPECT_EQ(Status(sandForce), L"Bad");
-    sandForce.Attribute[0].CurrentValue = 6;
-    EXPECT_EQ(Status(sandForce), L"OK");
-
-    // Vendor counters of a hard disk or a JMicron 60x are not judged; standard ones are.
-    DriveRecord vendorHdd =
-        Drive(disk::VENDOR_NONE, false, {{.id = 0xB5, .current = 1}, {.id = 0x0A, .current = 1}},
-              {{0xB5, 50}, {0x0A, 50}});
-    EXPECT_EQ(Status(vendorHdd, 0), L"OK");
-    EXPECT_EQ(Status(vendorHdd, 1), L"Bad");
-    DriveRecord jm60x =
-        Drive(disk::VENDOR_JMICRON, true, {{.id = 0xE5, .current = 1}}, {{0xE5, 50}});
-    jm60x.IsJMicron60xOrIndilinx = true;
-    EXPECT_EQ(Status(jm60x), L"OK");
-    for (uint8_t standard : {0x01, 0x0D, 0xBB, 0xC1, 0xC3, 0xD1, 0xD3, 0xD4, 0xDC, 0xE4, 0xE6, 0xE7,
-                             0xF0, 0xFA, 0xFE}) {
+    using namespace disk;
+    // A caution limit applies to the counters 05, C5 and C6 of a hard disk and to the life
+    // attribute of a family; JMicron 60x marks the controllers that read neither.
+    const struct {
+        int32_t vendor;
+        bool ssd;
+        uint8_t id, current;
+        uint64_t raw;
+        uint8_t threshold;
+        uint16_t limit;
+        bool jmicron60x;
+        const wchar_t* status;
+    } cases[] = {
+        {VENDOR_NONE, false, 0x05, 100, 0xFF, 36, 0, false, L"OK"},
+        {VENDOR_NONE, false, 0x05, 100, 0xFF, 36, 1, false, L"CAUTION"},
+        {VENDOR_NONE, false, 0x05, 100, 0xFF, 36, 0x100, false, L"OK"},
+        {VENDOR_NONE, false, 0x05, 35, 0xFF, 36, 0x100, false, L"Bad"},
+        {VENDOR_NONE, false, 0xC5, 100, 0x0102, 0, 0x0102, false, L"CAUTION"},
+        {VENDOR_NONE, false, 0xC6, 100, 0, 0, 1, false, L"OK"},
+        // On an SSD the same counter goes by its threshold only.
+        {VENDOR_NONE, true, 0x05, 100, 0xFF, 10, 1, false, L"OK"},
+        // Temperature and 0xB8 are never judged.
+        {VENDOR_NONE, true, 0xC2, 1, 0, 50, 0, false, L"OK"},
+        {VENDOR_NONE, true, 0xB8, 1, 0, 50, 0, false, L"OK"},
+        // The family's life attribute; another family reads the same id by its threshold.
+        {VENDOR_SAMSUNG, true, 0xB3, 5, 0, 10, 0, false, L"Bad"},
+        {VENDOR_SAMSUNG, true, 0xB3, 5, 0, 0, 10, false, L"CAUTION"},
+        {VENDOR_SAMSUNG, true, 0xB3, 5, 0, 0, 4, false, L"OK"},
+        {VENDOR_SAMSUNG, true, 0xB3, 0, 0, 0, 4, false, L"Bad"},
+        {VENDOR_JMICRON, true, 0xAA, 0, 0, 0, 0, false, L"Bad"},
+        {VENDOR_JMICRON, true, 0xAA, 0, 0, 0, 0, true, L"OK"},
+        {VENDOR_INTEL, true, 0xE8, 0, 0, 0, 0, false, L"Bad"},
+        {VENDOR_MTRON, true, 0xBB, 0, 0, 0, 0, false, L"Bad"},
+        {VENDOR_SAMSUNG, true, 0xB4, 0, 0, 0, 0, false, L"Bad"},
+        {VENDOR_INDILINX, true, 0xD1, 0, 0, 0, 0, false, L"Bad"},
+        {VENDOR_KINGSTON, true, 0xE7, 0, 0, 0, 0, false, L"Bad"},
+        {VENDOR_MICRON, true, 0xCA, 0, 0, 0, 0, false, L"Bad"},
+        {VENDOR_OCZ_VECTOR, true, 0xE9, 0, 0, 0, 0, false, L"Bad"},
+        {VENDOR_ST, true, 0xE8, 0, 0, 0, 0, false, L"OK"},
+        {VENDOR_ST, true, 0xD1, 0, 0, 0, 0, false, L"OK"},
+        // SandForce's error rate reads all zeros while unused.
+        {VENDOR_SANDFORCE, true, 0x01, 0, 0, 6, 0, false, L"OK"},
+        {VENDOR_SANDFORCE, true, 0x01, 0, 0x100, 6, 0, false, L"Bad"},
+        {VENDOR_SANDFORCE, true, 0x01, 6, 0x100, 6, 0, false, L"OK"},
+        // Vendor counters of a hard disk or a JMicron 60x are not judged; standard ones are.
+        {VENDOR_NONE, false, 0xB5, 1, 0, 50, 0, false, L"OK"},
+        {VENDOR_NONE, false, 0x0A, 1, 0, 50, 0, false, L"Bad"},
+        {VENDOR_JMICRON, true, 0xE5, 1, 0, 50, 0, true, L"OK"},
+        // An SSD's vendor attribute goes by its threshold.
+        {VENDOR_NONE, true, 0xF5, 100, 0, 0, 0, false, L"OK"},
+        {VENDOR_NONE, true, 0xF5, 5, 0, 10, 0, false, L"Bad"},
+        {VENDOR_NONE, true, 0xF5, 10, 0, 10, 0, false, L"OK"},
+    };
+    for (const auto& c : cases) {
         DriveRecord drive =
-            Drive(disk::VENDOR_NONE, false, {{.id = standard, .current = 1}}, {{standard, 50}});
-        EXPECT_EQ(Status(drive), L"Bad") << int{standard};
+            Drive(c.vendor, c.ssd, {{.id = c.id, .current = c.current, .raw = c.raw}},
+                  {{c.id, c.threshold}});
+        drive.CautionLimit05 = drive.CautionLimitC5 = drive.CautionLimitC6 = c.limit;
+        drive.LifeCautionLimit = c.limit;
+        drive.IsJMicron60xOrIndilinx = c.jmicron60x;
+        EXPECT_EQ(Status(drive), c.status)
+            << c.vendor << " " << int{c.id} << " at " << int{c.current};
     }
-    for (uint8_t outside : {0x0E, 0xBA, 0xD2, 0xD5, 0xDB, 0xE5, 0xF1, 0xFB}) {
-        DriveRecord drive =
-            Drive(disk::VENDOR_NONE, false, {{.id = outside, .current = 1}}, {{outside, 50}});
-        EXPECT_EQ(Status(drive), L"OK") << int{outside};
-    }
-
-    // An SSD's vendor attribute goes by its threshold.
-    DriveRecord f5 = Drive(disk::VENDOR_NONE, true, {{.id = 0xF5, .current = 100}});
-    EXPECT_EQ(Status(f5), L"OK");
-    f5 = Drive(disk::VENDOR_NONE, true, {{.id = 0xF5, .current = 5}}, {{0xF5, 10}});
-    EXPECT_EQ(Status(f5), L"Bad");
-    f5.Attribute[0].CurrentValue = 10;
-    EXPECT_EQ(Status(f5), L"OK");
+    for (uint8_t standard :
+         {0x01, 0x0D, 0xBB, 0xC1, 0xC3, 0xD1, 0xD3, 0xD4, 0xDC, 0xE4, 0xE6, 0xE7, 0xF0, 0xFA, 0xFE})
+        EXPECT_EQ(
+            Status(Drive(VENDOR_NONE, false, {{.id = standard, .current = 1}}, {{standard, 50}})),
+            L"Bad")
+            << int{standard};
+    for (uint8_t outside : {0x0E, 0xBA, 0xD2, 0xD5, 0xDB, 0xE5, 0xF1, 0xFB})
+        EXPECT_EQ(
+            Status(Drive(VENDOR_NONE, false, {{.id = outside, .current = 1}}, {{outside, 50}})),
+            L"OK")
+            << int{outside};
 
     // An unconfirmed reading or a known firmware fault is never judged.
-    f5.Attribute[0].CurrentValue = 5;
-    f5.SmartDataValid = false;
-    EXPECT_EQ(Status(f5), L"Unknow");
-    f5.SmartDataValid = true;
-    f5.IsFirmwareQuirk = true;
-    EXPECT_EQ(Status(f5), L"Unknow");
+    DriveRecord failing = Drive(VENDOR_NONE, true, {{.id = 0xF5, .current = 5}}, {{0xF5, 10}});
+    failing.SmartDataValid = false;
+    EXPECT_EQ(Status(failing), L"Unknow");
+    failing.SmartDataValid = true;
+    failing.IsFirmwareQuirk = true;
+    EXPECT_EQ(Status(failing), L"Unknow");
 }
 
 TEST(SmartRows, PowerOnTextsFromTheRawColumns) {

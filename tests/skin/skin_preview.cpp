@@ -2,6 +2,7 @@
 // drawn as a PNG: the main window on one of its pages, or one message dialog in front of it.
 // It is how the skins are looked at and how docs/screenshots/skin-*.png are made (see
 // skin_screenshots.sh); the program's own windows fill the same controls from real drives.
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,33 +40,25 @@ struct Options {
 const wchar_t* const kDrives[] = {L"Orvel SSD Pro 512GB", L"Orvel SSD Pro 1TB",
                                   L"Orvel NVMe X7 1TB", L"USB Disk 64GB"};
 
-struct SampleRow {
-    const wchar_t* cells[7];
-    const wchar_t* chineseName;
-};
+// A S.M.A.R.T. row: id, name, current, worst, threshold and raw, then the name in Chinese.
+using SampleRow = std::array<const wchar_t*, 7>;
 
 const SampleRow kSmartRows[] = {
-    {{L"01", L"Raw Read Error Rate", L"100", L"100", L"50", L"000000000000", nullptr},
-     L"底层数据读取错误率"},
-    {{L"05", L"Reallocated Sectors Count", L"100", L"100", L"10", L"000000000000", nullptr},
+    {L"01", L"Raw Read Error Rate", L"100", L"100", L"50", L"000000000000", L"底层数据读取错误率"},
+    {L"05", L"Reallocated Sectors Count", L"100", L"100", L"10", L"000000000000",
      L"重映射扇区计数"},
-    {{L"09", L"Power-On Hours", L"99", L"99", L"0", L"00000000106B", nullptr}, L"通电时间"},
-    {{L"0C", L"Power Cycle Count", L"99", L"99", L"0", L"000000000507", nullptr}, L"通电周期计数"},
-    {{L"A1", L"Valid Spare Blocks", L"100", L"100", L"10", L"000000000064", nullptr},
-     L"有效备用块"},
-    {{L"A9", L"Remaining Life", L"97", L"97", L"10", L"000000000061", nullptr}, L"剩余寿命"},
-    {{L"AE", L"Unexpected Power Loss Count", L"100", L"100", L"0", L"00000000001F", nullptr},
-     L"意外断电计数"},
-    {{L"BB", L"Uncorrectable Errors", L"100", L"100", L"0", L"000000000000", nullptr},
-     L"无法校正的错误"},
-    {{L"C2", L"Temperature", L"67", L"54", L"0", L"002D00140021", nullptr}, L"温度"},
-    {{L"C4", L"Reallocation Event Count", L"100", L"100", L"0", L"000000000000", nullptr},
-     L"重映射事件计数"},
-    {{L"C7", L"UltraDMA CRC Error Count", L"100", L"100", L"0", L"000000000000", nullptr},
+    {L"09", L"Power-On Hours", L"99", L"99", L"0", L"00000000106B", L"通电时间"},
+    {L"0C", L"Power Cycle Count", L"99", L"99", L"0", L"000000000507", L"通电周期计数"},
+    {L"A1", L"Valid Spare Blocks", L"100", L"100", L"10", L"000000000064", L"有效备用块"},
+    {L"A9", L"Remaining Life", L"97", L"97", L"10", L"000000000061", L"剩余寿命"},
+    {L"AE", L"Unexpected Power Loss Count", L"100", L"100", L"0", L"00000000001F", L"意外断电计数"},
+    {L"BB", L"Uncorrectable Errors", L"100", L"100", L"0", L"000000000000", L"无法校正的错误"},
+    {L"C2", L"Temperature", L"67", L"54", L"0", L"002D00140021", L"温度"},
+    {L"C4", L"Reallocation Event Count", L"100", L"100", L"0", L"000000000000", L"重映射事件计数"},
+    {L"C7", L"UltraDMA CRC Error Count", L"100", L"100", L"0", L"000000000000",
      L"UltraDMA CRC 错误计数"},
-    {{L"F1", L"Total Host Writes", L"100", L"100", L"0", L"000000B2C4D0", nullptr},
-     L"主机写入总量"},
-    {{L"F2", L"Total Host Reads", L"100", L"100", L"0", L"000000C1E3A8", nullptr}, L"主机读取总量"},
+    {L"F1", L"Total Host Writes", L"100", L"100", L"0", L"000000B2C4D0", L"主机写入总量"},
+    {L"F2", L"Total Host Reads", L"100", L"100", L"0", L"000000C1E3A8", L"主机读取总量"},
 };
 
 std::wstring Ui(int row, const wchar_t* value = L"") {
@@ -241,8 +234,7 @@ class PreviewMain : public WindowImplBase {
             row->SetFixedHeight(40);
             list->Add(row);
             for (int column = 0; column < 6; ++column)
-                row->SetText(column, column == 1 && LanguageFlag == 1 ? sample.chineseName
-                                                                      : sample.cells[column]);
+                row->SetText(column, sample[column == 1 && LanguageFlag == 1 ? 6 : column]);
             row->SetText(6, Ui(62));
         }
     }

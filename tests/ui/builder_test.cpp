@@ -30,13 +30,30 @@ struct FancyCallback : IDialogBuilderCallback {
     }
 };
 
-TEST_F(BuilderTest, FontOneIsTheSecondFontWhateverTheDefaultIs) {
+// Font 1 is the second font whatever the default is; a class's Default comes before a control's
+// own attributes and applies to that class only; unknown elements are offered to the callback
+// and skipped with their children when it declines; lists get their header, combo boxes only
+// list elements as items.
+TEST_F(BuilderTest, OneSkinOfEveryKindOfElement) {
+    FancyCallback callback;
     CDialogBuilder builder;
     CControlUI* root = builder.Create(
         LR"(<Window><Font name="微软雅黑" size="12" bold="false" default="true"/>
             <Font name="微软雅黑" size="12" bold="true"/>
-            <HorizontalLayout><Text name="msgbox" font="1"/><Label name="plain"/></HorizontalLayout></Window>)",
-        L"xml", nullptr, &manager_);
+            <Default name="Label" value="autocalcwidth=&quot;true&quot; textcolor=&quot;#00515151&quot;"/>
+            <VerticalLayout><Text name="msgbox" font="1"/>
+              <Label name="Drive_text" autocalcwidth="false" width="80"/>
+              <Label name="self_sizing" textcolor="#00DC143C"/>
+              <Button name="not_a_label"/>
+              <Mystery name="m"><Label name="inside_mystery"/></Mystery>
+              <Fancy name="f" text="made by the window"/>
+              <List name="listview" itemshowrowline="true" itemlinecolor="#FFE1E4E8" vscrollbar="true">
+                <ListHeader height="24"><ListHeaderItem name="header_ID" text="ID" width="40"/>
+                <ListHeaderItem name="Description" width="100" dragable="true" sepwidth="1"/></ListHeader>
+              </List>
+              <Combo name="Drive_name"><ListLabelElement text="a"/><Label text="not an item"/></Combo>
+            </VerticalLayout></Window>)",
+        L"xml", &callback, &manager_);
     ASSERT_NE(root, nullptr);
     manager_.AttachDialog(root);
     EXPECT_EQ(manager_.GetFontCount(), 2);
@@ -45,62 +62,25 @@ TEST_F(BuilderTest, FontOneIsTheSecondFontWhateverTheDefaultIs) {
     EXPECT_TRUE(manager_.GetFont(text->GetFont()).bold);
     EXPECT_EQ(manager_.GetFont(text->GetFont()).size, 12);
     EXPECT_FALSE(manager_.GetDefaultFont().bold);
-    auto* plain = dynamic_cast<CLabelUI*>(manager_.FindControl(L"plain"));
-    EXPECT_FALSE(manager_.GetFont(plain->GetFont()).bold) << "no font: the default one";
     EXPECT_FALSE(manager_.GetFont(57).bold) << "out of range: the default one";
-}
 
-TEST_F(BuilderTest, ClassDefaultsComeBeforeOwnAttributes) {
-    CDialogBuilder builder;
-    CControlUI* root = builder.Create(
-        LR"(<Window><Default name="Label" value="autocalcwidth=&quot;true&quot; textcolor=&quot;#00515151&quot;"/>
-            <HorizontalLayout>
-              <Label name="Drive_text" autocalcwidth="false" width="80"/>
-              <Label name="self_sizing" textcolor="#00DC143C"/>
-              <Button name="not_a_label"/>
-            </HorizontalLayout></Window>)",
-        L"xml", nullptr, &manager_);
-    ASSERT_NE(root, nullptr);
-    manager_.AttachDialog(root);
     auto* fixed = dynamic_cast<CLabelUI*>(manager_.FindControl(L"Drive_text"));
     auto* sized = dynamic_cast<CLabelUI*>(manager_.FindControl(L"self_sizing"));
     auto* button = dynamic_cast<CLabelUI*>(manager_.FindControl(L"not_a_label"));
     ASSERT_TRUE(fixed && sized && button);
+    EXPECT_FALSE(manager_.GetFont(fixed->GetFont()).bold) << "no font: the default one";
     EXPECT_FALSE(fixed->IsAutoCalcWidth());
     EXPECT_EQ(fixed->GetTextColor(), 0x00515151u);
     EXPECT_TRUE(sized->IsAutoCalcWidth());
     EXPECT_EQ(sized->GetTextColor(), 0x00DC143Cu);
     EXPECT_FALSE(button->IsAutoCalcWidth()) << "a Default applies to its own class name only";
-}
 
-TEST_F(BuilderTest, UnknownElementsGoToTheCallbackOrAreSkipped) {
-    FancyCallback callback;
-    CDialogBuilder builder;
-    CControlUI* root = builder.Create(
-        LR"(<VerticalLayout><Mystery name="m"><Label name="inside_mystery"/></Mystery>
-            <Fancy name="f" text="made by the window"/><Label name="after"/></VerticalLayout>)",
-        L"xml", &callback, &manager_);
-    ASSERT_NE(root, nullptr);
-    manager_.AttachDialog(root);
     EXPECT_EQ(callback.offered, (std::vector<std::wstring>{L"Mystery", L"Fancy"}));
     EXPECT_EQ(manager_.FindControl(L"m"), nullptr);
     EXPECT_EQ(manager_.FindControl(L"inside_mystery"), nullptr);
     ASSERT_NE(manager_.FindControl(L"f"), nullptr);
     EXPECT_EQ(manager_.FindControl(L"f")->GetText(), L"made by the window");
-    EXPECT_NE(manager_.FindControl(L"after"), nullptr);
-}
 
-TEST_F(BuilderTest, ListsHeadersRowsAndComboItems) {
-    CDialogBuilder builder;
-    CControlUI* root = builder.Create(
-        LR"(<VerticalLayout><List name="listview" itemshowrowline="true" itemlinecolor="#FFE1E4E8" vscrollbar="true">
-              <ListHeader height="24"><ListHeaderItem name="header_ID" text="ID" width="40"/>
-                <ListHeaderItem name="Description" width="100" dragable="true" sepwidth="1"/></ListHeader>
-            </List>
-            <Combo name="Drive_name"><ListLabelElement text="a"/><Label text="not an item"/></Combo></VerticalLayout>)",
-        L"xml", nullptr, &manager_);
-    ASSERT_NE(root, nullptr);
-    manager_.AttachDialog(root);
     auto* list = dynamic_cast<CListUI*>(manager_.FindControl(L"listview"));
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->GetHeader()->GetCount(), 2);
@@ -149,9 +129,7 @@ TEST_F(BuilderTest, SkinsByResourceIdAndTheirFailures) {
 TEST_F(BuilderTest, EmbeddedResourcesHoldTheFilesBytes) {
     auto bytes = TestResources().Find(L"600", L"xml");
     ASSERT_TRUE(bytes.has_value());
-    std::ifstream file(std::string(TRAMSIK_SOURCE_DIR "/tests/ui/layout_skin.xml"),
-                       std::ios::binary);
-    std::string expected((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string expected = ReadTestFile("layout_skin.xml");
     EXPECT_EQ(std::string(*bytes), expected);
     EXPECT_FALSE(TestResources().Find(L"600", L"png").has_value());
     // Files named by file name are embedded as type "FILE" and found as files.

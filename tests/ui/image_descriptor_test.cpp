@@ -2,71 +2,54 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <string>
+
 #include "ui/attribute_values.h"
 
 namespace SkinUI {
 namespace {
 
-TEST(ImageDescriptor, BlanksAroundEqualsAndATrailingBlank) {
-    TImageDescriptor d;
-    EXPECT_TRUE(ParseImageDescriptor(L"res = '137' restype = 'png' ", d));
-    EXPECT_EQ(d.name, L"137");
-    EXPECT_EQ(d.type, L"png");
-    EXPECT_FALSE(d.hasDest);
-    EXPECT_FALSE(d.hasSource);
-    EXPECT_EQ(d.fade, 255);
-}
-
-TEST(ImageDescriptor, BareNameAndEveryKey) {
-    TImageDescriptor bare;
-    EXPECT_TRUE(ParseImageDescriptor(L"logo.png", bare));
-    EXPECT_EQ(bare.name, L"logo.png");
-    EXPECT_TRUE(bare.type.empty());
-
-    TImageDescriptor d;
-    EXPECT_TRUE(ParseImageDescriptor(
-        L"file='a.png' dest='1,2,3,4' source='5,6,7,8' corner='1,1,2,2' mask='#FF00FF' "
-        L"fade='128' hole='true' xtiled='true' ytiled='false'",
-        d));
-    EXPECT_EQ(d.name, L"a.png");
-    EXPECT_TRUE(d.hasDest);
-    EXPECT_EQ(d.dest, (Rect{1, 2, 3, 4}));
-    EXPECT_EQ(d.source, (Rect{5, 6, 7, 8}));
-    EXPECT_EQ(d.corner, (Rect{1, 1, 2, 2}));
-    EXPECT_TRUE(d.hasMask);
-    EXPECT_EQ(d.mask, 0xFF00FFu);
-    EXPECT_EQ(d.fade, 128);
-    EXPECT_TRUE(d.hole);
-    EXPECT_TRUE(d.xtiled);
-    EXPECT_FALSE(d.ytiled);
-
-    TImageDescriptor plainMask;
-    ParseImageDescriptor(L"mask='00ff00' fade='999'", plainMask);
-    EXPECT_EQ(plainMask.mask, 0x00FF00u);
-    EXPECT_EQ(plainMask.fade, 255) << "fade is kept within 0..255";
-}
-
-TEST(ImageDescriptor, UnknownKeysAndEmptyValuesAreIgnored) {
-    // The misspelt `retype` of a skin leaves the type unset.
-    TImageDescriptor d;
-    EXPECT_TRUE(ParseImageDescriptor(L"res='139' retype='png' source=''", d));
-    EXPECT_EQ(d.name, L"139");
-    EXPECT_TRUE(d.type.empty());
-    EXPECT_FALSE(d.hasSource);
-}
-
-TEST(ImageDescriptor, MalformedItemEndsTheParseKeepingWhatWasRead) {
-    const wchar_t* broken[] = {
-        L"res='1' restype 'png' source='1,1,1,1'",  // no '='
-        L"res='1' restype=png source='1,1,1,1'",    // no opening quote
-        L"res='1' restype='png source='1,1,1,1",    // no closing quote (eats to the next one)
+// The descriptor parsed onto `d`, in one line: whether the parse went to the end, the name and
+// type, and every other item that is set.
+std::wstring Parsed(std::wstring_view text, TImageDescriptor d = {}) {
+    const bool whole = ParseImageDescriptor(text, d);
+    std::wostringstream out;
+    const auto rect = [&](const wchar_t* key, const Rect& r) {
+        out << L" " << key << L"=" << r.left << L"," << r.top << L"," << r.right << L","
+            << r.bottom;
     };
-    for (const wchar_t* text : broken) {
-        TImageDescriptor d;
-        EXPECT_FALSE(ParseImageDescriptor(text, d)) << text;
-        EXPECT_EQ(d.name, L"1") << text;
-        EXPECT_FALSE(d.hasSource) << text;
-    }
+    out << (whole ? L"" : L"broken ") << L"'" << d.name << L"' '" << d.type << L"'";
+    if (d.hasDest) rect(L"dest", d.dest);
+    if (d.hasSource) rect(L"source", d.source);
+    if (d.corner != Rect{}) rect(L"corner", d.corner);
+    if (d.hasMask) out << L" mask=" << std::hex << d.mask << std::dec;
+    if (d.fade != 255) out << L" fade=" << d.fade;
+    out << (d.hole ? L" hole" : L"") << (d.xtiled ? L" xtiled" : L"")
+        << (d.ytiled ? L" ytiled" : L"");
+    return out.str();
+}
+
+TEST(ImageDescriptor, EveryKeyBlanksUnknownKeysAndMalformedItems) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        // Blanks around the equals signs and a trailing blank.
+        {L"res = '137' restype = 'png' ", L"'137' 'png'"},
+        {L"logo.png", L"'logo.png' ''"},
+        {L"file='a.png' dest='1,2,3,4' source='5,6,7,8' corner='1,1,2,2' mask='#FF00FF' "
+         L"fade='128' hole='true' xtiled='true' ytiled='false'",
+         L"'a.png' '' dest=1,2,3,4 source=5,6,7,8 corner=1,1,2,2 mask=ff00ff fade=128 hole xtiled"},
+        // Fade is kept within 0..255.
+        {L"mask='00ff00' fade='999'", L"'' '' mask=ff00"},
+        // The misspelt `retype` of a skin leaves the type unset; an empty value is ignored.
+        {L"res='139' retype='png' source=''", L"'139' ''"},
+        // A malformed item ends the parse, keeping what was read before it: no '=', no opening
+        // quote, no closing quote (which eats to the next one).
+        {L"res='1' restype 'png' source='1,1,1,1'", L"broken '1' ''"},
+        {L"res='1' restype=png source='1,1,1,1'", L"broken '1' ''"},
+        {L"res='1' restype='png source='1,1,1,1", L"broken '1' 'png source='"},
+    };
+    for (const auto& [text, parsed] : cases)
+        EXPECT_EQ(Parsed(text), parsed) << text;
 }
 
 TEST(ImageDescriptor, SecondDescriptorOverridesTheFirst) {

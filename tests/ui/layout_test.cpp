@@ -9,7 +9,7 @@ namespace SkinUI::testing {
 namespace {
 
 struct LayoutTest : WindowTest {
-    LayoutTest() : WindowTest(ReadTestFile("layout_skin.xml")) {}
+    LayoutTest() : WindowTest(FromUtf8(ReadTestFile("layout_skin.xml"))) {}
 };
 
 TEST_F(LayoutTest, StacksRowsAndFloatingControls) {

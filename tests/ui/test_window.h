@@ -98,10 +98,10 @@ class WindowTest : public ::testing::Test {
     TestWindow window_;
 };
 
-inline std::wstring ReadTestFile(const char* name) {
+// The bytes of a file next to these tests.
+inline std::string ReadTestFile(const char* name) {
     std::ifstream file(std::string(TRAMSIK_SOURCE_DIR "/tests/ui/") + name, std::ios::binary);
-    return FromUtf8(
-        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 inline Point Centre(const Rect& rc) {

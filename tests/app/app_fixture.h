@@ -1,22 +1,80 @@
-// The main window on the headless backend with the program's skins, over a simulated machine:
-// load a machine (SimTest's Load, LoadDemo or LoadFile, which finds files under
-// tests/app/machines), then OpenFrame takes the inventory and shows the window.
+// The program's skins on the headless backend, with a way to reach the message dialog that is
+// running modally (a step queued for its loop finds it among the open windows), and the main
+// window over a simulated machine: load one (Load, LoadDemo, LoadFile or Machine, which reads a
+// file under tests/app/machines for changing), then OpenFrame takes the inventory and shows it.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/dialog/message_dialog.h"
 #include "app/main_frame/main_frame.h"
-#include "tests/app/dialog_fixture.h"
+#include "base/ui_text.h"
+#include "skin/skin_resources.h"
 #include "tests/platform/sim_fixture.h"
+#include "ui/backend/headless/headless_backend.h"
 #include "ui/combo.h"
 #include "ui/combo_wnd.h"
+#include "ui/image_cache.h"
+#include "ui/message_loop.h"
 
 namespace app {
+
+class DialogHarness {
+  protected:
+    void InstallDialogs() {
+        backend_ = &SkinUI::headless::HeadlessBackend::Install();
+        SkinUI::CPaintManagerUI::SetInstance(&TramsikSkinResources());
+        LanguageFlag = 0;
+        MainWindowHandle = nullptr;
+    }
+    void RemoveDialogs() {
+        LanguageFlag = 0;
+        MainWindowHandle = nullptr;
+        SkinUI::CMessageLoop::ClearQuit();
+        SkinUI::CImageCache::Clear();
+        SkinUI::CPaintManagerUI::SetInstance(nullptr);
+    }
+
+    // The message dialog on show, or null.
+    CMessageDialog* OpenDialog() const {
+        for (SkinUI::headless::HeadlessWindow* window : backend_->Windows())
+            if (auto* dialog = dynamic_cast<CMessageDialog*>(&window->Host())) return dialog;
+        return nullptr;
+    }
+    // Queues `look` at the running dialog (laid out and painted), then a click on `button`.
+    void WhileShown(std::function<void(CMessageDialog&)> look, const wchar_t* button) {
+        backend_->Post([this, look = std::move(look), button] {
+            CMessageDialog* dialog = OpenDialog();
+            ASSERT_NE(dialog, nullptr);
+            backend_->Advance(0);
+            look(*dialog);
+            if (button) {
+                EXPECT_TRUE(backend_->ClickControl(dialog->GetPaintManager(), button));
+            }
+        });
+    }
+    SkinUI::CControlUI* Control(CMessageDialog& dialog, const wchar_t* name) {
+        SkinUI::CControlUI* control = dialog.GetPaintManager().FindControl(name);
+        EXPECT_NE(control, nullptr) << "no control " << name;
+        return control;
+    }
+
+    SkinUI::headless::HeadlessBackend* backend_ = nullptr;
+};
+
+class DialogTest : public ::testing::Test, protected DialogHarness {
+  protected:
+    void SetUp() override { InstallDialogs(); }
+    void TearDown() override { RemoveDialogs(); }
+};
 
 class MainFrameTest : public SimTest, protected DialogHarness {
   protected:
@@ -28,6 +86,10 @@ class MainFrameTest : public SimTest, protected DialogHarness {
         frame_.reset();
         RemoveDialogs();
         SimTest::TearDown();
+    }
+
+    static nlohmann::json Machine(const std::string& name) {
+        return nlohmann::json::parse(std::ifstream(MachinePath("app/machines/" + name + ".json")));
     }
 
     // Creates the window (its initialisation takes the inventory of the current platform),
