@@ -16,7 +16,7 @@ using namespace migration;
 TEST_F(DriverTest, OneWorkerAtATimeAndItsRunningWordComesFirst) {
     // The worker waits before its first write until the test lets it go.
     CopyGate gate;
-    gate.Attach(LoadHooked(GptPair(), "worker"));
+    gate.Attach(LoadHooked(GptPair()));
     gate.Arm(0);
     MigrationState = kStateSucceeded;  // a previous run's final word
     MigrationProgress.percentDone = 100.0f;
@@ -54,7 +54,7 @@ TEST_F(DriverTest, CancelDuringTheCopyEndsWithMinus11AndADeletedTable) {
     // The worker is held once the copy has reached 5 %, so it meets the Cancel at its next chunk
     // and nowhere else.
     CopyGate gate;
-    gate.Attach(LoadHooked(GptPair(), "cancel"));
+    gate.Attach(LoadHooked(GptPair()));
     const uint64_t source = Fingerprint(Image(0));
     const LogWatch log;
     gate.Arm(5);

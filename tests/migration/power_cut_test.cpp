@@ -26,8 +26,7 @@ class PowerCutTest : public DriverTest {
   protected:
     // Write requests of a whole migration, and how many of them follow the data's flush.
     std::pair<int, int> CountWrites(const Style& style) {
-        auto& hooked =
-            LoadHooked(style.machine("{}", "{}", "32MiB"), std::string("count-") + style.name);
+        auto& hooked = LoadHooked(style.machine("{}", "{}", "32MiB"));
         int writes = 0, afterFlush = 0;
         bool flushed = false;
         hooked.beforeWrite = [&](platform::HANDLE, platform::DWORD) {
@@ -72,7 +71,7 @@ TEST_F(PowerCutTest, TheTargetShowsNoTableOrTheWholeCopy) {
                                        std::to_string(cut) + R"(, "powerCutSeed": )" +
                                        std::to_string(cut) + " }";
             const std::string name = std::string(style.name) + "-cut-" + std::to_string(cut);
-            LoadHooked(style.machine("{}", target, "32MiB"), name);
+            LoadHooked(style.machine("{}", target, "32MiB"));
             const uint64_t source = Fingerprint(Image(0));
             EXPECT_EXIT(Migrate(0, 1),
                         ::testing::ExitedWithCode(platform::sim::kPowerCutExitStatus), "")
