@@ -125,27 +125,6 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
     }
 }
 
-TEST_F(DriverTest, SucceedsWhateverElseTheLayoutDeletionAnswersAndAfterTheSettleWait) {
-    LoadHooked(GptPair("{}", R"({ "deleteLayoutError": 5 })"));
-    const uint64_t source = Fingerprint(Image(0));
-    const double before = sim_->VirtualMilliseconds();
-    const LogWatch log;
-    EXPECT_EQ(Migrate(0, 1), 0);
-    EXPECT_EQ(MigrationState.load(), kStateSucceeded);
-    EXPECT_EQ(MigrationProgress.percentDone.load(), 100.0f);
-    const auto messages = log.Messages();
-    for (const char* line :
-         {"begin data migration --0-to-1", "src driver isGpt=1",
-          "begin to data migration, system partiton : 2", "data migration end-recovery gpt",
-          "begin to update GPT", "unlock disk", "system migration success"})
-        EXPECT_TRUE(Logged(messages, line)) << line;
-    EXPECT_FALSE(Logged(messages, "system migration err, del partitons and restart"));
-    // The one-second wait before the outcome is virtual time, not real time.
-    EXPECT_GE(sim_->VirtualMilliseconds() - before, 1000.0);
-    EXPECT_EQ(Fingerprint(Image(0)), source);
-    EXPECT_TRUE(SameSectors(0, 1, kGptPairRange - 4096, kGptPairRange));
-}
-
 // The target shows no table until its data is on the medium; then, for GPT, the backup is
 // complete and flushed before the primary header exists.
 TEST_F(DriverTest, TheTableIsWrittenLastAfterTheDataIsFlushed) {
@@ -251,34 +230,50 @@ TEST_F(DriverTest, MbrSourceMigratesItsSystemPartitionFoundByItsExtent) {
     EXPECT_EQ(ToolRows(dump, "start=.*"), before) << dump;
 }
 
-// The demo's system SSD onto its second SSD: sectors 0 to the end of the system partition
-// (entry 2) are the source's, with the table sectors rewritten for the target, which lists the
+// The demo's system SSD onto its second SSD, which answers the deletion of its layout with an
+// error of its own (that does not matter): sectors 0 to the end of the system partition (entry
+// 2) are the source's, with the table sectors rewritten for the target, which lists the
 // source's entries up to the system partition and no more.
 TEST_F(DriverTest, DemoSystemSsdOntoTheSecondSsd) {
-    const std::string sgdisk = FindTool("sgdisk");
-    if (sgdisk.empty()) GTEST_SKIP() << "sgdisk is not installed or not reachable";
     // The demo's disks are slow on purpose, so a person can watch; the test need not wait.
     auto demo = nlohmann::json::parse(platform::DemoMachineJson());
     for (auto& drive : demo["drives"])
         drive.erase("faults");
+    demo["drives"][1]["faults"] = {{"deleteLayoutError", 5}};
     LoadHooked(demo.dump());
-    const uint64_t source = Fingerprint(Image(0));
+    const std::string sgdisk = FindTool("sgdisk");
     const auto rows = [&](int image) {
-        return ToolRows(RunTool(sgdisk, "-p", Image(image)).output, R"(^ +\d+ +\d+ +\d+ .*)");
+        return sgdisk.empty()
+                   ? std::vector<std::string>{}
+                   : ToolRows(RunTool(sgdisk, "-p", Image(image)).output, R"(^ +\d+ +\d+ +\d+ .*)");
     };
     auto before = rows(0);
+    const uint64_t source = Fingerprint(Image(0));
+    const double start = sim_->VirtualMilliseconds();
+    const LogWatch log;
 
     ASSERT_TRUE(checkMigrationTarget(0, 1));
     EXPECT_EQ(Migrate(0, 1), 0);
     EXPECT_EQ(MigrationState.load(), kStateSucceeded);
+    EXPECT_EQ(MigrationProgress.percentDone.load(), 100.0f);
+    const auto messages = log.Messages();
+    for (const char* line :
+         {"begin data migration --0-to-1", "src driver isGpt=1",
+          "begin to data migration, system partiton : 2", "data migration end-recovery gpt",
+          "begin to update GPT", "unlock disk", "system migration success"})
+        EXPECT_TRUE(Logged(messages, line)) << line;
+    EXPECT_FALSE(Logged(messages, "system migration err, del partitons and restart"));
+    // The one-second wait before the outcome is virtual time, not real time.
+    EXPECT_GE(sim_->VirtualMilliseconds() - start, 1000.0);
     EXPECT_EQ(ImageSector(0, 0), ImageSector(1, 0));
     EXPECT_TRUE(
         SameSectors(0, 1, PrimaryHeader(1).firstUsableLba, PrimaryEntries(0)[2].endingLba + 1));
+    EXPECT_EQ(Fingerprint(Image(0)), source);
     EXPECT_EQ(SgdiskProblems(Image(1)), "");
+    if (sgdisk.empty()) return;
     ASSERT_EQ(before.size(), 4u);
     before.pop_back();
     EXPECT_EQ(rows(1), before);
-    EXPECT_EQ(Fingerprint(Image(0)), source);
 }
 
 TEST_F(DriverTest, PreCheckRefusalsAndTheirLogLines) {
