@@ -78,20 +78,6 @@ TEST_F(MbrTest, StatusScanCountsKnownStatusesAndTakesTheLastActive) {
     EXPECT_TRUE(Logged(lines, " invalid partition status"));
 }
 
-TEST_F(MbrTest, UnreadableOrUnsignedSectorFails) {
-    LoadDrives(MbrMachine("64MiB"), 2);
-    MbrDiskContext context;
-    LogWatch raw;
-    EXPECT_EQ(readMbr(context, Drive(1)), TableResult::kBadSignature);
-    EXPECT_TRUE(Logged(raw.Messages(), " No valid bootsector found on device"));
-    EXPECT_TRUE(Logged(raw.Messages(), "bad mbr header"));
-
-    LoadDrives(MbrMachine("64MiB", "", "{}", R"({ "readErrorSector": 0 })"), 2);
-    LogWatch unreadable;
-    EXPECT_EQ(readMbr(context, Drive(0)), TableResult::kUnreadableSector);
-    EXPECT_TRUE(Logged(unreadable.Messages(), "ReadFile() Error: 1117"));
-}
-
 TEST_F(MbrTest, SystemVolumeDecidesOverTheActiveFlag) {
     // C: lies on entry 2, which is not the active one.
     LoadDrives(MbrMachine("64MiB", R"({ "drive": 0, "partition": 2 })"), 2);
