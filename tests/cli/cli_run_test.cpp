@@ -29,49 +29,32 @@ TEST_F(CliRunTest, CommandsOnTheDemoMachine) {
         const char* args;  // split at blanks
         int status;
         std::string head;  // the output starts with it
-        std::vector<std::string> has;
-        size_t lines;     // when not 0, the output's number of lines
-        std::string err;  // all of the error stream on success, a part of it on failure
+        std::string has;   // and holds it
+        size_t lines;      // when not 0, the output's number of lines
+        std::string err;   // all of the error stream on success, a part of it on failure
     } cases[] = {
-        {"list",
-         0,
-         "Drive  Model",
-         {"\n    0  Orvel SSD S3 1GB", "\n    1  Orvel SSD S5 2GB"},
-         0,
-         ""},
+        {"list", 0, "Drive  Model", "\n    1  Orvel SSD S5 2GB     2.0 GB  Serial ATA", 0, ""},
         // The first drive until the system disk is known; one row per attribute.
-        {"smart", 0, "Drive 0  Orvel SSD S3 1GB\nID  Description", {"0000000005FC  OK"}, 16, ""},
-        {"smart --drive 1", 0, "Drive 1  Orvel SSD S5 2GB\n", {"00000000000C  OK"}, 11, ""},
+        {"smart", 0, "Drive 0  Orvel SSD S3 1GB\nID  Description", "0000000005FC  OK", 16, ""},
+        {"smart --drive 1", 0, "Drive 1  Orvel SSD S5 2GB\n", "00000000000C  OK", 11, ""},
         // The NVMe drive: composite temperature 310 K in the seven-byte raw form, no values.
-        {"smart --drive 2",
-         0,
-         "Drive 2  Orvel NVMe P5 1.5GB\n",
-         {"\n02  Vendor Specific      ---    ---        ---  00000000000136  OK\n", "\n0F  "},
-         17,
-         ""},
-        {"smart --drive 9", 3, "", {}, 0, noDrive9},
-        {"--lang zh smart", 0, "磁盘 0  Orvel SSD S3 1GB\n", {"良好"}, 0, ""},
-        {"info",
-         0,
-         "Drive 0  Orvel SSD S3 1GB\n",
-         {"\nDrive letter:  C\n", "\nInterface : Serial ATA\n", "\nAHCI:  Opeded\n",
-          "\nSerial No. : ORV2026S3000..  (ORV2026S3000142)\n", "\nDisk capacity : 1.0 GB\n",
-          "\nFirmware : S3FM02.1\n", "\nFree Space : 0.2 GB\n", "\nUsed Space : 0.3 GB\n",
-          "\nUnallocated : 0.5 GB\n", "\n[###########---------]  58%\n", "\nC:  ", "NTFS"},
-         0,
-         ""},
+        {"smart --drive 2", 0, "Drive 2  Orvel NVMe P5 1.5GB\n",
+         "\n02  Vendor Specific      ---    ---        ---  00000000000136  OK\n", 17, ""},
+        {"smart --drive 9", 3, "", "", 0, noDrive9},
+        {"--lang zh smart", 0, "磁盘 0  Orvel SSD S3 1GB\n", "良好", 0, ""},
+        {"info", 0, "Drive 0  Orvel SSD S3 1GB\nDrive letter:  C\n",
+         "\nInterface : Serial ATA\nAHCI:  Opeded\n"
+         "Serial No. : ORV2026S3000..  (ORV2026S3000142)\nDisk capacity : 1.0 GB\n"
+         "Firmware : S3FM02.1\nFree Space : 0.2 GB\nUsed Space : 0.3 GB\n"
+         "Unallocated : 0.5 GB\n[###########---------]  58%\n",
+         0, ""},
         // A blank disk is all unallocated.
-        {"info --drive 1",
-         0,
-         "Drive 1  Orvel SSD S5 2GB\n",
-         {"\nDisk capacity : 2.0 GB\n", "\nUnallocated : 2.0 GB\n"},
-         0,
-         ""},
-        {"info --drive 9", 3, "", {}, 0, noDrive9},
-        {"--lang zh info", 0, "", {"\n序列号 : ORV2026S3000142\n", "\nAHCI:  已开启\n"}, 0, ""},
-        {"", 2, "", {}, 0, ""},
-        {"info --drive -1", 2, "", {}, 0, "--drive"},
-        {"--help", 0, "", {"report"}, 0, ""},
+        {"info --drive 1", 0, "Drive 1  Orvel SSD S5 2GB\n", "\nUnallocated : 2.0 GB\n", 0, ""},
+        {"info --drive 9", 3, "", "", 0, noDrive9},
+        {"--lang zh info", 0, "", "\nAHCI:  已开启\n序列号 : ORV2026S3000142\n", 0, ""},
+        {"", 2, "", "", 0, ""},
+        {"info --drive -1", 2, "", "", 0, "--drive"},
+        {"--help", 0, "", "report", 0, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
@@ -82,11 +65,8 @@ TEST_F(CliRunTest, CommandsOnTheDemoMachine) {
         const CliRun run = Demo(args);
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_TRUE(run.out.starts_with(c.head)) << run.out;
-        for (const std::string& part : c.has)
-            EXPECT_TRUE(Has(run.out, part)) << part << "\n" << run.out;
-        if (c.lines != 0) {
-            EXPECT_EQ(Lines(run.out).size(), c.lines) << run.out;
-        }
+        EXPECT_TRUE(Has(run.out, c.has)) << c.has << "\n" << run.out;
+        EXPECT_TRUE(c.lines == 0 || Lines(run.out).size() == c.lines) << run.out;
         if (c.status == 0) {
             EXPECT_EQ(run.err, c.err);
         } else {
@@ -126,39 +106,19 @@ TEST_F(CliRunTest, JsonReportFollowsTheSchemaAndHoldsEveryDrive) {
     ASSERT_EQ(run.status, 0) << run.err;
     const json report = json::parse(run.out);
     EXPECT_EQ(SchemaProblems(report), std::vector<std::string>{});
-    EXPECT_EQ(report["format"], "tramsik-report/1");
-    EXPECT_EQ(report["language"], "en");
     EXPECT_EQ(report["os"]["name"], "Windows 10 64");
-    EXPECT_EQ(report["os"]["major"], 10);
     EXPECT_EQ(report["systemDisk"], json({{"physicalDrive", 0}, {"model", "Orvel SSD S3 1GB"}}));
 
-    int sataDrives = 0;
-    for (const json& drive : report["drives"]) {
-        EXPECT_TRUE(drive["diskInfoPage"].contains("AHCI")) << drive["model"];
-        if (drive["interfaceType"] != 2) continue;
-        ++sataDrives;
+    // Every SATA drive's table is the inventory's; the NVMe drive's fields are its health log's.
+    for (const int sata : {0, 1}) {
+        const json& drive = report["drives"][sata];
         EXPECT_EQ(drive["commandTypeTag"], "pd1");
-        EXPECT_TRUE(drive["flags"]["smartDataValid"].get<bool>()) << drive["model"];
-        ASSERT_FALSE(drive["smartTable"].empty()) << drive["model"];
         EXPECT_EQ(drive["smartTable"].size(), drive["attributes"].size());
-        EXPECT_EQ(drive["smartTable"][0][0], "01");
+        EXPECT_EQ(drive["smartTable"][0][0], "01") << drive["model"];
     }
-    EXPECT_EQ(sataDrives, 2);
-    ASSERT_GE(report["drives"].size(), 3u);
-    const json& system = report["drives"][0];
-    EXPECT_EQ(system["model"], "Orvel SSD S3 1GB");
-    EXPECT_EQ(system["driveLetters"], "C:");
-    EXPECT_EQ(system["totalDiskSize"], 1024.0) << "the measured size";
-    EXPECT_EQ(system["space"]["unallocatedSize"], 512.0);
-    EXPECT_EQ(system["space"]["volumes"][0]["freeSize"], 212.0);
-    EXPECT_EQ(system["diskInfoPage"]["serial_no"], "Serial No. : ORV2026S3000..")
-        << "the window's text, cut";
-    // The NVMe drive's fields are the inventory's and its health log's.
     const json& nvme = report["drives"][2];
-    EXPECT_EQ(nvme["physicalDrive"], 2);
     EXPECT_EQ(nvme["commandTypeTag"], "sq");
     EXPECT_EQ(nvme["temperature"], 37);
-    EXPECT_EQ(nvme["attributes"].size(), 15u);
     EXPECT_EQ(nvme["smartTable"].size(), 15u);
 
     const CliRun text = Demo({"report"});

@@ -57,15 +57,7 @@ TEST(CliTextColumns, ControlCharactersNeverReachTheTerminal) {
     }
 }
 
-TEST(CliDriveText, SizesRoundToOneDecimal) {
-    EXPECT_EQ(SizeText(0.0), L"0.0 GB");
-    EXPECT_EQ(SizeText(975.0), L"1.0 GB");
-    EXPECT_EQ(SizeText(2047.0), L"2.0 GB");
-    EXPECT_EQ(SizeText(476891.0), L"465.7 GB");
-    EXPECT_EQ(SizeText(51.1), L"0.0 GB");
-    EXPECT_EQ(SizeText(52.0), L"0.1 GB");
-}
-
+// Sizes are in GB, rounded to one decimal (51.1 MiB is 0.0 GB, 52 MiB 0.1 GB).
 TEST(CliDriveText, ListLinesUpEveryDrive) {
     DriveList drives;
     drives.Append(SataDrive(0, L"Orvel SSD S3 1GB", 975.0, {}, {}));
@@ -73,15 +65,17 @@ TEST(CliDriveText, ListLinesUpEveryDrive) {
     usb.Interface = L"USB (Serial ATA)";
     usb.CommandTypeTag = L"jm1";
     drives.Append(usb);
-    DriveRecord unnumbered = SataDrive(-1, L"RAID member", 0.0, {}, {});
+    DriveRecord unnumbered = SataDrive(-1, L"RAID member", 51.1, {}, {});
     unnumbered.CommandTypeTag = L"cs";
     drives.Append(unnumbered);
+    drives.Append(SataDrive(1, L"Small", 52.0, {}, {}));
 
     EXPECT_EQ(ListText(drives),
               L"Drive  Model                    Size  Interface         Route\n"
               L"    0  Orvel SSD S3 1GB       1.0 GB  Serial ATA        pd1\n"
               L"   12  Portable HDD PX-500  465.7 GB  USB (Serial ATA)  jm1\n"
-              L"    -  RAID member            0.0 GB  Serial ATA        cs\n");
+              L"    -  RAID member            0.0 GB  Serial ATA        cs\n"
+              L"    1  Small                  0.1 GB  Serial ATA        pd1\n");
 
     LanguageScope chinese(1);
     EXPECT_EQ(ListText(DriveList{}), L"磁盘  型号  容量  接口  通道\n");
@@ -126,11 +120,6 @@ TEST(CliDriveText, SmartTableInBothLanguages) {
     };
     EXPECT_GT(column(L"良好"), 0u);
     EXPECT_EQ(column(L"良好"), column(L"损坏"));
-}
-
-TEST(CliDriveText, SmartWithoutAttributesSaysSo) {
-    DriveRecord drive = SataDrive(0, L"Quiet", 1.0, {}, {});
-    EXPECT_EQ(SmartText(drive, Names()), L"Drive 0  Quiet\nNo S.M.A.R.T. attributes\n");
 }
 
 TEST(CliDriveText, ReportHasMachineFactsAndEveryDrive) {

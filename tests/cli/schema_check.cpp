@@ -94,21 +94,16 @@ class Checker {
                 if (!value.contains(key.get<std::string>()))
                     Fail(path, "missing key " + key.dump());
         const json properties = schema.value("properties", json::object());
+        // A key the schema does not name follows additionalProperties: a schema, or a yes or no.
         for (const auto& [key, member] : value.items()) {
-            const std::string memberPath = path + "." + key;
-            if (properties.contains(key))
-                Check(properties[key], member, memberPath);
-            else if (schema.contains("additionalProperties"))
-                CheckAdditional(schema["additionalProperties"], member, memberPath);
+            const json rule = properties.contains(key)
+                                  ? properties[key]
+                                  : schema.value("additionalProperties", json(true));
+            if (!rule.is_boolean())
+                Check(rule, member, path + "." + key);
+            else if (!rule.get<bool>())
+                Fail(path + "." + key, "is not allowed");
         }
-    }
-
-    void CheckAdditional(const json& rule, const json& member, const std::string& path) {
-        if (rule.is_boolean()) {
-            if (!rule.get<bool>()) Fail(path, "is not allowed");
-            return;
-        }
-        Check(rule, member, path);
     }
 
     const json& root_;

@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "driver_fixture.h"
 #include "migration/copy_engine.h"
 #include "migration/migration_state.h"
-#include "migration_fixture.h"
 
 namespace {
 
@@ -18,19 +18,8 @@ std::string CopyMachine(const std::string& sourceFaults = "{}",
                       SimDrive(1, "Target", "64MiB", targetFaults));
 }
 
-class CopyTest : public MigrationTest {
+class CopyTest : public DriverTest {
   protected:
-    void SetUp() override {
-        MigrationTest::SetUp();
-        MigrationState = 0;
-        MigrationProgress.percentDone = 0.0f;
-        MigrationProgress.remainingSeconds = 0;
-    }
-    void TearDown() override {
-        MigrationState = 0;
-        MigrationTest::TearDown();
-    }
-
     // Every sector of the source names itself, so a misplaced copy shows.
     void FillSource(uint64_t sectors) {
         std::vector<uint64_t> words(sectors * 64);
@@ -108,17 +97,6 @@ TEST_F(CopyTest, ProbeMeasuresTheSlowerDirectionPerChunk) {
     }
 }
 
-TEST_F(CopyTest, ProbeStopsAtTheFirstFailure) {
-    // The first sampled range of 100000 sectors is 4163..5186.
-    LoadDrives(CopyMachine(R"({ "readErrorSector": 4200 })"), 2);
-    LogWatch readLog;
-    EXPECT_EQ(calcspeedsec_ssd(100000, Drive(0), Drive(1)), 0.0f);
-    EXPECT_TRUE(Logged(readLog.Messages(), "calcspeedsec_ssd read_sect err -0x45d"));
-    EXPECT_EQ(CountStartingWith(readLog.Messages(), "calcspeedsec_ssd end"), 0u);
-    EXPECT_EQ(Position(Drive(0)), 0);
-    EXPECT_EQ(Position(Drive(1)), 0);
-}
-
 TEST_F(CopyTest, OneChunkAndOneChunkPlusOneSector) {
     LoadDrives(CopyMachine(), 2);
     FillSource(300);
@@ -169,7 +147,8 @@ TEST_F(CopyTest, OutcomesOtherThanAWholeCopy) {
         SCOPED_TRACE(c.what);
         LoadDrives(CopyMachine(c.sourceFaults, c.targetFaults), 2);
         FillSource(512);
-        if (c.result == kCopyCancelled) MigrationState = kStateCancelled;
+        MigrationState = c.result == kCopyCancelled ? kStateCancelled : 0;
+        ClearMigrationProgress();
         LogWatch log;
         EXPECT_EQ(copySectors(Drive(0), Drive(1), c.sectors), c.result);
         EXPECT_TRUE(!*c.line || Logged(log.Messages(), c.line)) << c.line;
@@ -180,8 +159,6 @@ TEST_F(CopyTest, OutcomesOtherThanAWholeCopy) {
         EXPECT_TRUE(c.firstBlank == 0 || Copied(c.firstBlank - 1));
         EXPECT_TRUE(Blank(c.firstBlank));
         EXPECT_TRUE(Blank(c.firstBlank + 128)) << "nothing after the failed chunk";
-        TearDown();
-        SetUp();
     }
 }
 

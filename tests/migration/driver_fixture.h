@@ -1,24 +1,59 @@
-// Whole migrations on simulated machines: a source and a target of the test's choosing, the
-// platform wrapped so a test can step in before a write, and the checks every outcome needs
-// (the source's bytes untouched, the target's table gone).
+// Simulated machines with drives to migrate between: handles on their physical drives, direct
+// access to the sectors of their image files (to corrupt them, or to look at what was
+// written), the platform wrapped so a test can step in before a write, and the checks every
+// outcome needs (the source's bytes untouched, the target's table gone).
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <regex>
+#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "hooked_platform.h"
 #include "migration/migration_driver.h"
-#include "migration_fixture.h"
-#include "platform/demo_machine.h"
+#include "platform/partition_table.h"
+#include "platform/platform.h"
 #include "platform/sim/machine_loader.h"
+#include "platform/win_constants.h"
+#include "tests/platform/sim_fixture.h"
+#include "tests/support/log_watch.h"
+#include "tests/support/peer_tools.h"
+
+using Sector = std::array<uint8_t, 512>;
+
+// One ATA drive of a machine file; `layout`, when given, is its partition table.
+inline std::string SimDrive(int number, const std::string& model, const std::string& size,
+                            const std::string& faults = "{}", const std::string& layout = "") {
+    return R"({ "physicalDrive": )" + std::to_string(number) +
+           R"(, "route": "ata", "identify": { "model": ")" + model + R"(" }, "size": ")" + size +
+           R"(", "faults": )" + faults + (layout.empty() ? "" : R"(, "layout": )" + layout) + " }";
+}
+// A machine file of `drives` (comma-separated objects) and `volumes`.
+inline std::string SimMachine(const std::string& drives, const std::string& volumes = "[]",
+                              const std::string& os = R"({ "major": 10, "minor": 0 })") {
+    return R"({ "format": "tramsik-machine/1", "os": )" + os + R"(, "drives": [ )" + drives +
+           R"( ], "volumes": )" + volumes + " }";
+}
+// The volume C: on partition `partition` of drive `drive`, with `free` bytes free.
+inline std::string VolumeC(int drive, int partition, const std::string& free = R"("1MiB")") {
+    return R"([ { "letter": "C", "fileSystem": "NTFS", "freeBytes": )" + free +
+           R"(, "extents": [ { "drive": )" + std::to_string(drive) + R"(, "partition": )" +
+           std::to_string(partition) + " } ] } ]";
+}
 
 // Source (drive 0): GPT on 16 MiB, entries EFI 2048-4095, MSR 4096-6143, the system partition
 // (C:) 6144-22527 and a recovery partition 22528-26623. Target (drive 1): `targetSize`, laid
@@ -55,6 +90,157 @@ inline std::string MbrPair(const std::string& sourceFaults = "{}",
 }
 inline constexpr uint64_t kMbrPairRange = 12288;
 
+// The parts of the lines of a tool's output that match `pattern`.
+inline std::vector<std::string> ToolRows(const std::string& output, const std::string& pattern) {
+    const std::regex row(pattern);
+    std::vector<std::string> rows;
+    std::istringstream in(output);
+    std::smatch match;
+    for (std::string line; std::getline(in, line);)
+        if (std::regex_search(line, match, row)) rows.push_back(match.str());
+    return rows;
+}
+
+// What sgdisk's verifier finds wrong with `image`: empty when it found no problem and had to
+// make nothing up, or when sgdisk cannot be run here.
+inline std::string SgdiskProblems(const std::filesystem::path& image) {
+    const std::string sgdisk = FindTool("sgdisk");
+    if (sgdisk.empty()) return "";
+    const std::string verdict = RunTool(sgdisk, "-v", image).output;
+    bool bad = verdict.find("No problems found") == std::string::npos;
+    for (const char* word : {"ERROR", "Warning", "Problem", "Creating new GPT", "corrupt"})
+        bad = bad || verdict.find(word) != std::string::npos;
+    return bad ? verdict : "";
+}
+
+// True when `messages` holds `line` exactly (a log message without its time stamp).
+inline bool Logged(const std::vector<std::string>& messages, const std::string& line) {
+    return std::find(messages.begin(), messages.end(), LogWatch::AsLogged(line)) != messages.end();
+}
+inline size_t CountStartingWith(const std::vector<std::string>& messages,
+                                const std::string& prefix) {
+    const std::string logged = LogWatch::AsLogged(prefix);
+    return std::count_if(messages.begin(), messages.end(),
+                         [&](const std::string& m) { return m.rfind(logged, 0) == 0; });
+}
+
+// A platform that passes every call to another one and lets a test step in before each write,
+// on the thread that writes: to act at an exact point of a migration (a Cancel while the copy
+// is half done) without racing against the worker.
+class HookedPlatform : public platform::Platform {
+  public:
+    using WriteHook = std::function<void(platform::HANDLE file, platform::DWORD size)>;
+
+    explicit HookedPlatform(std::unique_ptr<platform::Platform> inner) : inner_(std::move(inner)) {}
+
+    // Called before every WriteFile and FlushFileBuffers, on the writing thread; set before the
+    // platform is used.
+    WriteHook beforeWrite;
+    std::function<void(platform::HANDLE file)> beforeFlush;
+
+    using BOOL = platform::BOOL;
+    using DWORD = platform::DWORD;
+    using HANDLE = platform::HANDLE;
+    using UINT = platform::UINT;
+
+    HANDLE CreateFileW(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
+                       DWORD flags) override {
+        return inner_->CreateFileW(name, access, share, disposition, flags);
+    }
+    BOOL DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
+                         DWORD outSize, DWORD* returned) override {
+        return inner_->DeviceIoControl(device, code, in, inSize, out, outSize, returned);
+    }
+    BOOL SetFilePointerEx(HANDLE file, int64_t distance, int64_t* position, DWORD method) override {
+        return inner_->SetFilePointerEx(file, distance, position, method);
+    }
+    BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) override {
+        return inner_->ReadFile(file, buffer, size, read);
+    }
+    BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) override {
+        if (beforeWrite) beforeWrite(file, size);
+        return inner_->WriteFile(file, buffer, size, written);
+    }
+    BOOL FlushFileBuffers(HANDLE file) override {
+        if (beforeFlush) beforeFlush(file);
+        return inner_->FlushFileBuffers(file);
+    }
+    BOOL CloseHandle(HANDLE handle) override { return inner_->CloseHandle(handle); }
+    DWORD GetLastError() override { return inner_->GetLastError(); }
+    void SetLastError(DWORD error) override { inner_->SetLastError(error); }
+    BOOL DefineDosDeviceW(DWORD flags, const wchar_t* name, const wchar_t* target) override {
+        return inner_->DefineDosDeviceW(flags, name, target);
+    }
+    UINT GetDriveTypeW(const wchar_t* root) override { return inner_->GetDriveTypeW(root); }
+    BOOL GetDiskFreeSpaceExW(const wchar_t* root, platform::ULONGLONG* available,
+                             platform::ULONGLONG* total, platform::ULONGLONG* free) override {
+        return inner_->GetDiskFreeSpaceExW(root, available, total, free);
+    }
+    BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* name, DWORD nameSize, DWORD* serial,
+                               DWORD* maxComponent, DWORD* flags, wchar_t* fileSystem,
+                               DWORD fileSystemSize) override {
+        return inner_->GetVolumeInformationW(root, name, nameSize, serial, maxComponent, flags,
+                                             fileSystem, fileSystemSize);
+    }
+    UINT GetSystemDirectoryW(wchar_t* buffer, UINT size) override {
+        return inner_->GetSystemDirectoryW(buffer, size);
+    }
+    platform::HRESULT CoInitializeSecurity() override { return inner_->CoInitializeSecurity(); }
+    platform::HRESULT CreateWbemLocator(std::unique_ptr<platform::WmiLocator>* locator) override {
+        return inner_->CreateWbemLocator(locator);
+    }
+    platform::SC_HANDLE OpenSCManagerW(const wchar_t* machine, const wchar_t* database,
+                                       DWORD access) override {
+        return inner_->OpenSCManagerW(machine, database, access);
+    }
+    platform::SC_HANDLE OpenServiceW(platform::SC_HANDLE manager, const wchar_t* name,
+                                     DWORD access) override {
+        return inner_->OpenServiceW(manager, name, access);
+    }
+    BOOL QueryServiceStatus(platform::SC_HANDLE service,
+                            platform::SERVICE_STATUS* status) override {
+        return inner_->QueryServiceStatus(service, status);
+    }
+    BOOL StartServiceW(platform::SC_HANDLE service, DWORD count, const wchar_t** args) override {
+        return inner_->StartServiceW(service, count, args);
+    }
+    BOOL CloseServiceHandle(platform::SC_HANDLE handle) override {
+        return inner_->CloseServiceHandle(handle);
+    }
+    intptr_t ShellExecuteW(const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                           const wchar_t* directory, int show) override {
+        return inner_->ShellExecuteW(verb, file, parameters, directory, show);
+    }
+    BOOL GetVersionExW(platform::OSVERSIONINFOEXW* info) override {
+        return inner_->GetVersionExW(info);
+    }
+    void GetNativeSystemInfo(platform::SYSTEM_INFO* info) override {
+        inner_->GetNativeSystemInfo(info);
+    }
+    UINT GetACP() override { return inner_->GetACP(); }
+    BOOL GetPcieLinkProperties(const std::wstring& id, platform::PcieLink* link) override {
+        return inner_->GetPcieLinkProperties(id, link);
+    }
+    DWORD GetTickCount() override { return inner_->GetTickCount(); }
+    platform::LocalTime GetLocalTime() override { return inner_->GetLocalTime(); }
+    void Sleep(DWORD milliseconds) override { inner_->Sleep(milliseconds); }
+    BOOL QueryPerformanceCounter(int64_t* count) override {
+        return inner_->QueryPerformanceCounter(count);
+    }
+    BOOL QueryPerformanceFrequency(int64_t* frequency) override {
+        return inner_->QueryPerformanceFrequency(frequency);
+    }
+    HANDLE CreateMutexW(BOOL owner, const wchar_t* name) override {
+        return inner_->CreateMutexW(owner, name);
+    }
+    HANDLE OpenMutexW(DWORD access, BOOL inherit, const wchar_t* name) override {
+        return inner_->OpenMutexW(access, inherit, name);
+    }
+
+  private:
+    std::unique_ptr<platform::Platform> inner_;
+};
+
 // Holds the worker before a write once the copy has reached a mark, until the test moves it:
 // every look at a running migration then sees a known state, without racing the worker.
 class CopyGate {
@@ -88,8 +274,8 @@ class CopyGate {
   private:
     // Once asked, a cancel that reaches the state word opens the gate, as it would reach the
     // copy of a slow disk; nothing notifies the gate of it, so the wait looks again every few
-    // milliseconds.
-    // A held worker stays until the mark moves, whatever the progress values say meanwhile.
+    // milliseconds. A held worker stays until the mark moves, whatever the progress values say
+    // meanwhile.
     void Pass() {
         std::unique_lock lock(mutex_);
         if (migration::MigrationProgress.percentDone.load() < mark_) return;
@@ -109,34 +295,30 @@ class CopyGate {
     bool cancelOpens_ = false;
 };
 
-class DriverTest : public MigrationTest {
+class DriverTest : public SimTest {
   protected:
     void SetUp() override {
-        MigrationTest::SetUp();
+        SimTest::SetUp();
         migration::MigrationState = 0;
         migration::MigrationResult = 0;
         migration::ClearMigrationProgress();
     }
+    void TearDown() override {
+        CloseDrives();
+        migration::MigrationState = 0;
+        SimTest::TearDown();
+    }
 
-    // Loads the machine (each under its own name, so its images are fresh) behind a
-    // HookedPlatform and makes it current.
-    HookedPlatform& LoadHooked(const std::string& json, const std::string& name) {
+    // Loads the machine behind a HookedPlatform and makes it current; every load has images of
+    // its own, fresh from the machine's layout.
+    HookedPlatform& LoadHooked(const std::string& json) {
+        CloseDrives();
         std::string error;
-        auto machine = platform::sim::ParseMachine(json, name, folder_, &error);
-        EXPECT_TRUE(machine) << error;
-        if (!machine) throw std::runtime_error(error);
-        return InstallHooked(std::move(*machine));
-    }
-    HookedPlatform& LoadHookedFile(const std::string& file) {
-        std::string error;
-        auto machine = platform::sim::LoadMachineFile(MachinePath(file), &error);
-        EXPECT_TRUE(machine) << error;
-        if (!machine) throw std::runtime_error(error);
-        return InstallHooked(std::move(*machine));
-    }
-    HookedPlatform& InstallHooked(platform::sim::Machine machine) {
-        std::string error;
-        auto sim = platform::sim::SimPlatform::Create(std::move(machine), {folder_}, &error);
+        auto machine =
+            platform::sim::ParseMachine(json, "m" + std::to_string(loads_++), folder_, &error);
+        auto sim = machine
+                       ? platform::sim::SimPlatform::Create(std::move(*machine), {folder_}, &error)
+                       : nullptr;
         EXPECT_TRUE(sim) << error;
         if (!sim) throw std::runtime_error(error);
         sim_ = sim.get();
@@ -145,6 +327,24 @@ class DriverTest : public MigrationTest {
         platform::UsePlatform(std::move(hooked));
         return result;
     }
+    // Loads the machine and opens its physical drives 0..count-1.
+    void LoadDrives(const std::string& json, int count) {
+        LoadHooked(json);
+        for (int i = 0; i < count; ++i) {
+            const std::wstring name = L"\\\\.\\PhysicalDrive" + std::to_wstring(i);
+            platform::HANDLE handle = platform::CreateFileW(
+                name.c_str(), platform::GENERIC_READ | platform::GENERIC_WRITE,
+                platform::FILE_SHARE_READ | platform::FILE_SHARE_WRITE, platform::OPEN_EXISTING, 0);
+            ASSERT_NE(handle, platform::INVALID_HANDLE_VALUE) << "drive " << i;
+            handles_.push_back(handle);
+        }
+    }
+    void CloseDrives() {
+        for (platform::HANDLE handle : handles_)
+            platform::CloseHandle(handle);
+        handles_.clear();
+    }
+    platform::HANDLE Drive(int index) const { return handles_.at(index); }
 
     // Runs the worker to its end on this thread; its own return value is always 0.
     int32_t Migrate(const migration::MigrationThreadArgs& args) {
@@ -152,6 +352,71 @@ class DriverTest : public MigrationTest {
         return migration::MigrationResult.load();
     }
     int32_t Migrate(uint32_t source, uint32_t target) { return Migrate({source, target}); }
+
+    std::filesystem::path Image(int index) const { return sim_->ImagePath(index); }
+    // The image bytes of the drive at `index`, read and written past the simulator.
+    Sector ImageSector(int index, uint64_t lba) const {
+        Sector sector{};
+        std::ifstream in(Image(index), std::ios::binary);
+        in.seekg(static_cast<std::streamoff>(lba * 512));
+        in.read(reinterpret_cast<char*>(sector.data()), sector.size());
+        return sector;
+    }
+    void SetImageSector(int index, uint64_t lba, const Sector& sector) const {
+        std::fstream out(Image(index), std::ios::binary | std::ios::in | std::ios::out);
+        out.seekp(static_cast<std::streamoff>(lba * 512));
+        out.write(reinterpret_cast<const char*>(sector.data()), sector.size());
+    }
+    template <typename T>
+    T ImageAs(int index, uint64_t lba) const {
+        static_assert(sizeof(T) == 512);
+        T value;
+        const Sector sector = ImageSector(index, lba);
+        std::memcpy(&value, sector.data(), sizeof value);
+        return value;
+    }
+    template <typename T>
+    void SetImageAs(int index, uint64_t lba, const T& value) const {
+        static_assert(sizeof(T) == 512);
+        Sector sector;
+        std::memcpy(sector.data(), &value, sizeof value);
+        SetImageSector(index, lba, sector);
+    }
+
+    // The primary header and its array as the drive holds them, and a way to store them
+    // back with correct CRCs after a test changed them.
+    platform::GptHeader PrimaryHeader(int index) const {
+        return ImageAs<platform::GptHeader>(index, 1);
+    }
+    std::vector<platform::GptEntry> PrimaryEntries(int index) const {
+        const auto header = PrimaryHeader(index);
+        std::vector<platform::GptEntry> entries(header.numberOfPartitionEntries);
+        for (uint32_t s = 0; s < entries.size() / 4; ++s) {
+            const Sector sector = ImageSector(index, header.partitionEntryLba + s);
+            std::memcpy(&entries[s * 4], sector.data(), 512);
+        }
+        return entries;
+    }
+    void StorePrimary(int index, platform::GptHeader header,
+                      const std::vector<platform::GptEntry>& entries, bool sealArray = true,
+                      bool sealHeader = true) const {
+        for (uint32_t s = 0; s < entries.size() / 4; ++s) {
+            Sector sector;
+            std::memcpy(sector.data(), &entries[s * 4], 512);
+            SetImageSector(index, header.partitionEntryLba + s, sector);
+        }
+        if (sealArray)
+            header.partitionEntryArrayCrc32 = platform::Crc32(
+                0, {reinterpret_cast<const uint8_t*>(entries.data()), entries.size() * 128});
+        if (sealHeader) Seal(header);
+        SetImageAs(index, 1, header);
+    }
+    static void Seal(platform::GptHeader& header) {
+        header.headerCrc32 = 0;
+        header.headerCrc32 =
+            platform::Crc32(0, {reinterpret_cast<const uint8_t*>(&header),
+                                std::min<size_t>(header.headerSize, sizeof header)});
+    }
 
     // The image's contents as a fingerprint: equal fingerprints, equal bytes. Hashed block by
     // block, since the demo's images are gigabytes (mostly holes).
@@ -197,4 +462,8 @@ class DriverTest : public MigrationTest {
         }
         return true;
     }
+
+    platform::sim::SimPlatform* sim_ = nullptr;
+    std::vector<platform::HANDLE> handles_;
+    int loads_ = 0;
 };

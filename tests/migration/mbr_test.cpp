@@ -5,8 +5,8 @@
 #include <regex>
 #include <string>
 
+#include "driver_fixture.h"
 #include "migration/mbr.h"
-#include "migration_fixture.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ std::string MbrMachine(const std::string& targetSize, const std::string& volumeE
                       volumes, R"({ "major": 6, "minor": 1 })");
 }
 
-class MbrTest : public MigrationTest {
+class MbrTest : public DriverTest {
   protected:
     void SetStatuses(std::array<uint8_t, 4> statuses) {
         auto mbr = ImageAs<MasterBootRecord>(0, 0);
@@ -78,22 +78,6 @@ TEST_F(MbrTest, StatusScanCountsKnownStatusesAndTakesTheLastActive) {
     EXPECT_TRUE(Logged(lines, " invalid partition status"));
 }
 
-TEST_F(MbrTest, UnreadableOrUnsignedSectorFails) {
-    LoadDrives(MbrMachine("64MiB"), 2);
-    MbrDiskContext context;
-    LogWatch raw;
-    EXPECT_EQ(readMbr(context, Drive(1)), TableResult::kBadSignature);
-    EXPECT_TRUE(Logged(raw.Messages(), " No valid bootsector found on device"));
-    EXPECT_TRUE(Logged(raw.Messages(), "bad mbr header"));
-
-    TearDown();
-    SetUp();
-    LoadDrives(MbrMachine("64MiB", "", "{}", R"({ "readErrorSector": 0 })"), 2);
-    LogWatch unreadable;
-    EXPECT_EQ(readMbr(context, Drive(0)), TableResult::kUnreadableSector);
-    EXPECT_TRUE(Logged(unreadable.Messages(), "ReadFile() Error: 1117"));
-}
-
 TEST_F(MbrTest, SystemVolumeDecidesOverTheActiveFlag) {
     // C: lies on entry 2, which is not the active one.
     LoadDrives(MbrMachine("64MiB", R"({ "drive": 0, "partition": 2 })"), 2);
@@ -104,8 +88,6 @@ TEST_F(MbrTest, SystemVolumeDecidesOverTheActiveFlag) {
     EXPECT_TRUE(Logged(log.Messages(), "sys driver:C, secsize=4096, part(2(0base~))"));
 
     // All entries non-bootable, and the volume's length matches none of them.
-    TearDown();
-    SetUp();
     LoadDrives(MbrMachine("64MiB", R"({ "drive": 1, "partition": 0 })"), 2);
     auto target = ImageAs<MasterBootRecord>(0, 0);
     target.partitions[0].sectorCount = 1000;
@@ -167,8 +149,6 @@ TEST_F(MbrTest, RewriteClearsEntriesAfterTheSystemPartitionOnly) {
                 EXPECT_NE(dump.find("label-id: 0x1234abcd"), std::string::npos) << dump;
             }
         }
-        TearDown();
-        SetUp();
     }
 }
 

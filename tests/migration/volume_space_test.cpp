@@ -4,22 +4,27 @@
 
 #include <gtest/gtest.h>
 
+#include <iomanip>
+#include <sstream>
+
+#include "base/utf8.h"
 #include "disk/ata_smart.h"
 #include "tests/disk/inventory_fixture.h"
 
 using disk::CAtaSmart;
 using disk::DriveRecord;
-using disk::VolumeSpace;
 
 namespace {
 
-constexpr double kGiB = 1024.0;  // in MiB
-
-// One ATA drive of `size` with `layout`, and `volumes` on it.
-Json SpaceMachine(const std::string& size, Json layout, Json volumes) {
+// One ATA drive of `size` with a GPT of one partition per entry of `partitions` (sizes), and
+// `volumes` on it.
+Json SpaceMachine(const std::string& size, const std::vector<std::string>& partitions,
+                  Json volumes = Json::array()) {
     Json drive = AtaDrive(0, "Orvel SSD S3", "SPACE0001");
     drive["size"] = size;
-    if (!layout.is_null()) drive["layout"] = std::move(layout);
+    drive["layout"] = {{"style", "gpt"}, {"partitions", Json::array()}};
+    for (const std::string& partition : partitions)
+        drive["layout"]["partitions"].push_back({{"type", "basic"}, {"size", partition}});
     return MachineOf(Json::array({drive}), Json::array(), std::move(volumes));
 }
 
@@ -32,15 +37,19 @@ Json Volume(const std::string& letter, const std::string& fileSystem, const std:
             {"extents", Json::array({{{"drive", 0}, {"partition", partition}}})}};
 }
 
-Json GptLayout(Json partitions) {
-    return {{"style", "gpt"}, {"partitions", std::move(partitions)}};
-}
-
-uint32_t LettersOf(const std::string& letters) {
-    uint32_t map = 0;
-    for (char c : letters)
-        map |= 1u << (c - 'A');
-    return map;
+// The record's figures in MiB, then each volume's: "disk 2048 used 0 free 0 0% unallocated 2048
+// | C: NTFS 512 used 384 free 128 75%".
+std::string Figures(const DriveRecord& r) {
+    std::ostringstream out;
+    out << std::setprecision(12) << "disk " << r.TotalDiskSize << " used " << r.UsedSize << " free "
+        << r.FreeSize << " " << r.UsedPercent << "% unallocated " << r.UnallocatedSize
+        << (r.IsAligned4K ? " aligned" : "");
+    for (const disk::VolumeSpace& v : r.Volumes)
+        if (v.Letter)
+            out << " | " << static_cast<char>(v.Letter) << ": " << ToUtf8(v.FileSystem) << " "
+                << v.TotalSize << " used " << v.UsedSize << " free " << v.FreeSize << " "
+                << v.UsedPercent << "%";
+    return out.str();
 }
 
 class VolumeSpaceTest : public InventoryTest {
@@ -49,7 +58,8 @@ class VolumeSpaceTest : public InventoryTest {
     static DriveRecord Record(int32_t drive, const std::string& letters, double totalDiskSize) {
         DriveRecord record;
         record.Address.physicalDriveId = drive;
-        record.DriveLetterMap = LettersOf(letters);
+        for (char c : letters)
+            record.DriveLetterMap |= 1u << (c - 'A');
         record.TotalDiskSize = totalDiskSize;
         return record;
     }
@@ -62,35 +72,17 @@ class VolumeSpaceTest : public InventoryTest {
 };
 
 TEST_F(VolumeSpaceTest, VolumeSumsAndUnallocatedSpace) {
-    // 100 GiB and 50 GiB of volumes on a 200 GiB disk: 50 GiB are not allocated.
-    Load(SpaceMachine("200GiB",
-                      GptLayout(Json::array({{{"type", "basic"}, {"size", "100GiB"}},
-                                             {{"type", "basic"}, {"size", "50GiB"}}})),
+    // 100 GiB and 50 GiB of volumes on a 200 GiB disk whose first partition starts at LBA 2048;
+    // the measured size replaces the identified one, and the percentage is truncated.
+    Load(SpaceMachine("200GiB", {"100GiB", "50GiB"},
                       Json::array({Volume("C", "NTFS", "100GiB", "60GiB", 0),
                                    Volume("D", "exFAT", "50GiB", "50GiB", 1)}))
              .dump());
     DriveRecord record = Record(0, "CD", 190000.0);
     const LogLines log = Measure(record, 3);
-
-    EXPECT_EQ(record.TotalDiskSize, 200 * kGiB) << "the measured size replaces the identified one";
-    EXPECT_EQ(record.UnallocatedSize, 51200.0);
-    EXPECT_EQ(record.UsedSize, 40 * kGiB);
-    EXPECT_EQ(record.FreeSize, 110 * kGiB);
-    EXPECT_EQ(record.UsedPercent, 26) << "40 / 150, truncated";
-    EXPECT_TRUE(record.IsAligned4K) << "the first partition starts at LBA 2048";
-
-    const VolumeSpace& c = record.Volumes[0];
-    EXPECT_EQ(c.Letter, L'C');
-    EXPECT_EQ(c.TotalSize, 100 * kGiB);
-    EXPECT_EQ(c.UsedSize, 40 * kGiB);
-    EXPECT_EQ(c.FreeSize, 60 * kGiB);
-    EXPECT_EQ(c.UsedPercent, 40);
-    EXPECT_EQ(c.FileSystem, L"NTFS");
-    EXPECT_EQ(record.Volumes[1].Letter, L'D');
-    EXPECT_EQ(record.Volumes[1].UsedPercent, 0);
-    EXPECT_EQ(record.Volumes[1].FileSystem, L"exFAT");
-    EXPECT_EQ(record.Volumes[2].Letter, 0) << "no entry past the disk's volumes";
-
+    EXPECT_EQ(Figures(record),
+              "disk 204800 used 40960 free 112640 26% unallocated 51200 aligned"
+              " | C: NTFS 102400 used 40960 free 61440 40% | D: exFAT 51200 used 0 free 51200 0%");
     EXPECT_TRUE(Has(log, "get driver 0 size"));
     EXPECT_TRUE(Has(log, "driver 3 info: unlocationsize=51200.000000 "));
     EXPECT_TRUE(
@@ -104,7 +96,7 @@ TEST_F(VolumeSpaceTest, SpaceOutsideVolumesUpTo300MiBIsNotUnallocated) {
     };
     // On a 1 GiB disk: 300 MiB outside the volume is the floor itself, 301 MiB is reported.
     for (const Case& each : {Case{"724MiB", 0.0}, Case{"723MiB", 301.0}, Case{"1GiB", 0.0}}) {
-        Load(SpaceMachine("1GiB", GptLayout(Json::array({{{"type", "basic"}, {"size", "512MiB"}}})),
+        Load(SpaceMachine("1GiB", {"512MiB"},
                           Json::array({Volume("C", "NTFS", each.volumeTotal, 0, 0)}))
                  .dump());
         DriveRecord record = Record(0, "C", 0.0);
@@ -112,32 +104,15 @@ TEST_F(VolumeSpaceTest, SpaceOutsideVolumesUpTo300MiBIsNotUnallocated) {
         EXPECT_EQ(record.UnallocatedSize, each.unallocated) << each.volumeTotal;
         EXPECT_EQ(record.UsedPercent, 100) << each.volumeTotal;
     }
-
-    // 150 GiB of volumes on a disk of 150 GiB and 200 MiB.
-    Load(SpaceMachine("153800MiB",
-                      GptLayout(Json::array({{{"type", "basic"}, {"size", "100GiB"}},
-                                             {{"type", "basic"}, {"size", "50GiB"}}})),
-                      Json::array({Volume("C", "NTFS", "100GiB", "1GiB", 0),
-                                   Volume("E", "NTFS", "50GiB", "1GiB", 1)}))
-             .dump());
-    DriveRecord record = Record(0, "CE", 0.0);
-    Measure(record);
-    EXPECT_EQ(record.TotalDiskSize, 153800.0);
-    EXPECT_EQ(record.UnallocatedSize, 0.0);
 }
 
 TEST_F(VolumeSpaceTest, DiskWithoutLettersIsAllUnallocated) {
-    Load(SpaceMachine("2GiB", GptLayout(Json::array({{{"type", "basic"}, {"size", "1GiB"}}})),
-                      Json::array({Volume("C", "NTFS", "1GiB", "512MiB", 0)}))
+    Load(SpaceMachine("2GiB", {"1GiB"}, Json::array({Volume("C", "NTFS", "1GiB", "512MiB", 0)}))
              .dump());
     DriveRecord record = Record(0, "", 0.0);
     record.Volumes[0].Letter = L'X';  // left from an earlier inventory
     Measure(record);
-    EXPECT_EQ(record.Volumes[0].Letter, 0) << "every entry is cleared";
-    EXPECT_EQ(record.UsedSize, 0.0);
-    EXPECT_EQ(record.FreeSize, 0.0);
-    EXPECT_EQ(record.UsedPercent, 0);
-    EXPECT_EQ(record.UnallocatedSize, 2 * kGiB);
+    EXPECT_EQ(Figures(record), "disk 2048 used 0 free 0 0% unallocated 2048 aligned");
 }
 
 TEST_F(VolumeSpaceTest, AlignmentFollowsTheFirstEntryOfEitherTable) {
@@ -149,13 +124,10 @@ TEST_F(VolumeSpaceTest, AlignmentFollowsTheFirstEntryOfEitherTable) {
     for (const Case& each :
          {Case{"gpt", 2048, true}, Case{"gpt", 63, false}, Case{"mbr", 2048, true},
           Case{"mbr", 63, false}, Case{"mbr", 64, true}}) {
-        Load(SpaceMachine("64MiB",
-                          {{"style", each.style},
-                           {"partitions", Json::array({{{"type", "basic"},
-                                                        {"startLba", each.startLba},
-                                                        {"size", "16MiB"}}})}},
-                          Json::array())
-                 .dump());
+        Json machine = SpaceMachine("64MiB", {"16MiB"});
+        machine["drives"][0]["layout"]["style"] = each.style;
+        machine["drives"][0]["layout"]["partitions"][0]["startLba"] = each.startLba;
+        Load(machine.dump());
         DriveRecord record = Record(0, "", 0.0);
         record.IsAligned4K = !each.aligned;
         Measure(record);
@@ -163,76 +135,54 @@ TEST_F(VolumeSpaceTest, AlignmentFollowsTheFirstEntryOfEitherTable) {
     }
 
     // A blank disk has no table to be aligned.
-    Load(SpaceMachine("64MiB", {{"style", "raw"}}, Json::array()).dump());
-    DriveRecord blank = Record(0, "", 0.0);
-    blank.IsAligned4K = true;
-    Measure(blank);
-    EXPECT_FALSE(blank.IsAligned4K);
-    EXPECT_EQ(blank.TotalDiskSize, 64.0);
+    Json blank = SpaceMachine("64MiB", {});
+    blank["drives"][0]["layout"] = {{"style", "raw"}};
+    Load(blank.dump());
+    DriveRecord record = Record(0, "", 0.0);
+    record.IsAligned4K = true;
+    Measure(record);
+    EXPECT_EQ(Figures(record), "disk 64 used 0 free 0 0% unallocated 0");
 }
 
-TEST_F(VolumeSpaceTest, DiskWithoutPhysicalNumberKeepsItsSizeButGetsVolumes) {
-    Load(SpaceMachine("1GiB", GptLayout(Json::array({{{"type", "basic"}, {"size", "512MiB"}}})),
-                      Json::array({Volume("F", "NTFS", "512MiB", "128MiB", 0)}))
-             .dump());
+// A disk without a physical number keeps its size and alignment (no table was read) but gets
+// its volumes; a disk that cannot be measured keeps every figure.
+TEST_F(VolumeSpaceTest, DisksThatCannotBeMeasured) {
+    Json machine =
+        SpaceMachine("1GiB", {"512MiB"}, Json::array({Volume("F", "NTFS", "512MiB", "128MiB", 0)}));
+    Load(machine.dump());
     DriveRecord record = Record(-1, "F", 5000.0);
     record.IsAligned4K = true;
-    const LogLines log = Measure(record);
-    EXPECT_EQ(record.TotalDiskSize, 5000.0);
-    EXPECT_TRUE(record.IsAligned4K) << "no table was read";
-    EXPECT_EQ(record.Volumes[0].Letter, L'F');
-    EXPECT_EQ(record.Volumes[0].UsedSize, 384.0);
-    EXPECT_EQ(record.UnallocatedSize, 5000.0 - 512.0);
-    EXPECT_FALSE(Has(log, "get driver -1 size"));
-}
+    EXPECT_FALSE(Has(Measure(record), "get driver -1 size"));
+    EXPECT_EQ(Figures(record),
+              "disk 5000 used 384 free 128 75% unallocated 4488 aligned"
+              " | F: NTFS 512 used 384 free 128 75%");
 
-TEST_F(VolumeSpaceTest, UnmeasurableDiskKeepsEveryFigure) {
-    const auto unchanged = [](const DriveRecord& record) {
-        EXPECT_EQ(record.TotalDiskSize, 777.0);
-        EXPECT_EQ(record.UnallocatedSize, 11.0);
-        EXPECT_EQ(record.Volumes[0].Letter, L'Z');
-        EXPECT_TRUE(record.IsAligned4K);
-    };
-    const auto preset = [] {
-        DriveRecord record = Record(0, "C", 777.0);
-        record.UnallocatedSize = 11.0;
-        record.Volumes[0].Letter = L'Z';
-        record.IsAligned4K = true;
-        return record;
-    };
-    const Json volumes = Json::array({Volume("C", "NTFS", "8MiB", "1MiB", 0)});
-    const Json layout = GptLayout(Json::array({{{"type", "basic"}, {"size", "8MiB"}}}));
-
-    Json machine = SpaceMachine("64MiB", layout, volumes);
+    record = Record(0, "F", 777.0);
+    record.UnallocatedSize = 11.0;
+    record.Volumes[0].Letter = L'Z';
+    record.IsAligned4K = true;
+    const std::string before = Figures(record);
     machine["drives"][0]["faults"] = {{"gone", true}};
     Load(machine.dump());
-    DriveRecord gone = preset();
-    EXPECT_FALSE(Has(Measure(gone), "get driver 0 size"));
-    unchanged(gone);
+    EXPECT_FALSE(Has(Measure(record), "get driver 0 size"));
+    EXPECT_EQ(Figures(record), before);
 
     machine["drives"][0]["faults"] = {{"layoutError", 1}};
     Load(machine.dump());
-    DriveRecord noLayout = preset();
-    EXPECT_TRUE(InOrder(Measure(noLayout), {"get driver 0 size", "GetDiskDriveLayout break"}));
-    unchanged(noLayout);
+    EXPECT_TRUE(InOrder(Measure(record), {"get driver 0 size", "GetDiskDriveLayout break"}));
+    EXPECT_EQ(Figures(record), before);
 }
 
 TEST_F(VolumeSpaceTest, FailedVolumeQueriesGiveZerosAndNamesAreCut) {
-    Load(SpaceMachine("1GiB", GptLayout(Json::array({{{"type", "basic"}, {"size", "512MiB"}}})),
+    Load(SpaceMachine("1GiB", {"512MiB"},
                       Json::array({Volume("C", "VERYLONGFILESYSTEM", "512MiB", "256MiB", 0)}))
              .dump());
     // Q has no volume on this machine, so both of its queries fail.
     DriveRecord record = Record(0, "CQ", 0.0);
     Measure(record);
-    EXPECT_EQ(record.Volumes[0].FileSystem, L"VERYLONGFI");
-    EXPECT_EQ(record.Volumes[0].UsedPercent, 50);
-    const VolumeSpace& q = record.Volumes[1];
-    EXPECT_EQ(q.Letter, L'Q');
-    EXPECT_EQ(q.TotalSize, 0.0);
-    EXPECT_EQ(q.FreeSize, 0.0);
-    EXPECT_EQ(q.UsedPercent, 0);
-    EXPECT_EQ(q.FileSystem, L"");
-    EXPECT_EQ(record.UsedPercent, 50);
+    EXPECT_EQ(Figures(record),
+              "disk 1024 used 256 free 256 50% unallocated 512 aligned"
+              " | C: VERYLONGFI 512 used 256 free 256 50% | Q:  0 used 0 free 0 0%");
 }
 
 TEST_F(VolumeSpaceTest, EveryInventoryEndsWithTheSpacePass) {
@@ -240,14 +190,10 @@ TEST_F(VolumeSpaceTest, EveryInventoryEndsWithTheSpacePass) {
     engine_ = std::make_unique<CAtaSmart>();
     migration::AttachDiskSpace(*engine_);
     const LogLines log = Inventory();
-    const DriveRecord* system = Drive(0);
-    ASSERT_NE(system, nullptr);
-    EXPECT_EQ(system->TotalDiskSize, 1024.0);
-    EXPECT_EQ(system->Volumes[0].Letter, L'C');
-    EXPECT_EQ(system->Volumes[0].TotalSize, 512.0);
-    EXPECT_EQ(system->Volumes[0].FreeSize, 212.0);
-    EXPECT_EQ(system->Volumes[0].FileSystem, L"NTFS");
-    EXPECT_TRUE(system->IsAligned4K);
+    ASSERT_NE(Drive(0), nullptr);
+    EXPECT_EQ(Figures(*Drive(0)),
+              "disk 1024 used 300 free 212 58% unallocated 512 aligned | C: NTFS 512 used 300 free "
+              "212 58%");
     EXPECT_TRUE(InOrder(log, {"CAtaSmart::Init - Complete", "get driver 0 size",
                               "driver 0 info: unlocationsize=512.000000 "}));
     // Init runs it again on the fresh list.
