@@ -65,14 +65,21 @@ TEST_F(InventoryDirectTest, OnlyFixedDisksAreProbedAndUsbBusesGoToTheBridges) {
     removable["mediaType"] = "removable";
     Json usb = AtaDrive(1, "Orvel USB Disk", "USB1");
     usb["storage"] = {{"busType", "usb"}};
-    const LogLines lines = Inventory(MachineOf(Json::array({removable, usb})));
+    // One behind a bridge that answers: its interface names the bus it came through.
+    Json bridged = AtaDrive(2, "Orvel Bridged Disk", "USB2");
+    bridged["storage"] = {{"busType", "usb"}};
+    bridged["route"] = "sat";
+    bridged["usb"] = {{"vid", 0x1234}, {"pid", 1}};
+    const LogLines lines = Inventory(MachineOf(Json::array({removable, usb, bridged})));
     EXPECT_EQ(CountOf(lines, "DoIdentifyDevicePd(0, 0xA0) - 1"), 0);
-    EXPECT_EQ(CountOf(lines, "DO:GetDiskInfo"), 1);
-    // A USB disk is probed through the bridge routes only; none of them answers yet.
-    EXPECT_TRUE(
-        Consecutive(lines, {"USB-HDD Check", "Check Bus Type", "Bus Type = USB", "DO:GetDiskInfo",
-                            "GetDiskInfo", "else (USB-HDD)", "OK:GetDiskInfo - PhysicalDrive"}));
-    EXPECT_EQ(Engine().vars.Count(), 0);
+    EXPECT_EQ(CountOf(lines, "DO:GetDiskInfo"), 2);
+    // A USB disk is probed through the bridge routes only.
+    EXPECT_TRUE(Consecutive(lines, {"USB-HDD Check", "Check Bus Type", "Bus Type = USB",
+                                    "DO:GetDiskInfo", "GetDiskInfo", "else (USB-HDD)"}));
+    EXPECT_TRUE(InOrder(lines, {"else (USB-HDD)", "OK:GetDiskInfo - PhysicalDrive"}));
+    ASSERT_EQ(Engine().vars.Count(), 1);
+    EXPECT_EQ(std::tuple(Drive(2)->Model, Drive(2)->CommandType, Drive(2)->Interface),
+              std::tuple(L"Orvel Bridged Disk", CommandType::CMD_TYPE_SAT, L"USB (Serial ATA)"));
 }
 
 TEST_F(InventoryDirectTest, GeometryOutOfRangeIsRefusedUnlessScanningScsiPorts) {

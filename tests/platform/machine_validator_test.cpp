@@ -43,6 +43,8 @@ TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblem) {
          R"(broken.json: $.drives[0]: missing key "route")"},
         {Replace(R"("major": 10)", R"("major": "ten")"),
          R"(broken.json: $.os.major: expected a number or a "0x" hexadecimal string, found "ten")"},
+        {Replace(R"("minor": 0)", R"("minor": "0")"),
+         R"(broken.json: $.os.minor: expected a number or a "0x" hexadecimal string, found "0")"},
         {Replace(R"("minor": 0)", R"("minor": true)"),
          R"(broken.json: $.os.minor: expected a number, found a boolean)"},
         {Replace(R"("route": "ata")", R"("route": "firewire")"),
