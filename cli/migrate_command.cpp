@@ -71,9 +71,11 @@ std::wstring ProgressLine(bool verifying, int percent, uint64_t elapsedSeconds,
 // Runs the worker on its own thread and shows its progress once a second until it has ended
 // (after a Cancel it still deletes the target's table, so the wait is for the thread itself).
 // When a verified run starts reading back, the copy's line is finished at 100% and the
-// verification gets a line of its own.
+// verification gets a line of its own. The Ctrl-C handler stays until the program ends: a
+// second Ctrl-C that comes after the worker has ended must not kill the program before it
+// reports, and a Cancel with no migration running changes nothing.
 void RunWorker(const MigrationThreadArgs& args, std::FILE* err) {
-    const auto previous = std::signal(SIGINT, CancelOnInterrupt);
+    std::signal(SIGINT, CancelOnInterrupt);
     MigrationWorker worker;
     // A thread that could not be made leaves the failed word, reported like any failure.
     worker.Start(args);
@@ -103,7 +105,6 @@ void RunWorker(const MigrationThreadArgs& args, std::FILE* err) {
     } while (!worker.WaitFor(std::chrono::seconds(1)));
     showProgress();
     Print(err, L"\n");
-    std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
 }
 
 // The outcome as the page reports it; a target found too small during the run has no dialog
