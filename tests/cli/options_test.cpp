@@ -56,7 +56,11 @@ std::string Changed(const CliOptions& o) {
 // options after the command are taken too; a migration asks for confirmation unless told not
 // to. Commands: 1 smart, 2 report, 3 info, 4 migrate.
 TEST(CliOptions, CommandsAndTheirOptions) {
-    const std::pair<std::initializer_list<const char*>, const char*> cases[] = {
+    // An aggregate, not a pair: only aggregate initialisation keeps each list's array alive.
+    const struct {
+        std::initializer_list<const char*> line;
+        const char* expected;
+    } cases[] = {
         {{"list"}, ""},
         {{"--machine", "demo", "--lang", "zh", "--log", "/tmp/日志.log", "smart", "--drive", "12"},
          "machine=demo lang=1 log=/tmp/日志.log command=1 drive=12"},
