@@ -16,21 +16,12 @@ void ExpectMajor(uint16_t word, int32_t number, const std::wstring& name) {
 
 TEST(AtaVersion, MajorIsTheHighestClaimedStandard) {
     ExpectMajor(0x01F0, 8, L"ATA8-ACS");
-    ExpectMajor(0x0FE0, 11, L"ACS-4");
-    ExpectMajor(0x07F0, 10, L"ACS-3");
-    ExpectMajor(0x03F0, 9, L"ACS-2");
-    ExpectMajor(0x00FE, 7, L"ATA/ATAPI-7");
-    ExpectMajor(0x0010, 4, L"ATA/ATAPI-4");
-    ExpectMajor(0x0008, 3, L"ATA-3");
-    ExpectMajor(0x0002, 1, L"ATA-1");
     // Standards past ACS-4 are counted but have no name.
     ExpectMajor(0x1000, 12, L"");
-    ExpectMajor(0x7FFE, 14, L"");
     // All ones means "not reported"; bit 0 and bit 15 alone claim nothing.
     ExpectMajor(0xFFFF, 0, L"");
     ExpectMajor(0x0001, 0, L"----");
     ExpectMajor(0x8000, 0, L"----");
-    ExpectMajor(0x8001, 0, L"----");
     ExpectMajor(0xFFFE, 14, L"");
 }
 
@@ -38,14 +29,9 @@ TEST(AtaVersion, MinorNamesKnownRevisionsAndShowsOthersInHex) {
     EXPECT_EQ(GetAtaMinorVersion(0x0000), L"----");
     EXPECT_EQ(GetAtaMinorVersion(0xFFFF), L"----");
     EXPECT_EQ(GetAtaMinorVersion(0x0020), L"---- [0020h]");
-    EXPECT_EQ(GetAtaMinorVersion(0xABCD), L"---- [ABCDh]");
     EXPECT_EQ(GetAtaMinorVersion(0x011C), L"---- [011Ch]");
     EXPECT_EQ(GetAtaMinorVersion(0x011B), L"ACS-3 Revision 4");
     EXPECT_EQ(GetAtaMinorVersion(0x0001), L"ATA (ATA-1) X3T9.2 781D prior to revision 4");
-    EXPECT_EQ(GetAtaMinorVersion(0x001D), L"ATA/ATAPI-7 published ANSI INCITS 397-2005.");
-    EXPECT_EQ(GetAtaMinorVersion(0x001F), L"ACS-3 Revision 3b");
-    EXPECT_EQ(GetAtaMinorVersion(0x0082), L"ACS-2 published, ANSI INCITS 482-2012");
-    EXPECT_EQ(GetAtaMinorVersion(0x0107), L"ATA8-ACS version 2d");
 }
 
 }  // namespace disk

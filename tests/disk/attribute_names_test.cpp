@@ -23,11 +23,7 @@ std::wstring Name(const AttributeNameTables& tables, const wchar_t* key, int id,
 TEST(AttributeNames, FamiliesNameTheirIdsInBothLanguages) {
     const AttributeNameTables tables = Built();
     EXPECT_EQ(Name(tables, L"Smart", 0xC2, 0), L"Temperature");
-    EXPECT_EQ(Name(tables, L"SmartSsd", 0xC2, 0), L"Temperature");
     EXPECT_EQ(Name(tables, L"Smart", 0xC2, 1), L"温度");
-    EXPECT_EQ(Name(tables, L"SmartSsd", 0xFF, 0), L"Remaining Life");
-    EXPECT_EQ(Name(tables, L"Smart", 0xC7, 1), L"ltraDMA CRC 错误计数(与接口/线材质量有关)");
-    EXPECT_EQ(Name(tables, L"SmartSanDiskGb", 0xF2, 1), L"读取量总计(GB 数)");
 }
 
 TEST(AttributeNames, UnknownFamiliesAndMissingIdsAreVendorSpecific) {

@@ -15,17 +15,11 @@ using enum CommandType;
 TEST(CommandType, TagsNumberTheDeviceOnBridgeRoutes) {
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_PHYSICAL_DRIVE, TARGET_SECOND_DEVICE), L"pd2");
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_SUNPLUS, 0x00), L"sp1");
-    EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_IO_DATA, 0xA0), L"io1");
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_LOGITEC1, 0xB0), L"l12");
-    EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_LOGITEC2, 0xA0), L"l21");
-    EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_JMICRON, 0xB0), L"jm2");
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_CYPRESS, 0xB1), L"cy1");
-    EXPECT_EQ(FormatCommandTypeTag(CommandType{11}, 0xB0), L"pr2");
     // The other routes address no device by a select byte.
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_UNKNOWN, 0xB0), L"un");
     EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_SCSI_MINIPORT, 0xB0), L"sm");
-    EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_SILICON_IMAGE, 0xA0), L"si");
-    EXPECT_EQ(FormatCommandTypeTag(CMD_TYPE_WMI, 0xB0), L"wm");
     // A value outside the table is an unknown route, not a read past it.
     EXPECT_EQ(FormatCommandTypeTag(CommandType{18}, 0xB0), L"un");
     EXPECT_EQ(FormatCommandTypeTag(CommandType{-1}, 0xA0), L"un");

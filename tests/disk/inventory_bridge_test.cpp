@@ -62,12 +62,8 @@ TEST_F(InventoryBridgeTest, EachEnclosureVendorReachesItsBridge) {
         {"io-data", "0xB0", USB_VENDOR_IO_DATA, 0x0001, CMD_TYPE_IO_DATA, kIoData, "3"},
         {"jmicron", "0xA0", USB_VENDOR_IO_DATA, 0x0122, CMD_TYPE_JMICRON, kJmicronBranch, "0A"},
         {"sat", "0xA0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_SAT, kJmicronBranch, "1A"},
-        {"jmicron", "0xB0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_JMICRON, kJmicronBranch, "0B"},
-        {"sat", "0xB0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_SAT, kJmicronBranch, "1B"},
         {"sunplus", "0xA0", USB_VENDOR_SUNPLUS, 0x0001, CMD_TYPE_SUNPLUS, kSunplus, "4"},
-        {"sunplus", "0xB0", USB_VENDOR_SUNPLUS, 0x0001, CMD_TYPE_SUNPLUS, kSunplus, "5"},
         {"cypress", "0xA0", USB_VENDOR_CYPRESS, 0x6830, CMD_TYPE_CYPRESS, kCypress, "6"},
-        {"cypress", "0xB0", USB_VENDOR_CYPRESS, 0x6830, CMD_TYPE_CYPRESS, kCypress, "7"},
         {"sat", "0xA0", USB_VENDOR_INITIO, 0x1340, CMD_TYPE_SAT, kSat, "8"},
         {"sat", "0xB0", USB_VENDOR_OXFORD, 0x0008, CMD_TYPE_SAT, kSat, "9"},
         // An IO-DATA enclosure with another chip falls through to every bridge.

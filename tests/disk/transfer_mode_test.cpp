@@ -20,12 +20,8 @@ TEST(TransferMode, ModesAndInterfaceFromWords63And76To88) {
         {"multiword DMA", 0x0407, 0, 0, 0, TRANSFER_MODE_PIO_DMA, L"PIO/DMA", L"PIO/DMA", kPata},
         // Only bits 8-10 of word 63 count.
         {"word 63 low byte", 0x00FF, 0, 0, 0, TRANSFER_MODE_NONE, L"", L"", kPata},
-        {"UDMA/100", 0, 0, 0, 0x203F, TRANSFER_MODE_UDMA_100, L"UDMA/100", L"UDMA/100", kPata},
         {"UDMA/133 at 33", 0, 0, 0, 0x047F, TRANSFER_MODE_UDMA_133, L"UDMA/133", L"UDMA/33", kPata},
         {"UDMA/16", 0, 0, 0, 0x0101, TRANSFER_MODE_UDMA_16, L"UDMA/16", L"UDMA/16", kPata},
-        {"UDMA/25", 0, 0, 0, 0x0002, TRANSFER_MODE_UDMA_25, L"UDMA/25", L"", kPata},
-        {"UDMA/44", 0, 0, 0, 0x0008, TRANSFER_MODE_UDMA_44, L"UDMA/44", L"", kPata},
-        {"UDMA/66", 0, 0, 0, 0x1010, TRANSFER_MODE_UDMA_66, L"UDMA/66", L"UDMA/66", kPata},
         // A selected mode with nothing supported keeps the multiword DMA text as the maximum.
         {"selected only", 0x0100, 0, 0, 0x4000, TRANSFER_MODE_PIO_DMA, L"PIO/DMA", L"UDMA/133",
          kPata},
