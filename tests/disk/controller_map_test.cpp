@@ -49,8 +49,6 @@ TEST_F(ControllerMapTest, UasControllerListsItsDisksAndTheyAreProbedAsUasp) {
                                       "ROOT\\SPACEPORT\\0000", {Device("SCSI\\DISK&OTHER\\1")})}));
     ASSERT_EQ(map.uaspDevices.size(), 1u);
     EXPECT_EQ(map.uaspDevices[0], L"SCSI\\DISK&VEN_ORVEL&PROD_PORTABLE\\7&1C2D3E4F&0&000000");
-    EXPECT_TRUE(map.blackListedDevices.empty());
-    EXPECT_TRUE(map.siliconImageDevices.empty());
 
     // The disk pass sees the disk behind the bridge and probes it as a UASP disk: through the
     // bridge routes, not the physical-drive route.
@@ -85,7 +83,6 @@ TEST_F(ControllerMapTest, SiliconImageNamesGiveTheChipOfTheirDisks) {
     // No digits after the prefix: type 0, which the disk pass treats as no Silicon Image.
     EXPECT_EQ(types, (std::vector<int32_t>{3132, 3132, 3112, 3132, 0}));
     EXPECT_EQ(SiliconImageTypeOf(L"Silicon Image SiI 3512 SATARaid"), 3512);
-    EXPECT_EQ(SiliconImageTypeOf(L"Silicon Image SiI"), 0);
     EXPECT_EQ(SiliconImageTypeOf(L"Intel SiI 3132"), 0);
 
     // Its disk is probed with the chip: the Silicon Image attempt first, then the physical
@@ -119,11 +116,9 @@ TEST_F(ControllerMapTest, BlackListedControllersUnlessScsiPortsAreScanned) {
     EXPECT_EQ(map.blackListedDevices[0], L"SCSI\\DISK&VEN_&PROD_ORVEL_VIA\\4&2&0&000000");
     // Disks are matched by their upper-cased PNP device id, so the entries are upper-cased too.
     EXPECT_EQ(map.blackListedDevices[1], L"SCSI\\DISK&VEN_&PROD_ITE\\1");
-    // The virtual drive is no controller: no line, no devices.
+    // The virtual drive is no controller: no text, no devices.
     ASSERT_EQ(map.controllerText.size(), 2u);
     EXPECT_EQ(map.controllerText[0].substr(0, 38), L"VIA VT6410 ATA RAID Controller [SCSI]\r");
-    for (const std::string& line : lines_)
-        EXPECT_EQ(line.find("DVDFab"), std::string::npos);
 
     map = MapOf(controllers, /*scsiScan=*/true);
     EXPECT_TRUE(map.blackListedDevices.empty());
@@ -164,8 +159,6 @@ TEST_F(ControllerMapTest, UsbMassStorageTakesTheIdsOfTheDeviceBeforeIt) {
     EXPECT_EQ(
         std::tuple(first.name, first.vendorId, first.productId, second.vendorId, second.productId),
         std::tuple(L"JMicron USB to ATA/ATAPI Bridge USB Device", 0x152D, 0x2338, 0, 0));
-    EXPECT_TRUE(InOrder(
-        lines_, {"OK:Win32_USBController", "VID=152Dh, PID=2338h", "VID=0000h, PID=0000h"}));
 
     const UsbDevice ids = UsbIdsOf(L"USB\\VID_04bb&PID_0122&MI_00\\6&1");
     EXPECT_EQ(std::tuple(ids.vendorId, ids.productId), std::tuple(0x04BB, 0x0122));
@@ -180,9 +173,6 @@ TEST_F(ControllerMapTest, AhciModeIsThatOfTheLastIdeController) {
     ASSERT_EQ(map.controllerText.size(), 1u);
     EXPECT_EQ(map.controllerText[0],
               L"Standard SATA AHCI Controller [ATA]\r\n   - SCSI\\DISK&A\\1 (Disk A)");
-    EXPECT_TRUE(InOrder(lines_, {"OK:Win32_IDEController", "OK:Win32_SCSIController",
-                                 "--ControllerMap--", "Standard SATA AHCI Controller [ATA]",
-                                 "   - SCSI\\DISK&A\\1 (Disk A)", "OK:Win32_USBController"}));
 
     EXPECT_FALSE(
         MapOf(Json::array({Controller("IDE", "Standard SATA AHCI Controller", "PCI\\A\\1"),
