@@ -7,7 +7,6 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/io_trace.h"
 #include "platform/ioctl.h"
 #include "tests/support/log_watch.h"
 #include "tests/support/pass_through_bytes.h"
@@ -161,36 +160,6 @@ TEST_F(PhysicalDriveTest, ShortRepliesAndMissingDrivesFailWithoutTouchingThePage
     EXPECT_EQ(machine.requests.size(), sent);
     // The driver-path line is written only once the drive is open; enable logs before opening.
     EXPECT_EQ(log.Messages(), std::vector<std::string>{"SendAtaCommandPd - SMART_CONTROL_STATUS"});
-}
-
-TEST_F(PhysicalDriveTest, TraceDumpsEveryRequestAndAnswerToTheLog) {
-    Install();
-    PhysicalDriveRoute route(0, 0xA0, true);
-    Page identify{};
-    LogWatch quiet;
-    ASSERT_TRUE(route.IdentifyDevice(identify));
-    EXPECT_EQ(quiet.Messages().size(), 1u) << "no dump unless asked for";
-
-    platform::SetDeviceIoTrace(true);
-    LogWatch log;
-    const bool ok = route.EnableSmartOperations();
-    platform::SetDeviceIoTrace(false);
-    ASSERT_TRUE(ok);
-    const std::vector<std::string> lines = log.Messages();
-    // The request without data goes in and comes back: sixteen bytes a line each way.
-    const size_t size = platform::kAtaPassThroughDataOffset;
-    const size_t rows = (size + 15) / 16;
-    ASSERT_EQ(lines.size(), 1u + 1u + 2 * rows);
-    EXPECT_EQ(lines[1], "DeviceIoControl 0x0004D02C in " + std::to_string(size) + " out " +
-                            std::to_string(size) + ": ok (error 0)");
-    // The header's length comes first; the registers are in the dump as sent and as returned.
-    ASSERT_EQ(lines[2].substr(0, 12), "  in  0000: ");
-    EXPECT_EQ(std::stoul(lines[2].substr(12, 2), nullptr, 16),
-              sizeof(platform::ATA_PASS_THROUGH_EX));
-    const size_t row = kAptRegisters / 16, column = 12 + 3 * (kAptRegisters % 16);
-    EXPECT_EQ(lines[2 + row].substr(column, 21), "D8 01 01 4F C2 A0 B0 ");
-    ASSERT_EQ(lines[2 + rows].substr(0, 12), "  out 0000: ");
-    EXPECT_EQ(lines[2 + rows + row].substr(column, 21), "D8 01 01 4F C2 A0 B0 ");
 }
 
 }  // namespace
