@@ -156,7 +156,7 @@ TEST(ClassifyVendor, ReadsVendorAttributesAgain) {
                          samsung.Temperature),
               std::tuple(VENDOR_SAMSUNG, 96, 10, 7, 30));
 
-    // Power-on values and 0xF7 keep what the first parse gave them.
+    // Power-on values keep what the first parse gave them.
     DriveRecord indilinx;
     indilinx.TimeUnitType = TIME_UNIT_HOURS;
     AtaPage page = IdPage(std::span<const uint8_t>(kIndilinx));
@@ -167,15 +167,6 @@ TEST(ClassifyVendor, ReadsVendorAttributesAgain) {
     ClassifyVendor(indilinx);
     EXPECT_EQ(std::tuple(indilinx.VendorId, indilinx.PowerOnRawValue, indilinx.Life),
               std::tuple(VENDOR_INDILINX, 1234, 90));
-
-    DriveRecord kingston;
-    page = IdPage(std::span<const uint8_t>(kKingston));
-    PutAttribute(page, 11, {.id = 0xE7, .current = 70});
-    PutAttribute(page, 12, {.id = 0xF7, .current = 60});
-    kingston.SmartReadData = page;
-    ASSERT_TRUE(FillSmartData(kingston));
-    ClassifyVendor(kingston);
-    EXPECT_EQ(std::tuple(kingston.VendorId, kingston.Life), std::tuple(VENDOR_KINGSTON, 70));
 
     // A drive that matches nothing keeps what the first parse derived.
     DriveRecord none;
