@@ -98,19 +98,18 @@ TEST_F(InventoryWmiTest, RemovableUsbMediaAreProbedOnlyForTwoModels) {
     Json ataRemovable =
         WithWmi(AtaDrive(3, "Orvel CF Card", "CF03"),
                 WmiView(3, "Orvel CF Card", "IDE\\DISK&CF\\1", "IDE", "Removable Media"));
-    Json machine =
-        MachineOf(Json::array({usbDisk(0, "Generic Flash"), usbDisk(1, "SanDisk Extreme"),
-                               usbDisk(2, "Kingston DT Ultimate"), ataRemovable}));
     // A removable volume on the ATA disk counts once one of the two models was seen.
     ataRemovable["layout"] = {{"style", "mbr"},
                               {"partitions", Json::array({{{"type", "fat32"}, {"size", "rest"}}})}};
-    machine["drives"][3] = ataRemovable;
-    machine["volumes"] =
-        Json::array({{{"letter", "G"},
-                      {"driveType", "removable"},
-                      {"fileSystem", "FAT32"},
-                      {"freeBytes", 0},
-                      {"extents", Json::array({{{"drive", 3}, {"partition", 0}}})}}});
+    Json machine =
+        MachineOf(Json::array({usbDisk(0, "Generic Flash"), usbDisk(1, "SanDisk Extreme"),
+                               usbDisk(2, "Kingston DT Ultimate"), ataRemovable}),
+                  Json::array(),
+                  Json::array({{{"letter", "G"},
+                                {"driveType", "removable"},
+                                {"fileSystem", "FAT32"},
+                                {"freeBytes", 0},
+                                {"extents", Json::array({{{"drive", 3}, {"partition", 0}}})}}}));
     const LogLines lines = Inventory(machine);
 
     const auto probed = [&](int pd) {

@@ -224,9 +224,9 @@ TEST(FillSmartData, HostTrafficSplitsByVendor) {
         int32_t expected;
     };
     const Case cases[] = {
-        {VENDOR_INTEL, 0, 200},      {VENDOR_SANDFORCE, 0, 6400}, {VENDOR_SAMSUNG, 0, 3 << 19},
-        {VENDOR_SAMSUNG, 3, 6400},   {VENDOR_WDC, 0, 3 << 19},    {VENDOR_PLEXTOR, 0, 200},
-        {VENDOR_NONE, 0, -1},        {VENDOR_MICRON, 0, -1},
+        {VENDOR_INTEL, 0, 200},    {VENDOR_SANDFORCE, 0, 6400}, {VENDOR_SAMSUNG, 0, 3 << 19},
+        {VENDOR_SAMSUNG, 3, 6400}, {VENDOR_WDC, 0, 3 << 19},    {VENDOR_PLEXTOR, 0, 200},
+        {VENDOR_NONE, 0, -1},      {VENDOR_MICRON, 0, -1},
     };
     for (const Case& c : cases) {
         DriveRecord record;
