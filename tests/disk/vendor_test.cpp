@@ -39,7 +39,6 @@ struct Case {
     bool ssdFromIdentify;
     int32_t vendor;
     std::wstring key;
-    std::wstring code;
     int32_t variant;
     std::string flags;  // s: an SSD, j: JMicron 60x or Indilinx, f: SandForce
 };
@@ -57,82 +56,73 @@ DriveRecord Classified(const Case& c) {
 TEST(ClassifyVendor, EveryStepInOrder) {
     const Case cases[] = {
         // Nothing matches: the generic key, with the SSD markers of the model.
-        {"plain hdd", L"Generic HDD 1000", kHdd, false, VENDOR_NONE, L"Smart", L"", 0, ""},
-        {"ssd by identify", L"Generic 1000", kHdd, true, VENDOR_NONE, L"SmartSsd", L"", 0, "s"},
-        {"ssd marker", L"Super Talent X", kHdd, false, VENDOR_NONE, L"SmartSsd", L"", 0, "s"},
-        {"ssd part", L"Fast Solid Disk", kHdd, false, VENDOR_NONE, L"SmartSsd", L"", 0, "s"},
+        {"plain hdd", L"Generic HDD 1000", kHdd, false, VENDOR_NONE, L"Smart", 0, ""},
+        {"ssd by identify", L"Generic 1000", kHdd, true, VENDOR_NONE, L"SmartSsd", 0, "s"},
+        {"ssd marker", L"Super Talent X", kHdd, false, VENDOR_NONE, L"SmartSsd", 0, "s"},
+        {"ssd part", L"Fast Solid Disk", kHdd, false, VENDOR_NONE, L"SmartSsd", 0, "s"},
         // 1: Seagate-style models, but not STT.
-        {"st", L"ST3500418AS", kHdd, false, VENDOR_ST, L"Smart", L"st", 0, ""},
-        {"st ssd", L"ST480FN0021 SSD", kHdd, false, VENDOR_ST, L"SmartSsd", L"st", 0, "s"},
-        {"stt_ftm", L"STT_FTM28GX25H", kHdd, false, VENDOR_NONE, L"SmartSsd", L"", 0, "s"},
+        {"st", L"ST3500418AS", kHdd, false, VENDOR_ST, L"Smart", 0, ""},
+        {"st ssd", L"ST480FN0021 SSD", kHdd, false, VENDOR_ST, L"SmartSsd", 0, "s"},
+        {"stt_ftm", L"STT_FTM28GX25H", kHdd, false, VENDOR_NONE, L"SmartSsd", 0, "s"},
         // 2: WDC hard disks only.
-        {"wdc", L"WDC WD10EZEX-00BN5A0", kHdd, false, VENDOR_WDC, L"Smart", L"wd", 0, ""},
-        {"wdc ssd", L"WDC WDS500G2B0A", kHdd, true, VENDOR_NONE, L"SmartSsd", L"", 0, "s"},
+        {"wdc", L"WDC WD10EZEX-00BN5A0", kHdd, false, VENDOR_WDC, L"Smart", 0, ""},
+        {"wdc ssd", L"WDC WDS500G2B0A", kHdd, true, VENDOR_NONE, L"SmartSsd", 0, "s"},
         // 3: Mtron by its single attribute or its name.
-        {"mtron id", L"X", {0xBB}, false, VENDOR_MTRON, L"SmartMtron", L"mt", 0, "s"},
-        {"mtron two ids", L"X", {0xBB, 0x09}, false, VENDOR_NONE, L"Smart", L"", 0, ""},
-        {"mtron model", L"MTRON MSD-SATA", kHdd, false, VENDOR_MTRON, L"SmartMtron", L"mt", 0, "s"},
+        {"mtron id", L"X", {0xBB}, false, VENDOR_MTRON, L"SmartMtron", 0, "s"},
+        {"mtron two ids", L"X", {0xBB, 0x09}, false, VENDOR_NONE, L"Smart", 0, ""},
+        {"mtron model", L"MTRON MSD-SATA", kHdd, false, VENDOR_MTRON, L"SmartMtron", 0, "s"},
         // 4-6: JMicron and Indilinx signatures.
-        {"jm60x", L"X", kJMicron60x, false, VENDOR_JMICRON, L"SmartJMicron60x", L"jm", 0, "sj"},
-        {"jm61x", L"X", kJMicron61x, false, VENDOR_JMICRON, L"SmartJMicron61x", L"jm", 0, "s"},
-        {"indilinx", L"", kIndilinx, false, VENDOR_INDILINX, L"SmartIndlinx", L"ix", 0, "sj"},
+        {"jm60x", L"X", kJMicron60x, false, VENDOR_JMICRON, L"SmartJMicron60x", 0, "sj"},
+        {"jm61x", L"X", kJMicron61x, false, VENDOR_JMICRON, L"SmartJMicron61x", 0, "s"},
+        {"indilinx", L"", kIndilinx, false, VENDOR_INDILINX, L"SmartIndlinx", 0, "sj"},
         // One signature of each list: the others go the same way.
         // 7: Intel, by signature or by name.
-        {"intel e8", L"X", kIntelLife, false, VENDOR_INTEL, L"SmartIntel", L"il", 0, "s"},
-        {"intel model", L"INTEL SSDSA2CW120G3", kHdd, false, VENDOR_INTEL, L"SmartIntel", L"il", 0,
-         "s"},
+        {"intel e8", L"X", kIntelLife, false, VENDOR_INTEL, L"SmartIntel", 0, "s"},
+        {"intel model", L"INTEL SSDSA2CW120G3", kHdd, false, VENDOR_INTEL, L"SmartIntel", 0, "s"},
         // 8: Samsung signatures, or its names on an SSD.
-        {"samsung gb", L"X", kSamsungGb, false, VENDOR_SAMSUNG, L"SmartSamsung", L"sg", 3, "s"},
-        {"samsung b", L"X", kSamsungB, false, VENDOR_SAMSUNG, L"SmartSamsung", L"sg", 0, "s"},
-        {"samsung ssd", L"SAMSUNG SSD 850 EVO", kHdd, false, VENDOR_SAMSUNG, L"SmartSamsung", L"sg",
-         0, "s"},
-        {"samsung hdd", L"SAMSUNG HD204UI", kHdd, false, VENDOR_NONE, L"Smart", L"", 0, ""},
-        {"mz ssd", L"MZ-7KE256", kHdd, true, VENDOR_SAMSUNG, L"SmartSamsung", L"sg", 0, "s"},
+        {"samsung gb", L"X", kSamsungGb, false, VENDOR_SAMSUNG, L"SmartSamsung", 3, "s"},
+        {"samsung b", L"X", kSamsungB, false, VENDOR_SAMSUNG, L"SmartSamsung", 0, "s"},
+        {"samsung ssd", L"SAMSUNG SSD 850", kHdd, false, VENDOR_SAMSUNG, L"SmartSamsung", 0, "s"},
+        {"samsung hdd", L"SAMSUNG HD204UI", kHdd, false, VENDOR_NONE, L"Smart", 0, ""},
+        {"mz ssd", L"MZ-7KE256", kHdd, true, VENDOR_SAMSUNG, L"SmartSamsung", 0, "s"},
         // 9: Micron MU02.
-        {"mu02 a", L"X", kMu02A, false, VENDOR_MICRON_MU02, L"SmartMicronMU02", L"m2", 0, "s"},
+        {"mu02 a", L"X", kMu02A, false, VENDOR_MICRON_MU02, L"SmartMicronMU02", 0, "s"},
         // 10: Micron by signature or by an upper-cased model prefix (one of the list).
-        {"micron", L"X", kMicron, false, VENDOR_MICRON, L"SmartMicron", L"mi", 0, "s"},
-        {"crucial mixed", L"Crucial_CT256MX100SSD1", kHdd, false, VENDOR_MICRON, L"SmartMicron",
-         L"mi", 0, "s"},
+        {"micron", L"X", kMicron, false, VENDOR_MICRON, L"SmartMicron", 0, "s"},
+        {"crucial mixed", L"Crucial_CT256", kHdd, false, VENDOR_MICRON, L"SmartMicron", 0, "s"},
         // 11: SandForce.
-        {"sf a", L"X", kSandForceA, false, VENDOR_SANDFORCE, L"SmartSandForce", L"sf", 0, "sf"},
-        {"sf model", L"SandForce 200026BB", kHdd, false, VENDOR_SANDFORCE, L"SmartSandForce", L"sf",
-         0, "sf"},
+        {"sf a", L"X", kSandForceA, false, VENDOR_SANDFORCE, L"SmartSandForce", 0, "sf"},
+        {"sf model", L"SandForce 2", kHdd, false, VENDOR_SANDFORCE, L"SmartSandForce", 0, "sf"},
         // 12-13: OCZ, and the Vector family for the other OCZ models.
-        {"ocz trion", L"OCZ-TRION100", kHdd, false, VENDOR_OCZ, L"SmartOcz", L"oz", 0, "s"},
-        {"ocz sig", L"OCZ-AGILITY3", kOcz, false, VENDOR_OCZ, L"SmartOcz", L"oz", 0, "s"},
-        {"ocz sig no name", L"X", kOcz, false, VENDOR_NONE, L"Smart", L"", 0, ""},
-        {"ocz lower", L"ocz-vector", kHdd, false, VENDOR_OCZ_VECTOR, L"SmartOczVector", L"oz", 0,
+        {"ocz trion", L"OCZ-TRION100", kHdd, false, VENDOR_OCZ, L"SmartOcz", 0, "s"},
+        {"ocz sig", L"OCZ-AGILITY3", kOcz, false, VENDOR_OCZ, L"SmartOcz", 0, "s"},
+        {"ocz sig no name", L"X", kOcz, false, VENDOR_NONE, L"Smart", 0, ""},
+        {"ocz lower", L"ocz-vector", kHdd, false, VENDOR_OCZ_VECTOR, L"SmartOczVector", 0, "s"},
+        {"panasonic", L"PANASONIC RP-SSB", kHdd, false, VENDOR_OCZ_VECTOR, L"SmartOczVector", 0,
          "s"},
-        {"panasonic", L"PANASONIC RP-SSB240GAK", kHdd, false, VENDOR_OCZ_VECTOR, L"SmartOczVector",
-         L"oz", 0, "s"},
-        {"vector sig", L"X", kOczVector, false, VENDOR_OCZ_VECTOR, L"SmartOczVector", L"oz", 0,
-         "s"},
+        {"vector sig", L"X", kOczVector, false, VENDOR_OCZ_VECTOR, L"SmartOczVector", 0, "s"},
         // 14: Plextor.
-        {"plextor", L"PLEXTOR PX-256M5P", kHdd, false, VENDOR_PLEXTOR, L"SmartPlextor", L"px", 0,
-         "s"},
-        {"plextor sig", L"X", kPlextor, false, VENDOR_PLEXTOR, L"SmartPlextor", L"px", 0, "s"},
+        {"plextor", L"PLEXTOR PX-256M5P", kHdd, false, VENDOR_PLEXTOR, L"SmartPlextor", 0, "s"},
+        {"plextor sig", L"X", kPlextor, false, VENDOR_PLEXTOR, L"SmartPlextor", 0, "s"},
         // 15: SanDisk, the GB variant when it reports 0xE9.
-        {"sandisk", L"SanDisk SDSSDP064G", kSanDisk, false, VENDOR_SANDISK, L"SmartSanDisk", L"sd",
-         0, "s"},
-        {"sandisk gb", L"SanDisk SDSSDHII240G", kSanDiskGb, false, VENDOR_SANDISK,
-         L"SmartSanDiskGb", L"sd", 3, "s"},
+        {"sandisk", L"SanDisk SDSSDP", kSanDisk, false, VENDOR_SANDISK, L"SmartSanDisk", 0, "s"},
+        {"sandisk gb", L"SanDisk SDSSDH", kSanDiskGb, false, VENDOR_SANDISK, L"SmartSanDiskGb", 3,
+         "s"},
         // 16: Kingston, which reads its counters as GB.
-        {"kingston", L"X", kKingston, false, VENDOR_KINGSTON, L"SmartKingston", L"ki", 3, ""},
+        {"kingston", L"X", kKingston, false, VENDOR_KINGSTON, L"SmartKingston", 3, ""},
         // 17: Toshiba SSDs only.
-        {"toshiba ssd", L"TOSHIBA THNSNH128GBST", kHdd, true, VENDOR_TOSHIBA, L"SmartToshiba",
-         L"to", 0, "s"},
-        {"toshiba hdd", L"TOSHIBA MQ01ABD100", kHdd, false, VENDOR_NONE, L"Smart", L"", 0, ""},
+        {"toshiba ssd", L"TOSHIBA THNSNH", kHdd, true, VENDOR_TOSHIBA, L"SmartToshiba", 0, "s"},
+        {"toshiba hdd", L"TOSHIBA MQ01ABD100", kHdd, false, VENDOR_NONE, L"Smart", 0, ""},
         // 18: Corsair.
-        {"corsair", L"Corsair Force GT", kHdd, false, VENDOR_CORSAIR, L"SmartCorsair", L"co", 0,
-         ""},
+        {"corsair", L"Corsair Force GT", kHdd, false, VENDOR_CORSAIR, L"SmartCorsair", 0, ""},
     };
     for (const Case& c : cases) {
         const DriveRecord r = Classified(c);
         const auto has = [&](char flag) { return c.flags.find(flag) != std::string::npos; };
         EXPECT_EQ(std::tuple(r.VendorId, r.SmartKeyName, r.VendorCode, r.VendorVariant, r.IsSsd,
                              r.IsJMicron60xOrIndilinx, r.IsSandForce),
-                  std::tuple(c.vendor, c.key, c.code, c.variant, has('s'), has('j'), has('f')))
+                  std::tuple(c.vendor, c.key, VendorCodeOf(c.vendor), c.variant, has('s'), has('j'),
+                             has('f')))
             << c.name;
     }
 }
@@ -177,9 +167,9 @@ TEST(ClassifyVendor, ReadsVendorAttributesAgain) {
               std::tuple(VENDOR_NONE, 33, -1));
 }
 
-// The codes of the families are checked with their classification above; ids without a
-// family have none, and no id reads past the table.
+// Ids without a family have no code, and no id reads past the table.
 TEST(VendorCodeOf, IdsWithoutAFamilyHaveNoCode) {
+    EXPECT_EQ(VendorCodeOf(VENDOR_SANDISK), L"sd");
     for (const int32_t id : {VENDOR_NONE, 1, VENDOR_COUNT, -1})
         EXPECT_EQ(VendorCodeOf(id), L"") << id;
 }
