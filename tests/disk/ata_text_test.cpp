@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <array>
 #include <string>
 #include <vector>
 
@@ -34,12 +33,6 @@ TEST(AtaText, RepairReplacesOnlyTheFirstControlByte) {
     EXPECT_EQ(late, Bytes("A \x7f"));
 }
 
-TEST(AtaText, SwapExchangesTheBytesOfEachWord) {
-    auto field = Bytes("OMED L");
-    SwapAtaTextBytes(field);
-    EXPECT_EQ(field, Bytes("MODEL "));
-}
-
 TEST(AtaText, StringStopsAtNulAndIsTrimmed) {
     EXPECT_EQ(AtaTextToString(Bytes(std::string("  SSD 1\0XYZ", 11))), L"SSD 1");
     EXPECT_EQ(AtaTextToString(Bytes("\xe9t\xe9 ")), L"\u00e9t\u00e9");
@@ -54,18 +47,6 @@ TEST(AtaText, TrimRemovesWhiteSpaceAtBothEndsOnly) {
     EXPECT_EQ(TrimWhiteSpace(L"\u0085"), L"");
     EXPECT_EQ(TrimWhiteSpace(L"_x_"), L"_x_");
     EXPECT_EQ(TrimWhiteSpace(L""), L"");
-}
-
-TEST(AtaText, FieldsLieWhereTheWordsAre) {
-    AtaPage page{};
-    for (size_t i = 0; i < page.size(); ++i)
-        page[i] = static_cast<uint8_t>(i);
-    EXPECT_EQ(FieldBytes(page, kSerialNumberField).front(), 20);
-    EXPECT_EQ(FieldBytes(page, kSerialNumberField).size(), 20u);
-    EXPECT_EQ(FieldBytes(page, kFirmwareRevField).front(), 46);
-    EXPECT_EQ(FieldBytes(page, kFirmwareRevField).back(), 53);
-    EXPECT_EQ(FieldBytes(page, kModelField).front(), 54);
-    EXPECT_EQ(FieldBytes(page, kModelField).back(), 93);
 }
 
 }  // namespace disk
