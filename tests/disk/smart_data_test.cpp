@@ -82,14 +82,6 @@ TEST(FillSmartData, PowerOnTimeInEveryUnit) {
     // Seconds divide twice by 60, which truncates like one division by 3600.
     EXPECT_EQ(ConvertPowerOnTime(3599, TIME_UNIT_SECONDS), 0);
     EXPECT_EQ(ConvertPowerOnTime(7199, TIME_UNIT_SECONDS), 1);
-    // A record converts the counter with its own unit and with the detected one.
-    DriveRecord record;
-    record.TimeUnitType = TIME_UNIT_HALF_MINUTES;
-    record.DetectedTimeUnitType = TIME_UNIT_MINUTES;
-    record.SmartReadData = DataPage({{.id = 0x09, .raw = 7200}});
-    ASSERT_TRUE(FillSmartData(record));
-    EXPECT_EQ(std::tuple(record.PowerOnRawValue, record.PowerOnHours, record.DetectedPowerOnHours),
-              std::tuple(7200, 60, 120));
 }
 
 TEST(FillSmartData, AdjustedHoursCounters) {
