@@ -23,17 +23,17 @@ Json Device(const std::string& deviceId, const std::string& name = "") {
 class ControllerMapTest : public InventoryTest {
   protected:
     // The map of a machine with these controllers, built through a fresh connection.
-    ControllerMap MapOf(Json controllers, bool scsiScan = false) {
-        return MapOfMachine(MachineOf(Json::array(), std::move(controllers)), scsiScan);
+    ControllerMap MapOf(Json controllers) {
+        return MapOfMachine(MachineOf(Json::array(), std::move(controllers)));
     }
-    ControllerMap MapOfMachine(const Json& machine, bool scsiScan = false) {
+    ControllerMap MapOfMachine(const Json& machine) {
         Load(machine.dump());
         std::unique_ptr<platform::WmiLocator> locator;
         EXPECT_EQ(platform::CreateWbemLocator(&locator), platform::S_OK);
         std::unique_ptr<platform::WmiServices> services;
         EXPECT_EQ(locator->ConnectServer(L"\\\\.\\root\\cimv2", 0, &services), platform::S_OK);
         LogWatch watch;
-        ControllerMap map = BuildControllerMap(*services, scsiScan);
+        ControllerMap map = BuildControllerMap(*services, /*scsiScan=*/false);
         lines_ = watch.Messages();
         return map;
     }
@@ -42,57 +42,45 @@ class ControllerMapTest : public InventoryTest {
 
 TEST_F(ControllerMapTest, UasControllerListsItsDisksAndTheyAreProbedAsUasp) {
     const std::string disk = "SCSI\\DISK&VEN_ORVEL&PROD_PORTABLE\\7&1C2D3E4F&0&000000";
-    const ControllerMap map =
-        MapOf(Json::array({Controller("SCSI", "UAS Mass Storage Device",
-                                      "USB\\VID_174C&PID_55AA\\MSFT30123456789", {Device(disk)}),
-                           Controller("SCSI", "Microsoft Storage Spaces Controller",
-                                      "ROOT\\SPACEPORT\\0000", {Device("SCSI\\DISK&OTHER\\1")})}));
-    ASSERT_EQ(map.uaspDevices.size(), 1u);
-    EXPECT_EQ(map.uaspDevices[0], L"SCSI\\DISK&VEN_ORVEL&PROD_PORTABLE\\7&1C2D3E4F&0&000000");
-
-    // The disk pass sees the disk behind the bridge and probes it as a UASP disk: through the
-    // bridge routes, not the physical-drive route.
     const LogLines lines = Inventory(MachineOf(
         Json::array({WithWmi(AtaDrive(0, "Orvel Portable 1TB", "UAS0001"),
                              WmiView(0, "Orvel Portable 1TB SCSI Disk Device", disk, "SCSI"))}),
-        Json::array({Controller("SCSI", "USB Attached SCSI (UAS) Compatible Device",
-                                "USB\\VID_174C&PID_55AA\\MSFT30123456789", {Device(disk)})})));
-    EXPECT_TRUE(Consecutive(lines, {"UASPController:" + disk,
-                                    "DO:GetDiskInfo pd=0, sp=0, st=0, "
-                                    "mt=fixed hard disk media",
-                                    "INTERFACE_TYPE_UASP", "flagTarget && GetDiskInfo",
-                                    "GetDiskInfo", "else (USB-HDD)"}));
+        Json::array({Controller("SCSI", "UAS Mass Storage Device",
+                                "USB\\VID_174C&PID_55AA\\MSFT30123456789", {Device(disk)}),
+                     Controller("SCSI", "Microsoft Storage Spaces Controller",
+                                "ROOT\\SPACEPORT\\0000", {Device("SCSI\\DISK&OTHER\\1")})})));
+    EXPECT_EQ(
+        Engine().Controllers.uaspDevices,
+        std::vector<std::wstring>{L"SCSI\\DISK&VEN_ORVEL&PROD_PORTABLE\\7&1C2D3E4F&0&000000"});
+    // The disk pass probes the disk behind the bridge as a UASP disk: through the bridge
+    // routes, not the physical-drive route.
+    EXPECT_TRUE(Consecutive(
+        lines,
+        {"UASPController:" + disk, "DO:GetDiskInfo pd=0, sp=0, st=0, mt=fixed hard disk media",
+         "INTERFACE_TYPE_UASP", "flagTarget && GetDiskInfo", "GetDiskInfo", "else (USB-HDD)"}));
 }
 
 TEST_F(ControllerMapTest, SiliconImageNamesGiveTheChipOfTheirDisks) {
-    const ControllerMap map = MapOf(Json::array(
-        {Controller("SCSI", "Silicon Image SiI 3132 SATALink Controller",
-                    "PCI\\VEN_1095&DEV_3132\\1",
-                    {Device("SCSI\\DISK&VEN_&PROD_A\\1"), Device("SCSI\\DISK&VEN_&PROD_B\\2")}),
-         Controller("SCSI", "BUFFALO IFC-PCI2ES", "PCI\\VEN_1095&DEV_3112\\2",
-                    {Device("SCSI\\DISK&VEN_&PROD_C\\3")}),
-         Controller("SCSI", "BUFFALO IFC-PCIE2SA", "PCI\\VEN_1095&DEV_3132\\3",
-                    {Device("SCSI\\DISK&VEN_&PROD_D\\4")}),
-         Controller("SCSI", "Silicon Image SiI RAID", "PCI\\VEN_1095&DEV_0000\\4",
-                    {Device("SCSI\\DISK&VEN_&PROD_E\\5")})}));
-    ASSERT_EQ(map.siliconImageDevices.size(), 5u);
-    EXPECT_EQ(map.siliconImageDevices[0].pnpDeviceId, L"SCSI\\DISK&VEN_&PROD_A\\1");
-    std::vector<int32_t> types;
-    for (const auto& device : map.siliconImageDevices)
-        types.push_back(device.type);
-    // No digits after the prefix: type 0, which the disk pass treats as no Silicon Image.
-    EXPECT_EQ(types, (std::vector<int32_t>{3132, 3132, 3112, 3132, 0}));
-    EXPECT_EQ(SiliconImageTypeOf(L"Silicon Image SiI 3512 SATARaid"), 3512);
-    EXPECT_EQ(SiliconImageTypeOf(L"Intel SiI 3132"), 0);
-
-    // Its disk is probed with the chip: the Silicon Image attempt first, then the physical
-    // drive, which answers here.
     const std::string disk = "SCSI\\DISK&VEN_&PROD_ORVEL_SI\\4&1&0&000000";
     const LogLines lines = Inventory(MachineOf(
         Json::array(
             {WithWmi(AtaDrive(0, "Orvel SSD SI", "SI0001"), WmiView(0, "Orvel SSD SI", disk))}),
-        Json::array({Controller("SCSI", "Silicon Image SiI 3132 SATALink Controller",
-                                "PCI\\VEN_1095&DEV_3132\\1", {Device(disk)})})));
+        Json::array(
+            {Controller("SCSI", "Silicon Image SiI 3132 SATALink Controller",
+                        "PCI\\VEN_1095&DEV_3132\\1", {Device(disk), Device("SCSI\\DISK&B\\2")}),
+             Controller("SCSI", "BUFFALO IFC-PCI2ES", "PCI\\VEN_1095&DEV_3112\\2",
+                        {Device("SCSI\\DISK&C\\3")}),
+             Controller("SCSI", "Silicon Image SiI RAID", "PCI\\VEN_1095&DEV_0000\\4",
+                        {Device("SCSI\\DISK&E\\5")})})));
+    std::vector<int32_t> types;
+    for (const auto& device : Engine().Controllers.siliconImageDevices)
+        types.push_back(device.type);
+    // No digits after the prefix: type 0, which the disk pass treats as no Silicon Image.
+    EXPECT_EQ(types, (std::vector<int32_t>{3132, 3132, 3112, 0}));
+    EXPECT_EQ(SiliconImageTypeOf(L"Intel SiI 3132"), 0);
+
+    // Its disk is probed with the chip: the Silicon Image attempt first, then the physical
+    // drive, which answers here.
     EXPECT_TRUE(InOrder(lines, {"SiliconImageController:" + disk,
                                 "physicalDriveId=0, scsiPort=0, scsiBus=0, scsiTargetId=0",
                                 "DoIdentifyDevicePd(0, 0xA0) - 1", "AddDisk(0, 0, 0) - 6"}));
@@ -111,7 +99,13 @@ TEST_F(ControllerMapTest, BlackListedControllersUnlessScsiPortsAreScanned) {
          Controller("SCSI", "DVDFab Virtual Drive SCSI Controller", "ROOT\\DVDFAB\\0000",
                     {Device("SCSI\\CDROM&VEN_DVDFAB\\1")})});
 
-    ControllerMap map = MapOf(controllers);
+    // A black-listed disk is left to the direct pass, which finds it without its management
+    // view; with the SCSI scan the disk pass probes it.
+    const Json machine = MachineOf(Json::array({WithWmi(AtaDrive(0, "Orvel SSD VIA", "VIA0001"),
+                                                        WmiView(0, "Orvel SSD VIA", disk))}),
+                                   controllers);
+    LogLines lines = Inventory(machine);
+    const ControllerMap& map = Engine().Controllers;
     ASSERT_EQ(map.blackListedDevices.size(), 2u);
     EXPECT_EQ(map.blackListedDevices[0], L"SCSI\\DISK&VEN_&PROD_ORVEL_VIA\\4&2&0&000000");
     // Disks are matched by their upper-cased PNP device id, so the entries are upper-cased too.
@@ -119,16 +113,6 @@ TEST_F(ControllerMapTest, BlackListedControllersUnlessScsiPortsAreScanned) {
     // The virtual drive is no controller: no text, no devices.
     ASSERT_EQ(map.controllerText.size(), 2u);
     EXPECT_EQ(map.controllerText[0].substr(0, 38), L"VIA VT6410 ATA RAID Controller [SCSI]\r");
-
-    map = MapOf(controllers, /*scsiScan=*/true);
-    EXPECT_TRUE(map.blackListedDevices.empty());
-
-    // A black-listed disk is left to the direct pass, which finds it without its management
-    // view; with the SCSI scan the disk pass probes it.
-    const Json machine = MachineOf(Json::array({WithWmi(AtaDrive(0, "Orvel SSD VIA", "VIA0001"),
-                                                        WmiView(0, "Orvel SSD VIA", disk))}),
-                                   controllers);
-    LogLines lines = Inventory(machine);
     EXPECT_TRUE(Has(lines, "BlackScsiController:" + disk));
     EXPECT_FALSE(Has(lines, "DO:GetDiskInfo pd=0, sp=0, st=0, mt=fixed hard disk media"));
     ASSERT_NE(Drive(0), nullptr);
@@ -136,7 +120,7 @@ TEST_F(ControllerMapTest, BlackListedControllersUnlessScsiPortsAreScanned) {
 
     Machine(machine).ScsiScan = true;
     lines = Inventory();
-    EXPECT_FALSE(Has(lines, "BlackScsiController:" + disk));
+    EXPECT_TRUE(Engine().Controllers.blackListedDevices.empty());
     EXPECT_TRUE(Has(lines, "DO:GetDiskInfo pd=0, sp=0, st=0, mt=fixed hard disk media"));
     ASSERT_NE(Drive(0), nullptr);
     EXPECT_EQ(Drive(0)->WmiModel, L"Orvel SSD VIA");
