@@ -159,7 +159,7 @@ TEST_F(CsmiRouteTest, RequestHeaderAndTheThreeErrorsThatMeanUnknown) {
     const platform::HANDLE port = transport::OpenCsmi(4);
     ASSERT_NE(port, platform::INVALID_HANDLE_VALUE);
     const std::pair<DWORD, const char*> codes[] = {
-        {1, "CSMIALL"}, {10, "CSMIARY"}, {11, "CSMIARY"}, {20, "CSMISAS"}, {25, "CSMISAS"}};
+        {1, "CSMIALL"}, {10, "CSMIARY"}, {25, "CSMISAS"}};
     for (const auto& [code, signature] : codes) {
         std::vector<uint8_t> buffer(300, 0);
         ASSERT_TRUE(transport::CsmiRequest(port, code, buffer.data(), 300));

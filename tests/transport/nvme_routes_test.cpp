@@ -233,9 +233,7 @@ TEST_F(NvmeRouteTest, IntelRequestsGoToTheDrivesScsiPortAndEmptyAnswersFail) {
     EXPECT_FALSE(transport::DoIdentifyDeviceNVMeIntel(5, identify));
     ASSERT_EQ(machine.requests.size(), 1u);
     EXPECT_EQ(machine.requests[0].code, kScsiGetAddress);
-    EXPECT_EQ(transport::ScsiPortOfPhysicalDrive(5), std::nullopt);
     drive.addressWorks = true;
-    EXPECT_EQ(transport::ScsiPortOfPhysicalDrive(5), 2);
     machine.missing = {L"\\\\.\\SCSI2:"};
     EXPECT_FALSE(transport::GetSmartAttributeNVMeIntel(5, log));
     EXPECT_EQ(identify, before);
