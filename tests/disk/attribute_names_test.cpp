@@ -30,10 +30,7 @@ TEST(AttributeNames, UnknownFamiliesAndMissingIdsAreVendorSpecific) {
     const AttributeNameTables tables = Built();
     for (int language : {0, 1}) {
         const std::wstring vendorSpecific = language ? L"厂商特定项目" : L"Vendor Specific";
-        for (int id = 0; id < 256; ++id) {
-            EXPECT_EQ(Name(tables, L"SmartKingston", id, language), vendorSpecific);
-            EXPECT_EQ(Name(tables, L"SmartNVMe", id, language), vendorSpecific);
-        }
+        EXPECT_EQ(Name(tables, L"SmartKingston", 0xC2, language), vendorSpecific);
         EXPECT_EQ(Name(tables, L"SmartIntel", 0x01, language), vendorSpecific);
         EXPECT_EQ(Name(tables, L"smartintel", 0x09, language), vendorSpecific);
         EXPECT_EQ(Name(tables, L"", 0x09, language), vendorSpecific);
