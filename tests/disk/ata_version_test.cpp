@@ -16,6 +16,9 @@ void ExpectMajor(uint16_t word, int32_t number, const std::wstring& name) {
 
 TEST(AtaVersion, MajorIsTheHighestClaimedStandard) {
     ExpectMajor(0x01F0, 8, L"ATA8-ACS");
+    // Below the command sets the name is made from the number.
+    ExpectMajor(0x0010, 4, L"ATA/ATAPI-4");
+    ExpectMajor(0x0008, 3, L"ATA-3");
     // Standards past ACS-4 are counted but have no name.
     ExpectMajor(0x1000, 12, L"");
     // All ones means "not reported"; bit 0 and bit 15 alone claim nothing.

@@ -167,15 +167,17 @@ struct ReadingCase {
     bool jmicron60x = false;
 };
 
-// One row per kind of reading and per condition of the vendor table; the other rows are
+// One row per kind of reading, field and condition of the vendor table; the other rows are
 // lookups of the same kind.
 TEST(FillSmartData, VendorReadings) {
     using R = DriveRecord;
     constexpr uint64_t kGib = uint64_t{1} << 21;  // sectors
     const ReadingCase cases[] = {
+        {"64 sf", VENDOR_SANDFORCE, 0, {.id = 0x64, .raw = 1234}, &R::GBytesErased, 1234},
         {"AA jm", VENDOR_JMICRON, 0, {.id = 0xAA, .current = 88}, &R::Life, 88},
         {"AA jm60x", VENDOR_JMICRON, 0, {.id = 0xAA, .current = 88}, &R::Life, -1, true},
         {"AD mi", VENDOR_MICRON, 0, {.id = 0xAD, .raw = 55}, &R::WearLevelingCount, 55},
+        {"C6 oz", VENDOR_OCZ_VECTOR, 0, {.id = 0xC6, .raw = 700}, &R::HostReads, 700},
         {"E1 il", VENDOR_INTEL, 0, {.id = 0xE1, .raw = 3200}, &R::HostWrites, 100},
         {"E1 il signed", VENDOR_INTEL, 0, {.id = 0xE1, .raw = 0xFFFFFFC1}, &R::HostWrites, -1},
         {"E7 ki", VENDOR_KINGSTON, 3, {.id = 0xE7, .current = 83}, &R::Life, 83},
