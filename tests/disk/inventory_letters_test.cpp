@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "disk/drive_letters.h"
 #include "tests/disk/inventory_fixture.h"
 
 namespace disk {
@@ -75,26 +74,6 @@ TEST_F(InventoryLettersTest, VolumesMarkEveryDiskTheyLieOnUpToThreeDisksOrRemova
     Inventory();
     EXPECT_EQ(Drive(2)->DriveLetters, L"H:");
     EXPECT_EQ(Drive(4)->DriveLetterMap, 0u);  // A: is a floppy drive whatever it holds
-}
-
-TEST(DriveLetterMapTest, LettersOfEveryNumberedRecord) {
-    DriveLetterMap map{};
-    map[0] = (1u << 2) | (1u << 25);
-    map[3] = 1u << 4;
-    DriveList list;
-    DriveRecord record;
-    record.Address.physicalDriveId = 0;
-    list.Append(record);
-    record.Address.physicalDriveId = -1;
-    record.DriveLetters = L"untouched";
-    list.Append(record);
-    record.Address.physicalDriveId = 3;
-    list.Append(record);
-    ApplyDriveLetters(map, list);
-    EXPECT_EQ(list[0].DriveLetters, L"C: Z:");
-    EXPECT_EQ(list[1].DriveLetters, L"untouched");
-    EXPECT_EQ(list[2].DriveLetters, L"E:");
-    EXPECT_EQ(list[2].DriveLetterMap, 1u << 4);
 }
 
 }  // namespace
