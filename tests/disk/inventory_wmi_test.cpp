@@ -153,8 +153,6 @@ TEST_F(InventoryWmiTest, OldSamsungFirmwareIsNeverListed) {
     EXPECT_NE(Drive(1), nullptr);
     EXPECT_TRUE(Consecutive(lines, {"DO:GetDiskInfo pd=0, sp=0, st=0, mt=fixed hard disk media",
                                     "flagTarget && GetDiskInfo", "while(pEnumCOMDevs ..."}));
-    EXPECT_TRUE(Consecutive(lines, {"DO:GetDiskInfo pd=1, sp=0, st=1, mt=fixed hard disk media",
-                                    "flagTarget && GetDiskInfo", "GetDiskInfo"}));
 
     // The direct pass leaves them out by the product and revision the driver reports; the
     // switch turns the rule off.
