@@ -53,6 +53,22 @@ inline Json WithWmi(Json drive, Json view) {
     return drive;
 }
 
+// A volume with its letter on these {drive, partition} extents.
+inline Json Extent(int drive, int partition) {
+    return {{"drive", drive}, {"partition", partition}};
+}
+inline Json Volume(const std::string& letter, Json extents, const std::string& type = "fixed") {
+    return {{"letter", letter},
+            {"driveType", type},
+            {"fileSystem", "NTFS"},
+            {"freeBytes", 0},
+            {"extents", std::move(extents)}};
+}
+// A drive's layout of one partition over the whole disk.
+inline Json WholeDiskLayout() {
+    return {{"style", "mbr"}, {"partitions", Json::array({{{"type", "ntfs"}, {"size", "rest"}}})}};
+}
+
 inline Json MachineOf(Json drives, Json controllers = Json::array(), Json volumes = Json::array(),
                       Json os = {{"major", 10}, {"minor", 0}}) {
     return {{"format", "tramsik-machine/1"},

@@ -6,18 +6,6 @@ namespace disk {
 
 namespace {
 
-Json Extent(int drive, int partition) {
-    return {{"drive", drive}, {"partition", partition}};
-}
-
-Json Volume(const std::string& letter, Json extents, const std::string& type = "fixed") {
-    return {{"letter", letter},
-            {"driveType", type},
-            {"fileSystem", "NTFS"},
-            {"freeBytes", 0},
-            {"extents", extents}};
-}
-
 // Five disks of three partitions each, and volumes on one, two, four and five of them.
 Json SpannedMachine() {
     Json drives = Json::array();

@@ -17,20 +17,13 @@ namespace {
 Json TwoDiskMachine() {
     Json first = WithWmi(AtaDrive(0, "Orvel SSD W0", "W0SERIAL"),
                          WmiView(0, "Orvel SSD W0", "SCSI\\DISK&VEN_&PROD_W0\\4&1&0&000000"));
-    first["layout"] = {{"style", "mbr"},
-                       {"partitions", Json::array({{{"type", "ntfs"}, {"size", "rest"}}})}};
+    first["layout"] = WholeDiskLayout();
     Json second = WithWmi(AtaDrive(1, "Orvel SSD W1", "W1SERIAL"),
                           WmiView(1, "Orvel SSD W1", "SCSI\\DISK&VEN_&PROD_W1\\4&1&0&010000"));
-    second["layout"] = first["layout"];
+    second["layout"] = WholeDiskLayout();
     return MachineOf(Json::array({first, second}), Json::array(),
-                     Json::array({{{"letter", "C"},
-                                   {"fileSystem", "NTFS"},
-                                   {"freeBytes", "1MiB"},
-                                   {"extents", Json::array({{{"drive", 0}, {"partition", 0}}})}},
-                                  {{"letter", "E"},
-                                   {"fileSystem", "NTFS"},
-                                   {"freeBytes", "1MiB"},
-                                   {"extents", Json::array({{{"drive", 1}, {"partition", 0}}})}}}));
+                     Json::array({Volume("C", Json::array({Extent(0, 0)})),
+                                  Volume("E", Json::array({Extent(1, 0)}))}));
 }
 
 class InventoryWmiTest : public InventoryTest {};
@@ -100,17 +93,11 @@ TEST_F(InventoryWmiTest, RemovableUsbMediaAreProbedOnlyForTwoModels) {
         WithWmi(AtaDrive(3, "Orvel CF Card", "CF03"),
                 WmiView(3, "Orvel CF Card", "IDE\\DISK&CF\\1", "IDE", "Removable Media"));
     // A removable volume on the ATA disk counts once one of the two models was seen.
-    ataRemovable["layout"] = {{"style", "mbr"},
-                              {"partitions", Json::array({{{"type", "fat32"}, {"size", "rest"}}})}};
-    Json machine =
-        MachineOf(Json::array({usbDisk(0, "Generic Flash"), usbDisk(1, "SanDisk Extreme"),
-                               usbDisk(2, "Kingston DT Ultimate"), ataRemovable}),
-                  Json::array(),
-                  Json::array({{{"letter", "G"},
-                                {"driveType", "removable"},
-                                {"fileSystem", "FAT32"},
-                                {"freeBytes", 0},
-                                {"extents", Json::array({{{"drive", 3}, {"partition", 0}}})}}}));
+    ataRemovable["layout"] = WholeDiskLayout();
+    Json machine = MachineOf(
+        Json::array({usbDisk(0, "Generic Flash"), usbDisk(1, "SanDisk Extreme"),
+                     usbDisk(2, "Kingston DT Ultimate"), ataRemovable}),
+        Json::array(), Json::array({Volume("G", Json::array({Extent(3, 0)}), "removable")}));
     const LogLines lines = Inventory(machine);
 
     const auto probed = [&](int pd) {
