@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <memory>
 
 #include "disk/drive_codes.h"

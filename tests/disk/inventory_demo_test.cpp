@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "tests/disk/inventory_fixture.h"
 

@@ -242,8 +242,6 @@ TEST(SmartReading, FinishFlagsQuirksAndAdjustsIntelHours) {
               kPowerOnHoursOffset);
     EXPECT_EQ(finished(L"INTEL SSD", kPowerOnHoursOffset + 25).DetectedPowerOnHours,
               kPowerOnHoursOffset + 25);
-    // Confirmed values stay.
-    EXPECT_EQ(finished(L"X", 300).PowerOnRawValue, 300);
 }
 
 }  // namespace

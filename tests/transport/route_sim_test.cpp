@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "platform/csmi.h"
-#include "platform/ioctl.h"
 #include "platform/win_constants.h"
 #include "tests/platform/sim_fixture.h"
 #include "tests/support/log_watch.h"
