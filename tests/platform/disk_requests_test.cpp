@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 #include "requests.h"
 #include "sim_fixture.h"
@@ -258,37 +257,6 @@ TEST_F(DiskRequests, ASpannedVolumeListsAnExtentPerDisk) {
     EXPECT_EQ(total, 6u << 20);
     EXPECT_EQ(GetDriveTypeW(L"F:\\"), DRIVE_REMOVABLE);
     EXPECT_EQ(GetDriveTypeW(nullptr), DRIVE_FIXED) << "the system volume D:";
-}
-
-TEST_F(DiskRequests, TwoThreadsShareTheMachine) {
-    LoadDemo();
-    // The migration worker copies while the window's thread keeps asking the drives.
-    std::thread copier([] {
-        const HANDLE source = OpenDrive(0), target = OpenDrive(1);
-        std::vector<uint8_t> chunk(65536);
-        DWORD done = 0;
-        for (int i = 0; i < 64; ++i) {
-            ReadFile(source, chunk.data(), 65536, &done);
-            chunk[0] = static_cast<uint8_t>(i);
-            WriteFile(target, chunk.data(), 65536, &done);
-        }
-        CloseHandle(source);
-        CloseHandle(target);
-    });
-    int answered = 0;
-    for (int i = 0; i < 200; ++i) {
-        std::vector<uint8_t> geometry(24);
-        answered += ControlOnDrive(1, IOCTL_DISK_GET_DRIVE_GEOMETRY, NoInput, 0, geometry, 24).ok;
-    }
-    copier.join();
-    EXPECT_EQ(answered, 200);
-    const HANDLE target = OpenDrive(1);
-    std::vector<uint8_t> last(512);
-    DWORD done = 0;
-    SetFilePointerEx(target, 63 * 65536, nullptr, FILE_BEGIN);
-    ASSERT_TRUE(ReadFile(target, last.data(), 512, &done));
-    EXPECT_EQ(last[0], 63);
-    CloseHandle(target);
 }
 
 }  // namespace

@@ -134,20 +134,4 @@ TEST_F(TwoPrograms, OneWritesADriveImageAtATimeAndBothRead) {
     first.CloseHandle(reader);
 }
 
-TEST_F(TwoPrograms, AHandleOpenForWritingThatOnlyAsksTakesNothing) {
-    sim::SimPlatform& first = Load(kMachine);
-    const auto second = Other(kMachine);
-    // The inventory opens drives for reading and writing, only to ask them.
-    const HANDLE asking = OpenDrive(first, GENERIC_READ | GENERIC_WRITE);
-    std::vector<uint8_t> geometry(24);
-    DWORD returned = 0;
-    EXPECT_TRUE(first.DeviceIoControl(asking, IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0,
-                                      geometry.data(), 24, &returned));
-    EXPECT_EQ(ReadSector(first, asking), 0);
-    const HANDLE writer = OpenDrive(*second, GENERIC_READ | GENERIC_WRITE);
-    EXPECT_EQ(WriteSector(*second, writer, 0x77), 0u);
-    second->CloseHandle(writer);
-    first.CloseHandle(asking);
-}
-
 }  // namespace
