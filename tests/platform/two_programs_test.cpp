@@ -68,8 +68,8 @@ DWORD Request(sim::SimPlatform& program, HANDLE drive, DWORD code) {
 }
 
 // How a second copy meets the first one's mutex is the start-up tests'; here a mutex the machine
-// file declares held, which is that machine's alone.
-TEST_F(TwoPrograms, DeclaredMutexesAreTheirMachinesAlone) {
+// file declares held is that machine's alone, and any other is the host's.
+TEST_F(TwoPrograms, DeclaredMutexesAreTheirMachinesAloneAndOthersTheHosts) {
     sim::SimPlatform& first = Load(kMachine);
     const auto second = Other(kMachineHoldingOther);
     const HANDLE other = first.CreateMutexW(0, L"Other");
@@ -80,6 +80,12 @@ TEST_F(TwoPrograms, DeclaredMutexesAreTheirMachinesAlone) {
     second->CloseHandle(declared);
     EXPECT_NE(second->OpenMutexW(MUTEX_ALL_ACCESS, 0, L"Other"), nullptr) << "held for the run";
     EXPECT_EQ(first.OpenMutexW(MUTEX_ALL_ACCESS, 0, L"Other"), nullptr);
+    // Any other name is the host's: what the first holds, the second finds.
+    const HANDLE running = first.CreateMutexW(0, L"OrvelTramsik");
+    const HANDLE opened = second->OpenMutexW(MUTEX_ALL_ACCESS, 0, L"OrvelTramsik");
+    EXPECT_NE(opened, nullptr);
+    second->CloseHandle(opened);
+    first.CloseHandle(running);
 }
 
 TEST_F(TwoPrograms, OneWritesADriveImageAtATimeAndBothRead) {

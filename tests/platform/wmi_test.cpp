@@ -20,9 +20,8 @@ class Wmi : public SimTest {
     }
 };
 
-// The associations from a drive to its controller and link, and the service states a
-// connection meets, are the inventory's tests on the same machines; here the objects a query
-// gives.
+// The associations from a drive to its controller and link are the inventory's tests on the
+// same machines; here the objects a query gives.
 TEST_F(Wmi, ObjectsCarryTypedPropertiesNullsAndOnlyWhatTheQuerySelects) {
     LoadDemo();
     const auto disks = Query(L"\\\\.\\root\\cimv2", L"SELECT * FROM Win32_DiskDrive");
@@ -43,6 +42,22 @@ TEST_F(Wmi, ObjectsCarryTypedPropertiesNullsAndOnlyWhatTheQuerySelects) {
     ASSERT_EQ(ide.size(), 1u);
     EXPECT_EQ(Text(ide[0], L"Name"), L"Standard SATA AHCI Controller");
     EXPECT_EQ(ide[0].Get(L"Status", &value), WBEM_E_NOT_FOUND) << "only the selected properties";
+}
+
+// Where each connection step fails is the inventory's test, which starts the service before it
+// connects; here the connection meets the service as the machine leaves it: a disabled one
+// refuses, a stopped one is started.
+TEST_F(Wmi, TheConnectionMeetsTheServiceAsTheMachineLeavesIt) {
+    for (const auto& [winmgmt, result] :
+         {std::pair{"disabled", WBEM_E_TRANSPORT_FAILURE}, std::pair{"startable", S_OK}}) {
+        Load(std::string(R"({"format": "tramsik-machine/1", "drives": [],
+                             "os": {"major": 10, "minor": 0, "winmgmt": ")") +
+             winmgmt + R"("}})");
+        std::unique_ptr<WmiLocator> locator;
+        ASSERT_EQ(CreateWbemLocator(&locator), S_OK);
+        std::unique_ptr<WmiServices> services;
+        EXPECT_EQ(locator->ConnectServer(L"root\\cimv2", 0, &services), result) << winmgmt;
+    }
 }
 
 }  // namespace

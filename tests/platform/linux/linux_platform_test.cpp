@@ -188,6 +188,7 @@ TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
     wchar_t folder[64] = {};
     EXPECT_EQ(platform_->GetSystemDirectoryW(folder, 64), 19u);
     EXPECT_STREQ(folder, L"C:\\Windows\\System32");
+    EXPECT_EQ(platform_->GetSystemDirectoryW(folder, 5), 20u) << "a short buffer";
 }
 
 TEST_F(LinuxPlatformTest, RawTransfersAreWholeSectorsInsideTheDisk) {
