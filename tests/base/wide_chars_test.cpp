@@ -20,9 +20,7 @@ TEST(WideChars, APairIsOneCharacterAndALoneHalfIsOneToo) {
     };
     const Row rows[] = {
         {L"", U""},
-        {L"abc", U"abc"},
         {FromUtf8("a" + kSmile + kDisk), U"a\U0001F600\u78c1\u76d8"},
-        {FromUtf8(kSmile + "b" + kSmile), U"\U0001F600b\U0001F600"},
         // Built from units: a high half with no low one after it, and a low one alone.
         {{static_cast<wchar_t>(0xD83D), L'x', static_cast<wchar_t>(0xDE00)},
          {0xD83D, U'x', 0xDE00}},
@@ -45,12 +43,9 @@ TEST(WideChars, FirstCharactersNeverSplitAPair) {
     const std::string text = "a" + kSmile + kDisk;
     const Row rows[] = {
         {text, 0, ""},
-        {text, 1, "a"},
         {text, 2, "a" + kSmile},
         {text, 3, "a" + kSmile + "\xe7\xa3\x81"},
-        {text, 4, text},
         {text, 9, text},
-        {"", 3, ""},
     };
     for (const Row& row : rows)
         EXPECT_EQ(ToUtf8(base::FirstCharacters(FromUtf8(row.text), row.count)), row.first)
@@ -65,11 +60,9 @@ TEST(WideChars, FirstUnitsDropAHalfPairAtTheEnd) {
     };
     const Row rows[] = {
         {0, ""},
-        {2, "ab"},
         // The third unit is the pair's first half where wchar_t has 16 bits.
         {3, utf16 ? "ab" : "ab" + kSmile},
         {4, utf16 ? "ab" + kSmile : "ab" + kSmile + "c"},
-        {5, "ab" + kSmile + "c"},
         {50, "ab" + kSmile + "c"},
     };
     const std::wstring text = FromUtf8("ab" + kSmile + "c");

@@ -111,11 +111,8 @@ TEST_F(Layouts, ADamagedPrimaryGptIsSeenByThePeerAndTheBackupStillServes) {
     }
     std::vector<uint8_t> layout(3840), none;
     ASSERT_TRUE(ControlOnDrive(0, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, none, 0, layout, 3840).ok);
-    DWORD style = 0, count = 0;
-    std::memcpy(&style, layout.data(), 4);
-    std::memcpy(&count, layout.data() + 4, 4);
-    EXPECT_EQ(style, PARTITION_STYLE_GPT);
-    EXPECT_EQ(count, 4u);
+    EXPECT_EQ(std::tuple(Read<DWORD>(layout.data()), Read<DWORD>(layout.data(), 4)),
+              std::tuple(PARTITION_STYLE_GPT, 4u));
 
     const std::string sgdisk = FindTool("sgdisk");
     if (sgdisk.empty()) GTEST_SKIP() << "sgdisk is not installed";

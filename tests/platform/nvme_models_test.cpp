@@ -16,10 +16,10 @@ using Bytes = std::vector<uint8_t>;
 void PutDword(Bytes& bytes, size_t offset, uint32_t value) {
     std::memcpy(&bytes[offset], &value, 4);
 }
-uint32_t DwordAt(const Bytes& bytes, size_t offset) {
-    uint32_t value;
-    std::memcpy(&value, &bytes[offset], 4);
-    return value;
+// `bytes` with the dword at `offset` changed.
+Bytes With(Bytes bytes, size_t offset, uint32_t value) {
+    PutDword(bytes, offset, value);
+    return bytes;
 }
 
 // Drive 0 on the storage query, 1 on the Samsung driver, 2 on the Intel miniport at port 5.
@@ -106,7 +106,7 @@ TEST_F(NvmeModels, StorageQueryAnswersWellFormedRequestsFromWindows10On) {
     Answer answer = Query(0, identify);
     ASSERT_TRUE(answer.ok) << answer.error;
     EXPECT_EQ(answer.returned, 4144u);
-    EXPECT_EQ(DwordAt(identify, 0), 48u) << "the protocol data descriptor's version";
+    EXPECT_EQ(Read<uint32_t>(identify.data()), 48u) << "the protocol data descriptor's version";
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&identify[48 + 24]), 10), "Orvel NVMe");
     Bytes log = StorageQuery(2, 2, 0xFFFFFFFF);
     ASSERT_TRUE(Query(0, log).ok);
@@ -118,23 +118,13 @@ TEST_F(NvmeModels, StorageQueryAnswersWellFormedRequestsFromWindows10On) {
         EXPECT_FALSE(result.ok);
         EXPECT_EQ(result.error, error);
     };
-    Bytes wrong = StorageQuery(1, 0, 0);
-    PutDword(wrong, 8, 2);  // not NVMe
-    refused(wrong, ERROR_INVALID_PARAMETER);
-    wrong = StorageQuery(1, 0, 0);
-    PutDword(wrong, 24, 8);  // data inside the protocol block
-    refused(wrong, ERROR_INVALID_PARAMETER);
-    wrong = StorageQuery(1, 0, 0);
-    PutDword(wrong, 28, 8192);  // past the buffer
-    refused(wrong, ERROR_INVALID_PARAMETER);
-    wrong = StorageQuery(1, 0, 0);
-    PutDword(wrong, 28, 512);  // too short for the identify data
-    refused(wrong, ERROR_INVALID_PARAMETER);
-    refused(StorageQuery(2, 3, 0xFFFFFFFF), ERROR_NOT_SUPPORTED);  // another log
-    refused(StorageQuery(1, 0, 0), ERROR_NOT_SUPPORTED, 1);        // not this driver's drive
-    Bytes tooShort(40, 0);
-    PutDword(tooShort, 0, 49);
-    refused(tooShort, ERROR_INVALID_PARAMETER);
+    refused(With(StorageQuery(1, 0, 0), 8, 2), ERROR_INVALID_PARAMETER);      // not NVMe
+    refused(With(StorageQuery(1, 0, 0), 24, 8), ERROR_INVALID_PARAMETER);     // data in the block
+    refused(With(StorageQuery(1, 0, 0), 28, 8192), ERROR_INVALID_PARAMETER);  // past the buffer
+    refused(With(StorageQuery(1, 0, 0), 28, 512), ERROR_INVALID_PARAMETER);   // short for identify
+    refused(StorageQuery(2, 3, 0xFFFFFFFF), ERROR_NOT_SUPPORTED);             // another log
+    refused(StorageQuery(1, 0, 0), ERROR_NOT_SUPPORTED, 1);  // not this driver's drive
+    refused(With(Bytes(40, 0), 0, 49), ERROR_INVALID_PARAMETER);
 
     Load(Machine(6));
     refused(StorageQuery(1, 0, 0), ERROR_NOT_SUPPORTED);
@@ -144,10 +134,9 @@ TEST_F(NvmeModels, SamsungDriverAnswersTheSecurityProtocolPairs) {
     Load(Machine(10));
     Bytes out = SecurityProtocol(false, 6, 2);
     ASSERT_TRUE(PassThrough(1, out).ok);
-    EXPECT_EQ(out[2], 0) << "good status";
     Bytes in = SecurityProtocol(true, 6, 0);
     ASSERT_TRUE(PassThrough(1, in).ok);
-    EXPECT_EQ(in[2], 0);
+    EXPECT_EQ(std::tuple(out[2], in[2]), std::tuple(0, 0)) << "good status";
     EXPECT_EQ(in[kData + 1] | in[kData + 2] << 8, 308);
 
     // An IN without its OUT, and an OUT whose block names another structure, end in a check
@@ -172,12 +161,12 @@ TEST_F(NvmeModels, SamsungDriverAnswersTheSecurityProtocolPairs) {
     Bytes badLength = SecurityProtocol(false, 5, 1);
     badLength[0] -= 4;
     EXPECT_EQ(PassThrough(1, badLength).error, ERROR_INVALID_PARAMETER);
-    Bytes badOffset = SecurityProtocol(true, 5, 0);
-    PutDword(badOffset, offsetof(SCSI_PASS_THROUGH, DataBufferOffset), kSamsungSize + 20);
-    EXPECT_EQ(PassThrough(1, badOffset).error, ERROR_INVALID_PARAMETER);
-    Bytes badSense = SecurityProtocol(true, 5, 0);
-    PutDword(badSense, offsetof(SCSI_PASS_THROUGH, SenseInfoOffset), kSamsungSize - 10);
-    EXPECT_EQ(PassThrough(1, badSense).error, ERROR_INVALID_PARAMETER);
+    for (const auto& [offset, value] :
+         {std::pair{offsetof(SCSI_PASS_THROUGH, DataBufferOffset), kSamsungSize + 20},
+          std::pair{offsetof(SCSI_PASS_THROUGH, SenseInfoOffset), kSamsungSize - 10}}) {
+        Bytes bad = With(SecurityProtocol(true, 5, 0), offset, value);
+        EXPECT_EQ(PassThrough(1, bad).error, ERROR_INVALID_PARAMETER) << offset;
+    }
 }
 
 TEST_F(NvmeModels, IntelMiniportRunsAdminCommandsOnItsPort) {
@@ -185,7 +174,7 @@ TEST_F(NvmeModels, IntelMiniportRunsAdminCommandsOnItsPort) {
     Bytes identify = Miniport(0x06, 1);
     ASSERT_TRUE(OnPort(5, identify).ok);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&identify[152 + 24]), 10), "Orvel NVMe");
-    EXPECT_EQ(DwordAt(identify, 20), 0u) << "ReturnCode";
+    EXPECT_EQ(Read<uint32_t>(identify.data(), 20), 0u) << "ReturnCode";
 
     Bytes full = Miniport(0x02, 0x007F0002);
     ASSERT_TRUE(OnPort(5, full).ok);
@@ -199,23 +188,19 @@ TEST_F(NvmeModels, IntelMiniportRunsAdminCommandsOnItsPort) {
     // Commands the drive refuses complete with an NVMe status and no data.
     Bytes namespaceData = Miniport(0x06, 0);
     ASSERT_TRUE(OnPort(5, namespaceData).ok);
-    EXPECT_NE(DwordAt(namespaceData, 20), 0u);
-    EXPECT_EQ(DwordAt(namespaceData, 116 + 12) >> 17, 0x02u) << "invalid field";
+    EXPECT_NE(Read<uint32_t>(namespaceData.data(), 20), 0u);
+    EXPECT_EQ(Read<uint32_t>(namespaceData.data(), 116 + 12) >> 17, 0x02u) << "invalid field";
     EXPECT_EQ(namespaceData[152 + 24], 0);
     Bytes unknown = Miniport(0x7F, 0);
     ASSERT_TRUE(OnPort(5, unknown).ok);
-    EXPECT_EQ(DwordAt(unknown, 116 + 12) >> 17, 0x01u) << "invalid opcode";
+    EXPECT_EQ(Read<uint32_t>(unknown.data(), 116 + 12) >> 17, 0x01u) << "invalid opcode";
 
-    // Malformed requests are refused.
-    Bytes code = Miniport(0x06, 1);
-    PutDword(code, 16, 0xE0002001);
-    EXPECT_EQ(OnPort(5, code).error, ERROR_INVALID_PARAMETER);
-    Bytes length = Miniport(0x06, 1);
-    PutDword(length, 24, 8000);
-    EXPECT_EQ(OnPort(5, length).error, ERROR_INVALID_PARAMETER);
-    Bytes direction = Miniport(0x06, 1);
-    PutDword(direction, 132, 1);
-    EXPECT_EQ(OnPort(5, direction).error, ERROR_INVALID_PARAMETER);
+    // Malformed requests are refused: the control code, the length, the direction.
+    for (const auto& [offset, value] :
+         {std::pair{16u, 0xE0002001u}, std::pair{24u, 8000u}, std::pair{132u, 1u}}) {
+        Bytes bad = With(Miniport(0x06, 1), offset, value);
+        EXPECT_EQ(OnPort(5, bad).error, ERROR_INVALID_PARAMETER) << offset;
+    }
     Bytes small = Miniport(0x06, 1);
     EXPECT_EQ(OnPort(5, small, 100).error, ERROR_INVALID_PARAMETER);
     Bytes signature = Miniport(0x06, 1);

@@ -29,6 +29,14 @@ inline std::vector<uint8_t> SmartRequest(uint8_t command, uint8_t feature, uint8
     return buffer;
 }
 
+// A wire structure or number copied out of a reply, `offset` bytes in.
+template <typename T>
+T Read(const void* bytes, size_t offset = 0) {
+    T value;
+    std::memcpy(&value, static_cast<const uint8_t*>(bytes) + offset, sizeof value);
+    return value;
+}
+
 // What a call failed with, or 0 when it succeeded.
 inline platform::DWORD ErrorOf(platform::BOOL ok) {
     return ok ? 0 : platform::GetLastError();

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 
 #include "base/utf8.h"
 #include "platform/platform.h"
@@ -18,16 +17,11 @@ using namespace platform;
 // test's folder.
 class Select : public SimTest {
   protected:
-    void SetUp() override {
-        SimTest::SetUp();
-        cache_.emplace("XDG_CACHE_HOME", folder_.string());
-    }
     void TearDown() override {
-        cache_.reset();
         SetTestEnvironment("TRAMSIK_MACHINE", std::nullopt);
         SimTest::TearDown();
     }
-    std::optional<ScopedEnvironment> cache_;
+    ScopedEnvironment cache_{"XDG_CACHE_HOME", folder_.string()};
 };
 
 TEST_F(Select, DemoAndMachineFilesBecomeTheCurrentPlatform) {

@@ -8,8 +8,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -23,20 +21,7 @@
 
 class SimTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("tramsik-sim-" + std::string(info->test_suite_name()) + "-" + info->name() +
-                   "-" + std::to_string(std::random_device{}()));
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-        runtimeFolder_.emplace("XDG_RUNTIME_DIR", folder_.string());
-    }
-    void TearDown() override {
-        platform::UsePlatform(nullptr);
-        runtimeFolder_.reset();
-        std::filesystem::remove_all(folder_);
-    }
+    void TearDown() override { platform::UsePlatform(nullptr); }
 
     // Loads `json` (or fails the test) and makes it the current platform.
     platform::sim::SimPlatform& Load(std::string_view json, const std::string& name = "test") {
@@ -69,6 +54,6 @@ class SimTest : public ::testing::Test {
         return sim;
     }
 
-    std::filesystem::path folder_;
-    std::optional<ScopedEnvironment> runtimeFolder_;
+    PrivateRuntimeFolder runtime_;
+    const std::filesystem::path& folder_ = runtime_.Path();
 };

@@ -17,6 +17,7 @@
 #include "platform/sim/layout_io.h"
 #include "platform/win_constants.h"
 #include "tests/platform/linux/fake_kernel.h"
+#include "tests/platform/requests.h"
 #include "tests/platform/scoped_environment.h"
 
 namespace linux_test {
@@ -26,13 +27,6 @@ using namespace platform::linux_backend;
 
 inline const std::string kPci = "/sys/devices/pci0000:00/";
 
-// A wire structure copied out of a reply.
-template <typename T>
-T Read(const void* bytes) {
-    T value;
-    std::memcpy(&value, bytes, sizeof value);
-    return value;
-}
 constexpr uint64_t kDiskSectors = 8192;  // 4 MiB
 
 // A GPT with the given (start, end) partitions, primary and backup, into `bytes`: the tables
