@@ -121,16 +121,11 @@ TEST_F(DialogTest, SizeCentringAndParent) {
         CMessageDialog dialog;
         WhileShown(
             [&](CMessageDialog& shown) {
-                const auto* window = backend_->WindowOf(shown);
-                EXPECT_EQ(window->Params().className, L"UIMessageDialog");
                 EXPECT_EQ(shown.GetOwner(), nullptr);
                 const Rect screen = backend_->WorkArea();
                 const Point at{(screen.Width() - 466) / 2, (screen.Height() - 177) / 2};
                 EXPECT_EQ(shown.GetWindowRect(), (Rect{at.x, at.y, at.x + 466, at.y + 177}));
-                EXPECT_EQ(window->RoundCorner(), (Size{3, 3}));
-                EXPECT_EQ(window->Title(), L"");
-                EXPECT_EQ(window->Params().style, 0x96C80000u);
-                EXPECT_EQ(window->Params().exStyle, 0x00000100u);
+                EXPECT_EQ(backend_->WindowOf(shown)->RoundCorner(), (Size{3, 3}));
             },
             L"okBtn");
         ShowMessage(dialog, L"start-up", 65, kMessageOk, kIconWarning);

@@ -11,10 +11,10 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "app/pages/migration_page.h"
-#include "base/utf8.h"
 #include "disk/ata_smart.h"
 #include "migration/volume_space.h"
 #include "platform/ioctl.h"
@@ -75,17 +75,8 @@ class ViewPlatform : public HookedPlatform {
 };
 
 // One message dialog as the page showed it.
-struct Shown {
-    std::wstring text;
-    int inset = 0;
-    int mode = -1;
-    int icon = 0;
-    bool operator==(const Shown&) const = default;
-};
-void PrintTo(const Shown& shown, std::ostream* out) {
-    *out << ToUtf8(shown.text) << " at " << shown.inset << ", mode " << shown.mode << ", icon "
-         << shown.icon;
-}
+// One message dialog as the page showed it: text, inset, button mode and icon kind.
+using Shown = std::tuple<std::wstring, int, int, int>;
 
 int IconOf(const std::wstring& image) {
     if (image.find(L"'0,0,50,45'") != std::wstring::npos) return kIconWarning;
@@ -190,14 +181,14 @@ class MigrationViewTest : public DriverTest, protected DialogHarness {
         WhileShown(
             [this](CMessageDialog& dialog) {
                 SkinUI::CPaintManagerUI& pm = dialog.GetPaintManager();
-                Shown shown;
-                shown.text = pm.FindControl(L"msgbox")->GetText();
-                shown.inset = pm.FindControl(L"msgbox")->GetPos().left;
                 const bool ok = pm.FindControl(L"okBtn")->IsVisible();
                 const bool cancel = pm.FindControl(L"cancelBtn")->IsVisible();
-                shown.mode = ok && cancel ? kMessageOkCancel : ok ? kMessageOk : -1;
-                shown.icon = IconOf(pm.FindControl(L"warning")->GetBkImage());
-                shown_.push_back(shown);
+                shown_.emplace_back(pm.FindControl(L"msgbox")->GetText(),
+                                    pm.FindControl(L"msgbox")->GetPos().left,
+                                    ok && cancel ? kMessageOkCancel
+                                    : ok         ? kMessageOk
+                                                 : -1,
+                                    IconOf(pm.FindControl(L"warning")->GetBkImage()));
             },
             button);
     }
@@ -389,14 +380,13 @@ TEST_F(MigrationViewTest, ACancelAfterTheCopyIsToldAndThenTheSuccessThatFollowed
     ASSERT_TRUE(backend_->ClickControl(window_->GetPaintManager(), L"Button_Cancel"));
     TickToOutcome();
     ASSERT_EQ(shown_.size(), 2u);
-    EXPECT_EQ(shown_[1].text, GetUiText(TEXT_MIGRATION_CANCELLED));
+    EXPECT_EQ(std::get<0>(shown_[1]), GetUiText(TEXT_MIGRATION_CANCELLED));
     EXPECT_FALSE(Enabled(L"Button_Start"));
 
     ASSERT_TRUE(WorkerEnds());
     TickToOutcome();
     ASSERT_EQ(shown_.size(), 3u) << "the worker's own outcome differs from the cancel";
-    EXPECT_EQ(shown_[2].text, GetUiText(TEXT_MIGRATION_DONE));
-    EXPECT_EQ(shown_[2].icon, kIconSuccess);
+    EXPECT_EQ(shown_[2], (Shown{GetUiText(TEXT_MIGRATION_DONE), 80, kMessageOk, kIconSuccess}));
     EXPECT_EQ(MigrationResult.load(), kMigrationSucceeded);
     ExpectIdle();
     EXPECT_FALSE(TableDeleted(1));
