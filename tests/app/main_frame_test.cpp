@@ -262,7 +262,8 @@ TEST_F(MainFrameWindowTest, RefreshFindsAPluggedDriveAndReturnsToTheSystemDisk) 
     Choose(L"Drive_name", 2);
     ASSERT_EQ(frame.SelectedDrive(), 2);
 
-    nlohmann::json plugged = Machine("frame_three");
+    auto plugged =
+        nlohmann::json::parse(std::ifstream(MachinePath("app/machines/frame_three.json")));
     plugged["drives"].push_back(nlohmann::json::parse(R"({"physicalDrive": 3, "route": "ata",
         "identify": {"model": "Orvel SSD Plugged 32MB", "serial": "P4", "firmware": "1"},
         "size": "32MiB"})"));
