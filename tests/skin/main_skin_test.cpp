@@ -5,7 +5,6 @@
 #include "app/main_frame/control_bindings.h"
 #include "tests/skin/skin_fixture.h"
 #include "ui/label.h"
-#include "ui/layouts.h"
 #include "ui/list.h"
 #include "ui/option.h"
 #include "ui/progress.h"
@@ -69,18 +68,15 @@ TEST_F(MainSkinTest, PaintsTheBrandHeaderTabBarAndWhitePanels) {
         EXPECT_TRUE(Near(frame->PixelAt(pixel.at.x, pixel.at.y), pixel.rgb)) << pixel.what;
 }
 
+// Each tab one 269 x 48 tile of the strip the window cuts (the pages they switch are the main
+// window's tests).
 TEST_F(MainSkinTest, PageTabsSideBySideInOneGroup) {
-    auto* tabs = window_.Find<CTabLayoutUI>(L"setting_Tab");
-    ASSERT_NE(tabs, nullptr);
-    ASSERT_EQ(tabs->GetCount(), 3);
-    EXPECT_EQ(tabs->GetCurSel(), 0);
-    const wchar_t* names[] = {L"Data_Mig", L"Disk_Info", L"SMART"};
-    for (int i = 0; i < 3; ++i) {
-        auto* option = window_.Find<COptionUI>(names[i]);
-        ASSERT_NE(option, nullptr) << i;
+    for (const wchar_t* name : {L"Data_Mig", L"Disk_Info", L"SMART"}) {
+        auto* option = window_.Find<COptionUI>(name);
+        ASSERT_NE(option, nullptr) << ToUtf8(name);
         EXPECT_EQ(option->GetGroup(), L"Setting_Tab");
-        EXPECT_EQ(option->GetPos().Width(), 269) << i;
-        EXPECT_EQ(option->GetPos().Height(), 48) << i;
+        EXPECT_EQ(option->GetPos().Width(), 269) << ToUtf8(name);
+        EXPECT_EQ(option->GetPos().Height(), 48) << ToUtf8(name);
     }
     // The three tabs side by side, centred on the window.
     EXPECT_LE(std::abs(PosOf(L"Data_Mig").left - (1024 - PosOf(L"SMART").right)), 1);
