@@ -84,8 +84,6 @@ class MainFrameWindowTest : public MainFrameTest {
             if (Find(name)->IsEnabled()) on += std::wstring(on.empty() ? L"" : L" ") + name;
         return on;
     }
-    // A click on a page tab, as the user gives it: the press moves the focus onto the tab.
-    void ClickTab(const wchar_t* tab) { ASSERT_TRUE(Click(tab)); }
     // The next message dialog's text is recorded and the dialog closed with `button`.
     void Record(std::vector<std::wstring>& texts, const wchar_t* button = L"okBtn") {
         WhileShown(
@@ -134,10 +132,10 @@ TEST_F(MainFrameWindowTest, WithoutAnotherDriveThereIsNoTarget) {
     ASSERT_TRUE(empty.IsBound());
     EXPECT_TRUE(Items(L"Mig_drive_name").empty());
     EXPECT_EQ(Enabled({L"Mig_drive_name"}), L"");
-    ClickTab(L"Disk_Info");
+    ASSERT_TRUE(Click(L"Disk_Info"));
     EXPECT_EQ(empty.CurrentPage(), kPageDiskInfo);
     EXPECT_EQ(ShownVolumes(), L"");
-    ClickTab(L"SMART");
+    ASSERT_TRUE(Click(L"SMART"));
     EXPECT_EQ(SmartRowCount(), 0);
 }
 
@@ -156,7 +154,7 @@ TEST_F(MainFrameWindowTest, SystemDiskIsKnownAndMigratedByItsDriveNumber) {
     EXPECT_EQ(frame.SystemDisk().physicalDriveId, 9);
     EXPECT_EQ(Combo(L"Drive_name")->GetCurSel(), 1);
     EXPECT_EQ(Items(L"Mig_drive_name"), Texts{L"Fourth"});
-    ClickTab(L"Disk_Info");
+    ASSERT_TRUE(Click(L"Disk_Info"));
     // A long serial is cut, with a tooltip that goes with its drive.
     Choose(L"Drive_name", 0);
     EXPECT_EQ(TextOf(L"serial_no"), L"Serial No. : ABCDEFGHIJKL..");
@@ -165,7 +163,7 @@ TEST_F(MainFrameWindowTest, SystemDiskIsKnownAndMigratedByItsDriveNumber) {
     EXPECT_EQ(TextOf(L"serial_no"), L"Serial No. : S9");
     EXPECT_EQ(Find(L"serial_no")->GetToolTip(), L"") << "no serial of an earlier drive";
     Choose(L"Drive_name", 0);
-    ClickTab(L"Data_Mig");
+    ASSERT_TRUE(Click(L"Data_Mig"));
     EXPECT_EQ(Combo(L"Drive_name")->GetCurSel(), 1) << "the migration page shows the system disk";
     EXPECT_EQ(frame.SelectedDrive(), 1);
 
@@ -185,7 +183,7 @@ TEST_F(MainFrameWindowTest, TabsShowTheirPagesWithTheirTiles) {
     LoadFile("app/machines/frame_three.json");
     OpenFrame();
 
-    ClickTab(L"Disk_Info");
+    ASSERT_TRUE(Click(L"Disk_Info"));
     ExpectPage(kPageDiskInfo);
     for (const wchar_t* tab : {L"Data_Mig", L"Disk_Info", L"SMART"})
         EXPECT_TRUE(Find(tab)->IsColorHSL());
@@ -201,25 +199,25 @@ TEST_F(MainFrameWindowTest, TabsShowTheirPagesWithTheirTiles) {
     Find(L"serial_no")->SetText(L"marker");
     Manager().SetFocus(Find(L"Refresh"));
     backend_->Advance(0);
-    ClickTab(L"Disk_Info");
+    ASSERT_TRUE(Click(L"Disk_Info"));
     EXPECT_EQ(TextOf(L"serial_no"), L"marker");
     ExpectPage(kPageDiskInfo);
 
-    ClickTab(L"SMART");
+    ASSERT_TRUE(Click(L"SMART"));
     ExpectPage(kPageSmart);
     ASSERT_EQ(SmartRowCount(), 4);
     EXPECT_EQ(SmartRow(1),
               (Texts{L"09", L"Power-On Hours", L"100", L"100", L"0", L"0000000005FC", L"OK"}));
     EXPECT_EQ(dynamic_cast<CListUI*>(Find(L"listview"))->GetRowAt(0)->GetFixedHeight(), 40);
 
-    ClickTab(L"Data_Mig");
+    ASSERT_TRUE(Click(L"Data_Mig"));
     ExpectPage(kPageMigration);
 }
 
 TEST_F(MainFrameWindowTest, ChoosingADriveShowsItAndItsVolumes) {
     LoadFile("app/machines/frame_three.json");
     CMainFrame& frame = OpenFrame();
-    ClickTab(L"Disk_Info");
+    ASSERT_TRUE(Click(L"Disk_Info"));
     EXPECT_EQ(ShownVolumes(), L"C");
 
     Choose(L"Drive_name", 0);
@@ -258,7 +256,7 @@ TEST_F(MainFrameWindowTest, ChoosingADriveShowsItAndItsVolumes) {
 TEST_F(MainFrameWindowTest, RefreshFindsAPluggedDriveAndReturnsToTheSystemDisk) {
     LoadFile("app/machines/frame_three.json");
     CMainFrame& frame = OpenFrame();
-    ClickTab(L"Disk_Info");
+    ASSERT_TRUE(Click(L"Disk_Info"));
     Choose(L"Drive_name", 2);
     ASSERT_EQ(frame.SelectedDrive(), 2);
 
@@ -277,7 +275,7 @@ TEST_F(MainFrameWindowTest, RefreshFindsAPluggedDriveAndReturnsToTheSystemDisk) 
     EXPECT_EQ(ShownVolumes(), L"C");
 
     // The migration page's own refresh button does the same.
-    ClickTab(L"Data_Mig");
+    ASSERT_TRUE(Click(L"Data_Mig"));
     LoadFile("app/machines/frame_three.json");
     ASSERT_TRUE(Click(L"data_mig_refresh"));
     EXPECT_EQ(Items(L"Mig_drive_name"), (Texts{kDataModel, kBlankModel}));
@@ -287,7 +285,7 @@ TEST_F(MainFrameWindowTest, RefreshFindsAPluggedDriveAndReturnsToTheSystemDisk) 
 TEST_F(MainFrameWindowTest, PagesInBothLanguages) {
     LoadDemo();
     CMainFrame& frame = OpenFrame();
-    ClickTab(L"SMART");
+    ASSERT_TRUE(Click(L"SMART"));
     ASSERT_EQ(frame.SelectedDrive(), 0);
     ASSERT_EQ(SmartRowCount(), 14);
     EXPECT_EQ(TextOf(L"Description"), L"Description");
@@ -305,7 +303,7 @@ TEST_F(MainFrameWindowTest, PagesInBothLanguages) {
     LoadFile("app/machines/frame_system_only.json");
     OpenFrame();
     EXPECT_EQ(TextsOf({L"Data_Mig", L"Drive_text"}), (Texts{L"数据迁移", L"驱动器"}));
-    ClickTab(L"Disk_Info");
+    ASSERT_TRUE(Click(L"Disk_Info"));
     EXPECT_EQ(dynamic_cast<CLabelUI*>(Find(L"AHCI"))->GetTextColor(), 0x00DC143Cu);
 }
 
@@ -345,7 +343,7 @@ TEST_F(MainFrameWindowTest, MenuOpensBelowItsButtonAndItsItemShowsTheAbout) {
 TEST_F(MainFrameWindowTest, WindowMessagesDragAndResize) {
     LoadFile("app/machines/frame_three.json");
     CMainFrame& frame = OpenFrame();
-    ClickTab(L"Disk_Info");
+    ASSERT_TRUE(Click(L"Disk_Info"));
     Choose(L"Drive_name", 0);
     const Rect before = frame.GetWindowRect();
     ASSERT_EQ(before, (Rect{before.left, before.top, before.left + 1024, before.top + 728}));
