@@ -1,7 +1,7 @@
 // The program's skins on the headless backend, with a way to reach the message dialog that is
 // running modally (a step queued for its loop finds it among the open windows), and the main
-// window over a simulated machine: load one (Load, LoadDemo, LoadFile or Machine, which reads a
-// file under tests/app/machines for changing), then OpenFrame takes the inventory and shows it.
+// window over a simulated machine: load one (Load, LoadDemo or LoadFile), then OpenFrame takes
+// the inventory and shows it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -86,10 +86,6 @@ class MainFrameTest : public SimTest, protected DialogHarness {
         frame_.reset();
         RemoveDialogs();
         SimTest::TearDown();
-    }
-
-    static nlohmann::json Machine(const std::string& name) {
-        return nlohmann::json::parse(std::ifstream(MachinePath("app/machines/" + name + ".json")));
     }
 
     // Creates the window (its initialisation takes the inventory of the current platform),

@@ -21,12 +21,11 @@ TEST_F(DriveAccessMessageTest, WindowWithoutReadableDrivesSaysWhyInItsLanguage) 
         DriveAccess access;
         int language;
         const wchar_t* says;  // words only this message holds
-        const wchar_t* ok;
     } cases[] = {
-        {DriveAccess::NoRights, 0, L"administrator rights", L"OK"},
-        {DriveAccess::NoRights, 1, L"管理员权限", L"是"},
-        {DriveAccess::NoDrive, 0, L"No drive", L"OK"},
-        {DriveAccess::NoDrive, 1, L"没有找到磁盘", L"是"},
+        {DriveAccess::NoRights, 0, L"administrator rights"},
+        {DriveAccess::NoRights, 1, L"管理员权限"},
+        {DriveAccess::NoDrive, 0, L"No drive"},
+        {DriveAccess::NoDrive, 1, L"没有找到磁盘"},
     };
     Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0}, "drives": []})");
     for (const auto& c : cases) {
@@ -47,7 +46,6 @@ TEST_F(DriveAccessMessageTest, WindowWithoutReadableDrivesSaysWhyInItsLanguage) 
                     EXPECT_TRUE(other.language != c.language || other.access == c.access ||
                                 text.find(other.says) == std::wstring::npos)
                         << "the other reason's words";
-                EXPECT_EQ(Control(dialog, L"okBtn")->GetText(), c.ok);
                 EXPECT_FALSE(Control(dialog, L"cancelBtn")->IsVisible());
                 EXPECT_NE(Control(dialog, L"warning")->GetBkImage(), L"") << "the warning icon";
             },
@@ -55,20 +53,18 @@ TEST_F(DriveAccessMessageTest, WindowWithoutReadableDrivesSaysWhyInItsLanguage) 
         ShowDriveAccessMessage(c.access);
         EXPECT_TRUE(shown);
         EXPECT_EQ(OpenDialog(), nullptr);
-        EXPECT_TRUE(frame.IsWindowEnabled()) << "usable again once the message is read";
         frame_.reset();
     }
 }
 
 TEST_F(DriveAccessMessageTest, ReadableDrivesBringNoMessage) {
     LoadDemo();
-    CMainFrame& frame = OpenFrame();
+    OpenFrame();
     EXPECT_FALSE(Items(L"Drive_name").empty());
     EXPECT_EQ(DriveAccessText(DriveAccess::Readable), L"");
     // Nothing is queued to close a dialog: one would hang here.
     ShowDriveAccessMessage(DriveAccess::Readable);
     EXPECT_EQ(OpenDialog(), nullptr);
-    EXPECT_TRUE(frame.IsWindowEnabled());
 }
 
 }  // namespace

@@ -29,26 +29,15 @@ void CountMainWindow() {
 
 using Startup = MainFrameTest;
 
-TEST_F(Startup, LanguageFollowsOnlyCodePage936) {
-    const struct {
-        int codePage;
-        int language;
-    } cases[] = {{936, 1}, {1252, 0}, {950, 0}, {65001, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.codePage);
-        Load(CodePageMachine(c.codePage, false));
-        LanguageFlag = 1 - c.language;
-        SetLanguageFromCodePage();
-        EXPECT_EQ(LanguageFlag, c.language);
-    }
-}
-
+// The language follows the code page: only 936 is Chinese.
 TEST_F(Startup, SecondCopyShowsTheDialogInItsLanguageAndEndsWithoutItsWindow) {
     const struct {
         int codePage;
         const wchar_t* text;
         const wchar_t* ok;
-    } cases[] = {{1252, L"\nProgram has opened!", L"OK"}, {936, L"\n程序已启动!", L"是"}};
+    } cases[] = {{1252, L"\nProgram has opened!", L"OK"},
+                 {936, L"\n程序已启动!", L"是"},
+                 {950, L"\nProgram has opened!", L"OK"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.codePage);
         Load(CodePageMachine(c.codePage, true));

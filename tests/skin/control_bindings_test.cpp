@@ -1,5 +1,5 @@
 // The binding tables against skins that lack controls or hold them as other kinds: only the
-// required ones count, in table order, and each kind accepts exactly its classes.
+// required ones count, in table order.
 #include <map>
 
 #include "app/main_frame/control_bindings.h"
@@ -10,7 +10,6 @@ namespace skin_test {
 using app::ControlBinding;
 using app::ControlKind;
 using app::FindUnboundControls;
-using app::IsControlKind;
 using app::MainFrameBindings;
 using app::MessageDialogBindings;
 
@@ -76,29 +75,6 @@ TEST_F(SkinTest, UnboundControlsAreTheMissingAndMistypedRequiredOnes) {
               (Names{L"msgbox", L"cancelBtn"}));
     // An empty window binds nothing required.
     EXPECT_EQ(Unbound(L"<Window><VerticalLayout/></Window>", dialog).size(), 4u);
-}
-
-TEST_F(SkinTest, EachKindAcceptsExactlyItsClasses) {
-    TestWindow window{
-        LR"(<Window><VerticalLayout name="v">
-        <Button name="b"/><Option name="o"/><Combo name="c"/><Text name="t"/><Label name="l"/>
-        <Progress name="p"/><List name="li"/><Control name="x"/></VerticalLayout></Window>)"};
-    ASSERT_TRUE(window.Open());
-    auto is = [&](const wchar_t* name, ControlKind kind) {
-        return IsControlKind(*window.Find(name), kind);
-    };
-    EXPECT_TRUE(is(L"b", ControlKind::Button));
-    EXPECT_FALSE(is(L"o", ControlKind::Button)) << "an option is not a plain button";
-    EXPECT_TRUE(is(L"o", ControlKind::Option));
-    EXPECT_FALSE(is(L"c", ControlKind::Container)) << "a combo box holds items, not controls";
-    EXPECT_TRUE(is(L"v", ControlKind::Container));
-    EXPECT_TRUE(is(L"t", ControlKind::Label));
-    EXPECT_FALSE(is(L"l", ControlKind::Text));
-    EXPECT_FALSE(is(L"p", ControlKind::Label)) << "a progress bar is no text line";
-    EXPECT_FALSE(is(L"li", ControlKind::Container));
-    EXPECT_TRUE(is(L"li", ControlKind::List));
-    for (const wchar_t* name : {L"b", L"o", L"c", L"t", L"l", L"p", L"li", L"x", L"v"})
-        EXPECT_TRUE(is(name, ControlKind::Control)) << ToUtf8(name);
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ class SkinTest : public ::testing::Test {
         CImageCache::Clear();
         CPaintManagerUI::SetInstance(nullptr);
     }
-    // Opens a window on skin `id` and lays it out.
+    // Opens the window and lays it out.
     void Open(TestWindow& window) {
         ASSERT_TRUE(window.Open());
         backend_->Advance(0);
@@ -38,23 +38,14 @@ class SkinTest : public ::testing::Test {
     headless::HeadlessBackend* backend_ = nullptr;
 };
 
-inline std::wstring SkinText(int id) {
-    auto bytes = TramsikSkinResources().Find(std::to_wstring(id), L"xml");
-    return bytes ? FromUtf8(std::string(*bytes)) : std::wstring();
-}
-
 // The image descriptors of a skin by control name (unnamed elements under ""), with the images
 // named inside Default attribute lists under "Default:<class>".
 using DescriptorMap = std::multimap<std::wstring, TImageDescriptor>;
 
-inline bool IsImageAttribute(const std::wstring& name) {
-    return name == L"bkimage" || name == L"foreimage" || name.ends_with(L"image");
-}
-
 inline void CollectDescriptors(const std::wstring& owner, const AttributeList& attributes,
                                DescriptorMap& out) {
     for (const auto& [name, value] : attributes) {
-        if (!IsImageAttribute(name)) continue;
+        if (!name.ends_with(L"image")) continue;  // bkimage, foreimage, hotimage...
         TImageDescriptor d;
         ParseImageDescriptor(value, d);
         out.emplace(owner, d);
@@ -64,7 +55,8 @@ inline void CollectDescriptors(const std::wstring& owner, const AttributeList& a
 inline DescriptorMap SkinDescriptors(int id) {
     DescriptorMap out;
     CMarkup markup;
-    if (!markup.Load(SkinText(id))) return out;
+    const auto bytes = TramsikSkinResources().Find(std::to_wstring(id), L"xml");
+    if (!bytes || !markup.Load(FromUtf8(std::string(*bytes)))) return out;
     // Depth first over the flat tree, without recursion.
     std::vector<CMarkupNode> pending{markup.GetRoot()};
     while (!pending.empty()) {

@@ -30,10 +30,7 @@ constexpr UINT kScreenshotDelayMs = 600;
 struct Options {
     int page = 0;
     bool dialog = false;
-    int dialogRow = 81;
-    int dialogTextX = 99;
-    int dialogMode = 1;
-    int dialogIcon = 48;
+    int dialogArgs[4] = {};  // text row, text x, mode and icon
     std::string screenshot;
 };
 
@@ -111,8 +108,8 @@ class PreviewMain : public WindowImplBase {
             // running during the dialog, takes the screenshot and closes the dialog.
             app::MainWindowHandle = this;
             ScheduleScreenshot();
-            app::ShowMessage(dialog_, GetUiText(options_.dialogRow), options_.dialogTextX,
-                             options_.dialogMode, options_.dialogIcon);
+            const int* args = options_.dialogArgs;
+            app::ShowMessage(dialog_, GetUiText(args[0]), args[1], args[2], args[3]);
             Close(1);
         }
     }
@@ -124,8 +121,7 @@ class PreviewMain : public WindowImplBase {
     app::CMessageDialog dialog_;
 
     void ScheduleScreenshot() {
-        if (!options_.screenshot.empty())
-            paintManager_.SetTimer(paintManager_.GetRoot(), kScreenshotTimer, kScreenshotDelayMs);
+        paintManager_.SetTimer(paintManager_.GetRoot(), kScreenshotTimer, kScreenshotDelayMs);
     }
     void SetText(const wchar_t* name, const std::wstring& text) {
         if (CControlUI* control = paintManager_.FindControl(name)) control->SetText(text);
@@ -204,20 +200,15 @@ class PreviewMain : public WindowImplBase {
         auto* container = dynamic_cast<CContainerUI*>(paintManager_.FindControl(L"continervolume"));
         if (!container) return;
         // Three volumes: the first rightmost, each further one 50 pixels to the left.
-        const wchar_t* letters[] = {L"C", L"D", L"E"};
         for (int j = 0; j < 3; ++j) {
+            const std::wstring letter(1, L"CDE"[j]);
             auto* button = new CButtonUI();
-            button->SetName(std::wstring(L"Disk ") + letters[j]);
-            button->SetFloat(true);
-            button->SetFont(3);
-            button->SetFixedWidth(40);
-            button->SetFixedHeight(25);
-            button->SetTextColor(0xFFFFFBF0);
-            button->SetHotBkColor(0xFFFEAD14);
-            button->SetBkImage(j == 0 ? L"res = '169' restype = 'png'"
-                                      : L"res = '173' restype = 'png'");
-            button->SetFixedXY({787 - 50 * j, 125});
-            button->SetText(letters[j]);
+            button->ApplyAttributeList(
+                L"name=\"Disk " + letter + L"\" text=\"" + letter + L"\" float=\"true\" pos=\"" +
+                std::to_wstring(787 - 50 * j) +
+                L",125,0,0\" width=\"40\" height=\"25\" font=\"3\" " +
+                L"textcolor=\"#FFFFFBF0\" hotbkcolor=\"#FFFEAD14\" bkimage=\"res = '" +
+                (j == 0 ? L"169" : L"173") + L"' restype = 'png'\"");
             container->Add(button);
         }
     }
@@ -259,10 +250,8 @@ int main(int argc, char** argv) {
             options.page = std::atoi(argv[++i]) % 3;
         } else if (std::strcmp(argv[i], "--dialog") == 0 && i + 4 < argc) {
             options.dialog = true;
-            options.dialogRow = std::atoi(argv[++i]);
-            options.dialogTextX = std::atoi(argv[++i]);
-            options.dialogMode = std::atoi(argv[++i]);
-            options.dialogIcon = std::atoi(argv[++i]);
+            for (int& arg : options.dialogArgs)
+                arg = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--screenshot") == 0 && more) {
             options.screenshot = argv[++i];
         } else {

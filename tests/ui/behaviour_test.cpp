@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/ui/test_window.h"
-#include "ui/combo.h"
-#include "ui/combo_wnd.h"
 #include "ui/layouts.h"
 #include "ui/message_loop.h"
 #include "ui/option.h"
@@ -153,29 +151,6 @@ TEST_F(BehaviourTest, DestroyingAWindowKillsItsTimers) {
     }
     EXPECT_EQ(CTimerQueue::Count(), before);
     backend_->Advance(100);
-}
-
-TEST_F(BehaviourTest, EscapeClosesAnOpenComboList) {
-    window_.Find(L"plain")->SetVisible(false);  // room for the combo
-    CComboUI* combo = new CComboUI();
-    combo->SetFixedWidth(40);
-    auto* item = new CListLabelElementUI();
-    item->SetText(L"only");
-    combo->Add(item);
-    window_.Find<CContainerUI>(L"row")->Add(combo);
-    backend_->Advance(0);
-    backend_->ClickControl(combo);
-    ASSERT_TRUE(combo->IsDropDownOpen());
-    backend_->Key(*combo->GetDropWindow(), 0x1B);
-    EXPECT_FALSE(combo->IsDropDownOpen());
-    EXPECT_EQ(combo->GetCurSel(), -1);
-    // Removing the combo while its list is open closes the list with it.
-    backend_->ClickControl(combo);
-    ASSERT_TRUE(combo->IsDropDownOpen());
-    window_.Find<CContainerUI>(L"row")->Remove(combo);
-    backend_->Advance(0);
-    for (auto* w : backend_->Windows())
-        EXPECT_NE(w->Kind(), WindowKind::kPopup);
 }
 
 TEST_F(BehaviourTest, FilesComeFromTheResourceFolderWhenNotEmbedded) {

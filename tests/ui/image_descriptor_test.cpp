@@ -50,16 +50,12 @@ TEST(ImageDescriptor, EveryKeyBlanksUnknownKeysAndMalformedItems) {
     };
     for (const auto& [text, parsed] : cases)
         EXPECT_EQ(Parsed(text), parsed) << text;
-}
 
-TEST(ImageDescriptor, SecondDescriptorOverridesTheFirst) {
-    TImageDescriptor d;
-    ParseImageDescriptor(L"res='167' restype='png' dest='0,0,10,10'", d);
-    ParseImageDescriptor(L"dest='0,0,40,8' source='0,0,20,8'", d);
-    EXPECT_EQ(d.name, L"167");
-    EXPECT_EQ(d.type, L"png");
-    EXPECT_EQ(d.dest, (Rect{0, 0, 40, 8}));
-    EXPECT_EQ(d.source, (Rect{0, 0, 20, 8}));
+    // A second descriptor parsed onto the first overrides what it names and keeps the rest.
+    TImageDescriptor first;
+    ParseImageDescriptor(L"res='167' restype='png' dest='0,0,10,10'", first);
+    EXPECT_EQ(Parsed(L"dest='0,0,40,8' source='0,0,20,8'", first),
+              L"'167' 'png' dest=0,0,40,8 source=0,0,20,8");
 }
 
 TEST(AttributeValues, NumbersRectanglesColours) {

@@ -157,17 +157,22 @@ TEST_F(NotifyTest, ComboSelectionIsInPlaceWhenItemSelectArrives) {
     EXPECT_EQ(selects.back().wParam, 1u);
     EXPECT_EQ(selects.back().lParam, 2);
 
-    // A press anywhere else closes an open list without choosing.
+    // A press anywhere else or Escape closes an open list without choosing.
     backend_->ClickControl(combo);
     ASSERT_TRUE(combo->IsDropDownOpen());
     backend_->Click(window_, {250, 150});
     EXPECT_FALSE(combo->IsDropDownOpen());
+    backend_->ClickControl(combo);
+    backend_->Key(*combo->GetDropWindow(), 0x1B);
+    EXPECT_FALSE(combo->IsDropDownOpen());
     EXPECT_EQ(combo->GetCurSel(), 1);
-
-    combo->RemoveAll();
-    EXPECT_EQ(combo->GetCurSel(), -1);
-    EXPECT_EQ(combo->GetCount(), 0);
+    // Removing the combo while its list is open closes the list with it.
+    backend_->ClickControl(combo);
+    ASSERT_TRUE(combo->IsDropDownOpen());
+    static_cast<CContainerUI*>(combo->GetParent())->Remove(combo);
     backend_->Advance(0);
+    for (auto* w : backend_->Windows())
+        EXPECT_NE(w->Kind(), WindowKind::kPopup);
 }
 
 TEST_F(NotifyTest, TimersFireByIdAndDieInTheirOwnHandler) {
