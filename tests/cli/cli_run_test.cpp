@@ -41,17 +41,11 @@ TEST_F(CliRunTest, CommandsOnTheDemoMachine) {
         {"smart --drive 2", 0, "Drive 2  Orvel NVMe P5 1.5GB\n",
          "\n02  Vendor Specific      ---    ---        ---  00000000000136  OK\n", 17, ""},
         {"smart --drive 9", 3, "", "", 0, noDrive9},
-        {"--lang zh smart", 0, "磁盘 0  Orvel SSD S3 1GB\n", "良好", 0, ""},
         {"info", 0, "Drive 0  Orvel SSD S3 1GB\nDrive letter:  C\n",
-         "\nInterface : Serial ATA\nAHCI:  Opeded\n"
-         "Serial No. : ORV2026S3000..  (ORV2026S3000142)\nDisk capacity : 1.0 GB\n"
-         "Firmware : S3FM02.1\nFree Space : 0.2 GB\nUsed Space : 0.3 GB\n"
-         "Unallocated : 0.5 GB\n[###########---------]  58%\n",
-         0, ""},
+         "\nUnallocated : 0.5 GB\n[###########---------]  58%\n", 0, ""},
         // A blank disk is all unallocated.
         {"info --drive 1", 0, "Drive 1  Orvel SSD S5 2GB\n", "\nUnallocated : 2.0 GB\n", 0, ""},
         {"info --drive 9", 3, "", "", 0, noDrive9},
-        {"--lang zh info", 0, "", "\nAHCI:  已开启\n序列号 : ORV2026S3000142\n", 0, ""},
         {"", 2, "", "", 0, ""},
         {"info --drive -1", 2, "", "", 0, "--drive"},
         {"--help", 0, "", "report", 0, ""},
@@ -89,42 +83,26 @@ TEST_F(CliRunTest, LogFileAndTraceOfTheDeviceRequests) {
 
 TEST_F(CliRunTest, LanguageFromTheCodePageUnlessTheOptionSaysOtherwise) {
     const std::string chineseMachine = DemoVariant([](json& m) { m["os"]["codePage"] = 936; });
-    CliRun run = Run(chineseMachine, {"smart"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Has(run.out, "良好")) << "code page 936 means Chinese";
-    EXPECT_FALSE(Has(run.out, "  OK"));
-    run = Run(chineseMachine, {"--lang", "en", "smart"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Has(run.out, "  OK")) << "--lang wins over the code page";
-    EXPECT_FALSE(Has(run.out, "良好"));
+    EXPECT_TRUE(Has(Run(chineseMachine, {"smart"}).out, "良好")) << "code page 936 means Chinese";
+    EXPECT_TRUE(Has(Run(chineseMachine, {"--lang", "en", "smart"}).out, "  OK"))
+        << "--lang wins over the code page";
 }
 
 // The figures themselves are the drive pass's, the space pass's and the page's; here they
-// reach the report, which the text report and the list agree with.
+// reach the report, which the text report agrees with.
 TEST_F(CliRunTest, JsonReportFollowsTheSchemaAndHoldsEveryDrive) {
     const CliRun run = Demo({"report", "--json"});
     ASSERT_EQ(run.status, 0) << run.err;
     const json report = json::parse(run.out);
     EXPECT_EQ(SchemaProblems(report), std::vector<std::string>{});
-    EXPECT_EQ(report["os"]["name"], "Windows 10 64");
     EXPECT_EQ(report["systemDisk"], json({{"physicalDrive", 0}, {"model", "Orvel SSD S3 1GB"}}));
-
-    // Every SATA drive's table is the inventory's; the NVMe drive's fields are its health log's.
-    for (const int sata : {0, 1}) {
-        const json& drive = report["drives"][sata];
-        EXPECT_EQ(drive["commandTypeTag"], "pd1");
-        EXPECT_EQ(drive["smartTable"].size(), drive["attributes"].size());
-        EXPECT_EQ(drive["smartTable"][0][0], "01") << drive["model"];
-    }
-    const json& nvme = report["drives"][2];
-    EXPECT_EQ(nvme["commandTypeTag"], "sq");
-    EXPECT_EQ(nvme["temperature"], 37);
-    EXPECT_EQ(nvme["smartTable"].size(), 15u);
+    // The NVMe drive's fields are its health log's.
+    EXPECT_EQ(report["drives"][2]["temperature"], 37);
+    EXPECT_EQ(report["drives"][2]["smartTable"].size(), 15u);
 
     const CliRun text = Demo({"report"});
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_TRUE(Has(text.out, "OS Version   : Windows 10 64")) << text.out;
-    EXPECT_EQ(Lines(Demo({"list"}).out).size(), 1 + report["drives"].size());
     for (const json& drive : report["drives"]) {
         const std::string title = "Drive " + std::to_string(drive["physicalDrive"].get<int>()) +
                                   "  " + drive["model"].get<std::string>() + "\n";
@@ -133,29 +111,23 @@ TEST_F(CliRunTest, JsonReportFollowsTheSchemaAndHoldsEveryDrive) {
 }
 
 TEST_F(CliRunTest, SystemDiskFollowsTheSystemDirectory) {
-    // The system on the second SSD's letter: info and smart default to that disk.
+    // The system on the second SSD's letter: smart defaults to that disk.
     const std::string moved = DemoVariant([](json& m) {
         m["os"]["systemDirectory"] = "D:\\Windows\\System32";
         m["volumes"][1]["extents"][0]["drive"] = 1;
         m["drives"][1]["layout"] = {
             {"style", "gpt"}, {"partitions", json::array({{{"type", "basic"}, {"size", "1GiB"}}})}};
     });
-    for (const char* command : {"info", "smart"}) {
-        const CliRun run = Run(moved, {command});
-        ASSERT_EQ(run.status, 0) << run.err;
-        EXPECT_TRUE(run.out.starts_with("Drive 1  Orvel SSD S5 2GB\n")) << command;
-    }
+    EXPECT_TRUE(Run(moved, {"smart"}).out.starts_with("Drive 1  Orvel SSD S5 2GB\n"));
     EXPECT_TRUE(Has(Run(moved, {"report"}).out, "System disk  : 1  Orvel SSD S5 2GB\n"));
 
     // No drive carries the system's letter: nothing is determined, the first drive is shown.
     const std::string elsewhere =
         DemoVariant([](json& m) { m["os"]["systemDirectory"] = "S:\\Windows\\System32"; });
-    CliRun run = Run(elsewhere, {"report", "--json"});
+    const CliRun run = Run(elsewhere, {"report", "--json"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(json::parse(run.out)["systemDisk"].is_null());
-    run = Run(elsewhere, {"info"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(run.out.starts_with("Drive 0  Orvel SSD S3 1GB\n"));
+    EXPECT_TRUE(Run(elsewhere, {"info"}).out.starts_with("Drive 0  Orvel SSD S3 1GB\n"));
 }
 
 TEST_F(CliRunTest, AMachineWithoutDrives) {
@@ -176,25 +148,15 @@ TEST_F(CliRunTest, AMachineWithoutDrives) {
     EXPECT_EQ(SchemaProblems(report), std::vector<std::string>{});
 }
 
+// What is wrong with the file is the loader's to say; here it reaches the user, with status 2.
 TEST_F(CliRunTest, BadMachineFilesAreNamedWithThePlace) {
     const std::filesystem::path broken = folder_ / "broken.json";
     std::ofstream(broken)
         << R"({"format": "tramsik-machine/1", "os": {"major": 10}, "drives": []})";
-    const std::filesystem::path missing = folder_ / "absent.json";
-    const struct {
-        std::filesystem::path file;
-        std::vector<std::string> args, err;
-    } cases[] = {
-        {broken, {"list"}, {broken.string(), "$.os", "missing key \"minor\""}},
-        {missing, {"report", "--json"}, {missing.string()}},
-    };
-    for (const auto& c : cases) {
-        const CliRun run = Run(c.file.string(), c.args);
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.out, "");
-        for (const std::string& part : c.err)
-            EXPECT_TRUE(Has(run.err, part)) << run.err;
-    }
+    const CliRun run = Run(broken.string(), {"report", "--json"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(Has(run.err, broken.string()) && Has(run.err, "$.os")) << run.err;
 }
 
 }  // namespace

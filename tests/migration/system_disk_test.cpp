@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "base/utf8.h"
-#include "disk/ata_smart.h"
 #include "tests/disk/inventory_fixture.h"
 
 using disk::DriveList;
@@ -43,17 +42,6 @@ DriveList Drives(std::initializer_list<std::pair<int32_t, const wchar_t*>> numbe
         drives.Append(record);
     }
     return drives;
-}
-
-TEST_F(SystemDiskTest, TheDemoMachineRunsFromItsFirstDisk) {
-    LoadDemo();
-    engine_ = std::make_unique<disk::CAtaSmart>();
-    Inventory();
-    migration::SystemDisk systemDisk;
-    LogWatch watch;
-    migration::getSystemDisk(Engine().vars, systemDisk);
-    EXPECT_EQ(Summary(systemDisk), "0 0 Orvel SSD S3 1GB C");
-    EXPECT_TRUE(Has(watch.Messages(), "=====>GetSystemDiskPhysicalDrive = 0"));
 }
 
 // The identity is the drive number, not the index; a directory written in lower case names the
