@@ -31,11 +31,6 @@ class CopyTest : public DriverTest {
     }
     bool Copied(uint64_t lba) const { return ImageSector(1, lba) == ImageSector(0, lba); }
     bool Blank(uint64_t lba) const { return ImageSector(1, lba) == Sector{}; }
-    int64_t Position(platform::HANDLE handle) const {
-        int64_t position = -1;
-        platform::SetFilePointerEx(handle, 0, &position, platform::FILE_CURRENT);
-        return position;
-    }
 };
 
 TEST(SamplePositions, MiddleOfEachTwelfthAndWrapBelowTwentyFour) {
@@ -56,25 +51,6 @@ TEST(SamplePositions, MiddleOfEachTwelfthAndWrapBelowTwentyFour) {
     const uint64_t huge = uint64_t{6} << 31;
     EXPECT_GT(sampleSpeedPositions(huge).back(), huge / 12 * 11);
     EXPECT_LT(sampleSpeedPositions(huge).back(), huge);
-}
-
-TEST_F(CopyTest, ProbeOnADiskFasterThanTheClockIsStillPositive) {
-    LoadDrives(CopyMachine(), 2);
-    FillSource(8192);
-    LogWatch log;
-    const float speed = calcspeedsec_ssd(8192, Drive(0), Drive(1));
-    EXPECT_GT(speed, 0.0f);
-    const auto messages = log.Messages();
-    EXPECT_EQ(CountStartingWith(messages, "calcspeedsec_ssd time "), 12u);
-    EXPECT_EQ(CountStartingWith(messages, "calcspeedsec_ssd end "), 1u);
-    EXPECT_EQ(Position(Drive(0)), 0);
-    EXPECT_EQ(Position(Drive(1)), 0);
-    // The sampled sectors are on the target now; nothing before the first sample is.
-    const uint64_t first = sampleSpeedPositions(8192).front();
-    EXPECT_EQ(first, 337u);
-    EXPECT_TRUE(Copied(first));
-    EXPECT_TRUE(Copied(first + 8 * 128 - 1));
-    EXPECT_TRUE(Blank(first - 1));
 }
 
 // The copy reads and writes at once, so a chunk costs the slower direction's time. 16 ms per
@@ -160,21 +136,6 @@ TEST_F(CopyTest, OutcomesOtherThanAWholeCopy) {
         EXPECT_TRUE(Blank(c.firstBlank));
         EXPECT_TRUE(Blank(c.firstBlank + 128)) << "nothing after the failed chunk";
     }
-}
-
-TEST_F(CopyTest, ProgressRisesInWholePercentsToTheEnd) {
-    LoadDrives(CopyMachine(), 2);
-    const uint64_t sectors = 128 * 250 + 7;
-    FillSource(sectors + 1);
-    LogWatch log;
-    EXPECT_EQ(copySectors(Drive(0), Drive(1), sectors), kCopyDone);
-    const auto messages = log.Messages();
-    EXPECT_EQ(CountStartingWith(messages, "write -") - 1, 100u);
-    EXPECT_TRUE(Logged(messages, "write -1--secNum=256"));  // chunk 3 of 251
-    EXPECT_TRUE(Logged(messages, "write -100--secNum=32000"));
-    EXPECT_TRUE(Copied(sectors - 1));
-    EXPECT_TRUE(Blank(sectors));
-    EXPECT_EQ(MigrationProgress.remainingSeconds.load(), 0);
 }
 
 }  // namespace

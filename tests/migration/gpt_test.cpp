@@ -83,7 +83,6 @@ TEST_F(GptTest, HeaderCheckRefusesEachBadFieldInTurn) {
     GptHeader wrong = good;
     wrong.headerCrc32 ^= 1;
     EXPECT_EQ(checkGptHeader(wrong, 512), TableResult::kBadHeaderCrc);
-    EXPECT_EQ(wrong.headerCrc32, good.headerCrc32 ^ 1);
     SealGptHeader(wrong);
     EXPECT_EQ(wrong.headerCrc32, good.headerCrc32);
     EXPECT_EQ(checkGptHeader(wrong, 512), TableResult::kOk);
@@ -301,8 +300,6 @@ TEST_F(GptTest, RewriteKeepsEntriesUpToSystemAndMovesBackupToTheEnd) {
         EXPECT_EQ(entries[3].startingLba, 0u);
         EXPECT_EQ(entries[3].typeGuid, platform::GuidBytes{});
         EXPECT_EQ(ImageSector(1, n - 33), ImageSector(1, 2));
-        // It reads back, primary and backup alike.
-        EXPECT_TRUE(OpenLog(source, 1).empty());
         EXPECT_EQ(SgdiskProblems(Image(1)), "") << n;
     }
 }
@@ -313,11 +310,10 @@ TEST_F(GptTest, FirstWriteFailureStopsTheRewrite) {
         const char* line;
     };
     const uint64_t n = 96 * 2048;
-    // In the order of the writes: the backup array and header, then the primary array and
-    // header, then the protective MBR.
+    // In the order of the writes: the backup array (its header is the migration's failure
+    // table's), then the primary array and header, then the protective MBR.
     const Case cases[] = {
         {n - 20, "modifyGpt WriteFile()-3 Error: 1117"},
-        {n - 1, "modifyGpt WriteFile()-4 Error: 1117"},
         {20, "modifyGpt WriteFile()-2 Error: 1117"},
         {1, "modifyGpt WriteFile()-1 Error: 1117"},
         {0, "modifyGpt WriteFile()-0 Error: 1117"},
