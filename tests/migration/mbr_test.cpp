@@ -15,18 +15,12 @@ using platform::MasterBootRecord;
 // Entries: 2048+2048, 4096+16384 (bootable), 20480+4096, 24576+6144.
 constexpr uint64_t kEntry1End = 4096 + 16384;
 
-std::string MbrMachine(const std::string& targetSize, const std::string& volumeExtent = "",
-                       const std::string& targetFaults = "{}",
-                       const std::string& sourceFaults = "{}") {
+std::string MbrMachine(const std::string& targetSize, const std::string& volumes = "[]",
+                       const std::string& targetFaults = "{}") {
     const std::string layout = R"({ "style": "mbr", "signature": "0x1234ABCD", "partitions": [
           { "type": "ntfs", "size": "1MiB" }, { "type": "ntfs", "size": "8MiB", "bootable": true },
           { "type": "fat32", "size": "2MiB" }, { "type": "linux", "size": "3MiB" } ] })";
-    const std::string volumes =
-        volumeExtent.empty() ? "[]"
-                             : R"([ { "letter": "C", "fileSystem": "NTFS", "freeBytes": "1MiB",
-                                      "extents": [ )" +
-                                   volumeExtent + " ] } ]";
-    return SimMachine(SimDrive(0, "Source", "64MiB", sourceFaults, layout) + ", " +
+    return SimMachine(SimDrive(0, "Source", "64MiB", "{}", layout) + ", " +
                           SimDrive(1, "Target", targetSize, targetFaults),
                       volumes, R"({ "major": 6, "minor": 1 })");
 }
@@ -71,7 +65,7 @@ TEST_F(MbrTest, StatusScanCountsKnownStatusesAndTakesTheLastActive) {
 
 TEST_F(MbrTest, SystemVolumeDecidesOverTheActiveFlag) {
     // C: lies on entry 2, which is not the active one.
-    LoadDrives(MbrMachine("64MiB", R"({ "drive": 0, "partition": 2 })"), 2);
+    LoadDrives(MbrMachine("64MiB", VolumeC(0, 2)), 2);
     MbrDiskContext context;
     LogWatch log;
     ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
@@ -79,7 +73,7 @@ TEST_F(MbrTest, SystemVolumeDecidesOverTheActiveFlag) {
     EXPECT_TRUE(Logged(log.Messages(), "sys driver:C, secsize=4096, part(2(0base~))"));
 
     // All entries non-bootable, and the volume's length matches none of them.
-    LoadDrives(MbrMachine("64MiB", R"({ "drive": 1, "partition": 0 })"), 2);
+    LoadDrives(MbrMachine("64MiB", VolumeC(1, 0)), 2);
     auto target = ImageAs<MasterBootRecord>(0, 0);
     target.partitions[0].sectorCount = 1000;
     target.partitions[1].sectorCount = 0;
@@ -143,7 +137,7 @@ TEST_F(MbrTest, RewriteClearsEntriesAfterTheSystemPartitionOnly) {
 }
 
 TEST_F(MbrTest, WriteFailureIsReported) {
-    LoadDrives(MbrMachine("64MiB", "", R"({ "writeProtected": true })"), 2);
+    LoadDrives(MbrMachine("64MiB", "[]", R"({ "writeProtected": true })"), 2);
     MbrDiskContext context;
     ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
     LogWatch log;

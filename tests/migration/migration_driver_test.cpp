@@ -135,97 +135,25 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
     }
 }
 
-// The target shows no table until its data is on the medium; then, for GPT, the backup is
-// complete and flushed before the primary header exists. The sectors past the table go over
-// as they are, and the source stays as it was.
-TEST_F(DriverTest, TheTableIsWrittenLastAfterTheDataIsFlushed) {
-    const struct {
-        const char* name;
-        std::string machine;
-        int flushes;
-        uint64_t tableSectors, range;
-    } cases[] = {{"gpt", GptPair(), 3, 34, kGptPairRange}, {"mbr", MbrPair(), 2, 1, kMbrPairRange}};
-    for (const auto& c : cases) {
-        auto& hooked = LoadHooked(c.machine);
-        const uint64_t source = Fingerprint(Image(0));
-        int writesBeforeFlush = 0, writesShowingATable = 0, flushes = 0;
-        bool backupAloneAtSecondFlush = false;
-        hooked.beforeWrite = [&](platform::HANDLE, platform::DWORD) {
-            if (flushes > 0) return;
-            ++writesBeforeFlush;
-            writesShowingATable += !TableDeleted(1);
-        };
-        hooked.beforeFlush = [&](platform::HANDLE) {
-            if (++flushes != 2) return;
-            const uint64_t last = std::filesystem::file_size(Image(1)) / 512 - 1;
-            const auto backup = ImageAs<platform::GptHeader>(1, last);
-            backupAloneAtSecondFlush =
-                std::memcmp(backup.signature, platform::kGptSignature, 8) == 0 &&
-                ImageSector(1, 1) == Sector{};
-        };
-        EXPECT_EQ(Migrate(0, 1), 0) << c.name;
-        EXPECT_GT(writesBeforeFlush, 100) << c.name;
-        EXPECT_EQ(writesShowingATable, 0) << c.name;
-        EXPECT_EQ(flushes, c.flushes) << c.name;
-        EXPECT_EQ(backupAloneAtSecondFlush, c.flushes == 3) << c.name;
-        EXPECT_FALSE(TableDeleted(1)) << c.name;
-        // A protective MBR goes over as it is; an MBR loses the entries after the system's.
-        EXPECT_EQ(SameSectors(0, 1, 0, 1), c.flushes == 3) << c.name;
-        EXPECT_TRUE(SameSectors(0, 1, c.tableSectors, c.range)) << c.name;
-        EXPECT_EQ(Fingerprint(Image(0)), source) << c.name;
-    }
-
-    // The MBR's bootable entry 0 is not the system partition: C: is entry 1, so entry 2 is
-    // dropped. An independent reader sees the source's signature and first two entries.
-    const std::string sfdisk = FindTool("sfdisk");
-    if (sfdisk.empty()) return;
-    const std::string dump = RunTool(sfdisk, "-d", Image(1)).output;
-    EXPECT_NE(dump.find("label-id: 0x5eed1234"), std::string::npos) << dump;
-    EXPECT_EQ(dump.find("warning"), std::string::npos) << dump;
-    auto before = ToolRows(RunTool(sfdisk, "-d", Image(0)).output, "start=.*");
-    ASSERT_EQ(before.size(), 3u);
-    before.pop_back();
-    EXPECT_EQ(ToolRows(dump, "start=.*"), before) << dump;
-}
-
 // Reading back covers the copied range and the GPT backup at the target's end, publishes its
-// own progress, stops at a Cancel, and is what finds a silently corrupted sector.
+// own progress and stops at a Cancel; what it finds wrong is the failure table's.
 TEST_F(DriverTest, AVerifiedRunReadsTheWholeCopyBack) {
-    const struct {
-        const char* what;
-        std::string machine;
-        bool verify, cancelWhileVerifying;
-        int32_t result;
-        std::vector<std::string> lines;
-    } cases[] = {
-        {"gpt", GptPair(), true, false, 0, {"verify begin -22561", "verify end 0"}},
-        {"mbr", MbrPair(), true, false, 0, {"verify begin -12288", "verify end 0"}},
-        {"unverified, a corruption goes unseen",
-         GptPair("{}", R"({ "corruptWriteSector": 10000 })"),
-         false,
-         false,
-         0,
-         {"system migration success"}},
-        {"cancelled while verifying", GptPair(), true, true, -11, {"verify end -4"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        auto& hooked = LoadHooked(c.machine);
+    for (const bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "cancelled while verifying" : "verified");
+        auto& hooked = LoadHooked(GptPair());
         int flushes = 0;
         // The last flush of a GPT rewrite comes right before the reading back.
         hooked.beforeFlush = [&](platform::HANDLE) {
-            if (++flushes == 3 && c.cancelWhileVerifying) RequestMigrationCancel();
+            if (++flushes == 3 && cancel) RequestMigrationCancel();
         };
         ClearMigrationProgress();
         const LogWatch log;
-        EXPECT_EQ(Migrate({0, 1, c.verify}), c.result);
-        const auto messages = log.Messages();
-        for (const std::string& line : c.lines)
-            EXPECT_TRUE(Logged(messages, line)) << line;
-        EXPECT_EQ(CountStartingWith(messages, "verify begin"), c.verify ? 1u : 0u);
-        EXPECT_EQ(MigrationProgress.verifying.load(), c.verify);
-        EXPECT_EQ(MigrationProgress.percentDone.load() == 100.0f, c.result == 0);
-        EXPECT_EQ(TableDeleted(1), c.result != 0);
+        EXPECT_EQ(Migrate({0, 1, true}), cancel ? -11 : 0);
+        EXPECT_TRUE(Logged(log.Messages(), "verify begin -22561"));
+        EXPECT_TRUE(Logged(log.Messages(), cancel ? "verify end -4" : "verify end 0"));
+        EXPECT_TRUE(MigrationProgress.verifying.load());
+        EXPECT_EQ(MigrationProgress.percentDone.load() == 100.0f, !cancel);
+        EXPECT_EQ(TableDeleted(1), cancel);
     }
 }
 
@@ -247,20 +175,16 @@ TEST_F(DriverTest, DemoSystemSsdOntoTheSecondSsd) {
                    : ToolRows(RunTool(sgdisk, "-p", Image(image)).output, R"(^ +\d+ +\d+ +\d+ .*)");
     };
     auto before = rows(0);
-    const uint64_t source = Fingerprint(Image(0));
     const double start = sim_->VirtualMilliseconds();
     const LogWatch log;
 
-    ASSERT_TRUE(checkMigrationTarget(0, 1));
     EXPECT_EQ(Migrate(0, 1), 0);
     EXPECT_EQ(MigrationState.load(), kStateSucceeded);
     EXPECT_TRUE(Logged(log.Messages(), "system migration success"));
     // The one-second wait before the outcome is virtual time, not real time.
     EXPECT_GE(sim_->VirtualMilliseconds() - start, 1000.0);
-    EXPECT_EQ(ImageSector(0, 0), ImageSector(1, 0));
     EXPECT_TRUE(
         SameSectors(0, 1, PrimaryHeader(1).firstUsableLba, PrimaryEntries(0)[2].endingLba + 1));
-    EXPECT_EQ(Fingerprint(Image(0)), source);
     EXPECT_EQ(SgdiskProblems(Image(1)), "");
     if (sgdisk.empty()) return;
     ASSERT_EQ(before.size(), 4u);
@@ -284,17 +208,9 @@ TEST_F(DriverTest, SystemPartitionEndingAt999NeedsATargetOf1100Sectors) {
     EXPECT_FALSE(checkMigrationTarget(0, 1));
     LoadHooked(SmallSystem(1100));
     EXPECT_TRUE(checkMigrationTarget(0, 1));
-    const LogWatch log;
     EXPECT_EQ(Migrate(0, 1), 0);
-    const auto messages = log.Messages();
-    // Eight chunks, the last one starting at sector 896 and ending with sector 999.
-    EXPECT_TRUE(Logged(messages, "write -100--secNum=896"));
     EXPECT_TRUE(SameSectors(0, 1, 34, 1000));
-    const Sector zeros{};
-    EXPECT_EQ(ImageSector(1, 1000), zeros);
-    const auto backup = ImageAs<platform::GptHeader>(1, 1099);
-    EXPECT_EQ(std::memcmp(backup.signature, platform::kGptSignature, 8), 0);
-    EXPECT_EQ(uint64_t{backup.myLba}, 1099u);
+    EXPECT_EQ(ImageSector(1, 1000), Sector{});
 }
 
 // 40 entries do not fit the first 3,840-byte answer; the style is still read.
