@@ -158,8 +158,7 @@ TEST_F(GptTest, EntryBelowFirstUsableIsZeroedButCountedInTheCrc) {
     LoadDrives(GptMachine("64MiB"), 2);
     const GptHeader header = PrimaryHeader(0);
     auto entries = PrimaryEntries(0);
-    entries[3].startingLba =
-        33;  // below FirstUsableLBA 34; the last entry, so it moves lastEntryIndex
+    entries[3].startingLba = 33;  // under the first usable 34; the last entry, so the last moves
     StorePrimary(0, header, entries);
 
     GptDiskContext context;
