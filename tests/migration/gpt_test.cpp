@@ -216,40 +216,37 @@ TEST_F(GptTest, BackupProblemsAreWarningsOnly) {
     EXPECT_TRUE(Logged(entry, "mismatched backup partition entry 0"));
 }
 
-TEST_F(GptTest, BackupOutsideTheDiskIsNotRead) {
-    // The backup header's sector cannot be read, so any attempt shows in the log.
-    LoadDrives(GptMachine("64MiB", R"({ "readErrorSector": 131071 })"), 2);
-    const GptHeader header = PrimaryHeader(0);
-    const auto entries = PrimaryEntries(0);
-    GptDiskContext context;
-
-    EXPECT_TRUE(Logged(OpenLog(context), "openGTP ReadFile()-3 bad backup read"));
-
-    for (const uint64_t alternate : {uint64_t{2}, uint64_t{131072}, uint64_t{1} << 40}) {
-        GptHeader changed = header;
-        changed.alternateLba = alternate;
-        StorePrimary(0, changed, entries);
-        EXPECT_TRUE(OpenLog(context).empty()) << alternate;
-    }
-}
-
+// A sector of either array that cannot be read fails the open; the backup header is only a
+// warning.
 TEST_F(GptTest, ReadErrorsNameTheirPlace) {
     const struct {
         const char* faults;
+        TableResult result;
         const char* line;
     } cases[] = {
-        {R"({ "readErrorSector": 3, "errorCode": 23 })",
+        {R"({ "readErrorSector": 3, "errorCode": 23 })", TableResult::kUnreadableSector,
          "openGTP ReadFile()-2 failed to read partition entry 1-23"},
         // Backup array: sectors 131039..131070; the fifth of them fails.
-        {R"({ "readErrorSector": 131043 })",
+        {R"({ "readErrorSector": 131043 })", TableResult::kUnreadableSector,
          "openGTP ReadFile()-3 failed to read partition entry 4-1117"},
+        {R"({ "readErrorSector": 131071 })", TableResult::kOk,
+         "openGTP ReadFile()-3 bad backup read"},
     };
+    GptDiskContext context;
     for (const auto& c : cases) {
         LoadDrives(GptMachine("64MiB", c.faults), 2);
-        GptDiskContext context;
         LogWatch log;
-        EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kUnreadableSector) << c.line;
+        EXPECT_EQ(openGTP(context, Drive(0)), c.result) << c.line;
         EXPECT_TRUE(Logged(log.Messages(), c.line)) << c.line;
+    }
+
+    // A backup said to lie outside the disk is not read, so its unreadable header goes unseen.
+    const auto entries = PrimaryEntries(0);
+    for (const uint64_t alternate : {uint64_t{2}, uint64_t{131072}, uint64_t{1} << 40}) {
+        GptHeader changed = PrimaryHeader(0);
+        changed.alternateLba = alternate;
+        StorePrimary(0, changed, entries);
+        EXPECT_TRUE(OpenLog(context).empty()) << alternate;
     }
 }
 
