@@ -124,15 +124,15 @@ inline size_t CountStartingWith(const std::vector<std::string>& messages,
                          [&](const std::string& m) { return m.rfind(logged, 0) == 0; });
 }
 
-// A platform that passes every call to another one and lets a test step in before each write,
-// on the thread that writes: to act at an exact point of a migration (a Cancel while the copy
-// is half done) without racing against the worker.
 // Each call but the two hooked ones goes to the inner platform unchanged.
 #define TRAMSIK_PASS(Type, Name, Parameters, Arguments) \
     Type Name Parameters override {                     \
         return inner_->Name Arguments;                  \
     }
 
+// A platform that passes every call to another one and lets a test step in before each write,
+// on the thread that writes: to act at an exact point of a migration (a Cancel while the copy
+// is half done) without racing against the worker.
 class HookedPlatform : public platform::Platform {
   public:
     using WriteHook = std::function<void(platform::HANDLE file, platform::DWORD size)>;
@@ -151,6 +151,7 @@ class HookedPlatform : public platform::Platform {
     using HRESULT = platform::HRESULT;
     using SC_HANDLE = platform::SC_HANDLE;
     using ULONGLONG = platform::ULONGLONG;
+    using STR = const wchar_t*;
 
     BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) override {
         if (beforeWrite) beforeWrite(file, size);
@@ -161,36 +162,32 @@ class HookedPlatform : public platform::Platform {
         return inner_->FlushFileBuffers(file);
     }
 
-    TRAMSIK_PASS(HANDLE, CreateFileW, (const wchar_t* n, DWORD a, DWORD s, DWORD d, DWORD f),
-                 (n, a, s, d, f))
+    TRAMSIK_PASS(HANDLE, CreateFileW, (STR n, DWORD a, DWORD s, DWORD d, DWORD f), (n, a, s, d, f))
     TRAMSIK_PASS(BOOL, DeviceIoControl,
-                 (HANDLE h, DWORD c, void* i, DWORD is, void* o, DWORD os, DWORD* r),
-                 (h, c, i, is, o, os, r))
+                 (HANDLE h, DWORD c, void* i, DWORD n, void* o, DWORD m, DWORD* r),
+                 (h, c, i, n, o, m, r))
     TRAMSIK_PASS(BOOL, SetFilePointerEx, (HANDLE h, int64_t d, int64_t* p, DWORD m), (h, d, p, m))
     TRAMSIK_PASS(BOOL, ReadFile, (HANDLE h, void* b, DWORD s, DWORD* r), (h, b, s, r))
     TRAMSIK_PASS(BOOL, CloseHandle, (HANDLE h), (h))
     TRAMSIK_PASS(DWORD, GetLastError, (), ())
     TRAMSIK_PASS(void, SetLastError, (DWORD e), (e))
-    TRAMSIK_PASS(BOOL, DefineDosDeviceW, (DWORD f, const wchar_t* n, const wchar_t* t), (f, n, t))
-    TRAMSIK_PASS(UINT, GetDriveTypeW, (const wchar_t* r), (r))
-    TRAMSIK_PASS(BOOL, GetDiskFreeSpaceExW,
-                 (const wchar_t* r, ULONGLONG* a, ULONGLONG* t, ULONGLONG* f), (r, a, t, f))
+    TRAMSIK_PASS(BOOL, DefineDosDeviceW, (DWORD f, STR n, STR t), (f, n, t))
+    TRAMSIK_PASS(UINT, GetDriveTypeW, (STR r), (r))
+    TRAMSIK_PASS(BOOL, GetDiskFreeSpaceExW, (STR r, ULONGLONG* a, ULONGLONG* t, ULONGLONG* f),
+                 (r, a, t, f))
     TRAMSIK_PASS(BOOL, GetVolumeInformationW,
-                 (const wchar_t* r, wchar_t* n, DWORD ns, DWORD* s, DWORD* m, DWORD* f, wchar_t* fs,
+                 (STR r, wchar_t* n, DWORD ns, DWORD* s, DWORD* m, DWORD* f, wchar_t* fs,
                   DWORD fss),
                  (r, n, ns, s, m, f, fs, fss))
     TRAMSIK_PASS(UINT, GetSystemDirectoryW, (wchar_t * b, UINT s), (b, s))
     TRAMSIK_PASS(HRESULT, CoInitializeSecurity, (), ())
     TRAMSIK_PASS(HRESULT, CreateWbemLocator, (std::unique_ptr<platform::WmiLocator> * l), (l))
-    TRAMSIK_PASS(SC_HANDLE, OpenSCManagerW, (const wchar_t* m, const wchar_t* d, DWORD a),
-                 (m, d, a))
-    TRAMSIK_PASS(SC_HANDLE, OpenServiceW, (SC_HANDLE m, const wchar_t* n, DWORD a), (m, n, a))
+    TRAMSIK_PASS(SC_HANDLE, OpenSCManagerW, (STR m, STR d, DWORD a), (m, d, a))
+    TRAMSIK_PASS(SC_HANDLE, OpenServiceW, (SC_HANDLE m, STR n, DWORD a), (m, n, a))
     TRAMSIK_PASS(BOOL, QueryServiceStatus, (SC_HANDLE s, platform::SERVICE_STATUS* t), (s, t))
     TRAMSIK_PASS(BOOL, StartServiceW, (SC_HANDLE s, DWORD c, const wchar_t** a), (s, c, a))
     TRAMSIK_PASS(BOOL, CloseServiceHandle, (SC_HANDLE h), (h))
-    TRAMSIK_PASS(intptr_t, ShellExecuteW,
-                 (const wchar_t* v, const wchar_t* f, const wchar_t* p, const wchar_t* d, int s),
-                 (v, f, p, d, s))
+    TRAMSIK_PASS(intptr_t, ShellExecuteW, (STR v, STR f, STR p, STR d, int s), (v, f, p, d, s))
     TRAMSIK_PASS(BOOL, GetVersionExW, (platform::OSVERSIONINFOEXW * i), (i))
     TRAMSIK_PASS(void, GetNativeSystemInfo, (platform::SYSTEM_INFO * i), (i))
     TRAMSIK_PASS(UINT, GetACP, (), ())
@@ -201,8 +198,8 @@ class HookedPlatform : public platform::Platform {
     TRAMSIK_PASS(void, Sleep, (DWORD m), (m))
     TRAMSIK_PASS(BOOL, QueryPerformanceCounter, (int64_t * c), (c))
     TRAMSIK_PASS(BOOL, QueryPerformanceFrequency, (int64_t * f), (f))
-    TRAMSIK_PASS(HANDLE, CreateMutexW, (BOOL o, const wchar_t* n), (o, n))
-    TRAMSIK_PASS(HANDLE, OpenMutexW, (DWORD a, BOOL i, const wchar_t* n), (a, i, n))
+    TRAMSIK_PASS(HANDLE, CreateMutexW, (BOOL o, STR n), (o, n))
+    TRAMSIK_PASS(HANDLE, OpenMutexW, (DWORD a, BOOL i, STR n), (a, i, n))
 
   private:
     std::unique_ptr<platform::Platform> inner_;
@@ -366,8 +363,7 @@ class DriverTest : public SimTest {
         return entries;
     }
     void StorePrimary(int index, platform::GptHeader header,
-                      const std::vector<platform::GptEntry>& entries, bool sealArray = true,
-                      bool sealHeader = true) const {
+                      const std::vector<platform::GptEntry>& entries, bool sealArray = true) const {
         for (uint32_t s = 0; s < entries.size() / 4; ++s) {
             Sector sector;
             std::memcpy(sector.data(), &entries[s * 4], 512);
@@ -376,7 +372,7 @@ class DriverTest : public SimTest {
         if (sealArray)
             header.partitionEntryArrayCrc32 = platform::Crc32(
                 0, {reinterpret_cast<const uint8_t*>(entries.data()), entries.size() * 128});
-        if (sealHeader) Seal(header);
+        Seal(header);
         SetImageAs(index, 1, header);
     }
     static void Seal(platform::GptHeader& header) {

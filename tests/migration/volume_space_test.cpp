@@ -101,15 +101,6 @@ TEST_F(VolumeSpaceTest, SpaceOutsideVolumesUpTo300MiBIsNotUnallocated) {
     }
 }
 
-TEST_F(VolumeSpaceTest, DiskWithoutLettersIsAllUnallocated) {
-    Load(SpaceMachine("2GiB", {"1GiB"}, Json::array({Volume("C", "NTFS", "1GiB", "512MiB", 0)}))
-             .dump());
-    DriveRecord record = Record(0, "", 0.0);
-    record.Volumes[0].Letter = L'X';  // left from an earlier inventory
-    Measure(record);
-    EXPECT_EQ(Figures(record), "disk 2048 used 0 free 0 0% unallocated 2048 aligned");
-}
-
 TEST_F(VolumeSpaceTest, AlignmentFollowsTheFirstEntryOfEitherTable) {
     struct Case {
         const char* style;
