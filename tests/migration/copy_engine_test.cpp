@@ -59,7 +59,6 @@ TEST_F(CopyTest, ProbeMeasuresTheSlowerDirectionPerChunk) {
         const char *source, *target;
         float msPerChunk;
     } cases[] = {
-        {R"({ "slowMsPerMiB": 16 })", R"({ "slowMsPerMiB": 16 })", 1.0f},
         {R"({ "readMsPerMiB": 32 })", R"({ "writeMsPerMiB": 16 })", 2.0f},
         {R"({ "readMsPerMiB": 16 })", R"({ "writeMsPerMiB": 48 })", 3.0f},
         // A source slow to write and a target slow to read do not slow this copy.

@@ -62,7 +62,6 @@ TEST_F(SystemDiskTest, NoMatchKeepsWhatWasKnownButTheLetter) {
     EXPECT_FALSE(
         Has(Find("C:\\Windows\\System32", drives, fresh), "=====>GetSystemDiskPhysicalDrive = 0"));
     EXPECT_EQ(Summary(fresh), "0 -1  C");
-    EXPECT_FALSE(fresh.Found());
 
     migration::SystemDisk known{.index = 3, .physicalDriveId = 4, .model = L"Old", .letter = 0};
     Find("C:\\Windows\\System32", drives, known);
