@@ -16,12 +16,13 @@ using platform::MasterBootRecord;
 constexpr uint64_t kEntry1End = 4096 + 16384;
 
 std::string MbrMachine(const std::string& targetSize, const std::string& volumes = "[]",
-                       const std::string& targetFaults = "{}") {
+                       const std::string& targetFaults = "{}",
+                       const std::string& targetLayout = "") {
     const std::string layout = R"({ "style": "mbr", "signature": "0x1234ABCD", "partitions": [
           { "type": "ntfs", "size": "1MiB" }, { "type": "ntfs", "size": "8MiB", "bootable": true },
           { "type": "fat32", "size": "2MiB" }, { "type": "linux", "size": "3MiB" } ] })";
     return SimMachine(SimDrive(0, "Source", "64MiB", "{}", layout) + ", " +
-                          SimDrive(1, "Target", targetSize, targetFaults),
+                          SimDrive(1, "Target", targetSize, targetFaults, targetLayout),
                       volumes, R"({ "major": 6, "minor": 1 })");
 }
 
@@ -70,15 +71,12 @@ TEST_F(MbrTest, SystemVolumeDecidesOverTheActiveFlag) {
     EXPECT_EQ(context.systemEntryIndex, 2u);
     EXPECT_TRUE(Logged(log.Messages(), "sys driver:C, secsize=4096, part(2(0base~))"));
 
-    // All entries non-bootable, and the volume's length matches none of them.
-    LoadDrives(MbrMachine("64MiB", VolumeC(1, 0)), 2);
-    auto target = ImageAs<MasterBootRecord>(0, 0);
-    target.partitions[0].sectorCount = 1000;
-    target.partitions[1].sectorCount = 0;
-    target.partitions[2].sectorCount = 0;
-    target.partitions[3].sectorCount = 0;
-    target.bootSignature = platform::kMbrBootSignature;
-    SetImageAs(1, 0, target);  // C: is 1000 sectors, on drive 1
+    // All entries non-bootable, and the volume's length matches none of them: C: is 1000
+    // sectors, on drive 1.
+    LoadDrives(
+        MbrMachine("64MiB", VolumeC(1, 0), "{}",
+                   R"({ "style": "mbr", "partitions": [ { "type": "ntfs", "size": 512000 } ] })"),
+        2);
     SetStatuses({0, 0, 0, 0});
     LogWatch none;
     ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
