@@ -13,7 +13,6 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,14 +37,6 @@ inline std::string ReadWhole(const std::filesystem::path& path) {
 
 inline bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
-}
-
-inline std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 // `input` (when given) is the child's stdin.

@@ -3,11 +3,9 @@
 
 #include <initializer_list>
 #include <string>
-#include <tuple>
 #include <utility>
 
 #include "base/ui_text.h"
-#include "cli/machine_facts.h"
 #include "disk/attribute_names.h"
 #include "disk/drive_record.h"
 #include "disk/smart_data.h"
@@ -56,28 +54,12 @@ inline disk::DriveRecord SystemDrive() {
     drive.CurrentTransferMode = drive.MaxTransferMode = L"SATA/600";
     drive.DriveLetters = L"C: D:";
     drive.DriveLetterMap = 0x0C;
-    int slot = 0;
-    for (const auto& [letter, total, used, fileSystem] :
-         {std::tuple{L'C', 512.0, 300.0, L"NTFS"}, std::tuple{L'D', 128.0, 32.0, L"exFAT"}}) {
-        disk::VolumeSpace& volume = drive.Volumes[slot++];
-        volume.Letter = letter;
-        volume.TotalSize = total;
-        volume.UsedSize = used;
-        volume.FreeSize = total - used;
-        volume.UsedPercent = static_cast<int32_t>(used * 100 / total);
-        volume.FileSystem = fileSystem;
-    }
+    drive.Volumes[0] = {L'C', 512.0, 300.0, 212.0, 58, L"NTFS"};
+    drive.Volumes[1] = {L'D', 128.0, 32.0, 96.0, 25, L"exFAT"};
     drive.UsedSize = 332.0;
     drive.FreeSize = 308.0;
     drive.UsedPercent = 51;
     drive.UnallocatedSize = 384.0;
     drive.IsAligned4K = true;
     return drive;
-}
-
-// The facts of a machine whose system disk, on C:, is `drive` at `index` of the list.
-inline cli::MachineFacts FactsWithSystemDisk(const std::wstring& os, unsigned major, unsigned minor,
-                                             bool ahci, int32_t index,
-                                             const disk::DriveRecord& drive) {
-    return {os, major, minor, ahci, {index, drive.Address.physicalDriveId, drive.Model, L'C'}};
 }

@@ -31,9 +31,6 @@ TEST_F(CliMetricsRunTest, MachinesGiveTheirSeries) {
          {"tramsik_scrape_success 1\n", "\ntramsik_drive_scrape_success{drive=\"3\"} 1\n",
           "\ntramsik_drive_info{drive=\"0\",model=\"Orvel SSD S3 1GB\",serial=\"ORV2026S3000142\","
           "firmware=\"S3FM02.1\",interface=\"Serial ATA\",route=\"pd1\"} 1\n",
-          "\ntramsik_drive_temperature_celsius{drive=\"0\"} 33\n",
-          "\ntramsik_drive_temperature_celsius{drive=\"2\"} 37\n",
-          "\ntramsik_drive_power_on_seconds_total{drive=\"2\"} 3031200\n",
           "\ntramsik_smart_attribute_raw{drive=\"0\",id=\"09\",name=\"Power-on Hours\"} 1532\n",
           "\ntramsik_nvme_temperature_celsius{drive=\"2\"} 37\n",
           "\ntramsik_nvme_available_spare_threshold_ratio{drive=\"2\"} 0.1\n",

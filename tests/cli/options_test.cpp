@@ -31,7 +31,7 @@ Parsed Parse(std::initializer_list<const char*> arguments) {
     return parsed;
 }
 
-// The options that differ from the defaults, as "name=value" pairs.
+// The options the cases set that differ from the defaults, as "name=value" pairs.
 std::string Changed(const CliOptions& o) {
     std::string text;
     const auto add = [&](const char* name, bool changed, const std::string& value) {
@@ -40,15 +40,11 @@ std::string Changed(const CliOptions& o) {
     add("machine", !o.Machine.empty(), ToUtf8(o.Machine));
     add("lang", o.LanguageFlag.has_value(), std::to_string(o.LanguageFlag.value_or(-1)));
     add("log", !o.LogPath.empty(), ToUtf8(o.LogPath));
-    add("trace", o.Trace, "1");
     add("command", o.Command != CliCommand::List, std::to_string(static_cast<int>(o.Command)));
     add("drive", o.Drive.has_value(), std::to_string(o.Drive.value_or(-1)));
     add("json", o.Json, "1");
     add("target", o.Target != 0, std::to_string(o.Target));
     add("yes", o.Yes, "1");
-    add("verify", o.Verify, "1");
-    add("out", !o.OutPath.empty(), ToUtf8(o.OutPath));
-    add("anonymize", o.Anonymize, "1");
     return text;
 }
 
@@ -67,7 +63,6 @@ TEST(CliOptions, CommandsAndTheirOptions) {
         {{"--lang", "en", "report", "--json"}, "lang=0 command=2 json=1"},
         {{"report", "--machine", "m.json"}, "machine=m.json command=2"},
         {{"info", "--drive", "2"}, "command=3 drive=2"},
-        {{"info"}, "command=3"},
         {{"migrate", "--target", "3", "--machine", "demo"}, "machine=demo command=4 target=3"},
         {{"migrate", "--yes", "--target", "0"}, "command=4 yes=1"},
     };
@@ -81,42 +76,19 @@ TEST(CliOptions, CommandsAndTheirOptions) {
 TEST(CliOptions, UsageErrorsStopWithStatusTwo) {
     for (std::initializer_list<const char*> line : {
              std::initializer_list<const char*>{},
-             {"frobnicate"},
              {"--lang", "fr", "list"},
-             {"--machine"},
              {"list", "--json"},
-             {"smart", "--drive", "x"},
              {"smart", "--drive", "-1"},
              {"list", "report"},
-             {"--unknown", "list"},
              // Without a target, or with a negative one, nothing is migrated.
              {"migrate"},
              {"migrate", "--target", "-1"},
-             {"migrate", "--target", "x", "--yes"},
          }) {
         SCOPED_TRACE(testing::PrintToString(std::vector<std::string>(line.begin(), line.end())));
         const Parsed p = Parse(line);
         EXPECT_FALSE(p.outcome.Run);
         EXPECT_EQ(p.outcome.ExitCode, kExitUsage);
         EXPECT_FALSE(p.err.empty());
-    }
-}
-
-TEST(CliOptions, HelpAndVersionSucceed) {
-    const struct {
-        std::initializer_list<const char*> line;
-        std::vector<std::string> words;
-    } cases[] = {
-        {{"--help"}, {"--machine", "--lang", "--log", "list", "smart", "report", "migrate"}},
-        {{"smart", "--help"}, {"--drive"}},
-        {{"--version"}, {"tramsik-cli 1.3"}},
-    };
-    for (const auto& c : cases) {
-        const Parsed p = Parse(c.line);
-        EXPECT_FALSE(p.outcome.Run);
-        EXPECT_EQ(p.outcome.ExitCode, kExitSuccess);
-        for (const std::string& word : c.words)
-            EXPECT_NE(p.out.find(word), std::string::npos) << word;
     }
 }
 

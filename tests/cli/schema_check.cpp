@@ -1,5 +1,6 @@
 #include "tests/cli/schema_check.h"
 
+#include <fstream>
 #include <regex>
 #include <set>
 
@@ -115,4 +116,9 @@ std::vector<std::string> CheckSchema(const json& schema, const json& document) {
     Checker checker(schema);
     checker.Check(schema, document, "$");
     return checker.problems;
+}
+
+json ReportSchema() {
+    std::ifstream in(TRAMSIK_SOURCE_DIR "/docs/report.schema.json");
+    return json::parse(in);
 }

@@ -11,3 +11,5 @@
 // The problems of `document` against `schema`, each "<JSON path>: <what is wrong>"; empty when
 // it conforms.
 std::vector<std::string> CheckSchema(const nlohmann::json& schema, const nlohmann::json& document);
+// The report's schema as the repository ships it (docs/report.schema.json).
+nlohmann::json ReportSchema();

@@ -124,6 +124,12 @@ inline size_t CountStartingWith(const std::vector<std::string>& messages,
                          [&](const std::string& m) { return m.rfind(logged, 0) == 0; });
 }
 
+// Each call but the two hooked ones goes to the inner platform unchanged.
+#define TRAMSIK_PASS(Type, Name, Parameters, Arguments) \
+    Type Name Parameters override {                     \
+        return inner_->Name Arguments;                  \
+    }
+
 // A platform that passes every call to another one and lets a test step in before each write,
 // on the thread that writes: to act at an exact point of a migration (a Cancel while the copy
 // is half done) without racing against the worker.
@@ -142,21 +148,11 @@ class HookedPlatform : public platform::Platform {
     using DWORD = platform::DWORD;
     using HANDLE = platform::HANDLE;
     using UINT = platform::UINT;
+    using HRESULT = platform::HRESULT;
+    using SC_HANDLE = platform::SC_HANDLE;
+    using ULONGLONG = platform::ULONGLONG;
+    using STR = const wchar_t*;
 
-    HANDLE CreateFileW(const wchar_t* name, DWORD access, DWORD share, DWORD disposition,
-                       DWORD flags) override {
-        return inner_->CreateFileW(name, access, share, disposition, flags);
-    }
-    BOOL DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
-                         DWORD outSize, DWORD* returned) override {
-        return inner_->DeviceIoControl(device, code, in, inSize, out, outSize, returned);
-    }
-    BOOL SetFilePointerEx(HANDLE file, int64_t distance, int64_t* position, DWORD method) override {
-        return inner_->SetFilePointerEx(file, distance, position, method);
-    }
-    BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) override {
-        return inner_->ReadFile(file, buffer, size, read);
-    }
     BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) override {
         if (beforeWrite) beforeWrite(file, size);
         return inner_->WriteFile(file, buffer, size, written);
@@ -165,81 +161,50 @@ class HookedPlatform : public platform::Platform {
         if (beforeFlush) beforeFlush(file);
         return inner_->FlushFileBuffers(file);
     }
-    BOOL CloseHandle(HANDLE handle) override { return inner_->CloseHandle(handle); }
-    DWORD GetLastError() override { return inner_->GetLastError(); }
-    void SetLastError(DWORD error) override { inner_->SetLastError(error); }
-    BOOL DefineDosDeviceW(DWORD flags, const wchar_t* name, const wchar_t* target) override {
-        return inner_->DefineDosDeviceW(flags, name, target);
-    }
-    UINT GetDriveTypeW(const wchar_t* root) override { return inner_->GetDriveTypeW(root); }
-    BOOL GetDiskFreeSpaceExW(const wchar_t* root, platform::ULONGLONG* available,
-                             platform::ULONGLONG* total, platform::ULONGLONG* free) override {
-        return inner_->GetDiskFreeSpaceExW(root, available, total, free);
-    }
-    BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* name, DWORD nameSize, DWORD* serial,
-                               DWORD* maxComponent, DWORD* flags, wchar_t* fileSystem,
-                               DWORD fileSystemSize) override {
-        return inner_->GetVolumeInformationW(root, name, nameSize, serial, maxComponent, flags,
-                                             fileSystem, fileSystemSize);
-    }
-    UINT GetSystemDirectoryW(wchar_t* buffer, UINT size) override {
-        return inner_->GetSystemDirectoryW(buffer, size);
-    }
-    platform::HRESULT CoInitializeSecurity() override { return inner_->CoInitializeSecurity(); }
-    platform::HRESULT CreateWbemLocator(std::unique_ptr<platform::WmiLocator>* locator) override {
-        return inner_->CreateWbemLocator(locator);
-    }
-    platform::SC_HANDLE OpenSCManagerW(const wchar_t* machine, const wchar_t* database,
-                                       DWORD access) override {
-        return inner_->OpenSCManagerW(machine, database, access);
-    }
-    platform::SC_HANDLE OpenServiceW(platform::SC_HANDLE manager, const wchar_t* name,
-                                     DWORD access) override {
-        return inner_->OpenServiceW(manager, name, access);
-    }
-    BOOL QueryServiceStatus(platform::SC_HANDLE service,
-                            platform::SERVICE_STATUS* status) override {
-        return inner_->QueryServiceStatus(service, status);
-    }
-    BOOL StartServiceW(platform::SC_HANDLE service, DWORD count, const wchar_t** args) override {
-        return inner_->StartServiceW(service, count, args);
-    }
-    BOOL CloseServiceHandle(platform::SC_HANDLE handle) override {
-        return inner_->CloseServiceHandle(handle);
-    }
-    intptr_t ShellExecuteW(const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
-                           const wchar_t* directory, int show) override {
-        return inner_->ShellExecuteW(verb, file, parameters, directory, show);
-    }
-    BOOL GetVersionExW(platform::OSVERSIONINFOEXW* info) override {
-        return inner_->GetVersionExW(info);
-    }
-    void GetNativeSystemInfo(platform::SYSTEM_INFO* info) override {
-        inner_->GetNativeSystemInfo(info);
-    }
-    UINT GetACP() override { return inner_->GetACP(); }
-    BOOL GetPcieLinkProperties(const std::wstring& id, platform::PcieLink* link) override {
-        return inner_->GetPcieLinkProperties(id, link);
-    }
-    DWORD GetTickCount() override { return inner_->GetTickCount(); }
-    platform::LocalTime GetLocalTime() override { return inner_->GetLocalTime(); }
-    void Sleep(DWORD milliseconds) override { inner_->Sleep(milliseconds); }
-    BOOL QueryPerformanceCounter(int64_t* count) override {
-        return inner_->QueryPerformanceCounter(count);
-    }
-    BOOL QueryPerformanceFrequency(int64_t* frequency) override {
-        return inner_->QueryPerformanceFrequency(frequency);
-    }
-    HANDLE CreateMutexW(BOOL owner, const wchar_t* name) override {
-        return inner_->CreateMutexW(owner, name);
-    }
-    HANDLE OpenMutexW(DWORD access, BOOL inherit, const wchar_t* name) override {
-        return inner_->OpenMutexW(access, inherit, name);
-    }
+
+    TRAMSIK_PASS(HANDLE, CreateFileW, (STR n, DWORD a, DWORD s, DWORD d, DWORD f), (n, a, s, d, f))
+    TRAMSIK_PASS(BOOL, DeviceIoControl,
+                 (HANDLE h, DWORD c, void* i, DWORD n, void* o, DWORD m, DWORD* r),
+                 (h, c, i, n, o, m, r))
+    TRAMSIK_PASS(BOOL, SetFilePointerEx, (HANDLE h, int64_t d, int64_t* p, DWORD m), (h, d, p, m))
+    TRAMSIK_PASS(BOOL, ReadFile, (HANDLE h, void* b, DWORD s, DWORD* r), (h, b, s, r))
+    TRAMSIK_PASS(BOOL, CloseHandle, (HANDLE h), (h))
+    TRAMSIK_PASS(DWORD, GetLastError, (), ())
+    TRAMSIK_PASS(void, SetLastError, (DWORD e), (e))
+    TRAMSIK_PASS(BOOL, DefineDosDeviceW, (DWORD f, STR n, STR t), (f, n, t))
+    TRAMSIK_PASS(UINT, GetDriveTypeW, (STR r), (r))
+    TRAMSIK_PASS(BOOL, GetDiskFreeSpaceExW, (STR r, ULONGLONG* a, ULONGLONG* t, ULONGLONG* f),
+                 (r, a, t, f))
+    TRAMSIK_PASS(BOOL, GetVolumeInformationW,
+                 (STR r, wchar_t* n, DWORD ns, DWORD* s, DWORD* m, DWORD* f, wchar_t* fs,
+                  DWORD fss),
+                 (r, n, ns, s, m, f, fs, fss))
+    TRAMSIK_PASS(UINT, GetSystemDirectoryW, (wchar_t * b, UINT s), (b, s))
+    TRAMSIK_PASS(HRESULT, CoInitializeSecurity, (), ())
+    TRAMSIK_PASS(HRESULT, CreateWbemLocator, (std::unique_ptr<platform::WmiLocator> * l), (l))
+    TRAMSIK_PASS(SC_HANDLE, OpenSCManagerW, (STR m, STR d, DWORD a), (m, d, a))
+    TRAMSIK_PASS(SC_HANDLE, OpenServiceW, (SC_HANDLE m, STR n, DWORD a), (m, n, a))
+    TRAMSIK_PASS(BOOL, QueryServiceStatus, (SC_HANDLE s, platform::SERVICE_STATUS* t), (s, t))
+    TRAMSIK_PASS(BOOL, StartServiceW, (SC_HANDLE s, DWORD c, const wchar_t** a), (s, c, a))
+    TRAMSIK_PASS(BOOL, CloseServiceHandle, (SC_HANDLE h), (h))
+    TRAMSIK_PASS(intptr_t, ShellExecuteW, (STR v, STR f, STR p, STR d, int s), (v, f, p, d, s))
+    TRAMSIK_PASS(BOOL, GetVersionExW, (platform::OSVERSIONINFOEXW * i), (i))
+    TRAMSIK_PASS(void, GetNativeSystemInfo, (platform::SYSTEM_INFO * i), (i))
+    TRAMSIK_PASS(UINT, GetACP, (), ())
+    TRAMSIK_PASS(BOOL, GetPcieLinkProperties, (const std::wstring& i, platform::PcieLink* l),
+                 (i, l))
+    TRAMSIK_PASS(DWORD, GetTickCount, (), ())
+    TRAMSIK_PASS(platform::LocalTime, GetLocalTime, (), ())
+    TRAMSIK_PASS(void, Sleep, (DWORD m), (m))
+    TRAMSIK_PASS(BOOL, QueryPerformanceCounter, (int64_t * c), (c))
+    TRAMSIK_PASS(BOOL, QueryPerformanceFrequency, (int64_t * f), (f))
+    TRAMSIK_PASS(HANDLE, CreateMutexW, (BOOL o, STR n), (o, n))
+    TRAMSIK_PASS(HANDLE, OpenMutexW, (DWORD a, BOOL i, STR n), (a, i, n))
 
   private:
     std::unique_ptr<platform::Platform> inner_;
 };
+#undef TRAMSIK_PASS
 
 // Holds the worker before a write once the copy has reached a mark, until the test moves it:
 // every look at a running migration then sees a known state, without racing the worker.
@@ -398,8 +363,7 @@ class DriverTest : public SimTest {
         return entries;
     }
     void StorePrimary(int index, platform::GptHeader header,
-                      const std::vector<platform::GptEntry>& entries, bool sealArray = true,
-                      bool sealHeader = true) const {
+                      const std::vector<platform::GptEntry>& entries, bool sealArray = true) const {
         for (uint32_t s = 0; s < entries.size() / 4; ++s) {
             Sector sector;
             std::memcpy(sector.data(), &entries[s * 4], 512);
@@ -408,7 +372,7 @@ class DriverTest : public SimTest {
         if (sealArray)
             header.partitionEntryArrayCrc32 = platform::Crc32(
                 0, {reinterpret_cast<const uint8_t*>(entries.data()), entries.size() * 128});
-        if (sealHeader) Seal(header);
+        Seal(header);
         SetImageAs(index, 1, header);
     }
     static void Seal(platform::GptHeader& header) {

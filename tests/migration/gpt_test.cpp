@@ -41,13 +41,8 @@ class GptTest : public DriverTest {
 };
 
 TEST_F(GptTest, HeaderCheckRefusesEachBadFieldInTurn) {
-    GptHeader good{};
-    std::memcpy(good.signature, platform::kGptSignature, 8);
-    good.revision = platform::kGptRevision;
-    good.headerSize = 92;
-    good.numberOfPartitionEntries = 128;
-    good.sizeOfPartitionEntry = 128;
-    Seal(good);
+    LoadDrives(GptMachine("64MiB"), 1);
+    const GptHeader good = PrimaryHeader(0);  // 92 bytes, 128 entries of 128 bytes
     EXPECT_EQ(checkGptHeader(good, 512), TableResult::kOk);
 
     struct Case {
@@ -83,7 +78,6 @@ TEST_F(GptTest, HeaderCheckRefusesEachBadFieldInTurn) {
     GptHeader wrong = good;
     wrong.headerCrc32 ^= 1;
     EXPECT_EQ(checkGptHeader(wrong, 512), TableResult::kBadHeaderCrc);
-    EXPECT_EQ(wrong.headerCrc32, good.headerCrc32 ^ 1);
     SealGptHeader(wrong);
     EXPECT_EQ(wrong.headerCrc32, good.headerCrc32);
     EXPECT_EQ(checkGptHeader(wrong, 512), TableResult::kOk);
@@ -100,7 +94,6 @@ TEST_F(GptTest, FindsSystemPartitionByExtentThenByNameThenEntryZero) {
     EXPECT_EQ(context.sectorCount, 131072u);
     EXPECT_EQ(context.lastEntryIndex, 3u);
     EXPECT_EQ(context.systemEntryIndex, 2u);  // the name rule
-    EXPECT_EQ(context.Entry(2).endingLba, kSystemEnd);
 
     // The extent wins over the name: the volume lies on entry 3.
     const GptEntry recovery = context.Entry(3);
@@ -120,62 +113,43 @@ TEST_F(GptTest, FindsSystemPartitionByExtentThenByNameThenEntryZero) {
     EXPECT_TRUE(Logged(raw.Messages(), "bad gpt header"));
     EXPECT_TRUE(context.entries.empty());
 
-    // Without a basic data partition the system is entry 0, and only it goes over.
-    LoadDrives(GptMachine("64MiB", "{}", "{}", "Windows"), 2);
+    // Without a basic data partition the system is entry 0.
+    LoadDrives(GptMachine("64MiB", "{}", "{}", "Windows"), 1);
     ASSERT_EQ(openGTP(context, Drive(0)), TableResult::kOk);
     EXPECT_EQ(context.systemEntryIndex, 0u);
-    ASSERT_EQ(modifyGpt(Drive(1), context), TableResult::kOk);
-    const auto entries = PrimaryEntries(1);
-    EXPECT_EQ(entries[0].startingLba, 2048u);
-    EXPECT_EQ(entries[1].startingLba, 0u);
 }
 
 TEST_F(GptTest, DamagedPrimaryFailsWithItsOwnLine) {
-    const struct {
-        const char* what;
-        void (*change)(GptHeader&);
-        bool sealArray, sealHeader;
-        TableResult result;
-        const char* line;
-    } cases[] = {
-        {"array CRC off by one bit, although every entry is fine",
-         [](GptHeader& h) { h.partitionEntryArrayCrc32 ^= 0x80; }, false, true,
-         TableResult::kBadEntryArrayCrc, "W: bad ptbl crc"},
-        {"a wrong header CRC", [](GptHeader& h) { h.headerCrc32 ^= 1; }, true, false,
-         TableResult::kBadHeaderCrc, "bad gpt header"},
-        {"an array overlapping the first usable sector, under a right CRC",
-         [](GptHeader& h) { h.firstUsableLba = 33; }, true, true, TableResult::kBadHeader,
-         "bad gpt header"},
-    };
-    LoadDrives(GptMachine("64MiB"), 2);
-    const GptHeader header = PrimaryHeader(0);
+    LoadDrives(GptMachine("64MiB"), 1);
+    GptHeader header = PrimaryHeader(0);
     const auto entries = PrimaryEntries(0);
-    for (const auto& c : cases) {
-        GptHeader changed = header;
-        c.change(changed);
-        StorePrimary(0, changed, entries, c.sealArray, c.sealHeader);
-        GptDiskContext context;
-        LogWatch log;
-        EXPECT_EQ(openGTP(context, Drive(0)), c.result) << c.what;
-        EXPECT_TRUE(Logged(log.Messages(), c.line)) << c.what;
-    }
+    GptDiskContext context;
+    // The array's CRC off by one bit, although every entry is fine.
+    header.partitionEntryArrayCrc32 ^= 0x80;
+    StorePrimary(0, header, entries, false);
+    LogWatch crc;
+    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kBadEntryArrayCrc);
+    EXPECT_TRUE(Logged(crc.Messages(), "W: bad ptbl crc"));
+    // An array overlapping the first usable sector, under a right CRC.
+    header.firstUsableLba = 33;
+    StorePrimary(0, header, entries);
+    LogWatch overlap;
+    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kBadHeader);
+    EXPECT_TRUE(Logged(overlap.Messages(), "bad gpt header"));
 }
 
 TEST_F(GptTest, EntryBelowFirstUsableIsZeroedButCountedInTheCrc) {
     LoadDrives(GptMachine("64MiB"), 2);
     const GptHeader header = PrimaryHeader(0);
     auto entries = PrimaryEntries(0);
-    entries[3].startingLba =
-        33;  // below FirstUsableLBA 34; the last entry, so it moves lastEntryIndex
+    entries[3].startingLba = 33;  // under the first usable 34; the last entry, so the last moves
     StorePrimary(0, header, entries);
 
     GptDiskContext context;
     const auto log = OpenLog(context);
     EXPECT_TRUE(Logged(log, "bad lba in partition entry 3"));
     EXPECT_EQ(context.lastEntryIndex, 2u);
-    const GptEntry cleared = context.Entry(3);
-    EXPECT_EQ(cleared.startingLba, 0u);
-    EXPECT_EQ(cleared.typeGuid, platform::GuidBytes{});
+    EXPECT_EQ(context.Entry(3).typeGuid, platform::GuidBytes{});
     // The backup still holds the entry as it was.
     EXPECT_TRUE(Logged(log, "mismatched backup partition entry 3"));
 
@@ -224,40 +198,37 @@ TEST_F(GptTest, BackupProblemsAreWarningsOnly) {
     EXPECT_TRUE(Logged(entry, "mismatched backup partition entry 0"));
 }
 
-TEST_F(GptTest, BackupOutsideTheDiskIsNotRead) {
-    // The backup header's sector cannot be read, so any attempt shows in the log.
-    LoadDrives(GptMachine("64MiB", R"({ "readErrorSector": 131071 })"), 2);
-    const GptHeader header = PrimaryHeader(0);
-    const auto entries = PrimaryEntries(0);
-    GptDiskContext context;
-
-    EXPECT_TRUE(Logged(OpenLog(context), "openGTP ReadFile()-3 bad backup read"));
-
-    for (const uint64_t alternate : {uint64_t{2}, uint64_t{131072}, uint64_t{1} << 40}) {
-        GptHeader changed = header;
-        changed.alternateLba = alternate;
-        StorePrimary(0, changed, entries);
-        EXPECT_TRUE(OpenLog(context).empty()) << alternate;
-    }
-}
-
+// A sector of either array that cannot be read fails the open; the backup header is only a
+// warning.
 TEST_F(GptTest, ReadErrorsNameTheirPlace) {
     const struct {
         const char* faults;
+        TableResult result;
         const char* line;
     } cases[] = {
-        {R"({ "readErrorSector": 3, "errorCode": 23 })",
+        {R"({ "readErrorSector": 3, "errorCode": 23 })", TableResult::kUnreadableSector,
          "openGTP ReadFile()-2 failed to read partition entry 1-23"},
         // Backup array: sectors 131039..131070; the fifth of them fails.
-        {R"({ "readErrorSector": 131043 })",
+        {R"({ "readErrorSector": 131043 })", TableResult::kUnreadableSector,
          "openGTP ReadFile()-3 failed to read partition entry 4-1117"},
+        {R"({ "readErrorSector": 131071 })", TableResult::kOk,
+         "openGTP ReadFile()-3 bad backup read"},
     };
+    GptDiskContext context;
     for (const auto& c : cases) {
         LoadDrives(GptMachine("64MiB", c.faults), 2);
-        GptDiskContext context;
         LogWatch log;
-        EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kUnreadableSector) << c.line;
+        EXPECT_EQ(openGTP(context, Drive(0)), c.result) << c.line;
         EXPECT_TRUE(Logged(log.Messages(), c.line)) << c.line;
+    }
+
+    // A backup said to lie outside the disk is not read, so its unreadable header goes unseen.
+    const auto entries = PrimaryEntries(0);
+    for (const uint64_t alternate : {uint64_t{2}, uint64_t{131072}, uint64_t{1} << 40}) {
+        GptHeader changed = PrimaryHeader(0);
+        changed.alternateLba = alternate;
+        StorePrimary(0, changed, entries);
+        EXPECT_TRUE(OpenLog(context).empty()) << alternate;
     }
 }
 
@@ -274,16 +245,13 @@ TEST_F(GptTest, RewriteKeepsEntriesUpToSystemAndMovesBackupToTheEnd) {
         SetImageSector(1, 0, ImageSector(0, 0));
         LogWatch log;
         const TableResult result = modifyGpt(Drive(1), source);
-        const auto messages = log.Messages();
         if (n < enough) {
             EXPECT_EQ(result, TableResult::kTargetTooSmall);
-            EXPECT_TRUE(Logged(messages, "no enough space for data migration"));
+            EXPECT_TRUE(Logged(log.Messages(), "no enough space for data migration"));
             EXPECT_EQ(ImageSector(1, 1), Sector{}) << "nothing may be written";
             continue;
         }
         ASSERT_EQ(result, TableResult::kOk);
-        EXPECT_TRUE(Logged(messages, "begin to update GPT"));
-        EXPECT_TRUE(Logged(messages, "gpt-first_lba=0x00001800, last_lba=0x000057FF"));
 
         // Where the primary and the backup header say they are, and where the rest lies.
         const GptHeader primary = PrimaryHeader(1), backup = ImageAs<GptHeader>(1, n - 1);
@@ -293,10 +261,6 @@ TEST_F(GptTest, RewriteKeepsEntriesUpToSystemAndMovesBackupToTheEnd) {
                                      backup.myLba, backup.alternateLba, backup.partitionEntryLba}),
             (std::array<uint64_t, 6>{1, n - 1, n - 34, n - 1, 1, n - 33}));
         EXPECT_EQ(primary.firstUsableLba, sourceHeader.firstUsableLba);
-        EXPECT_EQ(primary.diskGuid, sourceHeader.diskGuid);
-        char crcLine[32];
-        std::snprintf(crcLine, sizeof crcLine, "crc=0x%x", primary.headerCrc32);
-        EXPECT_TRUE(Logged(messages, crcLine));
 
         const auto entries = PrimaryEntries(1);
         const auto sourceEntries = PrimaryEntries(0);
@@ -305,12 +269,6 @@ TEST_F(GptTest, RewriteKeepsEntriesUpToSystemAndMovesBackupToTheEnd) {
         EXPECT_EQ(entries[3].startingLba, 0u);
         EXPECT_EQ(entries[3].typeGuid, platform::GuidBytes{});
         EXPECT_EQ(ImageSector(1, n - 33), ImageSector(1, 2));
-
-        // It reads back, primary and backup alike.
-        GptDiskContext reread;
-        EXPECT_TRUE(OpenLog(reread, 1).empty());
-        EXPECT_EQ(reread.sectorCount, n);
-        EXPECT_EQ(reread.lastEntryIndex, 2u);
         EXPECT_EQ(SgdiskProblems(Image(1)), "") << n;
     }
 }
@@ -321,11 +279,10 @@ TEST_F(GptTest, FirstWriteFailureStopsTheRewrite) {
         const char* line;
     };
     const uint64_t n = 96 * 2048;
-    // In the order of the writes: the backup array and header, then the primary array and
-    // header, then the protective MBR.
+    // In the order of the writes: the backup array (its header is the migration's failure
+    // table's), then the primary array and header, then the protective MBR.
     const Case cases[] = {
         {n - 20, "modifyGpt WriteFile()-3 Error: 1117"},
-        {n - 1, "modifyGpt WriteFile()-4 Error: 1117"},
         {20, "modifyGpt WriteFile()-2 Error: 1117"},
         {1, "modifyGpt WriteFile()-1 Error: 1117"},
         {0, "modifyGpt WriteFile()-0 Error: 1117"},
@@ -366,11 +323,10 @@ TEST_F(GptTest, ArraysOfOtherShapesRoundTrip) {
         std::vector<uint8_t> array(shape.arraySectors * 512, 0);
         for (uint32_t i = 0; i < 4; ++i)
             std::memcpy(array.data() + i * shape.size, &entries[i], sizeof(GptEntry));
-        for (uint64_t s = 0; s < shape.arraySectors; ++s) {
-            Sector sector;
-            std::memcpy(sector.data(), array.data() + s * 512, 512);
-            SetImageSector(0, 2 + s, sector);
-        }
+        std::fstream out(Image(0), std::ios::binary | std::ios::in | std::ios::out);
+        out.seekp(2 * 512).write(reinterpret_cast<const char*>(array.data()),
+                                 static_cast<std::streamsize>(array.size()));
+        out.close();
         header.numberOfPartitionEntries = shape.count;
         header.sizeOfPartitionEntry = shape.size;
         header.partitionEntryArrayCrc32 =
@@ -383,18 +339,15 @@ TEST_F(GptTest, ArraysOfOtherShapesRoundTrip) {
         ASSERT_EQ(openGTP(source, Drive(0)), TableResult::kOk) << shape.size;
         EXPECT_TRUE(Logged(log.Messages(), "W: bad backup gpt"));  // the old 128-entry backup
         EXPECT_EQ(source.systemEntryIndex, 2u);
-        EXPECT_EQ(source.lastEntryIndex, 3u);
         EXPECT_EQ(source.Entry(2).endingLba, kSystemEnd);
 
         ASSERT_EQ(modifyGpt(Drive(1), source), TableResult::kOk) << shape.size;
         const uint64_t n = 96 * 2048;
         const GptHeader written = PrimaryHeader(1);
         EXPECT_EQ(written.lastUsableLba, n - 2 - shape.arraySectors);
+        EXPECT_EQ(written.sizeOfPartitionEntry, shape.size);
         EXPECT_EQ(ImageAs<GptHeader>(1, n - 1).partitionEntryLba, n - 1 - shape.arraySectors);
-        GptDiskContext reread;
-        EXPECT_TRUE(OpenLog(reread, 1).empty());
-        EXPECT_EQ(reread.lastEntryIndex, 2u);
-        EXPECT_EQ(reread.EntrySize(), shape.size);
+        EXPECT_TRUE(OpenLog(source, 1).empty()) << "it reads back, primary and backup alike";
     }
 }
 

@@ -2,7 +2,6 @@
 // judged by sfdisk's dump as an independent reader.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 
 #include "driver_fixture.h"
@@ -16,19 +15,14 @@ using platform::MasterBootRecord;
 // Entries: 2048+2048, 4096+16384 (bootable), 20480+4096, 24576+6144.
 constexpr uint64_t kEntry1End = 4096 + 16384;
 
-std::string MbrMachine(const std::string& targetSize, const std::string& volumeExtent = "",
+std::string MbrMachine(const std::string& targetSize, const std::string& volumes = "[]",
                        const std::string& targetFaults = "{}",
-                       const std::string& sourceFaults = "{}") {
+                       const std::string& targetLayout = "") {
     const std::string layout = R"({ "style": "mbr", "signature": "0x1234ABCD", "partitions": [
           { "type": "ntfs", "size": "1MiB" }, { "type": "ntfs", "size": "8MiB", "bootable": true },
           { "type": "fat32", "size": "2MiB" }, { "type": "linux", "size": "3MiB" } ] })";
-    const std::string volumes =
-        volumeExtent.empty() ? "[]"
-                             : R"([ { "letter": "C", "fileSystem": "NTFS", "freeBytes": "1MiB",
-                                      "extents": [ )" +
-                                   volumeExtent + " ] } ]";
-    return SimMachine(SimDrive(0, "Source", "64MiB", sourceFaults, layout) + ", " +
-                          SimDrive(1, "Target", targetSize, targetFaults),
+    return SimMachine(SimDrive(0, "Source", "64MiB", "{}", layout) + ", " +
+                          SimDrive(1, "Target", targetSize, targetFaults, targetLayout),
                       volumes, R"({ "major": 6, "minor": 1 })");
 }
 
@@ -47,25 +41,14 @@ TEST_F(MbrTest, StatusScanCountsKnownStatusesAndTakesTheLastActive) {
     MbrDiskContext context;
     LogWatch log;
     ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
-    EXPECT_EQ(context.sectorCount, 131072u);
     EXPECT_EQ(context.partitionCount, 4u);
     EXPECT_EQ(context.systemEntryIndex, 1u);
-    EXPECT_EQ(context.mbr.diskSignature, 0x1234ABCDu);
-    const auto messages = log.Messages();
-    const std::string geometry = "disk info:cylinder: " + std::to_string(context.cylinders) +
-                                 " \thead: " + std::to_string(context.tracksPerCylinder) +
-                                 "\tsector: " + std::to_string(context.sectorsPerTrack);
-    EXPECT_TRUE(Logged(messages, geometry));
-    EXPECT_GT(context.cylinders, 0u);
-    EXPECT_TRUE(Logged(messages, "1 partition - bootable（0~base） "));
-    EXPECT_EQ(CountStartingWith(messages, " non-bootable"), 3u);
     // No system volume on this machine: nothing to match, nothing logged.
-    EXPECT_EQ(CountStartingWith(messages, "sys driver:"), 0u);
+    EXPECT_EQ(CountStartingWith(log.Messages(), "sys driver:"), 0u);
 
     SetStatuses({0x80, 0x81, 0x01, 0x80});
     ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
     EXPECT_EQ(context.systemEntryIndex, 3u);
-    EXPECT_EQ(context.partitionCount, 4u);
 
     SetStatuses({0x00, 0x81, 0x01, 0x7F});
     LogWatch mixed;
@@ -74,28 +57,24 @@ TEST_F(MbrTest, StatusScanCountsKnownStatusesAndTakesTheLastActive) {
     EXPECT_EQ(context.systemEntryIndex, 0u);
     const auto lines = mixed.Messages();
     EXPECT_TRUE(Logged(lines, " bootable lba"));
-    EXPECT_TRUE(Logged(lines, " non-bootable lba"));
     EXPECT_TRUE(Logged(lines, " invalid partition status"));
 }
 
 TEST_F(MbrTest, SystemVolumeDecidesOverTheActiveFlag) {
     // C: lies on entry 2, which is not the active one.
-    LoadDrives(MbrMachine("64MiB", R"({ "drive": 0, "partition": 2 })"), 2);
+    LoadDrives(MbrMachine("64MiB", VolumeC(0, 2)), 2);
     MbrDiskContext context;
     LogWatch log;
     ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
     EXPECT_EQ(context.systemEntryIndex, 2u);
     EXPECT_TRUE(Logged(log.Messages(), "sys driver:C, secsize=4096, part(2(0base~))"));
 
-    // All entries non-bootable, and the volume's length matches none of them.
-    LoadDrives(MbrMachine("64MiB", R"({ "drive": 1, "partition": 0 })"), 2);
-    auto target = ImageAs<MasterBootRecord>(0, 0);
-    target.partitions[0].sectorCount = 1000;
-    target.partitions[1].sectorCount = 0;
-    target.partitions[2].sectorCount = 0;
-    target.partitions[3].sectorCount = 0;
-    target.bootSignature = platform::kMbrBootSignature;
-    SetImageAs(1, 0, target);  // C: is 1000 sectors, on drive 1
+    // All entries non-bootable, and the volume's length matches none of them: C: is 1000
+    // sectors, on drive 1.
+    LoadDrives(
+        MbrMachine("64MiB", VolumeC(1, 0), "{}",
+                   R"({ "style": "mbr", "partitions": [ { "type": "ntfs", "size": 512000 } ] })"),
+        2);
     SetStatuses({0, 0, 0, 0});
     LogWatch none;
     ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
@@ -139,21 +118,20 @@ TEST_F(MbrTest, RewriteClearsEntriesAfterTheSystemPartitionOnly) {
             EXPECT_EQ(written[511], 0xAA);
 
             const std::string sfdisk = FindTool("sfdisk");
-            if (!sfdisk.empty()) {
-                const std::string dump = RunTool(sfdisk, "-d", Image(1)).output;
-                static const std::regex line(R"(: start=\s*(\d+), size=\s*(\d+), type=(\w+))");
-                std::vector<std::string> found;
-                for (std::sregex_iterator it(dump.begin(), dump.end(), line), end; it != end; ++it)
-                    found.push_back((*it)[1].str() + "+" + (*it)[2].str() + ":" + (*it)[3].str());
-                EXPECT_EQ(found, (std::vector<std::string>{"2048+2048:7", "4096+16384:7"})) << dump;
-                EXPECT_NE(dump.find("label-id: 0x1234abcd"), std::string::npos) << dump;
-            }
+            if (sfdisk.empty()) continue;
+            const std::string dump = RunTool(sfdisk, "-d", Image(1)).output;
+            EXPECT_EQ(ToolRows(dump, "start=.*"),
+                      (std::vector<std::string>{"start=        2048, size=        2048, type=7",
+                                                "start=        4096, size=       16384, type=7, "
+                                                "bootable"}))
+                << dump;
+            EXPECT_NE(dump.find("label-id: 0x1234abcd"), std::string::npos) << dump;
         }
     }
 }
 
 TEST_F(MbrTest, WriteFailureIsReported) {
-    LoadDrives(MbrMachine("64MiB", "", R"({ "writeProtected": true })"), 2);
+    LoadDrives(MbrMachine("64MiB", "[]", R"({ "writeProtected": true })"), 2);
     MbrDiskContext context;
     ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
     LogWatch log;

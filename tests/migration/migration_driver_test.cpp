@@ -5,26 +5,21 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "base/utf8.h"
 #include "driver_fixture.h"
 #include "migration/copy_engine.h"
 #include "migration/drive_ops.h"
 #include "migration/migration_worker.h"
 #include "platform/demo_machine.h"
-#include "platform/ioctl.h"
 
 namespace {
 
 using namespace migration;
 
 const std::string kNbsp = "\u00A0";
-
-std::string At(uint64_t sector) {
-    return std::to_string(sector);
-}
 
 struct FailureCase {
     const char* what;
@@ -46,13 +41,14 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
     const std::vector<FailureCase> cases = {
         Fails("layout query fails", GptPair(R"({ "layoutError": 1117 })"), -1, kStateFailed,
               {"GetDiskDriveLayout break"}),
-        Fails("same disk", GptPair(), -2, kStateFailed, {"select disk err"}, false, {1, 1}),
+        Fails("same disk", GptPair(), -2, kStateFailed, {"src==dst err-1", "select disk err"},
+              false, {1, 1}),
         Fails("same disk by the low 16 bits", GptPair(), -2, kStateFailed, {"select disk err"},
               false, {0, 0x10000}),
         Fails("source unplugged", GptPair(R"({ "gone": true })"), -3, kStateFailed,
               {"begin data migration --0-to-1", "src disk createfile err(0)"}, false),
         Fails("target unplugged", GptPair("{}", R"({ "gone": true })"), -4, kStateFailed,
-              {"dst disk createfile err(1)-(0x2)"}, false),
+              {"dst disk createfile err(1)", "dst disk createfile err(1)-(0x2)"}, false),
         Fails("lock refused", GptPair("{}", R"({ "lockFails": true })"), -5, kStateLockFailed,
               {"Locking" + kNbsp + "volume" + kNbsp + "failed"}),
         // The deletion after this failure is refused as well: nothing on the disk changes.
@@ -62,6 +58,11 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
               {"openGTP ReadFile()-1 Error: 1117", "read src disk info err"}),
         Fails("MBR unreadable", MbrPair(R"({ "readErrorSector": 0 })"), -7, kStateFailed,
               {"src driver isGpt=0", "ReadFile() Error: 1117", "read src disk info err"}),
+        // A blank source is taken as MBR, which it does not have.
+        Fails("blank source",
+              SimMachine(SimDrive(0, "Blank", "1MiB") + ", " + SimDrive(1, "Target", "2MiB")), -7,
+              kStateFailed,
+              {"src driver isGpt=0", " No valid bootsector found on device", "bad mbr header"}),
         Fails("source cannot be positioned at 0", GptPair(R"({ "seekErrorSector": 0 })"), -8,
               kStateFailed, {"begin to data migration, system partiton : 2"}),
         Fails("target cannot be positioned at 0", GptPair("{}", R"({ "seekErrorSector": 0 })"), -8,
@@ -70,10 +71,11 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
               kStateFailed, {"write_sect err -9984 -0x45d", "data migration err-end"}),
         Fails("read fails in the copy", GptPair(R"({ "readErrorSector": 10000 })"), -10,
               kStateFailed, {"read_sect err -9984 -0x45d", "data migration err-end"}),
-        Fails("probe read fails", GptPair(R"({ "readErrorSector": )" + At(sampled) + " }"), -12,
+        Fails("probe read fails",
+              GptPair(R"({ "readErrorSector": )" + std::to_string(sampled) + " }"), -12,
               kStateFailed, {"calcspeedsec_ssd read_sect err -0x45d", "data migration err-end"}),
         Fails("target smaller than the range", GptPair("{}", "{}", "8MiB"), -13, kStateTooSmall,
-              {}),
+              {"dst driver is too small, no support migration"}),
         Fails("test write fails", GptPair("{}", R"({ "writeErrorSector": 100, "errorCode": 21 })"),
               -14, kStateNotWritable,
               {"calcspeedsec_ssd write_sect err -0x15",
@@ -96,11 +98,16 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
         Fails("the copy cannot be read back", GptPair("{}", R"({ "readErrorSector": 10000 })"), -17,
               kStateFailed, {"verify target read_sect err -9984 -0x45d"}, true, {0, 1, true}),
     };
+    // The pre-check refuses what fails before the target is locked, and nothing later; it only
+    // asks, so a disk it refuses stays as it was.
+    const std::set<int32_t> refusedByPreCheck = {-1, -2, -3, -4, -6, -7, -13};
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.what);
         LoadHooked(c.machine);
         const uint64_t source = Fingerprint(Image(0)), target = Fingerprint(Image(1));
         const LogWatch log;
+        EXPECT_EQ(checkMigrationTarget(c.args.sourceNumber, c.args.targetNumber),
+                  !refusedByPreCheck.contains(c.result));
         EXPECT_EQ(Migrate(c.args), c.result);
         EXPECT_EQ(MigrationState.load(), c.state);
         const auto messages = log.Messages();
@@ -123,115 +130,31 @@ TEST_F(DriverTest, EveryFailureEndsWithItsCodeStateLinesAndADeletedTargetTable) 
     }
 }
 
-// The target shows no table until its data is on the medium; then, for GPT, the backup is
-// complete and flushed before the primary header exists.
-TEST_F(DriverTest, TheTableIsWrittenLastAfterTheDataIsFlushed) {
-    const struct {
-        const char* name;
-        std::string machine;
-        int flushes;
-    } cases[] = {{"gpt", GptPair(), 3}, {"mbr", MbrPair(), 2}};
-    for (const auto& c : cases) {
-        auto& hooked = LoadHooked(c.machine);
-        int writesBeforeFlush = 0, writesShowingATable = 0, flushes = 0;
-        bool backupAloneAtSecondFlush = false;
-        hooked.beforeWrite = [&](platform::HANDLE, platform::DWORD) {
-            if (flushes > 0) return;
-            ++writesBeforeFlush;
-            writesShowingATable += !TableDeleted(1);
-        };
-        hooked.beforeFlush = [&](platform::HANDLE) {
-            if (++flushes != 2) return;
-            const uint64_t last = std::filesystem::file_size(Image(1)) / 512 - 1;
-            const auto backup = ImageAs<platform::GptHeader>(1, last);
-            backupAloneAtSecondFlush =
-                std::memcmp(backup.signature, platform::kGptSignature, 8) == 0 &&
-                ImageSector(1, 1) == Sector{};
-        };
-        EXPECT_EQ(Migrate(0, 1), 0) << c.name;
-        EXPECT_GT(writesBeforeFlush, 100) << c.name;
-        EXPECT_EQ(writesShowingATable, 0) << c.name;
-        EXPECT_EQ(flushes, c.flushes) << c.name;
-        EXPECT_EQ(backupAloneAtSecondFlush, c.flushes == 3) << c.name;
-        EXPECT_FALSE(TableDeleted(1)) << c.name;
-        // A protective MBR goes over as it is; an MBR loses the entries after the system's.
-        EXPECT_EQ(SameSectors(0, 1, 0, 1), c.flushes == 3) << c.name;
-    }
-}
-
 // Reading back covers the copied range and the GPT backup at the target's end, publishes its
-// own progress, stops at a Cancel, and is what finds a silently corrupted sector.
+// own progress and stops at a Cancel; what it finds wrong is the failure table's.
 TEST_F(DriverTest, AVerifiedRunReadsTheWholeCopyBack) {
-    const struct {
-        const char* what;
-        std::string machine;
-        bool verify, cancelWhileVerifying;
-        int32_t result;
-        std::vector<std::string> lines;
-    } cases[] = {
-        {"gpt", GptPair(), true, false, 0, {"verify begin -22561", "verify end 0"}},
-        {"mbr", MbrPair(), true, false, 0, {"verify begin -12288", "verify end 0"}},
-        {"unverified, a corruption goes unseen",
-         GptPair("{}", R"({ "corruptWriteSector": 10000 })"),
-         false,
-         false,
-         0,
-         {"system migration success"}},
-        {"cancelled while verifying", GptPair(), true, true, -11, {"verify end -4"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        auto& hooked = LoadHooked(c.machine);
+    for (const bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "cancelled while verifying" : "verified");
+        auto& hooked = LoadHooked(GptPair());
         int flushes = 0;
         // The last flush of a GPT rewrite comes right before the reading back.
         hooked.beforeFlush = [&](platform::HANDLE) {
-            if (++flushes == 3 && c.cancelWhileVerifying) RequestMigrationCancel();
+            if (++flushes == 3 && cancel) RequestMigrationCancel();
         };
         ClearMigrationProgress();
         const LogWatch log;
-        EXPECT_EQ(Migrate({0, 1, c.verify}), c.result);
-        const auto messages = log.Messages();
-        for (const std::string& line : c.lines)
-            EXPECT_TRUE(Logged(messages, line)) << line;
-        EXPECT_EQ(CountStartingWith(messages, "verify begin"), c.verify ? 1u : 0u);
-        EXPECT_EQ(MigrationProgress.verifying.load(), c.verify);
-        EXPECT_EQ(MigrationProgress.percentDone.load() == 100.0f, c.result == 0);
-        EXPECT_EQ(TableDeleted(1), c.result != 0);
+        EXPECT_EQ(Migrate({0, 1, true}), cancel ? -11 : 0);
+        EXPECT_TRUE(Logged(log.Messages(), "verify begin -22561"));
+        EXPECT_TRUE(Logged(log.Messages(), cancel ? "verify end -4" : "verify end 0"));
+        EXPECT_TRUE(MigrationProgress.verifying.load());
+        EXPECT_EQ(MigrationProgress.percentDone.load() == 100.0f, !cancel);
+        EXPECT_EQ(TableDeleted(1), cancel);
     }
 }
 
-TEST_F(DriverTest, MbrSourceMigratesItsSystemPartitionFoundByItsExtent) {
-    LoadHooked(MbrPair());
-    const uint64_t source = Fingerprint(Image(0));
-    const LogWatch log;
-    EXPECT_TRUE(checkMigrationTarget(0, 1));
-    EXPECT_EQ(Migrate(0, 1), 0);
-    EXPECT_EQ(MigrationState.load(), kStateSucceeded);
-    EXPECT_TRUE(Logged(log.Messages(), "data migration end-recovery mbr"));
-    // The bootable entry 0 is not the system partition: C: is entry 1, so entry 2 is dropped.
-    const auto target = ImageAs<platform::MasterBootRecord>(1, 0);
-    EXPECT_EQ(uint64_t{target.partitions[1].startingLba}, 4096u);
-    EXPECT_EQ(uint64_t{target.partitions[1].sectorCount}, 8192u);
-    EXPECT_EQ(uint64_t{target.partitions[2].sectorCount}, 0u);
-    EXPECT_TRUE(SameSectors(0, 1, 1, kMbrPairRange));
-    EXPECT_EQ(Fingerprint(Image(0)), source);
-
-    // An independent reader sees the source's signature and its first two entries unchanged.
-    const std::string sfdisk = FindTool("sfdisk");
-    if (sfdisk.empty()) return;
-    const std::string dump = RunTool(sfdisk, "-d", Image(1)).output;
-    EXPECT_NE(dump.find("label-id: 0x5eed1234"), std::string::npos) << dump;
-    EXPECT_EQ(dump.find("warning"), std::string::npos) << dump;
-    auto before = ToolRows(RunTool(sfdisk, "-d", Image(0)).output, "start=.*");
-    ASSERT_EQ(before.size(), 3u);
-    before.pop_back();
-    EXPECT_EQ(ToolRows(dump, "start=.*"), before) << dump;
-}
-
 // The demo's system SSD onto its second SSD, which answers the deletion of its layout with an
-// error of its own (that does not matter): sectors 0 to the end of the system partition (entry
-// 2) are the source's, with the table sectors rewritten for the target, which lists the
-// source's entries up to the system partition and no more.
+// error of its own (that does not matter): the sectors past the table up to the end of the
+// system partition (entry 2) are the source's, under a table sgdisk finds nothing wrong with.
 TEST_F(DriverTest, DemoSystemSsdOntoTheSecondSsd) {
     // The demo's disks are slow on purpose, so a person can watch; the test need not wait.
     auto demo = nlohmann::json::parse(platform::DemoMachineJson());
@@ -239,70 +162,16 @@ TEST_F(DriverTest, DemoSystemSsdOntoTheSecondSsd) {
         drive.erase("faults");
     demo["drives"][1]["faults"] = {{"deleteLayoutError", 5}};
     LoadHooked(demo.dump());
-    const std::string sgdisk = FindTool("sgdisk");
-    const auto rows = [&](int image) {
-        return sgdisk.empty()
-                   ? std::vector<std::string>{}
-                   : ToolRows(RunTool(sgdisk, "-p", Image(image)).output, R"(^ +\d+ +\d+ +\d+ .*)");
-    };
-    auto before = rows(0);
-    const uint64_t source = Fingerprint(Image(0));
     const double start = sim_->VirtualMilliseconds();
     const LogWatch log;
-
-    ASSERT_TRUE(checkMigrationTarget(0, 1));
     EXPECT_EQ(Migrate(0, 1), 0);
     EXPECT_EQ(MigrationState.load(), kStateSucceeded);
-    EXPECT_EQ(MigrationProgress.percentDone.load(), 100.0f);
-    const auto messages = log.Messages();
-    for (const char* line :
-         {"begin data migration --0-to-1", "src driver isGpt=1",
-          "begin to data migration, system partiton : 2", "data migration end-recovery gpt",
-          "begin to update GPT", "unlock disk", "system migration success"})
-        EXPECT_TRUE(Logged(messages, line)) << line;
-    EXPECT_FALSE(Logged(messages, "system migration err, del partitons and restart"));
+    EXPECT_TRUE(Logged(log.Messages(), "system migration success"));
     // The one-second wait before the outcome is virtual time, not real time.
     EXPECT_GE(sim_->VirtualMilliseconds() - start, 1000.0);
-    EXPECT_EQ(ImageSector(0, 0), ImageSector(1, 0));
     EXPECT_TRUE(
         SameSectors(0, 1, PrimaryHeader(1).firstUsableLba, PrimaryEntries(0)[2].endingLba + 1));
-    EXPECT_EQ(Fingerprint(Image(0)), source);
     EXPECT_EQ(SgdiskProblems(Image(1)), "");
-    if (sgdisk.empty()) return;
-    ASSERT_EQ(before.size(), 4u);
-    before.pop_back();
-    EXPECT_EQ(rows(1), before);
-}
-
-TEST_F(DriverTest, PreCheckRefusalsAndTheirLogLines) {
-    struct Case {
-        const char* what;
-        std::string machine;
-        uint32_t source, target;
-        std::string line;
-    };
-    const Case cases[] = {
-        {"same disk", GptPair(), 1, 1, "src==dst err-1"},
-        {"source unplugged", GptPair(R"({ "gone": true })"), 0, 1, "src disk createfile err(0)"},
-        {"target unplugged", GptPair("{}", R"({ "gone": true })"), 0, 1,
-         "dst disk createfile err(1)"},
-        {"layout unreadable", GptPair(R"({ "layoutError": 21 })"), 0, 1,
-         "GetDiskDriveLayout break"},
-        {"table unreadable", GptPair(R"({ "readErrorSector": 1 })"), 0, 1,
-         "read src disk info err"},
-        {"target too small", GptPair("{}", "{}", At((kGptPairRange + 99) * 512) + "B"), 0, 1,
-         "dst driver is too small, no support migration"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        LoadHooked(c.machine);
-        const uint64_t target = Fingerprint(Image(1));
-        const LogWatch log;
-        EXPECT_FALSE(checkMigrationTarget(c.source, c.target));
-        EXPECT_TRUE(Logged(log.Messages(), c.line));
-        // The pre-check only asks; it never changes a disk.
-        EXPECT_EQ(Fingerprint(Image(1)), target);
-    }
 }
 
 // The system partition ends at sector 999: the pre-check wants 1,100 sectors, and the copy
@@ -311,8 +180,8 @@ std::string SmallSystem(uint64_t targetSectors) {
     return SimMachine(SimDrive(0, "Source", "1MiB", "{}",
                                R"({ "style": "gpt", "partitions": [
           { "type": "basic", "startLba": 40, "size": )" +
-                                   At(960 * 512) + " } ] }") +
-                          ", " + SimDrive(1, "Target", At(targetSectors * 512)),
+                                   std::to_string(960 * 512) + " } ] }") +
+                          ", " + SimDrive(1, "Target", std::to_string(targetSectors * 512)),
                       VolumeC(0, 0, "0"));
 }
 
@@ -321,60 +190,21 @@ TEST_F(DriverTest, SystemPartitionEndingAt999NeedsATargetOf1100Sectors) {
     EXPECT_FALSE(checkMigrationTarget(0, 1));
     LoadHooked(SmallSystem(1100));
     EXPECT_TRUE(checkMigrationTarget(0, 1));
-    const LogWatch log;
     EXPECT_EQ(Migrate(0, 1), 0);
-    const auto messages = log.Messages();
-    // Eight chunks, the last one starting at sector 896 and ending with sector 999.
-    EXPECT_TRUE(Logged(messages, "write -100--secNum=896"));
     EXPECT_TRUE(SameSectors(0, 1, 34, 1000));
-    const Sector zeros{};
-    EXPECT_EQ(ImageSector(1, 1000), zeros);
-    const auto backup = ImageAs<platform::GptHeader>(1, 1099);
-    EXPECT_EQ(std::memcmp(backup.signature, platform::kGptSignature, 8), 0);
-    EXPECT_EQ(uint64_t{backup.myLba}, 1099u);
+    EXPECT_EQ(ImageSector(1, 1000), Sector{});
 }
 
-TEST_F(DriverTest, SimulatedSeekAndLayoutFaults) {
-    LoadDrives(
-        GptPair(R"({ "seekErrorSector": 5, "errorCode": 23 })", R"({ "layoutError": 1167 })"), 2);
-    int64_t position = 0;
-    EXPECT_TRUE(platform::SetFilePointerEx(Drive(0), 4 * 512 + 511, &position, 0));
-    EXPECT_FALSE(platform::SetFilePointerEx(Drive(0), 5 * 512, &position, 0));
-    EXPECT_EQ(platform::GetLastError(), 23u);
-    EXPECT_EQ(position, 4 * 512 + 511);  // a failed seek leaves the position
-    EXPECT_FALSE(platform::SetFilePointerEx(Drive(0), 5 * 512 + 511, &position, 0));
-    EXPECT_TRUE(platform::SetFilePointerEx(Drive(0), 6 * 512, &position, 0));
-    EXPECT_TRUE(platform::SetFilePointerEx(Drive(1), 5 * 512, &position, 0));
-
-    EXPECT_EQ(getDriveLayoutStyle(Drive(0)), platform::PARTITION_STYLE_GPT);
-    EXPECT_EQ(getDriveLayoutStyle(Drive(1)), std::nullopt);
-    EXPECT_EQ(platform::GetLastError(), 1167u);
-}
-
-TEST_F(DriverTest, LayoutStyleOfDisksWithManyPartitionsAndOfNone) {
-    // 40 entries do not fit the first 3,840-byte answer; the style is still read.
+// 40 entries do not fit the first 3,840-byte answer; the style is still read.
+TEST_F(DriverTest, LayoutStyleOfADiskWithManyPartitions) {
     std::string partitions;
     for (int i = 0; i < 40; ++i)
         partitions += std::string(i ? ", " : "") + R"({ "type": "basic", "size": "64KiB" })";
     LoadDrives(SimMachine(SimDrive(0, "Many", "48MiB", "{}",
-                                   R"({ "style": "gpt", "partitions": [ )" + partitions + " ] }") +
-                          ", " + SimDrive(1, "Blank", "1MiB") + ", " +
-                          SimDrive(2, "Dos", "2MiB", "{}",
-                                   R"({ "style": "mbr", "partitions": [ { "type": "ntfs",
-                                        "size": "rest" } ] })")),
-               3);
+                                   R"({ "style": "gpt", "partitions": [ )" + partitions + " ] }")),
+               1);
     EXPECT_EQ(getDriveLayoutStyle(Drive(0)), platform::PARTITION_STYLE_GPT);
-    EXPECT_EQ(getDriveLayoutStyle(Drive(1)), platform::PARTITION_STYLE_RAW);
-    EXPECT_EQ(getDriveLayoutStyle(Drive(2)), platform::PARTITION_STYLE_MBR);
     EXPECT_EQ(getDiskSectorCount(Drive(0)), 98304u);
-
-    // A blank source is taken as MBR, and an MBR it does not have ends the migration at -7.
-    const LogWatch log;
-    EXPECT_EQ(Migrate(1, 2), -7);
-    const auto messages = log.Messages();
-    for (const char* line :
-         {"src driver isGpt=0", " No valid bootsector found on device", "bad mbr header"})
-        EXPECT_TRUE(Logged(messages, line)) << line;
 }
 
 }  // namespace
