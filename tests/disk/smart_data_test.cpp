@@ -171,7 +171,7 @@ struct ReadingCase {
 // lookups of the same kind.
 TEST(FillSmartData, VendorReadings) {
     using R = DriveRecord;
-    constexpr uint64_t kGib = uint64_t{1} << 21;  // sectors
+    constexpr uint64_t kGib = uint64_t{1} << 21, kRaw48Max = 0xFFFFFFFFFFFF;  // kGib in sectors
     const ReadingCase cases[] = {
         {"64 sf", VENDOR_SANDFORCE, 0, {.id = 0x64, .raw = 1234}, &R::GBytesErased, 1234},
         {"AA jm", VENDOR_JMICRON, 0, {.id = 0xAA, .current = 88}, &R::Life, 88},
@@ -188,12 +188,7 @@ TEST(FillSmartData, VendorReadings) {
         {"F5 mi", VENDOR_MICRON, 0, {.id = 0xF5, .raw = 3 << 17}, &R::NandWrites, 3},
         {"F5 m2", VENDOR_MICRON_MU02, 0, {.id = 0xF5, .raw = 1024}, &R::NandWrites, 32},
         {"F9 ozv", VENDOR_OCZ_VECTOR, 0, {.id = 0xF9, .raw = 9 << 16}, &R::NandWrites, 9},
-        {"F9 ozv wide",
-         VENDOR_OCZ_VECTOR,
-         0,
-         {.id = 0xF9, .raw = 0xFFFFFFFFFFFF},
-         &R::NandWrites,
-         INT_MAX},
+        {"F9 wide", VENDOR_OCZ_VECTOR, 0, {.id = 0xF9, .raw = kRaw48Max}, &R::NandWrites, INT_MAX},
         {"life over 100", VENDOR_SAMSUNG, 0, {.id = 0xB3, .current = 101}, &R::Life, -1},
         {"life 100", VENDOR_SAMSUNG, 0, {.id = 0xB3, .current = 100}, &R::Life, 100},
     };
