@@ -136,27 +136,6 @@ TEST(Identify, RouteTagTargetAndChecksum) {
         std::tuple(L"cs", true, IdentifyOutcome::Usable));
 }
 
-TEST(Identify, StartLeavesAFreshRecordForTheCaller) {
-    DriveRecord record;
-    record.Model = L"previous";
-    record.Address.physicalDriveId = 7;
-    record.IsSsd = true;
-    record.Temperature = 40;
-    IdentifyBuilder builder = IdentifyBuilder::Minimal();
-    builder.Word(80, kAcs3).Word(217, 1);
-    ASSERT_EQ(StartIdentification(builder.Page(), CMD_TYPE_PHYSICAL_DRIVE, 0xA0, record),
-              IdentifyOutcome::Usable);
-    // Nothing past the strings is parsed yet.
-    EXPECT_EQ(std::tuple(record.Model, record.Address.physicalDriveId, record.Temperature,
-                         record.IsSsd, record.Cylinder, record.ModelSerial),
-              std::tuple(L"TEST DRIVE 100", -1, -1000, false, 0u, L""));
-    // The caller fills in where the drive was found; finishing keeps that.
-    record.Address.physicalDriveId = 2;
-    ASSERT_EQ(FinishIdentification(record), IdentifyOutcome::Usable);
-    EXPECT_EQ(std::tuple(record.Address.physicalDriveId, record.IsSsd, record.Cylinder),
-              std::tuple(2, true, 16383u));
-}
-
 // The decoders of these words have tests of their own; the record takes what they give.
 TEST(Identify, StandardVersionAndTransferMode) {
     IdentifyBuilder builder = IdentifyBuilder::Minimal();
@@ -215,21 +194,21 @@ TEST(Identify, FeatureFlagsNeedTheirStandard) {
 TEST(Identify, RotationRateAndFormFactor) {
     IdentifyBuilder builder = IdentifyBuilder::Minimal();
     builder.Word(80, kAcs3);
-    const std::pair<uint16_t, uint32_t> rates[] = {{0x0000, 0},      {0x0002, 0},  {0x0400, 0},
-                                                   {0x0401, 0x0401}, {7200, 7200}, {0xFFFE, 0xFFFE},
-                                                   {0xFFFF, 0}};
+    const std::pair<uint16_t, uint32_t> rates[] = {
+        {0x0400, 0}, {0x0401, 0x0401}, {0xFFFE, 0xFFFE}, {0xFFFF, 0}};
     for (const auto& [word, rate] : rates) {
         builder.Word(217, word);
         const DriveRecord r = Identify(builder).record;
         EXPECT_EQ(r.NominalMediaRotationRate, rate) << word;
         EXPECT_FALSE(r.IsSsd) << word;
     }
-    const wchar_t* const factors[16] = {
-        L"", L"5.25 inch", L"3.5 inch", L"2.5 inch", L"1.8 inch", L"< 1.8 inch", L"", L"",
-        L"", L"",          L"",         L"",         L"",         L"",           L"", L""};
-    for (uint16_t low = 0; low < 16; ++low) {
+    // The low four bits name the size; outside the named ones there is none.
+    for (const auto& [low, factor] : {std::pair<uint16_t, const wchar_t*>{0, L""},
+                                      {1, L"5.25 inch"},
+                                      {5, L"< 1.8 inch"},
+                                      {6, L""}}) {
         builder.Word(168, static_cast<uint16_t>(0xFFF0 | low));
-        EXPECT_EQ(Identify(builder).record.FormFactor, factors[low]) << low;
+        EXPECT_EQ(Identify(builder).record.FormFactor, factor) << low;
     }
 }
 

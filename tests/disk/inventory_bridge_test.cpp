@@ -51,7 +51,6 @@ TEST_F(InventoryBridgeTest, EachEnclosureVendorReachesItsBridge) {
     };
     const Case cases[] = {
         {"io-data", "0xA0", USB_VENDOR_IO_DATA, 0x0001, CMD_TYPE_IO_DATA},
-        {"io-data", "0xB0", USB_VENDOR_IO_DATA, 0x0001, CMD_TYPE_IO_DATA},
         {"jmicron", "0xA0", USB_VENDOR_IO_DATA, 0x0122, CMD_TYPE_JMICRON},
         {"sat", "0xA0", USB_VENDOR_JMICRON, 0x0578, CMD_TYPE_SAT},
         {"sunplus", "0xA0", USB_VENDOR_SUNPLUS, 0x0001, CMD_TYPE_SUNPLUS},
