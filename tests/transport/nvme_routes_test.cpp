@@ -152,14 +152,11 @@ TEST_F(NvmeRouteTest, SamsungReadsAreTwoCallsOnOneBufferAndEmptyOrBadAnswersFail
     EXPECT_EQ(log, before);
 
     // A refused first call ends the read there.
-    drive.status = 0;
-    drive.calls = 0;
-    drive.failAt = 1;
+    drive = {.failAt = 1};
     machine.requests.clear();
     EXPECT_FALSE(transport::GetSmartAttributeNVMeSamsung(1, log));
     EXPECT_EQ(machine.requests.size(), 1u);
-    drive.calls = 0;
-    drive.failAt = 2;
+    drive = {.failAt = 2};
     EXPECT_FALSE(transport::GetSmartAttributeNVMeSamsung(1, log));
     EXPECT_EQ(log, before);
     machine.missing = {L"\\\\.\\PhysicalDrive1"};
@@ -227,8 +224,7 @@ TEST_F(NvmeRouteTest, IntelRequestsGoToTheDrivesScsiPortAndEmptyAnswersFail) {
     EXPECT_EQ(log, before);
 
     // A drive that does not tell its port is not reached through some other port.
-    drive.answer = Pattern(7);
-    drive.addressWorks = false;
+    drive = {.addressWorks = false};
     machine.requests.clear();
     EXPECT_FALSE(transport::DoIdentifyDeviceNVMeIntel(5, identify));
     ASSERT_EQ(machine.requests.size(), 1u);

@@ -107,7 +107,7 @@ TEST_F(PhysicalDriveTest, RequestsAreLaidOutByteForByteOnBothPaths) {
     }
 }
 
-TEST_F(PhysicalDriveTest, PassThroughFailuresFallBackToTheSmartIoctl) {
+TEST_F(PhysicalDriveTest, FailuresFallBackToTheSmartIoctlOrLeaveThePage) {
     ScriptedPlatform& machine = Install();
     PhysicalDriveRoute route(1, 0xA0, true);
 
@@ -133,11 +133,9 @@ TEST_F(PhysicalDriveTest, PassThroughFailuresFallBackToTheSmartIoctl) {
                                        "SendAtaCommandPd - SMART_CONTROL_STATUS (ATA_PASS_THROUGH)",
                                        "SendAtaCommandPd - SMART_CONTROL_STATUS"}));
     EXPECT_EQ(machine.requests.back().code, kSend);
-}
 
-TEST_F(PhysicalDriveTest, ShortRepliesAndMissingDrivesFailWithoutTouchingThePage) {
-    ScriptedPlatform& machine = Install();
-    PhysicalDriveRoute route(2, 0xA0, false);
+    // Short replies and a missing drive fail without touching the page.
+    route = PhysicalDriveRoute(2, 0xA0, false);
     receiveLength = 527;
     Page page = Pattern(99);
     const Page before = page;
@@ -151,13 +149,14 @@ TEST_F(PhysicalDriveTest, ShortRepliesAndMissingDrivesFailWithoutTouchingThePage
     machine.missing.push_back(L"\\\\.\\PhysicalDrive2");
     const size_t sent = machine.requests.size();
     page = before;
-    LogWatch log;
+    LogWatch missingLog;
     EXPECT_FALSE(route.ReadSmartData(page));
     EXPECT_FALSE(route.EnableSmartOperations());
     EXPECT_EQ(page, before);
     EXPECT_EQ(machine.requests.size(), sent);
     // The driver-path line is written only once the drive is open; enable logs before opening.
-    EXPECT_EQ(log.Messages(), std::vector<std::string>{"SendAtaCommandPd - SMART_CONTROL_STATUS"});
+    EXPECT_EQ(missingLog.Messages(),
+              std::vector<std::string>{"SendAtaCommandPd - SMART_CONTROL_STATUS"});
 }
 
 }  // namespace
