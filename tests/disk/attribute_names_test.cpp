@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "base/ui_text.h"
-#include "base/utf8.h"
 #include "disk/attribute_names.h"
 #include "tests/support/language_scope.h"
 
@@ -40,22 +39,6 @@ TEST(AttributeNames, UnknownFamiliesAndMissingIdsAreVendorSpecific) {
     }
     const AttributeNameTables unbuilt;
     EXPECT_EQ(Name(unbuilt, L"Smart", 0xC2, 0), L"Vendor Specific");
-}
-
-// Every row of every family is found again by its key and id, in both languages.
-TEST(AttributeNames, EveryRowIsFoundByItsFamilyAndId) {
-    const AttributeNameTables tables = Built();
-    for (const AttributeNameFamily& family : kAttributeNameFamilies) {
-        SCOPED_TRACE(ToUtf8(family.key));
-        EXPECT_FALSE(family.rows.empty());
-        size_t namedEnglish = 0, namedChinese = 0;
-        for (int id = 0; id < 256; ++id) {
-            namedEnglish += Name(tables, family.key, id, 0) != L"Vendor Specific";
-            namedChinese += Name(tables, family.key, id, 1) != L"厂商特定项目";
-        }
-        EXPECT_EQ(namedEnglish, family.rows.size());
-        EXPECT_EQ(namedChinese, family.rows.size());
-    }
 }
 
 }  // namespace

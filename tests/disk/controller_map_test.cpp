@@ -162,10 +162,6 @@ TEST_F(ControllerMapTest, AhciModeIsThatOfTheLastIdeController) {
         MapOf(Json::array({Controller("IDE", "Standard SATA AHCI Controller", "PCI\\A\\1"),
                            Controller("IDE", "ATA Channel 0", "PCIIDE\\IDECHANNEL\\4&1&0")}))
             .ahciMode);
-    EXPECT_TRUE(MapOf(Json::array({Controller("IDE", "ATA Channel 0", "PCIIDE\\IDECHANNEL\\4&1&0"),
-                                   Controller("IDE", "Intel(R) 6 Series SATA AHCI Controller",
-                                              "PCI\\A\\1")}))
-                    .ahciMode);
 }
 
 TEST_F(ControllerMapTest, ControllerMakersAndListCaps) {

@@ -41,7 +41,6 @@ TEST_F(OsVersion, ServicePackNumberIsTheDigitsAfterThePrefix) {
 
 TEST_F(OsVersion, TransportFlagsFollowTheVersion) {
     EXPECT_TRUE(AtaPassThroughAvailableFor(Record(6, 0)));
-    EXPECT_TRUE(AtaPassThroughAvailableFor(Record(10, 0)));
     EXPECT_TRUE(AtaPassThroughAvailableFor(Record(5, 2)));
     EXPECT_TRUE(AtaPassThroughAvailableFor(Record(5, 1, u"Service Pack 2")));
     EXPECT_FALSE(AtaPassThroughAvailableFor(Record(5, 1, u"Service Pack 1")));
