@@ -91,17 +91,6 @@ TEST_F(InventoryDirectTest, GeometryOutOfRangeIsRefusedUnlessScanningScsiPorts) 
                                 "OK:GetDiskInfo - Scsi", "Drive Letter Mapping - Start"}));
 }
 
-TEST_F(InventoryDirectTest, SmartIsReadOnlyWhenTheDriveHasIt) {
-    Json without = AtaDrive(0, "Orvel SSD NoSmart", "NS0");
-    without["identify"]["smart"] = false;
-    const LogLines lines = Inventory(MachineOf(Json::array({without, AtaDrive(1, "X", "S1")})));
-    ASSERT_EQ(Engine().vars.Count(), 2);
-    EXPECT_FALSE(Has(lines, "GetSmartAttributePd(0) - 1"));
-    EXPECT_TRUE(Has(lines, "GetSmartAttributePd(1) - 1"));
-    EXPECT_EQ(std::tuple(Drive(0)->SmartSupported, Drive(0)->Temperature, Drive(0)->PowerOnHours),
-              std::tuple(false, -1000, -1));
-}
-
 TEST_F(InventoryDirectTest, DisksFoundThatAnswerNoRouteAreNamed) {
     const auto listed = [](Json drive) {
         const int number = drive["physicalDrive"];

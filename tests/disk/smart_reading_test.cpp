@@ -111,7 +111,6 @@ TEST(SmartReading, ConfirmedOnTheFirstPass) {
     EXPECT_EQ(r.log, Lines{"GetSmartAttributePd(3) - 1"});
     EXPECT_EQ(Calls(r.route), std::tuple(0, 2, 1, 0));
     EXPECT_EQ(SmartFlags(r.record), std::tuple(true, true, true));
-    EXPECT_EQ(r.record.SmartReadData, kSamsungData);
     EXPECT_EQ(r.record.SmartReadThreshold, kSamsungThresholds);
     EXPECT_EQ(std::tuple(r.record.AttributeCount, r.record.Threshold[3].ThresholdValue),
               std::tuple(6u, 10));

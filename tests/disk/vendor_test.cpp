@@ -157,14 +157,6 @@ TEST(ClassifyVendor, ReadsVendorAttributesAgain) {
     ClassifyVendor(indilinx);
     EXPECT_EQ(std::tuple(indilinx.VendorId, indilinx.PowerOnRawValue, indilinx.Life),
               std::tuple(VENDOR_INDILINX, 1234, 90));
-
-    // A drive that matches nothing keeps what the first parse derived.
-    DriveRecord none;
-    none.SmartReadData = DataPage({{.id = 0xC2, .raw = 33}, {.id = 0xE8, .current = 50}});
-    ASSERT_TRUE(FillSmartData(none));
-    ClassifyVendor(none);
-    EXPECT_EQ(std::tuple(none.VendorId, none.Temperature, none.Life),
-              std::tuple(VENDOR_NONE, 33, -1));
 }
 
 // Ids without a family have no code, and no id reads past the table.
