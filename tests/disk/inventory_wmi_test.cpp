@@ -66,15 +66,7 @@ TEST_F(InventoryWmiTest, WithoutManagementTheDirectPassStillFindsDisksAndLetters
     }
 }
 
-TEST_F(InventoryWmiTest, DriveNumberComesFromTheEndOfTheDeviceId) {
-    Json drive12 = WithWmi(AtaDrive(12, "Orvel SSD D12", "D12"),
-                           WmiView(12, "Orvel SSD D12", "SCSI\\DISK&D12\\1"));
-    const LogLines lines = Inventory(MachineOf(Json::array({drive12})));
-    EXPECT_TRUE(Has(lines, "DO:GetDiskInfo pd=12, sp=0, st=12, mt=fixed hard disk media"));
-    // Recorded by the management pass, so it carries its view.
-    ASSERT_NE(Drive(12), nullptr);
-    EXPECT_EQ(Drive(12)->WmiModel, L"Orvel SSD D12");
-
+TEST(WmiDiskTest, DriveNumberComesFromTheEndOfTheDeviceId) {
     EXPECT_EQ(PhysicalDriveOfDeviceId(L"\\\\.\\PHYSICALDRIVE05"), 5);
     EXPECT_EQ(PhysicalDriveOfDeviceId(L"\\\\.\\PHYSICALDRIVE123"), 23);
     EXPECT_EQ(PhysicalDriveOfDeviceId(L"7"), 7);
