@@ -79,7 +79,6 @@ TEST_F(OsVersion, OsNameIsTheWindowsNameAndTheProcessorWidth) {
     } cases[] = {
         {R"("major": 6, "minor": 1, "architecture": "amd64")", L"Windows 7 64"},
         {R"("major": 5, "minor": 1, "architecture": "x86")", L" 32"},
-        {R"("major": 6, "minor": 4, "architecture": "amd64")", L" 64"},
         {R"("major": 10, "minor": 0, "platformId": 1, "architecture": "x86")", L" 32"},
         // The Linux backend names the distribution where the service-pack text would be.
         {R"x("major": 10, "minor": 0, "csdVersion": "Debian GNU/Linux 12 (bookworm)",

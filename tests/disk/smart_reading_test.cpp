@@ -65,16 +65,6 @@ const AtaPage kSamsungShuffled = DataPage({{.id = 0x0C, .raw = 42},
                                            {.id = 0xC2, .raw = 35}});
 const AtaPage kSamsungThresholds = ThresholdPage({{0xB3, 10}, {0xB4, 10}, {0xC2, 0}});
 
-DriveRecord PhysicalDrive(int32_t number, const wchar_t* model = L"SAMSUNG SSD 840") {
-    DriveRecord record;
-    record.Address.physicalDriveId = number;
-    record.CommandType = CommandType::CMD_TYPE_PHYSICAL_DRIVE;
-    record.Model = model;
-    record.FirmwareRev = L"DXT06B0Q";
-    record.TimeUnitType = TIME_UNIT_HOURS;
-    return record;
-}
-
 using Lines = std::vector<std::string>;
 
 // The route's identify, data, threshold and enable calls.
@@ -96,7 +86,12 @@ struct Reading {
 Reading Read(std::deque<std::optional<AtaPage>> pages, bool enable, int32_t number = 0,
              std::optional<AtaPage> thresholds = kSamsungThresholds,
              const wchar_t* model = L"SAMSUNG SSD 840") {
-    Reading reading{.route = {}, .record = PhysicalDrive(number, model), .log = {}};
+    Reading reading{.route = {}, .record = {}, .log = {}};
+    reading.record.Address.physicalDriveId = number;
+    reading.record.CommandType = CommandType::CMD_TYPE_PHYSICAL_DRIVE;
+    reading.record.Model = model;
+    reading.record.FirmwareRev = L"DXT06B0Q";
+    reading.record.TimeUnitType = TIME_UNIT_HOURS;
     reading.route.dataPages = std::move(pages);
     reading.route.thresholdPage = std::move(thresholds);
     reading.route.enableAnswers = enable;
