@@ -42,10 +42,6 @@ TEST_F(DriveAccessMessageTest, WindowWithoutReadableDrivesSaysWhyInItsLanguage) 
                 const std::wstring text = Control(dialog, L"msgbox")->GetText();
                 EXPECT_EQ(text, DriveAccessText(c.access));
                 EXPECT_NE(text.find(c.says), std::wstring::npos) << ToUtf8(text);
-                for (const auto& other : cases)
-                    EXPECT_TRUE(other.language != c.language || other.access == c.access ||
-                                text.find(other.says) == std::wstring::npos)
-                        << "the other reason's words";
                 EXPECT_FALSE(Control(dialog, L"cancelBtn")->IsVisible());
                 EXPECT_NE(Control(dialog, L"warning")->GetBkImage(), L"") << "the warning icon";
             },
