@@ -117,7 +117,7 @@ TEST_F(BehaviourTest, CreateHandsTheStylesAndTheMenuToTheBackend) {
     EXPECT_EQ(params.title, L"styled");
 }
 
-TEST_F(BehaviourTest, TimersSurviveTheClockWrappingAround) {
+TEST_F(BehaviourTest, TimersSurviveTheClockWrappingAroundAndDieWithTheirWindow) {
     CPaintManagerUI& pm = window_.GetPaintManager();
     CControlUI* label = window_.Find(L"plain");
     CTimerQueue::Set(&pm, label, 1, 0x200, 0xFFFFFF00u);
@@ -138,10 +138,9 @@ TEST_F(BehaviourTest, TimersSurviveTheClockWrappingAround) {
     EXPECT_EQ(ticks, 2);
     EXPECT_TRUE(pm.KillTimer(label, 2));
     EXPECT_EQ(CTimerQueue::NextTimeout(0), -1);
-}
 
-TEST_F(BehaviourTest, DestroyingAWindowKillsItsTimers) {
-    int before = CTimerQueue::Count();
+    // Destroying a window kills its timers.
+    const int before = CTimerQueue::Count();
     {
         TestWindow other(kSkin);
         ASSERT_TRUE(other.Open());

@@ -32,15 +32,11 @@ const wchar_t kSkin[] =
   </VerticalLayout>
 </Window>)";
 
-std::string Png(std::vector<uint32_t> pixels, int width, int height) {
-    return headless::EncodePng(pixels, width, height);
-}
-
 const CResourceModule& Images() {
     static const std::string nine =
-        Png({kBlue, kBlue, kBlue, kBlue, kGreen, kBlue, kBlue, kBlue, kBlue}, 3, 3);
-    static const std::string stripes = Png({kRed, kWhite}, 2, 1);
-    static const std::string green = Png({kGreen}, 1, 1);
+        headless::EncodePng({kBlue, kBlue, kBlue, kBlue, kGreen, kBlue, kBlue, kBlue, kBlue}, 3, 3);
+    static const std::string stripes = headless::EncodePng({kRed, kWhite}, 2, 1);
+    static const std::string green = headless::EncodePng({kGreen}, 1, 1);
     static const CResourceModule module = [] {
         CResourceModule m;
         m.Add(L"301", L"PNG", nine);
@@ -64,13 +60,10 @@ class RenderTest : public WindowTest {
     headless::HeadlessWindow* frame_ = nullptr;
 };
 
-TEST_F(RenderTest, FillsBlendByTheirAlpha) {
+TEST_F(RenderTest, FillsBlendAndNineSliceKeepsCornersAndHoleLeavesTheCentre) {
     EXPECT_EQ(frame_->PixelAt(50, 5), kRed);
     // 0x80 white over 0x102030: each channel c + (255 - c) * 128 / 255.
     EXPECT_EQ(frame_->PixelAt(50, 15), 0xFF889098u);
-}
-
-TEST_F(RenderTest, NineSliceKeepsCornersAndHoleLeavesTheCentre) {
     Rect nine = PosOf(L"nine");
     ASSERT_EQ(nine, (Rect{0, 20, 100, 50}));
     EXPECT_EQ(frame_->PixelAt(0, 20), kBlue);
@@ -145,7 +138,7 @@ TEST_F(RenderTest, SavedPngDecodesToTheSamePixels) {
     EXPECT_EQ(image->pixels, frame_->Pixels());
     EXPECT_EQ(DecodeImage("not a picture"), nullptr);
     // A mask colour turns its pixels transparent.
-    auto masked = DecodeImage(Png({kRed, kWhite}, 2, 1), 0xFF0000);
+    auto masked = DecodeImage(headless::EncodePng({kRed, kWhite}, 2, 1), 0xFF0000);
     ASSERT_NE(masked, nullptr);
     EXPECT_EQ(masked->pixels[0], 0u);
     EXPECT_EQ(masked->pixels[1], kWhite);
