@@ -30,16 +30,14 @@ TEST(Markup, SkipsDeclarationAndCommentsAndReadsNesting) {
     EXPECT_FALSE(layout.GetChild().HasChildren());
 }
 
-TEST(Markup, DecodesTheFiveEntitiesAndKeepsOtherAmpersands) {
+TEST(Markup, DecodesTheFiveEntitiesAndNestedAttributeLists) {
     EXPECT_EQ(DecodeEntities(L"&amp;&lt;&gt;&quot;&apos;"), L"&<>\"'");
     EXPECT_EQ(DecodeEntities(L"a & b &nbsp; &amp"), L"a & b &nbsp; &amp");
     CMarkup doc;
     ASSERT_TRUE(doc.Load(L"<A v=\"x &lt;y&gt; &amp;amp;\"/>"));
     EXPECT_EQ(*doc.GetRoot().GetAttributeValue(L"v"), L"x <y> &amp;");
-}
 
-TEST(Markup, NestedAttributeListsInDefaultValues) {
-    CMarkup doc;
+    // Nested attribute lists in Default values.
     ASSERT_TRUE(
         doc.Load(L"<Window><Default name=\"Label\" value=\"autocalcwidth=&quot;true&quot; "
                  L"textcolor = &quot;#00515151&quot;\"/></Window>"));

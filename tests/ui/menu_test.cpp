@@ -113,10 +113,9 @@ TEST_F(MenuTest, SelectingAnElementWorksAsInAList) {
     backend_->Click(window_, {200, 150});
     EXPECT_EQ(MenuWindow(), nullptr);
     EXPECT_TRUE(clicks_.empty());
-}
 
-TEST_F(MenuTest, AMenuWithABrokenSkinDeletesItself) {
-    auto* menu = new CMenuWnd();
+    // A menu with a broken skin deletes itself.
+    menu = new CMenuWnd();
     menu->Init(nullptr, L"<Window><Menu></Window>", {0, 0}, &window_.GetPaintManager());
     EXPECT_EQ(MenuWindow(), nullptr);
 }

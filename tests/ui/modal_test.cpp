@@ -70,7 +70,7 @@ TEST_F(ModalTest, OwnerTimerRunsDuringTheDialogAndCloseCodeComesBack) {
     EXPECT_FALSE(CMessageLoop::IsQuitPending());
 }
 
-TEST_F(ModalTest, QuitEndsTheLoopAndStaysPendingForTheOuterLoop) {
+TEST_F(ModalTest, QuitEndsTheLoopForTheOuterLoopAndNestedLoopsReturnTheirCodes) {
     Dialog dialog;
     ASSERT_TRUE(dialog.Create(&window_, L"", style::kFrame, 0));
     backend_->Post([&] { CMessageLoop::PostQuit(5); });
@@ -80,9 +80,8 @@ TEST_F(ModalTest, QuitEndsTheLoopAndStaysPendingForTheOuterLoop) {
     EXPECT_TRUE(CMessageLoop::IsQuitPending());
     EXPECT_EQ(CMessageLoop::Run(), 5);
     EXPECT_FALSE(CMessageLoop::IsQuitPending());
-}
 
-TEST_F(ModalTest, NestedDialogsEachReturnTheirOwnCode) {
+    // Nested dialogs each return their own code.
     Dialog outer, inner;
     ASSERT_TRUE(outer.Create(&window_, L"", style::kFrame, 0));
     UINT innerCode = 99;

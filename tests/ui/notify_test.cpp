@@ -87,20 +87,7 @@ TEST_F(NotifyTest, ClickOnlyWhenReleasedOverAnEnabledControl) {
     EXPECT_TRUE(window_.Of(L"click").empty());
 }
 
-TEST_F(NotifyTest, FocusMovesWithPressesAndIsNotRaisedTwice) {
-    backend_->ClickControl(window_.Find(L"tab_b"));
-    backend_->ClickControl(window_.Find(L"tab_b"));
-    backend_->ClickControl(window_.Find(L"go"));
-    auto focus = window_.Of(L"setfocus");
-    ASSERT_EQ(focus.size(), 2u);
-    EXPECT_EQ(focus[0].sender, L"tab_b");
-    EXPECT_EQ(focus[1].sender, L"go");
-    ASSERT_EQ(window_.Of(L"killfocus").size(), 1u);
-    EXPECT_EQ(window_.Of(L"killfocus")[0].sender, L"tab_b");
-    EXPECT_EQ(window_.GetPaintManager().GetFocus(), window_.Find(L"go"));
-}
-
-TEST_F(NotifyTest, OptionGroupsAreExclusiveAndSelectTheirTab) {
+TEST_F(NotifyTest, OptionGroupsAreExclusiveAndSelectTheirTabAndFocusMovesOnce) {
     auto* a = window_.Find<COptionUI>(L"tab_a");
     auto* b = window_.Find<COptionUI>(L"tab_b");
     auto* pages = window_.Find<CTabLayoutUI>(L"pages");
@@ -121,6 +108,16 @@ TEST_F(NotifyTest, OptionGroupsAreExclusiveAndSelectTheirTab) {
     backend_->ClickControl(b);
     EXPECT_TRUE(b->IsSelected());
     EXPECT_EQ(pages->GetCurSel(), 1);
+
+    // The focus moves with presses and is not raised twice.
+    backend_->ClickControl(window_.Find(L"go"));
+    auto focus = window_.Of(L"setfocus");
+    ASSERT_EQ(focus.size(), 2u);
+    EXPECT_EQ(focus[0].sender, L"tab_b");
+    EXPECT_EQ(focus[1].sender, L"go");
+    ASSERT_EQ(window_.Of(L"killfocus").size(), 1u);
+    EXPECT_EQ(window_.Of(L"killfocus")[0].sender, L"tab_b");
+    EXPECT_EQ(window_.GetPaintManager().GetFocus(), window_.Find(L"go"));
 }
 
 TEST_F(NotifyTest, ComboSelectionIsInPlaceWhenItemSelectArrives) {

@@ -10,13 +10,10 @@
 namespace SkinUI::headless {
 namespace {
 
-TEST(HeadlessTextMetrics, WidthsAndLineHeight) {
+TEST(HeadlessTextMetrics, WidthsAndASingleLineWithBreaksAsBlanksAndEllipsis) {
     EXPECT_EQ(CharWidth(L'A', TFontInfo{L"Face", 13}), 7) << "half an em, rounded up";
     EXPECT_EQ(LineHeight(TFontInfo{L"Face", 12}), 16);
     EXPECT_EQ(CharWidth(L'A', TFontInfo{L"Face", 0}), 6) << "no size: 12 px";
-}
-
-TEST(HeadlessTextMetrics, SingleLineKeepsBreaksAsBlanksAndEllipsizes) {
     TFontInfo font{L"Face", 12};
     auto lines = LayoutText(L"ab\ncd", font, 0, text::kSingleLine);
     ASSERT_EQ(lines.size(), 1u);
