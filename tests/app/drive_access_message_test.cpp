@@ -25,7 +25,6 @@ TEST_F(DriveAccessMessageTest, WindowWithoutReadableDrivesSaysWhyInItsLanguage) 
         {DriveAccess::NoRights, 0, L"administrator rights"},
         {DriveAccess::NoRights, 1, L"管理员权限"},
         {DriveAccess::NoDrive, 0, L"No drive"},
-        {DriveAccess::NoDrive, 1, L"没有找到磁盘"},
     };
     Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0}, "drives": []})");
     for (const auto& c : cases) {

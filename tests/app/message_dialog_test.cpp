@@ -144,7 +144,6 @@ TEST_F(DialogTest, SizeCentringAndParent) {
     CMessageDialog orphan;
     WhileShown([&](CMessageDialog& shown) { EXPECT_EQ(shown.GetOwner(), nullptr); }, L"okBtn");
     ShowMessage(orphan, L"orphan", 65, kMessageOk, kIconWarning);
-    EXPECT_EQ(orphan.Result(), kResultOk);
 }
 
 TEST_F(DialogTest, CaptionBandIsTheTopExceptButtonsAndText) {
