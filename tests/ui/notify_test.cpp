@@ -199,7 +199,7 @@ TEST_F(NotifyTest, TimersFireByIdAndDieInTheirOwnHandler) {
     backend_->Advance(100);
 }
 
-TEST_F(NotifyTest, FindControlByNameAndByPoint) {
+TEST_F(NotifyTest, FindControlByNameAndByPointAndTheTooltipUnderThePointer) {
     CPaintManagerUI& pm = window_.GetPaintManager();
     EXPECT_EQ(pm.FindControl(L"no_such_control"), nullptr);
     EXPECT_EQ(pm.FindControl(L""), nullptr);
@@ -212,6 +212,16 @@ TEST_F(NotifyTest, FindControlByNameAndByPoint) {
     EXPECT_EQ(pm.FindControl(Point{pages.left + 60, pages.top + 10}), window_.Find(L"over"));
     EXPECT_EQ(pm.FindControl(Point{pages.left + 160, pages.top + 10}), window_.Find(L"page_b"));
     EXPECT_EQ(pm.FindControl(Point{-5, 10}), nullptr);
+
+    // The control under a pointer that rests shows its tooltip.
+    CControlUI* go = window_.Find(L"go");
+    go->SetToolTip(L"Start now");
+    backend_->MouseMove(window_, Centre(go->GetPos()));
+    EXPECT_TRUE(pm.GetActiveToolTip().empty());
+    backend_->Advance(500);
+    EXPECT_EQ(pm.GetActiveToolTip(), L"Start now");
+    backend_->MouseMove(window_, {250, 150});
+    EXPECT_TRUE(pm.GetActiveToolTip().empty());
 }
 
 TEST_F(NotifyTest, CaptionBandDragsAndItsButtonsStayClickable) {
@@ -248,17 +258,6 @@ TEST_F(NotifyTest, CaptionBandDragsAndItsButtonsStayClickable) {
     EXPECT_TRUE(window_.IsWindow());
     CMessageLoop::DeliverPosted();
     EXPECT_FALSE(window_.IsWindow());
-}
-
-TEST_F(NotifyTest, TooltipShowsAfterThePointerRests) {
-    CControlUI* go = window_.Find(L"go");
-    go->SetToolTip(L"Start now");
-    backend_->MouseMove(window_, Centre(go->GetPos()));
-    EXPECT_TRUE(window_.GetPaintManager().GetActiveToolTip().empty());
-    backend_->Advance(500);
-    EXPECT_EQ(window_.GetPaintManager().GetActiveToolTip(), L"Start now");
-    backend_->MouseMove(window_, {250, 150});
-    EXPECT_TRUE(window_.GetPaintManager().GetActiveToolTip().empty());
 }
 
 }  // namespace
