@@ -154,12 +154,10 @@ TEST_F(MainFrameWindowTest, SystemDiskIsKnownAndMigratedByItsDriveNumber) {
     EXPECT_EQ(Combo(L"Drive_name")->GetCurSel(), 1);
     EXPECT_EQ(Items(L"Mig_drive_name"), Texts{L"Fourth"});
     ASSERT_TRUE(Click(L"Disk_Info"));
-    // A long serial is cut, with a tooltip that goes with its drive.
+    // A long serial's tooltip goes with its drive (the cut is the page builder's).
     Choose(L"Drive_name", 0);
-    EXPECT_EQ(TextOf(L"serial_no"), L"Serial No. : ABCDEFGHIJKL..");
     EXPECT_EQ(Find(L"serial_no")->GetToolTip(), L"ABCDEFGHIJKLMNOPQRST");
     Choose(L"Drive_name", 1);
-    EXPECT_EQ(TextOf(L"serial_no"), L"Serial No. : S9");
     EXPECT_EQ(Find(L"serial_no")->GetToolTip(), L"") << "no serial of an earlier drive";
     Choose(L"Drive_name", 0);
     ASSERT_TRUE(Click(L"Data_Mig"));
