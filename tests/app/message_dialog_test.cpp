@@ -83,7 +83,7 @@ TEST_F(DialogTest, EachModeShowsItsButtonsInTheirPlacesAndEachCloseItsResult) {
 // An icon kind shows its tile of image 206 (their colours are the skin tests'); an unknown kind
 // draws nothing, as none does.
 TEST_F(DialogTest, EachIconKindShowsItsTileOfImage206) {
-    const int kinds[] = {kIconWarning, kIconSuccess, kIconNone, 64};
+    const int kinds[] = {kIconWarning, kIconNone, 64};
     std::vector<uint32_t> drawn[std::size(kinds)];  // the icon's place, as painted
     for (size_t i = 0; i < std::size(kinds); ++i) {
         CMessageDialog dialog;
@@ -105,9 +105,7 @@ TEST_F(DialogTest, EachIconKindShowsItsTileOfImage206) {
         ShowMessage(dialog, L"icon", 95, kMessageOk, kinds[i]);
     }
     EXPECT_NE(drawn[0], drawn[1]);
-    EXPECT_NE(drawn[0], drawn[2]);
-    EXPECT_NE(drawn[1], drawn[2]);
-    EXPECT_EQ(drawn[2], drawn[3]) << "every unknown kind draws no icon";
+    EXPECT_EQ(drawn[1], drawn[2]) << "every unknown kind draws no icon";
 }
 
 TEST_F(DialogTest, SizeCentringAndParent) {

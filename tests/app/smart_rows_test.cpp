@@ -137,8 +137,6 @@ TEST(SmartRows, StatusRules) {
         {VENDOR_SAMSUNG, true, 0xB3, 0, 0, 0, 4, false, L"Bad"},
         {VENDOR_JMICRON, true, 0xAA, 0, 0, 0, 0, false, L"Bad"},
         {VENDOR_JMICRON, true, 0xAA, 0, 0, 0, 0, true, L"OK"},
-        {VENDOR_INTEL, true, 0xE8, 0, 0, 0, 0, false, L"Bad"},
-        {VENDOR_ST, true, 0xE8, 0, 0, 0, 0, false, L"OK"},
         // SandForce's error rate reads all zeros while unused.
         {VENDOR_SANDFORCE, true, 0x01, 0, 0, 6, 0, false, L"OK"},
         {VENDOR_SANDFORCE, true, 0x01, 0, 0x100, 6, 0, false, L"Bad"},
