@@ -17,13 +17,6 @@ namespace {
 
 using namespace SkinUI;
 
-// The message's text run, whose rectangle starts where the text was placed.
-int MessageX(headless::HeadlessBackend& backend, CMessageDialog& dialog, const std::wstring& text) {
-    auto runs = backend.WindowOf(dialog)->FindText(text);
-    EXPECT_EQ(runs.size(), 1u) << "the message is drawn once";
-    return runs.empty() ? -1 : runs.front().rect.left;
-}
-
 // The shown buttons' and the text's top-left corners, e.g. "ok 105,110 text 99,40".
 std::wstring Placed(CMessageDialog& dialog) {
     std::wstring out;
@@ -65,10 +58,12 @@ TEST_F(DialogTest, EachModeShowsItsButtonsInTheirPlacesAndEachCloseItsResult) {
         WhileShown(
             [&](CMessageDialog& shown) {
                 EXPECT_EQ(Placed(shown), c.placed);
-                EXPECT_EQ(MessageX(*backend_, shown, L"Orvel Tramsik"),
-                          Control(shown, L"msgbox")->GetPos().left);
-                // What the user sees: the button texts where the buttons are shown.
+                // What the user sees: the message drawn where it was placed, the button texts
+                // where the buttons are shown.
                 const auto* window = backend_->WindowOf(shown);
+                const auto runs = window->FindText(L"Orvel Tramsik");
+                ASSERT_EQ(runs.size(), 1u);
+                EXPECT_EQ(runs.front().rect.left, Control(shown, L"msgbox")->GetPos().left);
                 EXPECT_EQ(window->FindText(L"OK").size(), Control(shown, L"okBtn")->IsVisible());
                 if (c.mode != 7) {
                     EXPECT_EQ(window->FindText(L"Cancel").size(),
@@ -88,7 +83,7 @@ TEST_F(DialogTest, EachModeShowsItsButtonsInTheirPlacesAndEachCloseItsResult) {
 // An icon kind shows its tile of image 206 (their colours are the skin tests'); an unknown kind
 // draws nothing, as none does.
 TEST_F(DialogTest, EachIconKindShowsItsTileOfImage206) {
-    const int kinds[] = {kIconWarning, kIconSuccess, kIconNone, 64};
+    const int kinds[] = {kIconWarning, kIconNone, 64};
     std::vector<uint32_t> drawn[std::size(kinds)];  // the icon's place, as painted
     for (size_t i = 0; i < std::size(kinds); ++i) {
         CMessageDialog dialog;
@@ -110,9 +105,7 @@ TEST_F(DialogTest, EachIconKindShowsItsTileOfImage206) {
         ShowMessage(dialog, L"icon", 95, kMessageOk, kinds[i]);
     }
     EXPECT_NE(drawn[0], drawn[1]);
-    EXPECT_NE(drawn[0], drawn[2]);
-    EXPECT_NE(drawn[1], drawn[2]);
-    EXPECT_EQ(drawn[2], drawn[3]) << "every unknown kind draws no icon";
+    EXPECT_EQ(drawn[1], drawn[2]) << "every unknown kind draws no icon";
 }
 
 TEST_F(DialogTest, SizeCentringAndParent) {
@@ -149,7 +142,6 @@ TEST_F(DialogTest, SizeCentringAndParent) {
     CMessageDialog orphan;
     WhileShown([&](CMessageDialog& shown) { EXPECT_EQ(shown.GetOwner(), nullptr); }, L"okBtn");
     ShowMessage(orphan, L"orphan", 65, kMessageOk, kIconWarning);
-    EXPECT_EQ(orphan.Result(), kResultOk);
 }
 
 TEST_F(DialogTest, CaptionBandIsTheTopExceptButtonsAndText) {
@@ -170,12 +162,6 @@ TEST_F(DialogTest, CaptionBandIsTheTopExceptButtonsAndText) {
     ShowMessage(dialog, L"drag", 95, kMessageOk, kIconNone);
     EXPECT_EQ(dialog.Result(), kResultOk);
 }
-
-}  // namespace
-
-namespace {
-
-using namespace SkinUI;
 
 // A dialog skin that lacks some of the message controls: the dialog runs with what the skin has.
 class IncompleteSkin : public DialogTest {

@@ -7,11 +7,7 @@
 
 namespace skin_test {
 
-using app::ControlBinding;
-using app::ControlKind;
-using app::FindUnboundControls;
-using app::MainFrameBindings;
-using app::MessageDialogBindings;
+using namespace app;
 
 namespace {
 

@@ -49,16 +49,14 @@ TEST_F(BehaviourTest, AControlRemovedInItsOwnClickHandlerLivesUntilTheTurnEnds) 
     backend_->Advance(0);
 }
 
-TEST_F(BehaviourTest, ALoneOptionToggles) {
+TEST_F(BehaviourTest, ALoneOptionTogglesAndHslColouringChangesOnlyControlsThatAskForIt) {
     auto* toggle = window_.Find<COptionUI>(L"toggle");
     backend_->ClickControl(toggle);
     EXPECT_TRUE(toggle->IsSelected());
     backend_->ClickControl(toggle);
     EXPECT_FALSE(toggle->IsSelected());
     EXPECT_EQ(window_.Of(L"selectchanged").size(), 2u);
-}
 
-TEST_F(BehaviourTest, HslColouringChangesOnlyControlsThatAskForIt) {
     auto* frame = backend_->WindowOf(window_);
     Point tinted = Centre(window_.Find(L"tinted")->GetPos());
     Point plain = Centre(window_.Find(L"plain")->GetPos());
@@ -70,7 +68,7 @@ TEST_F(BehaviourTest, HslColouringChangesOnlyControlsThatAskForIt) {
     EXPECT_EQ(frame->PixelAt(plain.x, plain.y), 0xFFFF0000u);
 }
 
-TEST_F(BehaviourTest, PostedMessagesToAGoneWindowAreDiscarded) {
+TEST_F(BehaviourTest, PostedMessagesToAGoneWindowAreDiscardedAndRefusedClosesIgnored) {
     int discarded = 0;
     auto* other = new TestWindow(kSkin);
     ASSERT_TRUE(other->Open());
@@ -86,9 +84,8 @@ TEST_F(BehaviourTest, PostedMessagesToAGoneWindowAreDiscarded) {
     CMessageLoop::DeliverPosted();
     EXPECT_EQ(discarded, 1);
     EXPECT_EQ(received, 1);
-}
 
-TEST_F(BehaviourTest, AClosedRequestThatIsRefusedKeepsTheModalLoopRunning) {
+    // A close request that is refused keeps the modal loop running.
     TestWindow dialog(kSkin);
     ASSERT_TRUE(dialog.Create(&window_, L"", style::kFrame, 0));
     int refusals = 0;
@@ -117,7 +114,7 @@ TEST_F(BehaviourTest, CreateHandsTheStylesAndTheMenuToTheBackend) {
     EXPECT_EQ(params.title, L"styled");
 }
 
-TEST_F(BehaviourTest, TimersSurviveTheClockWrappingAround) {
+TEST_F(BehaviourTest, TimersSurviveTheClockWrappingAroundAndDieWithTheirWindow) {
     CPaintManagerUI& pm = window_.GetPaintManager();
     CControlUI* label = window_.Find(L"plain");
     CTimerQueue::Set(&pm, label, 1, 0x200, 0xFFFFFF00u);
@@ -138,10 +135,9 @@ TEST_F(BehaviourTest, TimersSurviveTheClockWrappingAround) {
     EXPECT_EQ(ticks, 2);
     EXPECT_TRUE(pm.KillTimer(label, 2));
     EXPECT_EQ(CTimerQueue::NextTimeout(0), -1);
-}
 
-TEST_F(BehaviourTest, DestroyingAWindowKillsItsTimers) {
-    int before = CTimerQueue::Count();
+    // Destroying a window kills its timers.
+    const int before = CTimerQueue::Count();
     {
         TestWindow other(kSkin);
         ASSERT_TRUE(other.Open());

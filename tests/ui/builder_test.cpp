@@ -98,7 +98,7 @@ TEST_F(BuilderTest, OneSkinOfEveryKindOfElement) {
     EXPECT_EQ(combo->GetCount(), 1) << "only list elements are combo items";
 }
 
-TEST_F(BuilderTest, SkinsByResourceIdAndTheirFailures) {
+TEST_F(BuilderTest, SkinsAndFilesByResourceIdAndTheirFailures) {
     CPaintManagerUI::SetInstance(&TestResources());
     CDialogBuilder builder;
     // The embedded skin is found by id, the type matching without regard to case.
@@ -122,16 +122,14 @@ TEST_F(BuilderTest, SkinsByResourceIdAndTheirFailures) {
     for (int i = 0; i <= CDialogBuilder::kMaxDepth + 1; ++i)
         deep += L"</VerticalLayout>";
     EXPECT_EQ(builder.Create(deep, L"xml", nullptr, &manager_), nullptr);
-}
 
-TEST_F(BuilderTest, EmbeddedResourcesHoldTheFilesBytes) {
+    // The embedded resources hold the files' bytes.
     auto bytes = TestResources().Find(L"600", L"xml");
     ASSERT_TRUE(bytes.has_value());
     const std::string expected = ReadTestFile("layout_skin.xml");
     EXPECT_EQ(std::string(*bytes), expected);
     EXPECT_FALSE(TestResources().Find(L"600", L"png").has_value());
     // Files named by file name are embedded as type "FILE" and found as files.
-    CPaintManagerUI::SetInstance(&TestResources());
     auto embedded = LoadResourceBytes(L"embedded_layout.xml", L"");
     ASSERT_TRUE(embedded.has_value());
     EXPECT_EQ(*embedded, expected);

@@ -12,13 +12,12 @@ struct LayoutTest : WindowTest {
     LayoutTest() : WindowTest(FromUtf8(ReadTestFile("layout_skin.xml"))) {}
 };
 
-TEST_F(LayoutTest, StacksRowsAndFloatingControls) {
+TEST_F(LayoutTest, StacksRowsAndFloatingControlsAndRelaysOutOncePerTurn) {
     EXPECT_EQ(window_.GetClientRect(), (Rect{0, 0, 400, 300}));
     EXPECT_EQ(window_.GetPaintManager().GetCaptionRect(), (Rect{0, 0, 0, 34}));
     EXPECT_EQ(backend_->WindowOf(window_)->RoundCorner(), (Size{3, 3}));
     const std::pair<const wchar_t*, Rect> placed[] = {
         // Root inset 10,0,10,10: 380 x 290 inside; fixed 34 + 40 + (6 + 50 + 4) + 60 = 194.
-        {L"root", {0, 0, 400, 300}},
         {L"title", {10, 0, 390, 34}},
         {L"row", {10, 34, 390, 74}},
         {L"flex_v", {10, 74, 390, 170}},
@@ -40,9 +39,8 @@ TEST_F(LayoutTest, StacksRowsAndFloatingControls) {
     };
     for (const auto& [name, rect] : placed)
         EXPECT_EQ(PosOf(name), rect) << ToUtf8(name);
-}
 
-TEST_F(LayoutTest, ChangesAreLaidOutOnceAtTheEndOfTheTurn) {
+    // Changes are laid out once, at the end of the turn.
     auto* label = window_.Find<CLabelUI>(L"caption_text");
     ASSERT_NE(label, nullptr);
     label->SetText(L"A longer caption");

@@ -66,7 +66,7 @@ TEST_F(ListTest, RowsScrollUnderTheHeader) {
     EXPECT_EQ(backend_->WindowOf(window_)->PixelAt(49, 90), 0xFF00FF00u);
 }
 
-TEST_F(ListTest, ClickSelectsARowWithItemSelectThenItemClick) {
+TEST_F(ListTest, ClickSelectsARowAndTheTabLayoutKeepsItsPage) {
     backend_->Click(window_, {100, 50});
     EXPECT_EQ(list_->GetCurSel(), 1);
     std::vector<std::wstring> order;
@@ -77,9 +77,8 @@ TEST_F(ListTest, ClickSelectsARowWithItemSelectThenItemClick) {
     EXPECT_EQ(list_->GetCurSel(), -1);
     backend_->Advance(0);
     EXPECT_FALSE(list_->GetBody()->GetVerticalScrollBar()->IsOwnVisible());
-}
 
-TEST_F(ListTest, TabLayoutKeepsItsPageWhenPagesAreInsertedOrRemoved) {
+    // The tab layout below keeps its page when pages are inserted or removed.
     auto* tabs = window_.Find<CTabLayoutUI>(L"tabs");
     EXPECT_EQ(tabs->GetCurSel(), 0);
     EXPECT_TRUE(tabs->SelectItem(1));

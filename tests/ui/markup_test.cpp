@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace SkinUI {
 namespace {
 
@@ -30,16 +32,14 @@ TEST(Markup, SkipsDeclarationAndCommentsAndReadsNesting) {
     EXPECT_FALSE(layout.GetChild().HasChildren());
 }
 
-TEST(Markup, DecodesTheFiveEntitiesAndKeepsOtherAmpersands) {
+TEST(Markup, DecodesTheFiveEntitiesAndNestedAttributeLists) {
     EXPECT_EQ(DecodeEntities(L"&amp;&lt;&gt;&quot;&apos;"), L"&<>\"'");
     EXPECT_EQ(DecodeEntities(L"a & b &nbsp; &amp"), L"a & b &nbsp; &amp");
     CMarkup doc;
     ASSERT_TRUE(doc.Load(L"<A v=\"x &lt;y&gt; &amp;amp;\"/>"));
     EXPECT_EQ(*doc.GetRoot().GetAttributeValue(L"v"), L"x <y> &amp;");
-}
 
-TEST(Markup, NestedAttributeListsInDefaultValues) {
-    CMarkup doc;
+    // Nested attribute lists in Default values.
     ASSERT_TRUE(
         doc.Load(L"<Window><Default name=\"Label\" value=\"autocalcwidth=&quot;true&quot; "
                  L"textcolor = &quot;#00515151&quot;\"/></Window>"));
@@ -57,14 +57,9 @@ TEST(Markup, NestedAttributeListsInDefaultValues) {
     EXPECT_EQ(list[0].second, L"1");
 }
 
-struct ErrorCase {
-    const wchar_t* text;
-    const wchar_t* message;
-    const wchar_t* location;
-};
-
-TEST(Markup, EveryErrorHasItsMessageAndLocation) {
-    const ErrorCase cases[] = {
+TEST(Markup, EveryErrorHasItsMessageAndLocationAndDeepNestingIsNone) {
+    // Text, message and location.
+    const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {
         {L"", L"Expected start tag", L"line 1, column 1"},
         {L"  hello", L"Expected start tag", L"line 1, column 3"},
         {L"<!-- never closed", L"Expected start tag", L"line 1, column 1"},
@@ -83,11 +78,11 @@ TEST(Markup, EveryErrorHasItsMessageAndLocation) {
         {L"<A b=1/>", L"Expected attribute value", L"line 1, column 6"},
         {L"<A b=\"1/>", L"Error while parsing attribute string", L"line 1, column 7"},
     };
-    for (const ErrorCase& c : cases) {
+    for (const auto& [text, message, location] : cases) {
         CMarkup doc;
-        EXPECT_FALSE(doc.Load(c.text)) << c.text;
-        EXPECT_EQ(doc.GetLastErrorMessage(), c.message) << c.text;
-        EXPECT_EQ(doc.GetLastErrorLocation(), c.location) << c.text;
+        EXPECT_FALSE(doc.Load(text)) << text;
+        EXPECT_EQ(doc.GetLastErrorMessage(), message) << text;
+        EXPECT_EQ(doc.GetLastErrorLocation(), location) << text;
         EXPECT_FALSE(doc.IsValid());
         EXPECT_FALSE(doc.GetRoot().IsValid());
     }
@@ -96,15 +91,13 @@ TEST(Markup, EveryErrorHasItsMessageAndLocation) {
     EXPECT_FALSE(doc.Load(L"<A>"));
     EXPECT_TRUE(doc.Load(L"<A></A >"));
     EXPECT_TRUE(doc.GetLastErrorMessage().empty());
-}
 
-TEST(Markup, DeepNestingNeitherRecursesNorFails) {
+    // Deep nesting neither recurses nor fails.
     std::wstring text;
     for (int i = 0; i < 100000; ++i)
         text += L"<a>";
     for (int i = 0; i < 100000; ++i)
         text += L"</a>";
-    CMarkup doc;
     ASSERT_TRUE(doc.Load(text));
     int depth = 0;
     for (CMarkupNode n = doc.GetRoot(); n.IsValid(); n = n.GetChild())

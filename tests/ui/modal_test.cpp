@@ -36,7 +36,7 @@ struct ModalTest : WindowTest {
     ModalTest() : WindowTest(kOwnerSkin) {}
 };
 
-TEST_F(ModalTest, OwnerTimerRunsDuringTheDialogAndCloseCodeComesBack) {
+TEST_F(ModalTest, OwnerTimerRunsDuringTheDialogCodesComeBackAndQuitEndsTheLoop) {
     CPaintManagerUI& pm = window_.GetPaintManager();
     CControlUI* progress = window_.Find(L"progress3");
     ASSERT_TRUE(pm.SetTimer(progress, 2016, 1000));
@@ -68,21 +68,19 @@ TEST_F(ModalTest, OwnerTimerRunsDuringTheDialogAndCloseCodeComesBack) {
     EXPECT_TRUE(window_.Of(L"click").empty()) << "a disabled owner takes no input";
     EXPECT_GT(backend_->WindowOf(window_)->PaintCount(), paintsBefore);
     EXPECT_FALSE(CMessageLoop::IsQuitPending());
-}
 
-TEST_F(ModalTest, QuitEndsTheLoopAndStaysPendingForTheOuterLoop) {
-    Dialog dialog;
-    ASSERT_TRUE(dialog.Create(&window_, L"", style::kFrame, 0));
+    // A quit ends the loop and stays pending for the outer loop.
+    Dialog quitted;
+    ASSERT_TRUE(quitted.Create(&window_, L"", style::kFrame, 0));
     backend_->Post([&] { CMessageLoop::PostQuit(5); });
-    dialog.ShowModal();
-    EXPECT_TRUE(dialog.IsWindow()) << "the dialog was not closed, only the loop ended";
+    quitted.ShowModal();
+    EXPECT_TRUE(quitted.IsWindow()) << "the dialog was not closed, only the loop ended";
     EXPECT_TRUE(window_.IsWindowEnabled());
     EXPECT_TRUE(CMessageLoop::IsQuitPending());
     EXPECT_EQ(CMessageLoop::Run(), 5);
     EXPECT_FALSE(CMessageLoop::IsQuitPending());
-}
 
-TEST_F(ModalTest, NestedDialogsEachReturnTheirOwnCode) {
+    // Nested dialogs each return their own code.
     Dialog outer, inner;
     ASSERT_TRUE(outer.Create(&window_, L"", style::kFrame, 0));
     UINT innerCode = 99;

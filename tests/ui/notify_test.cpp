@@ -55,7 +55,7 @@ class NotifyTest : public WindowTest {
     void Press(const wchar_t* name) { backend_->MouseDown(window_, Centre(PosOf(name))); }
 };
 
-TEST_F(NotifyTest, ClickOnlyWhenReleasedOverTheControl) {
+TEST_F(NotifyTest, ClickOnlyWhenReleasedOverAnEnabledControl) {
     CControlUI* go = window_.Find(L"go");
     backend_->ClickControl(go);
     ASSERT_EQ(window_.Of(L"click").size(), 1u);
@@ -74,39 +74,20 @@ TEST_F(NotifyTest, ClickOnlyWhenReleasedOverTheControl) {
     backend_->MouseDown(window_, {250, 150});
     backend_->MouseUp(window_, Centre(go->GetPos()));
     EXPECT_EQ(window_.Of(L"click").size(), 2u);
-}
 
-TEST_F(NotifyTest, DisabledControlsRaiseNothing) {
+    // Disabled controls raise nothing, and one disabled while pressed raises no click.
+    window_.notified.clear();
     CControlUI* off = window_.Find(L"off");
     backend_->ClickControl(off);
-    EXPECT_TRUE(window_.notified.empty());
     EXPECT_FALSE(off->Activate());
     EXPECT_TRUE(window_.notified.empty());
-    // Disabled while pressed: the release raises no click.
-    CControlUI* go = window_.Find(L"go");
     Press(L"go");
     go->SetEnabled(false);
     backend_->MouseUp(window_, Centre(go->GetPos()));
     EXPECT_TRUE(window_.Of(L"click").empty());
-    go->SetEnabled(true);
-    backend_->ClickControl(go);
-    EXPECT_EQ(window_.Of(L"click").size(), 1u);
 }
 
-TEST_F(NotifyTest, FocusMovesWithPressesAndIsNotRaisedTwice) {
-    backend_->ClickControl(window_.Find(L"tab_b"));
-    backend_->ClickControl(window_.Find(L"tab_b"));
-    backend_->ClickControl(window_.Find(L"go"));
-    auto focus = window_.Of(L"setfocus");
-    ASSERT_EQ(focus.size(), 2u);
-    EXPECT_EQ(focus[0].sender, L"tab_b");
-    EXPECT_EQ(focus[1].sender, L"go");
-    ASSERT_EQ(window_.Of(L"killfocus").size(), 1u);
-    EXPECT_EQ(window_.Of(L"killfocus")[0].sender, L"tab_b");
-    EXPECT_EQ(window_.GetPaintManager().GetFocus(), window_.Find(L"go"));
-}
-
-TEST_F(NotifyTest, OptionGroupsAreExclusiveAndSelectTheirTab) {
+TEST_F(NotifyTest, OptionGroupsAreExclusiveAndSelectTheirTabAndFocusMovesOnce) {
     auto* a = window_.Find<COptionUI>(L"tab_a");
     auto* b = window_.Find<COptionUI>(L"tab_b");
     auto* pages = window_.Find<CTabLayoutUI>(L"pages");
@@ -127,6 +108,16 @@ TEST_F(NotifyTest, OptionGroupsAreExclusiveAndSelectTheirTab) {
     backend_->ClickControl(b);
     EXPECT_TRUE(b->IsSelected());
     EXPECT_EQ(pages->GetCurSel(), 1);
+
+    // The focus moves with presses and is not raised twice.
+    backend_->ClickControl(window_.Find(L"go"));
+    auto focus = window_.Of(L"setfocus");
+    ASSERT_EQ(focus.size(), 2u);
+    EXPECT_EQ(focus[0].sender, L"tab_b");
+    EXPECT_EQ(focus[1].sender, L"go");
+    ASSERT_EQ(window_.Of(L"killfocus").size(), 1u);
+    EXPECT_EQ(window_.Of(L"killfocus")[0].sender, L"tab_b");
+    EXPECT_EQ(window_.GetPaintManager().GetFocus(), window_.Find(L"go"));
 }
 
 TEST_F(NotifyTest, ComboSelectionIsInPlaceWhenItemSelectArrives) {
@@ -208,7 +199,7 @@ TEST_F(NotifyTest, TimersFireByIdAndDieInTheirOwnHandler) {
     backend_->Advance(100);
 }
 
-TEST_F(NotifyTest, FindControlByNameAndByPoint) {
+TEST_F(NotifyTest, FindControlByNameAndByPointAndTheTooltipUnderThePointer) {
     CPaintManagerUI& pm = window_.GetPaintManager();
     EXPECT_EQ(pm.FindControl(L"no_such_control"), nullptr);
     EXPECT_EQ(pm.FindControl(L""), nullptr);
@@ -221,9 +212,19 @@ TEST_F(NotifyTest, FindControlByNameAndByPoint) {
     EXPECT_EQ(pm.FindControl(Point{pages.left + 60, pages.top + 10}), window_.Find(L"over"));
     EXPECT_EQ(pm.FindControl(Point{pages.left + 160, pages.top + 10}), window_.Find(L"page_b"));
     EXPECT_EQ(pm.FindControl(Point{-5, 10}), nullptr);
+
+    // The control under a pointer that rests shows its tooltip.
+    CControlUI* go = window_.Find(L"go");
+    go->SetToolTip(L"Start now");
+    backend_->MouseMove(window_, Centre(go->GetPos()));
+    EXPECT_TRUE(pm.GetActiveToolTip().empty());
+    backend_->Advance(500);
+    EXPECT_EQ(pm.GetActiveToolTip(), L"Start now");
+    backend_->MouseMove(window_, {250, 150});
+    EXPECT_TRUE(pm.GetActiveToolTip().empty());
 }
 
-TEST_F(NotifyTest, CaptionHitTestLetsButtonsAndOptionsStayClickable) {
+TEST_F(NotifyTest, CaptionBandDragsAndItsButtonsStayClickable) {
     // The framework base: buttons, options and texts are client area in the caption band.
     for (const auto& [name, area] : {std::pair{L"gap", hit::kCaption},
                                      {L"caption_label", hit::kCaption},
@@ -248,25 +249,13 @@ TEST_F(NotifyTest, CaptionHitTestLetsButtonsAndOptionsStayClickable) {
     // A double click on the band neither maximises nor restores.
     window_.OnNativeMessage(msg::kLButtonDblClk, 0, MakePointParam(gap));
     EXPECT_EQ(window_.GetWindowRect().Width(), 300);
-}
 
-TEST_F(NotifyTest, TooltipShowsAfterThePointerRests) {
-    CControlUI* go = window_.Find(L"go");
-    go->SetToolTip(L"Start now");
-    backend_->MouseMove(window_, Centre(go->GetPos()));
-    EXPECT_TRUE(window_.GetPaintManager().GetActiveToolTip().empty());
-    backend_->Advance(500);
-    EXPECT_EQ(window_.GetPaintManager().GetActiveToolTip(), L"Start now");
-    backend_->MouseMove(window_, {250, 150});
-    EXPECT_TRUE(window_.GetPaintManager().GetActiveToolTip().empty());
-}
-
-TEST_F(NotifyTest, CloseButtonClosesTheWindowOnceThePostedRequestArrives) {
+    // The close button posts its request; the window closes once it arrives.
     TNotifyUI click;
     click.type = L"click";
     click.sender = window_.Find(L"closebtn");
     window_.Notify(click);
-    EXPECT_TRUE(window_.IsWindow()) << "Close posts its request";
+    EXPECT_TRUE(window_.IsWindow());
     CMessageLoop::DeliverPosted();
     EXPECT_FALSE(window_.IsWindow());
 }

@@ -70,7 +70,6 @@ class TestWindow : public WindowImplBase {
     LRESULT HitTest(Point client) {
         return SendMessageW(msg::kNcHitTest, 0, MakePointParam(ClientToScreen(client)));
     }
-    using WindowImplBase::CaptionHitTest;
 
     std::vector<Notified> notified;
     std::function<void(TNotifyUI&)> onNotify;

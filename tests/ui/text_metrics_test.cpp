@@ -5,18 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace SkinUI::headless {
 namespace {
 
-TEST(HeadlessTextMetrics, WidthsAndLineHeight) {
+TEST(HeadlessTextMetrics, WidthsAndASingleLineWithBreaksAsBlanksAndEllipsis) {
     EXPECT_EQ(CharWidth(L'A', TFontInfo{L"Face", 13}), 7) << "half an em, rounded up";
     EXPECT_EQ(LineHeight(TFontInfo{L"Face", 12}), 16);
     EXPECT_EQ(CharWidth(L'A', TFontInfo{L"Face", 0}), 6) << "no size: 12 px";
-}
-
-TEST(HeadlessTextMetrics, SingleLineKeepsBreaksAsBlanksAndEllipsizes) {
     TFontInfo font{L"Face", 12};
     auto lines = LayoutText(L"ab\ncd", font, 0, text::kSingleLine);
     ASSERT_EQ(lines.size(), 1u);
@@ -38,13 +36,9 @@ TEST(HeadlessTextMetrics, SingleLineKeepsBreaksAsBlanksAndEllipsizes) {
 }
 
 TEST(HeadlessTextMetrics, WrapsAtBlanksAndBetweenWideCharacters) {
-    struct Row {
-        std::wstring text;
-        int maxWidth;
-        std::vector<std::wstring> lines;
-    };
     const std::wstring smile = L"\U0001F600";  // a wide character outside the BMP
-    const Row rows[] = {
+    // Text, the line's width and the lines.
+    const std::tuple<std::wstring, int, std::vector<std::wstring>> rows[] = {
         // 7 characters of 6 px per 42 px line.
         {L"one two three", 42, {L"one two", L"three"}},
         {L"中文中文中文", 30, {L"中文", L"中文", L"中文"}},
@@ -58,12 +52,12 @@ TEST(HeadlessTextMetrics, WrapsAtBlanksAndBetweenWideCharacters) {
         // Two of them (24 px) fit a line of 30, also where each takes two units.
         {smile + smile + smile, 30, {smile + smile, smile}},
     };
-    for (const Row& row : rows) {
+    for (const auto& [input, maxWidth, expected] : rows) {
         std::vector<std::wstring> lines;
         for (const TextLine& line :
-             LayoutText(row.text, TFontInfo{L"Face", 12}, row.maxWidth, text::kWordBreak))
+             LayoutText(input, TFontInfo{L"Face", 12}, maxWidth, text::kWordBreak))
             lines.push_back(line.text);
-        EXPECT_EQ(lines, row.lines) << row.text;
+        EXPECT_EQ(lines, expected) << input;
     }
 }
 
