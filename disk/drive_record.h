@@ -177,11 +177,9 @@ class DriveList {
         return records_[static_cast<size_t>(index)];
     }
 
-    // A second set of slots the engine keeps beside the list and clears with it.
-    std::span<DriveRecord, kCapacity> Spare() { return spare_; }
-
   private:
     std::array<DriveRecord, kCapacity> records_;
+    // A second set of slots kept beside the list and cleared with it; nothing else reads them.
     std::array<DriveRecord, kCapacity> spare_;
     int32_t count_ = 0;
 };

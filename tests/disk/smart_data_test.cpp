@@ -109,6 +109,7 @@ TEST(FillSmartData, AdjustedHoursCounters) {
               std::tuple(TIME_UNIT_ADJUSTED_HOURS, 600, 10, 600));
     EXPECT_EQ(std::get<1>(read(TIME_UNIT_MINUTES, 0xDA753 + 600, L"INTEL SSDSA2M080G2GC")),
               0xDA753 + 600);
+    EXPECT_EQ(std::get<1>(read(TIME_UNIT_MINUTES, 600, L"Intel Raid 0 Volume")), 600) << "below";
 }
 
 TEST(FillSmartData, IndilinxCountsInCurrentAndWorst) {

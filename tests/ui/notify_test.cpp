@@ -29,7 +29,7 @@ const wchar_t kSkin[] =
       <Button name="go" width="60" text="Go"/>
       <Button name="off" width="60" text="Off" enabled="false"/>
       <Combo name="drives" width="120" dropboxsize="120,200">
-        <ListLabelElement text="Disk 0" height="20"/>
+        <ListLabelElement text="Disk 0"/>
         <ListLabelElement text="Disk 1" height="20"/>
         <ListLabelElement text="Disk 2" height="20"/>
       </Combo>
@@ -124,6 +124,15 @@ TEST_F(NotifyTest, ComboSelectionIsInPlaceWhenItemSelectArrives) {
     auto* combo = window_.Find<CComboUI>(L"drives");
     ASSERT_NE(combo, nullptr);
     EXPECT_EQ(combo->GetCurSel(), -1);
+    // A press anywhere else or Escape closes an open list without choosing.
+    backend_->ClickControl(combo);
+    ASSERT_TRUE(combo->IsDropDownOpen());
+    backend_->Click(window_, {250, 150});
+    EXPECT_FALSE(combo->IsDropDownOpen());
+    backend_->ClickControl(combo);
+    backend_->Key(*combo->GetDropWindow(), 0x1B);
+    EXPECT_FALSE(combo->IsDropDownOpen());
+    EXPECT_EQ(combo->GetCurSel(), -1);
     std::vector<int> seen;
     window_.onNotify = [&](TNotifyUI& msg) {
         if (msg.type == L"itemselect")
@@ -138,9 +147,11 @@ TEST_F(NotifyTest, ComboSelectionIsInPlaceWhenItemSelectArrives) {
     // The user's way: open the list, click the second row.
     backend_->ClickControl(combo);
     ASSERT_TRUE(combo->IsDropDownOpen());
-    EXPECT_EQ(window_.Of(L"dropdown").size(), 1u);
+    EXPECT_EQ(window_.Of(L"dropdown").size(), 3u);
     CComboWnd* list = combo->GetDropWindow();
-    EXPECT_EQ(list->GetWindowRect().top, window_.ClientToScreen({0, combo->GetPos().bottom}).y);
+    const Rect below = list->GetWindowRect();
+    EXPECT_EQ((Point{below.left, below.top}),
+              window_.ClientToScreen({combo->GetPos().left, combo->GetPos().bottom}));
     backend_->Click(*list, Centre(list->GetRowRect(1)));
     EXPECT_FALSE(combo->IsDropDownOpen());
     EXPECT_EQ(seen, (std::vector<int>{2, 1}));
@@ -148,15 +159,6 @@ TEST_F(NotifyTest, ComboSelectionIsInPlaceWhenItemSelectArrives) {
     EXPECT_EQ(selects.back().wParam, 1u);
     EXPECT_EQ(selects.back().lParam, 2);
 
-    // A press anywhere else or Escape closes an open list without choosing.
-    backend_->ClickControl(combo);
-    ASSERT_TRUE(combo->IsDropDownOpen());
-    backend_->Click(window_, {250, 150});
-    EXPECT_FALSE(combo->IsDropDownOpen());
-    backend_->ClickControl(combo);
-    backend_->Key(*combo->GetDropWindow(), 0x1B);
-    EXPECT_FALSE(combo->IsDropDownOpen());
-    EXPECT_EQ(combo->GetCurSel(), 1);
     // Removing the combo while its list is open closes the list with it.
     backend_->ClickControl(combo);
     ASSERT_TRUE(combo->IsDropDownOpen());
