@@ -25,9 +25,7 @@ class CopyTest : public DriverTest {
         std::vector<uint64_t> words(sectors * 64);
         for (size_t i = 0; i < words.size(); ++i)
             words[i] = 0x5EC7000000000000ull | i;
-        std::fstream out(Image(0), std::ios::binary | std::ios::in | std::ios::out);
-        out.write(reinterpret_cast<const char*>(words.data()),
-                  static_cast<std::streamsize>(words.size() * 8));
+        WriteImage(0, 0, words.data(), words.size() * 8);
     }
     bool Copied(uint64_t lba) const { return ImageSector(1, lba) == ImageSector(0, lba); }
     bool Blank(uint64_t lba) const { return ImageSector(1, lba) == Sector{}; }

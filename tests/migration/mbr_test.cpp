@@ -109,13 +109,10 @@ TEST_F(MbrTest, RewriteClearsEntriesAfterTheSystemPartitionOnly) {
             EXPECT_EQ(ImageSector(1, 0), Sector{});
         } else {
             ASSERT_EQ(result, TableResult::kOk) << sectors;
-            const Sector source = ImageSector(0, 0), written = ImageSector(1, 0);
-            // Boot code, signature and entries 0 and 1 unchanged; 2 and 3 zero.
-            EXPECT_EQ(std::memcmp(source.data(), written.data(), 446 + 32), 0);
-            EXPECT_TRUE(std::all_of(written.begin() + 446 + 32, written.begin() + 510,
-                                    [](uint8_t b) { return b == 0; }));
-            EXPECT_EQ(written[510], 0x55);
-            EXPECT_EQ(written[511], 0xAA);
+            // Boot code, signature, entries 0 and 1 and the boot mark unchanged; 2 and 3 zero.
+            Sector expected = ImageSector(0, 0);
+            std::fill(expected.begin() + 446 + 32, expected.begin() + 510, 0);
+            EXPECT_EQ(ImageSector(1, 0), expected);
 
             const std::string sfdisk = FindTool("sfdisk");
             if (sfdisk.empty()) continue;
