@@ -36,7 +36,7 @@ class MbrTest : public DriverTest {
     }
 };
 
-TEST_F(MbrTest, StatusScanCountsKnownStatusesAndTakesTheLastActive) {
+TEST_F(MbrTest, StatusScanTakesTheLastActiveAndAnExtentDecidesAmongEqualSizes) {
     LoadDrives(MbrMachine("64MiB"), 2);
     MbrDiskContext context;
     LogWatch log;
@@ -58,6 +58,16 @@ TEST_F(MbrTest, StatusScanCountsKnownStatusesAndTakesTheLastActive) {
     const auto lines = mixed.Messages();
     EXPECT_TRUE(Logged(lines, " bootable lba"));
     EXPECT_TRUE(Logged(lines, " invalid partition status"));
+
+    // With no entry active, an extent tells equal-sized partitions apart.
+    auto mbr = ImageAs<MasterBootRecord>(0, 0);
+    mbr.partitions[3].sectorCount = mbr.partitions[2].sectorCount;
+    SetImageAs(0, 0, mbr);
+    SetStatuses({0, 0, 0, 0});
+    const auto& last = mbr.partitions[3];
+    const VolumeExtent extent{uint64_t{last.startingLba} * 512, uint64_t{last.sectorCount} * 512};
+    ASSERT_EQ(readMbr(context, Drive(0), extent), TableResult::kOk);
+    EXPECT_EQ(context.systemEntryIndex, 3u);
 }
 
 TEST_F(MbrTest, SystemVolumeDecidesOverTheActiveFlag) {
@@ -80,19 +90,6 @@ TEST_F(MbrTest, SystemVolumeDecidesOverTheActiveFlag) {
     ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
     EXPECT_EQ(context.systemEntryIndex, 0u);
     EXPECT_TRUE(Logged(none.Messages(), "sys driver:C, secsize=1000, part(0(0base~))"));
-}
-
-TEST_F(MbrTest, ExtentTellsEqualSizedPartitionsApart) {
-    LoadDrives(MbrMachine("64MiB"), 2);
-    auto mbr = ImageAs<MasterBootRecord>(0, 0);
-    mbr.partitions[3].sectorCount = mbr.partitions[2].sectorCount;
-    SetImageAs(0, 0, mbr);
-    SetStatuses({0, 0, 0, 0});
-    const auto& last = mbr.partitions[3];
-    const VolumeExtent extent{uint64_t{last.startingLba} * 512, uint64_t{last.sectorCount} * 512};
-    MbrDiskContext context;
-    ASSERT_EQ(readMbr(context, Drive(0), extent), TableResult::kOk);
-    EXPECT_EQ(context.systemEntryIndex, 3u);
 }
 
 TEST_F(MbrTest, RewriteClearsEntriesAfterTheSystemPartitionOnly) {

@@ -8,10 +8,8 @@
 #include <sstream>
 
 #include "base/utf8.h"
-#include "disk/ata_smart.h"
 #include "tests/disk/inventory_fixture.h"
 
-using disk::CAtaSmart;
 using disk::DriveRecord;
 
 namespace {
@@ -169,20 +167,6 @@ TEST_F(VolumeSpaceTest, FailedVolumeQueriesGiveZerosAndNamesAreCut) {
     EXPECT_EQ(Figures(record),
               "disk 1024 used 256 free 256 50% unallocated 512 aligned"
               " | C: VERYLONGFI 512 used 256 free 256 50% | Q:  0 used 0 free 0 0%");
-}
-
-TEST_F(VolumeSpaceTest, EveryInventoryEndsWithTheSpacePass) {
-    LoadDemo();
-    engine_ = std::make_unique<CAtaSmart>();
-    migration::AttachDiskSpace(*engine_);
-    const LogLines log = Inventory();
-    ASSERT_NE(Drive(0), nullptr);
-    EXPECT_EQ(Figures(*Drive(0)),
-              "disk 1024 used 300 free 212 58% unallocated 512 aligned | C: NTFS 512 used 300 free "
-              "212 58%");
-    EXPECT_TRUE(InOrder(log, {"CAtaSmart::Init - Complete", "get driver 0 size"}));
-    // Init runs it again on the fresh list.
-    EXPECT_EQ(CountOf(Inventory(), "get driver 0 size"), 1);
 }
 
 }  // namespace
