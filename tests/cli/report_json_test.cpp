@@ -89,7 +89,6 @@ TEST(CliReportJson, ReportFollowsTheSchemaAndCarriesPageSpaceAndSystemDisk) {
 
     const json report = Reparsed(ReportJson(facts, drives, Names()));
     EXPECT_EQ(CheckSchema(ReportSchema(), report), std::vector<std::string>{});
-    EXPECT_EQ(report["format"], "tramsik-report/1");
     EXPECT_EQ(report["language"], "en");
     EXPECT_EQ(report["os"], json({{"name", "Windows 10 64"}, {"major", 10}, {"minor", 0}}));
     EXPECT_EQ(report["ahciMode"], false);
