@@ -35,8 +35,9 @@ TEST_F(CliRunTest, CommandsOnTheDemoMachine) {
         {"smart --drive 9", 3, "", "", noDrive9},
         {"info", 0, "Drive 0  Orvel SSD S3 1GB\nDrive letter:  C\n",
          "\nUnallocated : 0.5 GB\n[###########---------]  58%\n", ""},
-        // A blank disk is all unallocated.
-        {"info --drive 1", 0, "Drive 1  Orvel SSD S5 2GB\n", "\nUnallocated : 2.0 GB\n", ""},
+        // A blank disk is all unallocated, without letters (and no blank after the label).
+        {"info --drive 1", 0, "Drive 1  Orvel SSD S5 2GB\nDrive letter:\n",
+         "\nUnallocated : 2.0 GB\n[--------------------]  0%\n", ""},
         {"info --drive 9", 3, "", "", noDrive9},
         {"info --drive -1", 2, "", "", "--drive"},
         {"--help", 0, "", "\n  migrate", ""},

@@ -153,16 +153,6 @@ TEST(CliInfo, ThePageAsTheWindowShowsIt) {
               L"D:            exFAT         0.1 GB      0.0 GB      0.1 GB  25\n");
 }
 
-// A drive without letters: no blank at a line's end, an empty bar, no volume table.
-TEST(CliInfo, ADriveWithoutVolumes) {
-    LanguageScope english(0);
-    const DriveRecord bare = SataDrive(3, L"Bare", 0.0, {}, {});
-    const std::wstring text = InfoText(bare, Names(), false);
-    EXPECT_NE(text.find(L"\nDrive letter:\n"), std::wstring::npos) << text;
-    EXPECT_TRUE(text.ends_with(L"\n[--------------------]  0%\n")) << text;
-    EXPECT_TRUE(VolumesText(bare, L"").empty());
-}
-
 }  // namespace
 
 }  // namespace cli

@@ -74,10 +74,15 @@ TEST(CliReportJson, DriveFieldsKeepTheirValuesTypesAndOrder) {
     EXPECT_TRUE(drive["totalDiskSize"].is_number_float());
     EXPECT_EQ(drive["flags"]["isSsd"], true);
     EXPECT_EQ(drive["flags"]["isLba48Supported"], false);
+
+    // Broken text is replaced, not refused.
+    DriveRecord broken = DemoLikeDrive();
+    broken.Model = std::wstring(L"bad") + static_cast<wchar_t>(0xD800);  // a lone surrogate
+    EXPECT_EQ(Reparsed(DriveJson(broken, 0, Names()))["model"], "bad\xEF\xBF\xBD");
 }
 
 // A report of a system disk with its page and space and a blank disk whose health data could
-// not be read, in both languages.
+// not be read, in both languages; and the schema check's own findings on it.
 TEST(CliReportJson, ReportFollowsTheSchemaAndCarriesPageSpaceAndSystemDisk) {
     LanguageScope english(0);
     DriveList drives;
@@ -113,23 +118,10 @@ TEST(CliReportJson, ReportFollowsTheSchemaAndCarriesPageSpaceAndSystemDisk) {
 
     LanguageScope chinese(1);
     EXPECT_EQ(Reparsed(ReportJson({}, drives, Names()))["language"], "zh");
-}
 
-TEST(CliReportJson, BrokenTextIsReplacedNotRefused) {
-    DriveRecord drive = DemoLikeDrive();
-    drive.Model = std::wstring(L"bad") + static_cast<wchar_t>(0xD800);  // a lone surrogate
-    const json parsed = Reparsed(DriveJson(drive, 0, Names()));
-    EXPECT_EQ(parsed["model"], "bad\xEF\xBF\xBD");
-}
-
-TEST(CliSchemaCheck, FindsEveryKindOfMismatch) {
+    // The check finds what is wrong. Each row: a JSON patch of the good report and the one
+    // problem it makes.
     const json schema = ReportSchema();
-    DriveList drives;
-    drives.Append(DemoLikeDrive());
-    const json good = Reparsed(ReportJson({}, drives, Names()));
-    ASSERT_TRUE(CheckSchema(schema, good).empty());
-
-    // Each row: a JSON patch of the good report and the one problem it makes.
     const std::pair<const char*, const char*> cases[] = {
         {R"({"op": "remove", "path": "/drives"})", "$: missing key \"drives\""},
         {R"({"op": "replace", "path": "/format", "value": "tramsik-report/2"})",
@@ -148,12 +140,12 @@ TEST(CliSchemaCheck, FindsEveryKindOfMismatch) {
          "$.drives[0].flags.isNew: is not of type \"boolean\""},
     };
     for (const auto& [patch, problem] : cases)
-        EXPECT_EQ(CheckSchema(schema, good.patch(json::array({json::parse(patch)}))),
+        EXPECT_EQ(CheckSchema(schema, report.patch(json::array({json::parse(patch)}))),
                   std::vector<std::string>{problem});
     // A schema keyword the checker does not know fails instead of passing silently.
     json unknownKeyword = schema;
     unknownKeyword["properties"]["format"]["maxLength"] = 3;
-    EXPECT_EQ(CheckSchema(unknownKeyword, good),
+    EXPECT_EQ(CheckSchema(unknownKeyword, report),
               std::vector<std::string>{"$.format: schema keyword \"maxLength\" is not supported"});
 }
 
