@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "migration/drive_ops.h"
 #include "migration/migration_driver.h"
 #include "platform/partition_table.h"
 #include "platform/platform.h"
@@ -295,10 +296,7 @@ class DriverTest : public SimTest {
     void LoadDrives(const std::string& json, int count) {
         LoadHooked(json);
         for (int i = 0; i < count; ++i) {
-            const std::wstring name = L"\\\\.\\PhysicalDrive" + std::to_wstring(i);
-            platform::HANDLE handle = platform::CreateFileW(
-                name.c_str(), platform::GENERIC_READ | platform::GENERIC_WRITE,
-                platform::FILE_SHARE_READ | platform::FILE_SHARE_WRITE, platform::OPEN_EXISTING, 0);
+            const platform::HANDLE handle = migration::openPhysicalDrive(i);
             ASSERT_NE(handle, platform::INVALID_HANDLE_VALUE) << "drive " << i;
             handles_.push_back(handle);
         }

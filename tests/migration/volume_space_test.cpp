@@ -105,9 +105,8 @@ TEST_F(VolumeSpaceTest, AlignmentFollowsTheFirstEntryOfEitherTable) {
         int startLba;
         bool aligned;
     };
-    for (const Case& each :
-         {Case{"gpt", 2048, true}, Case{"gpt", 63, false}, Case{"mbr", 2048, true},
-          Case{"mbr", 63, false}, Case{"mbr", 64, true}}) {
+    for (const Case& each : {Case{"gpt", 2048, true}, Case{"gpt", 63, false},
+                             Case{"mbr", 63, false}, Case{"mbr", 64, true}}) {
         Json machine = SpaceMachine("64MiB", {"16MiB"});
         machine["drives"][0]["layout"]["style"] = each.style;
         machine["drives"][0]["layout"]["partitions"][0]["startLba"] = each.startLba;
