@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "migration/drive_ops.h"
+#include "migration/gpt.h"
 #include "migration/migration_driver.h"
 #include "platform/partition_table.h"
 #include "platform/platform.h"
@@ -360,14 +361,8 @@ class DriverTest : public SimTest {
         if (sealArray)
             header.partitionEntryArrayCrc32 = platform::Crc32(
                 0, {reinterpret_cast<const uint8_t*>(entries.data()), entries.size() * 128});
-        Seal(header);
+        migration::SealGptHeader(header);
         SetImageAs(index, 1, header);
-    }
-    static void Seal(platform::GptHeader& header) {
-        header.headerCrc32 = 0;
-        header.headerCrc32 =
-            platform::Crc32(0, {reinterpret_cast<const uint8_t*>(&header),
-                                std::min<size_t>(header.headerSize, sizeof header)});
     }
 
     // The image's contents as a fingerprint: equal fingerprints, equal bytes.

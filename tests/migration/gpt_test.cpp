@@ -70,7 +70,7 @@ TEST_F(GptTest, HeaderCheckRefusesEachBadFieldInTurn) {
     for (const Case& c : cases) {
         GptHeader changed = good;
         c.change(changed);
-        Seal(changed);
+        SealGptHeader(changed);
         EXPECT_EQ(checkGptHeader(changed, 512), c.expected) << c.what;
     }
 
@@ -170,7 +170,7 @@ TEST_F(GptTest, BackupProblemsAreWarningsOnly) {
 
     // A backup naming another disk GUID.
     backup.diskGuid[0] ^= 1;
-    Seal(backup);
+    SealGptHeader(backup);
     SetImageAs(0, backupLba, backup);
     EXPECT_TRUE(Logged(OpenLog(context), "W: bad backup gpt"));
 
@@ -182,7 +182,7 @@ TEST_F(GptTest, BackupProblemsAreWarningsOnly) {
 
     // Two backup entries differ: only the first is named.
     backup.diskGuid[0] ^= 1;
-    Seal(backup);
+    SealGptHeader(backup);
     SetImageAs(0, backupLba, backup);
     Sector array = ImageSector(0, backup.partitionEntryLba);
     array[0] ^= 1;    // entry 0
@@ -316,7 +316,7 @@ TEST_F(GptTest, ArraysOfOtherShapesRoundTrip) {
         header.sizeOfPartitionEntry = shape.size;
         header.partitionEntryArrayCrc32 =
             platform::Crc32(0, {array.data(), size_t{shape.count} * shape.size});
-        Seal(header);
+        SealGptHeader(header);
         SetImageAs(0, 1, header);
 
         GptDiskContext source;
