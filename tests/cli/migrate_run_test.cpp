@@ -19,9 +19,6 @@ namespace {
 using nlohmann::json;
 using Options = std::vector<std::string>;
 
-const std::string kDone =
-    "System data migration is completed, please close the computer with the target disk "
-    "replace the source disk for computer startup.\n";
 const std::string kTooSmall =
     "Target disk capacity is less than the capacity of the source disk system partition,"
     "exchange a bigger capacity SSD to finish the migration!\n";
@@ -46,7 +43,9 @@ TEST_F(MigrateRunTest, DemoSystemDiskOntoTheSecondSsdWithYes) {
         const CliRun run = WaitCli(StartCli(
             folder_, Migrate("demo", 1, verify ? Options{"--yes", "--verify"} : Options{"--yes"})));
         EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(run.out, kDone);
+        EXPECT_EQ(run.out,
+                  "System data migration is completed, please close the computer with the target "
+                  "disk replace the source disk for computer startup.\n");
         EXPECT_TRUE(Has(run.err, "OS Drive : Orvel SSD S3 1GB\n")) << run.err;
         EXPECT_FALSE(Has(run.err, "[y/N]")) << "--yes asks nothing";
         // The copy's line ends at 100%; a verified run's reading back has a line of its own.
