@@ -54,7 +54,7 @@ TEST(CliTextColumns, ControlCharactersNeverReachTheTerminal) {
 }
 
 // Sizes are in GB, rounded to one decimal (51.1 MiB is 0.0 GB, 52 MiB 0.1 GB).
-TEST(CliDriveText, ListLinesUpEveryDrive) {
+TEST(CliDriveText, ListLinesUpEveryDriveFoundByItsNumber) {
     DriveList drives;
     drives.Append(SataDrive(0, L"Orvel SSD S3 1GB", 975.0, {}, {}));
     DriveRecord usb = SataDrive(12, L"Portable HDD PX-500", 476891.0, {}, {});
@@ -72,14 +72,9 @@ TEST(CliDriveText, ListLinesUpEveryDrive) {
               L"   12  Portable HDD PX-500  465.7 GB  USB (Serial ATA)  jm1\n"
               L"    -  RAID member            0.0 GB  Serial ATA        cs\n"
               L"    1  Small                  0.1 GB  Serial ATA        pd1\n");
-}
-
-TEST(CliDriveText, FindDriveByPhysicalNumberNotPosition) {
-    DriveList drives;
-    drives.Append(SataDrive(3, L"A", 1.0, {}, {}));
-    drives.Append(SataDrive(0, L"B", 1.0, {}, {}));
-    EXPECT_EQ(FindDrive(drives, 0), &drives[1]);
-    EXPECT_EQ(FindDrive(drives, 1), nullptr);
+    // A drive is found by its number, not its place.
+    EXPECT_EQ(FindDrive(drives, 1), &drives[3]);
+    EXPECT_EQ(FindDrive(drives, 2), nullptr);
 }
 
 TEST(CliDriveText, SmartTableLeavesEmptySlotsOut) {
