@@ -156,8 +156,7 @@ TEST_F(GptTest, BadEntriesAreZeroedButCountedInTheCrcAndADamagedPrimaryFails) {
 
 TEST_F(GptTest, BackupProblemsAreWarningsOnly) {
     LoadDrives(GptMachine("64MiB"), 2);
-    const GptHeader primary = PrimaryHeader(0);
-    const uint64_t backupLba = primary.alternateLba;
+    const uint64_t backupLba = PrimaryHeader(0).alternateLba;
     ASSERT_EQ(backupLba, 131071u);
     GptDiskContext context;
 
