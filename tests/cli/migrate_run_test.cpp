@@ -88,21 +88,19 @@ TEST_F(MigrateRunTest, RefusalsAndTheirStatuses) {
 TEST_F(MigrateRunTest, FailedMigrationExitsWithItsResult) {
     const struct {
         const char* what;
-        json targetFaults;
+        const char* targetFault;  // at sector 300000
         Options options;
         int status;
     } cases[] = {
-        {"a write fails", {{"writeErrorSector", 300000}}, {"--yes"}, 9},
+        {"a write fails", "writeErrorSector", {"--yes"}, 9},
         // The drive says it wrote the sector and did not: only reading back finds out.
-        {"a sector stored wrong, verified",
-         {{"corruptWriteSector", 300000}},
-         {"--yes", "--verify"},
-         17},
+        {"a sector stored wrong, verified", "corruptWriteSector", {"--yes", "--verify"}, 17},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string machine =
-            DemoVariant([&](json& m) { m["drives"][1]["faults"] = c.targetFaults; });
+        const std::string machine = DemoVariant([&](json& m) {
+            m["drives"][1]["faults"] = {{c.targetFault, 300000}};
+        });
         const CliRun run = WaitCli(StartCli(folder_, Migrate(machine, 1, c.options)));
         EXPECT_EQ(run.status, c.status);
         EXPECT_TRUE(Has(run.err, "System migration failed [-" + std::to_string(c.status) + "]\n"))
