@@ -22,10 +22,9 @@ class CaptureRunTest : public CliRunFixture {
 
     // Captures `machine` into a file of this test named after it.
     std::string Capture(const std::filesystem::path& machine, std::vector<std::string> options) {
-        const std::string out =
-            (folder_ /
-             (machine.stem().string() + (options.empty() ? "" : "-anonymised") + "-captured.json"))
-                .string();
+        const auto out = (folder_ / (machine.stem().string() + "-" +
+                                     std::to_string(options.size()) + "-captured.json"))
+                             .string();
         options.insert(options.begin(), {"capture", "--out", out});
         const CliRun run = Run(machine.string(), options);
         EXPECT_EQ(run.status, 0) << machine << ": " << run.err;

@@ -43,19 +43,16 @@ inline bool Has(const std::string& text, const std::string& part) {
 inline CliChild StartCli(const std::filesystem::path& folder, const std::vector<std::string>& args,
                          const std::filesystem::path& input = {}) {
     CliChild child{-1, folder / "stdout", folder / "stderr"};
-    std::vector<std::string> strings{TRAMSIK_CLI};
+    std::vector<std::string> strings{TRAMSIK_CLI}, environment{"XDG_CACHE_HOME=" + folder.string()};
     strings.insert(strings.end(), args.begin(), args.end());
-    std::vector<std::string> environment{"XDG_CACHE_HOME=" + folder.string()};
     for (char** e = environ; *e; ++e)
         if (!std::string(*e).starts_with("XDG_CACHE_HOME=")) environment.push_back(*e);
-    const auto pointers = [](std::vector<std::string>& from) {
-        std::vector<char*> to;
-        for (std::string& s : from)
-            to.push_back(s.data());
-        to.push_back(nullptr);
-        return to;
-    };
-    std::vector<char*> argv = pointers(strings), envp = pointers(environment);
+    std::vector<char*> argv, envp;
+    for (const auto& [from, to] : {std::pair{&strings, &argv}, {&environment, &envp}}) {
+        for (std::string& s : *from)
+            to->push_back(s.data());
+        to->push_back(nullptr);
+    }
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

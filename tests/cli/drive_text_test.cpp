@@ -20,7 +20,6 @@ TEST(CliTextColumns, WidthsPaddingAndAlignment) {
     // U+1D7CE, a narrow digit outside the BMP: one cell, also where it takes two units.
     EXPECT_EQ(DisplayWidth(L"\U0001D7CE1"), 2u);
     EXPECT_EQ(PadRight(L"良", 4), L"良  ");
-    EXPECT_EQ(PadRight(L"\U0001D7CE", 3), L"\U0001D7CE  ");
     EXPECT_EQ(PadRight(L"toolong", 3), L"toolong");
 
     const Align aligns[] = {Align::Right, Align::Left};
@@ -55,7 +54,7 @@ TEST(CliTextColumns, ControlCharactersNeverReachTheTerminal) {
 }
 
 // Sizes are in GB, rounded to one decimal (51.1 MiB is 0.0 GB, 52 MiB 0.1 GB).
-TEST(CliDriveText, ListLinesUpEveryDrive) {
+TEST(CliDriveText, ListLinesUpEveryDriveFoundByItsNumber) {
     DriveList drives;
     drives.Append(SataDrive(0, L"Orvel SSD S3 1GB", 975.0, {}, {}));
     DriveRecord usb = SataDrive(12, L"Portable HDD PX-500", 476891.0, {}, {});
@@ -73,14 +72,9 @@ TEST(CliDriveText, ListLinesUpEveryDrive) {
               L"   12  Portable HDD PX-500  465.7 GB  USB (Serial ATA)  jm1\n"
               L"    -  RAID member            0.0 GB  Serial ATA        cs\n"
               L"    1  Small                  0.1 GB  Serial ATA        pd1\n");
-}
-
-TEST(CliDriveText, FindDriveByPhysicalNumberNotPosition) {
-    DriveList drives;
-    drives.Append(SataDrive(3, L"A", 1.0, {}, {}));
-    drives.Append(SataDrive(0, L"B", 1.0, {}, {}));
-    EXPECT_EQ(FindDrive(drives, 0), &drives[1]);
-    EXPECT_EQ(FindDrive(drives, 1), nullptr);
+    // A drive is found by its number, not its place.
+    EXPECT_EQ(FindDrive(drives, 1), &drives[3]);
+    EXPECT_EQ(FindDrive(drives, 2), nullptr);
 }
 
 TEST(CliDriveText, SmartTableLeavesEmptySlotsOut) {
@@ -151,16 +145,6 @@ TEST(CliInfo, ThePageAsTheWindowShowsIt) {
               L"Drive letter         Disk capacity  Used Space  Free Space   %\n"
               L"C:            NTFS          0.5 GB      0.3 GB      0.2 GB  58\n"
               L"D:            exFAT         0.1 GB      0.0 GB      0.1 GB  25\n");
-}
-
-// A drive without letters: no blank at a line's end, an empty bar, no volume table.
-TEST(CliInfo, ADriveWithoutVolumes) {
-    LanguageScope english(0);
-    const DriveRecord bare = SataDrive(3, L"Bare", 0.0, {}, {});
-    const std::wstring text = InfoText(bare, Names(), false);
-    EXPECT_NE(text.find(L"\nDrive letter:\n"), std::wstring::npos) << text;
-    EXPECT_TRUE(text.ends_with(L"\n[--------------------]  0%\n")) << text;
-    EXPECT_TRUE(VolumesText(bare, L"").empty());
 }
 
 }  // namespace

@@ -19,9 +19,6 @@ namespace {
 using nlohmann::json;
 using Options = std::vector<std::string>;
 
-const std::string kDone =
-    "System data migration is completed, please close the computer with the target disk "
-    "replace the source disk for computer startup.\n";
 const std::string kTooSmall =
     "Target disk capacity is less than the capacity of the source disk system partition,"
     "exchange a bigger capacity SSD to finish the migration!\n";
@@ -46,7 +43,9 @@ TEST_F(MigrateRunTest, DemoSystemDiskOntoTheSecondSsdWithYes) {
         const CliRun run = WaitCli(StartCli(
             folder_, Migrate("demo", 1, verify ? Options{"--yes", "--verify"} : Options{"--yes"})));
         EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(run.out, kDone);
+        EXPECT_EQ(run.out,
+                  "System data migration is completed, please close the computer with the target "
+                  "disk replace the source disk for computer startup.\n");
         EXPECT_TRUE(Has(run.err, "OS Drive : Orvel SSD S3 1GB\n")) << run.err;
         EXPECT_FALSE(Has(run.err, "[y/N]")) << "--yes asks nothing";
         // The copy's line ends at 100%; a verified run's reading back has a line of its own.
@@ -89,21 +88,19 @@ TEST_F(MigrateRunTest, RefusalsAndTheirStatuses) {
 TEST_F(MigrateRunTest, FailedMigrationExitsWithItsResult) {
     const struct {
         const char* what;
-        json targetFaults;
+        const char* targetFault;  // at sector 300000
         Options options;
         int status;
     } cases[] = {
-        {"a write fails", {{"writeErrorSector", 300000}}, {"--yes"}, 9},
+        {"a write fails", "writeErrorSector", {"--yes"}, 9},
         // The drive says it wrote the sector and did not: only reading back finds out.
-        {"a sector stored wrong, verified",
-         {{"corruptWriteSector", 300000}},
-         {"--yes", "--verify"},
-         17},
+        {"a sector stored wrong, verified", "corruptWriteSector", {"--yes", "--verify"}, 17},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string machine =
-            DemoVariant([&](json& m) { m["drives"][1]["faults"] = c.targetFaults; });
+        const std::string machine = DemoVariant([&](json& m) {
+            m["drives"][1]["faults"] = {{c.targetFault, 300000}};
+        });
         const CliRun run = WaitCli(StartCli(folder_, Migrate(machine, 1, c.options)));
         EXPECT_EQ(run.status, c.status);
         EXPECT_TRUE(Has(run.err, "System migration failed [-" + std::to_string(c.status) + "]\n"))

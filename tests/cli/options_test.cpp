@@ -61,7 +61,6 @@ TEST(CliOptions, CommandsAndTheirOptions) {
         {{"--machine", "demo", "--lang", "zh", "--log", "/tmp/日志.log", "smart", "--drive", "12"},
          "machine=demo lang=1 log=/tmp/日志.log command=1 drive=12"},
         {{"--lang", "en", "report", "--json"}, "lang=0 command=2 json=1"},
-        {{"report", "--machine", "m.json"}, "machine=m.json command=2"},
         {{"info", "--drive", "2"}, "command=3 drive=2"},
         {{"migrate", "--target", "3", "--machine", "demo"}, "machine=demo command=4 target=3"},
         {{"migrate", "--yes", "--target", "0"}, "command=4 yes=1"},

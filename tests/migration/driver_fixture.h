@@ -24,6 +24,8 @@
 #include <utility>
 #include <vector>
 
+#include "migration/drive_ops.h"
+#include "migration/gpt.h"
 #include "migration/migration_driver.h"
 #include "platform/partition_table.h"
 #include "platform/platform.h"
@@ -284,7 +286,6 @@ class DriverTest : public SimTest {
         auto sim = machine
                        ? platform::sim::SimPlatform::Create(std::move(*machine), {folder_}, &error)
                        : nullptr;
-        EXPECT_TRUE(sim) << error;
         if (!sim) throw std::runtime_error(error);
         sim_ = sim.get();
         auto hooked = std::make_unique<HookedPlatform>(std::move(sim));
@@ -296,10 +297,7 @@ class DriverTest : public SimTest {
     void LoadDrives(const std::string& json, int count) {
         LoadHooked(json);
         for (int i = 0; i < count; ++i) {
-            const std::wstring name = L"\\\\.\\PhysicalDrive" + std::to_wstring(i);
-            platform::HANDLE handle = platform::CreateFileW(
-                name.c_str(), platform::GENERIC_READ | platform::GENERIC_WRITE,
-                platform::FILE_SHARE_READ | platform::FILE_SHARE_WRITE, platform::OPEN_EXISTING, 0);
+            const platform::HANDLE handle = migration::openPhysicalDrive(i);
             ASSERT_NE(handle, platform::INVALID_HANDLE_VALUE) << "drive " << i;
             handles_.push_back(handle);
         }
@@ -319,33 +317,31 @@ class DriverTest : public SimTest {
     int32_t Migrate(uint32_t source, uint32_t target) { return Migrate({source, target}); }
 
     std::filesystem::path Image(int index) const { return sim_->ImagePath(index); }
-    // The image bytes of the drive at `index`, read and written past the simulator.
-    Sector ImageSector(int index, uint64_t lba) const {
-        Sector sector{};
+    // The image bytes of the drive at `index` from sector `lba` on, read and written past the
+    // simulator.
+    bool ReadImage(int index, uint64_t lba, void* bytes, size_t size) const {
         std::ifstream in(Image(index), std::ios::binary);
         in.seekg(static_cast<std::streamoff>(lba * 512));
-        in.read(reinterpret_cast<char*>(sector.data()), sector.size());
-        return sector;
+        return static_cast<bool>(in.read(static_cast<char*>(bytes), std::streamsize(size)));
     }
-    void SetImageSector(int index, uint64_t lba, const Sector& sector) const {
+    void WriteImage(int index, uint64_t lba, const void* bytes, size_t size) const {
         std::fstream out(Image(index), std::ios::binary | std::ios::in | std::ios::out);
         out.seekp(static_cast<std::streamoff>(lba * 512));
-        out.write(reinterpret_cast<const char*>(sector.data()), sector.size());
+        out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
     }
     template <typename T>
     T ImageAs(int index, uint64_t lba) const {
-        static_assert(sizeof(T) == 512);
-        T value;
-        const Sector sector = ImageSector(index, lba);
-        std::memcpy(&value, sector.data(), sizeof value);
+        T value{};
+        ReadImage(index, lba, &value, sizeof value);
         return value;
     }
     template <typename T>
     void SetImageAs(int index, uint64_t lba, const T& value) const {
-        static_assert(sizeof(T) == 512);
-        Sector sector;
-        std::memcpy(sector.data(), &value, sizeof value);
-        SetImageSector(index, lba, sector);
+        WriteImage(index, lba, &value, sizeof value);
+    }
+    Sector ImageSector(int index, uint64_t lba) const { return ImageAs<Sector>(index, lba); }
+    void SetImageSector(int index, uint64_t lba, const Sector& s) const {
+        SetImageAs(index, lba, s);
     }
 
     // The primary header and its array as the drive holds them, and a way to store them
@@ -356,44 +352,24 @@ class DriverTest : public SimTest {
     std::vector<platform::GptEntry> PrimaryEntries(int index) const {
         const auto header = PrimaryHeader(index);
         std::vector<platform::GptEntry> entries(header.numberOfPartitionEntries);
-        for (uint32_t s = 0; s < entries.size() / 4; ++s) {
-            const Sector sector = ImageSector(index, header.partitionEntryLba + s);
-            std::memcpy(&entries[s * 4], sector.data(), 512);
-        }
+        ReadImage(index, header.partitionEntryLba, entries.data(), entries.size() * 128);
         return entries;
     }
     void StorePrimary(int index, platform::GptHeader header,
                       const std::vector<platform::GptEntry>& entries, bool sealArray = true) const {
-        for (uint32_t s = 0; s < entries.size() / 4; ++s) {
-            Sector sector;
-            std::memcpy(sector.data(), &entries[s * 4], 512);
-            SetImageSector(index, header.partitionEntryLba + s, sector);
-        }
+        WriteImage(index, header.partitionEntryLba, entries.data(), entries.size() * 128);
         if (sealArray)
             header.partitionEntryArrayCrc32 = platform::Crc32(
                 0, {reinterpret_cast<const uint8_t*>(entries.data()), entries.size() * 128});
-        Seal(header);
+        migration::SealGptHeader(header);
         SetImageAs(index, 1, header);
     }
-    static void Seal(platform::GptHeader& header) {
-        header.headerCrc32 = 0;
-        header.headerCrc32 =
-            platform::Crc32(0, {reinterpret_cast<const uint8_t*>(&header),
-                                std::min<size_t>(header.headerSize, sizeof header)});
-    }
 
-    // The image's contents as a fingerprint: equal fingerprints, equal bytes. Hashed block by
-    // block, since the demo's images are gigabytes (mostly holes).
+    // The image's contents as a fingerprint: equal fingerprints, equal bytes.
     static uint64_t Fingerprint(const std::filesystem::path& image) {
-        std::ifstream file(image, std::ios::binary);
-        std::vector<char> block(1 << 20);
-        uint64_t fingerprint = 0;
-        while (file.read(block.data(), static_cast<std::streamsize>(block.size())) ||
-               file.gcount() > 0) {
-            const std::string_view bytes(block.data(), static_cast<size_t>(file.gcount()));
-            fingerprint = fingerprint * 1000003 ^ std::hash<std::string_view>{}(bytes);
-        }
-        return fingerprint;
+        std::string bytes(std::filesystem::file_size(image), '\0');
+        std::ifstream(image, std::ios::binary).read(bytes.data(), std::streamsize(bytes.size()));
+        return std::hash<std::string>{}(bytes);
     }
 
     // No partition table left: no MBR entries or boot signature, no GPT header at either end.
@@ -413,16 +389,12 @@ class DriverTest : public SimTest {
 
     // True when sectors [first, end) of the two images hold the same bytes.
     bool SameSectors(int a, int b, uint64_t first, uint64_t end) const {
-        std::ifstream left(Image(a), std::ios::binary), right(Image(b), std::ios::binary);
-        left.seekg(static_cast<std::streamoff>(first * 512));
-        right.seekg(static_cast<std::streamoff>(first * 512));
         std::vector<char> x(1 << 20), y(1 << 20);
-        for (uint64_t at = first; at < end;) {
-            const uint64_t sectors = std::min<uint64_t>(end - at, x.size() / 512);
-            const auto bytes = static_cast<std::streamsize>(sectors * 512);
-            if (!left.read(x.data(), bytes) || !right.read(y.data(), bytes)) return false;
-            if (std::memcmp(x.data(), y.data(), static_cast<size_t>(bytes)) != 0) return false;
-            at += sectors;
+        for (uint64_t at = first; at < end; at += x.size() / 512) {
+            const size_t bytes = std::min<uint64_t>(end - at, x.size() / 512) * 512;
+            if (!ReadImage(a, at, x.data(), bytes) || !ReadImage(b, at, y.data(), bytes) ||
+                std::memcmp(x.data(), y.data(), bytes) != 0)
+                return false;
         }
         return true;
     }

@@ -70,7 +70,7 @@ TEST_F(GptTest, HeaderCheckRefusesEachBadFieldInTurn) {
     for (const Case& c : cases) {
         GptHeader changed = good;
         c.change(changed);
-        Seal(changed);
+        SealGptHeader(changed);
         EXPECT_EQ(checkGptHeader(changed, 512), c.expected) << c.what;
     }
 
@@ -91,7 +91,6 @@ TEST_F(GptTest, FindsSystemPartitionByExtentThenByNameThenEntryZero) {
     LoadDrives(GptMachine("64MiB"), 2);
     GptDiskContext context;
     EXPECT_TRUE(OpenLog(context).empty());
-    EXPECT_EQ(context.sectorCount, 131072u);
     EXPECT_EQ(context.lastEntryIndex, 3u);
     EXPECT_EQ(context.systemEntryIndex, 2u);  // the name rule
 
@@ -119,29 +118,11 @@ TEST_F(GptTest, FindsSystemPartitionByExtentThenByNameThenEntryZero) {
     EXPECT_EQ(context.systemEntryIndex, 0u);
 }
 
-TEST_F(GptTest, DamagedPrimaryFailsWithItsOwnLine) {
+TEST_F(GptTest, BadEntriesAreZeroedButCountedInTheCrcAndADamagedPrimaryFails) {
     LoadDrives(GptMachine("64MiB"), 1);
     GptHeader header = PrimaryHeader(0);
-    const auto entries = PrimaryEntries(0);
-    GptDiskContext context;
-    // The array's CRC off by one bit, although every entry is fine.
-    header.partitionEntryArrayCrc32 ^= 0x80;
-    StorePrimary(0, header, entries, false);
-    LogWatch crc;
-    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kBadEntryArrayCrc);
-    EXPECT_TRUE(Logged(crc.Messages(), "W: bad ptbl crc"));
-    // An array overlapping the first usable sector, under a right CRC.
-    header.firstUsableLba = 33;
-    StorePrimary(0, header, entries);
-    LogWatch overlap;
-    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kBadHeader);
-    EXPECT_TRUE(Logged(overlap.Messages(), "bad gpt header"));
-}
-
-TEST_F(GptTest, EntryBelowFirstUsableIsZeroedButCountedInTheCrc) {
-    LoadDrives(GptMachine("64MiB"), 2);
-    const GptHeader header = PrimaryHeader(0);
-    auto entries = PrimaryEntries(0);
+    const auto good = PrimaryEntries(0);
+    auto entries = good;
     entries[3].startingLba = 33;  // under the first usable 34; the last entry, so the last moves
     StorePrimary(0, header, entries);
 
@@ -158,12 +139,24 @@ TEST_F(GptTest, EntryBelowFirstUsableIsZeroedButCountedInTheCrc) {
     entries[3].endingLba = 29999;
     StorePrimary(0, header, entries);
     EXPECT_TRUE(Logged(OpenLog(context), "bad lba in partition entry 3"));
+
+    // The array's CRC off by one bit, although every entry is fine.
+    header.partitionEntryArrayCrc32 ^= 0x80;
+    StorePrimary(0, header, good, false);
+    LogWatch crc;
+    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kBadEntryArrayCrc);
+    EXPECT_TRUE(Logged(crc.Messages(), "W: bad ptbl crc"));
+    // An array overlapping the first usable sector, under a right CRC.
+    header.firstUsableLba = 33;
+    StorePrimary(0, header, good);
+    LogWatch overlap;
+    EXPECT_EQ(openGTP(context, Drive(0)), TableResult::kBadHeader);
+    EXPECT_TRUE(Logged(overlap.Messages(), "bad gpt header"));
 }
 
 TEST_F(GptTest, BackupProblemsAreWarningsOnly) {
     LoadDrives(GptMachine("64MiB"), 2);
-    const GptHeader primary = PrimaryHeader(0);
-    const uint64_t backupLba = primary.alternateLba;
+    const uint64_t backupLba = PrimaryHeader(0).alternateLba;
     ASSERT_EQ(backupLba, 131071u);
     GptDiskContext context;
 
@@ -175,7 +168,7 @@ TEST_F(GptTest, BackupProblemsAreWarningsOnly) {
 
     // A backup naming another disk GUID.
     backup.diskGuid[0] ^= 1;
-    Seal(backup);
+    SealGptHeader(backup);
     SetImageAs(0, backupLba, backup);
     EXPECT_TRUE(Logged(OpenLog(context), "W: bad backup gpt"));
 
@@ -187,7 +180,7 @@ TEST_F(GptTest, BackupProblemsAreWarningsOnly) {
 
     // Two backup entries differ: only the first is named.
     backup.diskGuid[0] ^= 1;
-    Seal(backup);
+    SealGptHeader(backup);
     SetImageAs(0, backupLba, backup);
     Sector array = ImageSector(0, backup.partitionEntryLba);
     array[0] ^= 1;    // entry 0
@@ -255,58 +248,51 @@ TEST_F(GptTest, RewriteKeepsEntriesUpToSystemAndMovesBackupToTheEnd) {
 
         // Where the primary and the backup header say they are, and where the rest lies.
         const GptHeader primary = PrimaryHeader(1), backup = ImageAs<GptHeader>(1, n - 1);
-        const GptHeader sourceHeader = PrimaryHeader(0);
         EXPECT_EQ(
             (std::array<uint64_t, 6>{primary.myLba, primary.alternateLba, primary.lastUsableLba,
                                      backup.myLba, backup.alternateLba, backup.partitionEntryLba}),
             (std::array<uint64_t, 6>{1, n - 1, n - 34, n - 1, 1, n - 33}));
-        EXPECT_EQ(primary.firstUsableLba, sourceHeader.firstUsableLba);
+        EXPECT_EQ(primary.firstUsableLba, PrimaryHeader(0).firstUsableLba);
 
-        const auto entries = PrimaryEntries(1);
-        const auto sourceEntries = PrimaryEntries(0);
-        for (int i = 0; i <= 2; ++i)
-            EXPECT_EQ(std::memcmp(&entries[i], &sourceEntries[i], 128), 0) << i;
-        EXPECT_EQ(entries[3].startingLba, 0u);
-        EXPECT_EQ(entries[3].typeGuid, platform::GuidBytes{});
+        const auto entries = PrimaryEntries(1), sourceEntries = PrimaryEntries(0);
+        const GptEntry none{};
+        for (int i = 0; i <= 3; ++i)
+            EXPECT_EQ(std::memcmp(&entries[i], i < 3 ? &sourceEntries[i] : &none, 128), 0) << i;
         EXPECT_EQ(ImageSector(1, n - 33), ImageSector(1, 2));
         EXPECT_EQ(SgdiskProblems(Image(1)), "") << n;
     }
 }
 
 TEST_F(GptTest, FirstWriteFailureStopsTheRewrite) {
-    struct Case {
-        uint64_t sector;
-        const char* line;
-    };
     const uint64_t n = 96 * 2048;
     // In the order of the writes: the backup array (its header is the migration's failure
     // table's), then the primary array and header, then the protective MBR.
-    const Case cases[] = {
+    const std::pair<uint64_t, const char*> cases[] = {
         {n - 20, "modifyGpt WriteFile()-3 Error: 1117"},
         {20, "modifyGpt WriteFile()-2 Error: 1117"},
         {1, "modifyGpt WriteFile()-1 Error: 1117"},
         {0, "modifyGpt WriteFile()-0 Error: 1117"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [sector, line] : cases) {
         LoadDrives(
-            GptMachine("96MiB", "{}", R"({ "writeErrorSector": )" + std::to_string(c.sector) + "}"),
+            GptMachine("96MiB", "{}", R"({ "writeErrorSector": )" + std::to_string(sector) + "}"),
             2);
         GptDiskContext source;
         ASSERT_EQ(openGTP(source, Drive(0)), TableResult::kOk);
         const Sector protectiveMbr = ImageSector(0, 0);
         LogWatch log;
         EXPECT_EQ(modifyGpt(Drive(1), source, protectiveMbr.data()), TableResult::kWriteFailed)
-            << c.line;
-        EXPECT_TRUE(Logged(log.Messages(), c.line)) << c.line;
+            << line;
+        EXPECT_TRUE(Logged(log.Messages(), line)) << line;
         // Later steps did not run: the primary header comes after the whole backup, and the
         // protective MBR after it.
-        if (c.sector != 0) {
-            EXPECT_EQ(ImageSector(1, 1), Sector{}) << c.line;
+        if (sector != 0) {
+            EXPECT_EQ(ImageSector(1, 1), Sector{}) << line;
         }
-        if (c.sector >= n - 20) {
-            EXPECT_EQ(ImageSector(1, n - 1), Sector{}) << c.line;
+        if (sector >= n - 20) {
+            EXPECT_EQ(ImageSector(1, n - 1), Sector{}) << line;
         }
-        EXPECT_NE(ImageSector(1, 0), protectiveMbr) << c.line;
+        EXPECT_NE(ImageSector(1, 0), protectiveMbr) << line;
     }
 }
 
@@ -323,21 +309,16 @@ TEST_F(GptTest, ArraysOfOtherShapesRoundTrip) {
         std::vector<uint8_t> array(shape.arraySectors * 512, 0);
         for (uint32_t i = 0; i < 4; ++i)
             std::memcpy(array.data() + i * shape.size, &entries[i], sizeof(GptEntry));
-        std::fstream out(Image(0), std::ios::binary | std::ios::in | std::ios::out);
-        out.seekp(2 * 512).write(reinterpret_cast<const char*>(array.data()),
-                                 static_cast<std::streamsize>(array.size()));
-        out.close();
+        WriteImage(0, 2, array.data(), array.size());
         header.numberOfPartitionEntries = shape.count;
         header.sizeOfPartitionEntry = shape.size;
         header.partitionEntryArrayCrc32 =
             platform::Crc32(0, {array.data(), size_t{shape.count} * shape.size});
-        Seal(header);
+        SealGptHeader(header);
         SetImageAs(0, 1, header);
 
         GptDiskContext source;
-        LogWatch log;
-        ASSERT_EQ(openGTP(source, Drive(0)), TableResult::kOk) << shape.size;
-        EXPECT_TRUE(Logged(log.Messages(), "W: bad backup gpt"));  // the old 128-entry backup
+        EXPECT_TRUE(Logged(OpenLog(source), "W: bad backup gpt"));  // the old 128-entry backup
         EXPECT_EQ(source.systemEntryIndex, 2u);
         EXPECT_EQ(source.Entry(2).endingLba, kSystemEnd);
 

@@ -45,7 +45,8 @@ DriveList Drives(std::initializer_list<std::pair<int32_t, const wchar_t*>> numbe
 }
 
 // The identity is the drive number, not the index; a directory written in lower case names the
-// same volume; of two disks claiming the letter (which cannot happen) the first wins.
+// same volume; of two disks claiming the letter (which cannot happen) the first wins. No match
+// keeps what was known but the letter.
 TEST_F(SystemDiskTest, TheLetterOfTheSystemDirectoryDecides) {
     const DriveList drives = Drives({{2, L"C:"}, {5, L"D: E:"}, {7, L"F:"}, {9, L"C: F:"}});
     migration::SystemDisk systemDisk;
@@ -54,18 +55,13 @@ TEST_F(SystemDiskTest, TheLetterOfTheSystemDirectoryDecides) {
     EXPECT_EQ(Summary(systemDisk), "1 5 Disk 5 D");
     Find("f:\\windows\\system32", drives, systemDisk);
     EXPECT_EQ(Summary(systemDisk), "2 7 Disk 7 F");
-}
 
-TEST_F(SystemDiskTest, NoMatchKeepsWhatWasKnownButTheLetter) {
-    const DriveList drives = Drives({{0, L"D:"}});
+    Find("G:\\Windows\\System32", drives, systemDisk);
+    EXPECT_EQ(Summary(systemDisk), "2 7 Disk 7 G");
     migration::SystemDisk fresh;
     EXPECT_FALSE(
-        Has(Find("C:\\Windows\\System32", drives, fresh), "=====>GetSystemDiskPhysicalDrive = 0"));
-    EXPECT_EQ(Summary(fresh), "0 -1  C");
-
-    migration::SystemDisk known{.index = 3, .physicalDriveId = 4, .model = L"Old", .letter = 0};
-    Find("C:\\Windows\\System32", drives, known);
-    EXPECT_EQ(Summary(known), "3 4 Old C");
+        Has(Find("G:\\Windows\\System32", drives, fresh), "=====>GetSystemDiskPhysicalDrive = 0"));
+    EXPECT_EQ(Summary(fresh), "0 -1  G");
 }
 
 }  // namespace

@@ -8,10 +8,8 @@
 #include <sstream>
 
 #include "base/utf8.h"
-#include "disk/ata_smart.h"
 #include "tests/disk/inventory_fixture.h"
 
-using disk::CAtaSmart;
 using disk::DriveRecord;
 
 namespace {
@@ -107,27 +105,21 @@ TEST_F(VolumeSpaceTest, AlignmentFollowsTheFirstEntryOfEitherTable) {
         int startLba;
         bool aligned;
     };
+    // A blank disk (no start) has no table to be aligned.
     for (const Case& each :
-         {Case{"gpt", 2048, true}, Case{"gpt", 63, false}, Case{"mbr", 2048, true},
-          Case{"mbr", 63, false}, Case{"mbr", 64, true}}) {
+         {Case{"gpt", 2048, true}, Case{"gpt", 63, false}, Case{"mbr", 63, false},
+          Case{"mbr", 64, true}, Case{"raw", 0, false}}) {
         Json machine = SpaceMachine("64MiB", {"16MiB"});
-        machine["drives"][0]["layout"]["style"] = each.style;
-        machine["drives"][0]["layout"]["partitions"][0]["startLba"] = each.startLba;
+        Json& layout = machine["drives"][0]["layout"];
+        layout["style"] = each.style;
+        layout["partitions"][0]["startLba"] = each.startLba;
+        if (each.startLba == 0) layout.erase("partitions");
         Load(machine.dump());
         DriveRecord record = Record(0, "", 0.0);
         record.IsAligned4K = !each.aligned;
         Measure(record);
         EXPECT_EQ(record.IsAligned4K, each.aligned) << each.style << " " << each.startLba;
     }
-
-    // A blank disk has no table to be aligned.
-    Json blank = SpaceMachine("64MiB", {});
-    blank["drives"][0]["layout"] = {{"style", "raw"}};
-    Load(blank.dump());
-    DriveRecord record = Record(0, "", 0.0);
-    record.IsAligned4K = true;
-    Measure(record);
-    EXPECT_EQ(Figures(record), "disk 64 used 0 free 0 0% unallocated 0");
 }
 
 // A disk without a physical number keeps its size and alignment (no table was read) but gets
@@ -169,20 +161,6 @@ TEST_F(VolumeSpaceTest, FailedVolumeQueriesGiveZerosAndNamesAreCut) {
     EXPECT_EQ(Figures(record),
               "disk 1024 used 256 free 256 50% unallocated 512 aligned"
               " | C: VERYLONGFI 512 used 256 free 256 50% | Q:  0 used 0 free 0 0%");
-}
-
-TEST_F(VolumeSpaceTest, EveryInventoryEndsWithTheSpacePass) {
-    LoadDemo();
-    engine_ = std::make_unique<CAtaSmart>();
-    migration::AttachDiskSpace(*engine_);
-    const LogLines log = Inventory();
-    ASSERT_NE(Drive(0), nullptr);
-    EXPECT_EQ(Figures(*Drive(0)),
-              "disk 1024 used 300 free 212 58% unallocated 512 aligned | C: NTFS 512 used 300 free "
-              "212 58%");
-    EXPECT_TRUE(InOrder(log, {"CAtaSmart::Init - Complete", "get driver 0 size"}));
-    // Init runs it again on the fresh list.
-    EXPECT_EQ(CountOf(Inventory(), "get driver 0 size"), 1);
 }
 
 }  // namespace
