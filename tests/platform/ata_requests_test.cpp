@@ -24,42 +24,31 @@ class AtaRequests : public SimTest {
     }
 };
 
-TEST_F(AtaRequests, DemoIdentifyThroughPassThroughAndSmartIoctlIsTheDrivesPage) {
+TEST_F(AtaRequests, DemoPagesComeBackWithValidChecksumsOnBothPaths) {
     sim::SimPlatform& sim = LoadDemo();
-    const sim::Page& expected = *sim.machine().drives[0].identify;
-
-    auto apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
-    Answer answer = ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize);
-    ASSERT_TRUE(answer.ok) << answer.error;
-    EXPECT_EQ(answer.returned, kAptSize);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), apt.begin() + kAptData));
-    // Status ready without error; the checksum byte and its sum.
-    EXPECT_EQ(std::tuple(apt[kAptRegisters + kAtaStatus], apt[kAptRegisters + kAtaError],
-                         apt[kAptData + 510], ByteSum(&apt[kAptData], 512)),
-              std::tuple(0x50, 0, 0xA5, 0));
-
-    auto in = SmartRequest(0xEC, 0, 0xA0, 512, 0, 0);
-    std::vector<uint8_t> out(528, 0xEE);
-    answer = ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528);
-    ASSERT_TRUE(answer.ok) << answer.error;
-    // The size, the buffer size and the driver's error.
-    EXPECT_EQ(std::tuple(answer.returned, Read<uint32_t>(out.data()), out[4]),
-              std::tuple(528u, 512u, 0));
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), out.begin() + 16));
-}
-
-TEST_F(AtaRequests, SmartPagesComeBackWithValidChecksumsOnBothPaths) {
-    sim::SimPlatform& sim = LoadDemo();
-    const sim::SmartSpec& smart = *sim.machine().drives[0].smart;
-    for (const auto& [feature, page] :
-         {std::pair{uint8_t{0xD0}, smart.data}, std::pair{uint8_t{0xD1}, smart.thresholds}}) {
-        auto apt = Ata(0, 0xB0, feature, 0xA0, 512);
+    const sim::DriveSpec& drive = sim.machine().drives[0];
+    for (const auto& [command, feature, page] :
+         {std::tuple{uint8_t{0xEC}, uint8_t{0}, *drive.identify},
+          std::tuple{uint8_t{0xB0}, uint8_t{0xD0}, drive.smart->data},
+          std::tuple{uint8_t{0xB0}, uint8_t{0xD1}, drive.smart->thresholds}}) {
+        auto apt = AtaPassThrough(command, feature, 0xA0, 512);
+        const Answer answer = ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize);
+        ASSERT_TRUE(answer.ok) << answer.error;
+        EXPECT_EQ(answer.returned, kAptSize);
         EXPECT_TRUE(std::equal(page.begin(), page.end(), apt.begin() + kAptData));
-        EXPECT_EQ(ByteSum(&apt[kAptData], 512), 0) << "page checksum in byte 511";
+        // Status ready without error, and the page checksum in byte 511.
+        EXPECT_EQ(std::tuple(apt[kAptRegisters + kAtaStatus], apt[kAptRegisters + kAtaError],
+                             ByteSum(&apt[kAptData], 512)),
+                  std::tuple(0x50, 0, 0));
 
-        auto in = SmartRequest(0xB0, feature, 0xA0, 512, 0x4F, 0xC2);
-        std::vector<uint8_t> out(528);
-        ASSERT_TRUE(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).ok);
+        const bool smart = command == 0xB0;
+        auto in = SmartRequest(command, feature, 0xA0, 512, smart ? 0x4F : 0, smart ? 0xC2 : 0);
+        std::vector<uint8_t> out(528, 0xEE);
+        const Answer read = ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528);
+        ASSERT_TRUE(read.ok) << read.error;
+        // The size, the buffer size and the driver's error.
+        EXPECT_EQ(std::tuple(read.returned, Read<uint32_t>(out.data()), out[4]),
+                  std::tuple(528u, 512u, 0));
         EXPECT_TRUE(std::equal(page.begin(), page.end(), out.begin() + 16));
     }
 }
@@ -169,6 +158,12 @@ TEST_F(AtaRequests, DeviceSelectRoutesAndCapabilitiesDecideWhoAnswers) {
               ERROR_INVALID_FUNCTION);
     EXPECT_TRUE(ControlOnDrive(1, SMART_RCV_DRIVE_DATA, in, 33, out, 528).ok);
     EXPECT_EQ(AtaText(&out[16], 27, 20), "Smart Ioctl Only");
+    // Drive 1's attribute 5 stands at 5 with threshold 10: RETURN STATUS says so.
+    auto status = SmartRequest(0xB0, 0xDA, 0xA0, 0, 0x4F, 0xC2);
+    ASSERT_TRUE(ControlOnDrive(1, SMART_SEND_DRIVE_COMMAND, status, 32, out, 24).ok);
+    EXPECT_EQ(std::tuple(out[16 + 3], out[16 + 4]), std::tuple(0xF4, 0x2C));
+    EXPECT_EQ(ControlOnDrive(1, SMART_SEND_DRIVE_COMMAND, status, 32, out, 16).error,
+              ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(ControlOnDrive(2, SMART_RCV_DRIVE_DATA, in, 33, out, 528).error,
               ERROR_INVALID_FUNCTION);
     apt = Ata(2, 0xEC, 0, 0xA0, 512);
@@ -184,17 +179,6 @@ TEST_F(AtaRequests, DeviceSelectRoutesAndCapabilitiesDecideWhoAnswers) {
     EXPECT_EQ(Control(readOnly, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).error,
               ERROR_ACCESS_DENIED);
     CloseHandle(readOnly);
-}
-
-TEST_F(AtaRequests, ReturnStatusReportsAThresholdReached) {
-    LoadFile("platform/machines/ata_variants.json");
-    auto status = SmartRequest(0xB0, 0xDA, 0xA0, 0, 0x4F, 0xC2);
-    std::vector<uint8_t> reply(24);
-    ASSERT_TRUE(ControlOnDrive(1, SMART_SEND_DRIVE_COMMAND, status, 32, reply, 24).ok);
-    // Drive 1's attribute 5 stands at 5 with threshold 10.
-    EXPECT_EQ(std::tuple(reply[16 + 3], reply[16 + 4]), std::tuple(0xF4, 0x2C));
-    EXPECT_EQ(ControlOnDrive(1, SMART_SEND_DRIVE_COMMAND, status, 32, reply, 16).error,
-              ERROR_INSUFFICIENT_BUFFER);
 }
 
 TEST_F(AtaRequests, RawHexPagesAreAnsweredAsGiven) {
