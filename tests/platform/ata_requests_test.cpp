@@ -24,7 +24,7 @@ class AtaRequests : public SimTest {
     }
 };
 
-TEST_F(AtaRequests, DemoPagesComeBackWithValidChecksumsOnBothPaths) {
+TEST_F(AtaRequests, DemoPagesComeBackOnBothPathsAndMalformedRequestsAreRefused) {
     sim::SimPlatform& sim = LoadDemo();
     const sim::DriveSpec& drive = sim.machine().drives[0];
     for (const auto& [command, feature, page] :
@@ -51,10 +51,7 @@ TEST_F(AtaRequests, DemoPagesComeBackWithValidChecksumsOnBothPaths) {
                   std::tuple(528u, 512u, 0));
         EXPECT_TRUE(std::equal(page.begin(), page.end(), out.begin() + 16));
     }
-}
 
-TEST_F(AtaRequests, MalformedRequestsAreRefusedLikeTheDriverDoes) {
-    LoadDemo();
     const auto refused = [](std::vector<uint8_t> in, DWORD inSize, DWORD outSize, DWORD code) {
         std::vector<uint8_t> out(std::max<DWORD>(outSize, 1), 0xEE);
         const Answer answer = ControlOnDrive(0, code, in, inSize, out, outSize);
@@ -109,7 +106,7 @@ TEST_F(AtaRequests, MalformedRequestsAreRefusedLikeTheDriverDoes) {
                             [](uint8_t b) { return b == 0; }));
 }
 
-TEST_F(AtaRequests, SmartAnswersOnlyAfterEnableOperationsWhereTheDriveSaysSo) {
+TEST_F(AtaRequests, DeviceSelectCapabilitiesAndSmartEnablingDecideWhoAnswers) {
     LoadFile("platform/machines/ata_variants.json");
     // Drive 0 answers at 0xB0 and starts with SMART disabled.
     auto read = Ata(0, 0xB0, 0xD0, 0xB0, 512);
@@ -130,7 +127,7 @@ TEST_F(AtaRequests, SmartAnswersOnlyAfterEnableOperationsWhereTheDriveSaysSo) {
     EXPECT_EQ(read[kAptData + 2], 5) << "first attribute id";
     EXPECT_TRUE(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).ok);
 
-    // The enable command through pass-through moves no data: flags 0, length 0.
+    // Disabling through pass-through moves no data: flags 0, length 0.
     auto disable = AtaPassThrough(0xB0, 0xD9, 0xB0, 0);
     const Answer disabled =
         ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, disable, kAptData, disable, kAptData);
@@ -138,16 +135,12 @@ TEST_F(AtaRequests, SmartAnswersOnlyAfterEnableOperationsWhereTheDriveSaysSo) {
     EXPECT_EQ(disabled.returned, sizeof(ATA_PASS_THROUGH_EX));
     EXPECT_EQ(disable[kAptRegisters + kAtaStatus], 0x50);
     EXPECT_EQ(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).error, ERROR_IO_DEVICE);
-}
 
-TEST_F(AtaRequests, DeviceSelectRoutesAndCapabilitiesDecideWhoAnswers) {
-    LoadFile("platform/machines/ata_variants.json");
     // Drive 0 is the second device: at 0xA0 nobody answers.
     auto apt = Ata(0, 0xEC, 0, 0xA0, 512);
     EXPECT_EQ(apt[kAptRegisters + kAtaStatus], 0);
     EXPECT_EQ(apt[kAptData + 54], 0) << "no model: the transport falls back";
-    auto in = SmartRequest(0xEC, 0, 0xA0, 512, 0, 0);
-    std::vector<uint8_t> out(528);
+    in = SmartRequest(0xEC, 0, 0xA0, 512, 0, 0);
     EXPECT_EQ(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).error, ERROR_IO_DEVICE);
     apt = Ata(0, 0xEC, 0, 0xB0, 512);
     EXPECT_EQ(AtaText(&apt[kAptData], 27, 20), "Second Device SSD");

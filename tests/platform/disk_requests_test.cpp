@@ -16,8 +16,44 @@ class DiskRequests : public SimTest {};
 
 std::vector<uint8_t> NoInput;
 
-TEST_F(DiskRequests, LayoutIsReadFromTheImageAndDeletedInIt) {
+TEST_F(DiskRequests, DescriptorsNameTheDeviceAndTheLayoutIsReadAndDeletedInTheImage) {
     LoadDemo();
+    std::vector<uint8_t> query(12, 0), out(4096, 0xEE);
+    Answer answer = ControlOnDrive(0, IOCTL_DISK_GET_DRIVE_GEOMETRY, NoInput, 0, out, 24);
+    ASSERT_TRUE(answer.ok);
+    EXPECT_EQ(answer.returned, 24u);
+    const auto g = Read<DISK_GEOMETRY>(out.data());
+    EXPECT_EQ(std::tuple(g.MediaType, g.BytesPerSector, g.TracksPerCylinder, g.SectorsPerTrack,
+                         g.Cylinders),
+              std::tuple(FixedMedia, 512u, 255u, 63u, 1024 * kMiB / (255 * 63 * 512)));
+    EXPECT_EQ(ControlOnDrive(0, IOCTL_DISK_GET_DRIVE_GEOMETRY, NoInput, 0, out, 23).error,
+              ERROR_INSUFFICIENT_BUFFER);
+
+    answer = ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 4096);
+    ASSERT_TRUE(answer.ok);
+    const auto descriptor = Read<STORAGE_DEVICE_DESCRIPTOR>(out.data());
+    const auto text = [&](DWORD offset) {
+        return std::string(reinterpret_cast<char*>(&out[offset]));
+    };
+    EXPECT_EQ(std::tuple(descriptor.BusType, descriptor.VendorIdOffset, descriptor.Size),
+              std::tuple(BusTypeSata, 0u, answer.returned));
+    EXPECT_EQ(text(descriptor.ProductIdOffset), "Orvel SSD S3 1GB");
+
+    answer = ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 8);
+    ASSERT_TRUE(answer.ok) << "a short buffer gets the header with the full size";
+    EXPECT_EQ(answer.returned, 8u);
+    EXPECT_GT(Read<DWORD>(out.data(), 4), 8u);
+    query[0] = 49;
+    EXPECT_EQ(ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 4096).error,
+              ERROR_NOT_SUPPORTED);
+
+    std::vector<uint8_t> address(8);
+    ASSERT_TRUE(ControlOnDrive(2, IOCTL_SCSI_GET_ADDRESS, NoInput, 0, address, 8).ok);
+    EXPECT_EQ(address[0], 8);
+    EXPECT_EQ(address[4], 1) << "port";
+    EXPECT_EQ(ControlOnDrive(2, 0x00071234, NoInput, 0, address, 8).error, ERROR_INVALID_FUNCTION)
+        << "a code nobody knows";
+
     std::vector<uint8_t> layout(3840);
     const auto read = [&](int drive) {
         EXPECT_TRUE(
@@ -135,45 +171,6 @@ TEST_F(DiskRequests, FaultsFailTheRequestsTheMachineNames) {
     CloseHandle(second);
     EXPECT_EQ(OpenDrive(1), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(DiskRequests, GeometryDescriptorAndScsiAddressNameTheDevice) {
-    LoadDemo();
-    std::vector<uint8_t> query(12, 0), out(4096, 0xEE);
-    Answer answer = ControlOnDrive(0, IOCTL_DISK_GET_DRIVE_GEOMETRY, NoInput, 0, out, 24);
-    ASSERT_TRUE(answer.ok);
-    EXPECT_EQ(answer.returned, 24u);
-    const auto g = Read<DISK_GEOMETRY>(out.data());
-    EXPECT_EQ(std::tuple(g.MediaType, g.BytesPerSector, g.TracksPerCylinder, g.SectorsPerTrack,
-                         g.Cylinders),
-              std::tuple(FixedMedia, 512u, 255u, 63u, 1024 * kMiB / (255 * 63 * 512)));
-    EXPECT_EQ(ControlOnDrive(0, IOCTL_DISK_GET_DRIVE_GEOMETRY, NoInput, 0, out, 23).error,
-              ERROR_INSUFFICIENT_BUFFER);
-
-    answer = ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 4096);
-    ASSERT_TRUE(answer.ok);
-    const auto descriptor = Read<STORAGE_DEVICE_DESCRIPTOR>(out.data());
-    const auto text = [&](DWORD offset) {
-        return std::string(reinterpret_cast<char*>(&out[offset]));
-    };
-    EXPECT_EQ(std::tuple(descriptor.BusType, descriptor.VendorIdOffset, descriptor.Size),
-              std::tuple(BusTypeSata, 0u, answer.returned));
-    EXPECT_EQ(text(descriptor.ProductIdOffset), "Orvel SSD S3 1GB");
-
-    answer = ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 8);
-    ASSERT_TRUE(answer.ok) << "a short buffer gets the header with the full size";
-    EXPECT_EQ(answer.returned, 8u);
-    EXPECT_GT(Read<DWORD>(out.data(), 4), 8u);
-    query[0] = 49;
-    EXPECT_EQ(ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 4096).error,
-              ERROR_NOT_SUPPORTED);
-
-    std::vector<uint8_t> address(8);
-    ASSERT_TRUE(ControlOnDrive(2, IOCTL_SCSI_GET_ADDRESS, NoInput, 0, address, 8).ok);
-    EXPECT_EQ(address[0], 8);
-    EXPECT_EQ(address[4], 1) << "port";
-    EXPECT_EQ(ControlOnDrive(2, 0x00071234, NoInput, 0, address, 8).error, ERROR_INVALID_FUNCTION)
-        << "a code nobody knows";
 }
 
 TEST_F(DiskRequests, VolumesAnswerTypeSpaceFileSystemAndExtents) {

@@ -39,7 +39,6 @@ TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
               std::tuple(kDiskGeometryExMinimum, int64_t{kDiskSectors * 512}, FixedMedia, 512u));
 
     std::vector<uint8_t> layout(4096);
-    // The layout of `drive`: its style and entry count.
     const auto read = [&](HANDLE drive) {
         EXPECT_TRUE(Ask(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 4096));
         const auto header = Read<DRIVE_LAYOUT_INFORMATION_EX>(layout.data());
@@ -88,7 +87,6 @@ TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOnly) {
         writes.emplace_back(write.offset / 512, write.size);
     EXPECT_EQ(writes, (std::vector<std::pair<uint64_t, size_t>>{{0, 512}, {1, 512}, {last, 512}}));
     // The boot code and disk signature stay; the entries and the boot signature go.
-    EXPECT_EQ(after[0], 0xEB);
     EXPECT_TRUE(std::equal(after.begin(), after.begin() + 446, before.begin()));
     const auto zero = [](uint8_t b) { return b == 0; };
     EXPECT_TRUE(std::all_of(after.begin() + 446, after.begin() + 1024, zero));
@@ -121,7 +119,6 @@ TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOnly) {
 }
 
 TEST_F(LinuxPlatformTest, MountedDisksRefuseLockAndLayoutDeletion) {
-    const std::vector<uint8_t> before = kernel_->disks["/dev/sda"].bytes;
     for (const wchar_t* name : {L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive1"}) {
         const HANDLE drive = Open(name);
         EXPECT_EQ(ErrorOf(Ask(drive, IOCTL_DISK_DELETE_DRIVE_LAYOUT)), ERROR_ACCESS_DENIED);
@@ -129,7 +126,6 @@ TEST_F(LinuxPlatformTest, MountedDisksRefuseLockAndLayoutDeletion) {
         platform_->CloseHandle(drive);
     }
     EXPECT_TRUE(kernel_->writes.empty());
-    EXPECT_EQ(kernel_->disks["/dev/sda"].bytes, before);
     for (const auto& open : kernel_->opens)
         EXPECT_NE(open.mode, KernelIo::OpenMode::ReadWriteExclusive);
 
@@ -142,9 +138,8 @@ TEST_F(LinuxPlatformTest, MountedDisksRefuseLockAndLayoutDeletion) {
 
 TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
     const HANDLE system = Open(L"\\\\.\\C:", GENERIC_READ);
-    ASSERT_NE(system, INVALID_HANDLE_VALUE);
     uint8_t buffer[kVolumeExtentsHeaderSize + 4 * sizeof(DISK_EXTENT)] = {};
-    // The extents of `volume`: their count, and the first's disk, start and length.
+    // The count of `volume`'s extents, and the first's disk, start and length.
     const auto extentsOf = [&](HANDLE volume) {
         EXPECT_TRUE(Ask(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, buffer, sizeof buffer));
         const auto extents = Read<VOLUME_DISK_EXTENTS>(buffer);
@@ -172,7 +167,6 @@ TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
     std::unique_ptr<WmiLocator> locator;
     ASSERT_EQ(platform_->CreateWbemLocator(&locator), S_OK);
     const HANDLE logical = Open(L"\\\\.\\E:", GENERIC_READ);
-    ASSERT_NE(logical, INVALID_HANDLE_VALUE);
     EXPECT_EQ(extentsOf(logical), std::tuple(1u, 0u, 34 * 512, 2048 * 512));
     platform_->CloseHandle(logical);
 
