@@ -134,9 +134,7 @@ class FakeKernel : public KernelIo {
     }
 
     std::optional<std::string> ReadText(const std::string& path) override {
-        const auto found = files.find(path);
-        if (found == files.end()) return std::nullopt;
-        return found->second;
+        return Lookup(files, path);
     }
     std::vector<std::string> ListDirectory(const std::string& path) override {
         std::set<std::string> names;
@@ -161,15 +159,19 @@ class FakeKernel : public KernelIo {
         return std::nullopt;
     }
     std::optional<FsStats> FileSystemStats(const std::string& path) override {
-        const auto found = fileSystems.find(path);
-        if (found == fileSystems.end()) return std::nullopt;
-        return found->second;
+        return Lookup(fileSystems, path);
     }
     SystemName Uname() override { return system; }
     std::optional<std::string> Environment(const std::string& name) override {
-        const auto found = environment.find(name);
-        if (found == environment.end()) return std::nullopt;
-        return found->second;
+        return Lookup(environment, name);
+    }
+
+  private:
+    template <typename Value>
+    static std::optional<Value> Lookup(const std::map<std::string, Value>& map,
+                                       const std::string& key) {
+        const auto found = map.find(key);
+        return found == map.end() ? std::nullopt : std::optional<Value>(found->second);
     }
 };
 

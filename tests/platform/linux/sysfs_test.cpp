@@ -36,15 +36,6 @@ std::string Models(const std::vector<BlockDisk>& disks) {
     return text;
 }
 
-// Each lettered mount as "C:/", space-separated.
-std::string Letters(const std::vector<LetteredMount>& letters) {
-    std::string text;
-    for (const LetteredMount& lettered : letters)
-        text += std::string(text.empty() ? "" : " ") + static_cast<char>(lettered.letter) + ":" +
-                lettered.mount.mountPoint;
-    return text;
-}
-
 }  // namespace
 
 TEST(PhysicalDisks, WholeDisksInAddressOrderThenNvme) {
@@ -136,8 +127,11 @@ TEST(MountInfo, RootIsCAndOtherDiskFileSystemsFollowInDeviceOrder) {
         "28 20 259:1 / /fast rw - ext4 /dev/nvme0n1p1 rw\n";
     const std::set<DeviceNumber> physical = {{8, 0},  {8, 1},   {8, 2},  {8, 16},
                                              {8, 17}, {259, 0}, {259, 1}};
-    EXPECT_EQ(Letters(AssignDriveLetters(ParseMountInfo(text), physical)),
-              "C:/ D:/boot/efi E:/data F:/fast");
+    std::string letters;
+    for (const LetteredMount& lettered : AssignDriveLetters(ParseMountInfo(text), physical))
+        letters += std::string(1, static_cast<char>(lettered.letter)) + ":" +
+                   lettered.mount.mountPoint + " ";
+    EXPECT_EQ(letters, "C:/ D:/boot/efi E:/data F:/fast ");
 
     // A root on something that is no disk (an overlay) is still C:; letters end at Z:.
     std::string many = "1 0 0:40 / / rw - overlay overlay rw\n";
