@@ -9,13 +9,13 @@
 namespace linux_test {
 namespace {
 
-TEST_F(LinuxPlatformTest, AtaPassThroughBecomesAtaPassThrough16) {
+TEST_F(LinuxPlatformTest, AtaAndSmartRequestsBecomeAtaPassThrough16) {
     kernel_->answerSg = [](SgIoHeader& header, const std::vector<uint8_t>&) {
         auto* data = static_cast<uint8_t*>(header.dxferp);
         for (uint32_t i = 0; i < header.dxferLen; ++i)
             data[i] = static_cast<uint8_t>(i);
     };
-    const HANDLE drive = Open(L"\\\\.\\PhysicalDrive0");
+    HANDLE drive = Open(L"\\\\.\\PhysicalDrive0");
     EXPECT_EQ(kernel_->opens.back().path, "/dev/sda");
     const auto identify = AtaPassThrough(ATA_IDENTIFY_DEVICE, 0, 0xA0, 512);
     ATA_PASS_THROUGH_EX_WITH_BUFFERS request{};
@@ -47,10 +47,9 @@ TEST_F(LinuxPlatformTest, AtaPassThroughBecomesAtaPassThrough16) {
     EXPECT_EQ(kernel_->sgCalls.size(), 2u);
     EXPECT_TRUE(platform_->CloseHandle(drive));
     EXPECT_TRUE(kernel_->opens.back().closed);
-}
 
-TEST_F(LinuxPlatformTest, SmartRequestsUseCheckConditionForRegisters) {
-    const HANDLE drive = Open(L"\\\\.\\PHYSICALDRIVE0");
+    // SMART requests use CK_COND to get the registers back.
+    drive = Open(L"\\\\.\\PHYSICALDRIVE0");
     SENDCMDINPARAMS in{};
     in.irDriveRegs = {SMART_RETURN_STATUS, 0, 0, SMART_CYL_LOW, SMART_CYL_HIGH, 0xA0, ATA_SMART, 0};
     uint8_t out[kSendCmdOutHeaderSize + sizeof(IDEREGS)] = {};
@@ -94,14 +93,14 @@ TEST_F(LinuxPlatformTest, SmartRequestsUseCheckConditionForRegisters) {
     platform_->CloseHandle(drive);
 }
 
-TEST_F(LinuxPlatformTest, NvmeStorageQueryBecomesAdminCommands) {
+TEST_F(LinuxPlatformTest, NvmeQueriesBecomeAdminCommandsAndScsiPassesThrough) {
     kernel_->answerNvme = [](NvmeAdminCommand& command) {
         auto* data = reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(command.addr));
         data[0] = command.opcode;
         data[command.dataLen - 1] = 0x77;
         return 0;
     };
-    const HANDLE drive = Open(L"\\\\.\\PhysicalDrive2");
+    HANDLE drive = Open(L"\\\\.\\PhysicalDrive2");
     auto query = std::make_unique<STORAGE_QUERY_NVME_BUFFER>();
     const auto ask = [&](DWORD type, DWORD value, DWORD subValue) {
         *query = STORAGE_QUERY_NVME_BUFFER{};
@@ -147,9 +146,7 @@ TEST_F(LinuxPlatformTest, NvmeStorageQueryBecomesAdminCommands) {
               ERROR_INVALID_FUNCTION);
     EXPECT_TRUE(kernel_->sgCalls.empty());
     platform_->CloseHandle(drive);
-}
 
-TEST_F(LinuxPlatformTest, ScsiPassThroughAndUnsupportedDrivers) {
     kernel_->answerSg = [](SgIoHeader& header, const std::vector<uint8_t>&) {
         const uint8_t sense[] = {0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20, 0};
         std::memcpy(header.sbp, sense, sizeof sense);
@@ -157,7 +154,7 @@ TEST_F(LinuxPlatformTest, ScsiPassThroughAndUnsupportedDrivers) {
         header.status = 0x02;
         header.resid = static_cast<int32_t>(header.dxferLen);
     };
-    const HANDLE drive = Open(L"\\\\.\\PhysicalDrive1");
+    drive = Open(L"\\\\.\\PhysicalDrive1");
     const uint8_t cdb[12] = {0xA1, 0, 0, 0, 0, 0, 0, 0, 0, 0xEC};
     SCSI_PASS_THROUGH_WITH_BUFFERS request = BridgePassThrough(cdb, true);
     ASSERT_TRUE(InPlace(drive, IOCTL_SCSI_PASS_THROUGH, &request, sizeof request));
