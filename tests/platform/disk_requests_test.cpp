@@ -96,7 +96,7 @@ TEST_F(DiskRequests, DescriptorsNameTheDeviceAndTheLayoutIsReadAndDeletedInTheIm
         << "both GPT headers are gone, so the backup does not bring the table back";
 }
 
-TEST_F(DiskRequests, PositionedTransfersAreWholeSectorsInsideTheDisk) {
+TEST_F(DiskRequests, TransfersAreWholeSectorsAndVolumesAnswerSpaceAndExtents) {
     LoadDemo();
     const HANDLE drive = OpenDrive(1);
     std::vector<uint8_t> sector(1024, 0x5C), back(1024);
@@ -133,6 +133,41 @@ TEST_F(DiskRequests, PositionedTransfersAreWholeSectorsInsideTheDisk) {
     EXPECT_EQ(ErrorOf(CloseHandle(readOnly)), ERROR_INVALID_HANDLE);
     EXPECT_EQ(OpenDrive(9), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+
+    EXPECT_EQ(GetDriveTypeW(L"C:\\"), DRIVE_FIXED);
+    EXPECT_EQ(GetDriveTypeW(L"Z:\\"), DRIVE_NO_ROOT_DIR);
+    ULONGLONG available = 0, total = 0, free = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceExW(L"C:\\", &available, &total, &free));
+    EXPECT_EQ(std::tuple(total >> 20, free >> 20), std::tuple(512u, 212u)) << "of the partition";
+    EXPECT_EQ(ErrorOf(GetDiskFreeSpaceExW(L"Q:\\", &available, &total, &free)),
+              ERROR_PATH_NOT_FOUND);
+    wchar_t fileSystem[260] = {};
+    ASSERT_TRUE(
+        GetVolumeInformationW(L"C:\\", nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 260));
+    EXPECT_EQ(std::wstring(fileSystem), L"NTFS");
+    EXPECT_EQ(ErrorOf(GetVolumeInformationW(L"C:\\", nullptr, 0, nullptr, nullptr, nullptr,
+                                            fileSystem, 4)),
+              ERROR_BAD_LENGTH);
+
+    const HANDLE volume =
+        CreateFileW(L"\\\\.\\C:", GENERIC_READ | GENERIC_WRITE, 3, OPEN_EXISTING, 0);
+    ASSERT_NE(volume, INVALID_HANDLE_VALUE);
+    std::vector<uint8_t> extents(104);
+    ASSERT_TRUE(Control(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, NoInput, 0, extents, 104).ok);
+    EXPECT_EQ(Read<DWORD>(extents.data()), 1u);
+    const auto extent = Read<DISK_EXTENT>(extents.data(), 8);
+    EXPECT_EQ(
+        std::tuple(extent.DiskNumber, extent.StartingOffset / kMiB, extent.ExtentLength / kMiB),
+        std::tuple(0u, 117, 512));
+    std::vector<uint8_t> length(8);
+    ASSERT_TRUE(Control(volume, IOCTL_DISK_GET_LENGTH_INFO, NoInput, 0, length, 8).ok);
+    EXPECT_EQ(Read<int64_t>(length.data()), 512 * kMiB);
+    CloseHandle(volume);
+
+    wchar_t directory[64];
+    EXPECT_EQ(GetSystemDirectoryW(nullptr, 0), 20u);
+    EXPECT_EQ(GetSystemDirectoryW(directory, 64), 19u);
+    EXPECT_EQ(std::wstring(directory), L"C:\\Windows\\system32");
 }
 
 // The migration's tests meet each fault as its user does; here the edges of a bad run, the
@@ -171,44 +206,6 @@ TEST_F(DiskRequests, FaultsFailTheRequestsTheMachineNames) {
     CloseHandle(second);
     EXPECT_EQ(OpenDrive(1), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(DiskRequests, VolumesAnswerTypeSpaceFileSystemAndExtents) {
-    LoadDemo();
-    EXPECT_EQ(GetDriveTypeW(L"C:\\"), DRIVE_FIXED);
-    EXPECT_EQ(GetDriveTypeW(L"Z:\\"), DRIVE_NO_ROOT_DIR);
-    ULONGLONG available = 0, total = 0, free = 0;
-    ASSERT_TRUE(GetDiskFreeSpaceExW(L"C:\\", &available, &total, &free));
-    EXPECT_EQ(std::tuple(total >> 20, free >> 20), std::tuple(512u, 212u)) << "of the partition";
-    EXPECT_EQ(ErrorOf(GetDiskFreeSpaceExW(L"Q:\\", &available, &total, &free)),
-              ERROR_PATH_NOT_FOUND);
-    wchar_t fileSystem[260] = {};
-    ASSERT_TRUE(
-        GetVolumeInformationW(L"C:\\", nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 260));
-    EXPECT_EQ(std::wstring(fileSystem), L"NTFS");
-    EXPECT_EQ(ErrorOf(GetVolumeInformationW(L"C:\\", nullptr, 0, nullptr, nullptr, nullptr,
-                                            fileSystem, 4)),
-              ERROR_BAD_LENGTH);
-
-    const HANDLE volume =
-        CreateFileW(L"\\\\.\\C:", GENERIC_READ | GENERIC_WRITE, 3, OPEN_EXISTING, 0);
-    ASSERT_NE(volume, INVALID_HANDLE_VALUE);
-    std::vector<uint8_t> extents(104);
-    ASSERT_TRUE(Control(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, NoInput, 0, extents, 104).ok);
-    EXPECT_EQ(Read<DWORD>(extents.data()), 1u);
-    const auto extent = Read<DISK_EXTENT>(extents.data(), 8);
-    EXPECT_EQ(
-        std::tuple(extent.DiskNumber, extent.StartingOffset / kMiB, extent.ExtentLength / kMiB),
-        std::tuple(0u, 117, 512));
-    std::vector<uint8_t> length(8);
-    ASSERT_TRUE(Control(volume, IOCTL_DISK_GET_LENGTH_INFO, NoInput, 0, length, 8).ok);
-    EXPECT_EQ(Read<int64_t>(length.data()), 512 * kMiB);
-    CloseHandle(volume);
-
-    wchar_t directory[64];
-    EXPECT_EQ(GetSystemDirectoryW(nullptr, 0), 20u);
-    EXPECT_EQ(GetSystemDirectoryW(directory, 64), 19u);
-    EXPECT_EQ(std::wstring(directory), L"C:\\Windows\\system32");
 }
 
 TEST_F(DiskRequests, ASpannedVolumeListsAnExtentPerDisk) {

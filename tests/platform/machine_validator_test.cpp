@@ -138,7 +138,7 @@ TEST(MachineValidator, BrokenJsonAndMissingFilesAreErrorsNotCrashes) {
         0u);
 }
 
-TEST(MachineValidator, NumbersSizesAndDefaultsReadAsDocumented) {
+TEST(MachineValidator, NumbersSizesAndPagesReadAsDocumented) {
     std::string error;
     std::optional<platform::sim::Machine> machine;
     for (const char* size : {"\"0x4000000\"", "\"0.0625GiB\"", "\"67.108864MB\""}) {
@@ -148,15 +148,11 @@ TEST(MachineValidator, NumbersSizesAndDefaultsReadAsDocumented) {
         EXPECT_EQ(machine->drives[0].size, 64u << 20) << size;
     }
     EXPECT_EQ(machine->name, "hex");
-    // Unset faults keep the documented defaults; the SMART threshold page follows the list.
-    EXPECT_EQ(machine->drives[0].faults.errorCode, 1117u);
+    // The SMART threshold page follows the list; NVMe pages are built from their fields.
     EXPECT_EQ(machine->drives[0].smart->thresholds[2], 9);
     EXPECT_EQ(machine->drives[0].smart->data[2 + 5], 0x10);
-}
 
-TEST(MachineValidator, NvmePagesAreBuiltFromFields) {
-    std::string error;
-    const auto machine =
+    machine =
         ParseMachine(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0},
       "drives": [{"physicalDrive": 0, "route": "nvme-storage-query", "size": "1MiB",
                   "nvme": {"model": "Fast One", "serial": "S1", "vid": "0x1FAB",
