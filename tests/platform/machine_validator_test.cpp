@@ -85,8 +85,6 @@ TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblem) {
          R"(broken.json: $.drives[0].smart.attributes[0].raw: expected a number of 0 or more, found -4)"},
         {Replace(R"("raw": "0x10")", R"("raw": "0x1000000000000")"),
          R"(broken.json: $.drives[0].smart.attributes[0].raw: number 281474976710656 is above the largest allowed)"},
-        {Replace(R"("SCSIPort": null)", R"("SCSIPort": null, "Vendor": "x")"),
-         R"(broken.json: $.drives[0].wmi: unknown key "Vendor")"},
         {Replace(R"("format": "tramsik-machine/1")", R"("format": "tramsik-machine/2")"),
          R"(broken.json: $.format: expected "tramsik-machine/1", found "tramsik-machine/2")"},
         {Replace(R"("devices": [{"deviceId": "D1"}])", R"("devices": {"deviceId": "D1"})"),
@@ -105,13 +103,7 @@ TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblem) {
                  R"(}, {"physicalDrive": 0, "route": "ata", "size": 512, "identify": {}}],
   "volumes")"),
          R"(broken.json: $.drives[1].physicalDrive: physical drive 0 is given twice)"},
-        {R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0}, "drives": [)"
-         R"({"physicalDrive": 0, "route": "nvme-intel", "size": "1MiB",)"
-         R"( "nvme": {"health": {"percentageUsed": 256}}}]})",
-         R"(broken.json: $.drives[0].nvme.health.percentageUsed: number 256 is above)"},
         {"[1, 2]", R"(broken.json: $: expected an object, found an array)"},
-        {R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0}})",
-         R"(broken.json: $: missing key "drives")"},
     };
     std::string problem;
     EXPECT_TRUE(ParseMachine(kGood, "good.json", {}, &problem)) << problem;
