@@ -27,9 +27,6 @@ constexpr const char* kMachine = R"({"format": "tramsik-machine/1", "os": {"majo
 constexpr uint8_t kSatIdentify[12] = {0xA1, 0x08, 0x0E, 0, 1, 0, 0, 0, 0xA0, 0xEC};
 constexpr DWORD kRequestSize = sizeof(SCSI_PASS_THROUGH_WITH_BUFFERS);
 constexpr DWORD kHeaderSize = sizeof(SCSI_PASS_THROUGH);
-std::vector<uint8_t> SatIdentify() {
-    return BytesOf(BridgePassThrough(kSatIdentify, true));
-}
 
 HANDLE OpenPort(int port) {
     const std::wstring name = L"\\\\.\\Scsi" + std::to_wstring(port) + L":";
@@ -40,7 +37,7 @@ using BridgeModels = SimTest;
 
 TEST_F(BridgeModels, UsbBridgeAnswersItsDialectAndRefusesBrokenRequests) {
     Load(kMachine);
-    auto request = SatIdentify();
+    auto request = BytesOf(BridgePassThrough(kSatIdentify, true));
     auto answer =
         ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, kHeaderSize, request, kRequestSize);
     ASSERT_TRUE(answer.ok);
@@ -63,7 +60,7 @@ TEST_F(BridgeModels, UsbBridgeAnswersItsDialectAndRefusesBrokenRequests) {
     for (const auto& [length, inSize, outSize] : {std::tuple{4, kHeaderSize, kRequestSize},
                                                   std::tuple{0, kHeaderSize, kBridgeReplySize - 1},
                                                   std::tuple{0, kHeaderSize - 4, kRequestSize}}) {
-        request = SatIdentify();
+        request = BytesOf(BridgePassThrough(kSatIdentify, true));
         request[0] += length;
         EXPECT_EQ(
             ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, inSize, request, outSize).error,

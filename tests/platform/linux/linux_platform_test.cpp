@@ -70,8 +70,7 @@ TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
 
     SCSI_ADDRESS address{};
     ASSERT_TRUE(Ask(usb, IOCTL_SCSI_GET_ADDRESS, &address, sizeof address));
-    EXPECT_EQ(address.PortNumber, 6);
-    EXPECT_EQ(address.Length, sizeof address);
+    EXPECT_EQ(std::tuple(address.PortNumber, address.Length), std::tuple(6, sizeof address));
     platform_->CloseHandle(usb);
     platform_->CloseHandle(sata);
 }
@@ -290,8 +289,9 @@ TEST_F(LinuxPlatformTest, ServiceVersionMutexAndRights) {
     OSVERSIONINFOEXW version{};
     version.dwOSVersionInfoSize = kOsVersionInfoExSize;
     ASSERT_TRUE(platform_->GetVersionExW(&version));
-    EXPECT_EQ(std::tuple(version.dwMajorVersion, version.dwBuildNumber), std::tuple(10u, 60176u));
-    EXPECT_EQ(std::u16string(version.szCSDVersion), u"Debian GNU/Linux 12 (bookworm)");
+    EXPECT_EQ(std::tuple(version.dwMajorVersion, version.dwBuildNumber,
+                         std::u16string(version.szCSDVersion)),
+              std::tuple(10u, 60176u, u"Debian GNU/Linux 12 (bookworm)"));
     SYSTEM_INFO system;
     platform_->GetNativeSystemInfo(&system);
     EXPECT_EQ(system.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_AMD64);
