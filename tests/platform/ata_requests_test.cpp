@@ -10,7 +10,6 @@ namespace {
 
 using namespace platform;
 
-// Where the data of an ATA pass-through request starts.
 constexpr size_t kAptData = kAtaPassThroughDataOffset;
 
 class AtaRequests : public SimTest {
@@ -166,7 +165,6 @@ TEST_F(AtaRequests, DeviceSelectCapabilitiesAndSmartEnablingDecideWhoAnswers) {
     apt = Ata(2, 0xB0, 0xD0, 0xA0, 512);
     EXPECT_EQ(apt[kAptRegisters + kAtaError], ATA_ERROR_ABRT);
 
-    // A handle without write access may not send ATA commands.
     const HANDLE readOnly = OpenDrive(2, GENERIC_READ);
     apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
     EXPECT_EQ(Control(readOnly, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).error,

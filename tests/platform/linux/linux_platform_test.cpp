@@ -64,7 +64,6 @@ TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
     forged.headerCrc32 = Crc32(0, {reinterpret_cast<const uint8_t*>(&forged), kGptHeaderSize});
     std::memcpy(sataBytes.data() + 512, &forged, sizeof forged);
     EXPECT_EQ(read(sata), std::tuple(PARTITION_STYLE_GPT, 2u));
-    // Too small a buffer is asked to grow.
     EXPECT_EQ(ErrorOf(Ask(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 100)),
               ERROR_INSUFFICIENT_BUFFER);
 
@@ -106,12 +105,10 @@ TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOnly) {
     EXPECT_TRUE(Ask(drive, FSCTL_UNLOCK_VOLUME));
     EXPECT_TRUE(kernel_->opens.back().closed);
     EXPECT_FALSE(Ask(drive, FSCTL_UNLOCK_VOLUME));
-    // Someone else holding the disk refuses the lock.
     kernel_->disks["/dev/nvme0n1"].exclusiveBusy = true;
     EXPECT_EQ(ErrorOf(Ask(drive, FSCTL_LOCK_VOLUME)), ERROR_ACCESS_DENIED);
     platform_->CloseHandle(drive);
 
-    // A read-only handle may not delete the layout.
     const HANDLE reader = Open(L"\\\\.\\PhysicalDrive2", GENERIC_READ);
     EXPECT_EQ(ErrorOf(Ask(reader, IOCTL_DISK_DELETE_DRIVE_LAYOUT)), ERROR_ACCESS_DENIED);
     platform_->CloseHandle(reader);
@@ -252,7 +249,6 @@ TEST_F(LinuxPlatformTest, ManagementObjectsComeFromSysfs) {
     EXPECT_EQ(Text(query(L"select Name from Win32_USBController")[0], L"Name"),
               L"Intel Corporation Cannon Lake PCH USB 3.1 xHCI Host Controller");
 
-    // The NVMe drive's controller and its link.
     const auto controller = query(L"select Name, DeviceID from Win32_SCSIController");
     ASSERT_EQ(controller.size(), 1u);
     EXPECT_EQ(Text(controller[0], L"Name"), L"Standard NVM Express Controller");
