@@ -74,7 +74,17 @@ TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
     platform_->CloseHandle(sata);
 }
 
-TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOnly) {
+TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOfDisksNotInUse) {
+    for (const wchar_t* name : {L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive1"}) {
+        const HANDLE mounted = Open(name);
+        EXPECT_EQ(ErrorOf(Ask(mounted, IOCTL_DISK_DELETE_DRIVE_LAYOUT)), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(ErrorOf(Ask(mounted, FSCTL_LOCK_VOLUME)), ERROR_ACCESS_DENIED);
+        platform_->CloseHandle(mounted);
+    }
+    EXPECT_TRUE(kernel_->writes.empty());
+    for (const auto& open : kernel_->opens)
+        EXPECT_NE(open.mode, KernelIo::OpenMode::ReadWriteExclusive);
+
     const std::vector<uint8_t> before = kernel_->disks["/dev/nvme0n1"].bytes;
     const HANDLE drive = Open(L"\\\\.\\PhysicalDrive2");
     ASSERT_TRUE(Ask(drive, IOCTL_DISK_DELETE_DRIVE_LAYOUT));
@@ -107,29 +117,15 @@ TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOnly) {
     EXPECT_FALSE(Ask(drive, FSCTL_UNLOCK_VOLUME));
     kernel_->disks["/dev/nvme0n1"].exclusiveBusy = true;
     EXPECT_EQ(ErrorOf(Ask(drive, FSCTL_LOCK_VOLUME)), ERROR_ACCESS_DENIED);
+    // A partition held by a device-mapper target counts as in use too, mounted or not.
+    kernel_->disks["/dev/nvme0n1"].exclusiveBusy = false;
+    kernel_->File("/sys/block/nvme0n1/holders/dm-0", "");
+    EXPECT_FALSE(Ask(drive, FSCTL_LOCK_VOLUME));
     platform_->CloseHandle(drive);
 
     const HANDLE reader = Open(L"\\\\.\\PhysicalDrive2", GENERIC_READ);
     EXPECT_EQ(ErrorOf(Ask(reader, IOCTL_DISK_DELETE_DRIVE_LAYOUT)), ERROR_ACCESS_DENIED);
     platform_->CloseHandle(reader);
-}
-
-TEST_F(LinuxPlatformTest, MountedDisksRefuseLockAndLayoutDeletion) {
-    for (const wchar_t* name : {L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive1"}) {
-        const HANDLE drive = Open(name);
-        EXPECT_EQ(ErrorOf(Ask(drive, IOCTL_DISK_DELETE_DRIVE_LAYOUT)), ERROR_ACCESS_DENIED);
-        EXPECT_EQ(ErrorOf(Ask(drive, FSCTL_LOCK_VOLUME)), ERROR_ACCESS_DENIED);
-        platform_->CloseHandle(drive);
-    }
-    EXPECT_TRUE(kernel_->writes.empty());
-    for (const auto& open : kernel_->opens)
-        EXPECT_NE(open.mode, KernelIo::OpenMode::ReadWriteExclusive);
-
-    // A partition held by a device-mapper target counts as in use too, mounted or not.
-    kernel_->File("/sys/block/nvme0n1/holders/dm-0", "");
-    const HANDLE nvme = Open(L"\\\\.\\PhysicalDrive2");
-    EXPECT_FALSE(Ask(nvme, FSCTL_LOCK_VOLUME));
-    platform_->CloseHandle(nvme);
 }
 
 TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
