@@ -128,7 +128,7 @@ TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOfDisksNotInU
     platform_->CloseHandle(reader);
 }
 
-TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
+TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpaceAndDisksWholeSectors) {
     const HANDLE system = Open(L"\\\\.\\C:", GENERIC_READ);
     uint8_t buffer[kVolumeExtentsHeaderSize + 4 * sizeof(DISK_EXTENT)] = {};
     // The count of `volume`'s extents, and the first's disk, start and length.
@@ -175,9 +175,8 @@ TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
     EXPECT_EQ(platform_->GetSystemDirectoryW(folder, 64), 19u);
     EXPECT_STREQ(folder, L"C:\\Windows\\System32");
     EXPECT_EQ(platform_->GetSystemDirectoryW(folder, 5), 20u) << "a short buffer";
-}
 
-TEST_F(LinuxPlatformTest, RawTransfersAreWholeSectorsInsideTheDisk) {
+    // Raw transfers are whole sectors inside the disk.
     auto& bytes = kernel_->disks["/dev/nvme0n1"].bytes;
     bytes[1024] = 0x11;
     const HANDLE drive = Open(L"\\\\.\\PhysicalDrive2");
