@@ -69,7 +69,7 @@ TEST_F(BridgeModels, UsbBridgeAnswersItsDialectAndRefusesBrokenRequests) {
     }
 }
 
-TEST_F(BridgeModels, MiniportRefusesRegistersThatDoNotFitTheRequest) {
+TEST_F(BridgeModels, MiniportAndCsmiDriversRefuseRequestsThatDoNotFit) {
     Load(kMachine);
     std::vector<uint8_t> request(557, 0);
     SRB_IO_SMART_REQUEST smart{};
@@ -79,7 +79,7 @@ TEST_F(BridgeModels, MiniportRefusesRegistersThatDoNotFitTheRequest) {
     smart.header.Length = 529;
     smart.in.irDriveRegs.bCommandReg = ATA_IDENTIFY_DEVICE;
     std::memcpy(request.data(), &smart, sizeof smart);
-    const HANDLE port = OpenPort(1);
+    HANDLE port = OpenPort(1);
     auto copy = request;
     ASSERT_TRUE(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 557).ok);
     EXPECT_EQ(AtaText(&copy[44], 27, 20), "Port Disk");
@@ -97,11 +97,9 @@ TEST_F(BridgeModels, MiniportRefusesRegistersThatDoNotFitTheRequest) {
     EXPECT_EQ(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 557).error,
               ERROR_INVALID_FUNCTION);
     CloseHandle(port);
-}
 
-TEST_F(BridgeModels, CsmiDriverChecksSignaturesAndSizes) {
-    Load(kMachine);
-    const HANDLE port = OpenPort(2);
+    // The CSMI driver checks signatures and sizes.
+    port = OpenPort(2);
     const auto ask = [&](DWORD code, const char* signature, DWORD size, DWORD length,
                          std::vector<uint8_t>* reply = nullptr) {
         std::vector<uint8_t> buffer(size, 0);

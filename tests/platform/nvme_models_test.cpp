@@ -128,7 +128,7 @@ TEST_F(NvmeModels, StorageQueryAnswersWellFormedRequestsFromWindows10On) {
     refused(StorageQuery(1, 0, 0), ERROR_NOT_SUPPORTED);
 }
 
-TEST_F(NvmeModels, SamsungDriverAnswersTheSecurityProtocolPairs) {
+TEST_F(NvmeModels, SamsungAndIntelDriversAnswerTheirOwnRequests) {
     Load(Machine(10));
     Bytes out = SecurityProtocol(false, 6, 2);
     ASSERT_TRUE(PassThrough(1, out).ok);
@@ -163,10 +163,8 @@ TEST_F(NvmeModels, SamsungDriverAnswersTheSecurityProtocolPairs) {
         Bytes bad = With(SecurityProtocol(true, 5, 0), offset, value);
         EXPECT_EQ(PassThrough(1, bad).error, ERROR_INVALID_PARAMETER) << offset;
     }
-}
 
-TEST_F(NvmeModels, IntelMiniportRunsAdminCommandsOnItsPort) {
-    Load(Machine(10));
+    // The Intel miniport runs admin commands on its port.
     Bytes identify = Miniport(0x06, 1);
     ASSERT_TRUE(OnPort(5, identify).ok);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&identify[152 + 24]), 10), "Orvel NVMe");
