@@ -112,9 +112,8 @@ TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblem) {
         EXPECT_EQ(error.rfind(each.expected, 0), 0u)
             << "got:      " << error << "\nexpected: " << each.expected;
     }
-}
 
-TEST(MachineValidator, BrokenJsonAndMissingFilesAreErrorsNotCrashes) {
+    // Broken JSON and missing files are errors, not crashes.
     const std::string error =
         Error("{\"format\": \"tramsik-machine/1\",\n  \"os\": {\"major\": 10,,}}");
     EXPECT_EQ(error.rfind("broken.json: $: not valid JSON: ", 0), 0u) << error;

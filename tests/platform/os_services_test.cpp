@@ -17,8 +17,9 @@ constexpr char kMachine[] = R"({"format": "tramsik-machine/1", "drives": [],
 class OsServices : public SimTest {};
 
 // The versions a record carries are read by the disk tests, the architecture and code page by
-// the disk and window tests; here the sizes a record may have, and the clock.
-TEST_F(OsServices, VersionRecordSizesAndAClockThatRunsOnlyWhenAsked) {
+// the disk and window tests, how the service starts through the inventory's waits; here the
+// sizes a record may have, the clock, the service manager's refusals and DOS devices.
+TEST_F(OsServices, RecordSizesClockServiceRefusalsAndDosDevices) {
     sim::SimPlatform& sim = Load(kMachine);
     OSVERSIONINFOEXW record{};
     record.dwOSVersionInfoSize = 100;
@@ -44,12 +45,7 @@ TEST_F(OsServices, VersionRecordSizesAndAClockThatRunsOnlyWhenAsked) {
     ASSERT_TRUE(QueryPerformanceFrequency(&frequency));
     ASSERT_TRUE(QueryPerformanceCounter(&count));
     EXPECT_EQ(count / (frequency / 1000), 1000);
-}
 
-// How the service starts, and what sc does to it, is seen through the inventory's waits; here
-// the refusals of the service manager.
-TEST_F(OsServices, ServiceControlRefusesAndDosDevicesNamePathsUntilRemoved) {
-    Load(kMachine);
     const SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, GENERIC_EXECUTE);
     ASSERT_NE(manager, nullptr);
     EXPECT_EQ(OpenServiceW(manager, L"Spooler", SERVICE_QUERY_STATUS), nullptr);
