@@ -97,7 +97,7 @@ TEST(PhysicalDisks, WholeDisksInAddressOrderThenNvme) {
         EXPECT_FALSE(IsPhysicalDiskName(name)) << name;
 }
 
-TEST(MountInfo, ParsesFieldsAndEscapes) {
+TEST(MountInfo, ParsesFieldsAndEscapesAndLettersRootFirst) {
     const std::string text =
         "22 1 259:2 / / rw,relatime shared:1 - ext4 /dev/nvme0n1p2 rw\n"
         "35 22 8:1 / /mnt/my\\040data rw shared:5 master:1 - vfat /dev/sda1 rw\n"
@@ -112,10 +112,9 @@ TEST(MountInfo, ParsesFieldsAndEscapes) {
     // Several optional fields before the separator, and an escaped space.
     EXPECT_EQ(mounts[1].mountPoint + " " + mounts[1].fsType + " " + mounts[2].fsType,
               "/mnt/my data vfat proc");
-}
 
-TEST(MountInfo, RootIsCAndOtherDiskFileSystemsFollowInDeviceOrder) {
-    const std::string text =
+    // The root is C:; other disk file systems follow in device order.
+    const std::string table =
         "20 1 8:2 / / rw - ext4 /dev/sda2 rw\n"
         "21 20 0:20 / /tmp rw - tmpfs tmpfs rw\n"
         "22 20 0:5 / /proc rw - proc proc rw\n"
@@ -128,7 +127,7 @@ TEST(MountInfo, RootIsCAndOtherDiskFileSystemsFollowInDeviceOrder) {
     const std::set<DeviceNumber> physical = {{8, 0},  {8, 1},   {8, 2},  {8, 16},
                                              {8, 17}, {259, 0}, {259, 1}};
     std::string letters;
-    for (const LetteredMount& lettered : AssignDriveLetters(ParseMountInfo(text), physical))
+    for (const LetteredMount& lettered : AssignDriveLetters(ParseMountInfo(table), physical))
         letters += std::string(1, static_cast<char>(lettered.letter)) + ":" +
                    lettered.mount.mountPoint + " ";
     EXPECT_EQ(letters, "C:/ D:/boot/efi E:/data F:/fast ");
