@@ -31,7 +31,8 @@ TEST_F(AtaRequests, DemoPagesComeBackOnBothPathsAndMalformedRequestsAreRefused) 
           std::tuple{uint8_t{0xB0}, uint8_t{0xD0}, drive.smart->data},
           std::tuple{uint8_t{0xB0}, uint8_t{0xD1}, drive.smart->thresholds}}) {
         auto apt = AtaPassThrough(command, feature, 0xA0, 512);
-        const Answer answer = ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize);
+        const Answer answer =
+            ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize);
         ASSERT_TRUE(answer.ok) << answer.error;
         EXPECT_EQ(answer.returned, kAptSize);
         EXPECT_TRUE(std::equal(page.begin(), page.end(), apt.begin() + kAptData));

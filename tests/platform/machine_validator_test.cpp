@@ -143,12 +143,11 @@ TEST(MachineValidator, NumbersSizesAndPagesReadAsDocumented) {
     EXPECT_EQ(machine->drives[0].smart->thresholds[2], 9);
     EXPECT_EQ(machine->drives[0].smart->data[2 + 5], 0x10);
 
-    machine =
-        ParseMachine(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0},
+    machine = ParseMachine(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0},
       "drives": [{"physicalDrive": 0, "route": "nvme-storage-query", "size": "1MiB",
                   "nvme": {"model": "Fast One", "serial": "S1", "vid": "0x1FAB",
                            "health": {"temperatureKelvin": 310, "powerOnHours": 70000}}}]})",
-                     "nvme.json", {}, &error);
+                           "nvme.json", {}, &error);
     ASSERT_TRUE(machine) << error;
     const auto& nvme = *machine->drives[0].nvme;
     EXPECT_EQ(nvme.identify[0] | nvme.identify[1] << 8, 0x1FAB);

@@ -24,7 +24,8 @@ constexpr BYTE kReturnStatus[8] = {SMART_RETURN_STATUS, 0,    0,         SMART_C
 // Descriptor sense (72h) holding an ATA status return descriptor with these registers.
 std::vector<uint8_t> DescriptorSense(uint8_t error, uint8_t count, uint8_t lbaLow, uint8_t lbaMid,
                                      uint8_t lbaHigh, uint8_t device, uint8_t status) {
-    return {0x72, 0x01, 0x00, 0x1D, 0, 0, 0, 14,  // recovered error, ATA information available
+    return {0x72, 0x01, 0x00, 0x1D, 0, 0, 0, 14,  // recovered error, ATA
+                                                  // information available
             0x09, 0x0C, 0x00, error, 0x00, count, 0x00, lbaLow, 0x00, lbaMid, 0x00, lbaHigh, device,
             status};
 }
