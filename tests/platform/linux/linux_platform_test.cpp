@@ -11,7 +11,7 @@
 namespace linux_test {
 namespace {
 
-TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
+TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAddressAndLayoutDeletion) {
     const HANDLE usb = Open(L"\\\\.\\PhysicalDrive1", GENERIC_READ);
     const HANDLE sata = Open(L"\\\\.\\PhysicalDrive0", GENERIC_READ);
     STORAGE_PROPERTY_QUERY query{StorageDeviceProperty, PropertyStandardQuery, {}};
@@ -72,9 +72,8 @@ TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
     EXPECT_EQ(std::tuple(address.PortNumber, address.Length), std::tuple(6, sizeof address));
     platform_->CloseHandle(usb);
     platform_->CloseHandle(sata);
-}
 
-TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOfDisksNotInUse) {
+    // Deleting a layout clears the MBR and both GPT headers of a disk not in use, only them.
     for (const wchar_t* name : {L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive1"}) {
         const HANDLE mounted = Open(name);
         EXPECT_EQ(ErrorOf(Ask(mounted, IOCTL_DISK_DELETE_DRIVE_LAYOUT)), ERROR_ACCESS_DENIED);
@@ -103,9 +102,8 @@ TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOfDisksNotInU
     EXPECT_TRUE(std::equal(after.begin() + 1024, after.end() - 512, before.begin() + 1024));
     EXPECT_GE(kernel_->disks["/dev/nvme0n1"].syncs, 1);
     EXPECT_EQ(kernel_->disks["/dev/nvme0n1"].rereads, 1);
-    uint8_t layout[4096];
-    ASSERT_TRUE(Ask(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout, 4096));
-    EXPECT_EQ(Read<DWORD>(layout), PARTITION_STYLE_RAW);
+    ASSERT_TRUE(Ask(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 4096));
+    EXPECT_EQ(Read<DWORD>(layout.data()), PARTITION_STYLE_RAW);
 
     // Lock: an exclusive open, released by unlock; the reread goes through it meanwhile.
     ASSERT_TRUE(Ask(drive, FSCTL_LOCK_VOLUME));
@@ -208,7 +206,7 @@ TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpaceAndDisksWholeSectors)
     platform_->CloseHandle(reader);
 }
 
-TEST_F(LinuxPlatformTest, ManagementObjectsComeFromSysfs) {
+TEST_F(LinuxPlatformTest, ManagementObjectsComeFromSysfsAndServicesFromTheHost) {
     std::unique_ptr<WmiLocator> locator;
     ASSERT_EQ(platform_->CreateWbemLocator(&locator), S_OK);
     std::unique_ptr<WmiServices> services;
@@ -264,11 +262,9 @@ TEST_F(LinuxPlatformTest, ManagementObjectsComeFromSysfs) {
     // No failure-prediction objects: no driver here keeps them.
     ASSERT_EQ(locator->ConnectServer(L"root\\WMI", 0, &services), S_OK);
     EXPECT_TRUE(query(L"SELECT * FROM MSStorageDriver_FailurePredictData").empty());
-}
 
-// The calls follow the Windows semantics the simulator's tests pin; here what this machine gives
-// them.
-TEST_F(LinuxPlatformTest, ServiceVersionMutexAndRights) {
+    // The service, version, mutex and rights calls follow the Windows semantics the simulator's
+    // tests pin; here what this machine gives them.
     const SC_HANDLE manager = platform_->OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
     const SC_HANDLE service = platform_->OpenServiceW(manager, L"Winmgmt", SERVICE_QUERY_STATUS);
     SERVICE_STATUS status{};
