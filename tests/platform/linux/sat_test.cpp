@@ -43,7 +43,7 @@ TEST(AtaPassThroughCdb, CarriesTheTaskFileInTheSixteenByteLayout) {
     EXPECT_EQ(AtaPassThroughCdb(kIdentify, AtaProtocol::PioDataIn, 2, false)[6], 2);
 }
 
-TEST(DecodeAtaReply, CheckConditionWithAtaRegistersIsTheDevicesAnswer) {
+TEST(DecodeAtaReply, AtaRegistersInEitherSenseAreTheDevicesAnswerAndFailuresAreNot) {
     // The usual answer to a non-data command with CK_COND: success with the registers.
     const auto good = DescriptorSense(0x00, 0x01, 0x01, 0x4F, 0xC2, 0xA0, 0x50);
     AtaReply reply = DecodeAtaReply(kReturnStatus, {0x02, 0, 0x08, good});
@@ -65,14 +65,12 @@ TEST(DecodeAtaReply, CheckConditionWithAtaRegistersIsTheDevicesAnswer) {
     reply = DecodeAtaReply(kReturnStatus, {0x02, 0, 0x08, mixed});
     EXPECT_EQ(reply.verdict, AtaVerdict::Completed);
     EXPECT_EQ(reply.registers[kAtaStatus], 0x50);
-}
 
-TEST(DecodeAtaReply, FixedSenseGoodStatusAndFailures) {
     // Fixed sense with "ATA pass-through information available": error, status, device and
     // count in the information field, the LBA bytes in the command-specific field.
     const std::vector<uint8_t> fixed = {0x70, 0,    0x01, 0x00, 0x50, 0xA0, 0x01,
                                         10,   0x00, 0x01, 0x4F, 0xC2, 0x00, 0x1D};
-    AtaReply reply = DecodeAtaReply(kReturnStatus, {0x02, 0, 0x08, fixed});
+    reply = DecodeAtaReply(kReturnStatus, {0x02, 0, 0x08, fixed});
     EXPECT_EQ(reply.verdict, AtaVerdict::Completed);
     EXPECT_EQ(std::vector<BYTE>(reply.registers, reply.registers + 7),
               (std::vector<BYTE>{0x00, 0x01, 0x01, 0x4F, 0xC2, 0xA0, 0x50}));
@@ -93,8 +91,7 @@ TEST(DecodeAtaReply, FixedSenseGoodStatusAndFailures) {
     EXPECT_EQ(DecodeAtaReply(kReturnStatus, {0x02, 0, 0x08, truncated}).verdict,
               AtaVerdict::NotDelivered);
     // Timeouts and lost devices never count as an answer, whatever the sense says.
-    const auto good = DescriptorSense(0, 0, 0, 0x4F, 0xC2, 0xA0, 0x50);
-    EXPECT_EQ(DecodeAtaReply(kReturnStatus, {0x02, 0x03, 0x08, good}).verdict,
+    EXPECT_EQ(DecodeAtaReply(kReturnStatus, {0x02, 0x03, 0x08, ata}).verdict,
               AtaVerdict::NotDelivered);
     EXPECT_EQ(DecodeAtaReply(kReturnStatus, {0x00, 0, 0x06, {}}).verdict, AtaVerdict::NotDelivered);
 }
