@@ -165,7 +165,7 @@ TEST_F(DiskRequests, TransfersVolumesDescriptorsAndTheLayoutOfTheDemoMachine) {
 
 // The migration's tests meet each fault as its user does; here the edges of a bad run, the
 // clock of a slow disk and a drive that goes away.
-TEST_F(DiskRequests, FaultsFailTheRequestsTheMachineNames) {
+TEST_F(DiskRequests, FaultsFailTheRequestsTheMachineNamesAndVolumesMaySpanDisks) {
     sim::SimPlatform& sim = Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0},
       "drives": [
         {"physicalDrive": 0, "route": "ata", "size": "4MiB", "identify": {"model": "A"},
@@ -199,16 +199,15 @@ TEST_F(DiskRequests, FaultsFailTheRequestsTheMachineNames) {
     CloseHandle(second);
     EXPECT_EQ(OpenDrive(1), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-}
 
-TEST_F(DiskRequests, ASpannedVolumeListsAnExtentPerDisk) {
+    // A spanned volume lists an extent per disk.
     LoadFile("platform/machines/spanned.json");
     const HANDLE volume = CreateFileW(L"\\\\.\\D:", GENERIC_READ, 3, OPEN_EXISTING, 0);
     std::vector<uint8_t> extents(104);
     ASSERT_TRUE(Control(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, NoInput, 0, extents, 104).ok);
     ASSERT_EQ(Read<DWORD>(extents.data()), 2u);
-    const auto second = Read<DISK_EXTENT>(extents.data(), 8 + 24);
-    EXPECT_EQ(std::tuple(second.DiskNumber, second.StartingOffset),
+    const auto extent = Read<DISK_EXTENT>(extents.data(), 8 + 24);
+    EXPECT_EQ(std::tuple(extent.DiskNumber, extent.StartingOffset),
               std::tuple(1u, int64_t{4096 * 512}));
     std::vector<uint8_t> small(32, 0);
     const Answer answer =

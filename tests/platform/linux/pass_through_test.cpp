@@ -9,7 +9,7 @@
 namespace linux_test {
 namespace {
 
-TEST_F(LinuxPlatformTest, AtaAndSmartRequestsBecomeAtaPassThrough16) {
+TEST_F(LinuxPlatformTest, RequestsBecomeSgIoAndNvmeAdminCommands) {
     kernel_->answerSg = [](SgIoHeader& header, const std::vector<uint8_t>&) {
         auto* data = static_cast<uint8_t*>(header.dxferp);
         for (uint32_t i = 0; i < header.dxferLen; ++i)
@@ -91,16 +91,15 @@ TEST_F(LinuxPlatformTest, AtaAndSmartRequestsBecomeAtaPassThrough16) {
                                             sizeof reply, &returned));
     EXPECT_EQ(kernel_->sgCalls.size(), calls);
     platform_->CloseHandle(drive);
-}
 
-TEST_F(LinuxPlatformTest, NvmeQueriesBecomeAdminCommandsAndScsiPassesThrough) {
     kernel_->answerNvme = [](NvmeAdminCommand& command) {
         auto* data = reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(command.addr));
         data[0] = command.opcode;
         data[command.dataLen - 1] = 0x77;
         return 0;
     };
-    HANDLE drive = Open(L"\\\\.\\PhysicalDrive2");
+    kernel_->sgCalls.clear();
+    drive = Open(L"\\\\.\\PhysicalDrive2");
     auto query = std::make_unique<STORAGE_QUERY_NVME_BUFFER>();
     const auto ask = [&](DWORD type, DWORD value, DWORD subValue) {
         *query = STORAGE_QUERY_NVME_BUFFER{};
@@ -156,13 +155,13 @@ TEST_F(LinuxPlatformTest, NvmeQueriesBecomeAdminCommandsAndScsiPassesThrough) {
     };
     drive = Open(L"\\\\.\\PhysicalDrive1");
     const uint8_t cdb[12] = {0xA1, 0, 0, 0, 0, 0, 0, 0, 0, 0xEC};
-    SCSI_PASS_THROUGH_WITH_BUFFERS request = BridgePassThrough(cdb, true);
-    ASSERT_TRUE(InPlace(drive, IOCTL_SCSI_PASS_THROUGH, &request, sizeof request));
-    const FakeKernel::SgCall& call = kernel_->sgCalls.back();
-    EXPECT_EQ(std::tuple(call.cdb.size(), call.cdb[0], call.cdb[9], call.header.dxferDirection),
+    SCSI_PASS_THROUGH_WITH_BUFFERS scsi = BridgePassThrough(cdb, true);
+    ASSERT_TRUE(InPlace(drive, IOCTL_SCSI_PASS_THROUGH, &scsi, sizeof scsi));
+    const FakeKernel::SgCall& sent = kernel_->sgCalls.back();
+    EXPECT_EQ(std::tuple(sent.cdb.size(), sent.cdb[0], sent.cdb[9], sent.header.dxferDirection),
               std::tuple(12u, 0xA1, 0xEC, kSgDxferFromDev));
-    EXPECT_EQ(std::tuple(request.spt.ScsiStatus, request.spt.DataTransferLength,
-                         request.spt.SenseInfoLength, request.ucSenseBuf[2]),
+    EXPECT_EQ(std::tuple(scsi.spt.ScsiStatus, scsi.spt.DataTransferLength, scsi.spt.SenseInfoLength,
+                         scsi.ucSenseBuf[2]),
               std::tuple(SCSISTAT_CHECK_CONDITION, 0u, 14, 0x05));
     // What comes back reaches the data area, where no data arrived.
     EXPECT_EQ(returned_, kScsiPassThroughDataOffset);
