@@ -134,7 +134,9 @@ class FakeKernel : public KernelIo {
     }
 
     std::optional<std::string> ReadText(const std::string& path) override {
-        return Lookup(files, path);
+        const auto found = files.find(path);
+        if (found == files.end()) return std::nullopt;
+        return found->second;
     }
     std::vector<std::string> ListDirectory(const std::string& path) override {
         std::set<std::string> names;
@@ -159,19 +161,15 @@ class FakeKernel : public KernelIo {
         return std::nullopt;
     }
     std::optional<FsStats> FileSystemStats(const std::string& path) override {
-        return Lookup(fileSystems, path);
+        const auto found = fileSystems.find(path);
+        if (found == fileSystems.end()) return std::nullopt;
+        return found->second;
     }
     SystemName Uname() override { return system; }
     std::optional<std::string> Environment(const std::string& name) override {
-        return Lookup(environment, name);
-    }
-
-  private:
-    template <typename Value>
-    static std::optional<Value> Lookup(const std::map<std::string, Value>& map,
-                                       const std::string& key) {
-        const auto found = map.find(key);
-        return found == map.end() ? std::nullopt : std::optional<Value>(found->second);
+        const auto found = environment.find(name);
+        if (found == environment.end()) return std::nullopt;
+        return found->second;
     }
 };
 
