@@ -23,7 +23,7 @@ class AtaRequests : public SimTest {
     }
 };
 
-TEST_F(AtaRequests, DemoPagesComeBackOnBothPathsAndMalformedRequestsAreRefused) {
+TEST_F(AtaRequests, PagesMalformedRequestsDeviceSelectAndCapabilities) {
     sim::SimPlatform& sim = LoadDemo();
     const sim::DriveSpec& drive = sim.machine().drives[0];
     for (const auto& [command, feature, page] :
@@ -62,7 +62,7 @@ TEST_F(AtaRequests, DemoPagesComeBackOnBothPathsAndMalformedRequestsAreRefused) 
     };
 
     // An ATA request with one byte changed.
-    const auto apt = [](size_t at, uint8_t value) {
+    const auto ata = [](size_t at, uint8_t value) {
         auto request = AtaPassThrough(0xEC, 0, 0xA0, 512);
         request[at] = value;
         return request;
@@ -75,13 +75,13 @@ TEST_F(AtaRequests, DemoPagesComeBackOnBothPathsAndMalformedRequestsAreRefused) 
         std::vector<uint8_t> in;
         DWORD inSize, outSize, code, error;
     } rows[] = {
-        {"wrong length", apt(0, kAptHeader + 8), kAptSize, kAptSize, kApt, ERROR_INVALID_PARAMETER},
-        {"data overlaps the header", apt(offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset), 20),
+        {"wrong length", ata(0, kAptHeader + 8), kAptSize, kAptSize, kApt, ERROR_INVALID_PARAMETER},
+        {"data overlaps the header", ata(offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset), 20),
          kAptSize, kAptSize, kApt, ERROR_INVALID_PARAMETER},
-        {"data does not fit the output", apt(2, 2), kAptSize, kAptSize - 1, kApt,
+        {"data does not fit the output", ata(2, 2), kAptSize, kAptSize - 1, kApt,
          ERROR_INVALID_PARAMETER},
-        {"no direction", apt(2, 0), kAptSize, kAptSize, kApt, ERROR_INVALID_PARAMETER},
-        {"short header", apt(2, 2), kAptHeader - 1, kAptSize, kApt, ERROR_INVALID_PARAMETER},
+        {"no direction", ata(2, 0), kAptSize, kAptSize, kApt, ERROR_INVALID_PARAMETER},
+        {"short header", ata(2, 2), kAptHeader - 1, kAptSize, kApt, ERROR_INVALID_PARAMETER},
         {"SMART without the 0x4F/0xC2 signature", smart(0xB0, 0xD0, 0xA0, 512, 0x00, 0xC2), 33, 528,
          kRead, ERROR_INVALID_PARAMETER},
         {"short output", smart(0xB0, 0xD0, 0xA0, 512, 0x4F, 0xC2), 33, 527, kRead,
@@ -104,9 +104,8 @@ TEST_F(AtaRequests, DemoPagesComeBackOnBothPathsAndMalformedRequestsAreRefused) 
     EXPECT_EQ(unsigned_[kAptRegisters + kAtaError], ATA_ERROR_ABRT);
     EXPECT_TRUE(std::all_of(unsigned_.begin() + kAptData, unsigned_.end(),
                             [](uint8_t b) { return b == 0; }));
-}
 
-TEST_F(AtaRequests, DeviceSelectCapabilitiesAndSmartEnablingDecideWhoAnswers) {
+    // Who answers depends on the device select, the drive's capabilities and SMART enabling.
     LoadFile("platform/machines/ata_variants.json");
     // Drive 0 answers at 0xB0 and starts with SMART disabled.
     auto read = Ata(0, 0xB0, 0xD0, 0xB0, 512);

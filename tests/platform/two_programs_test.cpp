@@ -68,7 +68,7 @@ DWORD Request(sim::SimPlatform& program, HANDLE drive, DWORD code) {
 
 // How a second copy meets the first one's mutex is the start-up tests'; here a mutex the machine
 // file declares held is that machine's alone, and any other is the host's.
-TEST_F(TwoPrograms, DeclaredMutexesAreTheirMachinesAloneAndOthersTheHosts) {
+TEST_F(TwoPrograms, DeclaredMutexesAreTheirMachinesAloneAndDriveImagesAreShared) {
     sim::SimPlatform& first = Load(kMachine);
     const auto second = Other(kMachineHoldingOther);
     const HANDLE other = first.CreateMutexW(0, L"Other");
@@ -85,11 +85,8 @@ TEST_F(TwoPrograms, DeclaredMutexesAreTheirMachinesAloneAndOthersTheHosts) {
     EXPECT_NE(opened, nullptr);
     second->CloseHandle(opened);
     first.CloseHandle(running);
-}
 
-TEST_F(TwoPrograms, OneWritesADriveImageAtATimeAndBothRead) {
-    sim::SimPlatform& first = Load(kMachine);
-    const auto second = Other(kMachine);
+    // One writes a drive image at a time, and both read it.
     ASSERT_EQ(first.ImagePath(0), second->ImagePath(0));
     const HANDLE writer = OpenDrive(first, GENERIC_READ | GENERIC_WRITE);
     ASSERT_EQ(WriteSector(first, writer, 0x5C), 0u);
