@@ -31,7 +31,7 @@ std::shared_ptr<const Inventory> OneDisk() {
     return inventory;
 }
 
-TEST(InventoryWql, AnswersItsFormsRefusesOthersAndFindsLinks) {
+TEST(Inventory, AnswersItsFormsFindsLinksAndConnectsOrFailsWhereItShould) {
     const auto inventory = OneDisk();
     struct Row {
         const wchar_t* nameSpace;
@@ -78,9 +78,8 @@ TEST(InventoryWql, AnswersItsFormsRefusesOthersAndFindsLinks) {
     EXPECT_EQ(LinkOf(inventory->controllers, L"PCI\\VEN_1&DEV_2\\3")->maxSpeed, 0u)
         << "a controller without link facts";
     EXPECT_FALSE(LinkOf(inventory->controllers, L"PCI\\NOTHERE"));
-}
 
-TEST(InventoryLocator, NamespacesLanguageAndFailurePoints) {
+    // The locator: namespaces, query language and where a connection fails.
     std::unique_ptr<WmiServices> services;
     std::unique_ptr<WmiEnumerator> enumerator;
     auto locator = MakeLocator(OneDisk());

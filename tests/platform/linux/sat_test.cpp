@@ -32,7 +32,7 @@ std::vector<uint8_t> DescriptorSense(uint8_t error, uint8_t count, uint8_t lbaLo
 
 }  // namespace
 
-TEST(AtaPassThroughCdb, CarriesTheTaskFileInTheSixteenByteLayout) {
+TEST(AtaPassThrough, CdbCarriesTheTaskFileAndTheReplyItsRegisters) {
     // PIO data-in of one block, length in the count field, no check condition.
     EXPECT_EQ(AtaPassThroughCdb(kSmartRead, AtaProtocol::PioDataIn, 1, false),
               (Cdb{0x85, 0x08, 0x0E, 0, 0xD0, 0, 1, 0, 1, 0, 0x4F, 0, 0xC2, 0xA0, 0xB0, 0}));
@@ -41,9 +41,8 @@ TEST(AtaPassThroughCdb, CarriesTheTaskFileInTheSixteenByteLayout) {
               (Cdb{0x85, 0x06, 0x20, 0, 0xD8, 0, 1, 0, 1, 0, 0x4F, 0, 0xC2, 0xB0, 0xB0, 0}));
     // A data-in request whose count register is 0 still names the blocks that move.
     EXPECT_EQ(AtaPassThroughCdb(kIdentify, AtaProtocol::PioDataIn, 2, false)[6], 2);
-}
 
-TEST(DecodeAtaReply, AtaRegistersInEitherSenseAreTheDevicesAnswerAndFailuresAreNot) {
+    // Decoding: the ATA registers in either sense format are the device's answer.
     // The usual answer to a non-data command with CK_COND: success with the registers.
     const auto good = DescriptorSense(0x00, 0x01, 0x01, 0x4F, 0xC2, 0xA0, 0x50);
     AtaReply reply = DecodeAtaReply(kReturnStatus, {0x02, 0, 0x08, good});
