@@ -35,7 +35,7 @@ HANDLE OpenPort(int port) {
 
 using BridgeModels = SimTest;
 
-TEST_F(BridgeModels, UsbBridgeAnswersItsDialectAndRefusesBrokenRequests) {
+TEST_F(BridgeModels, EachAnswersItsDialectAndRefusesBrokenRequests) {
     Load(kMachine);
     auto request = BytesOf(BridgePassThrough(kSatIdentify, true));
     auto answer =
@@ -67,11 +67,9 @@ TEST_F(BridgeModels, UsbBridgeAnswersItsDialectAndRefusesBrokenRequests) {
             ERROR_INVALID_PARAMETER)
             << length << " " << inSize << " " << outSize;
     }
-}
 
-TEST_F(BridgeModels, MiniportAndCsmiDriversRefuseRequestsThatDoNotFit) {
-    Load(kMachine);
-    std::vector<uint8_t> request(557, 0);
+    // The miniport and CSMI drivers refuse requests that do not fit.
+    request.assign(557, 0);
     SRB_IO_SMART_REQUEST smart{};
     smart.header.HeaderLength = 28;
     std::memcpy(smart.header.Signature, "SCSIDISK", 8);
