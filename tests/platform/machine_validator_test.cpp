@@ -35,7 +35,7 @@ std::string Replace(const std::string& from, const std::string& to) {
     return std::string(kGood).replace(at, from.size(), to);
 }
 
-TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblem) {
+TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblemAndGoodOnesRead) {
     const struct {
         std::string text, expected;
     } cases[] = {
@@ -127,15 +127,13 @@ TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblem) {
         Error(Replace(R"("size": "64MiB",)", R"("image": "no-such.img",)"))
             .rfind(R"(broken.json: $.drives[0].image: cannot use image file "no-such.img")", 0),
         0u);
-}
 
-TEST(MachineValidator, NumbersSizesAndPagesReadAsDocumented) {
-    std::string error;
+    // Numbers, sizes and pages read as documented.
     std::optional<platform::sim::Machine> machine;
     for (const char* size : {"\"0x4000000\"", "\"0.0625GiB\"", "\"67.108864MB\""}) {
         machine = ParseMachine(Replace(R"("size": "64MiB")", std::string(R"("size": )") + size),
-                               "hex.json", {}, &error);
-        ASSERT_TRUE(machine) << size << ": " << error;
+                               "hex.json", {}, &problem);
+        ASSERT_TRUE(machine) << size << ": " << problem;
         EXPECT_EQ(machine->drives[0].size, 64u << 20) << size;
     }
     EXPECT_EQ(machine->name, "hex");
@@ -147,8 +145,8 @@ TEST(MachineValidator, NumbersSizesAndPagesReadAsDocumented) {
       "drives": [{"physicalDrive": 0, "route": "nvme-storage-query", "size": "1MiB",
                   "nvme": {"model": "Fast One", "serial": "S1", "vid": "0x1FAB",
                            "health": {"temperatureKelvin": 310, "powerOnHours": 70000}}}]})",
-                           "nvme.json", {}, &error);
-    ASSERT_TRUE(machine) << error;
+                           "nvme.json", {}, &problem);
+    ASSERT_TRUE(machine) << problem;
     const auto& nvme = *machine->drives[0].nvme;
     EXPECT_EQ(nvme.identify[0] | nvme.identify[1] << 8, 0x1FAB);
     EXPECT_EQ(nvme.identify[516], 1) << "one namespace";
