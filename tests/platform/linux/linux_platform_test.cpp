@@ -126,7 +126,7 @@ TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAddressAndLayoutDeletion) {
     platform_->CloseHandle(reader);
 }
 
-TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpaceAndDisksWholeSectors) {
+TEST_F(LinuxPlatformTest, VolumesDisksManagementObjectsAndHostServices) {
     const HANDLE system = Open(L"\\\\.\\C:", GENERIC_READ);
     uint8_t buffer[kVolumeExtentsHeaderSize + 4 * sizeof(DISK_EXTENT)] = {};
     // The count of `volume`'s extents, and the first's disk, start and length.
@@ -204,10 +204,8 @@ TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpaceAndDisksWholeSectors)
     EXPECT_EQ(kernel_->opens.back().mode, KernelIo::OpenMode::Read);
     EXPECT_EQ(ErrorOf(platform_->WriteFile(reader, sector, 512, &done)), ERROR_ACCESS_DENIED);
     platform_->CloseHandle(reader);
-}
 
-TEST_F(LinuxPlatformTest, ManagementObjectsComeFromSysfsAndServicesFromTheHost) {
-    std::unique_ptr<WmiLocator> locator;
+    // Management objects come from sysfs.
     ASSERT_EQ(platform_->CreateWbemLocator(&locator), S_OK);
     std::unique_ptr<WmiServices> services;
     ASSERT_EQ(locator->ConnectServer(L"\\\\.\\root\\cimv2", 0, &services), S_OK);
@@ -279,9 +277,9 @@ TEST_F(LinuxPlatformTest, ManagementObjectsComeFromSysfsAndServicesFromTheHost) 
     EXPECT_EQ(std::tuple(version.dwMajorVersion, version.dwBuildNumber,
                          std::u16string(version.szCSDVersion)),
               std::tuple(10u, 60176u, u"Debian GNU/Linux 12 (bookworm)"));
-    SYSTEM_INFO system;
-    platform_->GetNativeSystemInfo(&system);
-    EXPECT_EQ(system.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_AMD64);
+    SYSTEM_INFO info;
+    platform_->GetNativeSystemInfo(&info);
+    EXPECT_EQ(info.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_AMD64);
 
     // Named mutexes are the host's, with their lock files in the runtime folder.
     const PrivateRuntimeFolder runtime;
