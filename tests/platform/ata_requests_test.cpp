@@ -10,7 +10,6 @@ namespace {
 
 using namespace platform;
 
-// Where the data of an ATA pass-through request starts.
 constexpr size_t kAptData = kAtaPassThroughDataOffset;
 
 class AtaRequests : public SimTest {
@@ -24,48 +23,35 @@ class AtaRequests : public SimTest {
     }
 };
 
-TEST_F(AtaRequests, DemoIdentifyThroughPassThroughAndSmartIoctlIsTheDrivesPage) {
+TEST_F(AtaRequests, PagesMalformedRequestsDeviceSelectAndCapabilities) {
     sim::SimPlatform& sim = LoadDemo();
-    const sim::Page& expected = *sim.machine().drives[0].identify;
-
-    auto apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
-    Answer answer = ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize);
-    ASSERT_TRUE(answer.ok) << answer.error;
-    EXPECT_EQ(answer.returned, kAptSize);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), apt.begin() + kAptData));
-    // Status ready without error; the checksum byte and its sum.
-    EXPECT_EQ(std::tuple(apt[kAptRegisters + kAtaStatus], apt[kAptRegisters + kAtaError],
-                         apt[kAptData + 510], ByteSum(&apt[kAptData], 512)),
-              std::tuple(0x50, 0, 0xA5, 0));
-
-    auto in = SmartRequest(0xEC, 0, 0xA0, 512, 0, 0);
-    std::vector<uint8_t> out(528, 0xEE);
-    answer = ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528);
-    ASSERT_TRUE(answer.ok) << answer.error;
-    // The size, the buffer size and the driver's error.
-    EXPECT_EQ(std::tuple(answer.returned, Read<uint32_t>(out.data()), out[4]),
-              std::tuple(528u, 512u, 0));
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), out.begin() + 16));
-}
-
-TEST_F(AtaRequests, SmartPagesComeBackWithValidChecksumsOnBothPaths) {
-    sim::SimPlatform& sim = LoadDemo();
-    const sim::SmartSpec& smart = *sim.machine().drives[0].smart;
-    for (const auto& [feature, page] :
-         {std::pair{uint8_t{0xD0}, smart.data}, std::pair{uint8_t{0xD1}, smart.thresholds}}) {
-        auto apt = Ata(0, 0xB0, feature, 0xA0, 512);
+    const sim::DriveSpec& drive = sim.machine().drives[0];
+    for (const auto& [command, feature, page] :
+         {std::tuple{uint8_t{0xEC}, uint8_t{0}, *drive.identify},
+          std::tuple{uint8_t{0xB0}, uint8_t{0xD0}, drive.smart->data},
+          std::tuple{uint8_t{0xB0}, uint8_t{0xD1}, drive.smart->thresholds}}) {
+        auto apt = AtaPassThrough(command, feature, 0xA0, 512);
+        const Answer answer =
+            ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize);
+        ASSERT_TRUE(answer.ok) << answer.error;
+        EXPECT_EQ(answer.returned, kAptSize);
         EXPECT_TRUE(std::equal(page.begin(), page.end(), apt.begin() + kAptData));
-        EXPECT_EQ(ByteSum(&apt[kAptData], 512), 0) << "page checksum in byte 511";
+        // Status ready without error, and the page checksum in byte 511.
+        EXPECT_EQ(std::tuple(apt[kAptRegisters + kAtaStatus], apt[kAptRegisters + kAtaError],
+                             ByteSum(&apt[kAptData], 512)),
+                  std::tuple(0x50, 0, 0));
 
-        auto in = SmartRequest(0xB0, feature, 0xA0, 512, 0x4F, 0xC2);
-        std::vector<uint8_t> out(528);
-        ASSERT_TRUE(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).ok);
+        const bool smart = command == 0xB0;
+        auto in = SmartRequest(command, feature, 0xA0, 512, smart ? 0x4F : 0, smart ? 0xC2 : 0);
+        std::vector<uint8_t> out(528, 0xEE);
+        const Answer read = ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528);
+        ASSERT_TRUE(read.ok) << read.error;
+        // The size, the buffer size and the driver's error.
+        EXPECT_EQ(std::tuple(read.returned, Read<uint32_t>(out.data()), out[4]),
+                  std::tuple(528u, 512u, 0));
         EXPECT_TRUE(std::equal(page.begin(), page.end(), out.begin() + 16));
     }
-}
 
-TEST_F(AtaRequests, MalformedRequestsAreRefusedLikeTheDriverDoes) {
-    LoadDemo();
     const auto refused = [](std::vector<uint8_t> in, DWORD inSize, DWORD outSize, DWORD code) {
         std::vector<uint8_t> out(std::max<DWORD>(outSize, 1), 0xEE);
         const Answer answer = ControlOnDrive(0, code, in, inSize, out, outSize);
@@ -76,7 +62,7 @@ TEST_F(AtaRequests, MalformedRequestsAreRefusedLikeTheDriverDoes) {
     };
 
     // An ATA request with one byte changed.
-    const auto apt = [](size_t at, uint8_t value) {
+    const auto ata = [](size_t at, uint8_t value) {
         auto request = AtaPassThrough(0xEC, 0, 0xA0, 512);
         request[at] = value;
         return request;
@@ -89,13 +75,13 @@ TEST_F(AtaRequests, MalformedRequestsAreRefusedLikeTheDriverDoes) {
         std::vector<uint8_t> in;
         DWORD inSize, outSize, code, error;
     } rows[] = {
-        {"wrong length", apt(0, kAptHeader + 8), kAptSize, kAptSize, kApt, ERROR_INVALID_PARAMETER},
-        {"data overlaps the header", apt(offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset), 20),
+        {"wrong length", ata(0, kAptHeader + 8), kAptSize, kAptSize, kApt, ERROR_INVALID_PARAMETER},
+        {"data overlaps the header", ata(offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset), 20),
          kAptSize, kAptSize, kApt, ERROR_INVALID_PARAMETER},
-        {"data does not fit the output", apt(2, 2), kAptSize, kAptSize - 1, kApt,
+        {"data does not fit the output", ata(2, 2), kAptSize, kAptSize - 1, kApt,
          ERROR_INVALID_PARAMETER},
-        {"no direction", apt(2, 0), kAptSize, kAptSize, kApt, ERROR_INVALID_PARAMETER},
-        {"short header", apt(2, 2), kAptHeader - 1, kAptSize, kApt, ERROR_INVALID_PARAMETER},
+        {"no direction", ata(2, 0), kAptSize, kAptSize, kApt, ERROR_INVALID_PARAMETER},
+        {"short header", ata(2, 2), kAptHeader - 1, kAptSize, kApt, ERROR_INVALID_PARAMETER},
         {"SMART without the 0x4F/0xC2 signature", smart(0xB0, 0xD0, 0xA0, 512, 0x00, 0xC2), 33, 528,
          kRead, ERROR_INVALID_PARAMETER},
         {"short output", smart(0xB0, 0xD0, 0xA0, 512, 0x4F, 0xC2), 33, 527, kRead,
@@ -118,9 +104,8 @@ TEST_F(AtaRequests, MalformedRequestsAreRefusedLikeTheDriverDoes) {
     EXPECT_EQ(unsigned_[kAptRegisters + kAtaError], ATA_ERROR_ABRT);
     EXPECT_TRUE(std::all_of(unsigned_.begin() + kAptData, unsigned_.end(),
                             [](uint8_t b) { return b == 0; }));
-}
 
-TEST_F(AtaRequests, SmartAnswersOnlyAfterEnableOperationsWhereTheDriveSaysSo) {
+    // Who answers depends on the device select, the drive's capabilities and SMART enabling.
     LoadFile("platform/machines/ata_variants.json");
     // Drive 0 answers at 0xB0 and starts with SMART disabled.
     auto read = Ata(0, 0xB0, 0xD0, 0xB0, 512);
@@ -141,7 +126,7 @@ TEST_F(AtaRequests, SmartAnswersOnlyAfterEnableOperationsWhereTheDriveSaysSo) {
     EXPECT_EQ(read[kAptData + 2], 5) << "first attribute id";
     EXPECT_TRUE(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).ok);
 
-    // The enable command through pass-through moves no data: flags 0, length 0.
+    // Disabling through pass-through moves no data: flags 0, length 0.
     auto disable = AtaPassThrough(0xB0, 0xD9, 0xB0, 0);
     const Answer disabled =
         ControlOnDrive(0, IOCTL_ATA_PASS_THROUGH, disable, kAptData, disable, kAptData);
@@ -149,16 +134,12 @@ TEST_F(AtaRequests, SmartAnswersOnlyAfterEnableOperationsWhereTheDriveSaysSo) {
     EXPECT_EQ(disabled.returned, sizeof(ATA_PASS_THROUGH_EX));
     EXPECT_EQ(disable[kAptRegisters + kAtaStatus], 0x50);
     EXPECT_EQ(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).error, ERROR_IO_DEVICE);
-}
 
-TEST_F(AtaRequests, DeviceSelectRoutesAndCapabilitiesDecideWhoAnswers) {
-    LoadFile("platform/machines/ata_variants.json");
     // Drive 0 is the second device: at 0xA0 nobody answers.
     auto apt = Ata(0, 0xEC, 0, 0xA0, 512);
     EXPECT_EQ(apt[kAptRegisters + kAtaStatus], 0);
     EXPECT_EQ(apt[kAptData + 54], 0) << "no model: the transport falls back";
-    auto in = SmartRequest(0xEC, 0, 0xA0, 512, 0, 0);
-    std::vector<uint8_t> out(528);
+    in = SmartRequest(0xEC, 0, 0xA0, 512, 0, 0);
     EXPECT_EQ(ControlOnDrive(0, SMART_RCV_DRIVE_DATA, in, 33, out, 528).error, ERROR_IO_DEVICE);
     apt = Ata(0, 0xEC, 0, 0xB0, 512);
     EXPECT_EQ(AtaText(&apt[kAptData], 27, 20), "Second Device SSD");
@@ -169,6 +150,12 @@ TEST_F(AtaRequests, DeviceSelectRoutesAndCapabilitiesDecideWhoAnswers) {
               ERROR_INVALID_FUNCTION);
     EXPECT_TRUE(ControlOnDrive(1, SMART_RCV_DRIVE_DATA, in, 33, out, 528).ok);
     EXPECT_EQ(AtaText(&out[16], 27, 20), "Smart Ioctl Only");
+    // Drive 1's attribute 5 stands at 5 with threshold 10: RETURN STATUS says so.
+    auto status = SmartRequest(0xB0, 0xDA, 0xA0, 0, 0x4F, 0xC2);
+    ASSERT_TRUE(ControlOnDrive(1, SMART_SEND_DRIVE_COMMAND, status, 32, out, 24).ok);
+    EXPECT_EQ(std::tuple(out[16 + 3], out[16 + 4]), std::tuple(0xF4, 0x2C));
+    EXPECT_EQ(ControlOnDrive(1, SMART_SEND_DRIVE_COMMAND, status, 32, out, 16).error,
+              ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(ControlOnDrive(2, SMART_RCV_DRIVE_DATA, in, 33, out, 528).error,
               ERROR_INVALID_FUNCTION);
     apt = Ata(2, 0xEC, 0, 0xA0, 512);
@@ -178,23 +165,11 @@ TEST_F(AtaRequests, DeviceSelectRoutesAndCapabilitiesDecideWhoAnswers) {
     apt = Ata(2, 0xB0, 0xD0, 0xA0, 512);
     EXPECT_EQ(apt[kAptRegisters + kAtaError], ATA_ERROR_ABRT);
 
-    // A handle without write access may not send ATA commands.
     const HANDLE readOnly = OpenDrive(2, GENERIC_READ);
     apt = AtaPassThrough(0xEC, 0, 0xA0, 512);
     EXPECT_EQ(Control(readOnly, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).error,
               ERROR_ACCESS_DENIED);
     CloseHandle(readOnly);
-}
-
-TEST_F(AtaRequests, ReturnStatusReportsAThresholdReached) {
-    LoadFile("platform/machines/ata_variants.json");
-    auto status = SmartRequest(0xB0, 0xDA, 0xA0, 0, 0x4F, 0xC2);
-    std::vector<uint8_t> reply(24);
-    ASSERT_TRUE(ControlOnDrive(1, SMART_SEND_DRIVE_COMMAND, status, 32, reply, 24).ok);
-    // Drive 1's attribute 5 stands at 5 with threshold 10.
-    EXPECT_EQ(std::tuple(reply[16 + 3], reply[16 + 4]), std::tuple(0xF4, 0x2C));
-    EXPECT_EQ(ControlOnDrive(1, SMART_SEND_DRIVE_COMMAND, status, 32, reply, 16).error,
-              ERROR_INSUFFICIENT_BUFFER);
 }
 
 TEST_F(AtaRequests, RawHexPagesAreAnsweredAsGiven) {

@@ -27,9 +27,6 @@ constexpr const char* kMachine = R"({"format": "tramsik-machine/1", "os": {"majo
 constexpr uint8_t kSatIdentify[12] = {0xA1, 0x08, 0x0E, 0, 1, 0, 0, 0, 0xA0, 0xEC};
 constexpr DWORD kRequestSize = sizeof(SCSI_PASS_THROUGH_WITH_BUFFERS);
 constexpr DWORD kHeaderSize = sizeof(SCSI_PASS_THROUGH);
-std::vector<uint8_t> SatIdentify() {
-    return BytesOf(BridgePassThrough(kSatIdentify, true));
-}
 
 HANDLE OpenPort(int port) {
     const std::wstring name = L"\\\\.\\Scsi" + std::to_wstring(port) + L":";
@@ -38,9 +35,9 @@ HANDLE OpenPort(int port) {
 
 using BridgeModels = SimTest;
 
-TEST_F(BridgeModels, UsbBridgeAnswersItsDialectAndRefusesBrokenRequests) {
+TEST_F(BridgeModels, EachAnswersItsDialectAndRefusesBrokenRequests) {
     Load(kMachine);
-    auto request = SatIdentify();
+    auto request = BytesOf(BridgePassThrough(kSatIdentify, true));
     auto answer =
         ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, kHeaderSize, request, kRequestSize);
     ASSERT_TRUE(answer.ok);
@@ -63,18 +60,16 @@ TEST_F(BridgeModels, UsbBridgeAnswersItsDialectAndRefusesBrokenRequests) {
     for (const auto& [length, inSize, outSize] : {std::tuple{4, kHeaderSize, kRequestSize},
                                                   std::tuple{0, kHeaderSize, kBridgeReplySize - 1},
                                                   std::tuple{0, kHeaderSize - 4, kRequestSize}}) {
-        request = SatIdentify();
+        request = BytesOf(BridgePassThrough(kSatIdentify, true));
         request[0] += length;
         EXPECT_EQ(
             ControlOnDrive(0, IOCTL_SCSI_PASS_THROUGH, request, inSize, request, outSize).error,
             ERROR_INVALID_PARAMETER)
             << length << " " << inSize << " " << outSize;
     }
-}
 
-TEST_F(BridgeModels, MiniportRefusesRegistersThatDoNotFitTheRequest) {
-    Load(kMachine);
-    std::vector<uint8_t> request(557, 0);
+    // The miniport and CSMI drivers refuse requests that do not fit.
+    request.assign(557, 0);
     SRB_IO_SMART_REQUEST smart{};
     smart.header.HeaderLength = 28;
     std::memcpy(smart.header.Signature, "SCSIDISK", 8);
@@ -82,8 +77,7 @@ TEST_F(BridgeModels, MiniportRefusesRegistersThatDoNotFitTheRequest) {
     smart.header.Length = 529;
     smart.in.irDriveRegs.bCommandReg = ATA_IDENTIFY_DEVICE;
     std::memcpy(request.data(), &smart, sizeof smart);
-    const HANDLE port = OpenPort(1);
-    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    HANDLE port = OpenPort(1);
     auto copy = request;
     ASSERT_TRUE(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 557).ok);
     EXPECT_EQ(AtaText(&copy[44], 27, 20), "Port Disk");
@@ -101,12 +95,9 @@ TEST_F(BridgeModels, MiniportRefusesRegistersThatDoNotFitTheRequest) {
     EXPECT_EQ(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 557).error,
               ERROR_INVALID_FUNCTION);
     CloseHandle(port);
-}
 
-TEST_F(BridgeModels, CsmiDriverChecksSignaturesAndSizes) {
-    Load(kMachine);
-    const HANDLE port = OpenPort(2);
-    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    // The CSMI driver checks signatures and sizes.
+    port = OpenPort(2);
     const auto ask = [&](DWORD code, const char* signature, DWORD size, DWORD length,
                          std::vector<uint8_t>* reply = nullptr) {
         std::vector<uint8_t> buffer(size, 0);

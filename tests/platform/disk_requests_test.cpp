@@ -16,9 +16,78 @@ class DiskRequests : public SimTest {};
 
 std::vector<uint8_t> NoInput;
 
-TEST_F(DiskRequests, GeometryDescribesTheImage) {
+TEST_F(DiskRequests, TransfersVolumesDescriptorsAndTheLayoutOfTheDemoMachine) {
     LoadDemo();
-    std::vector<uint8_t> out(40, 0xEE);
+    const HANDLE drive = OpenDrive(1);
+    std::vector<uint8_t> sector(1024, 0x5C), back(1024);
+    int64_t position = 0;
+    DWORD done = 0;
+    ASSERT_TRUE(SetFilePointerEx(drive, 100 * 512, &position, FILE_BEGIN));
+    ASSERT_TRUE(WriteFile(drive, sector.data(), 1024, &done));
+    EXPECT_EQ(done, 1024u);
+    ASSERT_TRUE(SetFilePointerEx(drive, -1024, &position, FILE_CURRENT));
+    ASSERT_TRUE(ReadFile(drive, back.data(), 1024, &done));
+    EXPECT_EQ(back, sector);
+
+    EXPECT_EQ(ErrorOf(ReadFile(drive, back.data(), 100, &done)), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorOf(SetFilePointerEx(drive, -1, &position, FILE_BEGIN)), ERROR_NEGATIVE_SEEK);
+    ASSERT_TRUE(SetFilePointerEx(drive, -512, &position, FILE_END));
+    EXPECT_EQ(ErrorOf(ReadFile(drive, back.data(), 1024, &done)), ERROR_SECTOR_NOT_FOUND);
+    EXPECT_TRUE(ReadFile(drive, back.data(), 512, &done));
+    EXPECT_TRUE(ReadFile(drive, back.data(), 512, &done)) << "at the end: nothing more to read";
+    EXPECT_EQ(done, 0u);
+    // The lock belongs to one handle until it is unlocked or closed.
+    const HANDLE other = OpenDrive(1);
+    EXPECT_TRUE(Control(drive, FSCTL_LOCK_VOLUME, NoInput, 0, NoInput, 0).ok);
+    EXPECT_EQ(Control(other, FSCTL_LOCK_VOLUME, NoInput, 0, NoInput, 0).error, ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(Control(other, FSCTL_UNLOCK_VOLUME, NoInput, 0, NoInput, 0).ok);
+    EXPECT_TRUE(Control(drive, FSCTL_DISMOUNT_VOLUME, NoInput, 0, NoInput, 0).ok);
+    CloseHandle(drive);
+    EXPECT_TRUE(Control(other, FSCTL_LOCK_VOLUME, NoInput, 0, NoInput, 0).ok);
+    EXPECT_TRUE(Control(other, FSCTL_UNLOCK_VOLUME, NoInput, 0, NoInput, 0).ok);
+    CloseHandle(other);
+
+    const HANDLE readOnly = OpenDrive(1, GENERIC_READ);
+    EXPECT_EQ(ErrorOf(WriteFile(readOnly, sector.data(), 512, &done)), ERROR_ACCESS_DENIED);
+    CloseHandle(readOnly);
+    EXPECT_EQ(ErrorOf(CloseHandle(readOnly)), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(OpenDrive(9), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+
+    EXPECT_EQ(GetDriveTypeW(L"C:\\"), DRIVE_FIXED);
+    EXPECT_EQ(GetDriveTypeW(L"Z:\\"), DRIVE_NO_ROOT_DIR);
+    ULONGLONG available = 0, total = 0, free = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceExW(L"C:\\", &available, &total, &free));
+    EXPECT_EQ(std::tuple(total >> 20, free >> 20), std::tuple(512u, 212u)) << "of the partition";
+    EXPECT_EQ(ErrorOf(GetDiskFreeSpaceExW(L"Q:\\", &available, &total, &free)),
+              ERROR_PATH_NOT_FOUND);
+    wchar_t fileSystem[260] = {};
+    ASSERT_TRUE(
+        GetVolumeInformationW(L"C:\\", nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 260));
+    EXPECT_EQ(std::wstring(fileSystem), L"NTFS");
+    EXPECT_EQ(ErrorOf(GetVolumeInformationW(L"C:\\", nullptr, 0, nullptr, nullptr, nullptr,
+                                            fileSystem, 4)),
+              ERROR_BAD_LENGTH);
+
+    HANDLE volume = CreateFileW(L"\\\\.\\C:", GENERIC_READ | GENERIC_WRITE, 3, OPEN_EXISTING, 0);
+    std::vector<uint8_t> extents(104);
+    ASSERT_TRUE(Control(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, NoInput, 0, extents, 104).ok);
+    EXPECT_EQ(Read<DWORD>(extents.data()), 1u);
+    const auto extent = Read<DISK_EXTENT>(extents.data(), 8);
+    EXPECT_EQ(
+        std::tuple(extent.DiskNumber, extent.StartingOffset / kMiB, extent.ExtentLength / kMiB),
+        std::tuple(0u, 117, 512));
+    std::vector<uint8_t> length(8);
+    ASSERT_TRUE(Control(volume, IOCTL_DISK_GET_LENGTH_INFO, NoInput, 0, length, 8).ok);
+    EXPECT_EQ(Read<int64_t>(length.data()), 512 * kMiB);
+    CloseHandle(volume);
+
+    wchar_t directory[64];
+    EXPECT_EQ(GetSystemDirectoryW(nullptr, 0), 20u);
+    EXPECT_EQ(GetSystemDirectoryW(directory, 64), 19u);
+    EXPECT_EQ(std::wstring(directory), L"C:\\Windows\\system32");
+
+    std::vector<uint8_t> query(12, 0), out(4096, 0xEE);
     Answer answer = ControlOnDrive(0, IOCTL_DISK_GET_DRIVE_GEOMETRY, NoInput, 0, out, 24);
     ASSERT_TRUE(answer.ok);
     EXPECT_EQ(answer.returned, 24u);
@@ -28,12 +97,33 @@ TEST_F(DiskRequests, GeometryDescribesTheImage) {
               std::tuple(FixedMedia, 512u, 255u, 63u, 1024 * kMiB / (255 * 63 * 512)));
     EXPECT_EQ(ControlOnDrive(0, IOCTL_DISK_GET_DRIVE_GEOMETRY, NoInput, 0, out, 23).error,
               ERROR_INSUFFICIENT_BUFFER);
-}
 
-TEST_F(DiskRequests, LayoutIsReadFromTheImageAndDeletedInIt) {
-    LoadDemo();
+    answer = ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 4096);
+    ASSERT_TRUE(answer.ok);
+    const auto descriptor = Read<STORAGE_DEVICE_DESCRIPTOR>(out.data());
+    const auto text = [&](DWORD offset) {
+        return std::string(reinterpret_cast<char*>(&out[offset]));
+    };
+    EXPECT_EQ(std::tuple(descriptor.BusType, descriptor.VendorIdOffset, descriptor.Size),
+              std::tuple(BusTypeSata, 0u, answer.returned));
+    EXPECT_EQ(text(descriptor.ProductIdOffset), "Orvel SSD S3 1GB");
+
+    answer = ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 8);
+    ASSERT_TRUE(answer.ok) << "a short buffer gets the header with the full size";
+    EXPECT_EQ(answer.returned, 8u);
+    EXPECT_GT(Read<DWORD>(out.data(), 4), 8u);
+    query[0] = 49;
+    EXPECT_EQ(ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 4096).error,
+              ERROR_NOT_SUPPORTED);
+
+    std::vector<uint8_t> address(8);
+    ASSERT_TRUE(ControlOnDrive(2, IOCTL_SCSI_GET_ADDRESS, NoInput, 0, address, 8).ok);
+    EXPECT_EQ(address[0], 8);
+    EXPECT_EQ(address[4], 1) << "port";
+    EXPECT_EQ(ControlOnDrive(2, 0x00071234, NoInput, 0, address, 8).error, ERROR_INVALID_FUNCTION)
+        << "a code nobody knows";
+
     std::vector<uint8_t> layout(3840);
-    // The layout of `drive`: its style and entry count.
     const auto read = [&](int drive) {
         EXPECT_TRUE(
             ControlOnDrive(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, NoInput, 0, layout, 3840).ok);
@@ -63,9 +153,7 @@ TEST_F(DiskRequests, LayoutIsReadFromTheImageAndDeletedInIt) {
     EXPECT_TRUE(ControlOnDrive(3, IOCTL_DISK_DELETE_DRIVE_LAYOUT, NoInput, 0, NoInput, 0).ok);
     EXPECT_TRUE(ControlOnDrive(3, IOCTL_DISK_UPDATE_PROPERTIES, NoInput, 0, NoInput, 0).ok);
     EXPECT_EQ(std::get<0>(read(3)), PARTITION_STYLE_RAW);
-    const HANDLE volume =
-        CreateFileW(L"\\\\.\\E:", GENERIC_READ | GENERIC_WRITE, 3, OPEN_EXISTING, 0);
-    std::vector<uint8_t> extents(104);
+    volume = CreateFileW(L"\\\\.\\E:", GENERIC_READ | GENERIC_WRITE, 3, OPEN_EXISTING, 0);
     ASSERT_TRUE(Control(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, NoInput, 0, extents, 104).ok);
     EXPECT_EQ(Read<DWORD>(extents.data()), 0u);
     CloseHandle(volume);
@@ -75,40 +163,9 @@ TEST_F(DiskRequests, LayoutIsReadFromTheImageAndDeletedInIt) {
         << "both GPT headers are gone, so the backup does not bring the table back";
 }
 
-TEST_F(DiskRequests, PositionedTransfersAreWholeSectorsInsideTheDisk) {
-    LoadDemo();
-    const HANDLE drive = OpenDrive(1);
-    std::vector<uint8_t> sector(1024, 0x5C), back(1024);
-    int64_t position = 0;
-    DWORD done = 0;
-    ASSERT_TRUE(SetFilePointerEx(drive, 100 * 512, &position, FILE_BEGIN));
-    EXPECT_EQ(position, 100 * 512);
-    ASSERT_TRUE(WriteFile(drive, sector.data(), 1024, &done));
-    EXPECT_EQ(done, 1024u);
-    ASSERT_TRUE(SetFilePointerEx(drive, -1024, &position, FILE_CURRENT));
-    ASSERT_TRUE(ReadFile(drive, back.data(), 1024, &done));
-    EXPECT_EQ(back, sector);
-
-    EXPECT_EQ(ErrorOf(ReadFile(drive, back.data(), 100, &done)), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(ErrorOf(SetFilePointerEx(drive, -1, &position, FILE_BEGIN)), ERROR_NEGATIVE_SEEK);
-    ASSERT_TRUE(SetFilePointerEx(drive, -512, &position, FILE_END));
-    EXPECT_EQ(ErrorOf(ReadFile(drive, back.data(), 1024, &done)), ERROR_SECTOR_NOT_FOUND);
-    EXPECT_TRUE(ReadFile(drive, back.data(), 512, &done));
-    EXPECT_TRUE(ReadFile(drive, back.data(), 512, &done)) << "at the end: nothing more to read";
-    EXPECT_EQ(done, 0u);
-    CloseHandle(drive);
-
-    const HANDLE readOnly = OpenDrive(1, GENERIC_READ);
-    EXPECT_EQ(ErrorOf(WriteFile(readOnly, sector.data(), 512, &done)), ERROR_ACCESS_DENIED);
-    CloseHandle(readOnly);
-    EXPECT_EQ(ErrorOf(CloseHandle(readOnly)), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(OpenDrive(9), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-}
-
 // The migration's tests meet each fault as its user does; here the edges of a bad run, the
 // clock of a slow disk and a drive that goes away.
-TEST_F(DiskRequests, FaultsFailTheRequestsTheMachineNames) {
+TEST_F(DiskRequests, FaultsFailTheRequestsTheMachineNamesAndVolumesMaySpanDisks) {
     sim::SimPlatform& sim = Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0},
       "drives": [
         {"physicalDrive": 0, "route": "ata", "size": "4MiB", "identify": {"model": "A"},
@@ -142,100 +199,15 @@ TEST_F(DiskRequests, FaultsFailTheRequestsTheMachineNames) {
     CloseHandle(second);
     EXPECT_EQ(OpenDrive(1), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-}
 
-TEST_F(DiskRequests, LockBelongsToOneHandleUntilUnlockedOrClosed) {
-    LoadDemo();
-    const HANDLE a = OpenDrive(1), b = OpenDrive(1);
-    EXPECT_TRUE(Control(a, FSCTL_LOCK_VOLUME, NoInput, 0, NoInput, 0).ok);
-    EXPECT_EQ(Control(b, FSCTL_LOCK_VOLUME, NoInput, 0, NoInput, 0).error, ERROR_ACCESS_DENIED);
-    EXPECT_FALSE(Control(b, FSCTL_UNLOCK_VOLUME, NoInput, 0, NoInput, 0).ok);
-    EXPECT_TRUE(Control(a, FSCTL_DISMOUNT_VOLUME, NoInput, 0, NoInput, 0).ok);
-    CloseHandle(a);
-    EXPECT_TRUE(Control(b, FSCTL_LOCK_VOLUME, NoInput, 0, NoInput, 0).ok);
-    EXPECT_TRUE(Control(b, FSCTL_UNLOCK_VOLUME, NoInput, 0, NoInput, 0).ok);
-    CloseHandle(b);
-}
-
-TEST_F(DiskRequests, StorageDescriptorAndScsiAddressNameTheDevice) {
-    LoadDemo();
-    std::vector<uint8_t> query(12, 0), out(4096, 0);
-    Answer answer = ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 4096);
-    ASSERT_TRUE(answer.ok);
-    auto descriptor = Read<STORAGE_DEVICE_DESCRIPTOR>(out.data());
-    const auto text = [&](DWORD offset) {
-        return std::string(reinterpret_cast<char*>(&out[offset]));
-    };
-    EXPECT_EQ(std::tuple(descriptor.BusType, descriptor.VendorIdOffset, descriptor.Size),
-              std::tuple(BusTypeSata, 0u, answer.returned));
-    EXPECT_EQ(text(descriptor.ProductIdOffset), "Orvel SSD S3 1GB");
-
-    ASSERT_TRUE(ControlOnDrive(3, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 4096).ok);
-    descriptor = Read<STORAGE_DEVICE_DESCRIPTOR>(out.data());
-    EXPECT_EQ(descriptor.BusType, BusTypeUsb);
-
-    answer = ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 8);
-    ASSERT_TRUE(answer.ok) << "a short buffer gets the header with the full size";
-    EXPECT_EQ(answer.returned, 8u);
-    EXPECT_GT(Read<DWORD>(out.data(), 4), 8u);
-    query[0] = 49;
-    EXPECT_EQ(ControlOnDrive(0, IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 4096).error,
-              ERROR_NOT_SUPPORTED);
-
-    std::vector<uint8_t> address(8);
-    ASSERT_TRUE(ControlOnDrive(2, IOCTL_SCSI_GET_ADDRESS, NoInput, 0, address, 8).ok);
-    EXPECT_EQ(address[0], 8);
-    EXPECT_EQ(address[4], 1) << "port";
-    EXPECT_EQ(ControlOnDrive(2, 0x00071234, NoInput, 0, address, 8).error, ERROR_INVALID_FUNCTION)
-        << "a code nobody knows";
-}
-
-TEST_F(DiskRequests, VolumesAnswerTypeSpaceFileSystemAndExtents) {
-    LoadDemo();
-    EXPECT_EQ(GetDriveTypeW(L"C:\\"), DRIVE_FIXED);
-    EXPECT_EQ(GetDriveTypeW(L"Z:\\"), DRIVE_NO_ROOT_DIR);
-    ULONGLONG available = 0, total = 0, free = 0;
-    ASSERT_TRUE(GetDiskFreeSpaceExW(L"C:\\", &available, &total, &free));
-    EXPECT_EQ(std::tuple(total >> 20, free >> 20), std::tuple(512u, 212u)) << "of the partition";
-    EXPECT_EQ(ErrorOf(GetDiskFreeSpaceExW(L"Q:\\", &available, &total, &free)),
-              ERROR_PATH_NOT_FOUND);
-    wchar_t fileSystem[260] = {};
-    ASSERT_TRUE(
-        GetVolumeInformationW(L"C:\\", nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 260));
-    EXPECT_EQ(std::wstring(fileSystem), L"NTFS");
-    EXPECT_EQ(ErrorOf(GetVolumeInformationW(L"C:\\", nullptr, 0, nullptr, nullptr, nullptr,
-                                            fileSystem, 4)),
-              ERROR_BAD_LENGTH);
-
-    const HANDLE volume =
-        CreateFileW(L"\\\\.\\C:", GENERIC_READ | GENERIC_WRITE, 3, OPEN_EXISTING, 0);
-    ASSERT_NE(volume, INVALID_HANDLE_VALUE);
-    std::vector<uint8_t> extents(104);
-    ASSERT_TRUE(Control(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, NoInput, 0, extents, 104).ok);
-    EXPECT_EQ(Read<DWORD>(extents.data()), 1u);
-    const auto extent = Read<DISK_EXTENT>(extents.data(), 8);
-    EXPECT_EQ(
-        std::tuple(extent.DiskNumber, extent.StartingOffset / kMiB, extent.ExtentLength / kMiB),
-        std::tuple(0u, 117, 512));
-    std::vector<uint8_t> length(8);
-    ASSERT_TRUE(Control(volume, IOCTL_DISK_GET_LENGTH_INFO, NoInput, 0, length, 8).ok);
-    EXPECT_EQ(Read<int64_t>(length.data()), 512 * kMiB);
-    CloseHandle(volume);
-
-    wchar_t directory[64];
-    EXPECT_EQ(GetSystemDirectoryW(nullptr, 0), 20u);
-    EXPECT_EQ(GetSystemDirectoryW(directory, 64), 19u);
-    EXPECT_EQ(std::wstring(directory), L"C:\\Windows\\system32");
-}
-
-TEST_F(DiskRequests, ASpannedVolumeListsAnExtentPerDisk) {
+    // A spanned volume lists an extent per disk.
     LoadFile("platform/machines/spanned.json");
     const HANDLE volume = CreateFileW(L"\\\\.\\D:", GENERIC_READ, 3, OPEN_EXISTING, 0);
     std::vector<uint8_t> extents(104);
     ASSERT_TRUE(Control(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, NoInput, 0, extents, 104).ok);
     ASSERT_EQ(Read<DWORD>(extents.data()), 2u);
-    const auto second = Read<DISK_EXTENT>(extents.data(), 8 + 24);
-    EXPECT_EQ(std::tuple(second.DiskNumber, second.StartingOffset),
+    const auto extent = Read<DISK_EXTENT>(extents.data(), 8 + 24);
+    EXPECT_EQ(std::tuple(extent.DiskNumber, extent.StartingOffset),
               std::tuple(1u, int64_t{4096 * 512}));
     std::vector<uint8_t> small(32, 0);
     const Answer answer =

@@ -42,7 +42,7 @@ TEST_F(HostMutexTest, LockFilesLieInTheRuntimeFolderUnderTheirNamesMadeSafe) {
     EXPECT_EQ(HostMutexPath(L"OrvelTramsik"), "/tmp/OrvelTramsik.lock");
 }
 
-TEST_F(HostMutexTest, OneHandleOwnsItAndOpenFindsItOnlyWhileOwned) {
+TEST_F(HostMutexTest, OneHandleOwnsItOpenFindsItWhileOwnedAndWithoutANameOrFolderNone) {
     DWORD error = 0;
     EXPECT_FALSE(HostMutex::Open(L"OrvelTramsik"));
     std::optional<HostMutex> first = HostMutex::Create(L"OrvelTramsik", &error);
@@ -61,9 +61,8 @@ TEST_F(HostMutexTest, OneHandleOwnsItAndOpenFindsItOnlyWhileOwned) {
     EXPECT_FALSE(HostMutex::Open(L"OrvelTramsik")) << "its lock file stays, owned by nobody";
     EXPECT_TRUE(HostMutex::Create(L"OrvelTramsik", &error));
     EXPECT_EQ(error, ERROR_SUCCESS);
-}
 
-TEST_F(HostMutexTest, WithoutANameOrAPlaceForItsFileThereIsNoMutex) {
+    // Without a name or a place for its file there is no mutex.
     const struct {
         const wchar_t* name;
         const char* runtime;
@@ -77,7 +76,6 @@ TEST_F(HostMutexTest, WithoutANameOrAPlaceForItsFileThereIsNoMutex) {
         SCOPED_TRACE(c.error);
         std::optional<ScopedEnvironment> runtime;
         if (c.runtime) runtime.emplace("XDG_RUNTIME_DIR", c.runtime);
-        DWORD error = 0;
         EXPECT_FALSE(HostMutex::Create(c.name, &error));
         EXPECT_EQ(error, c.error);
         EXPECT_FALSE(HostMutex::Open(c.name));

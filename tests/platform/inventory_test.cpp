@@ -31,7 +31,7 @@ std::shared_ptr<const Inventory> OneDisk() {
     return inventory;
 }
 
-TEST(InventoryWql, AnswersItsFormsAndRefusesOthers) {
+TEST(Inventory, AnswersItsFormsFindsLinksAndConnectsOrFailsWhereItShould) {
     const auto inventory = OneDisk();
     struct Row {
         const wchar_t* nameSpace;
@@ -73,9 +73,13 @@ TEST(InventoryWql, AnswersItsFormsAndRefusesOthers) {
             << ToUtf8(row.query);
         EXPECT_EQ(results.size(), row.objects) << ToUtf8(row.query);
     }
-}
+    // Controllers are found by id in any case.
+    EXPECT_EQ(LinkOf(inventory->controllers, L"pci\\ven_1&dev_3\\4")->width, 4u);
+    EXPECT_EQ(LinkOf(inventory->controllers, L"PCI\\VEN_1&DEV_2\\3")->maxSpeed, 0u)
+        << "a controller without link facts";
+    EXPECT_FALSE(LinkOf(inventory->controllers, L"PCI\\NOTHERE"));
 
-TEST(InventoryLocator, NamespacesLanguageAndFailurePoints) {
+    // The locator: namespaces, query language and where a connection fails.
     std::unique_ptr<WmiServices> services;
     std::unique_ptr<WmiEnumerator> enumerator;
     auto locator = MakeLocator(OneDisk());
@@ -101,14 +105,6 @@ TEST(InventoryLocator, NamespacesLanguageAndFailurePoints) {
     EXPECT_EQ(services->SetProxyBlanket(10, 0, 3, 3, 0), E_ACCESSDENIED);
     EXPECT_EQ(services->ExecQuery(L"WQL", L"SELECT * FROM Win32_DiskDrive", 0, &enumerator),
               WBEM_E_TRANSPORT_FAILURE);
-}
-
-TEST(InventoryLinks, ControllersAreFoundByIdInAnyCase) {
-    const auto inventory = OneDisk();
-    EXPECT_EQ(LinkOf(inventory->controllers, L"pci\\ven_1&dev_3\\4")->width, 4u);
-    EXPECT_EQ(LinkOf(inventory->controllers, L"PCI\\VEN_1&DEV_2\\3")->maxSpeed, 0u)
-        << "a controller without link facts";
-    EXPECT_FALSE(LinkOf(inventory->controllers, L"PCI\\NOTHERE"));
 }
 
 }  // namespace

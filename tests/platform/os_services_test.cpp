@@ -8,12 +8,19 @@ namespace {
 
 using namespace platform;
 
+// An old system with a clock near its wrap and the management service disabled.
+constexpr char kMachine[] = R"({"format": "tramsik-machine/1", "drives": [],
+    "os": {"major": 5, "minor": 1, "versionInfoEx": false, "csdVersion": "Service Pack 3",
+           "servicePackMajor": 3, "tickStart": 4294967000, "localTime": "2026-12-31T23:59:59",
+           "winmgmt": "disabled"}})";
+
 class OsServices : public SimTest {};
 
-// The versions a record carries are read by the disk tests; here the sizes it may have.
-TEST_F(OsServices, VersionRecordTakesBothSizesWhereTheSystemDoes) {
-    Load(R"({"format": "tramsik-machine/1", "os": {"major": 5, "minor": 1, "versionInfoEx": false,
-             "csdVersion": "Service Pack 3", "servicePackMajor": 3}, "drives": []})");
+// The versions a record carries are read by the disk tests, the architecture and code page by
+// the disk and window tests, how the service starts through the inventory's waits; here the
+// sizes a record may have, the clock, the service manager's refusals and DOS devices.
+TEST_F(OsServices, RecordSizesClockServiceRefusalsAndDosDevices) {
+    sim::SimPlatform& sim = Load(kMachine);
     OSVERSIONINFOEXW record{};
     record.dwOSVersionInfoSize = 100;
     EXPECT_EQ(ErrorOf(GetVersionExW(&record)), ERROR_INVALID_PARAMETER);
@@ -25,12 +32,7 @@ TEST_F(OsServices, VersionRecordTakesBothSizesWhereTheSystemDoes) {
     EXPECT_EQ(std::tuple(record.dwMajorVersion, std::u16string(record.szCSDVersion)),
               std::tuple(5u, u"Service Pack 3"));
     EXPECT_EQ(record.wServicePackMajor, 0xAAAA) << "nothing is written past the short record";
-}
 
-// The architecture and code page are read by the disk and window tests; here the clock.
-TEST_F(OsServices, TheClockStartsWhereTheMachineSaysAndRunsOnlyWhenAsked) {
-    sim::SimPlatform& sim = Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0,
-        "tickStart": 4294967000, "localTime": "2026-12-31T23:59:59"}, "drives": []})");
     EXPECT_EQ(GetTickCount(), 4294967000u);
     Sleep(600);
     EXPECT_EQ(GetTickCount(), 304u) << "the tick count wraps as the real one does";
@@ -43,13 +45,7 @@ TEST_F(OsServices, TheClockStartsWhereTheMachineSaysAndRunsOnlyWhenAsked) {
     ASSERT_TRUE(QueryPerformanceFrequency(&frequency));
     ASSERT_TRUE(QueryPerformanceCounter(&count));
     EXPECT_EQ(count / (frequency / 1000), 1000);
-}
 
-// How the service starts, and what sc does to it, is seen through the inventory's waits; here
-// the refusals of the service manager.
-TEST_F(OsServices, ServiceControlChecksHandlesAccessAndStartType) {
-    Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0, "winmgmt": "disabled"},
-             "drives": []})");
     const SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, GENERIC_EXECUTE);
     ASSERT_NE(manager, nullptr);
     EXPECT_EQ(OpenServiceW(manager, L"Spooler", SERVICE_QUERY_STATUS), nullptr);
@@ -63,10 +59,8 @@ TEST_F(OsServices, ServiceControlChecksHandlesAccessAndStartType) {
     for (const SC_HANDLE handle : {service, queryOnly, manager})
         EXPECT_TRUE(CloseServiceHandle(handle));
     EXPECT_FALSE(CloseServiceHandle(manager));
-}
 
-TEST_F(OsServices, DosDevicesNameDevicePathsUntilRemoved) {
-    Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0}, "drives": []})");
+    // A DOS device names a device path until it is removed.
     const auto opens = [] {
         const HANDLE dos = CreateFileW(L"\\\\.\\tempBusSil3112", GENERIC_READ, 3, OPEN_EXISTING, 0);
         CloseHandle(dos);

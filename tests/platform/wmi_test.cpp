@@ -22,7 +22,7 @@ class Wmi : public SimTest {
 
 // The associations from a drive to its controller and link are the inventory's tests on the
 // same machines; here the objects a query gives.
-TEST_F(Wmi, ObjectsCarryTypedPropertiesNullsAndOnlyWhatTheQuerySelects) {
+TEST_F(Wmi, ObjectsCarryWhatTheQuerySelectsAndConnectionsMeetTheService) {
     LoadDemo();
     const auto disks = Query(L"\\\\.\\root\\cimv2", L"SELECT * FROM Win32_DiskDrive");
     ASSERT_EQ(disks.size(), 4u);
@@ -42,12 +42,10 @@ TEST_F(Wmi, ObjectsCarryTypedPropertiesNullsAndOnlyWhatTheQuerySelects) {
     ASSERT_EQ(ide.size(), 1u);
     EXPECT_EQ(Text(ide[0], L"Name"), L"Standard SATA AHCI Controller");
     EXPECT_EQ(ide[0].Get(L"Status", &value), WBEM_E_NOT_FOUND) << "only the selected properties";
-}
 
-// Where each connection step fails is the inventory's test, which starts the service before it
-// connects; here the connection meets the service as the machine leaves it: a disabled one
-// refuses, a stopped one is started.
-TEST_F(Wmi, TheConnectionMeetsTheServiceAsTheMachineLeavesIt) {
+    // Where each connection step fails is the inventory's test, which starts the service before
+    // it connects; here the connection meets the service as the machine leaves it: a disabled
+    // one refuses, a stopped one is started.
     for (const auto& [winmgmt, result] :
          {std::pair{"disabled", WBEM_E_TRANSPORT_FAILURE}, std::pair{"startable", S_OK}}) {
         Load(std::string(R"({"format": "tramsik-machine/1", "drives": [],

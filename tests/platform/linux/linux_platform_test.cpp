@@ -11,7 +11,7 @@
 namespace linux_test {
 namespace {
 
-TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
+TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAddressAndLayoutDeletion) {
     const HANDLE usb = Open(L"\\\\.\\PhysicalDrive1", GENERIC_READ);
     const HANDLE sata = Open(L"\\\\.\\PhysicalDrive0", GENERIC_READ);
     STORAGE_PROPERTY_QUERY query{StorageDeviceProperty, PropertyStandardQuery, {}};
@@ -39,7 +39,6 @@ TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
               std::tuple(kDiskGeometryExMinimum, int64_t{kDiskSectors * 512}, FixedMedia, 512u));
 
     std::vector<uint8_t> layout(4096);
-    // The layout of `drive`: its style and entry count.
     const auto read = [&](HANDLE drive) {
         EXPECT_TRUE(Ask(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 4096));
         const auto header = Read<DRIVE_LAYOUT_INFORMATION_EX>(layout.data());
@@ -65,19 +64,26 @@ TEST_F(LinuxPlatformTest, DescriptorGeometryLayoutAndAddress) {
     forged.headerCrc32 = Crc32(0, {reinterpret_cast<const uint8_t*>(&forged), kGptHeaderSize});
     std::memcpy(sataBytes.data() + 512, &forged, sizeof forged);
     EXPECT_EQ(read(sata), std::tuple(PARTITION_STYLE_GPT, 2u));
-    // Too small a buffer is asked to grow.
     EXPECT_EQ(ErrorOf(Ask(sata, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 100)),
               ERROR_INSUFFICIENT_BUFFER);
 
     SCSI_ADDRESS address{};
     ASSERT_TRUE(Ask(usb, IOCTL_SCSI_GET_ADDRESS, &address, sizeof address));
-    EXPECT_EQ(address.PortNumber, 6);
-    EXPECT_EQ(address.Length, sizeof address);
+    EXPECT_EQ(std::tuple(address.PortNumber, address.Length), std::tuple(6, sizeof address));
     platform_->CloseHandle(usb);
     platform_->CloseHandle(sata);
-}
 
-TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOnly) {
+    // Deleting a layout clears the MBR and both GPT headers of a disk not in use, only them.
+    for (const wchar_t* name : {L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive1"}) {
+        const HANDLE mounted = Open(name);
+        EXPECT_EQ(ErrorOf(Ask(mounted, IOCTL_DISK_DELETE_DRIVE_LAYOUT)), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(ErrorOf(Ask(mounted, FSCTL_LOCK_VOLUME)), ERROR_ACCESS_DENIED);
+        platform_->CloseHandle(mounted);
+    }
+    EXPECT_TRUE(kernel_->writes.empty());
+    for (const auto& open : kernel_->opens)
+        EXPECT_NE(open.mode, KernelIo::OpenMode::ReadWriteExclusive);
+
     const std::vector<uint8_t> before = kernel_->disks["/dev/nvme0n1"].bytes;
     const HANDLE drive = Open(L"\\\\.\\PhysicalDrive2");
     ASSERT_TRUE(Ask(drive, IOCTL_DISK_DELETE_DRIVE_LAYOUT));
@@ -88,7 +94,6 @@ TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOnly) {
         writes.emplace_back(write.offset / 512, write.size);
     EXPECT_EQ(writes, (std::vector<std::pair<uint64_t, size_t>>{{0, 512}, {1, 512}, {last, 512}}));
     // The boot code and disk signature stay; the entries and the boot signature go.
-    EXPECT_EQ(after[0], 0xEB);
     EXPECT_TRUE(std::equal(after.begin(), after.begin() + 446, before.begin()));
     const auto zero = [](uint8_t b) { return b == 0; };
     EXPECT_TRUE(std::all_of(after.begin() + 446, after.begin() + 1024, zero));
@@ -97,9 +102,8 @@ TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOnly) {
     EXPECT_TRUE(std::equal(after.begin() + 1024, after.end() - 512, before.begin() + 1024));
     EXPECT_GE(kernel_->disks["/dev/nvme0n1"].syncs, 1);
     EXPECT_EQ(kernel_->disks["/dev/nvme0n1"].rereads, 1);
-    uint8_t layout[4096];
-    ASSERT_TRUE(Ask(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout, 4096));
-    EXPECT_EQ(Read<DWORD>(layout), PARTITION_STYLE_RAW);
+    ASSERT_TRUE(Ask(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout.data(), 4096));
+    EXPECT_EQ(Read<DWORD>(layout.data()), PARTITION_STYLE_RAW);
 
     // Lock: an exclusive open, released by unlock; the reread goes through it meanwhile.
     ASSERT_TRUE(Ask(drive, FSCTL_LOCK_VOLUME));
@@ -109,42 +113,23 @@ TEST_F(LinuxPlatformTest, DeleteLayoutClearsTheMbrAndBothGptHeadersOnly) {
     EXPECT_TRUE(Ask(drive, FSCTL_UNLOCK_VOLUME));
     EXPECT_TRUE(kernel_->opens.back().closed);
     EXPECT_FALSE(Ask(drive, FSCTL_UNLOCK_VOLUME));
-    // Someone else holding the disk refuses the lock.
     kernel_->disks["/dev/nvme0n1"].exclusiveBusy = true;
     EXPECT_EQ(ErrorOf(Ask(drive, FSCTL_LOCK_VOLUME)), ERROR_ACCESS_DENIED);
+    // A partition held by a device-mapper target counts as in use too, mounted or not.
+    kernel_->disks["/dev/nvme0n1"].exclusiveBusy = false;
+    kernel_->File("/sys/block/nvme0n1/holders/dm-0", "");
+    EXPECT_FALSE(Ask(drive, FSCTL_LOCK_VOLUME));
     platform_->CloseHandle(drive);
 
-    // A read-only handle may not delete the layout.
     const HANDLE reader = Open(L"\\\\.\\PhysicalDrive2", GENERIC_READ);
     EXPECT_EQ(ErrorOf(Ask(reader, IOCTL_DISK_DELETE_DRIVE_LAYOUT)), ERROR_ACCESS_DENIED);
     platform_->CloseHandle(reader);
 }
 
-TEST_F(LinuxPlatformTest, MountedDisksRefuseLockAndLayoutDeletion) {
-    const std::vector<uint8_t> before = kernel_->disks["/dev/sda"].bytes;
-    for (const wchar_t* name : {L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive1"}) {
-        const HANDLE drive = Open(name);
-        EXPECT_EQ(ErrorOf(Ask(drive, IOCTL_DISK_DELETE_DRIVE_LAYOUT)), ERROR_ACCESS_DENIED);
-        EXPECT_EQ(ErrorOf(Ask(drive, FSCTL_LOCK_VOLUME)), ERROR_ACCESS_DENIED);
-        platform_->CloseHandle(drive);
-    }
-    EXPECT_TRUE(kernel_->writes.empty());
-    EXPECT_EQ(kernel_->disks["/dev/sda"].bytes, before);
-    for (const auto& open : kernel_->opens)
-        EXPECT_NE(open.mode, KernelIo::OpenMode::ReadWriteExclusive);
-
-    // A partition held by a device-mapper target counts as in use too, mounted or not.
-    kernel_->File("/sys/block/nvme0n1/holders/dm-0", "");
-    const HANDLE nvme = Open(L"\\\\.\\PhysicalDrive2");
-    EXPECT_FALSE(Ask(nvme, FSCTL_LOCK_VOLUME));
-    platform_->CloseHandle(nvme);
-}
-
-TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
+TEST_F(LinuxPlatformTest, VolumesDisksManagementObjectsAndHostServices) {
     const HANDLE system = Open(L"\\\\.\\C:", GENERIC_READ);
-    ASSERT_NE(system, INVALID_HANDLE_VALUE);
     uint8_t buffer[kVolumeExtentsHeaderSize + 4 * sizeof(DISK_EXTENT)] = {};
-    // The extents of `volume`: their count, and the first's disk, start and length.
+    // The count of `volume`'s extents, and the first's disk, start and length.
     const auto extentsOf = [&](HANDLE volume) {
         EXPECT_TRUE(Ask(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, buffer, sizeof buffer));
         const auto extents = Read<VOLUME_DISK_EXTENTS>(buffer);
@@ -172,7 +157,6 @@ TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
     std::unique_ptr<WmiLocator> locator;
     ASSERT_EQ(platform_->CreateWbemLocator(&locator), S_OK);
     const HANDLE logical = Open(L"\\\\.\\E:", GENERIC_READ);
-    ASSERT_NE(logical, INVALID_HANDLE_VALUE);
     EXPECT_EQ(extentsOf(logical), std::tuple(1u, 0u, 34 * 512, 2048 * 512));
     platform_->CloseHandle(logical);
 
@@ -189,9 +173,8 @@ TEST_F(LinuxPlatformTest, VolumesHaveLettersExtentsAndSpace) {
     EXPECT_EQ(platform_->GetSystemDirectoryW(folder, 64), 19u);
     EXPECT_STREQ(folder, L"C:\\Windows\\System32");
     EXPECT_EQ(platform_->GetSystemDirectoryW(folder, 5), 20u) << "a short buffer";
-}
 
-TEST_F(LinuxPlatformTest, RawTransfersAreWholeSectorsInsideTheDisk) {
+    // Raw transfers are whole sectors inside the disk.
     auto& bytes = kernel_->disks["/dev/nvme0n1"].bytes;
     bytes[1024] = 0x11;
     const HANDLE drive = Open(L"\\\\.\\PhysicalDrive2");
@@ -221,10 +204,8 @@ TEST_F(LinuxPlatformTest, RawTransfersAreWholeSectorsInsideTheDisk) {
     EXPECT_EQ(kernel_->opens.back().mode, KernelIo::OpenMode::Read);
     EXPECT_EQ(ErrorOf(platform_->WriteFile(reader, sector, 512, &done)), ERROR_ACCESS_DENIED);
     platform_->CloseHandle(reader);
-}
 
-TEST_F(LinuxPlatformTest, ManagementObjectsComeFromSysfs) {
-    std::unique_ptr<WmiLocator> locator;
+    // Management objects come from sysfs.
     ASSERT_EQ(platform_->CreateWbemLocator(&locator), S_OK);
     std::unique_ptr<WmiServices> services;
     ASSERT_EQ(locator->ConnectServer(L"\\\\.\\root\\cimv2", 0, &services), S_OK);
@@ -259,7 +240,6 @@ TEST_F(LinuxPlatformTest, ManagementObjectsComeFromSysfs) {
     EXPECT_EQ(Text(query(L"select Name from Win32_USBController")[0], L"Name"),
               L"Intel Corporation Cannon Lake PCH USB 3.1 xHCI Host Controller");
 
-    // The NVMe drive's controller and its link.
     const auto controller = query(L"select Name, DeviceID from Win32_SCSIController");
     ASSERT_EQ(controller.size(), 1u);
     EXPECT_EQ(Text(controller[0], L"Name"), L"Standard NVM Express Controller");
@@ -280,11 +260,9 @@ TEST_F(LinuxPlatformTest, ManagementObjectsComeFromSysfs) {
     // No failure-prediction objects: no driver here keeps them.
     ASSERT_EQ(locator->ConnectServer(L"root\\WMI", 0, &services), S_OK);
     EXPECT_TRUE(query(L"SELECT * FROM MSStorageDriver_FailurePredictData").empty());
-}
 
-// The calls follow the Windows semantics the simulator's tests pin; here what this machine gives
-// them.
-TEST_F(LinuxPlatformTest, ServiceVersionMutexAndRights) {
+    // The service, version, mutex and rights calls follow the Windows semantics the simulator's
+    // tests pin; here what this machine gives them.
     const SC_HANDLE manager = platform_->OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
     const SC_HANDLE service = platform_->OpenServiceW(manager, L"Winmgmt", SERVICE_QUERY_STATUS);
     SERVICE_STATUS status{};
@@ -296,11 +274,12 @@ TEST_F(LinuxPlatformTest, ServiceVersionMutexAndRights) {
     OSVERSIONINFOEXW version{};
     version.dwOSVersionInfoSize = kOsVersionInfoExSize;
     ASSERT_TRUE(platform_->GetVersionExW(&version));
-    EXPECT_EQ(std::tuple(version.dwMajorVersion, version.dwBuildNumber), std::tuple(10u, 60176u));
-    EXPECT_EQ(std::u16string(version.szCSDVersion), u"Debian GNU/Linux 12 (bookworm)");
-    SYSTEM_INFO system;
-    platform_->GetNativeSystemInfo(&system);
-    EXPECT_EQ(system.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_AMD64);
+    EXPECT_EQ(std::tuple(version.dwMajorVersion, version.dwBuildNumber,
+                         std::u16string(version.szCSDVersion)),
+              std::tuple(10u, 60176u, u"Debian GNU/Linux 12 (bookworm)"));
+    SYSTEM_INFO info;
+    platform_->GetNativeSystemInfo(&info);
+    EXPECT_EQ(info.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_AMD64);
 
     // Named mutexes are the host's, with their lock files in the runtime folder.
     const PrivateRuntimeFolder runtime;

@@ -7,7 +7,7 @@
 using namespace platform;
 using namespace platform::linux_backend;
 
-TEST(OsFacts, CodePageFollowsTheLocale) {
+TEST(OsFacts, CodePageFollowsTheLocaleAndNameVersionAndArchitectureAreRead) {
     for (const char* locale : {"zh_CN.UTF-8", "zh_CN.GB18030", "zh_SG.UTF-8"})
         EXPECT_EQ(CodePageForLocale(locale), 936u) << locale;
     // Traditional Chinese and every other language are English here.
@@ -25,9 +25,7 @@ TEST(OsFacts, CodePageFollowsTheLocale) {
     kernel.environment["LC_CTYPE"] = "zh_CN.GBK";
     kernel.environment["LANG"] = "en_GB.UTF-8";
     EXPECT_EQ(ReadCodePage(kernel), 936u);
-}
 
-TEST(OsFacts, NameVersionAndArchitecture) {
     EXPECT_EQ(OsReleaseName("NAME=\"Debian GNU/Linux\"\nVERSION='12 (bookworm)'\n"
                             "PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n"),
               "Debian GNU/Linux 12 (bookworm)");
@@ -43,7 +41,6 @@ TEST(OsFacts, NameVersionAndArchitecture) {
     ParseKernelRelease("weird", &major, &minor, &build);
     EXPECT_EQ(major, 0u);
 
-    FakeKernel kernel;
     kernel.File("/usr/lib/os-release", "PRETTY_NAME=\"Orvel OS 1\"\n");
     OsFacts facts = ReadOsFacts(kernel);
     EXPECT_EQ(facts.name, L"Orvel OS 1");

@@ -36,13 +36,25 @@ std::string Models(const std::vector<BlockDisk>& disks) {
     return text;
 }
 
-// Each lettered mount as "C:/", space-separated.
-std::string Letters(const std::vector<LetteredMount>& letters) {
-    std::string text;
-    for (const LetteredMount& lettered : letters)
-        text += std::string(text.empty() ? "" : " ") + static_cast<char>(lettered.letter) + ":" +
-                lettered.mount.mountPoint;
-    return text;
+// The ATA Information VPD page as libata builds it, with IDENTIFY DEVICE data from byte 60 that
+// holds this model and firmware revision.
+std::string AtaInformationPage(const std::string& model, const std::string& firmware,
+                               uint8_t command = 0xEC) {
+    std::string page(572, '\0');
+    page[1] = '\x89';
+    page[2] = 0x02;
+    page[3] = 0x38;
+    page[56] = static_cast<char>(command);
+    const auto put = [&](size_t firstWord, size_t words, std::string text) {
+        text.resize(words * 2, ' ');
+        for (size_t i = 0; i < text.size(); i += 2) {
+            page[60 + 2 * firstWord + i] = text[i + 1];
+            page[60 + 2 * firstWord + i + 1] = text[i];
+        }
+    };
+    put(23, 4, firmware);
+    put(27, 20, model);
+    return page;
 }
 
 }  // namespace
@@ -104,9 +116,36 @@ TEST(PhysicalDisks, WholeDisksInAddressOrderThenNvme) {
         EXPECT_TRUE(IsPhysicalDiskName(name)) << name;
     for (const char* name : {"nvme0n1p1", "vda", "sr0", "zram0", "md0", "sd", "nvme0"})
         EXPECT_FALSE(IsPhysicalDiskName(name)) << name;
+
+    // ATA disks take their whole model and firmware from the ATA Information page.
+    FakeKernel ata;
+    const std::string host = kPci + "/0000:00:17.0/ata1/host0/target0:0:";
+    AddScsiDisk(ata, "sda", host + "0/0:0:0:0", "8:0");
+    AddScsiDisk(ata, "sdb", host + "1/0:0:1:0", "8:16");
+    AddScsiDisk(ata, "sdc", host + "2/0:0:2:0", "8:32");
+    AddScsiDisk(ata, "sdd", host + "3/0:0:3:0", "8:48", "Orvel");
+    AddScsiDisk(ata, "sde", host + "4/0:0:4:0", "8:64");
+    // The sysfs attributes hold what INQUIRY carries: 16 characters of model, 4 of firmware.
+    ata.File("/sys/block/sda/device/model", "TRAMSIK QEMU SAT\n");
+    ata.File("/sys/block/sda/device/rev", "TQ1.\n");
+    ata.File("/sys/block/sda/device/vpd_pg89",
+             AtaInformationPage("TRAMSIK QEMU SATA SSD", "TQ1.2.3"));
+    // A page of the wrong length, a packet device's page, and a page on a disk that is not
+    // ATA are not read.
+    ata.File("/sys/block/sdb/device/vpd_pg89",
+             AtaInformationPage("Other Model", "9.9").substr(0, 300));
+    ata.File("/sys/block/sdc/device/vpd_pg89", AtaInformationPage("Packet", "1", 0xA1));
+    ata.File("/sys/block/sdd/device/vpd_pg89", AtaInformationPage("Bridge Model", "2.0"));
+    // A blank model in the page leaves the attribute's.
+    ata.File("/sys/block/sde/device/vpd_pg89", AtaInformationPage("", ""));
+
+    EXPECT_EQ(
+        Models(ListPhysicalDisks(ata)),
+        "sda TRAMSIK QEMU SATA SSD/TQ1.2.3 sdb Disk sdb/1.0 sdc Disk sdc/1.0 sdd Disk sdd/1.0 "
+        "sde Disk sde/1.0");
 }
 
-TEST(MountInfo, ParsesFieldsAndEscapes) {
+TEST(MountInfo, ParsesFieldsAndEscapesAndLettersRootFirst) {
     const std::string text =
         "22 1 259:2 / / rw,relatime shared:1 - ext4 /dev/nvme0n1p2 rw\n"
         "35 22 8:1 / /mnt/my\\040data rw shared:5 master:1 - vfat /dev/sda1 rw\n"
@@ -121,10 +160,9 @@ TEST(MountInfo, ParsesFieldsAndEscapes) {
     // Several optional fields before the separator, and an escaped space.
     EXPECT_EQ(mounts[1].mountPoint + " " + mounts[1].fsType + " " + mounts[2].fsType,
               "/mnt/my data vfat proc");
-}
 
-TEST(MountInfo, RootIsCAndOtherDiskFileSystemsFollowInDeviceOrder) {
-    const std::string text =
+    // The root is C:; other disk file systems follow in device order.
+    const std::string table =
         "20 1 8:2 / / rw - ext4 /dev/sda2 rw\n"
         "21 20 0:20 / /tmp rw - tmpfs tmpfs rw\n"
         "22 20 0:5 / /proc rw - proc proc rw\n"
@@ -136,8 +174,11 @@ TEST(MountInfo, RootIsCAndOtherDiskFileSystemsFollowInDeviceOrder) {
         "28 20 259:1 / /fast rw - ext4 /dev/nvme0n1p1 rw\n";
     const std::set<DeviceNumber> physical = {{8, 0},  {8, 1},   {8, 2},  {8, 16},
                                              {8, 17}, {259, 0}, {259, 1}};
-    EXPECT_EQ(Letters(AssignDriveLetters(ParseMountInfo(text), physical)),
-              "C:/ D:/boot/efi E:/data F:/fast");
+    std::string letters;
+    for (const LetteredMount& lettered : AssignDriveLetters(ParseMountInfo(table), physical))
+        letters += std::string(1, static_cast<char>(lettered.letter)) + ":" +
+                   lettered.mount.mountPoint + " ";
+    EXPECT_EQ(letters, "C:/ D:/boot/efi E:/data F:/fast ");
 
     // A root on something that is no disk (an overlay) is still C:; letters end at Z:.
     std::string many = "1 0 0:40 / / rw - overlay overlay rw\n";
@@ -152,57 +193,4 @@ TEST(MountInfo, RootIsCAndOtherDiskFileSystemsFollowInDeviceOrder) {
     EXPECT_EQ(capped.front().mount.fsType, "overlay");
     EXPECT_EQ(capped.back().letter, L'Z');
     EXPECT_EQ(capped.back().mount.mountPoint, "/m23");
-}
-
-namespace {
-
-// The ATA Information VPD page as libata builds it, with IDENTIFY DEVICE data from byte 60 that
-// holds this model and firmware revision.
-std::string AtaInformationPage(const std::string& model, const std::string& firmware,
-                               uint8_t command = 0xEC) {
-    std::string page(572, '\0');
-    page[1] = '\x89';
-    page[2] = 0x02;
-    page[3] = 0x38;
-    page[56] = static_cast<char>(command);
-    const auto put = [&](size_t firstWord, size_t words, std::string text) {
-        text.resize(words * 2, ' ');
-        for (size_t i = 0; i < text.size(); i += 2) {
-            page[60 + 2 * firstWord + i] = text[i + 1];
-            page[60 + 2 * firstWord + i + 1] = text[i];
-        }
-    };
-    put(23, 4, firmware);
-    put(27, 20, model);
-    return page;
-}
-
-}  // namespace
-
-TEST(PhysicalDisks, AtaDisksTakeTheirWholeModelAndFirmwareFromTheAtaInformationPage) {
-    FakeKernel kernel;
-    const std::string host = kPci + "/0000:00:17.0/ata1/host0/target0:0:";
-    AddScsiDisk(kernel, "sda", host + "0/0:0:0:0", "8:0");
-    AddScsiDisk(kernel, "sdb", host + "1/0:0:1:0", "8:16");
-    AddScsiDisk(kernel, "sdc", host + "2/0:0:2:0", "8:32");
-    AddScsiDisk(kernel, "sdd", host + "3/0:0:3:0", "8:48", "Orvel");
-    AddScsiDisk(kernel, "sde", host + "4/0:0:4:0", "8:64");
-    // The sysfs attributes hold what INQUIRY carries: 16 characters of model, 4 of firmware.
-    kernel.File("/sys/block/sda/device/model", "TRAMSIK QEMU SAT\n");
-    kernel.File("/sys/block/sda/device/rev", "TQ1.\n");
-    kernel.File("/sys/block/sda/device/vpd_pg89",
-                AtaInformationPage("TRAMSIK QEMU SATA SSD", "TQ1.2.3"));
-    // A page of the wrong length, a packet device's page, and a page on a disk that is not
-    // ATA are not read.
-    kernel.File("/sys/block/sdb/device/vpd_pg89",
-                AtaInformationPage("Other Model", "9.9").substr(0, 300));
-    kernel.File("/sys/block/sdc/device/vpd_pg89", AtaInformationPage("Packet", "1", 0xA1));
-    kernel.File("/sys/block/sdd/device/vpd_pg89", AtaInformationPage("Bridge Model", "2.0"));
-    // A blank model in the page leaves the attribute's.
-    kernel.File("/sys/block/sde/device/vpd_pg89", AtaInformationPage("", ""));
-
-    EXPECT_EQ(
-        Models(ListPhysicalDisks(kernel)),
-        "sda TRAMSIK QEMU SATA SSD/TQ1.2.3 sdb Disk sdb/1.0 sdc Disk sdc/1.0 sdd Disk sdd/1.0 "
-        "sde Disk sde/1.0");
 }

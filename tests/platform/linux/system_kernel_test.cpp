@@ -17,14 +17,14 @@
 
 using namespace platform::linux_backend;
 
-TEST(SystemKernelIo, FilesAndTheMountTable) {
+TEST(SystemKernelIo, FilesTheMountTableAndUnalignedBuffersPastTheCache) {
     const auto kernel = MakeSystemKernelIo();
     const std::string path = (std::filesystem::temp_directory_path() /
                               ("tramsik-kernel-" + std::to_string(std::random_device{}())))
                                  .string();
     EXPECT_EQ(kernel->Open(path, KernelIo::OpenMode::ReadWrite), -ENOENT);
     std::ofstream(path).close();
-    const int fd = kernel->Open(path, KernelIo::OpenMode::ReadWrite);
+    int fd = kernel->Open(path, KernelIo::OpenMode::ReadWrite);
     ASSERT_GE(fd, 0);
     const char text[] = "sector";
     EXPECT_EQ(kernel->WriteAt(fd, text, sizeof text, 512), static_cast<int64_t>(sizeof text));
@@ -51,32 +51,29 @@ TEST(SystemKernelIo, FilesAndTheMountTable) {
     ASSERT_TRUE(kernel->FileSystemStats("/"));
     EXPECT_GT(kernel->FileSystemStats("/")->totalBytes, 0u);
     EXPECT_FALSE(kernel->Uname().release.empty());
-}
 
-// A disk is opened past the page cache, where the kernel refuses buffers that are not aligned:
-// such transfers still work, through an aligned copy. A file on a file system that can do
-// direct I/O stands in for the disk.
-TEST(SystemKernelIo, UnalignedBuffersOnADescriptorPastTheCache) {
-    const auto kernel = MakeSystemKernelIo();
-    const std::string path = "tramsik-direct-" + std::to_string(std::random_device{}());
-    std::ofstream(path).close();
-    std::filesystem::resize_file(path, 8192);
-    const int fd = kernel->Open(path, KernelIo::OpenMode::ReadWrite);
+    // A disk is opened past the page cache, where the kernel refuses buffers that are not aligned:
+    // such transfers still work, through an aligned copy. A file on a file system that can do
+    // direct I/O stands in for the disk.
+    const std::string direct = "tramsik-direct-" + std::to_string(std::random_device{}());
+    std::ofstream(direct).close();
+    std::filesystem::resize_file(direct, 8192);
+    fd = kernel->Open(direct, KernelIo::OpenMode::ReadWrite);
     ASSERT_GE(fd, 0);
     if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_DIRECT) != 0) {
         kernel->Close(fd);
-        std::filesystem::remove(path);
+        std::filesystem::remove(direct);
         GTEST_SKIP() << "this file system has no direct I/O";
     }
     // One byte in, so the sector is off any alignment the kernel accepts.
-    std::vector<uint8_t> unaligned(513), back(513);
+    std::vector<uint8_t> unaligned(513), copy(513);
     for (size_t i = 0; i < unaligned.size(); ++i)
         unaligned[i] = static_cast<uint8_t>(i * 7);
     EXPECT_EQ(kernel->WriteAt(fd, unaligned.data() + 1, 512, 1024), 512);
-    EXPECT_EQ(kernel->ReadAt(fd, back.data() + 1, 512, 1024), 512);
-    EXPECT_TRUE(std::equal(back.begin() + 1, back.end(), unaligned.begin() + 1));
+    EXPECT_EQ(kernel->ReadAt(fd, copy.data() + 1, 512, 1024), 512);
+    EXPECT_TRUE(std::equal(copy.begin() + 1, copy.end(), unaligned.begin() + 1));
     // A length the device cannot take is still refused, not rounded.
-    EXPECT_EQ(kernel->ReadAt(fd, back.data() + 1, 100, 1024), -EINVAL);
+    EXPECT_EQ(kernel->ReadAt(fd, copy.data() + 1, 100, 1024), -EINVAL);
     kernel->Close(fd);
-    std::filesystem::remove(path);
+    std::filesystem::remove(direct);
 }
