@@ -2,9 +2,7 @@
 // driver's answers.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "platform/csmi.h"

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cstring>
-#include <memory>
-#include <string>
 #include <vector>
 
 #include "tests/support/pass_through_bytes.h"

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 
 #include "platform/ioctl.h"
 #include "tests/support/log_watch.h"

@@ -3,7 +3,6 @@
 // other routes meet their devices in the inventory tests.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstring>
 #include <nlohmann/json.hpp>
 #include <string>

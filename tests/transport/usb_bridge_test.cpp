@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,10 +35,6 @@ const CdbRow kRows[] = {
      "E0 00 D8 00 00 4F C2 T B0 4C"},
 };
 
-// The SCSI pass-through header the route sends, without its sense and data areas.
-std::vector<uint8_t> PassThroughHeader(const std::vector<uint8_t>& cdb, bool withData) {
-    return BytesOf(BridgePassThrough(cdb, withData).spt);
-}
 // What the route offers for a reply with data: the whole request.
 constexpr DWORD kRequestSize = sizeof(platform::SCSI_PASS_THROUGH_WITH_BUFFERS);
 
@@ -85,7 +79,8 @@ TEST_F(UsbBridgeTest, RequestsAreLaidOutByteForByteForEveryBridge) {
                 const std::vector<uint8_t> cdb = Hex(expected[i].first, target);
                 EXPECT_EQ(request.device, L"\\\\.\\PhysicalDrive4");
                 EXPECT_EQ(request.code, kScsiPassThrough);
-                EXPECT_EQ(request.in, PassThroughHeader(cdb, expected[i].second))
+                // The pass-through header alone, without its sense and data areas.
+                EXPECT_EQ(request.in, BytesOf(BridgePassThrough(cdb, expected[i].second).spt))
                     << expected[i].first;
                 EXPECT_EQ(request.outSize,
                           expected[i].second ? kRequestSize : platform::kScsiPassThroughDataOffset);
