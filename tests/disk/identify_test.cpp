@@ -66,7 +66,6 @@ TEST(Identify, StringsInAtaOrderAndAsStored) {
     ASSERT_EQ(stored.outcome, IdentifyOutcome::Usable);
     EXPECT_EQ(Texts(stored.record),
               std::tuple(L"ETTSS DS", L"TEST SSD", L"SN123", L"NS21 3", L"WF10", L"FW01"));
-    // The record keeps the answer exactly as it came.
     EXPECT_EQ(stored.record.IdentifyDevice, builder.Page());
 }
 

@@ -291,10 +291,8 @@ TEST_F(InventoryBridgeTest, RaidPortsAddTheirDrivesInTheChosenMode) {
 }
 
 TEST_F(InventoryBridgeTest, MergedRaidDrivesTryThePhysicalDriveFirst) {
-    // The drive's RAID port and PHY, as discovery recorded them.
     Inventory(MachineOf(Json::array({CsmiDrive(nullptr, 0, 0x5000, true, "Orvel Raid Disk")})));
     DriveRecord record = Engine().vars[0];
-    EXPECT_EQ(record.Address.scsiPort, 0);
     record.CommandType = CMD_TYPE_CSMI_PHYSICAL_DRIVE;
     record.Address.physicalDriveId = 2;
     record.SmartDataValid = record.SmartThresholdValid = record.SmartSupported = false;

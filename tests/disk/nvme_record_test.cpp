@@ -197,8 +197,7 @@ TEST(NvmeHealthLogChoice, FollowsTheRouteWithTheIntelShortLogBehindSamsung) {
         });
     ScriptedPlatform& machine = *backend;
     platform::UsePlatform(std::move(backend));
-    DriveAddress address;
-    address.physicalDriveId = 6;
+    const DriveAddress address{.physicalDriveId = 6};
     AtaPage log{};
 
     auto samsung = OpenNvmeRoute(CMD_TYPE_NVME_SAMSUNG, address, {});
@@ -213,11 +212,9 @@ TEST(NvmeHealthLogChoice, FollowsTheRouteWithTheIntelShortLogBehindSamsung) {
 
     // The storage query's log only where the system has the query.
     machine.requests.clear();
-    SystemRoutes old;
-    EXPECT_FALSE(OpenNvmeRoute(CMD_TYPE_NVME_STORAGE_QUERY, address, old)->ReadHealthLog(log));
+    EXPECT_FALSE(OpenNvmeRoute(CMD_TYPE_NVME_STORAGE_QUERY, address, {})->ReadHealthLog(log));
     EXPECT_TRUE(machine.requests.empty());
-    SystemRoutes current;
-    current.storageQuery = true;
+    const SystemRoutes current{.storageQuery = true};
     EXPECT_TRUE(OpenNvmeRoute(CMD_TYPE_NVME_STORAGE_QUERY, address, current)->ReadHealthLog(log));
     ASSERT_EQ(machine.requests.size(), 1u);
     EXPECT_EQ(machine.requests[0].code, kQuery);

@@ -28,7 +28,6 @@ TEST(TimeUnit, SecondsAndMinutesOfOlderMakers) {
 }
 
 TEST(TimeUnit, MaxtorCountsMinutesExceptOnNewerLines) {
-    EXPECT_EQ(Unit(L"MAXTOR 6Y0 TEST", L"1", 6, TRANSFER_MODE_UDMA_133), TIME_UNIT_MINUTES);
     EXPECT_EQ(Unit(L"Maxtor 6Y0 test", L"1", 6, TRANSFER_MODE_SATA_150), TIME_UNIT_MINUTES);
     EXPECT_EQ(Unit(L"MAXTOR 6Y0 TEST", L"1", 6, kSata300), TIME_UNIT_HOURS);
     EXPECT_EQ(Unit(L"Maxtor 7H500 test", L"1", 6, kUdma133), TIME_UNIT_HOURS);
@@ -38,7 +37,6 @@ TEST(TimeUnit, MaxtorCountsMinutesExceptOnNewerLines) {
 }
 
 TEST(TimeUnit, SamsungByModeRevisionAndLine) {
-    EXPECT_EQ(Unit(L"SAMSUNG HD204UI", L"1AQ10003", 8, kSata300), TIME_UNIT_HOURS);
     EXPECT_EQ(Unit(L"SAMSUNG HD204UI", L"1AQ10003", 8, kUdma133), TIME_UNIT_HOURS);
     // Revisions whose last three characters read as -39 to -23 count half-minutes.
     EXPECT_EQ(Unit(L"SAMSUNG HD TEST", L"QU100-23", 6, kUdma133), TIME_UNIT_HALF_MINUTES);
@@ -63,7 +61,6 @@ TEST(TimeUnit, TenMinuteUnitsOfEarlySsdFirmware) {
 
     EXPECT_EQ(Unit(L"DRIVE PX-128M2P", L"1.05"), TIME_UNIT_TEN_MINUTES);
     EXPECT_EQ(Unit(L"DRIVE PX-128M2P", L"1.059"), TIME_UNIT_HOURS);
-    EXPECT_EQ(Unit(L"DRIVE PX-128M2P", L"1.06"), TIME_UNIT_HOURS);
     // A revision that is no number reads as 0, which is below 1.059.
     EXPECT_EQ(Unit(L"x px-128m2p", L"ABC"), TIME_UNIT_TEN_MINUTES);
 
