@@ -13,22 +13,19 @@ using enum InterfaceType;
 
 namespace {
 
-// Two ATA disks, each with a fixed volume.
-Json TwoDiskMachine() {
+class InventoryWmiTest : public InventoryTest {};
+
+TEST_F(InventoryWmiTest, WithoutManagementTheDirectPassStillFindsDisksAndLetters) {
+    // Two ATA disks, each with a fixed volume.
     Json first = WithWmi(AtaDrive(0, "Orvel SSD W0", "W0SERIAL"),
                          WmiView(0, "Orvel SSD W0", "SCSI\\DISK&VEN_&PROD_W0\\4&1&0&000000"));
     first["layout"] = WholeDiskLayout();
     Json second = WithWmi(AtaDrive(1, "Orvel SSD W1", "W1SERIAL"),
                           WmiView(1, "Orvel SSD W1", "SCSI\\DISK&VEN_&PROD_W1\\4&1&0&010000"));
     second["layout"] = WholeDiskLayout();
-    return MachineOf(Json::array({first, second}), Json::array(),
-                     Json::array({Volume("C", Json::array({Extent(0, 0)})),
-                                  Volume("E", Json::array({Extent(1, 0)}))}));
-}
-
-class InventoryWmiTest : public InventoryTest {};
-
-TEST_F(InventoryWmiTest, WithoutManagementTheDirectPassStillFindsDisksAndLetters) {
+    const Json twoDisks = MachineOf(Json::array({first, second}), Json::array(),
+                                    Json::array({Volume("C", Json::array({Extent(0, 0)})),
+                                                 Volume("E", Json::array({Extent(1, 0)}))}));
     struct Case {
         const char* winmgmt;
         const char* wmi;
@@ -48,7 +45,7 @@ TEST_F(InventoryWmiTest, WithoutManagementTheDirectPassStillFindsDisksAndLetters
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.winmgmt) + " / " + c.wmi);
-        Json machine = TwoDiskMachine();
+        Json machine = twoDisks;
         machine["os"]["winmgmt"] = c.winmgmt;
         machine["os"]["scConfigWorks"] = false;
         machine["os"]["wmi"] = c.wmi;

@@ -13,10 +13,12 @@ namespace disk {
 
 namespace {
 
-DriveRecord Parsed(const AtaPage& page, int32_t vendor = VENDOR_NONE, std::wstring model = L"") {
+DriveRecord Parsed(const AtaPage& page, int32_t vendor = VENDOR_NONE, int32_t variant = 0,
+                   bool jmicron60x = false) {
     DriveRecord record;
     record.VendorId = vendor;
-    record.Model = std::move(model);
+    record.VendorVariant = variant;
+    record.IsJMicron60xOrIndilinx = jmicron60x;
     record.TimeUnitType = TIME_UNIT_HOURS;
     record.SmartReadData = page;
     FillSmartData(record);
@@ -194,12 +196,8 @@ TEST(FillSmartData, VendorReadings) {
         {"life 100", VENDOR_SAMSUNG, 0, {.id = 0xB3, .current = 100}, &R::Life, 100},
     };
     for (const ReadingCase& c : cases) {
-        DriveRecord record;
-        record.VendorId = c.vendor;
-        record.VendorVariant = c.variant;
-        record.IsJMicron60xOrIndilinx = c.jmicron60x;
-        record.SmartReadData = DataPage({c.attribute});
-        ASSERT_TRUE(FillSmartData(record)) << c.name;
+        const DriveRecord record =
+            Parsed(DataPage({c.attribute}), c.vendor, c.variant, c.jmicron60x);
         EXPECT_EQ(record.*c.field, c.expected) << c.name;
         // Another family reads nothing from the same attribute.
         EXPECT_EQ(Parsed(DataPage({c.attribute}), VENDOR_ST).*c.field, -1) << c.name;
@@ -218,13 +216,10 @@ TEST(FillSmartData, HostTrafficSplitsByVendor) {
         {VENDOR_SAMSUNG, 3, 6400}, {VENDOR_WDC, 0, 3 << 19},    {VENDOR_PLEXTOR, 0, 200},
         {VENDOR_NONE, 0, -1},      {VENDOR_MICRON, 0, -1},
     };
+    const AtaPage page = DataPage(
+        {{.id = 0xF1, .current = 50, .raw = kRaw}, {.id = 0xF2, .current = 101, .raw = kRaw}});
     for (const Case& c : cases) {
-        DriveRecord record;
-        record.VendorId = c.vendor;
-        record.VendorVariant = c.variant;
-        record.SmartReadData = DataPage(
-            {{.id = 0xF1, .current = 50, .raw = kRaw}, {.id = 0xF2, .current = 101, .raw = kRaw}});
-        ASSERT_TRUE(FillSmartData(record));
+        const DriveRecord record = Parsed(page, c.vendor, c.variant);
         EXPECT_EQ(record.HostWrites, c.expected) << c.vendor << "/" << c.variant;
         EXPECT_EQ(record.HostReads, c.expected) << c.vendor << "/" << c.variant;
         EXPECT_EQ(record.Life, -1) << c.vendor;

@@ -43,16 +43,6 @@ struct Case {
     std::string flags;  // s: an SSD, j: JMicron 60x or Indilinx, f: SandForce
 };
 
-DriveRecord Classified(const Case& c) {
-    DriveRecord record;
-    record.Model = c.model;
-    record.IsSsd = c.ssdFromIdentify;
-    record.SmartReadData = IdPage(std::span<const uint8_t>(c.ids));
-    FillSmartData(record);
-    ClassifyVendor(record);
-    return record;
-}
-
 TEST(ClassifyVendor, EveryStepInOrder) {
     const Case cases[] = {
         // Nothing matches: the generic key, with the SSD markers of the model.
@@ -117,7 +107,12 @@ TEST(ClassifyVendor, EveryStepInOrder) {
         {"corsair", L"Corsair Force GT", kHdd, false, VENDOR_CORSAIR, L"SmartCorsair", 0, ""},
     };
     for (const Case& c : cases) {
-        const DriveRecord r = Classified(c);
+        DriveRecord r;
+        r.Model = c.model;
+        r.IsSsd = c.ssdFromIdentify;
+        r.SmartReadData = IdPage(std::span<const uint8_t>(c.ids));
+        FillSmartData(r);
+        ClassifyVendor(r);
         const auto has = [&](char flag) { return c.flags.find(flag) != std::string::npos; };
         EXPECT_EQ(std::tuple(r.VendorId, r.SmartKeyName, r.VendorCode, r.VendorVariant, r.IsSsd,
                              r.IsJMicron60xOrIndilinx, r.IsSandForce),
