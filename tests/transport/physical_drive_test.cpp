@@ -19,14 +19,6 @@ constexpr DWORD kPassThrough = 0x0004D02C;
 constexpr DWORD kReceive = 0x0007C088;
 constexpr DWORD kSend = 0x0007C084;
 
-// The pass-through request as laid out on the wire: without data, the header and its filler.
-std::vector<uint8_t> PassThroughBytes(uint8_t command, uint8_t feature, uint8_t target,
-                                      bool withData) {
-    std::vector<uint8_t> bytes = AtaPassThrough(command, feature, target, withData ? 512 : 0);
-    if (!withData) bytes.resize(platform::kAtaPassThroughDataOffset);
-    return bytes;
-}
-
 std::vector<uint8_t> SmartIoctlBytes(uint8_t command, uint8_t feature, uint8_t target,
                                      bool withData) {
     std::vector<uint8_t> bytes(withData ? 33 : 32, 0);
@@ -91,8 +83,11 @@ TEST_F(PhysicalDriveTest, RequestsAreLaidOutByteForByteOnBothPaths) {
             EXPECT_EQ(request.device, L"\\\\.\\PhysicalDrive" + std::to_wstring(path.drive));
             if (path.passThrough) {
                 EXPECT_EQ(request.code, kPassThrough);
-                EXPECT_EQ(request.in, PassThroughBytes(command, feature, path.target, withData))
-                    << "request " << i;
+                // Without data, only the header and its filler go out.
+                std::vector<uint8_t> bytes =
+                    AtaPassThrough(command, feature, path.target, withData ? 512 : 0);
+                if (!withData) bytes.resize(platform::kAtaPassThroughDataOffset);
+                EXPECT_EQ(request.in, bytes) << "request " << i;
                 EXPECT_EQ(request.outSize, request.in.size());
             } else {
                 EXPECT_EQ(request.code, withData ? kReceive : kSend);

@@ -111,14 +111,12 @@ TEST_F(RouteSimTest, WmiMatchesInstanceNamesWhateverTheirCase) {
     EXPECT_EQ(data[2], 5);
     ASSERT_TRUE(transport::WmiRoute(L"USBSTOR\\DISK&VEN_WMI", 6).ReadSmartThresholds(thresholds));
     EXPECT_EQ(thresholds[3], 10);
-    Page untouched{};
-    untouched[0] = 0x5A;
-    const Page before = untouched;
+    Page untouched = Pattern(0x5A);
     EXPECT_FALSE(transport::ReadSmartPageWmi(L"SCSI\\QUIET\\1", 10, false, untouched));
     EXPECT_FALSE(transport::ReadSmartPageWmi(L"", 10, false, untouched));
     EXPECT_FALSE(transport::WmiRoute(L"USBSTOR", 10).IdentifyDevice(untouched));
     EXPECT_FALSE(transport::WmiRoute(L"USBSTOR", 10).EnableSmartOperations());
-    EXPECT_EQ(untouched, before);
+    EXPECT_EQ(untouched, Pattern(0x5A));
 }
 
 // Drives on RAID port 0: two members of the RAID set and a spare.

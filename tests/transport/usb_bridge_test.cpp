@@ -14,7 +14,6 @@ namespace {
 
 using platform::BOOL;
 using platform::DWORD;
-using transport::BridgeOperation;
 using transport::UsbBridgeRoute;
 
 constexpr DWORD kScsiPassThrough = 0x0004D004;
@@ -90,9 +89,6 @@ TEST_F(UsbBridgeTest, RequestsAreLaidOutByteForByteForEveryBridge) {
             EXPECT_EQ(log.Messages(), (std::vector<std::string>{"ok-----", ""}));
         }
     }
-    // Types outside the bridges have no CDB.
-    for (const int32_t type : {3, 11, -1})
-        EXPECT_FALSE(transport::BuildBridgeCdb(type, BridgeOperation::Identify, 0xA0)) << type;
 }
 
 TEST_F(UsbBridgeTest, AShortReplyAMissingDriveOrAnUnknownTypeIsNoAnswer) {
