@@ -195,7 +195,6 @@ TEST(WmiDiskTest, DecorationUsbNamesAndRemoval) {
     record.Model = L"M";
     WmiDisk disk;
     disk.size = L"0";
-    record.TotalDiskSize = 0;
     CompleteFromWmi(disk, INTERFACE_TYPE_UNKNOWN, {}, record);
     EXPECT_EQ(record.TotalDiskSize, 0.0);
     disk.size = L"10737418240";  // 10 GiB

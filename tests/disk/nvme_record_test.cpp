@@ -144,9 +144,7 @@ Json NvmeMachine(int osMajor, Json samsungHealth = {{"temperatureKelvin", 0x0134
         Json::array({controller}), Json::array(), {{"major", osMajor}, {"minor", 0}});
 }
 
-class NvmeInventoryTest : public InventoryTest {};
-
-TEST_F(NvmeInventoryTest, EachRouteRecordsItsDriveWithItsLinkAndHealth) {
+TEST_F(InventoryTest, EachRouteRecordsItsDriveWithItsLinkAndHealth) {
     Inventory(NvmeMachine(10));
     ASSERT_EQ(Engine().vars.Count(), 3);
 
@@ -226,9 +224,7 @@ TEST(NvmeHealthLogChoice, FollowsTheRouteWithTheIntelShortLogBehindSamsung) {
     platform::UsePlatform(nullptr);
 }
 
-class PcieLinkTest : public SimTest {};
-
-TEST_F(PcieLinkTest, FoundFromTheDriveThroughItsController) {
+TEST_F(SimTest, PcieLinkIsFoundFromTheDriveThroughItsController) {
     LoadDemo();
     const platform::PcieLink link = GetPcieLink(2);
     EXPECT_EQ(std::tuple(link.maxSpeed, link.maxWidth, link.speed, link.width),

@@ -227,9 +227,7 @@ TEST(FillSmartData, HostTrafficSplitsByVendor) {
 }
 
 TEST(FillSmartThreshold, MatchesByIdAndPosition) {
-    DriveRecord record;
-    record.SmartReadData = DataPage({{.id = 0x01}, {.id = 0x05}, {.id = 0xC2}, {.id = 0x05}});
-    ASSERT_TRUE(FillSmartData(record));
+    DriveRecord record = Parsed(DataPage({{.id = 0x01}, {.id = 0x05}, {.id = 0xC2}, {.id = 0x05}}));
     record.Threshold[3].ThresholdValue = 77;  // left from an earlier reading
     record.SmartReadThreshold = ThresholdPage({{0x05, 36}, {0x00, 9}, {0x01, 6}, {0xBB, 1}});
     record.SmartReadThreshold[2 + 5] = 0xEE;  // reserved bytes travel with the entry

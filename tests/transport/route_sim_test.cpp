@@ -119,7 +119,6 @@ TEST_F(RouteSimTest, WmiMatchesInstanceNamesWhateverTheirCase) {
     EXPECT_EQ(untouched, Pattern(0x5A));
 }
 
-// Drives on RAID port 0: two members of the RAID set and a spare.
 Json CsmiDrive(int phy, uint64_t sasAddress, bool member, const std::string& model, int port = 0) {
     Json drive = Drive(nullptr, "csmi", model);
     drive["csmi"] = {
