@@ -325,8 +325,6 @@ TEST_F(InventoryBridgeTest, WmiRouteReadsBothPagesWithoutConfirming) {
     Machine(MachineOf(Json::array({drive})));
     DriveRecord record;
     record.CommandType = CMD_TYPE_WMI;
-    record.Address.physicalDriveId = 5;
-    record.Model = L"Orvel Wmi Disk";
     record.Address.pnpDeviceId = L"IDE\\DISKORVEL_WMI\\5&0";
     LogWatch watch;
     ASSERT_TRUE(ReadSmartThroughRoute({.osMajorVersion = 10}, record));

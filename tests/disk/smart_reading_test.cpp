@@ -90,7 +90,6 @@ Reading Read(std::deque<std::optional<AtaPage>> pages, bool enable, int32_t numb
     reading.record.Address.physicalDriveId = number;
     reading.record.CommandType = CommandType::CMD_TYPE_PHYSICAL_DRIVE;
     reading.record.Model = model;
-    reading.record.FirmwareRev = L"DXT06B0Q";
     reading.record.TimeUnitType = TIME_UNIT_HOURS;
     reading.route.dataPages = std::move(pages);
     reading.route.thresholdPage = std::move(thresholds);

@@ -125,7 +125,6 @@ TEST(ClassifyVendor, EveryStepInOrder) {
 TEST(ClassifyVendor, ReadsVendorAttributesAgain) {
     // Parsed before the family is known, a Samsung drive has no life or host writes yet.
     DriveRecord samsung;
-    samsung.Model = L"X";
     samsung.SmartReadData = DataPage({{.id = 0x09, .raw = 500},
                                       {.id = 0x0C, .raw = 7},
                                       {.id = 0xB2},
