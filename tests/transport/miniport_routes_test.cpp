@@ -80,8 +80,6 @@ TEST_F(ScsiMiniportTest, RequestsAreLaidOutByteForByteAndFailuresAreNoAnswer) {
     ScsiMiniportRoute other(3, 0);
     Page page = Pattern(4);
     EXPECT_FALSE(other.IdentifyDevice(page));
-    EXPECT_FALSE(other.ReadSmartData(page));
-    EXPECT_FALSE(other.EnableSmartOperations());
     EXPECT_EQ(page, Pattern(4));
     machine.missing.push_back(L"\\\\.\\Scsi3:");
     const size_t sent = machine.requests.size();
