@@ -37,16 +37,17 @@ std::string Machine(int osMajor) {
            nvme + R"(}]})";
 }
 
-Bytes StorageQuery(uint32_t dataType, uint32_t value, uint32_t subValue) {
-    Bytes bytes(4144, 0);
-    PutDword(bytes, 0, 49);
-    PutDword(bytes, 8, 3);
-    PutDword(bytes, 12, dataType);
-    PutDword(bytes, 16, value);
-    PutDword(bytes, 20, subValue);
-    PutDword(bytes, 24, 40);
-    PutDword(bytes, 28, 4096);
+// A buffer of `size` zero bytes with these dwords set.
+Bytes Dwords(size_t size, std::initializer_list<std::pair<size_t, uint32_t>> dwords) {
+    Bytes bytes(size, 0);
+    for (const auto& [offset, value] : dwords)
+        PutDword(bytes, offset, value);
     return bytes;
+}
+
+Bytes StorageQuery(uint32_t dataType, uint32_t value, uint32_t subValue) {
+    return Dwords(4144, {{0, 49}, {8, 3}, {12, dataType}, {16, value}, {20, subValue}, {24, 40},
+                         {28, 4096}});
 }
 
 Bytes SecurityProtocol(bool in, uint8_t page, uint8_t requestByte) {
@@ -63,18 +64,9 @@ constexpr size_t kSense = kNvmePassThroughSenseOffset, kData = kNvmePassThroughD
 constexpr DWORD kSamsungSize = sizeof(SCSI_PASS_THROUGH_NVME_BUFFERS);
 
 Bytes Miniport(uint32_t opcode, uint32_t dword10) {
-    Bytes bytes(4248, 0);
-    PutDword(bytes, 0, 28);
+    Bytes bytes = Dwords(4248, {{0, 28}, {12, 40}, {16, 0xE0002000}, {24, 4220}, {52, opcode},
+                                {56, 0xFFFFFFFF}, {92, dword10}, {132, 2}, {140, 4096}, {148, 4248}});
     std::memcpy(&bytes[4], "NvmeMini", 8);
-    PutDword(bytes, 12, 40);
-    PutDword(bytes, 16, 0xE0002000);
-    PutDword(bytes, 24, 4220);
-    PutDword(bytes, 52, opcode);
-    PutDword(bytes, 56, 0xFFFFFFFF);
-    PutDword(bytes, 92, dword10);
-    PutDword(bytes, 132, 2);
-    PutDword(bytes, 140, 4096);
-    PutDword(bytes, 148, 4248);
     return bytes;
 }
 

@@ -22,18 +22,7 @@ constexpr char kMachineHoldingOther[] = R"({"format": "tramsik-machine/1",
     "os": {"major": 10, "minor": 0, "heldMutexes": ["Other"]},
     "drives": [{"physicalDrive": 0, "route": "ata", "size": "4MiB", "identify": {"model": "A"}}]})";
 
-class TwoPrograms : public SimTest {
-  protected:
-    // The other program: its own machine from `json`, with its images where the first's are.
-    std::unique_ptr<sim::SimPlatform> Other(const char* json) {
-        std::string error;
-        auto machine = sim::ParseMachine(json, "test", folder_, &error);
-        EXPECT_TRUE(machine) << error;
-        auto other = sim::SimPlatform::Create(std::move(*machine), {folder_}, &error);
-        EXPECT_TRUE(other) << error;
-        return other;
-    }
-};
+using TwoPrograms = SimTest;
 
 HANDLE OpenDrive(sim::SimPlatform& program, DWORD access) {
     return program.CreateFileW(L"\\\\.\\PhysicalDrive0", access, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -70,7 +59,12 @@ DWORD Request(sim::SimPlatform& program, HANDLE drive, DWORD code) {
 // file declares held is that machine's alone, and any other is the host's.
 TEST_F(TwoPrograms, DeclaredMutexesAreTheirMachinesAloneAndDriveImagesAreShared) {
     sim::SimPlatform& first = Load(kMachine);
-    const auto second = Other(kMachineHoldingOther);
+    // The other program: its own machine, with its images where the first's are.
+    std::string error;
+    auto machine = sim::ParseMachine(kMachineHoldingOther, "test", folder_, &error);
+    ASSERT_TRUE(machine) << error;
+    const auto second = sim::SimPlatform::Create(std::move(*machine), {folder_}, &error);
+    ASSERT_TRUE(second) << error;
     const HANDLE other = first.CreateMutexW(0, L"Other");
     EXPECT_EQ(first.GetLastError(), ERROR_SUCCESS);
     first.CloseHandle(other);
