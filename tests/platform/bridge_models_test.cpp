@@ -69,31 +69,25 @@ TEST_F(BridgeModels, EachAnswersItsDialectAndRefusesBrokenRequests) {
     }
 
     // The miniport and CSMI drivers refuse requests that do not fit.
-    request.assign(557, 0);
     SRB_IO_SMART_REQUEST smart{};
     smart.header.HeaderLength = 28;
     std::memcpy(smart.header.Signature, "SCSIDISK", 8);
     smart.header.ControlCode = IOCTL_SCSI_MINIPORT_IDENTIFY;
     smart.header.Length = 529;
     smart.in.irDriveRegs.bCommandReg = ATA_IDENTIFY_DEVICE;
-    std::memcpy(request.data(), &smart, sizeof smart);
     HANDLE port = OpenPort(1);
-    auto copy = request;
-    ASSERT_TRUE(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 557).ok);
-    EXPECT_EQ(AtaText(&copy[44], 27, 20), "Port Disk");
-    // IDENTIFY asked for with the SMART command.
-    copy = request;
-    copy[38] = ATA_SMART;
-    EXPECT_EQ(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 557).error,
-              ERROR_INVALID_PARAMETER);
-    // A reply that does not fit, and a request code the driver does not know.
-    copy = request;
-    EXPECT_EQ(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 556).error,
-              ERROR_INVALID_PARAMETER);
-    copy = request;
-    copy[16] = 0x09;
-    EXPECT_EQ(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 557).error,
-              ERROR_INVALID_FUNCTION);
+    // The IDENTIFY request with byte `at` set to `value`, its reply in `outSize` bytes.
+    const auto identify = [&](size_t at, uint8_t value, DWORD outSize) {
+        request.assign(557, 0);
+        std::memcpy(request.data(), &smart, sizeof smart);
+        request[at] = value;
+        return Control(port, IOCTL_SCSI_MINIPORT, request, 60, request, outSize).error;
+    };
+    ASSERT_EQ(identify(38, ATA_IDENTIFY_DEVICE, 557), 0u);
+    EXPECT_EQ(AtaText(&request[44], 27, 20), "Port Disk");
+    EXPECT_EQ(identify(38, ATA_SMART, 557), ERROR_INVALID_PARAMETER) << "with the SMART command";
+    EXPECT_EQ(identify(38, ATA_IDENTIFY_DEVICE, 556), ERROR_INVALID_PARAMETER) << "a short reply";
+    EXPECT_EQ(identify(16, 0x09, 557), ERROR_INVALID_FUNCTION) << "a code it does not know";
     CloseHandle(port);
 
     // The CSMI driver checks signatures and sizes.

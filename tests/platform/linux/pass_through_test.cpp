@@ -167,8 +167,6 @@ TEST_F(LinuxPlatformTest, RequestsBecomeSgIoAndNvmeAdminCommands) {
 
     // Miniport, Silicon Image, CSMI and failure prediction: no such driver on this system.
     uint8_t buffer[600] = {};
-    EXPECT_EQ(ErrorOf(InPlace(drive, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer)),
-              ERROR_INVALID_FUNCTION);
     EXPECT_EQ(ErrorOf(Ask(drive, IOCTL_STORAGE_PREDICT_FAILURE, buffer, sizeof buffer)),
               ERROR_INVALID_FUNCTION);
     const HANDLE port = Open(L"\\\\.\\Scsi6:");
