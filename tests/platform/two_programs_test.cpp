@@ -29,16 +29,11 @@ HANDLE OpenDrive(sim::SimPlatform& program, DWORD access) {
                                OPEN_EXISTING, 0);
 }
 
-// What a request answers: 0, or the error it failed with.
-DWORD Outcome(sim::SimPlatform& program, BOOL ok) {
-    return ok ? 0 : program.GetLastError();
-}
-
 DWORD WriteSector(sim::SimPlatform& program, HANDLE drive, uint8_t fill) {
     const std::vector<uint8_t> sector(kSectorSize, fill);
     DWORD done = 0;
     program.SetFilePointerEx(drive, 100 * kSectorSize, nullptr, FILE_BEGIN);
-    return Outcome(program, program.WriteFile(drive, sector.data(), kSectorSize, &done));
+    return program.WriteFile(drive, sector.data(), kSectorSize, &done) ? 0 : program.GetLastError();
 }
 
 uint8_t ReadSector(sim::SimPlatform& program, HANDLE drive) {
@@ -49,10 +44,11 @@ uint8_t ReadSector(sim::SimPlatform& program, HANDLE drive) {
     return sector[0];
 }
 
+// What a request without data answers: 0, or the error it failed with.
 DWORD Request(sim::SimPlatform& program, HANDLE drive, DWORD code) {
     DWORD returned = 0;
-    return Outcome(program,
-                   program.DeviceIoControl(drive, code, nullptr, 0, nullptr, 0, &returned));
+    const BOOL ok = program.DeviceIoControl(drive, code, nullptr, 0, nullptr, 0, &returned);
+    return ok ? 0 : program.GetLastError();
 }
 
 // How a second copy meets the first one's mutex is the start-up tests'; here a mutex the machine
