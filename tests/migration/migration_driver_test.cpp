@@ -141,7 +141,6 @@ TEST_F(DriverTest, AVerifiedRunReadsTheWholeCopyBack) {
         hooked.beforeFlush = [&](platform::HANDLE) {
             if (++flushes == 3 && cancel) RequestMigrationCancel();
         };
-        ClearMigrationProgress();
         const LogWatch log;
         EXPECT_EQ(Migrate({0, 1, true}), cancel ? -11 : 0);
         EXPECT_TRUE(Logged(log.Messages(), "verify begin -22561"));
