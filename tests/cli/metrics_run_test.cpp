@@ -17,7 +17,6 @@ using nlohmann::json;
 
 using CliMetricsRunTest = CliRunFixture;
 
-// The demo machine, as is or changed, gives these lines.
 TEST_F(CliMetricsRunTest, MachinesGiveTheirSeries) {
     struct Case {
         const char* name;

