@@ -1,7 +1,5 @@
-// The program's skins on the headless backend, with a way to reach the message dialog that is
-// running modally (a step queued for its loop finds it among the open windows), and the main
-// window over a simulated machine: load one (Load, LoadDemo or LoadFile), then OpenFrame takes
-// the inventory and shows it.
+// The program's skins on the headless backend: the modal message dialog reached by a step queued
+// for its loop, and the main window over a simulated machine (Load* it, then OpenFrame).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -43,7 +41,6 @@ class DialogHarness {
         SkinUI::CPaintManagerUI::SetInstance(nullptr);
     }
 
-    // The message dialog on show, or null.
     CMessageDialog* OpenDialog() const {
         for (SkinUI::headless::HeadlessWindow* window : backend_->Windows())
             if (auto* dialog = dynamic_cast<CMessageDialog*>(&window->Host())) return dialog;
@@ -88,8 +85,7 @@ class MainFrameTest : public SimTest, protected DialogHarness {
         SimTest::TearDown();
     }
 
-    // Creates the window (its initialisation takes the inventory of the current platform),
-    // lays it out and paints it.
+    // Its initialisation takes the inventory of the current platform.
     CMainFrame& OpenFrame(std::unique_ptr<CMainFrame> frame = std::make_unique<CMainFrame>()) {
         frame_ = std::move(frame);
         EXPECT_NE(frame_->Create(nullptr, L"OrvelTramsik", kMainFrameStyle, kMainFrameExStyle),
@@ -112,7 +108,6 @@ class MainFrameTest : public SimTest, protected DialogHarness {
     SkinUI::CComboUI* Combo(std::wstring_view name) {
         return dynamic_cast<SkinUI::CComboUI*>(Find(name));
     }
-    // The item texts of a combo box, in order.
     std::vector<std::wstring> Items(std::wstring_view name) {
         std::vector<std::wstring> items;
         if (SkinUI::CComboUI* combo = Combo(name))
@@ -121,7 +116,6 @@ class MainFrameTest : public SimTest, protected DialogHarness {
         return items;
     }
 
-    // A user's click on a control of the window, laid out as it is now.
     bool Click(std::wstring_view name) { return backend_->ClickControl(Manager(), name); }
     // A user's choice of item `index` in a combo box: the drop-down opened, the item clicked.
     void Choose(std::wstring_view combo, int index) {

@@ -16,16 +16,8 @@ namespace app {
 
 using disk::DriveRecord;
 using disk::InterfaceType;
-using disk::VolumeSpace;
 
 namespace {
-
-VolumeSpace Volume(wchar_t letter, double totalSize) {
-    VolumeSpace volume;
-    volume.Letter = letter;
-    volume.TotalSize = totalSize;
-    return volume;
-}
 
 DriveRecord Drive() {
     DriveRecord record;
@@ -41,8 +33,8 @@ DriveRecord Drive() {
     record.UsedSize = 256.0;
     record.UnallocatedSize = 768.0;
     record.UsedPercent = 33;
-    record.Volumes[0] = Volume(L'C', 512.0);
-    record.Volumes[1] = Volume(L'D', 256.0);
+    record.Volumes[0] = {.Letter = L'C', .TotalSize = 512.0, .FileSystem = L"NTFS"};
+    record.Volumes[1] = {.Letter = L'D', .TotalSize = 256.0, .FileSystem = L"NTFS"};
     return record;
 }
 

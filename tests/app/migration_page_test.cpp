@@ -16,16 +16,8 @@ namespace app {
 
 using disk::DriveList;
 using disk::DriveRecord;
-using disk::VolumeSpace;
 
 namespace {
-
-VolumeSpace Volume(wchar_t letter, double totalSize) {
-    VolumeSpace volume;
-    volume.Letter = letter;
-    volume.TotalSize = totalSize;
-    return volume;
-}
 
 DriveRecord Disk(int32_t physicalDrive, const std::wstring& model, double size) {
     DriveRecord record;
@@ -39,8 +31,8 @@ DriveRecord Disk(int32_t physicalDrive, const std::wstring& model, double size) 
 struct ThreeDisks {
     ThreeDisks() {
         DriveRecord system = Disk(3, L"Orvel SSD S3", 244198.0);
-        system.Volumes[0] = Volume(L'C', 102400.0);
-        system.Volumes[1] = Volume(L'D', 40000.0);
+        system.Volumes[0] = {.Letter = L'C', .TotalSize = 102400.0, .FileSystem = L"NTFS"};
+        system.Volumes[1] = {.Letter = L'D', .TotalSize = 40000.0, .FileSystem = L"NTFS"};
         drives.Append(Disk(1, L"Disk A", 476940.0));
         drives.Append(system);
         drives.Append(Disk(5, L"Disk B", 953869.0));

@@ -145,7 +145,6 @@ TEST(SmartRows, StatusRules) {
         {VENDOR_NONE, false, 0xB5, 1, 0, 50, 0, false, L"OK"},
         {VENDOR_NONE, false, 0x0D, 1, 0, 50, 0, false, L"Bad"},
         {VENDOR_NONE, false, 0x0E, 1, 0, 50, 0, false, L"OK"},
-        {VENDOR_NONE, false, 0xFE, 1, 0, 50, 0, false, L"Bad"},
         {VENDOR_JMICRON, true, 0xE5, 1, 0, 50, 0, true, L"OK"},
         // An SSD's vendor attribute goes by its threshold.
         {VENDOR_NONE, true, 0xF5, 100, 0, 0, 0, false, L"OK"},

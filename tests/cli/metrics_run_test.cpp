@@ -17,7 +17,6 @@ using nlohmann::json;
 
 using CliMetricsRunTest = CliRunFixture;
 
-// The demo machine, as is or changed, gives these lines.
 TEST_F(CliMetricsRunTest, MachinesGiveTheirSeries) {
     struct Case {
         const char* name;
@@ -85,10 +84,10 @@ TEST_F(CliMetricsRunTest, OutReplacesTheFileInOneStep) {
     EXPECT_TRUE(Has(ReadWhole(file), "\ntramsik_scrape_success 0\n")) << ReadWhole(file);
 
     // A folder that does not exist takes nothing; the error names the file.
-    run = Demo({"metrics", "--out", (folder_ / "none" / "tramsik.prom").string()});
+    const std::string nowhere = (folder_ / "none" / "tramsik.prom").string();
+    run = Demo({"metrics", "--out", nowhere});
     EXPECT_EQ(run.status, 4);
-    EXPECT_TRUE(Has(run.err, "cannot write " + (folder_ / "none" / "tramsik.prom").string()))
-        << run.err;
+    EXPECT_TRUE(Has(run.err, "cannot write " + nowhere)) << run.err;
 
     // A link to the file stays a link, to the new file; a device is written into, never
     // replaced by a file.

@@ -22,13 +22,11 @@ struct Parsed {
 Parsed Parse(std::initializer_list<const char*> arguments) {
     std::vector<const char*> argv{"tramsik-cli"};
     argv.insert(argv.end(), arguments);
-    Parsed parsed{};
+    CliOptions options;
     std::ostringstream out, err;
-    parsed.outcome =
-        ParseCommandLine(static_cast<int>(argv.size()), argv.data(), &parsed.options, out, err);
-    parsed.out = out.str();
-    parsed.err = err.str();
-    return parsed;
+    // A braced list runs left to right: the streams are read after the parse.
+    return {ParseCommandLine(static_cast<int>(argv.size()), argv.data(), &options, out, err),
+            options, out.str(), err.str()};
 }
 
 // The options the cases set that differ from the defaults, as "name=value" pairs.

@@ -45,7 +45,6 @@ DriveRecord DemoLikeDrive() {
 TEST(CliReportJson, DriveFieldsKeepTheirValuesTypesAndOrder) {
     const std::string text = ReportJsonText(DriveJson(DemoLikeDrive(), 5, Names()));
     const json drive = json::parse(text);
-    // The keys come in the contract's order.
     size_t last = 0;
     for (const char* key : {"\"index\"", "\"physicalDrive\"", "\"model\"", "\"totalDiskSize\"",
                             "\"flags\"", "\"driveLetters\"", "\"wearLevelingCount\"",

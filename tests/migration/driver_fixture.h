@@ -314,7 +314,6 @@ class DriverTest : public SimTest {
         EXPECT_EQ(migration::migrationThread(args), 0u);
         return migration::MigrationResult.load();
     }
-    int32_t Migrate(uint32_t source, uint32_t target) { return Migrate({source, target}); }
 
     std::filesystem::path Image(int index) const { return sim_->ImagePath(index); }
     // The image bytes of the drive at `index` from sector `lba` on, read and written past the
@@ -340,9 +339,6 @@ class DriverTest : public SimTest {
         WriteImage(index, lba, &value, sizeof value);
     }
     Sector ImageSector(int index, uint64_t lba) const { return ImageAs<Sector>(index, lba); }
-    void SetImageSector(int index, uint64_t lba, const Sector& s) const {
-        SetImageAs(index, lba, s);
-    }
 
     // The primary header and its array as the drive holds them, and a way to store them
     // back with correct CRCs after a test changed them.

@@ -141,7 +141,6 @@ TEST_F(DriverTest, AVerifiedRunReadsTheWholeCopyBack) {
         hooked.beforeFlush = [&](platform::HANDLE) {
             if (++flushes == 3 && cancel) RequestMigrationCancel();
         };
-        ClearMigrationProgress();
         const LogWatch log;
         EXPECT_EQ(Migrate({0, 1, true}), cancel ? -11 : 0);
         EXPECT_TRUE(Logged(log.Messages(), "verify begin -22561"));
@@ -164,7 +163,7 @@ TEST_F(DriverTest, DemoSystemSsdOntoTheSecondSsd) {
     LoadHooked(demo.dump());
     const double start = sim_->VirtualMilliseconds();
     const LogWatch log;
-    EXPECT_EQ(Migrate(0, 1), 0);
+    EXPECT_EQ(Migrate({0, 1}), 0);
     EXPECT_EQ(MigrationState.load(), kStateSucceeded);
     EXPECT_TRUE(Logged(log.Messages(), "system migration success"));
     // The one-second wait before the outcome is virtual time, not real time.
@@ -190,7 +189,7 @@ TEST_F(DriverTest, SystemPartitionEndingAt999NeedsATargetOf1100Sectors) {
     EXPECT_FALSE(checkMigrationTarget(0, 1));
     LoadHooked(SmallSystem(1100));
     EXPECT_TRUE(checkMigrationTarget(0, 1));
-    EXPECT_EQ(Migrate(0, 1), 0);
+    EXPECT_EQ(Migrate({0, 1}), 0);
     EXPECT_TRUE(SameSectors(0, 1, 34, 1000));
     EXPECT_EQ(ImageSector(1, 1000), Sector{});
 }

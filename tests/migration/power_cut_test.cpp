@@ -45,7 +45,7 @@ TEST_F(PowerCutTest, TheTargetShowsNoTableOrTheWholeCopy) {
                                                    platform::kGptSignature, 8) == 0 &&
                                        ImageSector(1, 1) == Sector{};
         };
-        EXPECT_EQ(Migrate(0, 1), 0) << style.name;
+        EXPECT_EQ(Migrate({0, 1}), 0) << style.name;
         ASSERT_GT(writes - tableWrites, 100) << style.name;
         EXPECT_EQ(tablesDuringCopy, 0) << style.name;
         EXPECT_EQ(flushes, style.flushes) << style.name;
@@ -76,7 +76,7 @@ TEST_F(PowerCutTest, TheTargetShowsNoTableOrTheWholeCopy) {
             const std::string name = std::string(style.name) + "-cut-" + std::to_string(cut);
             LoadHooked(style.machine("{}", target, "32MiB"));
             const uint64_t source = Fingerprint(Image(0));
-            EXPECT_EXIT(Migrate(0, 1),
+            EXPECT_EXIT(Migrate({0, 1}),
                         ::testing::ExitedWithCode(platform::sim::kPowerCutExitStatus), "")
                 << name;
             EXPECT_EQ(Fingerprint(Image(0)), source) << name;

@@ -12,16 +12,15 @@ using namespace platform;
 
 constexpr size_t kAptData = kAtaPassThroughDataOffset;
 
-class AtaRequests : public SimTest {
-  protected:
-    // An ATA pass-through request (as AtaPassThrough) sent to `drive`, with the answer in it.
-    static std::vector<uint8_t> Ata(int drive, uint8_t command, uint8_t feature, uint8_t target,
-                                    uint32_t size, bool smartRegisters = true) {
-        auto apt = AtaPassThrough(command, feature, target, size, smartRegisters);
-        EXPECT_TRUE(ControlOnDrive(drive, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
-        return apt;
-    }
-};
+using AtaRequests = SimTest;
+
+// An ATA pass-through request (as AtaPassThrough) sent to `drive`, with the answer in it.
+std::vector<uint8_t> Ata(int drive, uint8_t command, uint8_t feature, uint8_t target, uint32_t size,
+                         bool smartRegisters = true) {
+    auto apt = AtaPassThrough(command, feature, target, size, smartRegisters);
+    EXPECT_TRUE(ControlOnDrive(drive, IOCTL_ATA_PASS_THROUGH, apt, kAptSize, apt, kAptSize).ok);
+    return apt;
+}
 
 TEST_F(AtaRequests, PagesMalformedRequestsDeviceSelectAndCapabilities) {
     sim::SimPlatform& sim = LoadDemo();

@@ -69,41 +69,38 @@ TEST_F(BridgeModels, EachAnswersItsDialectAndRefusesBrokenRequests) {
     }
 
     // The miniport and CSMI drivers refuse requests that do not fit.
-    request.assign(557, 0);
     SRB_IO_SMART_REQUEST smart{};
     smart.header.HeaderLength = 28;
     std::memcpy(smart.header.Signature, "SCSIDISK", 8);
     smart.header.ControlCode = IOCTL_SCSI_MINIPORT_IDENTIFY;
     smart.header.Length = 529;
     smart.in.irDriveRegs.bCommandReg = ATA_IDENTIFY_DEVICE;
-    std::memcpy(request.data(), &smart, sizeof smart);
     HANDLE port = OpenPort(1);
-    auto copy = request;
-    ASSERT_TRUE(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 557).ok);
-    EXPECT_EQ(AtaText(&copy[44], 27, 20), "Port Disk");
-    // IDENTIFY asked for with the SMART command.
-    copy = request;
-    copy[38] = ATA_SMART;
-    EXPECT_EQ(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 557).error,
-              ERROR_INVALID_PARAMETER);
-    // A reply that does not fit, and a request code the driver does not know.
-    copy = request;
-    EXPECT_EQ(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 556).error,
-              ERROR_INVALID_PARAMETER);
-    copy = request;
-    copy[16] = 0x09;
-    EXPECT_EQ(Control(port, IOCTL_SCSI_MINIPORT, copy, 60, copy, 557).error,
-              ERROR_INVALID_FUNCTION);
+    // The IDENTIFY request with byte `at` set to `value`, its reply in `outSize` bytes.
+    const auto identify = [&](size_t at, uint8_t value, DWORD outSize) {
+        request.assign(557, 0);
+        std::memcpy(request.data(), &smart, sizeof smart);
+        request[at] = value;
+        return Control(port, IOCTL_SCSI_MINIPORT, request, 60, request, outSize).error;
+    };
+    ASSERT_EQ(identify(38, ATA_IDENTIFY_DEVICE, 557), 0u);
+    EXPECT_EQ(AtaText(&request[44], 27, 20), "Port Disk");
+    EXPECT_EQ(identify(38, ATA_SMART, 557), ERROR_INVALID_PARAMETER) << "with the SMART command";
+    EXPECT_EQ(identify(38, ATA_IDENTIFY_DEVICE, 556), ERROR_INVALID_PARAMETER) << "a short reply";
+    EXPECT_EQ(identify(16, 0x09, 557), ERROR_INVALID_FUNCTION) << "a code it does not know";
     CloseHandle(port);
 
     // The CSMI driver checks signatures and sizes.
     port = OpenPort(2);
+    using Bytes = std::vector<std::pair<size_t, uint8_t>>;
     const auto ask = [&](DWORD code, const char* signature, DWORD size, DWORD length,
-                         std::vector<uint8_t>* reply = nullptr) {
+                         std::vector<uint8_t>* reply = nullptr, const Bytes& bytes = {}) {
         std::vector<uint8_t> buffer(size, 0);
         SRB_IO_CONTROL header{28, {}, 60, code, 0, length};
         std::memcpy(header.Signature, signature, 8);
         std::memcpy(buffer.data(), &header, sizeof header);
+        for (const auto& [at, value] : bytes)
+            buffer[at] = value;
         const Answer answer = Control(port, IOCTL_SCSI_MINIPORT, buffer, size, buffer, size);
         if (reply != nullptr) *reply = buffer;
         return answer.ok ? 0u : answer.error;
@@ -124,23 +121,12 @@ TEST_F(BridgeModels, EachAnswersItsDialectAndRefusesBrokenRequests) {
     EXPECT_EQ(ask(2, "CSMIALL", 202, 174), ERROR_NOT_SUPPORTED);
     // An STP pass-through to a PHY without a drive.
     EXPECT_EQ(ask(CC_CSMI_SAS_STP_PASSTHRU, "CSMISAS", 168, 140), ERROR_INVALID_PARAMETER);
-    std::vector<uint8_t> stp(168 + 512, 0);
-    SRB_IO_CONTROL header{28, {}, 60, CC_CSMI_SAS_STP_PASSTHRU, 0, 140 + 512};
-    std::memcpy(header.Signature, "CSMISAS", 8);
-    std::memcpy(stp.data(), &header, sizeof header);
-    stp[28] = 0;  // PHY 0: nothing attached
-    stp[44] = 0x27;
-    stp[45] = 0x80;
-    stp[46] = 0xEC;
-    stp[51] = 0xA0;
-    stp[64] = 0x11;
-    stp[69] = 2;  // 512 bytes
-    EXPECT_EQ(Control(port, IOCTL_SCSI_MINIPORT, stp, 680, stp, 680).error, ERROR_DEV_NOT_EXIST);
-    stp[28] = 1;
-    stp[38] = 0x12;
-    stp[39] = 0x34;
-    ASSERT_TRUE(Control(port, IOCTL_SCSI_MINIPORT, stp, 680, stp, 680).ok);
-    EXPECT_EQ(AtaText(&stp[164], 27, 20), "Raid Disk");
+    // An STP IDENTIFY of 512 bytes to PHY 0, where nothing is attached, then to PHY 1's drive.
+    Bytes stp = {{44, 0x27}, {45, 0x80}, {46, 0xEC}, {51, 0xA0}, {64, 0x11}, {69, 2}};
+    EXPECT_EQ(ask(CC_CSMI_SAS_STP_PASSTHRU, "CSMISAS", 680, 652, &reply, stp), ERROR_DEV_NOT_EXIST);
+    stp.insert(stp.end(), {{28, 1}, {38, 0x12}, {39, 0x34}});
+    ASSERT_EQ(ask(CC_CSMI_SAS_STP_PASSTHRU, "CSMISAS", 680, 652, &reply, stp), 0u);
+    EXPECT_EQ(AtaText(&reply[164], 27, 20), "Raid Disk");
     CloseHandle(port);
 }
 

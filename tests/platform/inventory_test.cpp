@@ -33,13 +33,12 @@ std::shared_ptr<const Inventory> OneDisk() {
 
 TEST(Inventory, AnswersItsFormsFindsLinksAndConnectsOrFailsWhereItShould) {
     const auto inventory = OneDisk();
-    struct Row {
+    const struct {
         const wchar_t* nameSpace;
         const wchar_t* query;
         HRESULT result;
         size_t objects;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {L"root\\cimv2", L"SELECT * FROM Win32_DiskDrive", S_OK, 1},
         {L"root\\cimv2", L"select Name, DeviceID from Win32_IDEController", S_OK, 1},
         {L"root\\cimv2", L"SELECT * FROM Win32_PnPEntity", S_OK, 1},  // listed twice, one entity
@@ -67,7 +66,7 @@ TEST(Inventory, AnswersItsFormsFindsLinksAndConnectsOrFailsWhereItShould) {
          L"WHERE AssocClass=Win32_SCSIControllerDevice",
          S_OK, 1},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         std::vector<WmiInstance> results;
         EXPECT_EQ(RunWql(*inventory, row.nameSpace, row.query, &results), row.result)
             << ToUtf8(row.query);

@@ -13,12 +13,10 @@ namespace {
 using namespace platform;
 using Bytes = std::vector<uint8_t>;
 
-void PutDword(Bytes& bytes, size_t offset, uint32_t value) {
-    std::memcpy(&bytes[offset], &value, 4);
-}
-// `bytes` with the dword at `offset` changed.
-Bytes With(Bytes bytes, size_t offset, uint32_t value) {
-    PutDword(bytes, offset, value);
+// `bytes` with these dwords changed.
+Bytes With(Bytes bytes, std::initializer_list<std::pair<size_t, uint32_t>> dwords) {
+    for (const auto& [offset, value] : dwords)
+        std::memcpy(&bytes[offset], &value, 4);
     return bytes;
 }
 
@@ -38,15 +36,9 @@ std::string Machine(int osMajor) {
 }
 
 Bytes StorageQuery(uint32_t dataType, uint32_t value, uint32_t subValue) {
-    Bytes bytes(4144, 0);
-    PutDword(bytes, 0, 49);
-    PutDword(bytes, 8, 3);
-    PutDword(bytes, 12, dataType);
-    PutDword(bytes, 16, value);
-    PutDword(bytes, 20, subValue);
-    PutDword(bytes, 24, 40);
-    PutDword(bytes, 28, 4096);
-    return bytes;
+    return With(
+        Bytes(4144, 0),
+        {{0, 49}, {8, 3}, {12, dataType}, {16, value}, {20, subValue}, {24, 40}, {28, 4096}});
 }
 
 Bytes SecurityProtocol(bool in, uint8_t page, uint8_t requestByte) {
@@ -63,19 +55,11 @@ constexpr size_t kSense = kNvmePassThroughSenseOffset, kData = kNvmePassThroughD
 constexpr DWORD kSamsungSize = sizeof(SCSI_PASS_THROUGH_NVME_BUFFERS);
 
 Bytes Miniport(uint32_t opcode, uint32_t dword10) {
-    Bytes bytes(4248, 0);
-    PutDword(bytes, 0, 28);
+    // The request header, then the admin command and where its data goes.
+    Bytes bytes = With(Bytes(4248, 0), {{0, 28}, {12, 40}, {16, 0xE0002000}, {24, 4220}});
     std::memcpy(&bytes[4], "NvmeMini", 8);
-    PutDword(bytes, 12, 40);
-    PutDword(bytes, 16, 0xE0002000);
-    PutDword(bytes, 24, 4220);
-    PutDword(bytes, 52, opcode);
-    PutDword(bytes, 56, 0xFFFFFFFF);
-    PutDword(bytes, 92, dword10);
-    PutDword(bytes, 132, 2);
-    PutDword(bytes, 140, 4096);
-    PutDword(bytes, 148, 4248);
-    return bytes;
+    return With(
+        bytes, {{52, opcode}, {56, 0xFFFFFFFF}, {92, dword10}, {132, 2}, {140, 4096}, {148, 4248}});
 }
 
 class NvmeModels : public SimTest {
@@ -116,13 +100,14 @@ TEST_F(NvmeModels, EachDriverAnswersWellFormedRequestsFromWindows10On) {
     const auto refused = [&](Bytes request, DWORD error, int drive = 0) {
         EXPECT_EQ(Query(drive, request).error, error);
     };
-    refused(With(StorageQuery(1, 0, 0), 8, 2), ERROR_INVALID_PARAMETER);      // not NVMe
-    refused(With(StorageQuery(1, 0, 0), 24, 8), ERROR_INVALID_PARAMETER);     // data in the block
-    refused(With(StorageQuery(1, 0, 0), 28, 8192), ERROR_INVALID_PARAMETER);  // past the buffer
-    refused(With(StorageQuery(1, 0, 0), 28, 512), ERROR_INVALID_PARAMETER);   // short for identify
-    refused(StorageQuery(2, 3, 0xFFFFFFFF), ERROR_NOT_SUPPORTED);             // another log
-    refused(StorageQuery(1, 0, 0), ERROR_NOT_SUPPORTED, 1);  // not this driver's drive
-    refused(With(Bytes(40, 0), 0, 49), ERROR_INVALID_PARAMETER);
+    const Bytes query = StorageQuery(1, 0, 0);
+    refused(With(query, {{8, 2}}), ERROR_INVALID_PARAMETER);       // not NVMe
+    refused(With(query, {{24, 8}}), ERROR_INVALID_PARAMETER);      // data in the block
+    refused(With(query, {{28, 8192}}), ERROR_INVALID_PARAMETER);   // past the buffer
+    refused(With(query, {{28, 512}}), ERROR_INVALID_PARAMETER);    // short for identify
+    refused(StorageQuery(2, 3, 0xFFFFFFFF), ERROR_NOT_SUPPORTED);  // another log
+    refused(query, ERROR_NOT_SUPPORTED, 1);                        // not this driver's drive
+    refused(With(Bytes(40, 0), {{0, 49}}), ERROR_INVALID_PARAMETER);
 
     Bytes out = SecurityProtocol(false, 6, 2);
     ASSERT_TRUE(PassThrough(1, out).ok);
@@ -154,7 +139,7 @@ TEST_F(NvmeModels, EachDriverAnswersWellFormedRequestsFromWindows10On) {
     for (const auto& [offset, value] :
          {std::pair{offsetof(SCSI_PASS_THROUGH, DataBufferOffset), kSamsungSize + 20},
           std::pair{offsetof(SCSI_PASS_THROUGH, SenseInfoOffset), kSamsungSize - 10}}) {
-        Bytes bad = With(SecurityProtocol(true, 5, 0), offset, value);
+        Bytes bad = With(SecurityProtocol(true, 5, 0), {{offset, value}});
         EXPECT_EQ(PassThrough(1, bad).error, ERROR_INVALID_PARAMETER) << offset;
     }
 
@@ -186,7 +171,7 @@ TEST_F(NvmeModels, EachDriverAnswersWellFormedRequestsFromWindows10On) {
     // Malformed requests are refused: the control code, the length, the direction.
     for (const auto& [offset, value] :
          {std::pair{16u, 0xE0002001u}, std::pair{24u, 8000u}, std::pair{132u, 1u}}) {
-        Bytes bad = With(Miniport(0x06, 1), offset, value);
+        Bytes bad = With(Miniport(0x06, 1), {{offset, value}});
         EXPECT_EQ(OnPort(5, bad).error, ERROR_INVALID_PARAMETER) << offset;
     }
     Bytes small = Miniport(0x06, 1);
@@ -197,7 +182,7 @@ TEST_F(NvmeModels, EachDriverAnswersWellFormedRequestsFromWindows10On) {
 
     // Before Windows 10 the storage query knows no NVMe.
     Load(Machine(6));
-    refused(StorageQuery(1, 0, 0), ERROR_NOT_SUPPORTED);
+    refused(query, ERROR_NOT_SUPPORTED);
 }
 
 }  // namespace

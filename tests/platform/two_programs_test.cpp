@@ -22,34 +22,18 @@ constexpr char kMachineHoldingOther[] = R"({"format": "tramsik-machine/1",
     "os": {"major": 10, "minor": 0, "heldMutexes": ["Other"]},
     "drives": [{"physicalDrive": 0, "route": "ata", "size": "4MiB", "identify": {"model": "A"}}]})";
 
-class TwoPrograms : public SimTest {
-  protected:
-    // The other program: its own machine from `json`, with its images where the first's are.
-    std::unique_ptr<sim::SimPlatform> Other(const char* json) {
-        std::string error;
-        auto machine = sim::ParseMachine(json, "test", folder_, &error);
-        EXPECT_TRUE(machine) << error;
-        auto other = sim::SimPlatform::Create(std::move(*machine), {folder_}, &error);
-        EXPECT_TRUE(other) << error;
-        return other;
-    }
-};
+using TwoPrograms = SimTest;
 
 HANDLE OpenDrive(sim::SimPlatform& program, DWORD access) {
     return program.CreateFileW(L"\\\\.\\PhysicalDrive0", access, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                OPEN_EXISTING, 0);
 }
 
-// What a request answers: 0, or the error it failed with.
-DWORD Outcome(sim::SimPlatform& program, BOOL ok) {
-    return ok ? 0 : program.GetLastError();
-}
-
 DWORD WriteSector(sim::SimPlatform& program, HANDLE drive, uint8_t fill) {
     const std::vector<uint8_t> sector(kSectorSize, fill);
     DWORD done = 0;
     program.SetFilePointerEx(drive, 100 * kSectorSize, nullptr, FILE_BEGIN);
-    return Outcome(program, program.WriteFile(drive, sector.data(), kSectorSize, &done));
+    return program.WriteFile(drive, sector.data(), kSectorSize, &done) ? 0 : program.GetLastError();
 }
 
 uint8_t ReadSector(sim::SimPlatform& program, HANDLE drive) {
@@ -60,17 +44,23 @@ uint8_t ReadSector(sim::SimPlatform& program, HANDLE drive) {
     return sector[0];
 }
 
+// What a request without data answers: 0, or the error it failed with.
 DWORD Request(sim::SimPlatform& program, HANDLE drive, DWORD code) {
     DWORD returned = 0;
-    return Outcome(program,
-                   program.DeviceIoControl(drive, code, nullptr, 0, nullptr, 0, &returned));
+    const BOOL ok = program.DeviceIoControl(drive, code, nullptr, 0, nullptr, 0, &returned);
+    return ok ? 0 : program.GetLastError();
 }
 
 // How a second copy meets the first one's mutex is the start-up tests'; here a mutex the machine
 // file declares held is that machine's alone, and any other is the host's.
 TEST_F(TwoPrograms, DeclaredMutexesAreTheirMachinesAloneAndDriveImagesAreShared) {
     sim::SimPlatform& first = Load(kMachine);
-    const auto second = Other(kMachineHoldingOther);
+    // The other program: its own machine, with its images where the first's are.
+    std::string error;
+    auto machine = sim::ParseMachine(kMachineHoldingOther, "test", folder_, &error);
+    ASSERT_TRUE(machine) << error;
+    const auto second = sim::SimPlatform::Create(std::move(*machine), {folder_}, &error);
+    ASSERT_TRUE(second) << error;
     const HANDLE other = first.CreateMutexW(0, L"Other");
     EXPECT_EQ(first.GetLastError(), ERROR_SUCCESS);
     first.CloseHandle(other);

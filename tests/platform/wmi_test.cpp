@@ -7,24 +7,19 @@ namespace {
 
 using namespace platform;
 
-class Wmi : public SimTest {
-  protected:
-    // Every object a query returns, through the COM-shaped interfaces.
-    std::vector<WmiObject> Query(const std::wstring& nameSpace, const std::wstring& wql) {
-        std::unique_ptr<WmiLocator> locator;
-        EXPECT_EQ(CreateWbemLocator(&locator), S_OK);
-        std::unique_ptr<WmiServices> services;
-        EXPECT_EQ(locator->ConnectServer(nameSpace, WBEM_FLAG_CONNECT_USE_MAX_WAIT, &services),
-                  S_OK);
-        return QueryAll(*services, wql);
-    }
-};
+using Wmi = SimTest;
 
 // The associations from a drive to its controller and link are the inventory's tests on the
 // same machines; here the objects a query gives.
 TEST_F(Wmi, ObjectsCarryWhatTheQuerySelectsAndConnectionsMeetTheService) {
     LoadDemo();
-    const auto disks = Query(L"\\\\.\\root\\cimv2", L"SELECT * FROM Win32_DiskDrive");
+    std::unique_ptr<WmiLocator> locator;
+    ASSERT_EQ(CreateWbemLocator(&locator), S_OK);
+    std::unique_ptr<WmiServices> services;
+    ASSERT_EQ(
+        locator->ConnectServer(L"\\\\.\\root\\cimv2", WBEM_FLAG_CONNECT_USE_MAX_WAIT, &services),
+        S_OK);
+    const auto disks = QueryAll(*services, L"SELECT * FROM Win32_DiskDrive");
     ASSERT_EQ(disks.size(), 4u);
     // Names compare without case; 64-bit counts come as text.
     EXPECT_EQ(Properties(disks[0], {L"Model", L"deviceid", L"Size"}),
@@ -38,7 +33,7 @@ TEST_F(Wmi, ObjectsCarryWhatTheQuerySelectsAndConnectionsMeetTheService) {
     EXPECT_EQ(disks[0].Get(L"NoSuchProperty", &value), WBEM_E_NOT_FOUND);
     EXPECT_EQ(Text(disks[3], L"InterfaceType"), L"USB");
 
-    const auto ide = Query(L"ROOT\\CIMV2", L"select Name, DeviceID from Win32_IDEController");
+    const auto ide = QueryAll(*services, L"select Name, DeviceID from Win32_IDEController");
     ASSERT_EQ(ide.size(), 1u);
     EXPECT_EQ(Text(ide[0], L"Name"), L"Standard SATA AHCI Controller");
     EXPECT_EQ(ide[0].Get(L"Status", &value), WBEM_E_NOT_FOUND) << "only the selected properties";
@@ -51,9 +46,7 @@ TEST_F(Wmi, ObjectsCarryWhatTheQuerySelectsAndConnectionsMeetTheService) {
         Load(std::string(R"({"format": "tramsik-machine/1", "drives": [],
                              "os": {"major": 10, "minor": 0, "winmgmt": ")") +
              winmgmt + R"("}})");
-        std::unique_ptr<WmiLocator> locator;
         ASSERT_EQ(CreateWbemLocator(&locator), S_OK);
-        std::unique_ptr<WmiServices> services;
         EXPECT_EQ(locator->ConnectServer(L"root\\cimv2", 0, &services), result) << winmgmt;
     }
 }

@@ -1,6 +1,5 @@
-// The skin images: every id the skins name, and those the window sets at run time, is an
-// embedded PNG that decodes to the size its use needs; the strips hold their states where the
-// skins and the window cut them.
+// The skin images: every id the skins or the window name is an embedded PNG of the size its use
+// needs, and the strips hold their states where they are cut.
 #include <algorithm>
 
 #include "tests/skin/skin_fixture.h"
@@ -9,12 +8,9 @@ namespace skin_test {
 namespace {
 
 struct ImageSize {
-    int id;
-    int width;
-    int height;
+    int id, width, height;
 };
 
-// Every image of the skins with the size its use needs.
 const ImageSize kImages[] = {
     {107, 64, 64},     // window icon
     {137, 1024, 728},  // main window background
@@ -69,10 +65,9 @@ uint32_t ColourAt(const TImageInfo& image, int x, int y) {
 TEST_F(SkinTest, EveryNamedImageIsEmbeddedAndDecodesToItsSize) {
     std::set<std::wstring> named;
     for (int skin : {kMainWindowSkin, kMessageDialogSkin, kMenuSkin}) {
-        for (const auto& [owner, descriptor] : SkinDescriptors(skin)) {
-            (void)owner;
-            EXPECT_EQ(descriptor.type, L"png") << ToUtf8(descriptor.name);
-            named.insert(descriptor.name);
+        for (const auto& entry : SkinDescriptors(skin)) {
+            EXPECT_EQ(entry.second.type, L"png") << ToUtf8(entry.second.name);
+            named.insert(entry.second.name);
         }
     }
     for (int id : kRunTimeImages)
@@ -86,8 +81,7 @@ TEST_F(SkinTest, EveryNamedImageIsEmbeddedAndDecodesToItsSize) {
         EXPECT_EQ(image->width, expected->width) << ToUtf8(id);
         EXPECT_EQ(image->height, expected->height) << ToUtf8(id);
     }
-    // And nothing is embedded that no skin or page uses (which also finds the skins, stored as
-    // "XML", by "xml").
+    // And nothing is embedded that no skin or page uses.
     for (const ImageSize& image : kImages)
         EXPECT_TRUE(named.contains(std::to_wstring(image.id))) << image.id << " is unused";
 }

@@ -1,7 +1,5 @@
-// The main window skin and the message dialog skin: every control the windows bind with its
-// kind, and the geometry and art the windows' code relies on (title buttons, tab tiles, drive
-// selector, volume button row, list columns, the dialog's button picture). What the windows do
-// with the skins (tab switching, caption dragging, the menu) is tested with the windows.
+// The main window and message dialog skins: every control the windows bind, with its kind, and
+// the geometry and art the windows' code relies on. What the windows do with them is theirs.
 #include "app/main_frame/control_bindings.h"
 #include "tests/skin/skin_fixture.h"
 #include "ui/label.h"
@@ -49,17 +47,14 @@ TEST_F(MainSkinTest, WindowBindingsAndDefaults) {
     EXPECT_NE(window_.Find<CListHeaderItemUI>(L"header_ID"), nullptr);
     EXPECT_FALSE(window_.Find<CLabelUI>(L"Drive_text")->IsAutoCalcWidth()) << "keeps its column";
 
-    // The dark header band in the caption and the white panels' border (the tab tiles are
-    // the strips' test).
+    // The dark header band in the caption and the white panels' border.
     const headless::HeadlessWindow* frame = backend_->WindowOf(window_);
-    ASSERT_NE(frame, nullptr);
     EXPECT_TRUE(Near(frame->PixelAt(500, 10), 0x1E2A38));
     const Rect panel = PosOf(L"source_panel");
     EXPECT_TRUE(Near(frame->PixelAt(panel.left, panel.top + 40), 0xE1E4E8));
 }
 
-// Each tab one 269 x 48 tile of the strip the window cuts (the pages they switch are the main
-// window's tests).
+// Each tab one 269 x 48 tile of the strip the window cuts.
 TEST_F(MainSkinTest, TabsTitleButtonsAndSelectorsWhereTheWindowNeedsThem) {
     for (const wchar_t* name : {L"Data_Mig", L"Disk_Info", L"SMART"}) {
         auto* option = window_.Find<COptionUI>(name);
@@ -68,7 +63,6 @@ TEST_F(MainSkinTest, TabsTitleButtonsAndSelectorsWhereTheWindowNeedsThem) {
         EXPECT_EQ(option->GetPos().Width(), 269) << ToUtf8(name);
         EXPECT_EQ(option->GetPos().Height(), 48) << ToUtf8(name);
     }
-    // The three tabs side by side, centred on the window.
     EXPECT_LE(std::abs(PosOf(L"Data_Mig").left - (1024 - PosOf(L"SMART").right)), 1);
 
     // Title buttons at the right of the caption; selectors one tile of their pictures wide.
@@ -89,11 +83,7 @@ TEST_F(MainSkinTest, TabsTitleButtonsAndSelectorsWhereTheWindowNeedsThem) {
     EXPECT_EQ(PosOf(L"Refresh").top, PosOf(L"Drive_name").top);
     EXPECT_GT(PosOf(L"Refresh").left, PosOf(L"Drive_name").right);
     EXPECT_LE(PosOf(L"Refresh").right, 1024 - 24);
-
-    // The migration page: a percentage bar, Cancel off.
-    auto* bar = window_.Find<CProgressUI>(L"progress3");
-    ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->GetMaxValue(), 100);
+    EXPECT_EQ(window_.Find<CProgressUI>(L"progress3")->GetMaxValue(), 100);
     EXPECT_FALSE(window_.Find(L"Button_Cancel")->IsEnabled());
 }
 
@@ -110,7 +100,6 @@ TEST_F(MainSkinTest, VolumeButtonRowAndSmartListColumnsOnTheirPages) {
         EXPECT_TRUE(container.Intersect(rc) == rc) << ToUtf8(name) << " inside the container";
         EXPECT_TRUE(rc.Intersect(row).IsEmpty()) << ToUtf8(name) << " clear of the buttons";
     }
-    // The upper box holds the usage bar and its colour keys.
     EXPECT_LT(PosOf(L"progress1").bottom, container.top);
     EXPECT_EQ(PosOf(L"used_color").Width(), 12);
 
@@ -136,8 +125,7 @@ TEST_F(SkinTest, MessageDialogSkin) {
     TestWindow dialog{std::to_wstring(kMessageDialogSkin)};
     Open(dialog);
     ExpectEveryBinding(dialog, app::MessageDialogBindings());
-    // The message in the bold font; the icon holder has neither size nor image until a message
-    // gives it one.
+    // The icon holder has neither size nor image until a message gives it one.
     auto* text = dialog.Find<CTextUI>(L"msgbox");
     EXPECT_TRUE(dialog.GetPaintManager().GetFont(text->GetFont()).bold);
     EXPECT_NE(text->GetTextStyle() & text::kCenter, 0u);
@@ -145,7 +133,6 @@ TEST_F(SkinTest, MessageDialogSkin) {
     EXPECT_EQ(SkinDescriptors(kMessageDialogSkin).count(L"warning"), 0u);
     // Dark surface with the accent line on top.
     const headless::HeadlessWindow* frame = backend_->WindowOf(dialog);
-    ASSERT_NE(frame, nullptr);
     EXPECT_TRUE(Near(frame->PixelAt(200, 1), 0xFEAD14));
     EXPECT_TRUE(Near(frame->PixelAt(200, 30), 0x1E2A38));
 }

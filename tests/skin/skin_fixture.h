@@ -30,7 +30,6 @@ class SkinTest : public ::testing::Test {
         CImageCache::Clear();
         CPaintManagerUI::SetInstance(nullptr);
     }
-    // Opens the window and lays it out.
     void Open(TestWindow& window) {
         ASSERT_TRUE(window.Open());
         backend_->Advance(0);
@@ -57,7 +56,6 @@ inline DescriptorMap SkinDescriptors(int id) {
     CMarkup markup;
     const auto bytes = TramsikSkinResources().Find(std::to_wstring(id), L"xml");
     if (!bytes || !markup.Load(FromUtf8(std::string(*bytes)))) return out;
-    // Depth first over the flat tree, without recursion.
     std::vector<CMarkupNode> pending{markup.GetRoot()};
     while (!pending.empty()) {
         CMarkupNode node = pending.back();

@@ -22,10 +22,17 @@ struct ScriptedRequest {
 
 class ScriptedPlatform : public platform::Platform {
   public:
+    using BOOL = platform::BOOL;
+    using DWORD = platform::DWORD;
+    using HANDLE = platform::HANDLE;
+    using UINT = platform::UINT;
+    using SC_HANDLE = platform::SC_HANDLE;
+    using HRESULT = platform::HRESULT;
+    using ULONGLONG = platform::ULONGLONG;
+
     // Fills `out` (outSize bytes, as the caller passed them) and sets *returned; the result is
     // the control call's result.
-    using Handler = std::function<platform::BOOL(const ScriptedRequest&, uint8_t* out,
-                                                 platform::DWORD* returned)>;
+    using Handler = std::function<BOOL(const ScriptedRequest&, uint8_t* out, DWORD* returned)>;
 
     explicit ScriptedPlatform(Handler handler) : handler_(std::move(handler)) {}
 
@@ -35,116 +42,89 @@ class ScriptedPlatform : public platform::Platform {
     // Device names that fail to open.
     std::vector<std::wstring> missing;
 
-    platform::HANDLE CreateFileW(const wchar_t* name, platform::DWORD, platform::DWORD,
-                                 platform::DWORD, platform::DWORD) override {
-        for (const auto& gone : missing) {
+    HANDLE CreateFileW(const wchar_t* name, DWORD, DWORD, DWORD, DWORD) override {
+        for (const auto& gone : missing)
             if (gone == name) return Fail(platform::ERROR_FILE_NOT_FOUND);
-        }
         opened.push_back(name);
         ++openHandles;
-        const auto handle = reinterpret_cast<platform::HANDLE>(nextHandle_++);
+        const auto handle = reinterpret_cast<HANDLE>(nextHandle_++);
         names_[handle] = name;
         return handle;
     }
-    platform::BOOL DeviceIoControl(platform::HANDLE device, platform::DWORD code, void* in,
-                                   platform::DWORD inSize, void* out, platform::DWORD outSize,
-                                   platform::DWORD* returned) override {
+    BOOL DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
+                         DWORD outSize, DWORD* returned) override {
         const auto found = names_.find(device);
         if (found == names_.end()) return Fail(platform::ERROR_INVALID_HANDLE), 0;
         ScriptedRequest request{found->second, code, {}, outSize};
         const auto* bytes = static_cast<const uint8_t*>(in);
         if (bytes != nullptr) request.in.assign(bytes, bytes + inSize);
         requests.push_back(request);
-        platform::DWORD count = 0;
-        const platform::BOOL ok = handler_(request, static_cast<uint8_t*>(out), &count);
+        DWORD count = 0;
+        const BOOL ok = handler_(request, static_cast<uint8_t*>(out), &count);
         if (returned != nullptr) *returned = count;
         return ok;
     }
-    platform::BOOL CloseHandle(platform::HANDLE handle) override {
+    BOOL CloseHandle(HANDLE handle) override {
         if (names_.erase(handle) == 0) return FALSE;
         --openHandles;
         return TRUE;
     }
-    platform::DWORD GetLastError() override { return lastError_; }
-    void SetLastError(platform::DWORD error) override { lastError_ = error; }
+    DWORD GetLastError() override { return lastError_; }
+    void SetLastError(DWORD error) override { lastError_ = error; }
 
     // Nothing else exists on this machine.
-    platform::BOOL SetFilePointerEx(platform::HANDLE, int64_t, int64_t*, platform::DWORD) override {
+    BOOL SetFilePointerEx(HANDLE, int64_t, int64_t*, DWORD) override { return No(); }
+    BOOL ReadFile(HANDLE, void*, DWORD, DWORD*) override { return No(); }
+    BOOL WriteFile(HANDLE, const void*, DWORD, DWORD*) override { return No(); }
+    BOOL FlushFileBuffers(HANDLE) override { return No(); }
+    BOOL DefineDosDeviceW(DWORD, const wchar_t*, const wchar_t*) override { return No(); }
+    UINT GetDriveTypeW(const wchar_t*) override { return platform::DRIVE_NO_ROOT_DIR; }
+    BOOL GetDiskFreeSpaceExW(const wchar_t*, ULONGLONG*, ULONGLONG*, ULONGLONG*) override {
         return No();
     }
-    platform::BOOL ReadFile(platform::HANDLE, void*, platform::DWORD, platform::DWORD*) override {
+    BOOL GetVolumeInformationW(const wchar_t*, wchar_t*, DWORD, DWORD*, DWORD*, DWORD*, wchar_t*,
+                               DWORD) override {
         return No();
     }
-    platform::BOOL WriteFile(platform::HANDLE, const void*, platform::DWORD,
-                             platform::DWORD*) override {
-        return No();
-    }
-    platform::BOOL FlushFileBuffers(platform::HANDLE) override { return No(); }
-    platform::BOOL DefineDosDeviceW(platform::DWORD, const wchar_t*, const wchar_t*) override {
-        return No();
-    }
-    platform::UINT GetDriveTypeW(const wchar_t*) override { return platform::DRIVE_NO_ROOT_DIR; }
-    platform::BOOL GetDiskFreeSpaceExW(const wchar_t*, platform::ULONGLONG*, platform::ULONGLONG*,
-                                       platform::ULONGLONG*) override {
-        return No();
-    }
-    platform::BOOL GetVolumeInformationW(const wchar_t*, wchar_t*, platform::DWORD,
-                                         platform::DWORD*, platform::DWORD*, platform::DWORD*,
-                                         wchar_t*, platform::DWORD) override {
-        return No();
-    }
-    platform::UINT GetSystemDirectoryW(wchar_t*, platform::UINT) override { return 0; }
-    platform::HRESULT CoInitializeSecurity() override { return platform::E_ACCESSDENIED; }
-    platform::HRESULT CreateWbemLocator(std::unique_ptr<platform::WmiLocator>*) override {
+    UINT GetSystemDirectoryW(wchar_t*, UINT) override { return 0; }
+    HRESULT CoInitializeSecurity() override { return platform::E_ACCESSDENIED; }
+    HRESULT CreateWbemLocator(std::unique_ptr<platform::WmiLocator>*) override {
         return platform::REGDB_E_CLASSNOTREG;
     }
-    platform::SC_HANDLE OpenSCManagerW(const wchar_t*, const wchar_t*, platform::DWORD) override {
-        return nullptr;
-    }
-    platform::SC_HANDLE OpenServiceW(platform::SC_HANDLE, const wchar_t*,
-                                     platform::DWORD) override {
-        return nullptr;
-    }
-    platform::BOOL QueryServiceStatus(platform::SC_HANDLE, platform::SERVICE_STATUS*) override {
-        return No();
-    }
-    platform::BOOL StartServiceW(platform::SC_HANDLE, platform::DWORD, const wchar_t**) override {
-        return No();
-    }
-    platform::BOOL CloseServiceHandle(platform::SC_HANDLE) override { return No(); }
+    SC_HANDLE OpenSCManagerW(const wchar_t*, const wchar_t*, DWORD) override { return nullptr; }
+    SC_HANDLE OpenServiceW(SC_HANDLE, const wchar_t*, DWORD) override { return nullptr; }
+    BOOL QueryServiceStatus(SC_HANDLE, platform::SERVICE_STATUS*) override { return No(); }
+    BOOL StartServiceW(SC_HANDLE, DWORD, const wchar_t**) override { return No(); }
+    BOOL CloseServiceHandle(SC_HANDLE) override { return No(); }
     intptr_t ShellExecuteW(const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*,
                            int) override {
         return platform::SE_ERR_FNF;
     }
-    platform::BOOL GetVersionExW(platform::OSVERSIONINFOEXW*) override { return No(); }
+    BOOL GetVersionExW(platform::OSVERSIONINFOEXW*) override { return No(); }
     void GetNativeSystemInfo(platform::SYSTEM_INFO* info) override { *info = {}; }
-    platform::UINT GetACP() override { return 1252; }
-    platform::BOOL GetPcieLinkProperties(const std::wstring&, platform::PcieLink*) override {
-        return No();
-    }
-    platform::DWORD GetTickCount() override { return 0; }
+    UINT GetACP() override { return 1252; }
+    BOOL GetPcieLinkProperties(const std::wstring&, platform::PcieLink*) override { return No(); }
+    DWORD GetTickCount() override { return 0; }
     platform::LocalTime GetLocalTime() override { return {}; }
-    void Sleep(platform::DWORD) override {}
-    platform::BOOL QueryPerformanceCounter(int64_t*) override { return No(); }
-    platform::BOOL QueryPerformanceFrequency(int64_t*) override { return No(); }
-    platform::HANDLE CreateMutexW(platform::BOOL, const wchar_t*) override { return nullptr; }
-    platform::HANDLE OpenMutexW(platform::DWORD, platform::BOOL, const wchar_t*) override {
-        return nullptr;
-    }
+    void Sleep(DWORD) override {}
+    BOOL QueryPerformanceCounter(int64_t*) override { return No(); }
+    BOOL QueryPerformanceFrequency(int64_t*) override { return No(); }
+    HANDLE CreateMutexW(BOOL, const wchar_t*) override { return nullptr; }
+    HANDLE OpenMutexW(DWORD, BOOL, const wchar_t*) override { return nullptr; }
 
   private:
-    static constexpr platform::BOOL FALSE = 0, TRUE = 1;
-    platform::HANDLE Fail(platform::DWORD error) {
+    static constexpr BOOL FALSE = 0, TRUE = 1;
+    HANDLE Fail(DWORD error) {
         lastError_ = error;
         return platform::INVALID_HANDLE_VALUE;
     }
-    platform::BOOL No() {
+    BOOL No() {
         lastError_ = platform::ERROR_NOT_SUPPORTED;
         return FALSE;
     }
 
     Handler handler_;
-    std::map<platform::HANDLE, std::wstring> names_;
+    std::map<HANDLE, std::wstring> names_;
     uintptr_t nextHandle_ = 0x100;
-    platform::DWORD lastError_ = 0;
+    DWORD lastError_ = 0;
 };

@@ -32,7 +32,6 @@ TEST_F(BehaviourTest, AControlRemovedInItsOwnClickHandlerLivesUntilTheTurnEnds) 
     window_.onNotify = [&](TNotifyUI& msg) {
         if (msg.type != L"click") return;
         row->Remove(msg.sender);
-        // The sender is still a whole object for the rest of this callback.
         stillReadable = msg.sender->GetName() == L"self_remover";
     };
     backend_->ClickControl(button);
@@ -90,7 +89,6 @@ TEST_F(BehaviourTest, PostedMessagesToAGoneWindowAreDiscardedAndRefusedClosesIgn
     ASSERT_TRUE(dialog.Create(&window_, L"", style::kFrame, 0));
     int refusals = 0;
     dialog.onMessage = [&](UINT message, WPARAM, LPARAM, bool& handled) -> LRESULT {
-        // The first close request is refused, as a window that asks "really close?" would.
         handled = message == msg::kClose && refusals++ == 0;
         return 0;
     };

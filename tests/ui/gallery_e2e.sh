@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
 # Drives the SkinUI gallery on the SDL backend under Xvfb (no window manager) with xdotool:
-# dragging by the caption band moves the window, buttons click, a modal dialog returns the
-# code of the button that closed it, the combo's popup list selects an item, the menu's element
-# reaches the window, closebtn ends it.
+# caption dragging, buttons, a modal dialog's code, the combo's list, the menu and closebtn.
 # Usage: gallery_e2e.sh <skinui-gallery>
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)

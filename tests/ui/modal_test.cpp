@@ -1,6 +1,5 @@
-// A modal dialog on the headless backend: the owner is disabled while the dialog's loop runs,
-// yet its timers keep firing; Close(code) ends the loop with that code, a quit ends it too, and
-// loops nest. (The message dialog's tests close it by its buttons and by the system.)
+// A modal dialog: the owner is disabled while the dialog's loop runs, yet its timers keep
+// firing; Close(code) ends the loop with that code, a quit ends it too, and loops nest.
 #include <gtest/gtest.h>
 
 #include "tests/ui/test_window.h"

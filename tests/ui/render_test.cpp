@@ -1,6 +1,5 @@
-// What a window paints on the headless backend: fills, image descriptors (source, nine-slice
-// corners, hole, tiling, fade), the progress bar's share, and text placed where it belongs.
-// Text is checked by position and colour, never by a font's pixels.
+// What a window paints on the headless backend: fills, image descriptors, the progress bar's
+// share, and text where it belongs (by position and colour, never by a font's pixels).
 #include <gtest/gtest.h>
 
 #include "tests/ui/test_window.h"
@@ -72,7 +71,6 @@ TEST_F(RenderTest, FillsBlendAndNineSliceKeepsCornersAndHoleLeavesTheCentre) {
     EXPECT_EQ(frame_->PixelAt(0, 35), kBlue) << "left edge stays one pixel";
     EXPECT_EQ(frame_->PixelAt(1, 21), kGreen);
     EXPECT_EQ(frame_->PixelAt(50, 35), kGreen);
-    EXPECT_EQ(frame_->PixelAt(98, 48), kGreen);
     Rect holed = PosOf(L"holed");
     EXPECT_EQ(frame_->PixelAt(holed.left, holed.top), kBlue);
     EXPECT_EQ(frame_->PixelAt(50, holed.top + 5), kRoot);
@@ -84,7 +82,6 @@ TEST_F(RenderTest, TilingSourceFadeMissingImagesAndProgress) {
         ASSERT_EQ(frame_->PixelAt(x, tiled.top + 1), x % 2 ? kWhite : kRed) << x;
     Rect slice = PosOf(L"slice");
     EXPECT_EQ(frame_->PixelAt(0, slice.top), kWhite);
-    EXPECT_EQ(frame_->PixelAt(99, slice.bottom - 1), kWhite);
     EXPECT_EQ(frame_->PixelAt(50, PosOf(L"faded").top), kRoot);
     EXPECT_EQ(frame_->PixelAt(50, PosOf(L"missing").top), kRoot) << "a missing image is not drawn";
     // Each picture was decoded once although several controls use it; the missing one is

@@ -49,13 +49,11 @@ class TestWindow : public WindowImplBase {
         if (onMessage) return onMessage(message, wParam, lParam, handled);
         return WindowImplBase::HandleCustomMessage(message, wParam, lParam, handled);
     }
-    // Creates the window at (100, 50) and shows it.
     bool Open(CWindowWnd* owner = nullptr) {
         if (!Create(owner, L"test", style::kFrame, 0, 100, 50)) return false;
         ShowWindow(true, true);
         return true;
     }
-    // Notifications of one type, in order.
     std::vector<Notified> Of(std::wstring_view type) const {
         std::vector<Notified> out;
         for (const Notified& n : notified)
@@ -97,7 +95,6 @@ class WindowTest : public ::testing::Test {
     TestWindow window_;
 };
 
-// The bytes of a file next to these tests.
 inline std::string ReadTestFile(const char* name) {
     std::ifstream file(std::string(TRAMSIK_SOURCE_DIR "/tests/ui/") + name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());

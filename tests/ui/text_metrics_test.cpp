@@ -37,7 +37,6 @@ TEST(HeadlessTextMetrics, WidthsAndASingleLineWithBreaksAsBlanksAndEllipsis) {
 
 TEST(HeadlessTextMetrics, WrapsAtBlanksAndBetweenWideCharacters) {
     const std::wstring smile = L"\U0001F600";  // a wide character outside the BMP
-    // Text, the line's width and the lines.
     const std::tuple<std::wstring, int, std::vector<std::wstring>> rows[] = {
         // 7 characters of 6 px per 42 px line.
         {L"one two three", 42, {L"one two", L"three"}},

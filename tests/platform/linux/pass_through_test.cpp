@@ -48,7 +48,6 @@ TEST_F(LinuxPlatformTest, RequestsBecomeSgIoAndNvmeAdminCommands) {
     EXPECT_TRUE(platform_->CloseHandle(drive));
     EXPECT_TRUE(kernel_->opens.back().closed);
 
-    // SMART requests use CK_COND to get the registers back.
     drive = Open(L"\\\\.\\PHYSICALDRIVE0");
     SENDCMDINPARAMS in{};
     in.irDriveRegs = {SMART_RETURN_STATUS, 0, 0, SMART_CYL_LOW, SMART_CYL_HIGH, 0xA0, ATA_SMART, 0};
@@ -58,7 +57,7 @@ TEST_F(LinuxPlatformTest, RequestsBecomeSgIoAndNvmeAdminCommands) {
     ASSERT_TRUE(platform_->DeviceIoControl(drive, SMART_SEND_DRIVE_COMMAND, &in, sizeof in - 1, out,
                                            sizeof out, &returned));
     EXPECT_EQ(returned, sizeof out);
-    // CK_COND and no data; the registers come back in the reply.
+    // SMART requests use CK_COND and no data; the registers come back in the reply.
     const FakeKernel::SgCall& status = kernel_->sgCalls.back();
     EXPECT_EQ(std::tuple(status.header.dxferDirection, status.cdb[2], status.cdb[4]),
               std::tuple(kSgDxferNone, 0x20, SMART_RETURN_STATUS));
@@ -168,8 +167,6 @@ TEST_F(LinuxPlatformTest, RequestsBecomeSgIoAndNvmeAdminCommands) {
 
     // Miniport, Silicon Image, CSMI and failure prediction: no such driver on this system.
     uint8_t buffer[600] = {};
-    EXPECT_EQ(ErrorOf(InPlace(drive, IOCTL_SCSI_MINIPORT, buffer, sizeof buffer)),
-              ERROR_INVALID_FUNCTION);
     EXPECT_EQ(ErrorOf(Ask(drive, IOCTL_STORAGE_PREDICT_FAILURE, buffer, sizeof buffer)),
               ERROR_INVALID_FUNCTION);
     const HANDLE port = Open(L"\\\\.\\Scsi6:");

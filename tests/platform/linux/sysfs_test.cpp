@@ -164,8 +164,6 @@ TEST(MountInfo, ParsesFieldsAndEscapesAndLettersRootFirst) {
     // The root is C:; other disk file systems follow in device order.
     const std::string table =
         "20 1 8:2 / / rw - ext4 /dev/sda2 rw\n"
-        "21 20 0:20 / /tmp rw - tmpfs tmpfs rw\n"
-        "22 20 0:5 / /proc rw - proc proc rw\n"
         "23 20 8:17 / /data rw - xfs /dev/sdb1 rw\n"
         "24 20 8:1 / /boot/efi rw - vfat /dev/sda1 rw\n"
         "25 20 8:17 /sub /srv/bind rw - xfs /dev/sdb1 rw\n"  // a bind mount of a folder

@@ -43,13 +43,8 @@ TEST(SystemKernelIo, FilesTheMountTableAndUnalignedBuffersPastTheCache) {
 
     EXPECT_EQ(kernel->Resolve(path), std::nullopt);
     EXPECT_FALSE(kernel->ListDirectory("/proc/self").empty());
-    // The root file system is C:.
-    const auto letters = AssignDriveLetters(
-        ParseMountInfo(kernel->ReadText("/proc/self/mountinfo").value_or("")), {});
-    ASSERT_FALSE(letters.empty());
-    EXPECT_EQ(letters[0].mount.mountPoint, "/");
-    ASSERT_TRUE(kernel->FileSystemStats("/"));
-    EXPECT_GT(kernel->FileSystemStats("/")->totalBytes, 0u);
+    EXPECT_FALSE(ParseMountInfo(kernel->ReadText("/proc/self/mountinfo").value_or("")).empty());
+    EXPECT_GT(kernel->FileSystemStats("/").value_or(KernelIo::FsStats{}).totalBytes, 0u);
     EXPECT_FALSE(kernel->Uname().release.empty());
 
     // A disk is opened past the page cache, where the kernel refuses buffers that are not aligned:
