@@ -145,6 +145,7 @@ TEST(FillSmartData, Temperatures) {
     // Airflow temperature counts from 1 to 99 only; a later 0xC2 wins.
     EXPECT_EQ(temperature({{.id = 0xBE, .raw = 41}}), 41);
     EXPECT_EQ(temperature({{.id = 0xBE, .raw = 100}}), -1000);
+    EXPECT_EQ(temperature({{.id = 0xBE, .raw = 0}}), -1000);
     EXPECT_EQ(temperature({{.id = 0xBE, .raw = 41}, {.id = 0xC2, .raw = 38}}), 38);
     EXPECT_EQ(temperature({{.id = 0xBE, .raw = 41}, {.id = 0xC2, .raw = 0}}), 41);
     EXPECT_EQ(temperature({{.id = 0xC2, .raw = 38}, {.id = 0xBE, .raw = 41}}), 41);

@@ -43,6 +43,8 @@ TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblemAndGoodOnesRead)
          R"(broken.json: $.drives[0]: missing key "route")"},
         {Replace(R"("major": 10)", R"("major": "ten")"),
          R"(broken.json: $.os.major: expected a number or a "0x" hexadecimal string, found "ten")"},
+        {Replace(R"("minor": 0)", R"("minor": "0")"),
+         R"(broken.json: $.os.minor: expected a number or a "0x" hexadecimal string, found "0")"},
         {Replace(R"("minor": 0)", R"("minor": true)"),
          R"(broken.json: $.os.minor: expected a number, found a boolean)"},
         {Replace(R"("route": "ata")", R"("route": "firewire")"),
@@ -127,6 +129,14 @@ TEST(MachineValidator, EveryKindOfMistakeNamesFilePathAndProblemAndGoodOnesRead)
         Error(Replace(R"("size": "64MiB",)", R"("image": "no-such.img",)"))
             .rfind(R"(broken.json: $.drives[0].image: cannot use image file "no-such.img")", 0),
         0u);
+
+    // A drive without a layout of its own takes its volume's extents as given.
+    EXPECT_TRUE(ParseMachine(
+        Replace(
+            R"("layout": {"style": "gpt", "partitions": [{"type": "basic", "size": "32MiB"}]},)",
+            ""),
+        "bare.json", {}, &problem))
+        << problem;
 
     // Numbers, sizes and pages read as documented.
     std::optional<platform::sim::Machine> machine;
