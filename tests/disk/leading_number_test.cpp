@@ -50,6 +50,7 @@ TEST(LeadingDecimal, HexadecimalInfinityAndNotANumber) {
     EXPECT_DOUBLE_EQ(LeadingDecimal(L"0X.8"), 0.5);
     // "0x" with no hexadecimal digit after it is a zero followed by other text.
     EXPECT_EQ(LeadingDecimal(L"0x"), 0.0);
+    EXPECT_EQ(LeadingDecimal(L"0xG"), 0.0);
     EXPECT_EQ(LeadingDecimal(L"inf"), std::numeric_limits<double>::infinity());
     EXPECT_EQ(LeadingDecimal(L"-Infinity"), -std::numeric_limits<double>::infinity());
     EXPECT_TRUE(std::isnan(LeadingDecimal(L"NaN")));
