@@ -112,7 +112,9 @@ TEST_F(DialogTest, SizeCentringAndParent) {
                 const Rect screen = backend_->WorkArea();
                 const Point at{(screen.Width() - 466) / 2, (screen.Height() - 177) / 2};
                 EXPECT_EQ(shown.GetWindowRect(), (Rect{at.x, at.y, at.x + 466, at.y + 177}));
-                EXPECT_EQ(backend_->WindowOf(shown)->RoundCorner(), (Size{3, 3}));
+                const auto* window = backend_->WindowOf(shown);  // an untitled, rounded window
+                EXPECT_EQ(std::pair(window->RoundCorner(), window->Title()),
+                          std::pair(Size{3, 3}, std::wstring()));
             },
             L"okBtn");
         ShowMessage(dialog, L"start-up", 65, kMessageOk, kIconWarning);

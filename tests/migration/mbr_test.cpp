@@ -86,6 +86,9 @@ TEST_F(MbrTest, SystemVolumeDecidesOverTheActiveFlag) {
                    R"({ "style": "mbr", "partitions": [ { "type": "ntfs", "size": 512000 } ] })"),
         2);
     SetStatuses({0, 0, 0, 0});
+    auto target = ImageAs<MasterBootRecord>(1, 0);
+    target.partitions[1] = {0, {}, 0x07, {}, 4096, 0};  // typed, but no sectors: no partition
+    SetImageAs(1, 0, target);
     LogWatch none;
     ASSERT_EQ(readMbr(context, Drive(0)), TableResult::kOk);
     EXPECT_EQ(context.systemEntryIndex, 0u);
