@@ -1,11 +1,9 @@
 #include "disk/os_version.h"
 
-#include <algorithm>
-#include <climits>
 #include <cstring>
-#include <cwctype>
 
 #include "base/log.h"
+#include "disk/leading_number.h"
 #include "platform/platform.h"
 #include "platform/win_constants.h"
 
@@ -63,16 +61,7 @@ int ServicePackNumber(const platform::OSVERSIONINFOEXW& record) {
     std::wstring text = CsdText(record);
     for (size_t at; (at = text.find(kPrefix)) != std::wstring::npos;)
         text.erase(at, kPrefix.size());
-    // Read as the C library reads a leading decimal number, but never past the int range.
-    size_t i = 0;
-    while (i < text.size() && std::iswspace(text[i]))
-        ++i;
-    const bool negative = i < text.size() && text[i] == L'-';
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) ++i;
-    long long value = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i)
-        value = std::min<long long>(value * 10 + (text[i] - L'0'), INT_MAX);
-    return static_cast<int>(negative ? -value : value);
+    return LeadingInteger(text);
 }
 
 std::wstring GetOsName(const platform::OSVERSIONINFOEXW& record) {
